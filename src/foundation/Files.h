@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace pindrake::files {
+
+// Writes through a temporary file in the same folder, fsyncs it and renames it over `path`,
+// so readers see either the old file whole or the new one whole. The file gets mode 0600.
+std::error_code writeAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Creates the folder and its parents; the folder itself gets mode 0700.
+std::error_code createPrivateDirectory(const std::filesystem::path& path);
+
+std::optional<std::string> read(const std::filesystem::path& path);
+
+}  // namespace pindrake::files

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pindrake {
+
+// User-visible texts are looked up by key in a gettext catalogue; an unknown key reads as
+// itself. Catalogues live outside the executable, under the resource folder's "locale".
+void setUpLocalization(std::string_view domain);
+std::string localized(std::string_view key);
+
+}  // namespace pindrake

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace pindrake {
+
+using Duration = std::chrono::nanoseconds;
+using TimePoint = std::chrono::time_point<std::chrono::steady_clock, Duration>;
+
+inline constexpr Duration seconds(double s) {
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(s));
+}
+
+// Cancels delayed or repeating work. Copies share one flag; dropping a handle cancels nothing,
+// so fire-and-forget work needs no bookkeeping while owners cancel what they started.
+class TimerHandle {
+public:
+    TimerHandle() = default;
+    explicit TimerHandle(std::shared_ptr<std::atomic<bool>> cancelled)
+        : cancelled_(std::move(cancelled)) {}
+
+    void cancel() {
+        if (cancelled_) cancelled_->store(true);
+    }
+    bool isCancelled() const { return !cancelled_ || cancelled_->load(); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> cancelled_;
+};
+
+// The main queue. All of the app's state is touched from work run here; `post` may be called
+// from any thread, which is how worker threads hand their results back.
+class Scheduler {
+public:
+    using Task = std::function<void()>;
+
+    virtual ~Scheduler() = default;
+
+    // Runs the task in a later turn of the main queue, in posting order.
+    virtual void post(Task task) = 0;
+    // Runs the task once, no sooner than `delay` from now, unless cancelled first.
+    virtual TimerHandle postAfter(Duration delay, Task task) = 0;
+    // Runs the task every `interval` until cancelled.
+    virtual TimerHandle repeatEvery(Duration interval, Task task) = 0;
+    virtual TimePoint now() const = 0;
+};
+
+}  // namespace pindrake

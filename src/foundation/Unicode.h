@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Text helpers on ICU. Strings are UTF-8 unless the name says otherwise. Invalid UTF-8 is
+// never turned into an empty string: each bad sequence becomes U+FFFD.
+namespace pindrake::unicode {
+
+std::u16string toUtf16(std::string_view utf8);
+std::string toUtf8(std::u16string_view utf16);
+// Repairs invalid sequences; valid input comes back unchanged.
+std::string sanitizedUtf8(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
+
+// User-perceived characters (extended grapheme clusters).
+std::size_t graphemeCount(std::string_view text);
+std::string graphemePrefix(std::string_view text, std::size_t count);
+
+std::string nfc(std::string_view text);
+
+// Strips white space and line breaks (Unicode White_Space) from both ends.
+std::string trimmed(std::string_view text);
+bool isBlank(std::string_view text);
+
+// Full Unicode case folding, for comparisons that ignore case.
+std::string caseFolded(std::string_view text);
+// Whether `haystack` contains `needle`, ignoring case; an empty needle is contained.
+bool containsCaseInsensitive(std::string_view haystack, std::string_view needle);
+
+}  // namespace pindrake::unicode

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <map>
+
+#include "platform/Defaults.h"
+
+namespace pindrake::platform {
+
+class InMemoryDefaults final : public Defaults {
+public:
+    std::optional<Value> value(std::string_view key) const override {
+        auto it = values_.find(key);
+        if (it == values_.end()) return std::nullopt;
+        return it->second;
+    }
+    void set(std::string_view key, Value value) override {
+        values_.insert_or_assign(std::string(key), std::move(value));
+    }
+    void remove(std::string_view key) override {
+        auto it = values_.find(key);
+        if (it != values_.end()) values_.erase(it);
+    }
+
+private:
+    std::map<std::string, Value, std::less<>> values_;
+};
+
+}  // namespace pindrake::platform

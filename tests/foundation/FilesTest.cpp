@@ -1,0 +1,82 @@
+#include "foundation/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+namespace pindrake {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("pindrake-files-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    static unsigned mode(const fs::path& p) {
+        struct stat st {};
+        ::stat(p.c_str(), &st);
+        return st.st_mode & 0777;
+    }
+
+    fs::path root_;
+};
+
+TEST_F(FilesTest, AtomicWriteReplacesWholeFileWithPrivateMode) {
+    const auto file = root_ / "history.json";
+    ASSERT_FALSE(files::writeAtomically(file, "old contents that are longer"));
+    ASSERT_FALSE(files::writeAtomically(file, std::string("new\0bytes", 9)));
+    EXPECT_EQ(files::read(file), std::string("new\0bytes", 9));
+    EXPECT_EQ(mode(file), 0600u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1)
+        << "no temporary file is left behind";
+}
+
+TEST_F(FilesTest, FailedWriteLeavesTheOldFileWholeAndNoTemporary) {
+    const auto file = root_ / "history.json";
+    ASSERT_FALSE(files::writeAtomically(file, "precious"));
+    // Simulate a full disk part-way: the file size limit stops the write after 4 bytes.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &tight);
+    const auto error = files::writeAtomically(file, "a much longer replacement text");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(error);
+    EXPECT_EQ(files::read(file), "precious");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+}
+
+TEST_F(FilesTest, WriteIntoMissingFolderFailsWithoutCreatingAnything) {
+    EXPECT_TRUE(files::writeAtomically(root_ / "missing" / "f", "x"));
+    EXPECT_FALSE(fs::exists(root_ / "missing"));
+}
+
+TEST_F(FilesTest, PrivateDirectoryIsCreatedWithParentsAndTightened) {
+    const auto folder = root_ / "a" / "Murvet";
+    ASSERT_FALSE(files::createPrivateDirectory(folder));
+    EXPECT_EQ(mode(folder), 0700u);
+    fs::permissions(folder, fs::perms::all);
+    ASSERT_FALSE(files::createPrivateDirectory(folder)) << "an existing folder is fine";
+    EXPECT_EQ(mode(folder), 0700u);
+}
+
+TEST_F(FilesTest, ReadOfMissingFileIsEmptyOptional) {
+    EXPECT_FALSE(files::read(root_ / "nothing").has_value());
+}
+
+}  // namespace
+}  // namespace pindrake

@@ -1,0 +1,67 @@
+#include "foundation/QtScheduler.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace pindrake {
+namespace {
+
+using std::chrono::milliseconds;
+
+void spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+TEST(QtScheduler, PostFromAWorkerRunsOnTheMainThreadInOrder) {
+    QtScheduler scheduler(QCoreApplication::instance());
+    std::vector<int> order;
+    std::thread::id ranOn;
+    std::thread worker([&] {
+        for (int i = 0; i < 3; ++i) {
+            scheduler.post([&, i] {
+                order.push_back(i);
+                ranOn = std::this_thread::get_id();
+            });
+        }
+    });
+    worker.join();
+    spinUntil([&] { return order.size() == 3; });
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(QtScheduler, DelayedAndRepeatingWorkCanBeCancelled) {
+    QtScheduler scheduler(QCoreApplication::instance());
+    bool cancelledRan = false;
+    bool delayedRan = false;
+    auto cancelled = scheduler.postAfter(milliseconds(20), [&] { cancelledRan = true; });
+    cancelled.cancel();
+    scheduler.postAfter(milliseconds(30), [&] { delayedRan = true; });
+    int ticks = 0;
+    TimerHandle repeating;
+    repeating = scheduler.repeatEvery(milliseconds(5), [&] {
+        if (++ticks == 3) repeating.cancel();
+    });
+    spinUntil([&] { return delayedRan; });
+    spinUntil([] { return false; }, 60);
+    EXPECT_TRUE(delayedRan);
+    EXPECT_FALSE(cancelledRan);
+    EXPECT_EQ(ticks, 3);
+}
+
+}  // namespace
+}  // namespace pindrake
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
