@@ -35,8 +35,8 @@ icu::BreakIterator* characterIterator() {
     return iterator.get();
 }
 
-// Walks grapheme boundaries of valid UTF-8; `visit` returns false to stop. Returns the byte
-// offset where the walk stopped.
+// Walks grapheme boundaries without copying the text (invalid bytes read as U+FFFD); `visit`
+// returns false to stop. Returns the byte offset where the walk stopped.
 template <class Visit>
 std::size_t walkGraphemes(std::string_view text, Visit visit) {
     auto* iterator = characterIterator();
@@ -107,9 +107,8 @@ std::size_t graphemeCount(std::string_view text) {
         }
         return count;
     }
-    const std::string valid = sanitizedUtf8(text);
     std::size_t count = 0;
-    walkGraphemes(valid, [&count](std::size_t) {
+    walkGraphemes(text, [&count](std::size_t) {
         ++count;
         return true;
     });
@@ -118,12 +117,11 @@ std::size_t graphemeCount(std::string_view text) {
 
 std::string graphemePrefix(std::string_view text, std::size_t count) {
     if (count == 0) return {};
-    const std::string valid = sanitizedUtf8(text);
     std::size_t seen = 0;
-    const std::size_t end = walkGraphemes(valid, [&seen, count](std::size_t) {
+    const std::size_t end = walkGraphemes(text, [&seen, count](std::size_t) {
         return ++seen < count;
     });
-    return valid.substr(0, end);
+    return sanitizedUtf8(text.substr(0, end));
 }
 
 std::string nfc(std::string_view text) {
