@@ -19,7 +19,8 @@ endfunction()
 
 # pindrake_test(<name> LABEL <area> SOURCES ... [DEPS ...] [OFFSCREEN] [X11] [TIMEOUT s])
 #   OFFSCREEN: Qt widget tests on the offscreen platform, no display needed.
-#   X11: runs under a private Xvfb display with a window manager, one X11 test at a time.
+#   X11: runs under a private Xvfb display with a window manager, one X11 test at a time; such
+#        tests also carry the label x11.
 function(pindrake_test name)
   cmake_parse_arguments(ARG "OFFSCREEN;X11" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -33,7 +34,9 @@ function(pindrake_test name)
     set(ARG_TIMEOUT 300)
   endif()
   set(env "PINDRAKE_RESOURCES=${PROJECT_BINARY_DIR}/resources" "OMP_THREAD_LIMIT=1")
+  set(labels ${ARG_LABEL})
   if(ARG_X11)
+    list(APPEND labels x11)
     add_test(NAME ${name}
              COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-x11 $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11)
@@ -44,7 +47,7 @@ function(pindrake_test name)
       list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT}
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT}
                        ENVIRONMENT "${env}")
 endfunction()
 

@@ -156,8 +156,8 @@ std::string trimmed(std::string_view text) {
         if (c < 0 || !u_isUWhiteSpace(c)) break;
         end = previous;
     }
-    return std::string(text.substr(static_cast<std::size_t>(start),
-                                   static_cast<std::size_t>(end - start)));
+    return sanitizedUtf8(
+        text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
 }
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
