@@ -1,0 +1,7 @@
+#pragma once
+
+namespace pindrake::GlobalShortcuts {
+
+enum class EventType { keyDown, keyUp };
+
+}  // namespace pindrake::GlobalShortcuts

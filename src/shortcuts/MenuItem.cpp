@@ -1,0 +1,56 @@
+#include "shortcuts/MenuItem.h"
+
+#include <utility>
+
+#include "shortcuts/ShortcutDescription.h"
+#include "shortcuts/TextCase.h"
+
+namespace pindrake::GlobalShortcuts {
+
+namespace {
+
+bool matches(const MenuItem& item, const Shortcut& shortcut, const std::string& keyEquivalent) {
+    std::string itemKey = item.keyEquivalent;
+    ModifierFlags itemModifiers = item.keyEquivalentModifiers;
+    const ModifierFlags modifiers = shortcut.modifiers();
+    if (modifiers & ModifierFlag::shift) {
+        std::string lower = lowercased(itemKey);
+        if (lower != itemKey) {
+            itemKey = std::move(lower);
+            itemModifiers |= ModifierFlag::shift;
+        }
+    }
+    return itemKey == keyEquivalent && itemModifiers == modifiers;
+}
+
+}  // namespace
+
+const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<MenuItem>& menu,
+                                const platform::KeyboardLayout& layout) {
+    const auto keyEquivalent = menuItemKeyEquivalent(shortcut, layout);
+    if (!keyEquivalent) return nullptr;
+    // Depth first without recursion: each level remembers where it stopped.
+    std::vector<std::pair<const std::vector<MenuItem>*, std::size_t>> levels{{&menu, 0}};
+    while (!levels.empty()) {
+        auto& [items, next] = levels.back();
+        if (next == items->size()) {
+            levels.pop_back();
+            continue;
+        }
+        const MenuItem& item = (*items)[next++];
+        if (matches(item, shortcut, *keyEquivalent)) return &item;
+        if (!item.submenu.empty()) levels.emplace_back(&item.submenu, 0);
+    }
+    return nullptr;
+}
+
+const std::set<char32_t>& functionKeys() {
+    static const auto keys = [] {
+        std::set<char32_t> set;
+        for (char32_t c = 0xF704; c <= 0xF726; ++c) set.insert(c);
+        return set;
+    }();
+    return keys;
+}
+
+}  // namespace pindrake::GlobalShortcuts

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pindrake::GlobalShortcuts {
+
+// Event modifier flags, by the values of the system whose stored shortcuts we keep. Stored
+// shortcuts use Carbon masks instead; the two meet only through the conversions below.
+using ModifierFlags = std::uint32_t;
+
+namespace ModifierFlag {
+inline constexpr ModifierFlags capsLock = 0x10000;
+inline constexpr ModifierFlags shift = 0x20000;
+inline constexpr ModifierFlags control = 0x40000;
+inline constexpr ModifierFlags option = 0x80000;
+inline constexpr ModifierFlags command = 0x100000;
+inline constexpr ModifierFlags numericPad = 0x200000;
+inline constexpr ModifierFlags function = 0x800000;
+}  // namespace ModifierFlag
+
+namespace CarbonModifier {
+inline constexpr int command = 0x100;
+inline constexpr int shift = 0x200;
+inline constexpr int option = 0x800;
+inline constexpr int control = 0x1000;
+inline constexpr int function = 0x20000;
+}  // namespace CarbonModifier
+
+// Only command, shift, option, control and function cross over; every other bit is dropped.
+int carbonMask(ModifierFlags flags);
+ModifierFlags modifierFlags(std::int64_t carbonMask);
+// Carbon to flags and back: what is left of a mask once the other bits are dropped.
+int normalizedCarbonMask(std::int64_t carbonMask);
+
+// "⌃⌥⇧⌘" and the function globe, in that fixed order, without separators.
+std::string symbolicRepresentation(ModifierFlags flags);
+
+}  // namespace pindrake::GlobalShortcuts

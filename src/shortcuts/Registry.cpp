@@ -1,0 +1,236 @@
+#include "shortcuts/Registry.h"
+
+#include <algorithm>
+
+namespace pindrake::GlobalShortcuts {
+
+Registry::Registry(platform::Defaults& defaults, platform::HotKeyBackend& backend,
+                   const platform::KeyboardLayout& layout)
+    : store_(defaults),
+      hotKeys_(backend, layout,
+               [this](const Shortcut& pressed, EventType type) { runHandlers(pressed, type); }) {}
+
+Registry::~Registry() = default;
+
+void Registry::declare(const Name& name) {
+    if (name.defaultShortcut() && !store_.containsAnything(name)) {
+        saveShortcut(*name.defaultShortcut(), name);
+    }
+}
+
+void Registry::saveShortcut(const Shortcut& shortcut, const Name& name) {
+    if (auto old = store_.shortcut(name)) releaseIfUnwanted(*old, &name);
+    want(name);
+    if (!hotKeys_.isRegistered(shortcut)) hotKeys_.registerShortcut(shortcut);
+    store_.store(name, shortcut);
+    shortcutByNameDidChange_.post(name);
+}
+
+void Registry::setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
+    if (shortcut) {
+        saveShortcut(*shortcut, name);
+        return;
+    }
+    const auto old = store_.shortcut(name);
+    if (!old) return;
+    if (name.defaultShortcut()) {
+        store_.storeClearedMarker(name);
+    } else {
+        store_.remove(name);
+    }
+    releaseIfUnwanted(*old);
+    shortcutByNameDidChange_.post(name);
+}
+
+void Registry::reset(const std::vector<Name>& names) {
+    for (const auto& name : names) {
+        if (name.defaultShortcut()) {
+            saveShortcut(*name.defaultShortcut(), name);
+            continue;
+        }
+        const auto old = store_.shortcut(name);
+        if (!old) continue;
+        store_.remove(name);
+        releaseIfUnwanted(*old);
+        shortcutByNameDidChange_.post(name);
+    }
+}
+
+void Registry::onKeyDown(const Name& name, Action action) {
+    addAction(keyDownHandlers_, name, std::move(action));
+}
+
+void Registry::onKeyUp(const Name& name, Action action) {
+    addAction(keyUpHandlers_, name, std::move(action));
+}
+
+void Registry::removeHandler(const Name& name) {
+    for (auto* table : {&keyDownHandlers_, &keyUpHandlers_}) {
+        std::erase_if(*table, [&](const auto& entry) { return entry.first == name; });
+    }
+    if (hasStreams(name)) return;
+    stopWanting(name);
+    if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+}
+
+void Registry::removeAllHandlers() {
+    std::vector<Name> names;
+    for (const auto* table : {&keyDownHandlers_, &keyUpHandlers_}) {
+        for (const auto& [name, actions] : *table) {
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
+    }
+    keyDownHandlers_.clear();
+    keyUpHandlers_.clear();
+    for (const auto& name : names) {
+        if (!hasStreams(name)) stopWanting(name);
+    }
+    for (const auto& name : names) {
+        if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+    }
+}
+
+Subscription Registry::events(const Name& name, std::function<void(EventType)> callback,
+                              std::optional<EventType> only) {
+    auto it = std::find_if(streams_.begin(), streams_.end(),
+                           [&](const Streams& s) { return s.name == name; });
+    if (it == streams_.end()) it = streams_.insert(streams_.end(), Streams{name, {}});
+    const std::uint64_t id = nextStreamId_++;
+    it->callbacks.emplace(id, [callback = std::move(callback), only](EventType type) {
+        if (!only || *only == type) callback(type);
+    });
+    enable({name});
+
+    std::weak_ptr<Registry*> weakSelf = self_;
+    return Subscription([weakSelf, name, id] {
+        if (auto self = weakSelf.lock()) (*self)->removeStream(name, id);
+    });
+}
+
+void Registry::enable(const std::vector<Name>& names) {
+    for (const auto& name : names) {
+        want(name);
+        auto stored = store_.shortcut(name);
+        if (stored && !hotKeys_.isRegistered(*stored)) hotKeys_.registerShortcut(*stored);
+    }
+}
+
+void Registry::disable(const std::vector<Name>& names) {
+    for (const auto& name : names) {
+        stopWanting(name);
+        if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+    }
+}
+
+bool Registry::isEnabled(const Name& name) const {
+    if (!isEnabled_) return false;
+    auto stored = store_.shortcut(name);
+    return stored && hotKeys_.isRegistered(*stored);
+}
+
+void Registry::setEnabled(bool enabled) {
+    if (enabled == isEnabled_) return;
+    isEnabled_ = enabled;
+    applySwitches();
+}
+
+void Registry::menuDidBeginTracking() {
+    if (std::exchange(isMenuOpen_, true)) return;
+    applySwitches();
+}
+
+void Registry::menuDidEndTracking() {
+    if (!std::exchange(isMenuOpen_, false)) return;
+    applySwitches();
+}
+
+bool Registry::handleKeyEventWhileMenuOpen(EventType type, const Shortcut& pressed) {
+    if (!isEnabled_ || !isMenuOpen_) return false;
+    return hotKeys_.dispatchKeyEvent(type, pressed);
+}
+
+void Registry::addAction(ActionTable& table, const Name& name, Action action) {
+    auto it = std::find_if(table.begin(), table.end(),
+                           [&](const auto& entry) { return entry.first == name; });
+    if (it == table.end()) it = table.insert(table.end(), {name, {}});
+    it->second.push_back(std::move(action));
+    enable({name});
+}
+
+void Registry::want(const Name& name) {
+    if (std::find(wanting_.begin(), wanting_.end(), name) == wanting_.end()) {
+        wanting_.push_back(name);
+    }
+}
+
+void Registry::stopWanting(const Name& name) { std::erase(wanting_, name); }
+
+bool Registry::isWanted(const Shortcut& shortcut, const Name* except) const {
+    return std::any_of(wanting_.begin(), wanting_.end(), [&](const Name& name) {
+        return (!except || name != *except) && store_.shortcut(name) == shortcut;
+    });
+}
+
+void Registry::releaseIfUnwanted(const Shortcut& shortcut, const Name* except) {
+    if (!isWanted(shortcut, except)) hotKeys_.unregister(shortcut);
+}
+
+void Registry::removeStream(const Name& name, std::uint64_t id) {
+    auto it = std::find_if(streams_.begin(), streams_.end(),
+                           [&](const Streams& s) { return s.name == name; });
+    if (it == streams_.end()) return;
+    it->callbacks.erase(id);
+    // A name whose last stream ended no longer wants its shortcut through streams.
+    if (!it->callbacks.empty()) return;
+    streams_.erase(it);
+    if (hasActions(name)) return;
+    stopWanting(name);
+    if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+}
+
+bool Registry::hasActions(const Name& name) const {
+    auto has = [&](const ActionTable& table) {
+        return std::any_of(table.begin(), table.end(),
+                           [&](const auto& entry) { return entry.first == name; });
+    };
+    return has(keyDownHandlers_) || has(keyUpHandlers_);
+}
+
+bool Registry::hasStreams(const Name& name) const {
+    return std::any_of(streams_.begin(), streams_.end(),
+                       [&](const Streams& s) { return s.name == name; });
+}
+
+void Registry::applySwitches() {
+    if (!isEnabled_ || isMenuOpen_) {
+        if (!hotKeys_.isSuspended()) hotKeys_.suspend();
+        return;
+    }
+    if (!hotKeys_.isSuspended()) return;
+    const auto refusedNow = hotKeys_.resume();
+    // Hot keys refused earlier get another attempt now; those refused a moment ago do not.
+    const auto names = wanting_;
+    for (const auto& name : names) {
+        auto stored = store_.shortcut(name);
+        if (!stored || hotKeys_.isRegistered(*stored)) continue;
+        if (std::find(refusedNow.begin(), refusedNow.end(), *stored) != refusedNow.end()) continue;
+        hotKeys_.registerShortcut(*stored);
+    }
+}
+
+void Registry::runHandlers(const Shortcut& pressed, EventType type) {
+    if (isPausedForRecording_) return;
+    // Snapshots: an action may attach or remove handlers, or change shortcuts.
+    const ActionTable table = type == EventType::keyDown ? keyDownHandlers_ : keyUpHandlers_;
+    for (const auto& [name, actions] : table) {
+        if (store_.shortcut(name) != pressed) continue;
+        for (const auto& action : actions) action();
+    }
+    const auto streams = streams_;
+    for (const auto& [name, callbacks] : streams) {
+        if (store_.shortcut(name) != pressed) continue;
+        for (const auto& [id, callback] : callbacks) callback(type);
+    }
+}
+
+}  // namespace pindrake::GlobalShortcuts

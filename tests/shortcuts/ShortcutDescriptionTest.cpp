@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/fake/FixedKeyboardLayout.h"
+#include "shortcuts/ShortcutDescription.h"
+
+namespace pindrake::GlobalShortcuts {
+namespace {
+
+using platform::FixedKeyboardLayout;
+
+constexpr ModifierFlags allFive = ModifierFlag::control | ModifierFlag::option |
+                                  ModifierFlag::shift | ModifierFlag::command |
+                                  ModifierFlag::function;
+
+struct Described {
+    Shortcut shortcut;
+    const char* description;
+    std::optional<std::string> menuKeyEquivalent;
+};
+
+TEST(ShortcutDescription, SymbolsKeysAndMenuEquivalents) {
+    const Described rows[] = {
+        {Shortcut(Key::v, ModifierFlag::shift | ModifierFlag::command), "⇧⌘V", "v"},
+        {Shortcut(Key::f5, allFive), "⌃⌥⇧⌘\U0001F310\uFE0EF5", "\uF708"},
+        {Shortcut(Key::f1, 0), "F1", "\uF704"},
+        {Shortcut(Key::f20, ModifierFlag::option), "⌥F20", "\uF717"},
+        {Shortcut(Key::space, ModifierFlag::command), "⌘Space", " "},
+        {Shortcut(Key::keypad5, 0), "5\u20E3", std::nullopt},
+        {Shortcut(Key::keypadEnter, ModifierFlag::control), "⌃↩\u20E3", std::nullopt},
+        {Shortcut(Key::keypadClear, 0), "☒\u20E3", std::nullopt},
+        {Shortcut(Key::keypadMultiply, 0), "*\u20E3", std::nullopt},
+        {Shortcut(Key::return_, ModifierFlag::command), "⌘↩", "↩"},
+        {Shortcut(Key::delete_, 0), "⌫", "⌫"},
+        {Shortcut(Key::deleteForward, 0), "⌦", "⌦"},
+        {Shortcut(Key::help, 0), "?\u20DD", "?\u20DD"},
+        {Shortcut(Key::pageDown, ModifierFlag::shift), "⇧⇟", "⇟"},
+        {Shortcut(Key::leftArrow, ModifierFlag::control), "⌃←", "←"},
+        {Shortcut(Key::backtick, ModifierFlag::command), "⌘`", "`"},
+        {Shortcut(Key::nine, ModifierFlag::option | ModifierFlag::control), "⌃⌥9", "9"},
+        // The modifier keys themselves type nothing.
+        {Shortcut(Key::shift, ModifierFlag::command), "⌘\uFFFD", std::nullopt},
+    };
+    const FixedKeyboardLayout us;
+    for (const auto& row : rows) {
+        EXPECT_EQ(description(row.shortcut, us), row.description) << row.description;
+        EXPECT_EQ(menuItemKeyEquivalent(row.shortcut, us), row.menuKeyEquivalent)
+            << row.description;
+    }
+}
+
+TEST(ShortcutDescription, LayoutCharactersAreCapitalisedForDisplayOnly) {
+    FixedKeyboardLayout layout;
+    layout.setCharacter(0, "é");
+    layout.setCharacter(1, "ß");
+    EXPECT_EQ(description(Shortcut(0, 256), layout), "⌘É");
+    EXPECT_EQ(keyToCharacter(Shortcut(0, 256), layout), "é");
+    EXPECT_EQ(description(Shortcut(1, 256), layout), "⌘Ss");
+}
+
+TEST(ShortcutDescription, NoCharacterShowsReplacementAndHasNoMenuEquivalent) {
+    FixedKeyboardLayout layout;
+    layout.setCharacter(50, std::nullopt);  // a dead key
+    const Shortcut deadKey(Key::backtick, ModifierFlag::command);
+    EXPECT_EQ(description(deadKey, layout), "⌘\uFFFD");
+    EXPECT_EQ(menuItemKeyEquivalent(deadKey, layout), std::nullopt);
+    EXPECT_EQ(description(Shortcut(70000, 256), layout), "⌘\uFFFD");
+}
+
+TEST(ShortcutDescription, SpecialKeysNeverAskTheLayout) {
+    FixedKeyboardLayout layout;
+    layout.setCharacter(49, "x");
+    EXPECT_EQ(keyToCharacter(Shortcut(Key::space, 0), layout), std::nullopt);
+    EXPECT_EQ(description(Shortcut(Key::space, 0), layout), "Space");
+}
+
+}  // namespace
+}  // namespace pindrake::GlobalShortcuts

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/linux/XkbKeyNames.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/ShortcutDescription.h"
+
+namespace pindrake::platform {
+namespace {
+
+using GlobalShortcuts::Key;
+namespace ModifierFlag = GlobalShortcuts::ModifierFlag;
+using GlobalShortcuts::Shortcut;
+
+std::unique_ptr<XkbKeyboardLayout> compiled(const char* layouts) {
+    auto layout = XkbKeyboardLayout::fromNames(layouts);
+    if (!layout) ADD_FAILURE() << "keymap \"" << layouts << "\" did not compile (xkb-data?)";
+    return layout;
+}
+
+struct LayoutRow {
+    const char* layout;
+    Key key;
+    std::optional<std::string> character;
+    const char* commandDescription;
+};
+
+TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
+    const LayoutRow rows[] = {
+        {"us", Key::a, "a", "⌘A"},
+        {"us", Key::v, "v", "⌘V"},
+        {"us", Key::backtick, "`", "⌘`"},
+        {"us", Key::one, "1", "⌘1"},
+        {"us", Key::semicolon, ";", "⌘;"},
+        // AZERTY: the key at the place of A types q, the digit row types symbols.
+        {"fr", Key::a, "q", "⌘Q"},
+        {"fr", Key::q, "a", "⌘A"},
+        {"fr", Key::m, ",", "⌘,"},
+        {"fr", Key::one, "&", "⌘&"},
+        {"fr", Key::two, "é", "⌘É"},
+        // German: Y and Z swap; the key left of 1 is a dead circumflex.
+        {"de", Key::y, "z", "⌘Z"},
+        {"de", Key::z, "y", "⌘Y"},
+        {"de", Key::minus, "ß", "⌘Ss"},
+        {"de", Key::backtick, std::nullopt, "⌘\uFFFD"},
+        {"de", Key::equal, std::nullopt, "⌘\uFFFD"},
+        // Modifier keys type nothing.
+        {"us", Key::shift, std::nullopt, "⌘\uFFFD"},
+    };
+    for (const auto& row : rows) {
+        auto layout = compiled(row.layout);
+        if (!layout) continue;
+        const Shortcut shortcut(row.key, ModifierFlag::command);
+        EXPECT_EQ(layout->characterFor(static_cast<std::uint16_t>(row.key.rawValue)),
+                  row.character)
+            << row.layout << " " << row.key.rawValue;
+        EXPECT_EQ(GlobalShortcuts::description(shortcut, *layout), row.commandDescription)
+            << row.layout << " " << row.key.rawValue;
+    }
+}
+
+TEST(XkbKeyboardLayout, TheActiveGroupDecides) {
+    auto layout = compiled("us,de");
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->characterFor(Key::y.rawValue), "y");
+    layout->setActiveGroup(1);
+    EXPECT_EQ(layout->characterFor(Key::y.rawValue), "z");
+}
+
+TEST(XkbKeyboardLayout, KeyCodesWithoutAKeyHaveNoCharacter) {
+    auto layout = compiled("us");
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->characterFor(Key::function.rawValue), std::nullopt);
+    EXPECT_EQ(layout->characterFor(10), std::nullopt);
+    EXPECT_EQ(layout->characterFor(0xFFFF), std::nullopt);
+}
+
+TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
+    auto layout = compiled("us");
+    ASSERT_TRUE(layout);
+    int named = 0;
+    for (int code = 0; code <= 0xFF; ++code) {
+        const auto name = xkbKeyName(static_cast<std::uint16_t>(code));
+        if (!name) continue;
+        ++named;
+        EXPECT_EQ(virtualKeyCode(*name), code) << *name;
+    }
+    // 113 named keys, less the function key that PC keyboards lack.
+    EXPECT_EQ(named, 112);
+}
+
+}  // namespace
+}  // namespace pindrake::platform
