@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace pindrake::platform {
 
@@ -19,6 +20,8 @@ public:
     virtual std::optional<Value> value(std::string_view key) const = 0;
     virtual void set(std::string_view key, Value value) = 0;
     virtual void remove(std::string_view key) = 0;
+    // Every key holding a value, in the store's own order.
+    virtual std::vector<std::string> keys() const = 0;
 
     std::optional<std::string> string(std::string_view key) const {
         auto v = value(key);

@@ -48,6 +48,10 @@ public:
     void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name);
     // Names with a default get it back; the others lose their stored shortcut.
     void reset(const std::vector<Name>& names);
+    // Resets every stored name as a name without a default: each stored shortcut is removed
+    // and released; cleared markers and undecodable entries stay.
+    void resetAll() { reset(store_.storedNames()); }
+    std::vector<Name> storedNames() const { return store_.storedNames(); }
 
     // "GlobalShortcuts_shortcutByNameDidChange": posted last, once the new value reads back.
     Notifier<const Name&>& shortcutByNameDidChange() { return shortcutByNameDidChange_; }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Defaults.h"
 #include "shortcuts/Name.h"
@@ -36,6 +37,15 @@ public:
     }
     void storeClearedMarker(const Name& name) { defaults_.set(key(name), false); }
     void remove(const Name& name) { defaults_.remove(key(name)); }
+
+    // Every name with an entry, in the settings' order, made without a default.
+    std::vector<Name> storedNames() const {
+        std::vector<Name> names;
+        for (const auto& stored : defaults_.keys()) {
+            if (stored.starts_with(keyPrefix)) names.emplace_back(stored.substr(keyPrefix.size()));
+        }
+        return names;
+    }
 
 private:
     platform::Defaults& defaults_;

@@ -46,6 +46,7 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
     EXPECT_EQ(reread.value("ratio"), Defaults::Value(0.5));
     EXPECT_TRUE(reread.boolean("hasLaunchedBefore"));
     EXPECT_EQ(reread.value("gone"), std::nullopt);
+    EXPECT_EQ(reread.keys().size(), 5u);
 }
 
 TEST_F(JsonFileDefaultsTest, TheFileAndItsFolderArePrivate) {

@@ -131,6 +131,27 @@ TEST_F(RegistryTest, NamesWithoutDefaultLoseTheirEntryWhenClearedOrReset) {
     EXPECT_EQ(notified, std::vector<std::string>{"paste"});
 }
 
+TEST_F(RegistryTest, ResetAllRemovesStoredShortcutsEvenWithADefaultButKeepsMarkers) {
+    shortcuts().declare(toggle);
+    const Name cleared("cleared");
+    defaults.set("GlobalShortcuts_cleared", false);
+    defaults.set("GlobalShortcuts_garbled", std::string("{not json"));
+    defaults.set("unrelated", std::string("kept"));
+    EXPECT_EQ(shortcuts().storedNames().size(), 3u);
+
+    notified.clear();
+    shortcuts().resetAll();
+    EXPECT_FALSE(defaults.value(toggleKey).has_value()) << "treated as a name without default";
+    EXPECT_TRUE(backend.held().empty());
+    EXPECT_EQ(notified, std::vector<std::string>{"toggleHistory"});
+    EXPECT_EQ(defaults.value("GlobalShortcuts_cleared"), Defaults::Value(false));
+    EXPECT_TRUE(defaults.value("GlobalShortcuts_garbled").has_value());
+    EXPECT_TRUE(defaults.value("unrelated").has_value());
+
+    shortcuts().declare(toggle);
+    EXPECT_EQ(shortcuts().getShortcut(toggle), toggle.defaultShortcut()) << "back when declared";
+}
+
 TEST_F(RegistryTest, SavingTheStoredShortcutAgainRegistersAfresh) {
     shortcuts().declare(toggle);
     backend.clearCalls();

@@ -21,6 +21,12 @@ public:
         if (it != values_.end()) values_.erase(it);
     }
 
+    std::vector<std::string> keys() const override {
+        std::vector<std::string> out;
+        for (const auto& [key, value] : values_) out.push_back(key);
+        return out;
+    }
+
 private:
     std::map<std::string, Value, std::less<>> values_;
 };

@@ -68,6 +68,12 @@ void JsonFileDefaults::load() {
                  (error ? "left in place and ignored" : "moved to " + aside.string()));
 }
 
+std::vector<std::string> JsonFileDefaults::keys() const {
+    std::vector<std::string> out;
+    for (const auto& [key, value] : values_.items()) out.push_back(key);
+    return out;
+}
+
 std::optional<Defaults::Value> JsonFileDefaults::value(std::string_view key) const {
     auto it = values_.find(key);
     if (it == values_.end()) return std::nullopt;

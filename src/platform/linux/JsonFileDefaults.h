@@ -23,6 +23,7 @@ public:
     std::optional<Value> value(std::string_view key) const override;
     void set(std::string_view key, Value value) override;
     void remove(std::string_view key) override;
+    std::vector<std::string> keys() const override;
 
     const std::filesystem::path& path() const { return path_; }
 
