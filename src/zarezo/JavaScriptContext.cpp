@@ -1,0 +1,83 @@
+#include "zarezo/JavaScriptContext.h"
+
+#include <JavaScriptCore/JavaScript.h>
+
+#include "foundation/Unicode.h"
+
+namespace pindrake::zarezo {
+namespace {
+
+class JsString {
+  public:
+    explicit JsString(std::string_view utf8) {
+        const std::u16string units = unicode::toUtf16(utf8);
+        ref_ = JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(units.data()),
+                                            units.size());
+    }
+    explicit JsString(JSStringRef adopted) : ref_(adopted) {}
+    ~JsString() {
+        if (ref_)
+            JSStringRelease(ref_);
+    }
+    JsString(const JsString&) = delete;
+    JsString& operator=(const JsString&) = delete;
+
+    JSStringRef get() const { return ref_; }
+    std::string utf8() const {
+        if (!ref_)
+            return {};
+        const auto* units = reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(ref_));
+        return unicode::toUtf8(std::u16string_view(units, JSStringGetLength(ref_)));
+    }
+
+  private:
+    JSStringRef ref_ = nullptr;
+};
+
+std::string describe(JSContextRef context, JSValueRef value) {
+    JSValueRef ignored = nullptr;
+    return JsString(JSValueToStringCopy(context, value, &ignored)).utf8();
+}
+
+}  // namespace
+
+struct JavaScriptContext::Impl {
+    JSGlobalContextRef context = nullptr;
+    ~Impl() {
+        if (context)
+            JSGlobalContextRelease(context);
+    }
+};
+
+std::unique_ptr<JavaScriptContext> JavaScriptContext::create() {
+    auto impl = std::make_unique<Impl>();
+    impl->context = JSGlobalContextCreate(nullptr);
+    if (!impl->context)
+        return nullptr;
+    return std::unique_ptr<JavaScriptContext>(new JavaScriptContext(std::move(impl)));
+}
+
+JavaScriptContext::JavaScriptContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+JavaScriptContext::~JavaScriptContext() = default;
+
+JavaScriptContext::Evaluation JavaScriptContext::evaluate(std::string_view script) {
+    JSContextRef context = impl_->context;
+    JSValueRef exception = nullptr;
+    JSValueRef value =
+        JSEvaluateScript(context, JsString(script).get(), nullptr, nullptr, 1, &exception);
+    if (exception)
+        return {std::nullopt, describe(context, exception)};
+    if (value && JSValueIsString(context, value))
+        return {describe(context, value), std::nullopt};
+    return {};
+}
+
+bool JavaScriptContext::isDefined(std::string_view globalName) {
+    JSContextRef context = impl_->context;
+    JSValueRef exception = nullptr;
+    JSValueRef value = JSObjectGetProperty(context, JSContextGetGlobalObject(context),
+                                           JsString(globalName).get(), &exception);
+    return !exception && value && !JSValueIsUndefined(context, value);
+}
+
+}  // namespace pindrake::zarezo

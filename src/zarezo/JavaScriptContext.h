@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pindrake::zarezo {
+
+// A JavaScriptCore global context of its own. Not thread-safe: use each context from one
+// thread at a time. Strings cross as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as
+// nothing.
+class JavaScriptContext {
+  public:
+    // The outcome of one evaluation: the value when it is a string, or the text of the exception
+    // thrown. Neither means a value of another type (undefined and null included).
+    struct Evaluation {
+        std::optional<std::string> text;
+        std::optional<std::string> exception;
+    };
+
+    // Null when the engine cannot make a context.
+    static std::unique_ptr<JavaScriptContext> create();
+    ~JavaScriptContext();
+    JavaScriptContext(const JavaScriptContext&) = delete;
+    JavaScriptContext& operator=(const JavaScriptContext&) = delete;
+
+    Evaluation evaluate(std::string_view script);
+    // Whether the global object has a property of that name whose value is not undefined.
+    bool isDefined(std::string_view globalName);
+
+  private:
+    struct Impl;
+    explicit JavaScriptContext(std::unique_ptr<Impl> impl);
+
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pindrake::zarezo

@@ -1,0 +1,21 @@
+#include "zarezo/Zarezo.h"
+
+#include "zarezo/ConversionRuntime.h"
+#include "zarezo/HTMLToMdRuntime.h"
+#include "zarezo/TurndownRuntime.h"
+
+namespace pindrake::zarezo {
+
+Zarezo::Zarezo(Scheduler& main, platform::WebViewFactory makeWebView)
+    : conversionRuntime_(std::make_shared<ConversionRuntime>(
+          main, std::make_unique<TurndownRuntime>(main, std::move(makeWebView)),
+          std::make_unique<HTMLToMdRuntime>(main))) {}
+
+Zarezo::~Zarezo() = default;
+
+void Zarezo::convertToMarkdown(std::string html, const ZarezoOptions& options,
+                               MarkdownCompletion done) {
+    conversionRuntime_->convert(std::move(html), options, std::move(done));
+}
+
+}  // namespace pindrake::zarezo

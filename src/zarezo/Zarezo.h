@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "foundation/Scheduler.h"
+#include "platform/WebView.h"
+#include "zarezo/ZarezoError.h"
+#include "zarezo/ZarezoOptions.h"
+
+namespace pindrake::zarezo {
+
+class ConversionRuntime;
+
+// Turns HTML into Markdown with a JavaScript library: Turndown in an off-screen web view, or
+// html-to-md in a JavaScript context of its own, falling back from the first to the second.
+// Building one loads nothing; each engine loads on its first use.
+class Zarezo {
+  public:
+    Zarezo(Scheduler& main, platform::WebViewFactory makeWebView);
+    ~Zarezo();
+
+    // Main queue only. `done` runs later on the main queue, exactly once, with the Markdown or
+    // why there is none. A conversion in progress finishes even if this object goes first.
+    void convertToMarkdown(std::string html, const ZarezoOptions& options, MarkdownCompletion done);
+
+  private:
+    std::shared_ptr<ConversionRuntime> conversionRuntime_;
+};
+
+}  // namespace pindrake::zarezo

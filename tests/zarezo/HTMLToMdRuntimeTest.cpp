@@ -1,0 +1,135 @@
+#include "zarezo/HTMLToMdRuntime.h"
+
+#include <gtest/gtest.h>
+
+#include "ZarezoTestSupport.h"
+
+namespace pindrake::zarezo {
+namespace {
+
+using testing::convertAndWait;
+
+class HTMLToMdRuntimeTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<HTMLToMdRuntime> makeRuntime() {
+        return std::make_unique<HTMLToMdRuntime>(
+            main,
+            [this](std::string_view name,
+                   std::string_view extension) -> std::optional<std::filesystem::path> {
+                const auto path =
+                    folder.path() / (std::string(name) + "." + std::string(extension));
+                if (std::filesystem::exists(path))
+                    return path;
+                return std::nullopt;
+            });
+    }
+
+    void installLibrary(std::string_view text) { folder.write("html-to-md.min.js", text); }
+
+    std::optional<MarkdownResult> convert(HTMLToMdRuntime& runtime, std::string html = "<p>x</p>") {
+        return convertAndWait(main, [&](MarkdownCompletion done) {
+            runtime.convert(std::move(html), ZarezoOptions(), std::move(done));
+        });
+    }
+
+    ManualScheduler main;
+    testing::TemporaryFolder folder;
+};
+
+TEST_F(HTMLToMdRuntimeTest, MissingLibraryFailsUntilItIsInstalled) {
+    auto runtime = makeRuntime();
+    EXPECT_EQ(convert(*runtime), MarkdownResult(ZarezoError::libraryNotFound("html-to-md.min.js")));
+    installLibrary("function html2md(html) { return 'md:' + html; }");
+    EXPECT_EQ(convert(*runtime), MarkdownResult(std::string("md:<p>x</p>")));
+}
+
+TEST_F(HTMLToMdRuntimeTest, LibraryWithoutTheFunctionStaysUnloaded) {
+    installLibrary("var somethingElse = 1;");
+    auto runtime = makeRuntime();
+    const MarkdownResult unavailable =
+        ZarezoError::libraryLoadingFailed("html-to-md not available in JSContext");
+    EXPECT_EQ(convert(*runtime), unavailable);
+    EXPECT_EQ(convert(*runtime), unavailable);
+    installLibrary("function html2md() { return 'ok'; }");
+    EXPECT_EQ(convert(*runtime), MarkdownResult(std::string("ok")));
+}
+
+TEST_F(HTMLToMdRuntimeTest, LibraryThatIsNotUtf8FailsToLoad) {
+    installLibrary("function html2md() { return '\xFF'; }");
+    auto runtime = makeRuntime();
+    auto outcome = convert(*runtime);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(std::get<ZarezoError>(*outcome).kind(), ZarezoError::Kind::libraryLoadingFailed);
+}
+
+TEST_F(HTMLToMdRuntimeTest, AnythingButAStringIsAConversionFailure) {
+    for (const char* value : {"null", "undefined", "42", "({})", "(function () { throw 1; })()"}) {
+        installLibrary(std::string("function html2md() { return ") + value + "; }");
+        auto runtime = makeRuntime();
+        EXPECT_EQ(convert(*runtime), MarkdownResult(ZarezoError::conversionFailed())) << value;
+    }
+}
+
+TEST_F(HTMLToMdRuntimeTest, ConversionsStartedTogetherShareOneLoad) {
+    installLibrary("var calls = 0; function html2md() { calls += 1; return 'call ' + calls; }");
+    auto runtime = makeRuntime();
+    std::vector<MarkdownResult> outcomes;
+    runtime->convert("<p>a</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
+    runtime->convert("<p>b</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
+    ASSERT_TRUE(testing::runUntil(main, [&] { return outcomes.size() == 2; }));
+    EXPECT_EQ(outcomes[0], MarkdownResult(std::string("call 1")));
+    EXPECT_EQ(outcomes[1], MarkdownResult(std::string("call 2")));
+}
+
+TEST_F(HTMLToMdRuntimeTest, DestroyedRuntimeAnswersEveryWaitingConversion) {
+    installLibrary("function html2md(html) { return html; }");
+    auto runtime = makeRuntime();
+    std::vector<MarkdownResult> outcomes;
+    for (int i = 0; i < 20; ++i) {
+        runtime->convert("<p>x</p>", ZarezoOptions(),
+                         [&](MarkdownResult r) { outcomes.push_back(r); });
+    }
+    runtime.reset();
+    main.runUntilIdle();
+    ASSERT_EQ(outcomes.size(), 20u);
+    for (const auto& outcome : outcomes) {
+        EXPECT_TRUE(outcome == MarkdownResult(std::string("<p>x</p>")) ||
+                    outcome == MarkdownResult(ZarezoError::jsContextCreationFailed()));
+    }
+}
+
+// The real library on a large input: the main queue only starts the work and takes the result.
+TEST(HTMLToMdLargeInputTest, MegabyteInputNeverBlocksTheMainQueue) {
+    std::string html;
+    const std::string words = [] {
+        std::string w;
+        for (int i = 0; i < 200; ++i)
+            w += "lorem ipsum dolor sit amet ";
+        return w;
+    }();
+    for (int i = 0; html.size() < (1 << 20); ++i) {
+        html += "<p>" + std::to_string(i) + " " + words + "<b>bold</b></p>\n";
+    }
+    ManualScheduler main;
+    HTMLToMdRuntime runtime(main);
+    std::optional<MarkdownResult> outcome;
+    const auto start = std::chrono::steady_clock::now();
+    runtime.convert(html, ZarezoOptions(), [&](MarkdownResult r) { outcome = std::move(r); });
+    const auto handedOff = std::chrono::steady_clock::now() - start;
+
+    int mainTurns = 0;
+    while (!outcome) {
+        main.post([&] { ++mainTurns; });
+        main.runUntilIdle();
+        if (!outcome)
+            main.waitForPost(std::chrono::milliseconds(5));
+    }
+    const auto total = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(std::holds_alternative<std::string>(*outcome)) << testing::describe(*outcome);
+    EXPECT_NE(std::get<std::string>(*outcome).find("**bold**"), std::string::npos);
+    EXPECT_LT(handedOff * 20, total) << "the call itself did the work";
+    EXPECT_GT(mainTurns, 5) << "the main queue stood still during the conversion";
+}
+
+}  // namespace
+}  // namespace pindrake::zarezo

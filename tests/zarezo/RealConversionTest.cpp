@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "ZarezoTestSupport.h"
+#include "platform/linux/JavaScriptCoreWebView.h"
+#include "zarezo/TurndownRuntime.h"
+#include "zarezo/Zarezo.h"
+
+// Both engines with the bundled libraries, as the application runs them: no display needed.
+namespace pindrake::zarezo {
+namespace {
+
+using platform::JavaScriptCoreWebView;
+
+const std::string sampleHtml =
+    "<h1>Title</h1>\n<p>Hello <b>bold</b> <del>gone</del> &amp; caf\u00e9</p>"
+    "<ul><li>one</li><li>two</li></ul><pre><code>* not a bullet\n</code></pre>"
+    "<script>alert(1)</script>";
+
+class RealConversionTest : public ::testing::Test {
+  protected:
+    MarkdownResult convert(Zarezo& zarezo, const std::string& html, ConversionEngine engine) {
+        ZarezoOptions options;
+        options.engine = engine;
+        auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
+            zarezo.convertToMarkdown(html, options, std::move(done));
+        });
+        EXPECT_TRUE(outcome) << "no answer";
+        return outcome.value_or(ZarezoError::conversionFailed());
+    }
+
+    ManualScheduler main;
+};
+
+TEST_F(RealConversionTest, TurndownConvertsKeepingDelAndDroppingScript) {
+    Zarezo zarezo(main, JavaScriptCoreWebView::factory(main));
+    EXPECT_EQ(convert(zarezo, sampleHtml, ConversionEngine::turndown),
+              MarkdownResult("# Title\n\nHello **bold** <del>gone</del> & caf\u00e9\n\n"
+                             "- one\n- two\n\n```\n* not a bullet\n```"));
+}
+
+TEST_F(RealConversionTest, HtmlToMdConverts) {
+    Zarezo zarezo(main, JavaScriptCoreWebView::factory(main));
+    EXPECT_EQ(convert(zarezo, sampleHtml, ConversionEngine::htmlToMd),
+              MarkdownResult("# Title\n\nHello **bold** ~~gone~~ & caf\u00e9\n\n"
+                             "- one\n- two\n\n```\n* not a bullet\n```"));
+}
+
+TEST_F(RealConversionTest, BrokenWebViewFallsBackToHtmlToMd) {
+    Zarezo zarezo(main, [this] {
+        return std::make_unique<JavaScriptCoreWebView>(main, "/nonexistent/page-dom.min.js");
+    });
+    EXPECT_EQ(convert(zarezo, "<ul><li>only</li></ul>", ConversionEngine::turndown),
+              MarkdownResult("- only"));
+}
+
+TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
+    std::string html;
+    for (int i = 0; i < 5000; ++i)
+        html += "<div><b>";
+    html += "deep";
+    TurndownRuntime turndown(main, JavaScriptCoreWebView::factory(main));
+    auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
+        turndown.convert(html, ZarezoOptions(), std::move(done));
+    });
+    ASSERT_TRUE(outcome);
+    if (auto* markdown = std::get_if<std::string>(&*outcome)) {
+        EXPECT_NE(markdown->find("deep"), std::string::npos);
+    } else {
+        EXPECT_EQ(std::get<ZarezoError>(*outcome).kind(), ZarezoError::Kind::jsException);
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::zarezo
