@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "zarezo/HtmlToMdScript.h"
-#include "zarezo/JavaScriptContext.h"
+#include "platform/javascript/JavaScriptContext.h"
 #include "zarezo/LibraryFile.h"
 #include "zarezo/ZarezoLog.h"
 
@@ -60,7 +60,7 @@ class HTMLToMdRuntime::Engine {
 
   private:
     std::optional<ZarezoError> initialize() {
-        auto context = JavaScriptContext::create();
+        auto context = platform::JavaScriptContext::create();
         if (!context)
             return ZarezoError::jsContextCreationFailed();
         const auto path = findLibrary_("html-to-md.min", "js");
@@ -82,7 +82,7 @@ class HTMLToMdRuntime::Engine {
 
     LibraryLocator findLibrary_;
     ZarezoLog log_{"html-to-md"};
-    std::unique_ptr<JavaScriptContext> context_;
+    std::unique_ptr<platform::JavaScriptContext> context_;
 };
 
 HTMLToMdRuntime::HTMLToMdRuntime(Scheduler& main, LibraryLocator findLibrary)

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "zarezo/HtmlToMdScript.h"
-#include "zarezo/JavaScriptContext.h"
+#include "platform/javascript/JavaScriptContext.h"
 #include "zarezo/TurndownScript.h"
 
 namespace pindrake::zarezo {
@@ -12,8 +12,8 @@ const std::string trickyHtml =
     "<p title=\"a 'b'\">back\\slash \\` `tick` ${notATemplate} $ \\n</p>\n\ttab "
     "\xE2\x80\xA8 line separator \xF0\x9F\x98\x80 \u00A0 </script>";
 
-std::unique_ptr<JavaScriptContext> contextWith(std::string_view library) {
-    auto context = JavaScriptContext::create();
+std::unique_ptr<platform::JavaScriptContext> contextWith(std::string_view library) {
+    auto context = platform::JavaScriptContext::create();
     EXPECT_TRUE(context);
     const auto loaded = context->evaluate(library);
     EXPECT_FALSE(loaded.exception) << *loaded.exception;

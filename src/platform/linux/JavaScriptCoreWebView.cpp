@@ -1,74 +1,28 @@
 #include "platform/linux/JavaScriptCoreWebView.h"
 
-#include <JavaScriptCore/JavaScript.h>
-
 #include <optional>
 #include <utility>
 
 #include "foundation/Files.h"
 #include "foundation/Resources.h"
-#include "foundation/Unicode.h"
+#include "platform/javascript/JavaScriptContext.h"
 
 namespace pindrake::platform {
-namespace {
-
-// Strings cross into JavaScript as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as nothing.
-class JsString {
-  public:
-    explicit JsString(std::string_view utf8) {
-        const std::u16string units = unicode::toUtf16(utf8);
-        ref_ = JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(units.data()),
-                                            units.size());
-    }
-    explicit JsString(JSStringRef adopted) : ref_(adopted) {}
-    ~JsString() {
-        if (ref_)
-            JSStringRelease(ref_);
-    }
-    JsString(const JsString&) = delete;
-    JsString& operator=(const JsString&) = delete;
-
-    JSStringRef get() const { return ref_; }
-    std::string utf8() const {
-        if (!ref_)
-            return {};
-        const auto* units = reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(ref_));
-        return unicode::toUtf8(std::u16string_view(units, JSStringGetLength(ref_)));
-    }
-
-  private:
-    JSStringRef ref_ = nullptr;
-};
-
-std::string describe(JSContextRef context, JSValueRef value) {
-    JSValueRef ignored = nullptr;
-    return JsString(JSValueToStringCopy(context, value, &ignored)).utf8();
-}
-
-}  // namespace
 
 struct JavaScriptCoreWebView::Page {
     std::filesystem::path domScript;
     std::optional<std::string> domScriptText;
-    JSGlobalContextRef context = nullptr;
-
-    ~Page() { close(); }
-
-    void close() {
-        if (context)
-            JSGlobalContextRelease(context);
-        context = nullptr;
-    }
+    std::unique_ptr<JavaScriptContext> context;
 
     // A blank page stands in until the first load, as in a browser's new tab.
-    JSGlobalContextRef current() {
+    JavaScriptContext* current() {
         if (!context)
-            context = JSGlobalContextCreate(nullptr);
-        return context;
+            context = JavaScriptContext::create();
+        return context.get();
     }
 
     std::optional<std::string> load(const std::string& html) {
-        close();
+        context.reset();
         if (!domScriptText) {
             if (domScript.empty())
                 return "the page DOM script was not found";
@@ -76,42 +30,27 @@ struct JavaScriptCoreWebView::Page {
             if (!domScriptText)
                 return "cannot read the page DOM script " + domScript.string();
         }
-        context = JSGlobalContextCreate(nullptr);
+        context = JavaScriptContext::create();
         if (!context)
             return "cannot create a JavaScript context";
-
-        JSValueRef exception = nullptr;
-        JSEvaluateScript(context, JsString(*domScriptText).get(), nullptr, nullptr, 1, &exception);
-        if (exception)
-            return "page DOM script failed: " + describe(context, exception);
-
-        JSObjectRef global = JSContextGetGlobalObject(context);
-        const JsString openPageName("pindrakeOpenPage");
-        JSValueRef openPage = JSObjectGetProperty(context, global, openPageName.get(), &exception);
-        if (exception || !JSValueIsObject(context, openPage)) {
+        if (auto exception = context->evaluate(*domScriptText).exception)
+            return "page DOM script failed: " + *exception;
+        if (!context->isDefined("pindrakeOpenPage"))
             return "the page DOM script defines no page opener";
-        }
-        const JsString pageHtml(html);
-        JSValueRef argument = JSValueMakeString(context, pageHtml.get());
-        JSObjectCallAsFunction(context, JSValueToObject(context, openPage, nullptr), nullptr, 1,
-                               &argument, &exception);
-        if (exception)
-            return "cannot parse the page: " + describe(context, exception);
+        if (auto exception = context->callGlobalFunction("pindrakeOpenPage", html))
+            return "cannot parse the page: " + *exception;
         return std::nullopt;
     }
 
     Evaluation evaluate(const std::string& script) {
-        JSGlobalContextRef context = current();
-        if (!context)
+        JavaScriptContext* page = current();
+        if (!page)
             return Evaluation::exception("cannot create a JavaScript context");
-        JSValueRef exception = nullptr;
-        JSValueRef value =
-            JSEvaluateScript(context, JsString(script).get(), nullptr, nullptr, 1, &exception);
-        if (exception)
-            return Evaluation::exception(describe(context, exception));
-        if (value && JSValueIsString(context, value)) {
-            return Evaluation::string(describe(context, value));
-        }
+        auto result = page->evaluate(script);
+        if (result.exception)
+            return Evaluation::exception(std::move(*result.exception));
+        if (result.text)
+            return Evaluation::string(std::move(*result.text));
         return Evaluation::otherValue();
     }
 };

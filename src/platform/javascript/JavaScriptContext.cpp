@@ -1,12 +1,13 @@
-#include "zarezo/JavaScriptContext.h"
+#include "platform/javascript/JavaScriptContext.h"
 
 #include <JavaScriptCore/JavaScript.h>
 
 #include "foundation/Unicode.h"
 
-namespace pindrake::zarezo {
+namespace pindrake::platform {
 namespace {
 
+// Strings cross into JavaScript as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as nothing.
 class JsString {
   public:
     explicit JsString(std::string_view utf8) {
@@ -80,4 +81,25 @@ bool JavaScriptContext::isDefined(std::string_view globalName) {
     return !exception && value && !JSValueIsUndefined(context, value);
 }
 
-}  // namespace pindrake::zarezo
+std::optional<std::string> JavaScriptContext::callGlobalFunction(std::string_view name,
+                                                                  std::string_view argument) {
+    JSContextRef context = impl_->context;
+    JSValueRef exception = nullptr;
+    JSValueRef function = JSObjectGetProperty(context, JSContextGetGlobalObject(context),
+                                              JsString(name).get(), &exception);
+    if (exception)
+        return describe(context, exception);
+    if (!function || !JSValueIsObject(context, function))
+        return std::string(name) + " is not a function";
+    JSObjectRef callable = JSValueToObject(context, function, nullptr);
+    if (!JSObjectIsFunction(context, callable))
+        return std::string(name) + " is not a function";
+    const JsString text(argument);
+    JSValueRef argumentValue = JSValueMakeString(context, text.get());
+    JSObjectCallAsFunction(context, callable, nullptr, 1, &argumentValue, &exception);
+    if (exception)
+        return describe(context, exception);
+    return std::nullopt;
+}
+
+}  // namespace pindrake::platform

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace pindrake::zarezo {
+namespace pindrake::platform {
 
 // A JavaScriptCore global context of its own. Not thread-safe: use each context from one
 // thread at a time. Strings cross as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as
@@ -28,6 +28,8 @@ class JavaScriptContext {
     Evaluation evaluate(std::string_view script);
     // Whether the global object has a property of that name whose value is not undefined.
     bool isDefined(std::string_view globalName);
+    // Calls the global function with one string argument. Gives the exception's text, if any.
+    std::optional<std::string> callGlobalFunction(std::string_view name, std::string_view argument);
 
   private:
     struct Impl;
@@ -36,4 +38,4 @@ class JavaScriptContext {
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace pindrake::zarezo
+}  // namespace pindrake::platform
