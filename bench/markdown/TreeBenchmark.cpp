@@ -1,0 +1,208 @@
+// Building, walking and editing a Markdown tree of about one million nodes.
+//
+// The tree: a document of 1,248 sections (block quotes) of 100 paragraphs, each paragraph
+// "text *emphasis* text\nsoft [link](dest)" (8 nodes); the first section also holds a chain of
+// 47 nested quotes ending in a paragraph, so its text stands at depth 50.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "markdown/tree/MarkupWalker.h"
+
+namespace pindrake::markdown {
+namespace {
+
+constexpr int sections = 1248;
+constexpr int paragraphsPerSection = 100;
+constexpr int nestedQuotes = 47;
+
+RawMarkupPtr make(RawMarkupData data, std::vector<RawMarkupPtr> children = {}) {
+    return RawMarkup::create(std::move(data), std::nullopt, std::move(children));
+}
+
+RawMarkupPtr containing(RawMarkupData data, RawMarkupPtr child) {
+    std::vector<RawMarkupPtr> children;
+    children.push_back(std::move(child));
+    return make(std::move(data), std::move(children));
+}
+
+// Children are moved into place, as a parser's conversion does, so the figures show the cost
+// of the tree rather than of reference counting in the benchmark itself.
+RawMarkupPtr paragraph(int n) {
+    std::vector<RawMarkupPtr> inlines;
+    inlines.reserve(5);
+    inlines.push_back(make(payload::Text{"Some text number " + std::to_string(n) + " with "}));
+    inlines.push_back(containing(payload::Emphasis{}, make(payload::Text{"emphasis"})));
+    inlines.push_back(make(payload::Text{" and more words"}));
+    inlines.push_back(make(payload::SoftBreak{}));
+    inlines.push_back(containing(payload::Link{"https://example.org/page", std::nullopt},
+                                 make(payload::Text{"a link"})));
+    return make(payload::Paragraph{}, std::move(inlines));
+}
+
+// Built as the parser builds: bottom-up through RawMarkup::create, then wrapped once.
+Document buildDocument() {
+    RawMarkupPtr deep = containing(payload::Paragraph{}, make(payload::Text{"deep"}));
+    for (int level = 0; level < nestedQuotes; ++level) {
+        std::vector<RawMarkupPtr> quoted;
+        quoted.push_back(paragraph(level));
+        quoted.push_back(std::move(deep));
+        deep = make(payload::BlockQuote{}, std::move(quoted));
+    }
+    std::vector<RawMarkupPtr> blocks;
+    blocks.reserve(sections);
+    for (int s = 0; s < sections; ++s) {
+        std::vector<RawMarkupPtr> section;
+        section.reserve(paragraphsPerSection + 1);
+        for (int p = 0; p < paragraphsPerSection; ++p)
+            section.push_back(paragraph(p));
+        if (s == 0)
+            section.push_back(std::move(deep));
+        blocks.push_back(make(payload::BlockQuote{}, std::move(section)));
+    }
+    return Document::wrap(make(payload::Document{}, std::move(blocks)));
+}
+
+// Built by hand through the element initialisers: each makes a tree of its own first.
+Document buildDocumentFromElements() {
+    std::vector<BlockMarkup> blocks;
+    blocks.reserve(sections);
+    for (int s = 0; s < sections; ++s) {
+        std::vector<BlockMarkup> section;
+        section.reserve(paragraphsPerSection);
+        for (int p = 0; p < paragraphsPerSection; ++p) {
+            section.push_back(Paragraph{Text("Some text number " + std::to_string(p) + " with "),
+                                        Emphasis{Text("emphasis")}, Text(" and more words"),
+                                        SoftBreak(),
+                                        Link("https://example.org/page", {Text("a link")})});
+        }
+        blocks.push_back(BlockQuote(section));
+    }
+    return Document(blocks);
+}
+
+Text deepText(const Document& document) {
+    Markup cursor = *document.child(0);
+    cursor = *cursor.child(paragraphsPerSection);
+    while (cursor.childCount() > 0)
+        cursor = *cursor.child(cursor.childCount() - 1);
+    return *std::move(cursor).as<Text>();
+}
+
+void BM_BuildMillionNodes(benchmark::State& state) {
+    for (auto _ : state) {
+        Document document = buildDocument();
+        benchmark::DoNotOptimize(document.raw().subtreeCount());
+        state.PauseTiming();
+        { Document released = std::move(document); }
+        state.ResumeTiming();
+    }
+    state.counters["nodes"] = static_cast<double>(buildDocument().raw().subtreeCount());
+}
+BENCHMARK(BM_BuildMillionNodes)->Unit(benchmark::kMillisecond);
+
+void BM_BuildMillionNodesFromElements(benchmark::State& state) {
+    for (auto _ : state) {
+        Document document = buildDocumentFromElements();
+        benchmark::DoNotOptimize(document.raw().subtreeCount());
+        state.PauseTiming();
+        { Document released = std::move(document); }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BuildMillionNodesFromElements)->Unit(benchmark::kMillisecond);
+
+void BM_ReleaseMillionNodes(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        Document document = buildDocument();
+        state.ResumeTiming();
+        { Document released = std::move(document); }
+    }
+}
+BENCHMARK(BM_ReleaseMillionNodes)->Unit(benchmark::kMillisecond);
+
+// The visitor walk a formatter does: every element handed to its typed visit operation.
+class TextMeasurer : public MarkupWalker {
+  public:
+    std::size_t nodes = 0;
+    std::size_t bytes = 0;
+    void defaultVisit(const Markup& markup) override {
+        ++nodes;
+        descendInto(markup);
+    }
+    void visitText(const Text& text) override {
+        ++nodes;
+        bytes += text.string().size();
+    }
+};
+
+void BM_WalkMillionNodesWithVisitor(benchmark::State& state) {
+    Document document = buildDocument();
+    for (auto _ : state) {
+        TextMeasurer walker;
+        document.accept(walker);
+        benchmark::DoNotOptimize(walker.bytes);
+        if (walker.nodes != static_cast<std::size_t>(document.raw().subtreeCount())) {
+            state.SkipWithError("walk missed nodes");
+        }
+    }
+    state.counters["ns/node"] = benchmark::Counter(
+        static_cast<double>(document.raw().subtreeCount()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_WalkMillionNodesWithVisitor)->Unit(benchmark::kMillisecond);
+
+// The floor: a pre-order walk over the raw nodes with an explicit stack.
+void BM_WalkMillionRawNodes(benchmark::State& state) {
+    Document document = buildDocument();
+    std::vector<const RawMarkup*> pending;
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        pending.assign(1, &document.raw());
+        while (!pending.empty()) {
+            const RawMarkup* node = pending.back();
+            pending.pop_back();
+            if (node->kind() == MarkupKind::text)
+                bytes += node->payload<payload::Text>().text.size();
+            auto children = node->children();
+            for (auto it = children.rbegin(); it != children.rend(); ++it)
+                pending.push_back(it->get());
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_WalkMillionRawNodes)->Unit(benchmark::kMillisecond);
+
+// One edit at depth 50; the new ancestors are built when first asked for.
+void BM_EditAtDepth50(benchmark::State& state) {
+    Document document = buildDocument();
+    const Text deep = deepText(document);
+    if (deep.root().raw().subtreeCount() != document.raw().subtreeCount()) {
+        state.SkipWithError("unexpected tree");
+    }
+    for (auto _ : state) {
+        Text edited = deep;
+        edited.setString("edited");
+        benchmark::DoNotOptimize(edited.identifier());
+    }
+}
+BENCHMARK(BM_EditAtDepth50)->Unit(benchmark::kMicrosecond);
+
+// The same edit followed by taking the new document, which builds all 50 new ancestors.
+void BM_EditAtDepth50AndTakeRoot(benchmark::State& state) {
+    Document document = buildDocument();
+    const Text deep = deepText(document);
+    for (auto _ : state) {
+        Text edited = deep;
+        edited.setString("edited");
+        Markup root = edited.root();
+        benchmark::DoNotOptimize(&root.raw());
+    }
+}
+BENCHMARK(BM_EditAtDepth50AndTakeRoot)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace pindrake::markdown
+
+BENCHMARK_MAIN();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <initializer_list>
+#include <span>
+
+#include "markdown/tree/BlockContainer.h"
+
+namespace pindrake::markdown {
+
+// A quoted block.
+class BlockQuote final : public BlockContainer<BlockQuote, MarkupKind::blockQuote> {
+  public:
+    BlockQuote(std::initializer_list<BlockMarkup> children = {}, bool inheritSourceRange = false)
+        : BlockQuote(std::span<const BlockMarkup>(children.begin(), children.size()),
+                     inheritSourceRange) {}
+    // With inheritSourceRange, the range from the first child's start to the last child's end.
+    template <ElementRange<BlockMarkup> R>
+    explicit BlockQuote(R&& children, bool inheritSourceRange = false)
+        : BlockContainer(newTreeSpanning({}, detail::rawNodesOf(children), inheritSourceRange)) {}
+
+  private:
+    friend struct detail::ElementAccess;
+    explicit BlockQuote(MarkupData data) noexcept : BlockContainer(std::move(data)) {}
+};
+
+}  // namespace pindrake::markdown

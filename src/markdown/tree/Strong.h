@@ -1,0 +1,26 @@
+#pragma once
+
+#include <initializer_list>
+#include <span>
+
+#include "markdown/tree/InlineContainer.h"
+
+namespace pindrake::markdown {
+
+// Strongly emphasised inline content.
+class Strong final : public InlineContainer<Strong, MarkupKind::strong> {
+  public:
+    Strong(std::initializer_list<InlineMarkup> children = {}, bool inheritSourceRange = false)
+        : Strong(std::span<const InlineMarkup>(children.begin(), children.size()),
+                 inheritSourceRange) {}
+    // With inheritSourceRange, the range from the first child's start to the last child's end.
+    template <ElementRange<InlineMarkup> R>
+    explicit Strong(R&& children, bool inheritSourceRange = false)
+        : InlineContainer(newTreeSpanning({}, detail::rawNodesOf(children), inheritSourceRange)) {}
+
+  private:
+    friend struct detail::ElementAccess;
+    explicit Strong(MarkupData data) noexcept : InlineContainer(std::move(data)) {}
+};
+
+}  // namespace pindrake::markdown

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "TreeFixtures.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::node;
+using testing::span;
+using testing::textNode;
+
+std::vector<std::string> texts(const Markup& container) {
+    std::vector<std::string> out;
+    for (Markup child : container.children()) {
+        auto text = child.as<Text>();
+        out.push_back(text ? text->string() : std::string(caseName(child.kind())));
+    }
+    return out;
+}
+
+TEST(ContainerTest, RangeReplacementInsertsRemovesAndKeepsTheNodesOwnData) {
+    auto parsed = Paragraph::wrap(node(payload::Paragraph{}, span(1, 1, 1, 4),
+                                       {textNode("a"), textNode("b"), textNode("c")}));
+    Paragraph paragraph = parsed;
+    paragraph.replaceChildrenInRange(2, 2, std::vector<InlineMarkup>{Text("x")});
+    EXPECT_EQ(texts(paragraph), (std::vector<std::string>{"a", "b", "x", "c"}));
+    EXPECT_EQ(paragraph.range(), span(1, 1, 1, 4));
+    EXPECT_NE(paragraph.identifier().rootId, parsed.identifier().rootId);
+
+    paragraph.replaceChildrenInRange(1, 3, std::vector<InlineMarkup>{SoftBreak()});
+    EXPECT_EQ(texts(paragraph), (std::vector<std::string>{"a", "softBreak", "c"}));
+
+    paragraph.setInlineChildren(std::vector<InlineMarkup>{});
+    EXPECT_TRUE(paragraph.isEmpty());
+    EXPECT_EQ(paragraph.range(), span(1, 1, 1, 4));
+    EXPECT_EQ(texts(parsed), (std::vector<std::string>{"a", "b", "c"}));
+
+    EXPECT_DEATH(parsed.replaceChildrenInRange(2, 4, std::vector<InlineMarkup>{}),
+                 "outside the children");
+    EXPECT_DEATH(parsed.replaceChildrenInRange(-1, 0, std::vector<InlineMarkup>{}),
+                 "outside the children");
+    EXPECT_DEATH(parsed.replaceChildrenInRange(2, 1, std::vector<InlineMarkup>{}),
+                 "outside the children");
+}
+
+TEST(ContainerTest, ChildrenAreTakenByNodeFromAnyTree) {
+    Document source{Paragraph{Text("shared")}};
+    Markup sharedParagraph = *source.child(0);
+    BlockQuote quote{BlockMarkup(*sharedParagraph.as<Paragraph>())};
+    EXPECT_EQ(&quote.raw().child(0), &sharedParagraph.raw());
+    EXPECT_EQ(quote.child(0)->identifier().rootId, quote.identifier().rootId);
+
+    Document document{};
+    document.setBlockChildren(quote.blockChildren());
+    EXPECT_EQ(&document.raw().child(0), &sharedParagraph.raw());
+}
+
+TEST(ContainerTest, ListsAppendItemsAtTheEnd) {
+    UnorderedList empty;
+    empty.appendItem(ListItem{Paragraph{Text("1")}});
+    EXPECT_EQ(empty.childCount(), 1);
+
+    OrderedList three{ListItem{}, ListItem{}, ListItem{}};
+    OrderedList before = three;
+    three.appendItem(ListItem(Checkbox::checked, {Paragraph{}}));
+    ASSERT_EQ(three.childCount(), 4);
+    EXPECT_EQ(three.child(3)->as<ListItem>()->checkbox(), Checkbox::checked);
+    EXPECT_EQ(before.childCount(), 3);
+
+    std::vector<std::optional<Checkbox>> boxes;
+    for (ListItem item : three.listItems())
+        boxes.push_back(item.checkbox());
+    EXPECT_EQ(boxes, (std::vector<std::optional<Checkbox>>{std::nullopt, std::nullopt, std::nullopt,
+                                                           Checkbox::checked}));
+
+    ListItem item{Paragraph{Text("x")}};
+    EXPECT_TRUE(OrderedList(item).hasSameStructure(OrderedList{item}));
+    EXPECT_EQ(OrderedList(item).raw().subtreeCount(), 4);
+}
+
+TEST(ContainerTest, TypedViewsStopOnAChildOfAnotherKind) {
+    Document document{Paragraph{}};
+    Markup odd = document.withUncheckedChildren({Text("not a block")});
+    Document broken = *odd.as<Document>();
+    EXPECT_DEATH(
+        {
+            for (BlockMarkup block : broken.blockChildren())
+                (void)block;
+        },
+        "a child of kind text is not a BlockMarkup");
+    UnorderedList list = *UnorderedList{}.withUncheckedChildren({Paragraph{}}).as<UnorderedList>();
+    EXPECT_DEATH(
+        {
+            for (ListItem item : list.listItems())
+                (void)item;
+        },
+        "a child of kind paragraph is not a ListItem");
+}
+
+TEST(ContainerTest, InheritedRangeSpansFirstToLastChild) {
+    auto spanned = [](std::vector<RawMarkupPtr> children) {
+        std::vector<InlineMarkup> elements;
+        for (auto& child : children)
+            elements.push_back(*Markup(MarkupData::makeRoot(child)).as<InlineMarkup>());
+        return Paragraph(elements, true).range();
+    };
+    EXPECT_EQ(
+        spanned({textNode("a", span(1, 1, 1, 2)), textNode("b"), textNode("c", span(2, 1, 2, 5))}),
+        span(1, 1, 2, 5));
+    EXPECT_FALSE(spanned({textNode("a", span(1, 1, 1, 2)), textNode("b")}));
+    EXPECT_FALSE(spanned({textNode("a"), textNode("b", span(1, 1, 1, 2))}));
+    EXPECT_FALSE(spanned({}));
+    // Children out of source order: no range rather than a stop.
+    EXPECT_FALSE(
+        spanned({textNode("late", span(9, 1, 9, 5)), textNode("early", span(1, 1, 1, 6))}));
+
+    Text parsed = Text::wrap(textNode("a", span(1, 1, 1, 2)));
+    EXPECT_FALSE(Paragraph({parsed}, false).range());
+    EXPECT_FALSE(Emphasis({parsed}).range());
+    EXPECT_EQ(Emphasis({parsed}, true).range(), span(1, 1, 1, 2));
+    EXPECT_EQ(BlockQuote({Paragraph({parsed}, true)}, true).range(), span(1, 1, 1, 2));
+    EXPECT_FALSE(DoxygenNote{Paragraph({parsed}, true)}.range());
+    EXPECT_EQ(Table::Cell({parsed}, true).range(), span(1, 1, 1, 2));
+}
+
+TEST(ContainerTest, PlainTextRules) {
+    struct Case {
+        const char* name;
+        Markup element;
+        std::string plainText;
+    };
+    const Case cases[] = {
+        {"soft break", Paragraph{Text("a"), SoftBreak(), Text("b")}, "a b"},
+        {"line break", Paragraph{Text("a"), LineBreak(), Text("b")}, "a\nb"},
+        {"empty container", Paragraph{}, ""},
+        {"inline code", Paragraph{InlineCode("")}, "``"},
+        {"inline code with a backtick", Paragraph{InlineCode("a`b")}, "`a`b`"},
+        {"no emphasis markers", Strong{Text("a"), Emphasis{Text("b")}}, "ab"},
+        {"strikethrough", Paragraph{Strikethrough{Text("x")}}, "~x~"},
+        {"nested strikethrough", Strikethrough{Strikethrough{Text("x")}}, "~~x~~"},
+        {"empty strikethrough", Strikethrough{}, "~~"},
+        {"attributes hidden", InlineAttributes("k: v", {Text("y")}), "y"},
+        {"link text only", Link("https://x.org", {Text("site")}), "site"},
+        {"image alternative text", Image("a.png", "t", {Text("alt")}), "alt"},
+        {"inline HTML and custom", Paragraph{InlineHTML("<b>"), CustomInline("c")}, "<b>c"},
+        {"symbol link", Paragraph{SymbolLink(std::string("Foo"))}, "``Foo``"},
+        {"cell", Table::Cell{Text("c"), SoftBreak()}, "c "},
+        {"heading", Heading(1, {Text("h"), Emphasis{Text("i")}}), "hi"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plainText(c.element.raw()), c.plainText) << c.name;
+    }
+    EXPECT_EQ((Paragraph{Text("a"), SoftBreak(), Text("b")}.plainText()), "a b");
+    EXPECT_EQ(Strikethrough{Text("s")}.plainText(), "~s~");
+    EXPECT_EQ(InlineCode("x").plainText(), "`x`");
+
+    // Children that are not inline elements contribute nothing.
+    Markup mixed =
+        Paragraph{}.withUncheckedChildren({Text("a"), Paragraph{Text("hidden")}, Text("b")});
+    EXPECT_EQ(mixed.as<Paragraph>()->plainText(), "ab");
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "TreeFixtures.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::parsedDocument;
+
+std::vector<Markup> forward(const Markup& parent) {
+    std::vector<Markup> children;
+    for (Markup child : parent.children())
+        children.push_back(std::move(child));
+    return children;
+}
+
+std::vector<Markup> backward(const Markup& parent) {
+    std::vector<Markup> children;
+    for (Markup child : parent.children().reversed())
+        children.push_back(std::move(child));
+    return children;
+}
+
+TEST(MarkupIdentityTest, ChildIdentifiersAgreeAcrossForwardReverseAndIndexedAccess) {
+    Document document = parsedDocument();
+    // Pre-order numbers: document 0, paragraph 1, its texts 2 and 3, heading 4, its text 5.
+    const std::vector<std::vector<std::int64_t>> expected = {{1, 4}, {2, 3}, {5}};
+    std::vector<Markup> parents{document, *document.child(0), *document.child(1)};
+    for (std::size_t p = 0; p < parents.size(); ++p) {
+        auto ahead = forward(parents[p]);
+        auto behind = backward(parents[p]);
+        ASSERT_EQ(ahead.size(), expected[p].size());
+        ASSERT_EQ(behind.size(), expected[p].size());
+        for (std::size_t i = 0; i < ahead.size(); ++i) {
+            const Markup& reversed = behind[behind.size() - 1 - i];
+            auto indexed = parents[p].child(static_cast<std::int64_t>(i));
+            ASSERT_TRUE(indexed);
+            EXPECT_EQ(ahead[i].identifier().childId, expected[p][i]);
+            EXPECT_EQ(ahead[i].identifier().rootId, document.identifier().rootId);
+            EXPECT_TRUE(ahead[i].isIdentical(reversed));
+            EXPECT_TRUE(ahead[i].isIdentical(*indexed));
+            EXPECT_EQ(ahead[i].indexInParent(), static_cast<std::int64_t>(i));
+            EXPECT_EQ(reversed.indexInParent(), static_cast<std::int64_t>(i));
+            EXPECT_EQ(&ahead[i].raw(), &parents[p].raw().child(static_cast<std::int64_t>(i)));
+            EXPECT_TRUE(ahead[i].parent()->isIdentical(parents[p]));
+        }
+    }
+}
+
+TEST(MarkupIdentityTest, PositionsOutsideTheChildrenGiveNothing) {
+    Document document = parsedDocument();
+    EXPECT_FALSE(document.child(-1));
+    EXPECT_FALSE(document.child(2));
+    Text leaf = testing::elementAt<Text>(document, {0, 0});
+    EXPECT_TRUE(leaf.isEmpty());
+    EXPECT_FALSE(leaf.child(0));
+    EXPECT_TRUE(forward(leaf).empty());
+    EXPECT_TRUE(backward(leaf).empty());
+    EXPECT_FALSE(document.childThrough({0, -1}));
+    EXPECT_FALSE(document.childThrough({0, 2}));
+}
+
+TEST(MarkupIdentityTest, ChildThroughATypedPath) {
+    Document document = parsedDocument();
+    auto self = document.childThrough(TypedChildIndexPath{});
+    ASSERT_TRUE(self);
+    EXPECT_TRUE(self->isIdentical(document));
+
+    auto second = document.childThrough(TypedChildIndexPath{{0, MarkupKind::paragraph}, {1, {}}});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->identifier().childId, 3);
+    EXPECT_EQ(second->as<Text>()->string(), "b");
+    EXPECT_FALSE(document.childThrough(TypedChildIndexPath{{0, MarkupKind::heading}}));
+}
+
+TEST(MarkupIdentityTest, IdentityBelongsToATreeNotToANode) {
+    Document document = parsedDocument();
+    EXPECT_TRUE(document.child(1)->isIdentical(*document.child(1)));
+    RawMarkupPtr shared = document.rawPtr();
+    Document first = Document::wrap(shared);
+    Document second = Document::wrap(shared);
+    EXPECT_FALSE(first.isIdentical(second));
+    EXPECT_TRUE(first.hasSameStructure(second));
+
+    Markup heading = *document.child(1);
+    Markup detached = heading.detachedFromParent();
+    EXPECT_EQ(detached.identifier().childId, 0);
+    EXPECT_NE(detached.identifier().rootId, document.identifier().rootId);
+    EXPECT_EQ(&detached.raw(), &heading.raw());
+    EXPECT_FALSE(detached.parent());
+    EXPECT_EQ(detached.range(), heading.range());
+    EXPECT_TRUE(document.detachedFromParent().isIdentical(document));
+}
+
+TEST(MarkupIdentityTest, RootAndParentLeadUpTheTree) {
+    Document document = parsedDocument();
+    Text text = testing::elementAt<Text>(document, {1, 0});
+    EXPECT_TRUE(text.root().isIdentical(document));
+    EXPECT_TRUE(text.parent()->parent()->isIdentical(document));
+    EXPECT_FALSE(document.parent());
+    EXPECT_EQ(text.root().as<Document>()->childCount(), 2);
+}
+
+TEST(MarkupIdentityTest, TypeTestsFollowTheKind) {
+    Document document = parsedDocument();
+    Markup first = *document.child(0);
+    EXPECT_TRUE(first.is<Paragraph>());
+    EXPECT_TRUE(first.is<BlockMarkup>());
+    EXPECT_FALSE(first.is<InlineMarkup>());
+    EXPECT_FALSE(first.is<Heading>());
+    EXPECT_FALSE(first.as<Heading>());
+    Markup text = *first.child(0);
+    EXPECT_TRUE(text.is<RecurringInlineMarkup>());
+    EXPECT_TRUE(text.is<InlineMarkup>());
+    EXPECT_TRUE(text.as<InlineMarkup>()->isIdentical(text));
+}
+
+TEST(MarkupIdentityTest, WithUncheckedChildrenKeepsDataAndRange) {
+    Document document = parsedDocument();
+    Markup heading = *document.child(1);
+    Markup emptied = heading.withUncheckedChildren({});
+    EXPECT_EQ(emptied.kind(), MarkupKind::heading);
+    EXPECT_EQ(emptied.as<Heading>()->level(), 2);
+    EXPECT_EQ(emptied.range(), heading.range());
+    EXPECT_EQ(emptied.childCount(), 0);
+    EXPECT_NE(emptied.identifier().rootId, document.identifier().rootId);
+
+    // Any kind may become a child; kinds are not tested.
+    Markup odd = heading.withUncheckedChildren({Document{}, ThematicBreak()});
+    EXPECT_EQ(odd.childCount(), 2);
+    EXPECT_EQ(odd.child(0)->kind(), MarkupKind::document);
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

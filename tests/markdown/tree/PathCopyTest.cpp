@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TreeFixtures.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::elementAt;
+using testing::node;
+using testing::span;
+using testing::textNode;
+
+// A parsed document of three blocks, the middle one a quote holding a paragraph:
+//   paragraph "a" | blockQuote > paragraph > text "x" | heading "h"
+Document threeBlocks() {
+    auto first = node(payload::Paragraph{}, span(1, 1, 1, 2), {textNode("a", span(1, 1, 1, 2))});
+    auto quoted =
+        node(payload::BlockQuote{}, span(3, 1, 3, 4),
+             {node(payload::Paragraph{}, span(3, 3, 3, 4), {textNode("x", span(3, 3, 3, 4))})});
+    auto last = node(payload::Heading{1}, span(5, 1, 5, 4), {textNode("h", span(5, 3, 5, 4))});
+    return Document::wrap(node(payload::Document{}, span(1, 1, 5, 4), {first, quoted, last}));
+}
+
+TEST(PathCopyTest, DeepEditGivesANewTreeSharingEverythingOffThePath) {
+    Document document = threeBlocks();
+    Text text = elementAt<Text>(document, {1, 0, 0});
+    const MarkupMetadata before = text.metadata();
+
+    text.setString("y");
+
+    EXPECT_NE(text.identifier().rootId, before.id.rootId);
+    EXPECT_EQ(text.identifier().childId, before.id.childId);
+    EXPECT_EQ(text.indexInParent(), before.indexInParent);
+    Markup root = text.root();
+    EXPECT_EQ(root.identifier().rootId, text.identifier().rootId);
+    EXPECT_EQ(root.identifier().childId, 0);
+    EXPECT_EQ(root.raw().children()[0], document.raw().children()[0]);
+    EXPECT_EQ(root.raw().children()[2], document.raw().children()[2]);
+    EXPECT_NE(root.raw().children()[1], document.raw().children()[1]);
+    EXPECT_EQ(elementAt<Text>(root, {1, 0, 0}).string(), "y");
+    EXPECT_TRUE(elementAt<Text>(root, {1, 0, 0}).isIdentical(text));
+
+    // The old tree, and every value in it, is as it was.
+    EXPECT_EQ(elementAt<Text>(document, {1, 0, 0}).string(), "x");
+    EXPECT_EQ(document.range(), span(1, 1, 5, 4));
+}
+
+TEST(PathCopyTest, AncestorsOfAnEditCarryNoRange) {
+    Document document = threeBlocks();
+    Text text = elementAt<Text>(document, {1, 0, 0});
+    text.setString("y");
+    Markup root = text.root();
+    EXPECT_FALSE(text.range());
+    EXPECT_FALSE(root.range());
+    EXPECT_FALSE(root.child(1)->range());
+    EXPECT_FALSE(root.childThrough({1, 0})->range());
+    EXPECT_EQ(root.child(0)->range(), span(1, 1, 1, 2));
+    EXPECT_EQ(root.child(2)->range(), span(5, 1, 5, 4));
+
+    // A children edit keeps the element's own range; its ancestors still lose theirs rather
+    // than taking the edited element's.
+    Paragraph paragraph = elementAt<Paragraph>(document, {1, 0});
+    paragraph.replaceChildrenInRange(1, 1, std::vector<InlineMarkup>{Text("z")});
+    EXPECT_EQ(paragraph.range(), span(3, 3, 3, 4));
+    EXPECT_FALSE(paragraph.parent()->range());
+    EXPECT_FALSE(paragraph.root().range());
+}
+
+TEST(PathCopyTest, LaterNumbersFollowTheNewSubtreeSizes) {
+    Document document = threeBlocks();
+    EXPECT_EQ(document.child(2)->identifier().childId, 6);
+    Paragraph first = elementAt<Paragraph>(document, {0});
+    first.replaceChildrenInRange(1, 1, std::vector<InlineMarkup>{Text("b"), SoftBreak()});
+    Markup root = first.root();
+    EXPECT_EQ(first.identifier().childId, 1);
+    EXPECT_EQ(root.child(1)->identifier().childId, 5);
+    EXPECT_EQ(root.child(2)->identifier().childId, 8);
+    EXPECT_EQ(root.raw().subtreeCount(), document.raw().subtreeCount() + 2);
+}
+
+TEST(PathCopyTest, EditingARootStartsANewTree) {
+    Heading heading = Heading::wrap(node(payload::Heading{1}, span(1, 1, 1, 4)));
+    Heading earlier = heading;
+    heading.setLevel(3);
+    EXPECT_NE(heading.identifier().rootId, earlier.identifier().rootId);
+    EXPECT_EQ(heading.identifier().childId, 0);
+    EXPECT_FALSE(heading.range());
+    EXPECT_FALSE(heading.parent());
+    EXPECT_EQ(earlier.level(), 1);
+    EXPECT_EQ(earlier.range(), span(1, 1, 1, 4));
+}
+
+TEST(PathCopyTest, StackedEditsAndEditsOfNewAncestorsAllReachTheRoot) {
+    Document document = threeBlocks();
+    Text text = elementAt<Text>(document, {1, 0, 0});
+    for (int i = 0; i < 1000; ++i)
+        text.setString("v" + std::to_string(i));
+    EXPECT_EQ(elementAt<Text>(text.root(), {1, 0, 0}).string(), "v999");
+
+    // Edit the text, then its new parent, then that one's parent.
+    text.setString("t");
+    Paragraph paragraph = *text.parent()->as<Paragraph>();
+    paragraph.replaceChildrenInRange(0, 0, std::vector<InlineMarkup>{Text("s")});
+    BlockQuote quote = *paragraph.parent()->as<BlockQuote>();
+    quote.setBlockChildren(std::vector<BlockMarkup>{paragraph, ThematicBreak()});
+    Markup root = quote.root();
+    EXPECT_EQ(root.childThrough({1, 0})->as<Paragraph>()->plainText(), "st");
+    EXPECT_EQ(root.childThrough({1, 1})->kind(), MarkupKind::thematicBreak);
+    EXPECT_EQ(root.raw().children()[0], document.raw().children()[0]);
+    EXPECT_EQ(elementAt<Text>(document, {1, 0, 0}).string(), "x");
+}
+
+TEST(PathCopyTest, NewAncestorsAreBuiltOnceAndSharedAcrossThreads) {
+    Document document = threeBlocks();
+    Text text = elementAt<Text>(document, {1, 0, 0});
+    text.setString("y");
+    EXPECT_EQ(&text.parent()->raw(), &text.parent()->raw());
+
+    Text another = elementAt<Text>(document, {1, 0, 0});
+    another.setString("z");
+    std::vector<const RawMarkup*> roots(8);
+    std::vector<std::thread> readers;
+    for (auto& seen : roots) {
+        readers.emplace_back([copy = another, &seen] { seen = &copy.root().raw(); });
+    }
+    for (auto& reader : readers)
+        reader.join();
+    for (const RawMarkup* seen : roots)
+        EXPECT_EQ(seen, roots.front());
+    EXPECT_EQ(elementAt<Text>(another.root(), {1, 0, 0}).string(), "z");
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

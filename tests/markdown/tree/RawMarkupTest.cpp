@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "TreeFixtures.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::node;
+using testing::span;
+using testing::textNode;
+
+TEST(RawMarkupTest, CountsAreWorkedOutAtCreation) {
+    auto leaf = textNode("a");
+    EXPECT_EQ(leaf->childCount(), 0);
+    EXPECT_EQ(leaf->subtreeCount(), 1);
+    auto paragraph = node(payload::Paragraph{}, std::nullopt, {leaf, textNode("b")});
+    EXPECT_EQ(paragraph->childCount(), 2);
+    EXPECT_EQ(paragraph->subtreeCount(), 3);
+    auto document = node(payload::Document{}, std::nullopt, {paragraph});
+    EXPECT_EQ(document->subtreeCount(), 4);
+    // The same child may appear twice; each appearance counts.
+    EXPECT_EQ(node(payload::Document{}, std::nullopt, {paragraph, paragraph})->subtreeCount(), 7);
+}
+
+TEST(RawMarkupTest, PayloadIsReadInPlaceAndCopiedOut) {
+    auto link = node(payload::Link{"https://x.org", std::nullopt});
+    EXPECT_EQ(link->kind(), MarkupKind::link);
+    EXPECT_EQ(*link->payload<payload::Link>().destination, "https://x.org");
+    EXPECT_EQ(std::get<payload::Link>(link->data()).destination, "https://x.org");
+    EXPECT_DEATH(link->payload<payload::Image>(), "Image markup wrapped unexpected link");
+}
+
+TEST(RawMarkupTest, DataEquality) {
+    struct Case {
+        const char* name;
+        RawMarkupData a;
+        RawMarkupData b;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"links without fields", payload::Link{}, payload::Link{}, true},
+        {"text against inline code", payload::Text{"x"}, payload::InlineCode{"x"}, false},
+        {"heading levels", payload::Heading{1}, payload::Heading{2}, false},
+        {"paragraphs", payload::Paragraph{}, payload::Paragraph{}, true},
+        {"absent against empty title", payload::Link{"d", std::nullopt}, payload::Link{"d", ""},
+         false},
+        {"alignments", payload::Table{{ColumnAlignment::left, std::nullopt}},
+         payload::Table{{ColumnAlignment::left}}, false},
+        {"cell spans", payload::TableCell{1, 2}, payload::TableCell{2, 1}, false},
+        {"checkbox", payload::ListItem{Checkbox::checked}, payload::ListItem{std::nullopt}, false},
+        {"directive name locations",
+         payload::BlockDirective{"Intro", SourceLocation{3, 2, {}}, DirectiveArgumentText("x")},
+         payload::BlockDirective{"Intro", SourceLocation{4, 2, {}}, DirectiveArgumentText("x")},
+         false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(node(c.a)->hasSameData(*node(c.b)), c.equal) << c.name;
+        EXPECT_EQ(c.a == c.b, c.equal) << c.name;
+    }
+}
+
+TEST(RawMarkupTest, StructureIgnoresRangesButNotDataOrShape) {
+    auto parse = [](std::int64_t line, std::int64_t level) {
+        return node(payload::Document{}, span(line, 1, line, 5),
+                    {node(payload::Heading{level}, span(line, 1, line, 5),
+                          {textNode("h", span(line, 3, line, 4))})});
+    };
+    EXPECT_TRUE(parse(1, 1)->hasSameStructure(*parse(7, 1)));
+    EXPECT_FALSE(parse(1, 1)->hasSameStructure(*parse(1, 2)));
+
+    auto one = node(payload::Paragraph{}, std::nullopt, {textNode("a")});
+    auto two = node(payload::Paragraph{}, std::nullopt, {textNode("a"), textNode("b")});
+    EXPECT_FALSE(one->hasSameStructure(*two));
+
+    // A difference in the last leaf of a wide tree is found.
+    auto wide = [](const char* last) {
+        std::vector<RawMarkupPtr> children(50, textNode("same"));
+        children.push_back(textNode(last));
+        return node(payload::Paragraph{}, std::nullopt, std::move(children));
+    };
+    EXPECT_TRUE(wide("x")->hasSameStructure(*wide("x")));
+    EXPECT_FALSE(wide("x")->hasSameStructure(*wide("y")));
+}
+
+TEST(RawMarkupTest, SubstitutingAChildCopiesTheParent) {
+    auto parent = node(payload::Paragraph{}, span(1, 1, 1, 9),
+                       {textNode("a", span(1, 1, 1, 2)), textNode("b", span(1, 2, 1, 3))});
+    auto subtree = node(payload::Emphasis{}, span(5, 1, 5, 4), {textNode("x"), textNode("y")});
+
+    auto kept = parent->substitutingChild(subtree, 1, true);
+    EXPECT_EQ(kept->parsedRange(), span(1, 1, 1, 9));
+    EXPECT_EQ(kept->childCount(), 2);
+    EXPECT_EQ(kept->subtreeCount(), parent->subtreeCount() + 2);
+    EXPECT_EQ(kept->children()[0], parent->children()[0]);
+    EXPECT_EQ(kept->children()[1], subtree);
+    // The parent no longer matches its source text exactly, so it carries no range rather
+    // than its new child's.
+    EXPECT_FALSE(parent->substitutingChild(subtree, 1, false)->hasParsedRange());
+    EXPECT_EQ(parent->children()[1]->payload<payload::Text>().text, "b");
+
+    EXPECT_DEATH(parent->substitutingChild(subtree, 2, true), "child index out of range");
+    EXPECT_DEATH(parent->substitutingChild(subtree, -1, true), "child index out of range");
+}
+
+TEST(RawMarkupTest, TextFormAndWrappingError) {
+    EXPECT_EQ(describe(payload::Paragraph{}), "paragraph");
+    EXPECT_EQ(describe(payload::Heading{2}), "heading(level: 2)");
+    EXPECT_EQ(describe(payload::CodeBlock{"x = 1", std::nullopt}),
+              "codeBlock(\"x = 1\", language: none)");
+    EXPECT_EQ(describe(payload::TableCell{1, 2}), "tableCell(colspan: 1, rowspan: 2)");
+
+    try {
+        Heading::wrap(node(payload::Paragraph{}));
+        FAIL() << "wrapping a paragraph as a heading must throw";
+    } catch (const RawMarkup::Error& error) {
+        EXPECT_STREQ(error.what(), "Can't wrap a paragraph in a Heading");
+        EXPECT_EQ(error.from()->kind(), MarkupKind::paragraph);
+        EXPECT_EQ(error.targetTypeName(), "Heading");
+    }
+    EXPECT_THROW(Table::Cell::wrap(node(payload::TableRow{})), RawMarkup::Error);
+    EXPECT_EQ(Paragraph::wrap(node(payload::Paragraph{})).kind(), MarkupKind::paragraph);
+}
+
+TEST(RawMarkupTest, FirstTreeIdentifierIsOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Runs in a fresh process, where nothing has drawn an identifier yet.
+    EXPECT_EXIT(std::exit(cmarkup_increment_and_get_unique_id() == 1 &&
+                                  cmarkup_increment_and_get_unique_id() == 2
+                              ? 0
+                              : 1),
+                ::testing::ExitedWithCode(0), "");
+}
+
+TEST(RawMarkupTest, ConcurrentDrawsNeverRepeat) {
+    constexpr int threads = 8;
+    constexpr int draws = 20000;
+    std::vector<std::vector<std::uint64_t>> drawn(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&drawn, t] {
+            for (int i = 0; i < draws; ++i)
+                drawn[t].push_back(cmarkup_increment_and_get_unique_id());
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+    std::vector<std::uint64_t> all;
+    for (const auto& ids : drawn)
+        all.insert(all.end(), ids.begin(), ids.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+    EXPECT_EQ(all.back() - all.front() + 1, all.size());
+}
+
+TEST(RawMarkupTest, ParserMayRewriteAFreshNodesRangeOnce) {
+    auto child = textNode("a", span(1, 1, 1, 2));
+    auto parent = node(payload::Paragraph{}, span(1, 1, 1, 2), {child});
+    child = nullptr;  // the parent's reference is the only one left
+
+    const RawMarkup& fresh = parent->child(0);
+    FreshNodeRange::rewrite(fresh, span(5, 3, 5, 4));
+    EXPECT_EQ(fresh.parsedRange(), span(5, 3, 5, 4));
+    EXPECT_DEATH(FreshNodeRange::rewrite(fresh, std::nullopt), "rewritten only once");
+
+    RawMarkupPtr shared = parent;
+    EXPECT_DEATH(FreshNodeRange::rewrite(*parent, std::nullopt), "nothing shares");
+    shared = nullptr;
+    FreshNodeRange::rewrite(*parent, std::nullopt);
+    EXPECT_FALSE(parent->hasParsedRange());
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "TreeFixtures.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::node;
+using testing::span;
+
+struct SetterCase {
+    const char* name;
+    RawMarkupData parsed;  // the element as parsed, with a range
+    std::function<Markup(Markup)> setUnchanged;
+    bool keepsIdentity;
+};
+
+template <class E, class F>
+std::function<Markup(Markup)> on(F set) {
+    return [set](Markup markup) -> Markup {
+        E element = *std::move(markup).as<E>();
+        set(element);
+        return element;
+    };
+}
+
+// Which setters return early, untouched, for the value the element already has; every other
+// setter makes a new tree and drops the range even then.
+TEST(SetterTest, WhichSettersKeepIdentityForAnUnchangedValue) {
+    const std::string composed = "caf\u00e9.png";
+    const std::string decomposed = "cafe\u0301.png";
+    const SetterCase cases[] = {
+        {"Heading.level", payload::Heading{2},
+         on<Heading>([](Heading& e) { e.setLevel(e.level()); }), true},
+        {"OrderedList.startIndex", payload::OrderedList{4},
+         on<OrderedList>([](OrderedList& e) { e.setStartIndex(e.startIndex()); }), true},
+        {"Image.source", payload::Image{"a.png", std::nullopt},
+         on<Image>([](Image& e) { e.setSource(e.source()); }), true},
+        {"Image.title absent", payload::Image{"a.png", std::nullopt},
+         on<Image>([](Image& e) { e.setTitle(std::nullopt); }), true},
+        {"Image.source canonically equal", payload::Image{composed, std::nullopt},
+         on<Image>([&](Image& e) { e.setSource(decomposed); }), true},
+        {"Image.title empty over absent", payload::Image{"a.png", std::nullopt},
+         on<Image>([](Image& e) { e.setTitle(""); }), false},
+        {"Link.destination", payload::Link{"https://x.org", std::nullopt},
+         on<Link>([](Link& e) { e.setDestination(e.destination()); }), false},
+        {"Link.title", payload::Link{"https://x.org", "t"},
+         on<Link>([](Link& e) { e.setTitle(e.title()); }), false},
+        {"Text.string", payload::Text{"a"}, on<Text>([](Text& e) { e.setString(e.string()); }),
+         false},
+        {"InlineCode.code", payload::InlineCode{"a"},
+         on<InlineCode>([](InlineCode& e) { e.setCode(e.code()); }), false},
+        {"InlineHTML.rawHTML", payload::InlineHTML{"<b>"},
+         on<InlineHTML>([](InlineHTML& e) { e.setRawHTML(e.rawHTML()); }), false},
+        {"ListItem.checkbox", payload::ListItem{Checkbox::checked},
+         on<ListItem>([](ListItem& e) { e.setCheckbox(e.checkbox()); }), false},
+        {"CodeBlock.language", payload::CodeBlock{"x", "c"},
+         on<CodeBlock>([](CodeBlock& e) { e.setLanguage(e.language()); }), false},
+        {"CodeBlock.code", payload::CodeBlock{"x", "c"},
+         on<CodeBlock>([](CodeBlock& e) { e.setCode(e.code()); }), false},
+        {"HTMLBlock.rawHTML", payload::HTMLBlock{"<p>"},
+         on<HTMLBlock>([](HTMLBlock& e) { e.setRawHTML(e.rawHTML()); }), false},
+        {"DoxygenParameter.name", payload::DoxygenParam{"count"},
+         on<DoxygenParameter>([](DoxygenParameter& e) { e.setName(e.name()); }), false},
+        {"SymbolLink.destination", payload::SymbolLink{"foo"},
+         on<SymbolLink>([](SymbolLink& e) { e.setDestination(e.destination()); }), false},
+        {"InlineAttributes.attributes", payload::InlineAttributes{"k: v"},
+         on<InlineAttributes>([](InlineAttributes& e) { e.setAttributes(e.attributes()); }), false},
+        {"Cell.colspan", payload::TableCell{2, 1},
+         on<Table::Cell>([](Table::Cell& e) { e.setColspan(e.colspan()); }), false},
+        {"Cell.rowspan", payload::TableCell{2, 1},
+         on<Table::Cell>([](Table::Cell& e) { e.setRowspan(e.rowspan()); }), false},
+        {"BlockDirective.name",
+         payload::BlockDirective{"Intro", SourceLocation{1, 2, {}}, DirectiveArgumentText("x")},
+         on<BlockDirective>([](BlockDirective& e) { e.setName(e.name()); }), false},
+    };
+    for (const auto& c : cases) {
+        // Placed below a parent, as the formatters meet elements.
+        auto parent = Document::wrap(
+            node(payload::Document{}, span(1, 1, 9, 9), {node(c.parsed, span(2, 1, 2, 8))}));
+        Markup element = *parent.child(0);
+        Markup result = c.setUnchanged(element);
+        EXPECT_EQ(result.isIdentical(element), c.keepsIdentity) << c.name;
+        EXPECT_EQ(result.range().has_value(), c.keepsIdentity) << c.name;
+        EXPECT_EQ(result.parent()->range().has_value(), c.keepsIdentity) << c.name;
+        EXPECT_EQ(result.kind(), element.kind()) << c.name;
+        EXPECT_TRUE(element.range()) << c.name << ": the old value must keep its range";
+    }
+}
+
+TEST(SetterTest, HeadingLevelBelowOneIsRefusedButInitialisersStoreAnyLevel) {
+    Heading heading(0, {Text("h")});
+    EXPECT_EQ(heading.level(), 0);
+    EXPECT_DEATH(heading.setLevel(0), "level must be at least 1");
+    EXPECT_DEATH(heading.setLevel(-3), "level must be at least 1");
+    heading.setLevel(1);
+    EXPECT_EQ(heading.level(), 1);
+    EXPECT_EQ(heading.plainText(), "h");
+}
+
+TEST(SetterTest, SettersKeepChildrenAndOtherFields) {
+    OrderedList list{ListItem{Paragraph{Text("one")}}, ListItem{}};
+    EXPECT_EQ(list.startIndex(), 1u);
+    list.setStartIndex(0);
+    EXPECT_EQ(list.startIndex(), 0u);
+    EXPECT_EQ(list.childCount(), 2);
+
+    CodeBlock code("swift", "let x = 1");
+    code.setLanguage(std::nullopt);
+    EXPECT_EQ(code.code(), "let x = 1");
+    EXPECT_FALSE(code.language());
+
+    DoxygenParameter parameter("", {Paragraph{Text("p")}});
+    EXPECT_EQ(parameter.name(), "");
+    parameter.setName("count");
+    EXPECT_EQ(parameter.name(), "count");
+    EXPECT_EQ(parameter.blockChildren().size(), 1);
+
+    Table::Cell cell(0, 3, {Text("c")});
+    EXPECT_EQ(cell.colspan(), 0u);
+    cell.setColspan(2);
+    EXPECT_EQ(cell.colspan(), 2u);
+    EXPECT_EQ(cell.rowspan(), 3u);
+    EXPECT_EQ(cell.plainText(), "c");
+}
+
+TEST(SetterTest, InPlaceModificationWritesBackEvenWhenItThrows) {
+    Text text("a");
+    text.modifyString([](std::string& value) { value += "b"; });
+    EXPECT_EQ(text.string(), "ab");
+    auto identity = text.identifier();
+    EXPECT_THROW(text.modifyString([](std::string& value) {
+        value += "c";
+        throw std::runtime_error("abandoned");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(text.string(), "abc");
+    EXPECT_NE(text.identifier(), identity);
+}
+
+TEST(SetterTest, SymbolLinkStoresAbsentAndEmptyDifferentlyByRoute) {
+    SymbolLink built(std::nullopt);
+    ASSERT_TRUE(built.destination());
+    EXPECT_EQ(*built.destination(), "");
+    EXPECT_EQ(built.plainText(), "````");
+    built.setDestination("");
+    EXPECT_FALSE(built.destination());
+    EXPECT_EQ(built.plainText(), "````");
+    built.setDestination("Foo.bar");
+    EXPECT_EQ(built.plainText(), "``Foo.bar``");
+}
+
+TEST(SetterTest, BlockDirectiveNamesAndArguments) {
+    BlockDirective built("Intro", std::nullopt, {Paragraph{Text("x")}});
+    EXPECT_TRUE(built.argumentText().segments.empty());
+    EXPECT_FALSE(built.nameLocation());
+    EXPECT_FALSE(built.nameRange());
+
+    BlockDirective lines("Intro", "x: 1\ny: 2\r\nz: 3\n");
+    const auto& segments = lines.argumentText().segments;
+    ASSERT_EQ(segments.size(), 3u);
+    EXPECT_EQ(segments[0].untrimmedText, "x: 1");
+    EXPECT_EQ(segments[1].untrimmedText, "y: 2\r\nz: 3");
+    EXPECT_EQ(segments[2].untrimmedText, "");
+    EXPECT_FALSE(segments[0].range);
+    EXPECT_EQ(BlockDirective("a", "").argumentText().segments.size(), 1u);
+
+    auto parsed =
+        BlockDirective::wrap(node(payload::BlockDirective{"Int\u00e9ro", SourceLocation{3, 2, {}},
+                                                          DirectiveArgumentText("x")},
+                                  span(3, 1, 5, 2), {node(payload::Paragraph{})}));
+    EXPECT_EQ(parsed.nameRange(), span(3, 2, 3, 9));
+    parsed.setName("Intro");
+    EXPECT_FALSE(parsed.nameLocation());
+    EXPECT_FALSE(parsed.range());
+    EXPECT_EQ(parsed.childCount(), 1);
+    EXPECT_EQ(parsed.argumentText(), DirectiveArgumentText("x"));
+}
+
+TEST(SetterTest, DirectiveArgumentTextEmptiness) {
+    EXPECT_TRUE(DirectiveArgumentText().isEmpty());
+    EXPECT_TRUE(DirectiveArgumentText(" \t ").isEmpty());
+    DirectiveArgumentText::LineSegment named{"@Intro(", 7, std::nullopt};
+    EXPECT_FALSE(DirectiveArgumentText({named}).isEmpty());
+    EXPECT_EQ(named.trimmedText(), "");
+    DirectiveArgumentText::LineSegment broken{"ab", 3, std::nullopt};
+    EXPECT_DEATH(broken.trimmedText(), "parse index lies past its text");
+}
+
+}  // namespace
+}  // namespace pindrake::markdown
