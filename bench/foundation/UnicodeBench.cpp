@@ -8,7 +8,8 @@ namespace {
 
 std::string repeated(const std::string& unit, std::size_t bytes) {
     std::string out;
-    while (out.size() < bytes) out += unit;
+    while (out.size() < bytes)
+        out += unit;
     return out;
 }
 

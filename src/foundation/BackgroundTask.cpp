@@ -22,7 +22,8 @@ struct WorkQueue::Impl {
             {
                 std::unique_lock lock(mutex);
                 wake.wait(lock, [this] { return stopping || !jobs.empty(); });
-                if (stopping) return;
+                if (stopping)
+                    return;
                 job = std::move(jobs.front());
                 jobs.pop_front();
             }
@@ -45,19 +46,23 @@ WorkQueue::~WorkQueue() {
         impl_->jobs.clear();
     }
     impl_->wake.notify_all();
-    for (auto& thread : impl_->threads) thread.join();
+    for (auto& thread : impl_->threads)
+        thread.join();
 }
 
 void WorkQueue::async(std::function<void()> job) {
     {
         std::lock_guard lock(impl_->mutex);
-        if (impl_->stopping) return;
+        if (impl_->stopping)
+            return;
         impl_->jobs.push_back(std::move(job));
     }
     impl_->wake.notify_one();
 }
 
-const std::string& WorkQueue::name() const { return impl_->name; }
+const std::string& WorkQueue::name() const {
+    return impl_->name;
+}
 
 WorkQueue& sharedWorkPool() {
     // Two threads: enough to keep a slow conversion from delaying an icon decode, few enough

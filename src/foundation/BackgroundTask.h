@@ -11,19 +11,19 @@ namespace pindrake {
 
 // Shared by a running background job and whoever started it.
 class CancellationToken {
-public:
+  public:
     CancellationToken() : flag_(std::make_shared<std::atomic<bool>>(false)) {}
     void cancel() const { flag_->store(true); }
     bool isCancelled() const { return flag_->load(); }
 
-private:
+  private:
     std::shared_ptr<std::atomic<bool>> flag_;
 };
 
 // Worker threads running queued jobs. Destruction waits for the jobs in progress and drops
 // the ones not yet started.
 class WorkQueue {
-public:
+  public:
     // `threads` is 1 for a serial queue, whose jobs run one at a time in queueing order.
     WorkQueue(std::string name, std::size_t threads);
     ~WorkQueue();
@@ -33,7 +33,7 @@ public:
     void async(std::function<void()> job);
     const std::string& name() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
@@ -49,10 +49,12 @@ CancellationToken runInBackground(WorkQueue& queue, Scheduler& main,
                                   std::function<void(Result)> done) {
     CancellationToken token;
     queue.async([token, &main, work = std::move(work), done = std::move(done)]() mutable {
-        if (token.isCancelled()) return;
+        if (token.isCancelled())
+            return;
         auto result = std::make_shared<Result>(work(token));
         main.post([token, result, done = std::move(done)]() mutable {
-            if (!token.isCancelled()) done(std::move(*result));
+            if (!token.isCancelled())
+                done(std::move(*result));
         });
     });
     return token;

@@ -12,13 +12,16 @@
 namespace pindrake::files {
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 std::error_code writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return lastError();
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -28,7 +31,8 @@ std::error_code writeAll(int fd, std::string_view bytes) {
 
 // Makes the rename itself durable; a failure here leaves both files correct, so it is ignored.
 void syncDirectory(const std::filesystem::path& directory) {
-    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -41,12 +45,16 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
     const auto directory = path.parent_path();
     std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mkostemp creates the file with 0600
-    if (fd < 0) return lastError();
+    if (fd < 0)
+        return lastError();
 
     std::error_code error = writeAll(fd, bytes);
-    if (!error && ::fsync(fd) != 0) error = lastError();
-    if (::close(fd) != 0 && !error) error = lastError();
-    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = lastError();
+    if (!error && ::fsync(fd) != 0)
+        error = lastError();
+    if (::close(fd) != 0 && !error)
+        error = lastError();
+    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0)
+        error = lastError();
     if (error) {
         ::unlink(temporary.c_str());
         return error;
@@ -59,20 +67,25 @@ std::error_code createPrivateDirectory(const std::filesystem::path& path) {
     std::error_code error;
     if (path.has_parent_path() && path.parent_path() != path) {
         std::filesystem::create_directories(path.parent_path(), error);
-        if (error) return error;
+        if (error)
+            return error;
     }
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return lastError();
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return lastError();
     // An existing folder is tightened too: it may hold what the user copied.
-    if (::chmod(path.c_str(), 0700) != 0) return lastError();
+    if (::chmod(path.c_str(), 0700) != 0)
+        return lastError();
     return {};
 }
 
 std::optional<std::string> read(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::ostringstream contents;
     contents << in.rdbuf();
-    if (in.bad()) return std::nullopt;
+    if (in.bad())
+        return std::nullopt;
     return std::move(contents).str();
 }
 

@@ -27,7 +27,8 @@ void setUpLocalization(std::string_view domain) {
 
 std::string localized(std::string_view key) {
     const std::string id(key);
-    if (activeDomain().empty()) return id;
+    if (activeDomain().empty())
+        return id;
     return dgettext(activeDomain().c_str(), id.c_str());
 }
 

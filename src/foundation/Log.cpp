@@ -17,7 +17,11 @@ void writeLine(std::FILE* stream, std::string_view line) {
 
 }  // namespace
 
-void diagnostic(std::string_view line) { writeLine(stdout, line); }
-void warning(std::string_view line) { writeLine(stderr, line); }
+void diagnostic(std::string_view line) {
+    writeLine(stdout, line);
+}
+void warning(std::string_view line) {
+    writeLine(stderr, line);
+}
 
 }  // namespace pindrake::log

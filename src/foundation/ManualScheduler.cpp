@@ -38,9 +38,8 @@ TimePoint ManualScheduler::now() const {
 }
 
 bool ManualScheduler::hasDueWork(TimePoint at) const {
-    return std::any_of(entries_.begin(), entries_.end(), [at](const Entry& e) {
-        return e.due <= at && !e.cancelled->load();
-    });
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [at](const Entry& e) { return e.due <= at && !e.cancelled->load(); });
 }
 
 std::size_t ManualScheduler::runTurn(TimePoint at) {
@@ -59,7 +58,8 @@ std::size_t ManualScheduler::runTurn(TimePoint at) {
     std::size_t ran = 0;
     for (auto& entry : due) {
         // An earlier task of this turn may have cancelled a later one.
-        if (entry.cancelled->load()) continue;
+        if (entry.cancelled->load())
+            continue;
         entry.task();
         ++ran;
         if (entry.interval > Duration::zero() && !entry.cancelled->load()) {
@@ -77,7 +77,8 @@ std::size_t ManualScheduler::runUntilIdle() {
         TimePoint at;
         {
             std::lock_guard lock(mutex_);
-            if (!hasDueWork(now_)) return ran;
+            if (!hasDueWork(now_))
+                return ran;
             at = now_;
         }
         ran += runTurn(at);
@@ -96,10 +97,9 @@ std::size_t ManualScheduler::advance(Duration d) {
         {
             std::lock_guard lock(mutex_);
             std::erase_if(entries_, [](const Entry& e) { return e.cancelled->load(); });
-            auto earliest = std::min_element(entries_.begin(), entries_.end(),
-                                             [](const Entry& a, const Entry& b) {
-                                                 return a.due < b.due;
-                                             });
+            auto earliest =
+                std::min_element(entries_.begin(), entries_.end(),
+                                 [](const Entry& a, const Entry& b) { return a.due < b.due; });
             if (earliest == entries_.end() || earliest->due > target) {
                 now_ = target;
                 return ran;

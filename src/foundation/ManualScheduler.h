@@ -12,7 +12,7 @@ namespace pindrake {
 // A main queue on virtual time for tests. Work runs only when the test asks: tasks due at the
 // same time keep their posting order, and work posted while a turn runs waits for a later turn.
 class ManualScheduler final : public Scheduler {
-public:
+  public:
     ManualScheduler();
 
     void post(Task task) override;
@@ -31,7 +31,7 @@ public:
     bool waitForPost(std::chrono::milliseconds realTimeout);
     std::size_t pendingCount() const;
 
-private:
+  private:
     struct Entry {
         TimePoint due;
         std::uint64_t sequence;

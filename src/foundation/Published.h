@@ -10,7 +10,7 @@ namespace pindrake {
 
 // A handle that ends one observation when it is reset or destroyed.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
@@ -26,10 +26,11 @@ public:
     ~Subscription() { reset(); }
 
     void reset() {
-        if (auto cancel = std::exchange(cancel_, {})) cancel();
+        if (auto cancel = std::exchange(cancel_, {}))
+            cancel();
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
@@ -42,7 +43,7 @@ private:
 // allowed: the nested assignment notifies everyone before the outer one carries on.
 template <class T>
 class Published {
-public:
+  public:
     using Callback = std::function<void(const T&)>;
 
     explicit Published(T initial = T{}) : state_(std::make_shared<State>(std::move(initial))) {}
@@ -83,11 +84,12 @@ public:
                                          std::function<void(Owner&, const T&)> callback) {
         std::weak_ptr<Owner> weakOwner = owner;
         return subscribe([weakOwner, callback = std::move(callback)](const T& value) {
-            if (auto strong = weakOwner.lock()) callback(*strong, value);
+            if (auto strong = weakOwner.lock())
+                callback(*strong, value);
         });
     }
 
-private:
+  private:
     struct Observer {
         std::uint64_t id;
         std::shared_ptr<Callback> callback;
@@ -104,13 +106,15 @@ private:
         // A snapshot, so callbacks may subscribe or cancel while we iterate.
         const std::vector<Observer> snapshot = list;
         for (const auto& observer : snapshot) {
-            if (isLive(list, observer.id)) (*observer.callback)(value);
+            if (isLive(list, observer.id))
+                (*observer.callback)(value);
         }
     }
 
     static bool isLive(const std::vector<Observer>& list, std::uint64_t id) {
         for (const auto& o : list) {
-            if (o.id == id) return true;
+            if (o.id == id)
+                return true;
         }
         return false;
     }

@@ -28,7 +28,8 @@ void QtScheduler::post(Task task) {
 TimerHandle QtScheduler::postAfter(Duration delay, Task task) {
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     QTimer::singleShot(toMilliseconds(delay), context_, [cancelled, task = std::move(task)] {
-        if (!cancelled->load()) task();
+        if (!cancelled->load())
+            task();
     });
     return TimerHandle(cancelled);
 }

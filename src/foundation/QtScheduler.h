@@ -8,7 +8,7 @@ namespace pindrake {
 
 // The main queue on Qt's event loop: queued invocations and QTimers on the GUI thread.
 class QtScheduler final : public Scheduler {
-public:
+  public:
     // `context` is an object living on the main thread (usually the application).
     explicit QtScheduler(QObject* context);
 
@@ -17,7 +17,7 @@ public:
     TimerHandle repeatEvery(Duration interval, Task task) override;
     TimePoint now() const override;
 
-private:
+  private:
     QObject* context_;
 };
 

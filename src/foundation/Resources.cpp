@@ -11,14 +11,16 @@ std::filesystem::path applicationFolder() {
     }
     std::error_code error;
     auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return {};
+    if (error)
+        return {};
     return executable.parent_path().parent_path() / "share" / "pindrake";
 }
 
 std::optional<std::filesystem::path> find(std::string_view name) {
     auto candidate = applicationFolder() / name;
     std::error_code error;
-    if (std::filesystem::exists(candidate, error)) return candidate;
+    if (std::filesystem::exists(candidate, error))
+        return candidate;
     return std::nullopt;
 }
 

@@ -17,24 +17,25 @@ inline constexpr Duration seconds(double s) {
 // Cancels delayed or repeating work. Copies share one flag; dropping a handle cancels nothing,
 // so fire-and-forget work needs no bookkeeping while owners cancel what they started.
 class TimerHandle {
-public:
+  public:
     TimerHandle() = default;
     explicit TimerHandle(std::shared_ptr<std::atomic<bool>> cancelled)
         : cancelled_(std::move(cancelled)) {}
 
     void cancel() {
-        if (cancelled_) cancelled_->store(true);
+        if (cancelled_)
+            cancelled_->store(true);
     }
     bool isCancelled() const { return !cancelled_ || cancelled_->load(); }
 
-private:
+  private:
     std::shared_ptr<std::atomic<bool>> cancelled_;
 };
 
 // The main queue. All of the app's state is touched from work run here; `post` may be called
 // from any thread, which is how worker threads hand their results back.
 class Scheduler {
-public:
+  public:
     using Task = std::function<void()>;
 
     virtual ~Scheduler() = default;

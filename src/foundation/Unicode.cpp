@@ -3,8 +3,8 @@
 #include <unicode/brkiter.h>
 #include <unicode/bytestream.h>
 #include <unicode/normalizer2.h>
-#include <unicode/uchar.h>
 #include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utext.h>
 #include <unicode/utf8.h>
@@ -22,7 +22,9 @@ bool isAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // Break iterators are costly to create and not thread-safe: one per thread.
 icu::BreakIterator* characterIterator() {
@@ -40,10 +42,12 @@ icu::BreakIterator* characterIterator() {
 template <class Visit>
 std::size_t walkGraphemes(std::string_view text, Visit visit) {
     auto* iterator = characterIterator();
-    if (!iterator) return text.size();
+    if (!iterator)
+        return text.size();
     UErrorCode status = U_ZERO_ERROR;
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    if (U_FAILURE(status)) return text.size();
+    if (U_FAILURE(status))
+        return text.size();
     iterator->setText(utext, status);
     std::size_t stopped = text.size();
     iterator->first();
@@ -66,13 +70,15 @@ bool isValidUtf8(std::string_view bytes) {
     for (int32_t i = 0; i < length;) {
         UChar32 c;
         U8_NEXT(s, i, length, c);
-        if (c < 0) return false;
+        if (c < 0)
+            return false;
     }
     return true;
 }
 
 std::u16string toUtf16(std::string_view utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     std::u16string out(utf8.size(), u'\0');  // never more UTF-16 units than UTF-8 bytes
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
@@ -83,7 +89,8 @@ std::u16string toUtf16(std::string_view utf8) {
 }
 
 std::string toUtf8(std::u16string_view utf16) {
-    if (utf16.empty()) return {};
+    if (utf16.empty())
+        return {};
     std::string out(utf16.size() * 3, '\0');  // a unit never takes more than three bytes
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
@@ -94,7 +101,8 @@ std::string toUtf8(std::u16string_view utf16) {
 }
 
 std::string sanitizedUtf8(std::string_view bytes) {
-    if (isValidUtf8(bytes)) return std::string(bytes);
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
     return toUtf8(toUtf16(bytes));
 }
 
@@ -103,7 +111,8 @@ std::size_t graphemeCount(std::string_view text) {
         // In ASCII only CR LF joins two characters into one.
         std::size_t count = text.size();
         for (std::size_t i = 1; i < text.size(); ++i) {
-            if (text[i - 1] == '\r' && text[i] == '\n') --count;
+            if (text[i - 1] == '\r' && text[i] == '\n')
+                --count;
         }
         return count;
     }
@@ -116,20 +125,22 @@ std::size_t graphemeCount(std::string_view text) {
 }
 
 std::string graphemePrefix(std::string_view text, std::size_t count) {
-    if (count == 0) return {};
+    if (count == 0)
+        return {};
     std::size_t seen = 0;
-    const std::size_t end = walkGraphemes(text, [&seen, count](std::size_t) {
-        return ++seen < count;
-    });
+    const std::size_t end =
+        walkGraphemes(text, [&seen, count](std::size_t) { return ++seen < count; });
     return sanitizedUtf8(text.substr(0, end));
 }
 
 std::string nfc(std::string_view text) {
-    if (isAscii(text)) return std::string(text);
+    if (isAscii(text))
+        return std::string(text);
     const std::string valid = sanitizedUtf8(text);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) return valid;
+    if (U_FAILURE(status))
+        return valid;
     std::string out;
     icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(valid.size()));
     normalizer->normalizeUTF8(0, icu::StringPiece(valid.data(), static_cast<int32_t>(valid.size())),
@@ -145,7 +156,8 @@ std::string trimmed(std::string_view text) {
         int32_t next = start;
         UChar32 c;
         U8_NEXT(s, next, length, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        if (c < 0 || !u_isUWhiteSpace(c))
+            break;
         start = next;
     }
     int32_t end = length;
@@ -153,14 +165,17 @@ std::string trimmed(std::string_view text) {
         int32_t previous = end;
         UChar32 c;
         U8_PREV(s, start, previous, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        if (c < 0 || !u_isUWhiteSpace(c))
+            break;
         end = previous;
     }
     return sanitizedUtf8(
         text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
 }
 
-bool isBlank(std::string_view text) { return trimmed(text).empty(); }
+bool isBlank(std::string_view text) {
+    return trimmed(text).empty();
+}
 
 std::string caseFolded(std::string_view text) {
     if (isAscii(text)) {
@@ -172,17 +187,20 @@ std::string caseFolded(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UCaseMap, decltype(&ucasemap_close)> map(
         ucasemap_open(nullptr, U_FOLD_CASE_DEFAULT, &status), &ucasemap_close);
-    if (U_FAILURE(status)) return valid;
+    if (U_FAILURE(status))
+        return valid;
     std::string out(valid.size() + valid.size() / 2 + 16, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         status = U_ZERO_ERROR;
-        int32_t length = ucasemap_utf8FoldCase(map.get(), out.data(), static_cast<int32_t>(out.size()),
-                                               valid.data(), static_cast<int32_t>(valid.size()), &status);
+        int32_t length =
+            ucasemap_utf8FoldCase(map.get(), out.data(), static_cast<int32_t>(out.size()),
+                                  valid.data(), static_cast<int32_t>(valid.size()), &status);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             out.resize(static_cast<std::size_t>(length));
             continue;
         }
-        if (U_FAILURE(status)) return valid;
+        if (U_FAILURE(status))
+            return valid;
         out.resize(static_cast<std::size_t>(length));
         return out;
     }
@@ -190,7 +208,8 @@ std::string caseFolded(std::string_view text) {
 }
 
 bool containsCaseInsensitive(std::string_view haystack, std::string_view needle) {
-    if (needle.empty()) return true;
+    if (needle.empty())
+        return true;
     if (isAscii(haystack) && isAscii(needle)) {
         auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
                               [](char a, char b) { return asciiLower(a) == asciiLower(b); });

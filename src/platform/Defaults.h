@@ -12,7 +12,7 @@ namespace pindrake::platform {
 // The user's settings: a flat store of typed values by key. An absent key, `false` and a text
 // are three different things and stay apart.
 class Defaults {
-public:
+  public:
     using Value = std::variant<bool, std::int64_t, double, std::string>;
 
     virtual ~Defaults() = default;
@@ -25,13 +25,15 @@ public:
 
     std::optional<std::string> string(std::string_view key) const {
         auto v = value(key);
-        if (v && std::holds_alternative<std::string>(*v)) return std::get<std::string>(*v);
+        if (v && std::holds_alternative<std::string>(*v))
+            return std::get<std::string>(*v);
         return std::nullopt;
     }
     // Whole numbers only; a text or a Boolean is not a number.
     std::optional<std::int64_t> integer(std::string_view key) const {
         auto v = value(key);
-        if (v && std::holds_alternative<std::int64_t>(*v)) return std::get<std::int64_t>(*v);
+        if (v && std::holds_alternative<std::int64_t>(*v))
+            return std::get<std::int64_t>(*v);
         return std::nullopt;
     }
     // Absent reads as false.

@@ -8,7 +8,7 @@ namespace pindrake::platform {
 // A local text model that follows instructions. Each call is one independent session. Slow:
 // call it from a worker thread.
 class LanguageModel {
-public:
+  public:
     virtual ~LanguageModel() = default;
 
     // The model's answer, or nothing when it is unavailable or fails.

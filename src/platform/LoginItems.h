@@ -6,7 +6,7 @@ namespace pindrake::platform {
 
 // Whether the application starts when the user logs in.
 class LoginItems {
-public:
+  public:
     virtual ~LoginItems() = default;
 
     virtual bool isEnabled() const = 0;

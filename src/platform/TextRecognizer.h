@@ -9,7 +9,7 @@ namespace pindrake::platform {
 
 // Reads the text in an image. Slow: call it from a worker thread.
 class TextRecognizer {
-public:
+  public:
     virtual ~TextRecognizer() = default;
 
     // `encodedImage` is a PNG or TIFF file's bytes; `languages` lists language codes in order of

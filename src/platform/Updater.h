@@ -6,7 +6,7 @@ namespace pindrake::platform {
 
 // A software updater started at creation, with its own user interface for the checks it runs.
 class Updater {
-public:
+  public:
     virtual ~Updater() = default;
 
     virtual bool canCheckForUpdates() const = 0;

@@ -58,7 +58,8 @@ TEST(BackgroundTask, WorkSeesCancellationAndCanStopEarly) {
         queue, main,
         [&](const CancellationToken& t) {
             started.set_value();
-            while (!t.isCancelled()) std::this_thread::yield();
+            while (!t.isCancelled())
+                std::this_thread::yield();
             sawCancel = true;
             return 0;
         },
@@ -73,11 +74,13 @@ TEST(BackgroundTask, SerialQueueRunsJobsOneAtATimeInOrder) {
     WorkQueue queue("test.serial", 1);
     std::vector<int> order;
     std::promise<void> done;
-    for (int i = 0; i < 50; ++i) queue.async([&order, i] { order.push_back(i); });
+    for (int i = 0; i < 50; ++i)
+        queue.async([&order, i] { order.push_back(i); });
     queue.async([&] { done.set_value(); });
     done.get_future().wait();
     std::vector<int> expected(50);
-    for (int i = 0; i < 50; ++i) expected[i] = i;
+    for (int i = 0; i < 50; ++i)
+        expected[i] = i;
     EXPECT_EQ(order, expected);
 }
 

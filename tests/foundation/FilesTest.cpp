@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() /
                 ("pindrake-files-" + std::to_string(::getpid()) + "-" +

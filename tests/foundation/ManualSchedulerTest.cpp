@@ -14,7 +14,8 @@ using std::chrono::milliseconds;
 TEST(ManualScheduler, PostedWorkRunsInOrderOnlyWhenAsked) {
     ManualScheduler scheduler;
     std::vector<int> order;
-    for (int i = 0; i < 3; ++i) scheduler.post([&order, i] { order.push_back(i); });
+    for (int i = 0; i < 3; ++i)
+        scheduler.post([&order, i] { order.push_back(i); });
     EXPECT_TRUE(order.empty());
     EXPECT_EQ(scheduler.runUntilIdle(), 3u);
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
@@ -69,9 +70,11 @@ TEST(ManualScheduler, RepeatingTimerFiresEveryIntervalUntilCancelled) {
     ManualScheduler scheduler;
     std::vector<Duration> fired;
     const auto start = scheduler.now();
-    auto timer = scheduler.repeatEvery(milliseconds(500), [&] { fired.push_back(scheduler.now() - start); });
+    auto timer =
+        scheduler.repeatEvery(milliseconds(500), [&] { fired.push_back(scheduler.now() - start); });
     scheduler.advance(milliseconds(1600));
-    EXPECT_EQ(fired, (std::vector<Duration>{milliseconds(500), milliseconds(1000), milliseconds(1500)}));
+    EXPECT_EQ(fired,
+              (std::vector<Duration>{milliseconds(500), milliseconds(1000), milliseconds(1500)}));
     timer.cancel();
     scheduler.advance(milliseconds(2000));
     EXPECT_EQ(fired.size(), 3u);
@@ -82,7 +85,8 @@ TEST(ManualScheduler, TimerCanCancelItselfFromItsOwnTask) {
     int fired = 0;
     TimerHandle timer;
     timer = scheduler.repeatEvery(milliseconds(10), [&] {
-        if (++fired == 2) timer.cancel();
+        if (++fired == 2)
+            timer.cancel();
     });
     scheduler.advance(milliseconds(100));
     EXPECT_EQ(fired, 2);

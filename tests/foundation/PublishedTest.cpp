@@ -29,7 +29,8 @@ TEST(Published, ViewsHearBeforeSubscribersWhateverTheSubscriptionOrder) {
     Published<int> value(0);
     std::vector<std::string> order;
     auto sub = value.subscribe([&](const int& v) { order.push_back("sub" + std::to_string(v)); });
-    auto view = value.observeForView([&](const int& v) { order.push_back("view" + std::to_string(v)); });
+    auto view =
+        value.observeForView([&](const int& v) { order.push_back("view" + std::to_string(v)); });
     order.clear();
     value = 1;
     EXPECT_EQ(order, (std::vector<std::string>{"view1", "sub1"}));
@@ -75,7 +76,8 @@ TEST(Published, NestedAssignmentNotifiesEveryoneBeforeTheOuterCarriesOn) {
     std::vector<std::string> log;
     auto clamp = value.subscribe([&](const int& v) {
         log.push_back("clamp" + std::to_string(v));
-        if (v > 10) value = 10;
+        if (v > 10)
+            value = 10;
     });
     auto watch = value.subscribe([&](const int& v) { log.push_back("watch" + std::to_string(v)); });
     log.clear();

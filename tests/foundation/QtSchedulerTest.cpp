@@ -1,8 +1,8 @@
 #include "foundation/QtScheduler.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
@@ -48,7 +48,8 @@ TEST(QtScheduler, DelayedAndRepeatingWorkCanBeCancelled) {
     int ticks = 0;
     TimerHandle repeating;
     repeating = scheduler.repeatEvery(milliseconds(5), [&] {
-        if (++ticks == 3) repeating.cancel();
+        if (++ticks == 3)
+            repeating.cancel();
     });
     spinUntil([&] { return delayedRan; });
     spinUntil([] { return false; }, 60);

@@ -7,7 +7,8 @@
 namespace pindrake::unicode {
 namespace {
 
-const std::string kFamily = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";  // ZWJ
+const std::string kFamily =
+    "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";  // ZWJ
 const std::string kFlagJapan = "\xF0\x9F\x87\xAF\xF0\x9F\x87\xB5";  // regional indicators
 const std::string kEAcuteDecomposed = "e\xCC\x81";
 const std::string kEAcuteComposed = "\xC3\xA9";
@@ -26,7 +27,8 @@ TEST(Unicode, GraphemeCountTreatsSequencesAsOneCharacter) {
         {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", 1},  // thumbs up + skin tone
         {"\xE6\x97\xA5\xE6\x9C\xAC", 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
 }
 
 TEST(Unicode, GraphemePrefixNeverSplitsACharacter) {
@@ -38,9 +40,13 @@ TEST(Unicode, GraphemePrefixNeverSplitsACharacter) {
 }
 
 TEST(Unicode, InvalidUtf8BecomesReplacementCharactersNeverEmpty) {
-    const std::string bad = "a\xFF" "b\xC3";  // stray byte and truncated sequence
+    const std::string bad =
+        "a\xFF"
+        "b\xC3";  // stray byte and truncated sequence
     EXPECT_FALSE(isValidUtf8(bad));
-    EXPECT_EQ(sanitizedUtf8(bad), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(sanitizedUtf8(bad),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_EQ(toUtf16(bad), u"a\uFFFDb\uFFFD");
     EXPECT_EQ(graphemeCount(bad), 4u);
     EXPECT_EQ(nfc(bad), sanitizedUtf8(bad));
@@ -52,7 +58,9 @@ TEST(Unicode, Utf16RoundTripAndLoneSurrogates) {
     const std::string text = "x" + kFamily + kEAcuteComposed + "\xE6\x97\xA5";
     EXPECT_EQ(toUtf8(toUtf16(text)), text);
     const std::u16string lone = {u'a', static_cast<char16_t>(0xD800), u'b'};
-    EXPECT_EQ(toUtf8(lone), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(toUtf8(lone),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(Unicode, NfcComposes) {
@@ -72,7 +80,10 @@ TEST(Unicode, TrimmingRemovesUnicodeWhiteSpaceAndLineBreaksOnly) {
 
 TEST(Unicode, CaseInsensitiveContainment) {
     EXPECT_TRUE(containsCaseInsensitive("Hello World", "WORLD"));
-    EXPECT_TRUE(containsCaseInsensitive("Stra\xC3\x9F" "e", "STRASSE"));
+    EXPECT_TRUE(
+        containsCaseInsensitive("Stra\xC3\x9F"
+                                "e",
+                                "STRASSE"));
     EXPECT_TRUE(containsCaseInsensitive("\xCE\xA3\xCE\x99\xCE\xA3", "\xCF\x83\xCE\xB9"));  // Greek
     EXPECT_TRUE(containsCaseInsensitive("anything", ""));
     EXPECT_FALSE(containsCaseInsensitive("abc", "abd"));

@@ -14,7 +14,8 @@ TEST(Uuid, UpperCaseVersionFourAndUnique) {
         const auto id = makeUuid();
         ASSERT_TRUE(isUuid(id)) << id;
         EXPECT_EQ(id[14], '4');
-        for (char c : id) EXPECT_FALSE(std::islower(static_cast<unsigned char>(c))) << id;
+        for (char c : id)
+            EXPECT_FALSE(std::islower(static_cast<unsigned char>(c))) << id;
         seen.insert(id);
     }
     EXPECT_EQ(seen.size(), 1000u);

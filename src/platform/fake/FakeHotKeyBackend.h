@@ -13,7 +13,7 @@ namespace pindrake::platform {
 // Records grabs instead of making them. Combinations can be refused with a chosen status, and
 // some can be held "by the system"; presses are simulated by combination.
 class FakeHotKeyBackend final : public HotKeyBackend {
-public:
+  public:
     struct Combination {
         std::uint32_t keyCode;
         std::uint32_t carbonModifiers;
@@ -29,14 +29,16 @@ public:
     int registerHotKey(HotKeyId id, std::uint32_t keyCode, std::uint32_t mods) override {
         const Combination combination{keyCode, mods};
         auto refusal = refusals_.find(combination);
-        if (refusal != refusals_.end()) return refusal->second;
+        if (refusal != refusals_.end())
+            return refusal->second;
         held_[id] = combination;
         calls_.push_back({Call::Kind::registered, id, combination});
         return statusOk;
     }
     void unregisterHotKey(HotKeyId id) override {
         auto it = held_.find(id);
-        if (it == held_.end()) return;
+        if (it == held_.end())
+            return;
         calls_.push_back({Call::Kind::unregistered, id, it->second});
         held_.erase(it);
     }
@@ -62,14 +64,15 @@ public:
     const std::map<HotKeyId, Combination>& held() const { return held_; }
     bool isHeld(Combination combination) const {
         for (const auto& [id, held] : held_) {
-            if (held == combination) return true;
+            if (held == combination)
+                return true;
         }
         return false;
     }
     const std::vector<Call>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
 
-private:
+  private:
     void deliver(Combination combination, Event event) {
         for (const auto& [id, held] : held_) {
             if (held == combination && handler_) {

@@ -5,7 +5,7 @@
 namespace pindrake::platform {
 
 class FakeLanguageModel final : public LanguageModel {
-public:
+  public:
     std::optional<std::string> respond(const std::string& instructions,
                                        const std::string& prompt) override {
         ++calls;

@@ -5,15 +5,17 @@
 namespace pindrake::platform {
 
 class FakeLoginItems final : public LoginItems {
-public:
+  public:
     bool isEnabled() const override { return enabled; }
     std::error_code registerApp() override {
         ++registrations;
-        if (!failure) enabled = true;
+        if (!failure)
+            enabled = true;
         return failure;
     }
     std::error_code unregisterApp() override {
-        if (!failure) enabled = false;
+        if (!failure)
+            enabled = false;
         return failure;
     }
 

@@ -5,7 +5,7 @@
 namespace pindrake::platform {
 
 class FakeTextRecognizer final : public TextRecognizer {
-public:
+  public:
     std::optional<std::vector<std::string>> recognizeLines(
         std::string_view encodedImage, const std::vector<std::string>& languages) override {
         lastImage = std::string(encodedImage);

@@ -7,7 +7,7 @@
 namespace pindrake::platform {
 
 class FakeUpdater final : public Updater {
-public:
+  public:
     bool canCheckForUpdates() const override { return canCheck_; }
     void observeCanCheckForUpdates(std::function<void(bool)> onChange) override {
         onChange(canCheck_);
@@ -17,12 +17,13 @@ public:
 
     void setCanCheck(bool value) {
         canCheck_ = value;
-        for (auto& observer : observers_) observer(value);
+        for (auto& observer : observers_)
+            observer(value);
     }
 
     int checks = 0;
 
-private:
+  private:
     bool canCheck_ = false;
     std::vector<std::function<void(bool)>> observers_;
 };

@@ -7,10 +7,11 @@
 namespace pindrake::platform {
 
 class InMemoryDefaults final : public Defaults {
-public:
+  public:
     std::optional<Value> value(std::string_view key) const override {
         auto it = values_.find(key);
-        if (it == values_.end()) return std::nullopt;
+        if (it == values_.end())
+            return std::nullopt;
         return it->second;
     }
     void set(std::string_view key, Value value) override {
@@ -18,16 +19,18 @@ public:
     }
     void remove(std::string_view key) override {
         auto it = values_.find(key);
-        if (it != values_.end()) values_.erase(it);
+        if (it != values_.end())
+            values_.erase(it);
     }
 
     std::vector<std::string> keys() const override {
         std::vector<std::string> out;
-        for (const auto& [key, value] : values_) out.push_back(key);
+        for (const auto& [key, value] : values_)
+            out.push_back(key);
         return out;
     }
 
-private:
+  private:
     std::map<std::string, Value, std::less<>> values_;
 };
 
