@@ -16,3 +16,5 @@ pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 pkg_check_modules(JSC REQUIRED IMPORTED_TARGET javascriptcoregtk-4.1)
 pkg_check_modules(GUMBO REQUIRED IMPORTED_TARGET gumbo)
 include(CmarkGfm)
+# The loopback HTTP server of the tests (Debian builds it as a library; its defines matter).
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+
+#include "clipboard/ContentTag.h"
+#include "clipboard/Date.h"
+
+namespace pindrake::clipboard {
+
+// One entry of the history, as the history file holds it.
+struct ClipboardItem {
+    // Canonical upper-case UUID; also names the entry's files.
+    std::string id;
+    Date createdAt;
+    ContentTags tags;
+    std::optional<std::string> plainText;
+    std::optional<std::string> htmlText;
+    // Bare name of the entry's PNG file in the history folder.
+    std::optional<std::string> imageFilename;
+    std::set<std::string> pasteboardTypes;
+    std::optional<std::string> sourceBundleID;
+
+    bool operator==(const ClipboardItem&) const = default;
+
+    // The entry's title: a file's name, the text's first 100 user-perceived characters, or
+    // for an image a label with its creation time (local time, the user's locale).
+    std::string displayText() const;
+};
+
+}  // namespace pindrake::clipboard

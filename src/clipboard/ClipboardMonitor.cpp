@@ -1,0 +1,175 @@
+#include "clipboard/ClipboardMonitor.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "clipboard/Url.h"
+#include "foundation/Files.h"
+#include "foundation/Unicode.h"
+
+namespace pindrake::clipboard {
+
+namespace pasteboard_type = platform::pasteboard_type;
+
+namespace {
+
+// Larger files are not loaded as the image of a copied file; the entry keeps its path.
+constexpr std::uintmax_t maxImageFileBytes = 256u << 20;
+
+bool hasImageExtension(const std::filesystem::path& path) {
+    static const std::set<std::string, std::less<>> extensions = {
+        "avif", "bmp", "gif", "heic", "heif", "icns", "ico", "jp2",  "jpeg", "jpg", "jxl", "pbm",
+        "pgm",  "png", "ppm", "psd",  "svg",  "tga",  "tif", "tiff", "webp", "xbm", "xpm",
+    };
+    std::string extension = path.extension().string();
+    if (extension.empty())
+        return false;
+    extension.erase(0, 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extensions.contains(extension);
+}
+
+// A URI list holds one URI per line, with comment lines starting with "#".
+std::string_view firstUri(std::string_view list) {
+    while (!list.empty()) {
+        const auto end = std::min(list.find('\n'), list.size());
+        std::string_view line = list.substr(0, end);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (!line.empty() && !line.starts_with('#'))
+            return line;
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
+    return {};
+}
+
+}  // namespace
+
+std::shared_ptr<ClipboardMonitor> ClipboardMonitor::create(Services services,
+                                                           Handler onNewContent) {
+    return std::shared_ptr<ClipboardMonitor>(
+        new ClipboardMonitor(services, std::move(onNewContent)));
+}
+
+ClipboardMonitor::ClipboardMonitor(Services services, Handler onNewContent)
+    : services_(services),
+      onNewContent_(std::move(onNewContent)),
+      lastChangeCount_(services.pasteboard.changeCount()) {}
+
+ClipboardMonitor::~ClipboardMonitor() {
+    stop();
+}
+
+void ClipboardMonitor::start() {
+    stop();
+    std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
+    timer_ = services_.main.repeatEvery(pollInterval, [weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->scheduleCheckOnMain();
+    });
+}
+
+void ClipboardMonitor::stop() {
+    if (timer_)
+        timer_->cancel();
+    timer_.reset();
+}
+
+void ClipboardMonitor::scheduleCheckOnMain() {
+    std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
+    services_.main.post([weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->checkPasteboard();
+    });
+}
+
+void ClipboardMonitor::checkPasteboard() {
+    if (isPaused_)
+        return;
+    const std::int64_t count = services_.pasteboard.changeCount();
+    if (count == lastChangeCount_)
+        return;
+    // Taken as seen before reading: a content that cannot be read is not tried again.
+    lastChangeCount_ = count;
+
+    const auto frontmost = services_.workspace.frontmostApplication();
+    const platform::PasteboardContents offered = services_.pasteboard.read();
+    auto content = readContent(offered);
+    if (!content)
+        return;
+    content->sourceBundleID = frontmost ? frontmost->bundleIdentifier : std::nullopt;
+    onNewContent_(*content, offered);
+}
+
+std::optional<ClipboardContent> ClipboardMonitor::readContent(
+    const platform::PasteboardContents& offered) const {
+    if (auto file = readFile(offered))
+        return file;
+
+    std::set<std::string> types;
+    for (const auto& entry : offered.entries())
+        types.insert(entry.type);
+
+    const std::string* imageData = offered.data(pasteboard_type::png);
+    if (!imageData)
+        imageData = offered.data(pasteboard_type::tiff);
+    if (imageData) {
+        if (auto image = services_.imageCodec.decode(*imageData)) {
+            ClipboardContent content;
+            content.image = std::move(image);
+            content.pasteboardTypes = std::move(types);
+            return content;
+        }
+    }
+
+    ClipboardContent content;
+    content.pasteboardTypes = std::move(types);
+    if (const std::string* html = offered.data(pasteboard_type::html)) {
+        content.html = unicode::sanitizedUtf8(*html);
+    }
+    if (const std::string* text = offered.data(pasteboard_type::plainText)) {
+        content.plainText = unicode::sanitizedUtf8(*text);
+        if (!content.plainText->empty()) {
+            content.tags = detectTags(*content.plainText);
+            if (content.tags.empty())
+                content.tags = {ContentTag::plainText};
+        }
+        return content;
+    }
+    if (content.html)
+        return content;
+    return std::nullopt;
+}
+
+std::optional<ClipboardContent> ClipboardMonitor::readFile(
+    const platform::PasteboardContents& offered) const {
+    const std::string* urls = offered.data(pasteboard_type::fileUrl);
+    if (!urls)
+        return std::nullopt;
+    auto path = filePathFromUrl(firstUri(*urls));
+    if (!path)
+        return std::nullopt;
+
+    ClipboardContent content;
+    for (const auto& entry : offered.entries())
+        content.pasteboardTypes.insert(entry.type);
+    if (hasImageExtension(*path))
+        content.image = loadImageFile(*path);
+    content.plainText = std::move(path);
+    return content;
+}
+
+std::optional<platform::Image> ClipboardMonitor::loadImageFile(const std::string& path) const {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > maxImageFileBytes)
+        return std::nullopt;
+    const auto bytes = files::read(path);
+    if (!bytes)
+        return std::nullopt;
+    return services_.imageCodec.decode(*bytes);
+}
+
+}  // namespace pindrake::clipboard

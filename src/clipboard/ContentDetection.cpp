@@ -1,0 +1,212 @@
+// The classification tests of ClipboardMonitor. Every test runs on every text a user copies,
+// on the main thread, whatever its size: each is linear in the text and none recurses on its
+// nesting. The patterns are matched by hand, never by std::regex.
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "clipboard/Base64.h"
+#include "clipboard/ClipboardMonitor.h"
+#include "clipboard/MarkdownDetection.h"
+#include "clipboard/Url.h"
+#include "foundation/Unicode.h"
+
+namespace pindrake::clipboard {
+
+namespace {
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// "%[0-9A-Fa-f]{2}" found at least twice (matches do not overlap).
+bool hasTwoPercentEscapes(std::string_view text) {
+    int found = 0;
+    for (auto percent = text.find('%');
+         percent != std::string_view::npos && percent + 2 < text.size();
+         percent = text.find('%', percent + 1)) {
+        if (isHexDigit(text[percent + 1]) && isHexDigit(text[percent + 2])) {
+            if (++found == 2)
+                return true;
+            percent += 2;
+        }
+    }
+    return false;
+}
+
+bool isAsciiAlphanumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// White space as regular expressions' "\s" knows it: tab, line feed, form feed, carriage
+// return and the Unicode separators.
+bool isRegexSpace(std::string_view text, std::size_t at) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data() + at);
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size() - at, 4));
+    int32_t offset = 0;
+    UChar32 c;
+    U8_NEXT(bytes, offset, length, c);
+    if (c == '\t' || c == '\n' || c == '\f' || c == '\r')
+        return true;
+    const auto type = u_charType(c);
+    return c >= 0 &&
+           (type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR);
+}
+
+// "<(html|head|...|meta)[\s>/]", case-insensitive: an opening tag of a listed name. Written
+// out, because a regular expression tries every name at every "<", which is far too slow for
+// a text of millions of them.
+bool hasHtmlTag(std::string_view text) {
+    static const std::set<std::string, std::less<>> names = {
+        "html", "head", "body", "div",   "span",   "p",      "a",     "img",  "table",
+        "tr",   "td",   "th",   "ul",    "ol",     "li",     "h1",    "h2",   "h3",
+        "h4",   "h5",   "h6",   "br",    "hr",     "b",      "i",     "em",   "strong",
+        "pre",  "code", "form", "input", "button", "script", "style", "link", "meta"};
+    constexpr std::size_t longestName = 6;
+    for (auto open = text.find('<'); open != std::string_view::npos;
+         open = text.find('<', open + 1)) {
+        std::size_t end = open + 1;
+        while (end < text.size() && end - open <= longestName && isAsciiAlphanumeric(text[end])) {
+            ++end;
+        }
+        // The name is the whole run of letters and digits: what follows must end it.
+        if (end == open + 1 || end >= text.size() || isAsciiAlphanumeric(text[end]))
+            continue;
+        std::string name(text.substr(open + 1, end - open - 1));
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (!names.contains(name))
+            continue;
+        if (text[end] == '>' || text[end] == '/' || isRegexSpace(text, end))
+            return true;
+    }
+    return false;
+}
+
+bool isJwt(std::string_view text) {
+    if (!text.starts_with("eyJ"))
+        return false;
+    int pieces = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const auto dot = std::min(text.find('.', start), text.size());
+        if (dot > start && ++pieces > 3)
+            return false;
+        start = dot + 1;
+    }
+    return pieces == 3;
+}
+
+std::string asciiLowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+}  // namespace
+
+ContentTags ClipboardMonitor::detectTags(std::string_view text) {
+    const std::string trimmed = unicode::trimmed(text);
+    ContentTags tags;
+    if (isJSON(trimmed))
+        tags.insert(ContentTag::json);
+    if (isJwt(trimmed))
+        tags.insert(ContentTag::jwt);
+    if (isUnixTimestamp(trimmed))
+        tags.insert(ContentTag::unixTime);
+    if (hasTwoPercentEscapes(trimmed))
+        tags.insert(ContentTag::urlEncoded);
+    if (isBase64(trimmed))
+        tags.insert(ContentTag::base64);
+    if (hasHtmlTag(trimmed))
+        tags.insert(ContentTag::html);
+    if (hasMarkdownBlockStructure(trimmed))
+        tags.insert(ContentTag::markdown);
+    if (containsFullWidth(trimmed))
+        tags.insert(ContentTag::fullWidth);
+    if (isColorCode(trimmed))
+        tags.insert(ContentTag::colorCode);
+    if (isURL(trimmed))
+        tags.insert(ContentTag::url);
+    return tags;
+}
+
+bool ClipboardMonitor::isJSON(std::string_view text) {
+    if (text.empty() || (text.front() != '{' && text.front() != '['))
+        return false;
+    // The acceptor keeps its nesting on the heap: "[[[[..." of any depth is no danger.
+    return nlohmann::json::accept(text);
+}
+
+bool ClipboardMonitor::isUnixTimestamp(std::string_view text) {
+    // Only ASCII digits ever parse as a number, so other numeric characters fail here at once.
+    if (text.size() != 10 && text.size() != 13)
+        return false;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    double value = std::stod(std::string(text));
+    if (text.size() == 13)
+        value /= 1000;
+    return value >= 946684800.0 && value <= 4102444800.0;
+}
+
+bool ClipboardMonitor::isBase64(std::string_view text) {
+    // Line feeds do not count; carriage returns, spaces and tabs do (and fail the test). Most
+    // texts fail on their first characters, so that is tried before anything is copied.
+    const bool onlyBase64Characters = std::all_of(text.begin(), text.end(), [](char c) {
+        return c == '\n' || c == '=' || base64::isAlphabetCharacter(c);
+    });
+    if (!onlyBase64Characters)
+        return false;
+    std::string joined;
+    joined.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(joined),
+                 [](char c) { return c != '\n'; });
+    return joined.size() >= 8 && base64::isValid(joined);
+}
+
+bool ClipboardMonitor::containsFullWidth(std::string_view text) {
+    // U+FF01...U+FF5E and U+FF65...U+FF9F are the three-byte sequences EF BC 81 to EF BD 9E
+    // and EF BD A5 to EF BE 9F.
+    for (auto lead = text.find('\xEF'); lead != std::string_view::npos && lead + 2 < text.size();
+         lead = text.find('\xEF', lead + 1)) {
+        const auto second = static_cast<unsigned char>(text[lead + 1]);
+        const auto third = static_cast<unsigned char>(text[lead + 2]);
+        if ((third & 0xC0) != 0x80 || second < 0xBC || second > 0xBE)
+            continue;
+        const int codePoint = 0xF000 | (second & 0x3F) << 6 | (third & 0x3F);
+        if ((codePoint >= 0xFF01 && codePoint <= 0xFF5E) ||
+            (codePoint >= 0xFF65 && codePoint <= 0xFF9F)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ClipboardMonitor::isColorCode(std::string_view text) {
+    const bool hexForm = (text.size() == 7 || text.size() == 4) && text.front() == '#' &&
+                         std::all_of(text.begin() + 1, text.end(), isHexDigit);
+    if (hexForm)
+        return true;
+    const std::string start = asciiLowered(text.substr(0, 4));
+    return start == "rgb(" || start == "hsl(";
+}
+
+bool ClipboardMonitor::isURL(std::string_view text) {
+    if (!text.starts_with("http://") && !text.starts_with("https://"))
+        return false;
+    const auto url = Url::parse(text);
+    return url && !url->host.empty();
+}
+
+}  // namespace pindrake::clipboard

@@ -1,0 +1,109 @@
+#include "clipboard/FaviconService.h"
+
+#include "clipboard/Url.h"
+
+namespace pindrake::clipboard {
+
+std::shared_ptr<FaviconService> FaviconService::create(Services services,
+                                                       std::string iconServiceBase) {
+    return std::shared_ptr<FaviconService>(
+        new FaviconService(services, std::move(iconServiceBase)));
+}
+
+FaviconService::FaviconService(Services services, std::string iconServiceBase)
+    : services_(services), iconServiceBase_(std::move(iconServiceBase)) {
+    while (iconServiceBase_.ends_with('/'))
+        iconServiceBase_.pop_back();
+}
+
+FaviconService::~FaviconService() {
+    for (auto& [key, waiting] : inFlightTasks_) {
+        for (auto& completion : waiting)
+            deliver(std::move(completion), std::nullopt);
+    }
+}
+
+void FaviconService::favicon(std::string_view text, Completion completion) {
+    const auto url = Url::parse(text);
+    if (!url || url->host.empty()) {
+        deliver(std::move(completion), std::nullopt);
+        return;
+    }
+    // All pages of a site share one icon. A site on a port of its own is a site of its own.
+    const std::string key = url->port ? url->host + ":" + std::to_string(*url->port) : url->host;
+    if (auto cached = cache_.get(key)) {
+        deliver(std::move(completion), std::move(cached));
+        return;
+    }
+    auto& waiting = inFlightTasks_[key];
+    waiting.push_back(std::move(completion));
+    if (waiting.size() > 1)
+        return;  // joins the fetch already running
+
+    std::weak_ptr<FaviconService> weakSelf = weak_from_this();
+    fetchFavicon(url->host, url->scheme.empty() ? "https" : url->scheme, url->port,
+                 [weakSelf, key](std::optional<platform::Image> icon) {
+                     if (auto self = weakSelf.lock())
+                         self->finishFetch(key, std::move(icon));
+                 });
+}
+
+void FaviconService::fetchFavicon(std::string host, std::string scheme, std::optional<int> port,
+                                  Completion completion) {
+    const std::string authority = port ? host + ":" + std::to_string(*port) : host;
+    std::vector<std::string> locations = {
+        scheme + "://" + authority + "/favicon.ico",
+        iconServiceBase_ + "/ip3/" + host + ".ico",
+    };
+    fetchFrom(std::move(locations), 0, std::move(completion));
+}
+
+void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t next,
+                               Completion completion) {
+    if (next == locations.size()) {
+        completion(std::nullopt);
+        return;
+    }
+    platform::HttpRequest request;
+    request.url = locations[next];
+    request.timeout = requestTimeout;
+    request.maxRedirects = maxRedirects;
+    request.maxBodyBytes = maxIconBytes;
+    std::weak_ptr<FaviconService> weakSelf = weak_from_this();
+    services_.http.get(std::move(request), [weakSelf, locations = std::move(locations), next,
+                                            completion = std::move(completion)](
+                                               platform::HttpResponse response) mutable {
+        auto self = weakSelf.lock();
+        if (!self) {
+            completion(std::nullopt);
+            return;
+        }
+        if (response.succeeded() && response.status == 200) {
+            if (auto icon = self->services_.imageCodec.decode(response.body)) {
+                completion(std::move(icon));
+                return;
+            }
+        }
+        self->fetchFrom(std::move(locations), next + 1, std::move(completion));
+    });
+}
+
+void FaviconService::finishFetch(const std::string& key, std::optional<platform::Image> icon) {
+    auto found = inFlightTasks_.find(key);
+    if (found == inFlightTasks_.end())
+        return;
+    std::vector<Completion> waiting = std::move(found->second);
+    inFlightTasks_.erase(found);
+    if (icon)
+        cache_.put(key, *icon);
+    for (auto& completion : waiting)
+        completion(icon);
+}
+
+void FaviconService::deliver(Completion completion, std::optional<platform::Image> icon) {
+    services_.main.post([completion = std::move(completion), icon = std::move(icon)]() mutable {
+        completion(std::move(icon));
+    });
+}
+
+}  // namespace pindrake::clipboard

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clipboard/ClipboardItem.h"
+
+namespace pindrake::clipboard::history_file {
+
+// The history file: a compact JSON array of entries, newest first. Each entry's keys are
+// written in a fixed order (id, createdAt, tags, plainText, htmlText, imageFilename,
+// pasteboardTypes, sourceBundleID), absent optional values left out.
+std::string encode(const std::vector<ClipboardItem>& items);
+
+struct Decoded {
+    std::vector<ClipboardItem> items;
+    // One line per entry that could not be read and was left out.
+    std::vector<std::string> skipped;
+};
+
+// Reads entry by entry, so one bad entry costs only itself. Nothing when the text is not a JSON
+// array at all.
+std::optional<Decoded> decode(std::string_view text);
+
+// Whether a stored image file name can be used: a bare name inside the history folder.
+bool isBareFileName(std::string_view name);
+
+}  // namespace pindrake::clipboard::history_file

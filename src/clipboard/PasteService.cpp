@@ -1,0 +1,76 @@
+#include "clipboard/PasteService.h"
+
+#include "foundation/Log.h"
+
+namespace pindrake::clipboard {
+
+namespace pasteboard_type = platform::pasteboard_type;
+
+namespace {
+
+bool holdsAnything(const ClipboardContent& content) {
+    return content.plainText || content.html || content.image;
+}
+
+void resynchronise(ClipboardMonitor& monitor, const platform::Pasteboard& pasteboard) {
+    monitor.setLastChangeCount(pasteboard.changeCount());
+    monitor.setPaused(false);
+}
+
+}  // namespace
+
+void PasteService::paste(const ClipboardItem& item, HistoryStore& store,
+                         const std::shared_ptr<ClipboardMonitor>& monitor) {
+    monitor->setPaused(true);
+    if (!store.restoreToPasteboard(item)) {
+        log::diagnostic("[PasteService] restorePasteboard failed: " + item.id);
+        const ClipboardContent stored = store.content(item);
+        if (!holdsAnything(stored)) {
+            resumeMonitor(*monitor);
+            return;
+        }
+        write(stored);
+    }
+    pasteAndResumeLater(monitor);
+}
+
+void PasteService::paste(const ClipboardContent& content,
+                         const std::shared_ptr<ClipboardMonitor>& monitor) {
+    monitor->setPaused(true);
+    write(content);
+    pasteAndResumeLater(monitor);
+}
+
+void PasteService::write(const ClipboardContent& content) {
+    platform::PasteboardContents contents;
+    if (content.image) {
+        if (auto png = services_.imageCodec.encodePng(*content.image)) {
+            contents.set(std::string(pasteboard_type::png), std::move(*png));
+        }
+    }
+    if (content.html)
+        contents.set(std::string(pasteboard_type::html), *content.html);
+    if (content.plainText)
+        contents.set(std::string(pasteboard_type::plainText), *content.plainText);
+    services_.pasteboard.write(contents);
+}
+
+void PasteService::simulatePaste() {
+    if (services_.keySynth.isTrusted())
+        services_.keySynth.postPaste();
+}
+
+void PasteService::resumeMonitor(ClipboardMonitor& monitor) {
+    resynchronise(monitor, services_.pasteboard);
+}
+
+void PasteService::pasteAndResumeLater(const std::shared_ptr<ClipboardMonitor>& monitor) {
+    simulatePaste();
+    // The block keeps the monitor alive until it has run. It needs only the two platform
+    // services, not this object, which may be gone by then.
+    services_.main.postAfter(resumeDelay, [monitor, &pasteboard = services_.pasteboard] {
+        resynchronise(*monitor, pasteboard);
+    });
+}
+
+}  // namespace pindrake::clipboard

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+namespace pindrake::platform {
+
+// A clipboard in memory. Every write, ours or another application's, counts as a change.
+class InMemoryPasteboard final : public Pasteboard {
+public:
+    std::int64_t changeCount() const override { return changeCount_; }
+    PasteboardContents read() override {
+        ++readCount_;
+        return contents_;
+    }
+    void write(const PasteboardContents& contents) override {
+        contents_ = contents;
+        ++changeCount_;
+    }
+
+    // Another application copies something.
+    void simulateCopy(PasteboardContents contents) {
+        contents_ = std::move(contents);
+        ++changeCount_;
+    }
+
+    const PasteboardContents& contents() const { return contents_; }
+    int readCount() const { return readCount_; }
+
+private:
+    PasteboardContents contents_;
+    std::int64_t changeCount_ = 1;
+    int readCount_ = 0;
+};
+
+}  // namespace pindrake::platform

@@ -1,0 +1,48 @@
+#include "platform/linux/PasteboardTypeMapping.h"
+
+#include <array>
+#include <utility>
+
+#include "platform/Pasteboard.h"
+
+namespace pindrake::platform::linux_types {
+
+namespace {
+
+struct Pair {
+    std::string_view mime;
+    std::string_view type;
+};
+
+// The first pair of a type gives the MIME type it is written as.
+constexpr std::array<Pair, 6> pairs = {{
+    {"text/plain", pasteboard_type::plainText},
+    {"text/plain;charset=utf-8", pasteboard_type::plainText},
+    {"text/html", pasteboard_type::html},
+    {"image/png", pasteboard_type::png},
+    {"image/tiff", pasteboard_type::tiff},
+    {"text/uri-list", pasteboard_type::fileUrl},
+}};
+
+}  // namespace
+
+std::string typeForMime(std::string_view mime) {
+    for (const auto& pair : pairs) {
+        if (pair.mime == mime) return std::string(pair.type);
+    }
+    return std::string(mime);
+}
+
+std::string mimeForType(std::string_view type) {
+    for (const auto& pair : pairs) {
+        if (pair.type == type) return std::string(pair.mime);
+    }
+    return std::string(type);
+}
+
+bool isProtocolTarget(std::string_view mime) {
+    return mime == "TARGETS" || mime == "MULTIPLE" || mime == "TIMESTAMP" ||
+           mime == "SAVE_TARGETS" || mime == "application/x-qt-image";
+}
+
+}  // namespace pindrake::platform::linux_types

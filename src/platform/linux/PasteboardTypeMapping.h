@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pindrake::platform::linux_types {
+
+// Between the clipboard's MIME types and the program's type identifiers: the five known types
+// are translated ("public.utf8-plain-text" is text/plain, "public.html" text/html,
+// "public.png" image/png, "public.tiff" image/tiff, "public.file-url" text/uri-list), any other
+// type keeps its MIME name.
+std::string typeForMime(std::string_view mime);
+std::string mimeForType(std::string_view type);
+
+// X11 selection machinery and toolkit-internal formats, which are not contents.
+bool isProtocolTarget(std::string_view mime);
+
+}  // namespace pindrake::platform::linux_types

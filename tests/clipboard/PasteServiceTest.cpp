@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "clipboard/ClipboardTestSupport.h"
+#include "clipboard/PasteService.h"
+#include "foundation/ManualScheduler.h"
+#include "platform/fake/FakeImageCodec.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/InMemoryPasteboard.h"
+#include "platform/fake/RecordingKeySynth.h"
+#include "platform/fake/ScriptedWorkspace.h"
+
+namespace pindrake::clipboard {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::FakeImageCodec;
+using platform::PasteboardContents;
+
+const std::string png = std::string(FakeImageCodec::pngSignature) + "pixels";
+
+// The app's capture loop on fakes: the monitor feeds the store; the paste service writes back.
+class PasteServiceTest : public ::testing::Test {
+  protected:
+    PasteServiceTest() {
+        monitor = ClipboardMonitor::create(
+            {main, pasteboard, workspace, codec},
+            [this](const ClipboardContent& content, const PasteboardContents& offered) {
+                store.add(content, offered);
+            });
+        monitor->start();
+        keys.onPaste = [this] {
+            clipboardAtPaste = pasteboard.contents();
+            pausedAtPaste = monitor->isPaused();
+        };
+    }
+
+    const ClipboardItem& copyAndCapture(const PasteboardContents& contents) {
+        pasteboard.simulateCopy(contents);
+        main.advance(ClipboardMonitor::pollInterval);
+        return store.items()->front();
+    }
+
+    ManualScheduler main;
+    platform::InMemoryPasteboard pasteboard;
+    platform::ScriptedWorkspace workspace;
+    platform::RecordingKeySynth keys;
+    platform::InMemoryDefaults defaults;
+    FakeImageCodec codec;
+    testing::TemporaryDirectory folder;
+    HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
+    std::shared_ptr<ClipboardMonitor> monitor;
+    PasteService service{{main, pasteboard, keys, codec}};
+    std::optional<PasteboardContents> clipboardAtPaste;
+    bool pausedAtPaste = false;
+};
+
+TEST_F(PasteServiceTest, PastesAnEntryFromItsSnapshotAndNeverCapturesItsOwnPaste) {
+    const PasteboardContents rich = {{"public.html", "<b>A</b>"},
+                                     {"public.utf8-plain-text", "A"},
+                                     {"application/x-private", std::string("\0\1", 2)}};
+    const ClipboardItem entry = copyAndCapture(rich);
+    copyAndCapture({{"public.utf8-plain-text", "B"}});
+    ASSERT_EQ(store.items()->size(), 2u);
+
+    service.paste(entry, store, monitor);
+    EXPECT_EQ(keys.pasteCount, 1);
+    EXPECT_EQ(clipboardAtPaste, rich);
+    EXPECT_TRUE(pausedAtPaste);
+
+    main.advance(seconds(0.1));
+    pasteboard.simulateCopy({{"public.utf8-plain-text", "copied within the pause"}});
+    EXPECT_TRUE(monitor->isPaused());
+    main.advance(seconds(0.1));
+    EXPECT_FALSE(monitor->isPaused());
+    EXPECT_EQ(monitor->lastChangeCount(), pasteboard.changeCount());
+
+    main.advance(seconds(3));
+    EXPECT_EQ(store.items()->size(), 2u);
+    copyAndCapture({{"public.utf8-plain-text", "C"}});
+    EXPECT_EQ(store.items()->size(), 3u);
+}
+
+TEST_F(PasteServiceTest, AMissingSnapshotPastesTheStoredContentInstead) {
+    ClipboardContent content;
+    content.plainText = "stored text";
+    content.html = "<p>stored text</p>";
+    content.image = codec.decode(png);
+    store.add(content, {{"public.utf8-plain-text", "stored text"}});
+    const ClipboardItem entry = store.items()->front();
+    fs::remove(folder.path() / (entry.id + ".pboard"));
+
+    ::testing::internal::CaptureStdout();
+    service.paste(entry, store, monitor);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "[PasteService] restorePasteboard failed: " + entry.id + "\n");
+    EXPECT_EQ(keys.pasteCount, 1);
+    EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.png", png},
+                                                    {"public.html", "<p>stored text</p>"},
+                                                    {"public.utf8-plain-text", "stored text"}}));
+    main.advance(PasteService::resumeDelay);
+    EXPECT_FALSE(monitor->isPaused());
+    main.advance(seconds(1));
+    EXPECT_EQ(store.items()->size(), 1u);
+}
+
+TEST_F(PasteServiceTest, PastesNothingWhenNothingIsStoredAndKeepsTheMonitorRunning) {
+    ClipboardItem empty;
+    empty.id = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
+    const PasteboardContents before = {{"public.utf8-plain-text", "before"}};
+    copyAndCapture(before);
+
+    ::testing::internal::CaptureStdout();
+    service.paste(empty, store, monitor);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "[PasteService] restorePasteboard failed: 6F9619FF-8B86-D011-B42D-00C04FC964FF\n");
+    EXPECT_EQ(keys.pasteCount, 0);
+    EXPECT_FALSE(monitor->isPaused());
+    EXPECT_EQ(pasteboard.contents(), before);
+
+    copyAndCapture({{"public.utf8-plain-text", "after"}});
+    EXPECT_EQ(store.items()->front().plainText, "after");
+}
+
+TEST_F(PasteServiceTest, WritesAContentAsImageHtmlAndText) {
+    ClipboardContent converted;
+    converted.plainText = "converted";
+    converted.tags = {ContentTag::plainText};
+    service.paste(converted, monitor);
+    EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
+
+    ClipboardContent tiffImage;
+    tiffImage.image = codec.decode(std::string(FakeImageCodec::tiffSignature) + "t");
+    tiffImage.html = "<img>";
+    tiffImage.plainText = "alt";
+    service.write(tiffImage);
+    ASSERT_EQ(pasteboard.contents().entries().size(), 3u);
+    EXPECT_EQ(pasteboard.contents().entries()[0].type, "public.png");
+    EXPECT_EQ(pasteboard.contents().entries()[1].type, "public.html");
+    EXPECT_EQ(pasteboard.contents().entries()[2].type, "public.utf8-plain-text");
+
+    main.advance(seconds(2));
+    EXPECT_TRUE(store.items()->empty());
+}
+
+TEST_F(PasteServiceTest, WithoutTrustTheContentIsStillOnTheClipboard) {
+    keys.trusted = false;
+    ClipboardContent converted;
+    converted.plainText = "no keys";
+    service.paste(converted, monitor);
+    EXPECT_EQ(keys.pasteCount, 0);
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "no keys"}}));
+    EXPECT_TRUE(monitor->isPaused());
+    main.advance(PasteService::resumeDelay);
+    EXPECT_FALSE(monitor->isPaused());
+    EXPECT_TRUE(store.items()->empty());
+}
+
+}  // namespace
+}  // namespace pindrake::clipboard

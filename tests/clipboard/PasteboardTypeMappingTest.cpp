@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "platform/linux/PasteboardTypeMapping.h"
+
+namespace pindrake::platform {
+namespace {
+
+TEST(PasteboardTypeMappingTest, TranslatesTheKnownTypesBothWaysAndKeepsOthers) {
+    struct Case {
+        std::string mime;
+        std::string type;
+        std::string writtenAs;
+    };
+    const std::vector<Case> cases = {
+        {"text/plain", "public.utf8-plain-text", "text/plain"},
+        {"text/plain;charset=utf-8", "public.utf8-plain-text", "text/plain"},
+        {"text/html", "public.html", "text/html"},
+        {"image/png", "public.png", "image/png"},
+        {"image/tiff", "public.tiff", "image/tiff"},
+        {"text/uri-list", "public.file-url", "text/uri-list"},
+        {"application/x-custom", "application/x-custom", "application/x-custom"},
+        {"x-special/gnome-copied-files", "x-special/gnome-copied-files",
+         "x-special/gnome-copied-files"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(linux_types::typeForMime(c.mime), c.type) << c.mime;
+        EXPECT_EQ(linux_types::mimeForType(c.type), c.writtenAs) << c.type;
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::platform
