@@ -72,6 +72,10 @@ void pressToKeyUp(benchmark::State& state, const char* command) {
         return;
     }
     static FILE* xdotool = popen("xdotool -", "w");
+    if (!xdotool) {
+        state.SkipWithError("xdotool could not be started");
+        return;
+    }
     for (auto _ : state) {
         const int before = r.keyUps;
         const auto sentAt = Clock::now();

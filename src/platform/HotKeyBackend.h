@@ -5,6 +5,15 @@
 
 namespace pindrake::platform {
 
+// The bits a Carbon modifier mask is made of; every other bit means nothing.
+namespace CarbonModifier {
+inline constexpr std::uint32_t command = 0x100;
+inline constexpr std::uint32_t shift = 0x200;
+inline constexpr std::uint32_t option = 0x800;
+inline constexpr std::uint32_t control = 0x1000;
+inline constexpr std::uint32_t function = 0x20000;
+}  // namespace CarbonModifier
+
 // System-wide hot keys. A combination is named as it is stored: a virtual key code and a Carbon
 // modifier mask; the backend translates it to what the system grabs.
 class HotKeyBackend {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/HotKeyBackend.h"
+
 namespace pindrake::GlobalShortcuts {
 
 // Event modifier flags, by the values of the system whose stored shortcuts we keep. Stored
@@ -19,13 +21,7 @@ inline constexpr ModifierFlags numericPad = 0x200000;
 inline constexpr ModifierFlags function = 0x800000;
 }  // namespace ModifierFlag
 
-namespace CarbonModifier {
-inline constexpr int command = 0x100;
-inline constexpr int shift = 0x200;
-inline constexpr int option = 0x800;
-inline constexpr int control = 0x1000;
-inline constexpr int function = 0x20000;
-}  // namespace CarbonModifier
+namespace CarbonModifier = platform::CarbonModifier;
 
 // Only command, shift, option, control and function cross over; every other bit is dropped.
 int carbonMask(ModifierFlags flags);

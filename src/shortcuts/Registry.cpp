@@ -145,7 +145,9 @@ void Registry::menuDidEndTracking() {
 }
 
 bool Registry::handleKeyEventWhileMenuOpen(EventType type, const Shortcut& pressed) {
-    if (!isEnabled_ || !isMenuOpen_) return false;
+    // A press taken here may close the menu before its key is let go. Its release still comes
+    // this way: the hot key grabbed again meanwhile never sees a key that was already down.
+    if (!isEnabled_ || (!isMenuOpen_ && type == EventType::keyDown)) return false;
     return hotKeys_.dispatchKeyEvent(type, pressed);
 }
 

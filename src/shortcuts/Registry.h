@@ -78,7 +78,8 @@ public:
 
     // While a menu of the application is open the hot keys are let go, and the key events that
     // reach the application are offered here instead. Returns true when the event was a shortcut
-    // (and ran it), so that the menu must not see it.
+    // (and ran it), so that the menu must not see it. The release of a press taken here is
+    // offered too, also when the menu has closed in between.
     void menuDidBeginTracking();
     void menuDidEndTracking();
     bool handleKeyEventWhileMenuOpen(EventType type, const Shortcut& pressed);

@@ -312,9 +312,14 @@ TEST_F(RegistryTest, WhileAMenuIsOpenKeyEventsReachingTheAppRunTheShortcut) {
     EXPECT_FALSE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyUp, Shortcut(9, 256)));
     EXPECT_EQ(ran, (std::vector<std::string>{"down", "up"}));
 
+    // A press taken while the menu was open ends here although the menu closed in between;
+    // new presses belong to the hot key again.
+    EXPECT_TRUE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyDown, Shortcut(9, 768)));
     shortcuts().menuDidEndTracking();
     EXPECT_EQ(backend.held().begin()->first, 1u);
-    EXPECT_FALSE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyUp, Shortcut(9, 768)));
+    EXPECT_FALSE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyDown, Shortcut(9, 768)));
+    EXPECT_TRUE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyUp, Shortcut(9, 768)));
+    EXPECT_EQ(ran, (std::vector<std::string>{"down", "up", "down", "up"}));
 }
 
 TEST_F(RegistryTest, StreamsFollowPressesAndTheLastOneEndingReleasesTheHotKey) {

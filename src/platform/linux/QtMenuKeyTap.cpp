@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "platform/HotKeyBackend.h"
 #include "platform/linux/XkbKeyboardLayout.h"
 
 namespace pindrake::platform {
@@ -13,10 +14,10 @@ namespace {
 // Qt names Super "Meta" on X11; the stored shortcuts call it Command.
 std::uint32_t carbonModifiers(Qt::KeyboardModifiers modifiers) {
     std::uint32_t carbon = 0;
-    if (modifiers & Qt::MetaModifier) carbon |= 0x100;
-    if (modifiers & Qt::ShiftModifier) carbon |= 0x200;
-    if (modifiers & Qt::AltModifier) carbon |= 0x800;
-    if (modifiers & Qt::ControlModifier) carbon |= 0x1000;
+    if (modifiers & Qt::MetaModifier) carbon |= CarbonModifier::command;
+    if (modifiers & Qt::ShiftModifier) carbon |= CarbonModifier::shift;
+    if (modifiers & Qt::AltModifier) carbon |= CarbonModifier::option;
+    if (modifiers & Qt::ControlModifier) carbon |= CarbonModifier::control;
     return carbon;
 }
 

@@ -22,13 +22,6 @@ namespace {
 
 constexpr std::uint8_t badAccess = 10;
 
-// Carbon modifier bits.
-constexpr std::uint32_t carbonCommand = 0x100;
-constexpr std::uint32_t carbonShift = 0x200;
-constexpr std::uint32_t carbonOption = 0x800;
-constexpr std::uint32_t carbonControl = 0x1000;
-constexpr std::uint32_t carbonFunction = 0x20000;
-
 // Keysyms that name the modifiers we look up in the server's modifier map.
 constexpr std::array<xkb_keysym_t, 2> superKeys{XKB_KEY_Super_L, XKB_KEY_Super_R};
 constexpr std::array<xkb_keysym_t, 4> altKeys{XKB_KEY_Alt_L, XKB_KEY_Alt_R, XKB_KEY_Meta_L,
@@ -239,7 +232,7 @@ std::optional<XcbHotKeyBackend::Combination> XcbHotKeyBackend::combination(
     std::uint32_t keyCode, std::uint32_t carbon, int& status) const {
     status = statusInvalid;
     // There is no Function modifier to grab on X11.
-    if (carbon & carbonFunction) return std::nullopt;
+    if (carbon & CarbonModifier::function) return std::nullopt;
     if (keyCode > 0xFFFF) return std::nullopt;
     const auto name = xkbKeyName(static_cast<std::uint16_t>(keyCode));
     if (!name) return std::nullopt;
@@ -247,13 +240,13 @@ std::optional<XcbHotKeyBackend::Combination> XcbHotKeyBackend::combination(
     if (keycode == XKB_KEYCODE_INVALID || keycode > 255) return std::nullopt;
 
     std::uint16_t modifiers = 0;
-    if (carbon & carbonShift) modifiers |= XCB_MOD_MASK_SHIFT;
-    if (carbon & carbonControl) modifiers |= XCB_MOD_MASK_CONTROL;
-    if (carbon & carbonOption) {
+    if (carbon & CarbonModifier::shift) modifiers |= XCB_MOD_MASK_SHIFT;
+    if (carbon & CarbonModifier::control) modifiers |= XCB_MOD_MASK_CONTROL;
+    if (carbon & CarbonModifier::option) {
         if (!masks_.alt) return std::nullopt;
         modifiers |= masks_.alt;
     }
-    if (carbon & carbonCommand) {
+    if (carbon & CarbonModifier::command) {
         if (!masks_.super) return std::nullopt;
         modifiers |= masks_.super;
     }
