@@ -137,7 +137,8 @@ TEST(ContainerTest, PlainTextRules) {
         {"inline code with a backtick", Paragraph{InlineCode("a`b")}, "`a`b`"},
         {"no emphasis markers", Strong{Text("a"), Emphasis{Text("b")}}, "ab"},
         {"strikethrough", Paragraph{Strikethrough{Text("x")}}, "~x~"},
-        {"nested strikethrough", Strikethrough{Strikethrough{Text("x")}}, "~~x~~"},
+        // A lone braced element of the container's own type would be a copy under clang.
+        {"nested strikethrough", Strikethrough({Strikethrough{Text("x")}}, false), "~~x~~"},
         {"empty strikethrough", Strikethrough{}, "~~"},
         {"attributes hidden", InlineAttributes("k: v", {Text("y")}), "y"},
         {"link text only", Link("https://x.org", {Text("site")}), "site"},
