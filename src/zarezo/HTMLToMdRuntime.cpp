@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "zarezo/HtmlToMdScript.h"
 #include "platform/javascript/JavaScriptContext.h"
+#include "zarezo/HtmlToMdScript.h"
 #include "zarezo/LibraryFile.h"
 #include "zarezo/ZarezoLog.h"
 

@@ -55,8 +55,10 @@ void TurndownRuntime::startNextConversion() {
 
 void TurndownRuntime::runConversion(std::string html, const ZarezoOptions& options,
                                     MarkdownCompletion done) {
+    // Posted, because a missing library or web view fails before anything was waited for, and
+    // the caller is promised its answer in a later turn.
     auto finish = [this, done = std::move(done)](MarkdownResult result) {
-        done(std::move(result));
+        main_.post([done, result = std::move(result)]() mutable { done(std::move(result)); });
         startNextConversion();
     };
     ensureReady([this, html = std::move(html), options,
@@ -64,8 +66,10 @@ void TurndownRuntime::runConversion(std::string html, const ZarezoOptions& optio
         if (error)
             return finish(std::move(*error));
         const bool htmlIsBlank = unicode::isBlank(html);
+        std::string script = turndown_script::makeConversionScript(html, options);
+        log_.debug("Executing Turndown conversion...");
         webView_->evaluateJavaScript(
-            turndown_script::makeConversionScript(html, options),
+            std::move(script),
             [this, htmlIsBlank, finish = std::move(finish)](platform::WebView::Evaluation result) {
                 finish(interpretResult(htmlIsBlank, result));
             });
@@ -78,13 +82,16 @@ MarkdownResult TurndownRuntime::interpretResult(bool htmlIsBlank,
     if (result.error) {
         description = *result.error;
     } else if (!result.text) {
-        log_.error("JavaScript result is not a string");
+        log_.error("JavaScript result is not a string: Optional<Any>");
         description = ZarezoError::conversionFailed().errorDescription();
     } else {
         log_.info("Turndown conversion completed (output length: " +
                   std::to_string(unicode::graphemeCount(*result.text)) + ")");
-        if (!result.text->empty() || htmlIsBlank)
+        if (!result.text->empty() || htmlIsBlank) {
+            log_.debug("Conversion successful, returning result");
             return *result.text;
+        }
+        log_.debug("Conversion resulted in empty markdown for non-empty HTML input.");
         description = ZarezoError::emptyResult().errorDescription();
     }
     log_.error("JavaScript exception during conversion: " + description);

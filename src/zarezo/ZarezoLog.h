@@ -11,6 +11,8 @@ class ZarezoLog {
   public:
     explicit ZarezoLog(std::string_view category);
 
+    // The foundation log has no separate debug stream, so debug lines go with the info ones.
+    void debug(std::string_view message) const;
     void info(std::string_view message) const;
     void error(std::string_view message) const;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "zarezo/HtmlToMdScript.h"
 #include "platform/javascript/JavaScriptContext.h"
+#include "zarezo/HtmlToMdScript.h"
 #include "zarezo/TurndownScript.h"
 
 namespace pindrake::zarezo {
@@ -32,10 +32,12 @@ constexpr std::string_view turndownStub = R"(
 
 TEST(TurndownScriptTest, HtmlArrivesByteForByte) {
     auto context = contextWith(turndownStub);
+    // A double-quoted string keeps carriage returns too, alone or before a line feed.
+    const std::string html = trickyHtml + "\r\nCR LF, lone \r CR";
     const auto result =
-        context->evaluate(turndown_script::makeConversionScript(trickyHtml, ZarezoOptions()));
+        context->evaluate(turndown_script::makeConversionScript(html, ZarezoOptions()));
     ASSERT_FALSE(result.exception) << *result.exception;
-    EXPECT_EQ(result.text, trickyHtml);
+    EXPECT_EQ(result.text, html);
 }
 
 TEST(TurndownScriptTest, OptionsAndRulesReachTheService) {
@@ -81,6 +83,15 @@ TEST(HtmlToMdScriptTest, HtmlArrivesByteForByte) {
         context->evaluate(html_to_md_script::makeConversionScript(trickyHtml, ZarezoOptions()));
     ASSERT_FALSE(result.exception) << *result.exception;
     EXPECT_EQ(result.text, trickyHtml);
+}
+
+TEST(HtmlToMdScriptTest, CarriageReturnsArriveAsLineFeeds) {
+    // A template literal turns CR LF and a lone CR into LF, as an HTML parser does anyway.
+    auto context = contextWith(htmlToMdStub);
+    const auto result =
+        context->evaluate(html_to_md_script::makeConversionScript("a\r\nb\rc\n", ZarezoOptions()));
+    ASSERT_FALSE(result.exception) << *result.exception;
+    EXPECT_EQ(result.text, "a\nb\nc\n");
 }
 
 TEST(HtmlToMdScriptTest, OptionsCarryOnlyWhatDiffersFromTheDefaults) {

@@ -82,7 +82,7 @@ bool JavaScriptContext::isDefined(std::string_view globalName) {
 }
 
 std::optional<std::string> JavaScriptContext::callGlobalFunction(std::string_view name,
-                                                                  std::string_view argument) {
+                                                                 std::string_view argument) {
     JSContextRef context = impl_->context;
     JSValueRef exception = nullptr;
     JSValueRef function = JSObjectGetProperty(context, JSContextGetGlobalObject(context),
