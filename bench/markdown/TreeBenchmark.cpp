@@ -3,10 +3,20 @@
 // The tree: a document of 1,248 sections (block quotes) of 100 paragraphs, each paragraph
 // "text *emphasis* text\nsoft [link](dest)" (8 nodes); the first section also holds a chain of
 // 47 nested quotes ending in a paragraph, so its text stands at depth 50.
+//
+// The reference is cmark-gfm walking its own tree of the same text with its iterator, which is
+// how its renderers visit nodes; the visitor walk reports its time as a ratio to that walk,
+// measured in the same iterations.
 #include <benchmark/benchmark.h>
+#include <cmark-gfm.h>
 
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "markdown/tree/MarkupRewriter.h"
 #include "markdown/tree/MarkupWalker.h"
 
 namespace pindrake::markdown {
@@ -137,21 +147,97 @@ class TextMeasurer : public MarkupWalker {
     }
 };
 
+// The same sections as Markdown text, without the nested chain (some 400 nodes).
+std::string sectionsAsMarkdown() {
+    std::string text;
+    for (int s = 0; s < sections; ++s) {
+        for (int p = 0; p < paragraphsPerSection; ++p) {
+            text += "> Some text number " + std::to_string(p) + " with *emphasis* and more words\n";
+            text += "> [a link](https://example.org/page)\n>\n";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+struct CmarkWalk {
+    std::size_t nodes = 0;
+    std::size_t bytes = 0;
+};
+
+CmarkWalk walkWithCmarkIterator(cmark_node* root) {
+    CmarkWalk walk;
+    cmark_iter* iterator = cmark_iter_new(root);
+    cmark_event_type event;
+    while ((event = cmark_iter_next(iterator)) != CMARK_EVENT_DONE) {
+        if (event != CMARK_EVENT_ENTER)
+            continue;
+        ++walk.nodes;
+        cmark_node* node = cmark_iter_get_node(iterator);
+        if (cmark_node_get_type(node) == CMARK_NODE_TEXT)
+            walk.bytes += std::strlen(cmark_node_get_literal(node));
+    }
+    cmark_iter_free(iterator);
+    return walk;
+}
+
+double secondsOf(const std::function<void()>& work) {
+    auto started = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
 void BM_WalkMillionNodesWithVisitor(benchmark::State& state) {
     Document document = buildDocument();
+    const std::string markdown = sectionsAsMarkdown();
+    cmark_node* reference = cmark_parse_document(markdown.data(), markdown.size(), 0);
+    double visitorSeconds = 0;
+    double cmarkSeconds = 0;
+    std::size_t cmarkNodes = 0;
     for (auto _ : state) {
         TextMeasurer walker;
-        document.accept(walker);
+        visitorSeconds += secondsOf([&] { document.accept(walker); });
         benchmark::DoNotOptimize(walker.bytes);
         if (walker.nodes != static_cast<std::size_t>(document.raw().subtreeCount())) {
             state.SkipWithError("walk missed nodes");
         }
+        CmarkWalk walk;
+        cmarkSeconds += secondsOf([&] { walk = walkWithCmarkIterator(reference); });
+        benchmark::DoNotOptimize(walk.bytes);
+        cmarkNodes = walk.nodes;
     }
-    state.counters["ns/node"] = benchmark::Counter(
-        static_cast<double>(document.raw().subtreeCount()),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    cmark_node_free(reference);
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["ns/node"] =
+        visitorSeconds * 1e9 / iterations / static_cast<double>(document.raw().subtreeCount());
+    state.counters["cmark_nodes"] = static_cast<double>(cmarkNodes);
+    state.counters["cmark_ns/node"] =
+        cmarkSeconds * 1e9 / iterations / static_cast<double>(cmarkNodes);
+    state.counters["ratio_to_cmark_walk"] =
+        (visitorSeconds / static_cast<double>(document.raw().subtreeCount())) /
+        (cmarkSeconds / static_cast<double>(cmarkNodes));
 }
 BENCHMARK(BM_WalkMillionNodesWithVisitor)->Unit(benchmark::kMillisecond);
+
+// What the soft-break rewriter of a conversion does: every element rebuilt, soft breaks
+// replaced by a blank text. Releasing the result is timed apart.
+class SoftBreakToBlank : public MarkupRewriter {
+  public:
+    std::optional<Markup> visitSoftBreak(const SoftBreak&) override { return Text(" "); }
+};
+
+void BM_RewriteMillionNodes(benchmark::State& state) {
+    Document document = buildDocument();
+    for (auto _ : state) {
+        SoftBreakToBlank rewriter;
+        std::optional<Markup> rewritten = document.accept(rewriter);
+        benchmark::DoNotOptimize(rewritten->raw().subtreeCount());
+        state.PauseTiming();
+        rewritten.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RewriteMillionNodes)->Unit(benchmark::kMillisecond);
 
 // The floor: a pre-order walk over the raw nodes with an explicit stack.
 void BM_WalkMillionRawNodes(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,3 +75,11 @@ class Aside {
 };
 
 }  // namespace pindrake::markdown
+
+// Kinds are hashed by their raw value, as they are compared.
+template <>
+struct std::hash<pindrake::markdown::Aside::Kind> {
+    std::size_t operator()(const pindrake::markdown::Aside::Kind& kind) const noexcept {
+        return std::hash<std::string>{}(kind.rawValue());
+    }
+};

@@ -13,6 +13,12 @@ namespace pindrake::markdown {
 
 // What every concrete element type shares: its kind, wrapping a node as a new tree, reading
 // its own payload and rebuilding its node. Element types add no data of their own.
+//
+// Containers that admit their own kind as a child (Emphasis, Strong, Strikethrough, BlockQuote,
+// CustomBlock, Document, the Doxygen blocks) read `E{inner}`, with `inner` an E, as a copy
+// under clang and as a nesting under GCC. Nest through a range of children, such as
+// `E(std::vector<InlineMarkup>{inner})`, or `E({inner}, false)` where E takes the range flag:
+// both mean the same under either compiler.
 template <class Derived, MarkupKind Kind>
 class Element : public Markup {
   public:

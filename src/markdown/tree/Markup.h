@@ -127,6 +127,10 @@ class Markup {
   protected:
     friend struct detail::ElementAccess;
 
+    // Calls the visitor's operation for this element's kind, on the current stack.
+    template <class Result>
+    Result dispatch(MarkupVisitor<Result>& visitor) &&;
+
     // Moves this element to a new tree in which the given node stands in its place.
     void replaceNode(RawMarkupPtr node) { data_ = data_.replacingSelf(std::move(node), false); }
     // Copies of the child references, in order.

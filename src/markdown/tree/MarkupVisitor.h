@@ -14,6 +14,7 @@
 #include "markdown/tree/DoxygenParameter.h"
 #include "markdown/tree/DoxygenReturns.h"
 #include "markdown/tree/Emphasis.h"
+#include "markdown/tree/FreshStack.h"
 #include "markdown/tree/HTMLBlock.h"
 #include "markdown/tree/Heading.h"
 #include "markdown/tree/Image.h"
@@ -41,8 +42,9 @@ namespace pindrake::markdown {
 // supply passes the element on to defaultVisit. Elements dispatch themselves through
 // Markup::accept; visit() is the entry point for a visitor that wants to hand on any element.
 //
-// Visiting is recursive in the nesting of the elements: a visitor that walks a tree whose
-// depth comes from untrusted input must bound the depth it descends to.
+// Visiting recurses once per level of nesting, and any nesting depth is safe: when the stack
+// runs low, accept() goes on on a fresh stack on a helper thread while the caller waits (see
+// FreshStack). A visitor must therefore not depend on the identity of the thread it runs on.
 template <class Result>
 class MarkupVisitor {
   public:
@@ -129,6 +131,15 @@ Result Markup::accept(MarkupVisitor<Result>& visitor) const& {
 
 template <class Result>
 Result Markup::accept(MarkupVisitor<Result>& visitor) && {
+    if (detail::FreshStack::isNeeded()) [[unlikely]] {
+        return detail::FreshStack::call(
+            [&]() -> Result { return std::move(*this).dispatch(visitor); });
+    }
+    return std::move(*this).dispatch(visitor);
+}
+
+template <class Result>
+Result Markup::dispatch(MarkupVisitor<Result>& visitor) && {
     auto make = [this]<class E>() { return detail::ElementAccess::make<E>(std::move(data_)); };
     switch (kind()) {
         case MarkupKind::blockQuote:

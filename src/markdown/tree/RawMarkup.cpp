@@ -68,14 +68,7 @@ RawMarkupPtr RawMarkup::create(RawMarkupData data, std::optional<SourceRange> pa
     for (std::size_t i = 0; i < children.size(); ++i) {
         new (slots + i) RawMarkupPtr(children[i]);
     }
-    // Moving a payload cannot throw, so the node is complete from here on.
-    std::visit(
-        [node]<class P>(P&& payload) {
-            if constexpr (!std::is_empty_v<std::decay_t<P>>) {
-                new (node->payloadStorage()) std::decay_t<P>(std::move(payload));
-            }
-        },
-        std::move(data));
+    node->placePayload(std::move(data));
     return RawMarkupPtr(node);
 }
 
@@ -88,14 +81,19 @@ RawMarkupPtr RawMarkup::create(RawMarkupData data, std::optional<SourceRange> pa
         new (slots + i) RawMarkupPtr(std::move(children[i]));
     }
     children.clear();
+    node->placePayload(std::move(data));
+    return RawMarkupPtr(node);
+}
+
+void RawMarkup::placePayload(RawMarkupData&& data) noexcept {
+    // Moving a payload cannot throw, so the node is complete once this returns.
     std::visit(
-        [node]<class P>(P&& payload) {
+        [this]<class P>(P&& payload) {
             if constexpr (!std::is_empty_v<std::decay_t<P>>) {
-                new (node->payloadStorage()) std::decay_t<P>(std::move(payload));
+                new (payloadStorage()) std::decay_t<P>(std::move(payload));
             }
         },
         std::move(data));
-    return RawMarkupPtr(node);
 }
 
 RawMarkupPtr RawMarkup::copyWithChildren(std::optional<SourceRange> parsedRange,

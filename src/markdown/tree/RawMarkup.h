@@ -120,6 +120,7 @@ class RawMarkup {
                                std::optional<SourceRange>&& parsedRange);
     static std::int64_t subtreeCountOf(std::span<const RawMarkupPtr> children);
     static void freeUnfinished(RawMarkup* node) noexcept;
+    void placePayload(RawMarkupData&& data) noexcept;
     static void destroy(const RawMarkup* dead) noexcept;
     [[noreturn]] void stopOnWrongPayload(MarkupKind expected) const;
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 #include "TreeFixtures.h"
 #include "markdown/tree/Aside.h"
 
@@ -131,6 +133,11 @@ TEST(AsideTest, KindsAndDisplayNames) {
     EXPECT_EQ(Aside::Kind("ToDo ").displayName(), "ToDo ");
     EXPECT_EQ(Aside::Kind("seealso").displayName(), "seealso");
     EXPECT_NE(Aside::Kind("note"), Aside::Kind::note());
+
+    std::unordered_set<Aside::Kind> distinct(all.begin(), all.end());
+    EXPECT_EQ(distinct.size(), 24u);
+    EXPECT_TRUE(distinct.contains(Aside::Kind("ToDo")));
+    EXPECT_FALSE(distinct.contains(Aside::Kind("todo")));
 }
 
 }  // namespace

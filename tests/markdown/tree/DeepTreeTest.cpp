@@ -3,8 +3,12 @@
 
 #include <chrono>
 #include <functional>
+#include <stdexcept>
+#include <thread>
 
 #include "TreeFixtures.h"
+#include "markdown/tree/MarkupRewriter.h"
+#include "markdown/tree/MarkupWalker.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -72,6 +76,80 @@ TEST(DeepTreeTest, ChainOfTwoHundredThousandQuotesOnASmallStack) {
 
 TEST(DeepTreeTest, ChainOfTwoHundredThousandQuotesOnTheDefaultStack) {
     runWithStack(8 * 1024 * 1024, buildEditCompareAndDestroy);
+}
+
+// A formatter's shape: work before and after descending, so the order of effects shows
+// whether every level really ran nested inside its parent.
+class QuoteMarker : public MarkupWalker {
+  public:
+    std::string out;
+    std::size_t maxLength = 0;
+    void visitBlockQuote(const BlockQuote& quote) override {
+        out += '>';
+        descendInto(quote);
+        out += '<';
+    }
+    void visitText(const Text& text) override {
+        if (text.string() == "throw")
+            throw std::runtime_error("from the deepest level");
+        maxLength = out.size();
+        out += text.string();
+    }
+};
+
+class TextReplacer : public MarkupRewriter {
+  public:
+    std::optional<Markup> visitText(const Text&) override { return Text("edited"); }
+};
+
+void walkAndRewriteTheChain() {
+    Document document = quoteChain("deep");
+
+    class Counter : public MarkupWalker {
+      public:
+        std::int64_t visited = 0;
+        void defaultVisit(const Markup& markup) override {
+            ++visited;
+            descendInto(markup);
+        }
+    } counter;
+    document.accept(counter);
+    EXPECT_EQ(counter.visited, depth + 3);
+
+    QuoteMarker marker;
+    document.accept(marker);
+    EXPECT_EQ(marker.out, std::string(depth, '>') + "deep" + std::string(depth, '<'));
+
+    class Identity : public MarkupRewriter {
+    } identity;
+    auto copy = document.accept(identity);
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(copy->hasSameStructure(document));
+    TextReplacer replacer;
+    auto replaced = document.accept(replacer);
+    ASSERT_TRUE(replaced);
+    EXPECT_TRUE(replaced->hasSameStructure(quoteChain("edited")));
+
+    QuoteMarker thrower;
+    EXPECT_THROW(quoteChain("throw").accept(thrower), std::runtime_error);
+}
+
+TEST(DeepTreeTest, VisitorsWalkAndRewriteTheChainOnASmallStack) {
+    runWithStack(256 * 1024, walkAndRewriteTheChain);
+}
+
+TEST(DeepTreeTest, VisitorsWalkAndRewriteTheChainOnTheDefaultStack) {
+    runWithStack(8 * 1024 * 1024, walkAndRewriteTheChain);
+}
+
+TEST(DeepTreeTest, ShallowVisitsStayOnTheCallersThread) {
+    class ThreadRecorder : public MarkupWalker {
+      public:
+        std::vector<std::thread::id> seen;
+        void visitText(const Text&) override { seen.push_back(std::this_thread::get_id()); }
+    } recorder;
+    Document{BlockQuote{Paragraph{Text("a")}}, Paragraph{Emphasis{Text("b")}}}.accept(recorder);
+    EXPECT_EQ(recorder.seen, std::vector<std::thread::id>(2, std::this_thread::get_id()));
 }
 
 TEST(DeepTreeTest, DeeplyNestedSpansAndWideTreesOnASmallStack) {

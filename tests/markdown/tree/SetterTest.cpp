@@ -108,9 +108,9 @@ TEST(SetterTest, SettersKeepChildrenAndOtherFields) {
     EXPECT_EQ(list.startIndex(), 0u);
     EXPECT_EQ(list.childCount(), 2);
 
-    CodeBlock code("swift", "let x = 1");
+    CodeBlock code("c", "int x = 1;");
     code.setLanguage(std::nullopt);
-    EXPECT_EQ(code.code(), "let x = 1");
+    EXPECT_EQ(code.code(), "int x = 1;");
     EXPECT_FALSE(code.language());
 
     DoxygenParameter parameter("", {Paragraph{Text("p")}});
