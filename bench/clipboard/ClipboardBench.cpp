@@ -209,8 +209,9 @@ std::string encoded(const QImage& image, const char* format) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// What the main thread does for one copied screenshot: read the clipboard's image (decoding it
-// to check it), store it as PNG, write the snapshot and save the history.
+// What the main thread does for one copied screenshot: read the clipboard's image and check it
+// (a PNG by its header, a TIFF by decoding it), store it as PNG, write the snapshot and save the
+// history.
 void captureScreenshot(benchmark::State& state, const char* mime, const char* format) {
     static const QImage picture = screenshotLikeImage();
     const std::string bytes = encoded(picture, format);

@@ -116,7 +116,7 @@ std::optional<ClipboardContent> ClipboardMonitor::readContent(
     if (!imageData)
         imageData = offered.data(pasteboard_type::tiff);
     if (imageData) {
-        if (auto image = services_.imageCodec.decode(*imageData)) {
+        if (auto image = services_.imageCodec.inspect(*imageData)) {
             ClipboardContent content;
             content.image = std::move(image);
             content.pasteboardTypes = std::move(types);
@@ -169,7 +169,7 @@ std::optional<platform::Image> ClipboardMonitor::loadImageFile(const std::string
     const auto bytes = files::read(path);
     if (!bytes)
         return std::nullopt;
-    return services_.imageCodec.decode(*bytes);
+    return services_.imageCodec.inspect(*bytes);
 }
 
 }  // namespace pindrake::clipboard

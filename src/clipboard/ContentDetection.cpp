@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <iterator>
 #include <set>
 #include <string>
@@ -40,28 +39,44 @@ bool hasTwoPercentEscapes(std::string_view text) {
     return false;
 }
 
-bool isAsciiAlphanumeric(char c) {
+bool isAsciiAlphanumeric(UChar32 c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// White space as regular expressions' "\s" knows it: tab, line feed, form feed, carriage
-// return and the Unicode separators.
-bool isRegexSpace(std::string_view text, std::size_t at) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data() + at);
-    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size() - at, 4));
-    int32_t offset = 0;
-    UChar32 c;
-    U8_NEXT(bytes, offset, length, c);
-    if (c == '\t' || c == '\n' || c == '\f' || c == '\r')
-        return true;
-    const auto type = u_charType(c);
-    return c >= 0 &&
-           (type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR);
+// The full case folding of the characters outside ASCII that fold to ASCII letters only (the
+// long s, the Kelvin sign, sharp s and the Latin ligatures). Every other character outside
+// ASCII folds to something no tag name holds, and ends the name.
+std::string_view foldingToAscii(UChar32 c) {
+    switch (c) {
+        case 0x00DF:
+        case 0x1E9E:
+            return "ss";
+        case 0x017F:
+            return "s";
+        case 0x212A:
+            return "k";
+        case 0xFB00:
+            return "ff";
+        case 0xFB01:
+            return "fi";
+        case 0xFB02:
+            return "fl";
+        case 0xFB03:
+            return "ffi";
+        case 0xFB04:
+            return "ffl";
+        case 0xFB05:
+        case 0xFB06:
+            return "st";
+        default:
+            return {};
+    }
 }
 
-// "<(html|head|...|meta)[\s>/]", case-insensitive: an opening tag of a listed name. Written
-// out, because a regular expression tries every name at every "<", which is far too slow for
-// a text of millions of them.
+// "<(html|head|...|meta)[\s>/]" matched case-insensitively with full case folding (a long s
+// counts as an "s"), where "\s" is any Unicode white space: an opening tag of a listed name.
+// Written out, because a regular expression tries every name at every "<", which is far too slow
+// for a text of millions of them. Takes valid UTF-8.
 bool hasHtmlTag(std::string_view text) {
     static const std::set<std::string, std::less<>> names = {
         "html", "head", "body", "div",   "span",   "p",      "a",     "img",  "table",
@@ -69,22 +84,29 @@ bool hasHtmlTag(std::string_view text) {
         "h4",   "h5",   "h6",   "br",    "hr",     "b",      "i",     "em",   "strong",
         "pre",  "code", "form", "input", "button", "script", "style", "link", "meta"};
     constexpr std::size_t longestName = 6;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
     for (auto open = text.find('<'); open != std::string_view::npos;
          open = text.find('<', open + 1)) {
-        std::size_t end = open + 1;
-        while (end < text.size() && end - open <= longestName && isAsciiAlphanumeric(text[end])) {
-            ++end;
+        // The name is folded as it is read; it must run up to the character that ends the tag.
+        std::string name;
+        auto at = static_cast<int32_t>(open + 1);
+        while (at < length && name.size() <= longestName) {
+            UChar32 c;
+            U8_NEXT(bytes, at, length, c);
+            if (c == '>' || c == '/' || (c >= 0 && u_isUWhiteSpace(c))) {
+                if (names.contains(name))
+                    return true;
+                break;
+            }
+            if (isAsciiAlphanumeric(c)) {
+                name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            } else if (const auto folded = foldingToAscii(c); !folded.empty()) {
+                name += folded;
+            } else {
+                break;
+            }
         }
-        // The name is the whole run of letters and digits: what follows must end it.
-        if (end == open + 1 || end >= text.size() || isAsciiAlphanumeric(text[end]))
-            continue;
-        std::string name(text.substr(open + 1, end - open - 1));
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (!names.contains(name))
-            continue;
-        if (text[end] == '>' || text[end] == '/' || isRegexSpace(text, end))
-            return true;
     }
     return false;
 }

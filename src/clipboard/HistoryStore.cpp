@@ -232,7 +232,7 @@ ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
     content.pasteboardTypes = item.pasteboardTypes;
     if (item.imageFilename && history_file::isBareFileName(*item.imageFilename)) {
         if (auto bytes = files::read(directory_ / *item.imageFilename)) {
-            content.image = services_.imageCodec.decode(*bytes);
+            content.image = services_.imageCodec.inspect(*bytes);
         }
     }
     return content;

@@ -156,6 +156,28 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     EXPECT_EQ(store->items()->size(), 3u);
 }
 
+// File managers offer copied files as URI lists, and so do applications their copied web links;
+// only the first are file references.
+TEST_F(ClipboardX11Test, AUriListIsAFileOnlyWhenItNamesOne) {
+    const std::string path = (folder.path() / "report.pdf").string();
+    testing::writeFile(path, "%PDF");
+    const ClipboardItem file = captureFromXclip("text/uri-list", "file://" + path + "\r\n");
+    EXPECT_EQ(file.plainText, path);
+    EXPECT_TRUE(file.pasteboardTypes.contains("public.file-url"));
+    EXPECT_EQ(file.displayText(), "report.pdf");
+
+    // As a Qt application copies a link: a URI list and the text.
+    const std::string link = "https://example.com/docs/page";
+    pasteboard->write({{"text/uri-list", link + "\r\n"}, {"public.utf8-plain-text", link}});
+    ASSERT_TRUE(waitUntil([&] { return store->items()->size() == 2; }));
+    const ClipboardItem web = store->items()->front();
+    EXPECT_EQ(web.plainText, link);
+    EXPECT_EQ(web.displayText(), link);
+    EXPECT_EQ(web.pasteboardTypes,
+              (std::set<std::string>{"text/uri-list", "public.utf8-plain-text"}));
+    EXPECT_EQ(*snapshotOf(web).data("text/uri-list"), link + "\r\n");
+}
+
 TEST_F(ClipboardX11Test, FindsTheActiveApplicationAndPastesIntoIt) {
     QLineEdit target;
     target.setWindowTitle("paste target");

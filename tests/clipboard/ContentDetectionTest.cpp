@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <unicode/regex.h>
 
 #include <chrono>
 #include <string>
 
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/MarkdownDetection.h"
+#include "foundation/Unicode.h"
 
 namespace pindrake::clipboard {
 namespace {
@@ -69,8 +71,7 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         {"text </div>", {}},
         {"text <divx> y", {}},
         {"see <br/> here", {Tag::html}},
-        {"a <p\u00A0class=x> b", {Tag::html}},  // any Unicode space separator ends the name
-        {"a <b\vx> b", {}},                     // a vertical tab does not
+        {"a <p\u00A0class=x> b", {Tag::html}},  // any Unicode white space ends the name
         {"x <TaBlE>", {Tag::html}},
         // Markdown: a top-level block other than a paragraph.
         {"**bold** and `code`", {}},
@@ -101,6 +102,109 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
     }
 }
 
+// How often ICU's engine finds the pattern in the text: the reference the matchers are held to.
+int regexMatches(const char16_t* pattern, std::uint32_t flags, const std::string& text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString subject = icu::UnicodeString::fromUTF8(text);
+    icu::RegexMatcher matcher(icu::UnicodeString(pattern), subject, flags, status);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+    int found = 0;
+    while (U_SUCCESS(status) && matcher.find())
+        ++found;
+    return found;
+}
+
+// The tests stated as regular expressions are written out by hand. Each row must get the
+// expected answer from the classification, and the expected answer must be what the regular
+// expression itself gives, so neither the code nor the table can drift from the pattern.
+TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
+    struct Pattern {
+        Tag tag;
+        const char16_t* regex;
+        std::uint32_t flags;
+        int minimumMatches;
+        std::vector<std::pair<std::string, bool>> rows;
+    };
+    const std::vector<Pattern> patterns = {
+        {Tag::urlEncoded,
+         u"%[0-9A-Fa-f]{2}",
+         0,
+         2,
+         {{"%41%42", true},
+          {"a%2fb%2Fc", true},
+          {"%41", false},
+          {"%4%41", false},
+          {"%%41%42", true},
+          {"%41%4g%42", true},
+          {"%zz%41", false},
+          {"%4", false},
+          {"%%%%", false},
+          {"%41%", false},
+          {"100%AB%CD", true},
+          {"%\uFF41\uFF42%41", false}}},
+        {Tag::html,
+         u"<(html|head|body|div|span|p|a|img|table|tr|td|th|ul|ol|li|h[1-6]|br|hr|b|i|em|strong|"
+         u"pre|code|form|input|button|script|style|link|meta)[\\s>/]",
+         UREGEX_CASE_INSENSITIVE,
+         1,
+         {{"<div>", true},
+          {"<DiV class=x>", true},
+          {"</div>", false},
+          {"<divx>", false},
+          {"a <div", false},
+          {"<div\ny", true},
+          {"<b\vx", true},       // vertical tab
+          {"<b\u0085x", true},   // next line
+          {"<p\u3000x", true},   // ideographic space
+          {"<b\u2028x", true},   // line separator
+          {"<p\u200Bx", false},  // a zero-width space is no white space
+          {"<h1>", true},
+          {"<H6/>", true},
+          {"<h7>", false},
+          {"<h1x>", false},
+          {"<h>", false},
+          {"<\u017Fpan>", true},  // long s folds to s
+          {"<lin\u212A>", true},  // Kelvin sign folds to k
+          {"<\uFB06yle>", true},  // the st ligature folds to st
+          {"<\uFB05rong/>", true},
+          {"<\u0130mg>", false},  // capital I with dot folds to i and a combining dot
+          {"<\u0131>", false},    // dotless i
+          {"<\u00DF>", false},
+          {"<<b>", true},
+          {"< b>", false},
+          {"<strongx>", false},
+          {"<abbr>", false},
+          {"<b\u00E9>", false},
+          {"x<a href=y>", true},
+          {"<<<", false}}},
+        {Tag::colorCode,
+         u"^#[0-9A-Fa-f]{6}$|^#[0-9A-Fa-f]{3}$",
+         0,
+         1,
+         {{"#fff", true},
+          {"#A1b2C3", true},
+          {"#abcd", false},
+          {"#abcde", false},
+          {"#abcdeg", false},
+          {"#ggg", false},
+          {"##fff", false},
+          {"#fff0000", false},
+          {"# fff", false},
+          {"#\uFF11\uFF12\uFF13", false},
+          {"#abc\n#def", false}}},
+    };
+    for (const auto& pattern : patterns) {
+        for (const auto& [text, expected] : pattern.rows) {
+            const std::string trimmed = unicode::trimmed(text);
+            EXPECT_EQ(regexMatches(pattern.regex, pattern.flags, trimmed) >= pattern.minimumMatches,
+                      expected)
+                << "the table is wrong for " << text;
+            EXPECT_EQ(ClipboardMonitor::detectTags(text).contains(pattern.tag), expected)
+                << rawValue(pattern.tag) << " for " << text;
+        }
+    }
+}
+
 TEST(ContentDetectionTest, MarkdownDetectionLooksAtTopLevelBlocksOnly) {
     EXPECT_FALSE(hasMarkdownBlockStructure(""));
     EXPECT_FALSE(hasMarkdownBlockStructure("one\ntwo\n\nthree [link](http://x) *em*"));
@@ -108,6 +212,26 @@ TEST(ContentDetectionTest, MarkdownDetectionLooksAtTopLevelBlocksOnly) {
     EXPECT_TRUE(hasMarkdownBlockStructure("para\n\n1. first\n2. second"));
     EXPECT_TRUE(hasMarkdownBlockStructure("Title\n====="));
     EXPECT_TRUE(hasMarkdownBlockStructure("<!-- comment -->"));
+}
+
+// Long texts are read as Markdown only as far as the last whole line in their first 64 KiB.
+TEST(ContentDetectionTest, MarkdownDetectionReadsWholeLinesOfTheBeginningOnly) {
+    const std::size_t limit = 64 * 1024;
+    for (const std::string lineBreak : {"\n", "\r", "\r\n"}) {
+        // The line straddling the limit starts with what alone would be a thematic break.
+        std::string text;
+        while (text.size() < limit - 200)
+            text += "plain words in a paragraph" + lineBreak;
+        text += std::string(limit - 50 - text.size() - lineBreak.size(), 'w') + lineBreak;
+        text += std::string(100, '_') + " and then words" + lineBreak;
+        EXPECT_FALSE(hasMarkdownBlockStructure(text));
+
+        std::string heading = "# Heading" + lineBreak + text;
+        EXPECT_TRUE(hasMarkdownBlockStructure(heading));
+
+        text += "# A heading after the limit" + lineBreak;
+        EXPECT_FALSE(hasMarkdownBlockStructure(text));
+    }
 }
 
 // Classification runs on whatever the user copies; none of these may crash or stall.
@@ -134,6 +258,25 @@ TEST(ContentDetectionTest, SurvivesHugeAndDeeplyNestedTexts) {
         ClipboardMonitor::detectTags(hostile);
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << piece;
     }
+
+    // A table header of thousands of columns over thousands of one-cell rows, each of which the
+    // parser fills up to the header's width; and a table of a hundred columns, which is read.
+    const auto table = [](int columns, int rows) {
+        std::string header = "|";
+        std::string delimiter = "|";
+        for (int i = 0; i < columns; ++i) {
+            header += "a|";
+            delimiter += "-|";
+        }
+        std::string text = header + "\n" + delimiter + "\n";
+        for (int i = 0; i < rows; ++i)
+            text += "|x|\n";
+        return text;
+    };
+    const auto started = std::chrono::steady_clock::now();
+    ClipboardMonitor::detectTags(table(2000, 15000));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_TRUE(hasMarkdownBlockStructure(table(100, 200)));
 
     // About 100 MB of ordinary lines under a heading.
     const std::string line = "The quick brown fox %2 jumps <no tag> over {the} [lazy] dog\n";

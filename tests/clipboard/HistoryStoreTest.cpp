@@ -106,7 +106,7 @@ TEST_F(HistoryStoreTest, SavesTheFileAsSpecifiedAndReloadsTheSameHistory) {
         keys.push_back(key);
     EXPECT_EQ(keys, (std::vector<std::string>{"id", "createdAt", "tags", "plainText", "htmlText",
                                               "pasteboardTypes", "sourceBundleID"}));
-    EXPECT_EQ(text["tags"], nlohmann::json::array({"markdown"}));
+    EXPECT_EQ(text["tags"], nlohmann::ordered_json::array({"markdown"}));
     EXPECT_EQ(text["createdAt"], 700000000.5);
 
     const auto saved = store->items().get();

@@ -28,5 +28,21 @@ TEST(PasteboardTypeMappingTest, TranslatesTheKnownTypesBothWaysAndKeepsOthers) {
     }
 }
 
+TEST(PasteboardTypeMappingTest, OnlyAUriListNamingAFileIsAFileReference) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"file:///home/u/a.png\r\n", true},
+        {"# copied by a file manager\r\nFILE:///home/u/a.png\r\n", true},
+        {"\r\nfile:///a\nhttps://example.com/\n", true},
+        {"https://example.com/page\r\n", false},
+        {"https://example.com/\nfile:///a\n", false},
+        {"files:///a", false},
+        {"file", false},
+        {"", false},
+    };
+    for (const auto& [list, isFile] : cases) {
+        EXPECT_EQ(linux_types::namesFile(list), isFile) << list;
+    }
+}
+
 }  // namespace
 }  // namespace pindrake::platform

@@ -13,6 +13,7 @@ class FakeImageCodec final : public ImageCodec {
     static constexpr std::string_view tiffSignature{"II*\0", 4};
 
     std::optional<Image> decode(std::string_view bytes) const override;
+    std::optional<Image> inspect(std::string_view bytes) const override { return decode(bytes); }
     std::optional<std::string> encodePng(const Image& image) const override;
 };
 

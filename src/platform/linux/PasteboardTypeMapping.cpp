@@ -1,6 +1,8 @@
 #include "platform/linux/PasteboardTypeMapping.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <utility>
 
 #include "platform/Pasteboard.h"
@@ -38,6 +40,20 @@ std::string mimeForType(std::string_view type) {
         if (pair.type == type) return std::string(pair.mime);
     }
     return std::string(type);
+}
+
+bool namesFile(std::string_view uriList) {
+    // One URI a line; lines starting with "#" are comments.
+    while (!uriList.empty()) {
+        const std::size_t lineEnd = std::min(uriList.find('\n'), uriList.size());
+        const std::string_view line = uriList.substr(0, lineEnd);
+        uriList.remove_prefix(std::min(lineEnd + 1, uriList.size()));
+        if (line.empty() || line == "\r" || line.starts_with('#')) continue;
+        std::string scheme(line.substr(0, 5));
+        for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return scheme == "file:";
+    }
+    return false;
 }
 
 bool isProtocolTarget(std::string_view mime) {

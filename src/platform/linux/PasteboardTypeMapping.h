@@ -12,6 +12,10 @@ namespace pindrake::platform::linux_types {
 std::string typeForMime(std::string_view mime);
 std::string mimeForType(std::string_view type);
 
+// Whether the first URI of a URI list is a "file:" URI. Applications offer copied web links as URI
+// lists too, and those are no file reference.
+bool namesFile(std::string_view uriList);
+
 // X11 selection machinery and toolkit-internal formats, which are not contents.
 bool isProtocolTarget(std::string_view mime);
 

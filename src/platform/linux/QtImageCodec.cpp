@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <cstdint>
+
 namespace pindrake::platform {
 
 namespace {
@@ -12,8 +14,73 @@ namespace {
 // for a 4K screenshot, for files a sixth larger.
 constexpr int fastPngQuality = 80;
 
+constexpr std::string_view pngSignature{"\x89PNG\r\n\x1a\n", 8};
+
 QByteArray borrowed(std::string_view bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = at; i < at + 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+std::uint32_t crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc >> 1 ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+bool isPngDepthOfColourType(int depth, int colourType) {
+    switch (colourType) {
+        case 0:  // grey
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+        case 3:  // palette
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        case 2:  // RGB
+        case 4:  // grey and alpha
+        case 6:  // RGBA
+            return depth == 8 || depth == 16;
+        default:
+            return false;
+    }
+}
+
+// Qt refuses to decode pictures whose pixels would take more than its allocation limit (a
+// setting of the app's); it gives most pictures four bytes a pixel, eight at 16 bits a channel.
+bool fitsDecodingLimit(std::uint64_t width, std::uint64_t height, int depth) {
+    const std::uint64_t limitMiB = static_cast<std::uint64_t>(QImageReader::allocationLimit());
+    const std::uint64_t bytesPerPixel = depth == 16 ? 8 : 4;
+    return limitMiB == 0 || width * height * bytesPerPixel <= limitMiB << 20;
+}
+
+// A PNG known by its signature and image header chunk, which must come first: 8 bytes of
+// signature, then the chunk's length (13), its type, width, height, bit depth, colour type,
+// compression, filter and interlace methods, and its checksum.
+std::optional<Image> pngFromHeader(std::string_view bytes) {
+    constexpr std::size_t headerEnd = 8 + 4 + 4 + 13 + 4;
+    if (bytes.size() < headerEnd)
+        return std::nullopt;
+    if (bigEndian32(bytes, 8) != 13 || bytes.substr(12, 4) != "IHDR")
+        return std::nullopt;
+    if (bigEndian32(bytes, 29) != crc32(bytes.substr(12, 4 + 13)))
+        return std::nullopt;
+    const std::uint32_t width = bigEndian32(bytes, 16);
+    const std::uint32_t height = bigEndian32(bytes, 20);
+    const int depth = static_cast<unsigned char>(bytes[24]);
+    const int colourType = static_cast<unsigned char>(bytes[25]);
+    const bool wellFormed = width > 0 && height > 0 && width <= 0x7FFFFFFF &&
+                            height <= 0x7FFFFFFF && isPngDepthOfColourType(depth, colourType) &&
+                            bytes[26] == 0 && bytes[27] == 0 && (bytes[28] == 0 || bytes[28] == 1);
+    if (!wellFormed || !fitsDecodingLimit(width, height, depth))
+        return std::nullopt;
+    return Image(std::string(bytes), "png", static_cast<int>(width), static_cast<int>(height));
 }
 
 }  // namespace
@@ -29,6 +96,12 @@ std::optional<Image> QtImageCodec::decode(std::string_view bytes) const {
     const QImage image = reader.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
     return Image(std::string(bytes), format.toStdString(), image.width(), image.height());
+}
+
+std::optional<Image> QtImageCodec::inspect(std::string_view bytes) const {
+    if (bytes.starts_with(pngSignature))
+        return pngFromHeader(bytes);
+    return decode(bytes);
 }
 
 std::optional<std::string> QtImageCodec::encodePng(const Image& image) const {

@@ -8,6 +8,7 @@ namespace pindrake::platform {
 class QtImageCodec final : public ImageCodec {
 public:
     std::optional<Image> decode(std::string_view bytes) const override;
+    std::optional<Image> inspect(std::string_view bytes) const override;
     std::optional<std::string> encodePng(const Image& image) const override;
 };
 

@@ -28,7 +28,9 @@ PasteboardContents QtPasteboard::read() {
         // the owner's first one is kept.
         if (contents.contains(type)) continue;
         const QByteArray bytes = data->data(format);
-        contents.set(std::move(type), std::string(bytes.constData(), bytes.size()));
+        std::string bytesRead(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (type == pasteboard_type::fileUrl && !linux_types::namesFile(bytesRead)) type = mime;
+        contents.set(std::move(type), std::move(bytesRead));
     }
     return contents;
 }
