@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "clipboard/ClipboardMonitor.h"
-#include "clipboard/ClipboardTestSupport.h"
+#include "support/TestFiles.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryPasteboard.h"
@@ -94,9 +94,9 @@ TEST_F(ClipboardMonitorTest, StopsPollingWhenGone) {
 }
 
 TEST_F(ClipboardMonitorTest, ReadsByTypePreference) {
-    testing::TemporaryDirectory folder;
-    testing::writeFile(folder.path() / "a picture.png", png);
-    testing::writeFile(folder.path() / "notes.txt", "text");
+    test_support::TemporaryDirectory folder;
+    test_support::writeFile(folder.path() / "a picture.png", png);
+    test_support::writeFile(folder.path() / "notes.txt", "text");
     const std::string pictureUrl = "file://" + (folder.path() / "a%20picture.png").string();
 
     struct Case {

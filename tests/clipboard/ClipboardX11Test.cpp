@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "clipboard/ClipboardMonitor.h"
-#include "clipboard/ClipboardTestSupport.h"
+#include "support/TestFiles.h"
 #include "clipboard/HistoryStore.h"
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
@@ -97,11 +97,11 @@ class ClipboardX11Test : public ::testing::Test {
     }
 
     platform::PasteboardContents snapshotOf(const ClipboardItem& item) {
-        return snapshot::decode(testing::readFile(folder.path() / (item.id + ".pboard")))
+        return snapshot::decode(test_support::readFile(folder.path() / (item.id + ".pboard")))
             .value_or(platform::PasteboardContents{});
     }
 
-    testing::TemporaryDirectory folder;
+    test_support::TemporaryDirectory folder;
     QtScheduler main{qApp};
     platform::InMemoryDefaults defaults;
     platform::QtImageCodec codec;
@@ -131,7 +131,7 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
 
     const ClipboardItem imageItem = captureFromXclip("image/png", png);
     ASSERT_TRUE(imageItem.imageFilename);
-    EXPECT_EQ(testing::readFile(folder.path() / *imageItem.imageFilename), png);
+    EXPECT_EQ(test_support::readFile(folder.path() / *imageItem.imageFilename), png);
     EXPECT_EQ(*snapshotOf(imageItem).data("public.png"), png);
     EXPECT_EQ(store->items()->size(), 3u);
 
@@ -160,7 +160,7 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
 // only the first are file references.
 TEST_F(ClipboardX11Test, AUriListIsAFileOnlyWhenItNamesOne) {
     const std::string path = (folder.path() / "report.pdf").string();
-    testing::writeFile(path, "%PDF");
+    test_support::writeFile(path, "%PDF");
     const ClipboardItem file = captureFromXclip("text/uri-list", "file://" + path + "\r\n");
     EXPECT_EQ(file.plainText, path);
     EXPECT_TRUE(file.pasteboardTypes.contains("public.file-url"));

@@ -5,7 +5,7 @@
 
 #include <cctype>
 
-#include "clipboard/ClipboardTestSupport.h"
+#include "support/TestFiles.h"
 #include "clipboard/HistoryStore.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
@@ -73,7 +73,7 @@ class HistoryStoreTest : public ::testing::Test {
         return count;
     }
 
-    testing::TemporaryDirectory temporary;
+    test_support::TemporaryDirectory temporary;
     fs::path directory = temporary.path() / "data" / "Murvet";
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
@@ -91,7 +91,7 @@ TEST_F(HistoryStoreTest, SavesTheFileAsSpecifiedAndReloadsTheSameHistory) {
     now.secondsSinceReferenceDate = 700000001.25;
     store->add(imageContent(), {{"public.png", png}});
 
-    const auto json = nlohmann::ordered_json::parse(testing::readFile(store->historyFile()));
+    const auto json = nlohmann::ordered_json::parse(test_support::readFile(store->historyFile()));
     ASSERT_EQ(json.size(), 2u);
     const auto& image = json[0];
     const auto& text = json[1];
@@ -117,10 +117,10 @@ TEST_F(HistoryStoreTest, SavesTheFileAsSpecifiedAndReloadsTheSameHistory) {
 TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
     auto store = openStore();
     addText(*store, "é");
-    const auto fileBefore = testing::readFile(store->historyFile());
+    const auto fileBefore = test_support::readFile(store->historyFile());
     addText(*store, "e\u0301");  // the same text, decomposed
     EXPECT_EQ(store->items()->size(), 1u);
-    EXPECT_EQ(testing::readFile(store->historyFile()), fileBefore);
+    EXPECT_EQ(test_support::readFile(store->historyFile()), fileBefore);
     EXPECT_EQ(filesEndingWith(".pboard"), 1u);
 
     addText(*store, "B");
@@ -180,7 +180,7 @@ TEST_F(HistoryStoreTest, ALoadedHistoryIsTrimmedOnlyByTheNextAdd) {
     for (int i = 0; i < 800; ++i) {
         file += (i ? "," : "") + std::string(R"({"id":")") + makeUuid() + R"(","createdAt":1})";
     }
-    testing::writeFile(directory / "history.json", file + "]");
+    test_support::writeFile(directory / "history.json", file + "]");
     auto store = openStore();
     EXPECT_EQ(store->items()->size(), 800u);
     addText(*store, "one more");
@@ -190,7 +190,7 @@ TEST_F(HistoryStoreTest, ALoadedHistoryIsTrimmedOnlyByTheNextAdd) {
 
 TEST_F(HistoryStoreTest, ABadEntryCostsOnlyItself) {
     fs::create_directories(directory);
-    testing::writeFile(
+    test_support::writeFile(
         directory / "history.json",
         R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":3,"plainText":"kept"},)"
         R"({"id":"broken","createdAt":2},)"
@@ -204,21 +204,21 @@ TEST_F(HistoryStoreTest, ABadEntryCostsOnlyItself) {
 TEST_F(HistoryStoreTest, AnUnreadableHistoryFileIsKeptAsideNotOverwritten) {
     fs::create_directories(directory);
     const std::string damaged = R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":)";
-    testing::writeFile(directory / "history.json", damaged);
+    test_support::writeFile(directory / "history.json", damaged);
     auto store = openStore();
     EXPECT_TRUE(store->items()->empty());
-    EXPECT_EQ(testing::readFile(directory / "history.json"), damaged);
+    EXPECT_EQ(test_support::readFile(directory / "history.json"), damaged);
 
     now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
     addText(*store, "new");
     const fs::path aside = directory / "history.json.corrupt-20231114T221320Z";
-    EXPECT_EQ(testing::readFile(aside), damaged);
-    const auto saved = nlohmann::json::parse(testing::readFile(directory / "history.json"));
+    EXPECT_EQ(test_support::readFile(aside), damaged);
+    const auto saved = nlohmann::json::parse(test_support::readFile(directory / "history.json"));
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0]["plainText"], "new");
 
     addText(*store, "newer");  // moved aside once only
-    EXPECT_EQ(testing::readFile(aside), damaged);
+    EXPECT_EQ(test_support::readFile(aside), damaged);
     EXPECT_EQ(filesEndingWith("Z"), 1u);
 }
 
@@ -228,9 +228,9 @@ TEST_F(HistoryStoreTest, KeepsItsFolderAndFilesPrivate) {
     auto store = openStore();
     store->add(imageContent(), {{"public.png", png}});
     const auto& item = store->items()->front();
-    EXPECT_EQ(testing::permissions(directory), 0700u);
+    EXPECT_EQ(test_support::permissions(directory), 0700u);
     for (const auto& name : {std::string("history.json"), item.id + ".png", item.id + ".pboard"}) {
-        EXPECT_EQ(testing::permissions(directory / name), 0600u) << name;
+        EXPECT_EQ(test_support::permissions(directory / name), 0600u) << name;
     }
     // Nothing half-written is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 3);
@@ -240,9 +240,9 @@ TEST_F(HistoryStoreTest, NeverTouchesFilesOutsideItsFolder) {
     fs::create_directories(directory);
     const fs::path victim = temporary.path() / "data" / "victim.png";
     const fs::path victimSnapshot = temporary.path() / "data" / "victim.pboard";
-    testing::writeFile(victim, png);
-    testing::writeFile(victimSnapshot, "{}");
-    testing::writeFile(directory / "history.json",
+    test_support::writeFile(victim, png);
+    test_support::writeFile(victimSnapshot, "{}");
+    test_support::writeFile(directory / "history.json",
                        R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":1,)"
                        R"("imageFilename":"../victim.png"}])");
     auto store = openStore();
@@ -337,7 +337,7 @@ TEST_F(HistoryStoreTest, SnapshotsRestoreEveryTypeByteForByte) {
     store->add(textContent("text"), offered);
     const auto item = store->items()->front();
     const auto snapshot =
-        nlohmann::json::parse(testing::readFile(directory / (item.id + ".pboard")));
+        nlohmann::json::parse(test_support::readFile(directory / (item.id + ".pboard")));
     EXPECT_EQ(snapshot["application/x-private"], "AAH/AHRhaWw=");
 
     pasteboard.simulateCopy(offeredText("something else"));
@@ -369,7 +369,7 @@ TEST_F(HistoryStoreTest, DamagedSnapshotsRestoreWhatTheyCanAndNeverTouchTheClipb
     for (const auto& c : cases) {
         fs::remove(file);
         if (c.file)
-            testing::writeFile(file, *c.file);
+            test_support::writeFile(file, *c.file);
         pasteboard.simulateCopy(before);
         EXPECT_EQ(store->restoreToPasteboard(item), c.restored.has_value()) << c.name;
         EXPECT_EQ(pasteboard.contents(), c.restored.value_or(before)) << c.name;
@@ -383,20 +383,20 @@ TEST_F(HistoryStoreTest, RemovesAndClears) {
     auto store = openStore();
     store->add(imageContent(), {{"public.png", png}});
     addText(*store, "two");
-    testing::writeFile(directory / "orphan.png", png);
+    test_support::writeFile(directory / "orphan.png", png);
     const auto image = store->items().get()[1];
 
     store->remove(image);
     EXPECT_EQ(store->items()->size(), 1u);
     EXPECT_FALSE(fs::exists(directory / (image.id + ".png")));
     EXPECT_FALSE(fs::exists(directory / (image.id + ".pboard")));
-    const auto fileBefore = testing::readFile(store->historyFile());
+    const auto fileBefore = test_support::readFile(store->historyFile());
     store->remove(image);  // no longer there
-    EXPECT_EQ(testing::readFile(store->historyFile()), fileBefore);
+    EXPECT_EQ(test_support::readFile(store->historyFile()), fileBefore);
 
     store->clearAll();
     EXPECT_TRUE(store->items()->empty());
-    EXPECT_EQ(testing::readFile(store->historyFile()), "[]");
+    EXPECT_EQ(test_support::readFile(store->historyFile()), "[]");
     EXPECT_EQ(filesEndingWith(".pboard"), 0u);
     EXPECT_TRUE(fs::exists(directory / "orphan.png"));
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "clipboard/ClipboardTestSupport.h"
+#include "support/TestFiles.h"
 #include "clipboard/PasteService.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
@@ -46,7 +46,7 @@ class PasteServiceTest : public ::testing::Test {
     platform::RecordingKeySynth keys;
     platform::InMemoryDefaults defaults;
     FakeImageCodec codec;
-    testing::TemporaryDirectory folder;
+    test_support::TemporaryDirectory folder;
     HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
     std::shared_ptr<ClipboardMonitor> monitor;
     PasteService service{{main, pasteboard, keys, codec}};

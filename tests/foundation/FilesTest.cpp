@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
 #include <string>
+
+#include "support/TestFiles.h"
 
 namespace pindrake {
 namespace {
@@ -15,22 +16,8 @@ namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("pindrake-files-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    static unsigned mode(const fs::path& p) {
-        struct stat st {};
-        ::stat(p.c_str(), &st);
-        return st.st_mode & 0777;
-    }
-
-    fs::path root_;
+    test_support::TemporaryDirectory temporary_;
+    const fs::path& root_ = temporary_.path();
 };
 
 TEST_F(FilesTest, AtomicWriteReplacesWholeFileWithPrivateMode) {
@@ -38,7 +25,7 @@ TEST_F(FilesTest, AtomicWriteReplacesWholeFileWithPrivateMode) {
     ASSERT_FALSE(files::writeAtomically(file, "old contents that are longer"));
     ASSERT_FALSE(files::writeAtomically(file, std::string("new\0bytes", 9)));
     EXPECT_EQ(files::read(file), std::string("new\0bytes", 9));
-    EXPECT_EQ(mode(file), 0600u);
+    EXPECT_EQ(test_support::permissions(file), 0600u);
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1)
         << "no temporary file is left behind";
 }
@@ -68,10 +55,10 @@ TEST_F(FilesTest, WriteIntoMissingFolderFailsWithoutCreatingAnything) {
 TEST_F(FilesTest, PrivateDirectoryIsCreatedWithParentsAndTightened) {
     const auto folder = root_ / "a" / "Murvet";
     ASSERT_FALSE(files::createPrivateDirectory(folder));
-    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(test_support::permissions(folder), 0700u);
     fs::permissions(folder, fs::perms::all);
     ASSERT_FALSE(files::createPrivateDirectory(folder)) << "an existing folder is fine";
-    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(test_support::permissions(folder), 0700u);
 }
 
 TEST_F(FilesTest, ReadOfMissingFileIsEmptyOptional) {

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "foundation/Files.h"
 #include "platform/linux/JsonFileDefaults.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::platform {
 namespace {
@@ -16,15 +14,9 @@ namespace fs = std::filesystem;
 
 class JsonFileDefaultsTest : public ::testing::Test {
 protected:
-    JsonFileDefaultsTest() {
-        std::string pattern = (fs::temp_directory_path() / "pindrake-defaults.XXXXXX").string();
-        folder = mkdtemp(pattern.data());
-        path = folder / "pindrake" / "defaults.json";
-    }
-    ~JsonFileDefaultsTest() override { fs::remove_all(folder); }
-
-    fs::path folder;
-    fs::path path;
+    test_support::TemporaryDirectory temporary;
+    const fs::path& folder = temporary.path();
+    const fs::path path = folder / "pindrake" / "defaults.json";
 };
 
 TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
@@ -52,12 +44,8 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
 TEST_F(JsonFileDefaultsTest, TheFileAndItsFolderArePrivate) {
     JsonFileDefaults defaults(path);
     defaults.set("key", std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})"));
-    struct stat file {};
-    struct stat dir {};
-    ASSERT_EQ(stat(path.c_str(), &file), 0);
-    ASSERT_EQ(stat(path.parent_path().c_str(), &dir), 0);
-    EXPECT_EQ(file.st_mode & 0777, 0600u);
-    EXPECT_EQ(dir.st_mode & 0777, 0700u);
+    EXPECT_EQ(test_support::permissions(path), 0600u);
+    EXPECT_EQ(test_support::permissions(path.parent_path()), 0700u);
     EXPECT_EQ(JsonFileDefaults(path).string("key"),
               R"({"carbonKeyCode":9,"carbonModifiers":768})");
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "foundation/ManualScheduler.h"
+#include "support/TestFiles.h"
 #include "zarezo/ZarezoError.h"
 
 namespace pindrake::zarezo {
@@ -20,21 +21,7 @@ inline void PrintTo(const ZarezoError& error, std::ostream* out) {
 
 namespace pindrake::zarezo::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // Writes `text` to the relative path, making folders on the way; returns the full path.
-    std::filesystem::path write(const std::filesystem::path& relative, std::string_view text) const;
-
-  private:
-    std::filesystem::path path_;
-};
+using TemporaryFolder = test_support::TemporaryDirectory;
 
 // Runs the main queue until `done` holds, waiting for posts from worker threads in between.
 // False when nothing more arrived within the time-out.
