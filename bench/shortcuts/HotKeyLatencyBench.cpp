@@ -24,15 +24,15 @@ struct HotKeyRig {
     platform::InMemoryDefaults defaults;
     std::unique_ptr<platform::XcbHotKeyBackend> backend =
         platform::XcbHotKeyBackend::connect(queue);
-    std::unique_ptr<platform::XkbKeyboardLayout> layout =
-        platform::XkbKeyboardLayout::forDisplay();
+    std::unique_ptr<platform::XkbKeyboardLayout> layout = platform::XkbKeyboardLayout::forDisplay();
     std::unique_ptr<GlobalShortcuts::Registry> registry;
     Clock::time_point keyDownAt;
     Clock::time_point keyUpAt;
     int keyUps = 0;
 
     HotKeyRig() {
-        if (!backend) return;
+        if (!backend)
+            return;
         registry = std::make_unique<GlobalShortcuts::Registry>(defaults, *backend, *layout);
         const auto& toggle = GlobalShortcuts::Name::toggleHistory();
         registry->declare(toggle);
@@ -47,7 +47,8 @@ struct HotKeyRig {
     bool awaitKeyUp(int before) {
         const auto deadline = Clock::now() + 2s;
         while (keyUps == before) {
-            if (Clock::now() > deadline) return false;
+            if (Clock::now() > deadline)
+                return false;
             queue.waitForPost(10ms);
             queue.runUntilIdle();
         }
@@ -60,7 +61,9 @@ HotKeyRig& rig() {
     return instance;
 }
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // One long-lived xdotool reading commands from a pipe, so its start-up is not counted. With
 // "--delay 0" the release follows the press at once; by default xdotool waits between the key
@@ -95,10 +98,18 @@ void BM_PressToKeyUp(benchmark::State& state) {
 void BM_PressToKeyUpWithXdotoolDelay(benchmark::State& state) {
     pressToKeyUp(state, "key shift+super+v\n");
 }
-BENCHMARK(BM_PressToKeyUp)->Iterations(1)->Repetitions(50)->UseManualTime()
-    ->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
-BENCHMARK(BM_PressToKeyUpWithXdotoolDelay)->Iterations(1)->Repetitions(50)->UseManualTime()
-    ->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PressToKeyUp)
+    ->Iterations(1)
+    ->Repetitions(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PressToKeyUpWithXdotoolDelay)
+    ->Iterations(1)
+    ->Repetitions(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 // The same with a new xdotool process per press, start-up included.
 void BM_XdotoolProcessToKeyUp(benchmark::State& state) {
@@ -117,8 +128,12 @@ void BM_XdotoolProcessToKeyUp(benchmark::State& state) {
         state.SetIterationTime(seconds(r.keyUpAt - sentAt));
     }
 }
-BENCHMARK(BM_XdotoolProcessToKeyUp)->Iterations(1)->Repetitions(50)->UseManualTime()
-    ->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(BM_XdotoolProcessToKeyUp)
+    ->Iterations(1)
+    ->Repetitions(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -17,7 +17,7 @@ inline constexpr std::uint32_t function = 0x20000;
 // System-wide hot keys. A combination is named as it is stored: a virtual key code and a Carbon
 // modifier mask; the backend translates it to what the system grabs.
 class HotKeyBackend {
-public:
+  public:
     using HotKeyId = std::uint32_t;
     enum class Event { pressed, released };
     using EventHandler = std::function<void(HotKeyId, Event)>;

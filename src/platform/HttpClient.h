@@ -28,7 +28,7 @@ struct HttpResponse {
 
 // HTTP GET requests. Only http and https are spoken, for the request and every redirect.
 class HttpClient {
-public:
+  public:
     using Completion = std::function<void(HttpResponse)>;
 
     virtual ~HttpClient() = default;

@@ -10,7 +10,7 @@ namespace pindrake::platform {
 // stored as it came without being encoded again. Images are made by `ImageCodec`, which checks
 // that the bytes decode before it hands one out.
 class Image {
-public:
+  public:
     Image(std::string encoded, std::string format, int width, int height);
 
     const std::string& encoded() const { return *encoded_; }
@@ -21,7 +21,7 @@ public:
 
     bool operator==(const Image& other) const;
 
-private:
+  private:
     std::shared_ptr<const std::string> encoded_;
     std::string format_;
     int width_;

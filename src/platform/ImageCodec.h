@@ -11,7 +11,7 @@ namespace pindrake::platform {
 // Decoding and PNG encoding of bitmap images (PNG, TIFF, JPEG, ICO, ...). Safe to call from any
 // thread.
 class ImageCodec {
-public:
+  public:
     virtual ~ImageCodec() = default;
 
     // An image when the bytes hold a whole picture of a known format with at least one pixel;

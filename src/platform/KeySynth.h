@@ -4,7 +4,7 @@ namespace pindrake::platform {
 
 // Synthesised key presses sent to whichever application has the keyboard focus.
 class KeySynth {
-public:
+  public:
     virtual ~KeySynth() = default;
 
     // Whether synthesised keys can reach other applications at all.

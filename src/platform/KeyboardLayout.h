@@ -8,7 +8,7 @@ namespace pindrake::platform {
 
 // The user's keyboard layout, asked what a key types.
 class KeyboardLayout {
-public:
+  public:
     virtual ~KeyboardLayout() = default;
 
     // The one character (UTF-8) that the key with this virtual key code types with no modifier

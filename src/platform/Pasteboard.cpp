@@ -5,7 +5,8 @@
 namespace pindrake::platform {
 
 PasteboardContents::PasteboardContents(std::initializer_list<PasteboardEntry> entries) {
-    for (const auto& entry : entries) set(entry.type, entry.data);
+    for (const auto& entry : entries)
+        set(entry.type, entry.data);
 }
 
 void PasteboardContents::set(std::string type, std::string data) {
@@ -20,7 +21,8 @@ void PasteboardContents::set(std::string type, std::string data) {
 
 const std::string* PasteboardContents::data(std::string_view type) const {
     for (const auto& entry : entries_) {
-        if (entry.type == type) return &entry.data;
+        if (entry.type == type)
+            return &entry.data;
     }
     return nullptr;
 }

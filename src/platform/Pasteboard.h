@@ -28,7 +28,7 @@ struct PasteboardEntry {
 // Everything the clipboard offered at one moment: each type once, with its raw bytes, in the
 // order the owner listed them.
 class PasteboardContents {
-public:
+  public:
     PasteboardContents() = default;
     PasteboardContents(std::initializer_list<PasteboardEntry> entries);
 
@@ -43,13 +43,13 @@ public:
 
     bool operator==(const PasteboardContents&) const = default;
 
-private:
+  private:
     std::vector<PasteboardEntry> entries_;
 };
 
 // The system clipboard. Main thread only.
 class Pasteboard {
-public:
+  public:
     virtual ~Pasteboard() = default;
 
     // Goes up on every change of the clipboard's contents, whoever made it, including a copy

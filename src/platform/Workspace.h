@@ -18,7 +18,7 @@ struct RunningApplication {
 
 // The desktop's applications. Main thread only.
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
 
     // The application whose window is active, if any.

@@ -28,7 +28,8 @@ bool matches(const MenuItem& item, const Shortcut& shortcut, const std::string& 
 const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<MenuItem>& menu,
                                 const platform::KeyboardLayout& layout) {
     const auto keyEquivalent = menuItemKeyEquivalent(shortcut, layout);
-    if (!keyEquivalent) return nullptr;
+    if (!keyEquivalent)
+        return nullptr;
     // Depth first without recursion: each level remembers where it stopped.
     std::vector<std::pair<const std::vector<MenuItem>*, std::size_t>> levels{{&menu, 0}};
     while (!levels.empty()) {
@@ -38,8 +39,10 @@ const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<Menu
             continue;
         }
         const MenuItem& item = (*items)[next++];
-        if (matches(item, shortcut, *keyEquivalent)) return &item;
-        if (!item.submenu.empty()) levels.emplace_back(&item.submenu, 0);
+        if (matches(item, shortcut, *keyEquivalent))
+            return &item;
+        if (!item.submenu.empty())
+            levels.emplace_back(&item.submenu, 0);
     }
     return nullptr;
 }
@@ -47,7 +50,8 @@ const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<Menu
 const std::set<char32_t>& functionKeys() {
     static const auto keys = [] {
         std::set<char32_t> set;
-        for (char32_t c = 0xF704; c <= 0xF726; ++c) set.insert(c);
+        for (char32_t c = 0xF704; c <= 0xF726; ++c)
+            set.insert(c);
         return set;
     }();
     return keys;

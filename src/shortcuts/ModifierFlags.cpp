@@ -24,7 +24,8 @@ constexpr std::array<ModifierPair, 5> modifierPairs{{
 int carbonMask(ModifierFlags flags) {
     int mask = 0;
     for (const auto& pair : modifierPairs) {
-        if (flags & pair.flag) mask |= pair.carbon;
+        if (flags & pair.flag)
+            mask |= pair.carbon;
     }
     return mask;
 }
@@ -32,21 +33,29 @@ int carbonMask(ModifierFlags flags) {
 ModifierFlags modifierFlags(std::int64_t carbonMask) {
     ModifierFlags flags = 0;
     for (const auto& pair : modifierPairs) {
-        if (carbonMask & pair.carbon) flags |= pair.flag;
+        if (carbonMask & pair.carbon)
+            flags |= pair.flag;
     }
     return flags;
 }
 
-int normalizedCarbonMask(std::int64_t mask) { return carbonMask(modifierFlags(mask)); }
+int normalizedCarbonMask(std::int64_t mask) {
+    return carbonMask(modifierFlags(mask));
+}
 
 std::string symbolicRepresentation(ModifierFlags flags) {
     std::string symbols;
-    if (flags & ModifierFlag::control) symbols += "\u2303";
-    if (flags & ModifierFlag::option) symbols += "\u2325";
-    if (flags & ModifierFlag::shift) symbols += "\u21E7";
-    if (flags & ModifierFlag::command) symbols += "\u2318";
+    if (flags & ModifierFlag::control)
+        symbols += "\u2303";
+    if (flags & ModifierFlag::option)
+        symbols += "\u2325";
+    if (flags & ModifierFlag::shift)
+        symbols += "\u21E7";
+    if (flags & ModifierFlag::command)
+        symbols += "\u2318";
     // The globe with the text-style selector, so it is not drawn as a colour emoji.
-    if (flags & ModifierFlag::function) symbols += "\U0001F310\uFE0E";
+    if (flags & ModifierFlag::function)
+        symbols += "\U0001F310\uFE0E";
     return symbols;
 }
 

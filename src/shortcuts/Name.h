@@ -13,7 +13,7 @@ namespace pindrake::GlobalShortcuts {
 // The name of one global shortcut the user can change. Names are equal when their raw values
 // are; the default does not take part.
 class Name {
-public:
+  public:
     explicit Name(std::string rawValue, std::optional<Shortcut> defaultShortcut = std::nullopt)
         : rawValue_(std::move(rawValue)), defaultShortcut_(defaultShortcut) {}
 
@@ -25,7 +25,7 @@ public:
 
     friend bool operator==(const Name& a, const Name& b) { return a.rawValue_ == b.rawValue_; }
 
-private:
+  private:
     std::string rawValue_;
     std::optional<Shortcut> defaultShortcut_;
 };

@@ -16,7 +16,7 @@ namespace pindrake::GlobalShortcuts {
 // started observing, on the posting thread (the main thread).
 template <class... Args>
 class Notifier {
-public:
+  public:
     using Callback = std::function<void(Args...)>;
 
     explicit Notifier(std::string name) : name_(std::move(name)) {}
@@ -43,11 +43,12 @@ public:
         for (const auto& observer : snapshot) {
             const bool live = std::any_of(state->observers.begin(), state->observers.end(),
                                           [&](const Observer& o) { return o.id == observer.id; });
-            if (live) (*observer.callback)(args...);
+            if (live)
+                (*observer.callback)(args...);
         }
     }
 
-private:
+  private:
     struct Observer {
         std::uint64_t id;
         std::shared_ptr<Callback> callback;

@@ -6,9 +6,9 @@ namespace pindrake::GlobalShortcuts {
 
 Registry::Registry(platform::Defaults& defaults, platform::HotKeyBackend& backend,
                    const platform::KeyboardLayout& layout)
-    : store_(defaults),
-      hotKeys_(backend, layout,
-               [this](const Shortcut& pressed, EventType type) { runHandlers(pressed, type); }) {}
+    : store_(defaults), hotKeys_(backend, layout, [this](const Shortcut& pressed, EventType type) {
+          runHandlers(pressed, type);
+      }) {}
 
 Registry::~Registry() = default;
 
@@ -19,9 +19,11 @@ void Registry::declare(const Name& name) {
 }
 
 void Registry::saveShortcut(const Shortcut& shortcut, const Name& name) {
-    if (auto old = store_.shortcut(name)) releaseIfUnwanted(*old, &name);
+    if (auto old = store_.shortcut(name))
+        releaseIfUnwanted(*old, &name);
     want(name);
-    if (!hotKeys_.isRegistered(shortcut)) hotKeys_.registerShortcut(shortcut);
+    if (!hotKeys_.isRegistered(shortcut))
+        hotKeys_.registerShortcut(shortcut);
     store_.store(name, shortcut);
     shortcutByNameDidChange_.post(name);
 }
@@ -32,7 +34,8 @@ void Registry::setShortcut(const std::optional<Shortcut>& shortcut, const Name& 
         return;
     }
     const auto old = store_.shortcut(name);
-    if (!old) return;
+    if (!old)
+        return;
     if (name.defaultShortcut()) {
         store_.storeClearedMarker(name);
     } else {
@@ -49,7 +52,8 @@ void Registry::reset(const std::vector<Name>& names) {
             continue;
         }
         const auto old = store_.shortcut(name);
-        if (!old) continue;
+        if (!old)
+            continue;
         store_.remove(name);
         releaseIfUnwanted(*old);
         shortcutByNameDidChange_.post(name);
@@ -68,25 +72,30 @@ void Registry::removeHandler(const Name& name) {
     for (auto* table : {&keyDownHandlers_, &keyUpHandlers_}) {
         std::erase_if(*table, [&](const auto& entry) { return entry.first == name; });
     }
-    if (hasStreams(name)) return;
+    if (hasStreams(name))
+        return;
     stopWanting(name);
-    if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+    if (auto stored = store_.shortcut(name))
+        releaseIfUnwanted(*stored);
 }
 
 void Registry::removeAllHandlers() {
     std::vector<Name> names;
     for (const auto* table : {&keyDownHandlers_, &keyUpHandlers_}) {
         for (const auto& [name, actions] : *table) {
-            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
         }
     }
     keyDownHandlers_.clear();
     keyUpHandlers_.clear();
     for (const auto& name : names) {
-        if (!hasStreams(name)) stopWanting(name);
+        if (!hasStreams(name))
+            stopWanting(name);
     }
     for (const auto& name : names) {
-        if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+        if (auto stored = store_.shortcut(name))
+            releaseIfUnwanted(*stored);
     }
 }
 
@@ -94,16 +103,19 @@ Subscription Registry::events(const Name& name, std::function<void(EventType)> c
                               std::optional<EventType> only) {
     auto it = std::find_if(streams_.begin(), streams_.end(),
                            [&](const Streams& s) { return s.name == name; });
-    if (it == streams_.end()) it = streams_.insert(streams_.end(), Streams{name, {}});
+    if (it == streams_.end())
+        it = streams_.insert(streams_.end(), Streams{name, {}});
     const std::uint64_t id = nextStreamId_++;
     it->callbacks.emplace(id, [callback = std::move(callback), only](EventType type) {
-        if (!only || *only == type) callback(type);
+        if (!only || *only == type)
+            callback(type);
     });
     enable({name});
 
     std::weak_ptr<Registry*> weakSelf = self_;
     return Subscription([weakSelf, name, id] {
-        if (auto self = weakSelf.lock()) (*self)->removeStream(name, id);
+        if (auto self = weakSelf.lock())
+            (*self)->removeStream(name, id);
     });
 }
 
@@ -111,50 +123,58 @@ void Registry::enable(const std::vector<Name>& names) {
     for (const auto& name : names) {
         want(name);
         auto stored = store_.shortcut(name);
-        if (stored && !hotKeys_.isRegistered(*stored)) hotKeys_.registerShortcut(*stored);
+        if (stored && !hotKeys_.isRegistered(*stored))
+            hotKeys_.registerShortcut(*stored);
     }
 }
 
 void Registry::disable(const std::vector<Name>& names) {
     for (const auto& name : names) {
         stopWanting(name);
-        if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+        if (auto stored = store_.shortcut(name))
+            releaseIfUnwanted(*stored);
     }
 }
 
 bool Registry::isEnabled(const Name& name) const {
-    if (!isEnabled_) return false;
+    if (!isEnabled_)
+        return false;
     auto stored = store_.shortcut(name);
     return stored && hotKeys_.isRegistered(*stored);
 }
 
 void Registry::setEnabled(bool enabled) {
-    if (enabled == isEnabled_) return;
+    if (enabled == isEnabled_)
+        return;
     isEnabled_ = enabled;
     applySwitches();
 }
 
 void Registry::menuDidBeginTracking() {
-    if (std::exchange(isMenuOpen_, true)) return;
+    if (std::exchange(isMenuOpen_, true))
+        return;
     applySwitches();
 }
 
 void Registry::menuDidEndTracking() {
-    if (!std::exchange(isMenuOpen_, false)) return;
+    if (!std::exchange(isMenuOpen_, false))
+        return;
     applySwitches();
 }
 
 bool Registry::handleKeyEventWhileMenuOpen(EventType type, const Shortcut& pressed) {
     // A press taken here may close the menu before its key is let go. Its release still comes
     // this way: the hot key grabbed again meanwhile never sees a key that was already down.
-    if (!isEnabled_ || (!isMenuOpen_ && type == EventType::keyDown)) return false;
+    if (!isEnabled_ || (!isMenuOpen_ && type == EventType::keyDown))
+        return false;
     return hotKeys_.dispatchKeyEvent(type, pressed);
 }
 
 void Registry::addAction(ActionTable& table, const Name& name, Action action) {
     auto it = std::find_if(table.begin(), table.end(),
                            [&](const auto& entry) { return entry.first == name; });
-    if (it == table.end()) it = table.insert(table.end(), {name, {}});
+    if (it == table.end())
+        it = table.insert(table.end(), {name, {}});
     it->second.push_back(std::move(action));
     enable({name});
 }
@@ -165,7 +185,9 @@ void Registry::want(const Name& name) {
     }
 }
 
-void Registry::stopWanting(const Name& name) { std::erase(wanting_, name); }
+void Registry::stopWanting(const Name& name) {
+    std::erase(wanting_, name);
+}
 
 bool Registry::isWanted(const Shortcut& shortcut, const Name* except) const {
     return std::any_of(wanting_.begin(), wanting_.end(), [&](const Name& name) {
@@ -174,20 +196,25 @@ bool Registry::isWanted(const Shortcut& shortcut, const Name* except) const {
 }
 
 void Registry::releaseIfUnwanted(const Shortcut& shortcut, const Name* except) {
-    if (!isWanted(shortcut, except)) hotKeys_.unregister(shortcut);
+    if (!isWanted(shortcut, except))
+        hotKeys_.unregister(shortcut);
 }
 
 void Registry::removeStream(const Name& name, std::uint64_t id) {
     auto it = std::find_if(streams_.begin(), streams_.end(),
                            [&](const Streams& s) { return s.name == name; });
-    if (it == streams_.end()) return;
+    if (it == streams_.end())
+        return;
     it->callbacks.erase(id);
     // A name whose last stream ended no longer wants its shortcut through streams.
-    if (!it->callbacks.empty()) return;
+    if (!it->callbacks.empty())
+        return;
     streams_.erase(it);
-    if (hasActions(name)) return;
+    if (hasActions(name))
+        return;
     stopWanting(name);
-    if (auto stored = store_.shortcut(name)) releaseIfUnwanted(*stored);
+    if (auto stored = store_.shortcut(name))
+        releaseIfUnwanted(*stored);
 }
 
 bool Registry::hasActions(const Name& name) const {
@@ -205,33 +232,42 @@ bool Registry::hasStreams(const Name& name) const {
 
 void Registry::applySwitches() {
     if (!isEnabled_ || isMenuOpen_) {
-        if (!hotKeys_.isSuspended()) hotKeys_.suspend();
+        if (!hotKeys_.isSuspended())
+            hotKeys_.suspend();
         return;
     }
-    if (!hotKeys_.isSuspended()) return;
+    if (!hotKeys_.isSuspended())
+        return;
     const auto refusedNow = hotKeys_.resume();
     // Hot keys refused earlier get another attempt now; those refused a moment ago do not.
     const auto names = wanting_;
     for (const auto& name : names) {
         auto stored = store_.shortcut(name);
-        if (!stored || hotKeys_.isRegistered(*stored)) continue;
-        if (std::find(refusedNow.begin(), refusedNow.end(), *stored) != refusedNow.end()) continue;
+        if (!stored || hotKeys_.isRegistered(*stored))
+            continue;
+        if (std::find(refusedNow.begin(), refusedNow.end(), *stored) != refusedNow.end())
+            continue;
         hotKeys_.registerShortcut(*stored);
     }
 }
 
 void Registry::runHandlers(const Shortcut& pressed, EventType type) {
-    if (isPausedForRecording_) return;
+    if (isPausedForRecording_)
+        return;
     // Snapshots: an action may attach or remove handlers, or change shortcuts.
     const ActionTable table = type == EventType::keyDown ? keyDownHandlers_ : keyUpHandlers_;
     for (const auto& [name, actions] : table) {
-        if (store_.shortcut(name) != pressed) continue;
-        for (const auto& action : actions) action();
+        if (store_.shortcut(name) != pressed)
+            continue;
+        for (const auto& action : actions)
+            action();
     }
     const auto streams = streams_;
     for (const auto& [name, callbacks] : streams) {
-        if (store_.shortcut(name) != pressed) continue;
-        for (const auto& [id, callback] : callbacks) callback(type);
+        if (store_.shortcut(name) != pressed)
+            continue;
+        for (const auto& [id, callback] : callbacks)
+            callback(type);
     }
 }
 

@@ -27,7 +27,7 @@ namespace pindrake::GlobalShortcuts {
 // given an action or a stream, or enabled, and stops wanting it when it is disabled or loses its
 // last action and stream. Several names may share one shortcut; a press serves each of them.
 class Registry {
-public:
+  public:
     using Action = std::function<void()>;
 
     Registry(platform::Defaults& defaults, platform::HotKeyBackend& backend,
@@ -88,7 +88,7 @@ public:
     // Whether the system or another program already uses the combination.
     bool isTakenBySystem(const Shortcut& shortcut) { return hotKeys_.isTakenElsewhere(shortcut); }
 
-private:
+  private:
     using StreamCallback = std::function<void(EventType)>;
     struct Streams {
         Name name;

@@ -39,7 +39,7 @@ struct Shortcut {
 
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 
-private:
+  private:
     struct Unnormalized {};
     Shortcut(Unnormalized, int keyCode, int carbonMask)
         : carbonKeyCode(keyCode), carbonModifiers(carbonMask) {}

@@ -10,14 +10,17 @@ std::string description(const Shortcut& shortcut, const platform::KeyboardLayout
     if (auto special = specialKeyForKeyCode(shortcut.carbonKeyCode)) {
         return text + presentableDescription(*special);
     }
-    if (auto character = keyToCharacter(shortcut, layout)) return text + capitalized(*character);
+    if (auto character = keyToCharacter(shortcut, layout))
+        return text + capitalized(*character);
     return text + "\uFFFD";
 }
 
 std::optional<std::string> keyToCharacter(const Shortcut& shortcut,
                                           const platform::KeyboardLayout& layout) {
-    if (specialKeyForKeyCode(shortcut.carbonKeyCode)) return std::nullopt;
-    if (shortcut.carbonKeyCode < 0 || shortcut.carbonKeyCode > 0xFFFF) return std::nullopt;
+    if (specialKeyForKeyCode(shortcut.carbonKeyCode))
+        return std::nullopt;
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonKeyCode > 0xFFFF)
+        return std::nullopt;
     return layout.characterFor(static_cast<std::uint16_t>(shortcut.carbonKeyCode));
 }
 

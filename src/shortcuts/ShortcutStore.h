@@ -15,7 +15,7 @@ namespace pindrake::GlobalShortcuts {
 // and the raw value. An entry is absent, the shortcut's JSON text, or `false` for a shortcut
 // the user cleared (which keeps the default from coming back).
 class ShortcutStore {
-public:
+  public:
     static constexpr std::string_view keyPrefix = "GlobalShortcuts_";
 
     explicit ShortcutStore(platform::Defaults& defaults) : defaults_(defaults) {}
@@ -26,7 +26,8 @@ public:
     // not decode all read as none.
     std::optional<Shortcut> shortcut(const Name& name) const {
         auto text = defaults_.string(key(name));
-        if (!text) return std::nullopt;
+        if (!text)
+            return std::nullopt;
         return Shortcut::fromJson(*text);
     }
     // Whether anything at all is stored, the cleared marker included.
@@ -42,12 +43,13 @@ public:
     std::vector<Name> storedNames() const {
         std::vector<Name> names;
         for (const auto& stored : defaults_.keys()) {
-            if (stored.starts_with(keyPrefix)) names.emplace_back(stored.substr(keyPrefix.size()));
+            if (stored.starts_with(keyPrefix))
+                names.emplace_back(stored.substr(keyPrefix.size()));
         }
         return names;
     }
 
-private:
+  private:
     platform::Defaults& defaults_;
 };
 

@@ -74,7 +74,8 @@ const std::unordered_map<int, SpecialKey>& keyCodeToSpecialKey() {
     static const auto table = [] {
         std::unordered_map<int, SpecialKey> map;
         map.reserve(specialKeyCodes.size());
-        for (const auto& [special, key] : specialKeyCodes) map.emplace(key.rawValue, special);
+        for (const auto& [special, key] : specialKeyCodes)
+            map.emplace(key.rawValue, special);
         return map;
     }();
     return table;
@@ -101,28 +102,44 @@ std::string spaceWord() {
     // Without a catalogue the lookup answers with the key itself; English is better than that.
     constexpr std::string_view key = "space_key";
     std::string word = localized(key);
-    if (word == key) word = "space";
+    if (word == key)
+        word = "space";
     return capitalized(word);
 }
 
 // The symbols shared by the display text and the menu key equivalent.
 std::optional<std::string> namedKeySymbol(SpecialKey key) {
     switch (key) {
-        case SpecialKey::return_: return "\u21A9";
-        case SpecialKey::delete_: return "\u232B";
-        case SpecialKey::deleteForward: return "\u2326";
-        case SpecialKey::end: return "\u2198";
-        case SpecialKey::escape: return "\u238B";
-        case SpecialKey::help: return "?\u20DD";
-        case SpecialKey::home: return "\u2196";
-        case SpecialKey::tab: return "\u21E5";
-        case SpecialKey::pageUp: return "\u21DE";
-        case SpecialKey::pageDown: return "\u21DF";
-        case SpecialKey::upArrow: return "\u2191";
-        case SpecialKey::rightArrow: return "\u2192";
-        case SpecialKey::downArrow: return "\u2193";
-        case SpecialKey::leftArrow: return "\u2190";
-        default: return std::nullopt;
+        case SpecialKey::return_:
+            return "\u21A9";
+        case SpecialKey::delete_:
+            return "\u232B";
+        case SpecialKey::deleteForward:
+            return "\u2326";
+        case SpecialKey::end:
+            return "\u2198";
+        case SpecialKey::escape:
+            return "\u238B";
+        case SpecialKey::help:
+            return "?\u20DD";
+        case SpecialKey::home:
+            return "\u2196";
+        case SpecialKey::tab:
+            return "\u21E5";
+        case SpecialKey::pageUp:
+            return "\u21DE";
+        case SpecialKey::pageDown:
+            return "\u21DF";
+        case SpecialKey::upArrow:
+            return "\u2191";
+        case SpecialKey::rightArrow:
+            return "\u2192";
+        case SpecialKey::downArrow:
+            return "\u2193";
+        case SpecialKey::leftArrow:
+            return "\u2190";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -131,14 +148,22 @@ std::string keypadDescription(SpecialKey key) {
         return std::to_string(offset(key, SpecialKey::keypad0)) + keycap;
     }
     switch (key) {
-        case SpecialKey::keypadClear: return std::string("\u2612") + keycap;
-        case SpecialKey::keypadDecimal: return std::string(".") + keycap;
-        case SpecialKey::keypadDivide: return std::string("/") + keycap;
-        case SpecialKey::keypadEnter: return std::string("\u21A9") + keycap;
-        case SpecialKey::keypadEquals: return std::string("=") + keycap;
-        case SpecialKey::keypadMinus: return std::string("-") + keycap;
-        case SpecialKey::keypadMultiply: return std::string("*") + keycap;
-        default: return std::string("+") + keycap;
+        case SpecialKey::keypadClear:
+            return std::string("\u2612") + keycap;
+        case SpecialKey::keypadDecimal:
+            return std::string(".") + keycap;
+        case SpecialKey::keypadDivide:
+            return std::string("/") + keycap;
+        case SpecialKey::keypadEnter:
+            return std::string("\u21A9") + keycap;
+        case SpecialKey::keypadEquals:
+            return std::string("=") + keycap;
+        case SpecialKey::keypadMinus:
+            return std::string("-") + keycap;
+        case SpecialKey::keypadMultiply:
+            return std::string("*") + keycap;
+        default:
+            return std::string("+") + keycap;
     }
 }
 
@@ -147,13 +172,16 @@ std::string keypadDescription(SpecialKey key) {
 std::optional<SpecialKey> specialKeyForKeyCode(int keyCode) {
     const auto& table = keyCodeToSpecialKey();
     auto it = table.find(keyCode);
-    if (it == table.end()) return std::nullopt;
+    if (it == table.end())
+        return std::nullopt;
     return it->second;
 }
 
 std::string presentableDescription(SpecialKey key) {
-    if (auto symbol = namedKeySymbol(key)) return *symbol;
-    if (key == SpecialKey::space) return spaceWord();
+    if (auto symbol = namedKeySymbol(key))
+        return *symbol;
+    if (key == SpecialKey::space)
+        return spaceWord();
     if (isBetween(key, SpecialKey::f1, SpecialKey::f20)) {
         return "F" + std::to_string(offset(key, SpecialKey::f1) + 1);
     }
@@ -161,8 +189,10 @@ std::string presentableDescription(SpecialKey key) {
 }
 
 std::optional<std::string> menuItemKeyEquivalent(SpecialKey key) {
-    if (auto symbol = namedKeySymbol(key)) return symbol;
-    if (key == SpecialKey::space) return " ";
+    if (auto symbol = namedKeySymbol(key))
+        return symbol;
+    if (key == SpecialKey::space)
+        return " ";
     if (isBetween(key, SpecialKey::f1, SpecialKey::f20)) {
         // The menu system's private-use function-key characters, U+F704 for F1 onwards.
         return utf8(0xF704 + offset(key, SpecialKey::f1));

@@ -19,7 +19,8 @@ SystemHotKeys::SystemHotKeys(HotKeyBackend& backend, const platform::KeyboardLay
 SystemHotKeys::~SystemHotKeys() {
     backend_.setEventHandler({});
     for (const auto& [id, hotKey] : hotKeys_) {
-        if (hotKey.held) backend_.unregisterHotKey(id);
+        if (hotKey.held)
+            backend_.unregisterHotKey(id);
     }
 }
 
@@ -29,7 +30,8 @@ bool SystemHotKeys::registerShortcut(const Shortcut& shortcut) {
         hotKeys_.emplace(id, HotKey{shortcut, false});
         return true;
     }
-    if (grab(id, shortcut) != HotKeyBackend::statusOk) return false;
+    if (grab(id, shortcut) != HotKeyBackend::statusOk)
+        return false;
     hotKeys_.emplace(id, HotKey{shortcut, true});
     return true;
 }
@@ -37,15 +39,18 @@ bool SystemHotKeys::registerShortcut(const Shortcut& shortcut) {
 void SystemHotKeys::unregister(const Shortcut& shortcut) {
     std::erase_if(hotKeys_, [&](const auto& entry) {
         const auto& [id, hotKey] = entry;
-        if (hotKey.shortcut != shortcut) return false;
-        if (hotKey.held) backend_.unregisterHotKey(id);
+        if (hotKey.shortcut != shortcut)
+            return false;
+        if (hotKey.held)
+            backend_.unregisterHotKey(id);
         return true;
     });
 }
 
 bool SystemHotKeys::isRegistered(const Shortcut& shortcut) const {
     for (const auto& [id, hotKey] : hotKeys_) {
-        if (hotKey.shortcut == shortcut) return true;
+        if (hotKey.shortcut == shortcut)
+            return true;
     }
     return false;
 }
@@ -53,7 +58,8 @@ bool SystemHotKeys::isRegistered(const Shortcut& shortcut) const {
 void SystemHotKeys::suspend() {
     suspended_ = true;
     for (auto& [id, hotKey] : hotKeys_) {
-        if (hotKey.held) backend_.unregisterHotKey(id);
+        if (hotKey.held)
+            backend_.unregisterHotKey(id);
         hotKey.held = false;
     }
 }
@@ -63,7 +69,8 @@ std::vector<Shortcut> SystemHotKeys::resume() {
     std::vector<Shortcut> refused;
     for (auto it = hotKeys_.begin(); it != hotKeys_.end();) {
         auto& [id, hotKey] = *it;
-        if (!hotKey.held) hotKey.held = grab(id, hotKey.shortcut) == HotKeyBackend::statusOk;
+        if (!hotKey.held)
+            hotKey.held = grab(id, hotKey.shortcut) == HotKeyBackend::statusOk;
         if (hotKey.held) {
             ++it;
         } else {
@@ -88,7 +95,8 @@ bool SystemHotKeys::dispatchKeyEvent(EventType type, const Shortcut& pressed) {
 }
 
 bool SystemHotKeys::isTakenElsewhere(const Shortcut& shortcut) {
-    if (shortcut.carbonKeyCode < 0 || shortcut.carbonKeyCode > 0xFFFF) return false;
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonKeyCode > 0xFFFF)
+        return false;
     return backend_.isTakenElsewhere(
         static_cast<std::uint32_t>(shortcut.carbonKeyCode),
         static_cast<std::uint32_t>(normalizedCarbonMask(shortcut.carbonModifiers)));
@@ -111,10 +119,11 @@ int SystemHotKeys::grab(HotKeyId id, const Shortcut& shortcut) {
 void SystemHotKeys::onBackendEvent(HotKeyId id, HotKeyBackend::Event event) {
     auto it = hotKeys_.find(id);
     // Not ours any more, or let go while a press was on its way.
-    if (it == hotKeys_.end() || !it->second.held) return;
+    if (it == hotKeys_.end() || !it->second.held)
+        return;
     const Shortcut shortcut = it->second.shortcut;
-    handler_(shortcut, event == HotKeyBackend::Event::pressed ? EventType::keyDown
-                                                               : EventType::keyUp);
+    handler_(shortcut,
+             event == HotKeyBackend::Event::pressed ? EventType::keyDown : EventType::keyUp);
 }
 
 }  // namespace pindrake::GlobalShortcuts

@@ -14,7 +14,7 @@ namespace pindrake::GlobalShortcuts {
 // The hot keys held at the system: one per requested shortcut, each under its own identifier.
 // While suspended (switched off, or a menu of ours is open) the records stay and the grabs go.
 class SystemHotKeys {
-public:
+  public:
     using Handler = std::function<void(const Shortcut&, EventType)>;
 
     SystemHotKeys(platform::HotKeyBackend& backend, const platform::KeyboardLayout& layout,
@@ -41,7 +41,7 @@ public:
 
     bool isTakenElsewhere(const Shortcut& shortcut);
 
-private:
+  private:
     using HotKeyId = platform::HotKeyBackend::HotKeyId;
     struct HotKey {
         Shortcut shortcut;

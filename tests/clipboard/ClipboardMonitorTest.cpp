@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "clipboard/ClipboardMonitor.h"
-#include "support/TestFiles.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
 namespace {

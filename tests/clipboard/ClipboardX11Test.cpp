@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "clipboard/ClipboardMonitor.h"
-#include "support/TestFiles.h"
 #include "clipboard/HistoryStore.h"
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
@@ -24,6 +23,7 @@
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/XcbKeySynth.h"
 #include "platform/linux/XcbWorkspace.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
 namespace {

@@ -5,12 +5,12 @@
 
 #include <cctype>
 
-#include "support/TestFiles.h"
 #include "clipboard/HistoryStore.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
 namespace {
@@ -243,8 +243,8 @@ TEST_F(HistoryStoreTest, NeverTouchesFilesOutsideItsFolder) {
     test_support::writeFile(victim, png);
     test_support::writeFile(victimSnapshot, "{}");
     test_support::writeFile(directory / "history.json",
-                       R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":1,)"
-                       R"("imageFilename":"../victim.png"}])");
+                            R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":1,)"
+                            R"("imageFilename":"../victim.png"}])");
     auto store = openStore();
     ASSERT_EQ(store->items()->size(), 1u);
     EXPECT_FALSE(store->content(store->items()->front()).image);

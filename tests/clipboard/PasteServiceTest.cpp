@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/TestFiles.h"
 #include "clipboard/PasteService.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
@@ -8,6 +7,7 @@
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
 namespace {

@@ -13,7 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class JsonFileDefaultsTest : public ::testing::Test {
-protected:
+  protected:
     test_support::TemporaryDirectory temporary;
     const fs::path& folder = temporary.path();
     const fs::path path = folder / "pindrake" / "defaults.json";
@@ -46,8 +46,7 @@ TEST_F(JsonFileDefaultsTest, TheFileAndItsFolderArePrivate) {
     defaults.set("key", std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})"));
     EXPECT_EQ(test_support::permissions(path), 0600u);
     EXPECT_EQ(test_support::permissions(path.parent_path()), 0700u);
-    EXPECT_EQ(JsonFileDefaults(path).string("key"),
-              R"({"carbonKeyCode":9,"carbonModifiers":768})");
+    EXPECT_EQ(JsonFileDefaults(path).string("key"), R"({"carbonKeyCode":9,"carbonModifiers":768})");
 }
 
 TEST_F(JsonFileDefaultsTest, AnUnreadableFileIsSetAsideNotOverwritten) {
@@ -77,8 +76,8 @@ TEST_F(JsonFileDefaultsTest, HandEditedMembersOfOtherKindsReadAsAbsentAndAreKept
 
 TEST_F(JsonFileDefaultsTest, DeepNestingIsRefusedNotWalked) {
     ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
-    ASSERT_FALSE(files::writeAtomically(path, "{\"a\":" + std::string(100000, '[') +
-                                                std::string(100000, ']') + "}"));
+    ASSERT_FALSE(files::writeAtomically(
+        path, "{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + "}"));
     JsonFileDefaults defaults(path);
     EXPECT_EQ(defaults.value("a"), std::nullopt);
 }

@@ -35,7 +35,9 @@ TEST(MenuItem, ModifiersMustMatchExactly) {
 
 TEST(MenuItem, SearchGoesDepthFirstAndTheFirstMatchWins) {
     const std::vector<MenuItem> menu{
-        {"File", "", 0,
+        {"File",
+         "",
+         0,
          {{"Open", "o", ModifierFlag::command, {}},
           {"Recent", "", 0, {{"Deep", "V", ModifierFlag::command, {}}}}}},
         {"Edit", "V", ModifierFlag::command, {}},

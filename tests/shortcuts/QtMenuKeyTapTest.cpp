@@ -22,26 +22,27 @@ constexpr quint32 keycodeB = 56;
 
 void send(QWidget& target, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers,
           quint32 scanCode, bool autoRepeat = false) {
-    const QString text = modifiers == Qt::NoModifier ? QKeySequence(key).toString().toLower()
-                                                     : QString();
+    const QString text =
+        modifiers == Qt::NoModifier ? QKeySequence(key).toString().toLower() : QString();
     QKeyEvent event(type, key, modifiers, scanCode, 0, 0, text, autoRepeat);
     QApplication::sendEvent(&target, &event);
 }
 
 // Counts the key events that get past the application's filters to the menu itself.
 class KeyCounter : public QObject {
-public:
+  public:
     int keys = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) ++keys;
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            ++keys;
         return false;
     }
 };
 
 class QtMenuKeyTapTest : public ::testing::Test {
-protected:
+  protected:
     QtMenuKeyTapTest() {
         menu.installEventFilter(&menuKeys);
         registry.declare(Name::toggleHistory());

@@ -25,7 +25,7 @@ const Name& toggle = Name::toggleHistory();
 const Shortcut optionSpaceShortcut(Key::space, ModifierFlag::option);
 
 class RegistryTest : public ::testing::Test {
-protected:
+  protected:
     RegistryTest() { start(); }
 
     // A new process over the same settings.
@@ -68,8 +68,8 @@ TEST_F(RegistryTest, FirstRunStoresTheDefaultRegistersOnceAndNotifiesOnce) {
 }
 
 TEST_F(RegistryTest, RestartKeepsTheUsersShortcutOrTheClearedMarker) {
-    const Defaults::Value stored[] = {
-        std::string(R"({"carbonKeyCode":49,"carbonModifiers":2048})"), false};
+    const Defaults::Value stored[] = {std::string(R"({"carbonKeyCode":49,"carbonModifiers":2048})"),
+                                      false};
     for (const auto& value : stored) {
         defaults.set(toggleKey, value);
         start();
@@ -216,8 +216,7 @@ TEST_F(RegistryTest, ARefusedHotKeyIsNotEnabledAndIsTriedAgain) {
     shortcuts().onKeyUp(toggle, [] {});
     const std::string output = testing::internal::GetCapturedStdout();
     // One line per attempt: the declaration and then the action each asked for the hot key.
-    EXPECT_EQ(output,
-              "Error registering hotkey ⇧⌘V: -9878\nError registering hotkey ⇧⌘V: -9878\n");
+    EXPECT_EQ(output, "Error registering hotkey ⇧⌘V: -9878\nError registering hotkey ⇧⌘V: -9878\n");
     EXPECT_FALSE(shortcuts().isEnabled(toggle));
 
     // Once the other program lets go, the next request succeeds; the attempts used up ids.
@@ -305,8 +304,7 @@ TEST_F(RegistryTest, WhileAMenuIsOpenKeyEventsReachingTheAppRunTheShortcut) {
     shortcuts().menuDidBeginTracking();
     EXPECT_TRUE(backend.held().empty());
     // Caps lock and other stray bits in the event do not matter.
-    const auto withStrayBits =
-        *Shortcut::fromJson(R"({"carbonKeyCode":9,"carbonModifiers":1792})");
+    const auto withStrayBits = *Shortcut::fromJson(R"({"carbonKeyCode":9,"carbonModifiers":1792})");
     EXPECT_TRUE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyDown, withStrayBits));
     EXPECT_TRUE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyUp, Shortcut(9, 768)));
     EXPECT_FALSE(shortcuts().handleKeyEventWhileMenuOpen(EventType::keyUp, Shortcut(9, 256)));
@@ -331,8 +329,8 @@ TEST_F(RegistryTest, StreamsFollowPressesAndTheLastOneEndingReleasesTheHotKey) {
     std::vector<EventType> all;
     std::vector<EventType> ups;
     auto allEvents = shortcuts().events(paste, [&](EventType e) { all.push_back(e); });
-    auto upEvents =
-        shortcuts().events(paste, [&](EventType e) { ups.push_back(e); }, EventType::keyUp);
+    auto upEvents = shortcuts().events(
+        paste, [&](EventType e) { ups.push_back(e); }, EventType::keyUp);
     EXPECT_TRUE(backend.isHeld(optionSpace));
     backend.pressAndRelease(optionSpace);
     EXPECT_EQ(all, (std::vector<EventType>{EventType::keyDown, EventType::keyUp}));

@@ -20,10 +20,10 @@ TEST(Shortcut, DefaultIsBuiltFromKeyAndFlagsAndEncodesCompactly) {
 TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifierBits) {
     // 1024 is no modifier; caps lock and numeric pad flags do not cross over either.
     EXPECT_EQ(Shortcut(9, 1792).carbonModifiers, 768);
-    EXPECT_EQ(Shortcut(Key::v, ModifierFlag::command | ModifierFlag::capsLock |
-                                   ModifierFlag::numericPad)
-                  .carbonModifiers,
-              256);
+    EXPECT_EQ(
+        Shortcut(Key::v, ModifierFlag::command | ModifierFlag::capsLock | ModifierFlag::numericPad)
+            .carbonModifiers,
+        256);
     EXPECT_EQ(Shortcut(9, 0x100 | 0x200 | 0x800 | 0x1000 | 0x20000).carbonModifiers, 0x21B00);
 }
 
@@ -32,8 +32,8 @@ TEST(Shortcut, OnlyKeyEventsMakeShortcutsAndNeverWithFunction) {
     ASSERT_TRUE(f5);
     EXPECT_EQ(f5->carbonKeyCode, 96);
     EXPECT_EQ(f5->carbonModifiers, 0);
-    auto up = Shortcut::fromKeyEvent(KeyEventType::keyUp, 9,
-                                     ModifierFlag::shift | ModifierFlag::control);
+    auto up =
+        Shortcut::fromKeyEvent(KeyEventType::keyUp, 9, ModifierFlag::shift | ModifierFlag::control);
     ASSERT_TRUE(up);
     EXPECT_EQ(up->carbonModifiers, 0x200 | 0x1000);
     EXPECT_FALSE(Shortcut::fromKeyEvent(KeyEventType::flagsChanged, 56, ModifierFlag::shift));
@@ -45,15 +45,36 @@ TEST(Shortcut, KeyCodesThatAreEasyToMismatch) {
         Key key;
         int code;
     } rows[] = {
-        {Key::a, 0},         {Key::s, 1},         {Key::v, 9},         {Key::zero, 29},
-        {Key::backtick, 50}, {Key::quote, 39},    {Key::equal, 24},    {Key::return_, 36},
-        {Key::delete_, 51},  {Key::deleteForward, 117}, {Key::help, 114}, {Key::function, 63},
-        {Key::mute, 74},     {Key::volumeUp, 72}, {Key::volumeDown, 73}, {Key::f13, 105},
-        {Key::f16, 106},     {Key::f17, 64},      {Key::f18, 79},      {Key::f19, 80},
-        {Key::f20, 90},      {Key::keypadClear, 71}, {Key::keypadEnter, 76},
-        {Key::keypadEquals, 81}, {Key::keypad8, 91}, {Key::f1, 122}, {Key::space, 49},
+        {Key::a, 0},
+        {Key::s, 1},
+        {Key::v, 9},
+        {Key::zero, 29},
+        {Key::backtick, 50},
+        {Key::quote, 39},
+        {Key::equal, 24},
+        {Key::return_, 36},
+        {Key::delete_, 51},
+        {Key::deleteForward, 117},
+        {Key::help, 114},
+        {Key::function, 63},
+        {Key::mute, 74},
+        {Key::volumeUp, 72},
+        {Key::volumeDown, 73},
+        {Key::f13, 105},
+        {Key::f16, 106},
+        {Key::f17, 64},
+        {Key::f18, 79},
+        {Key::f19, 80},
+        {Key::f20, 90},
+        {Key::keypadClear, 71},
+        {Key::keypadEnter, 76},
+        {Key::keypadEquals, 81},
+        {Key::keypad8, 91},
+        {Key::f1, 122},
+        {Key::space, 49},
     };
-    for (const auto& row : rows) EXPECT_EQ(row.key.rawValue, row.code);
+    for (const auto& row : rows)
+        EXPECT_EQ(row.key.rawValue, row.code);
 }
 
 struct StoredText {
@@ -88,16 +109,13 @@ INSTANTIATE_TEST_SUITE_P(
                    raw(65535, 0x7FFFFFFF)},
         StoredText{R"({"carbonKeyCode":9})", std::nullopt},
         StoredText{R"({"carbonModifiers":768})", std::nullopt},
-        StoredText{"not json", std::nullopt},
-        StoredText{"", std::nullopt},
-        StoredText{"false", std::nullopt},
-        StoredText{"[9,768]", std::nullopt},
+        StoredText{"not json", std::nullopt}, StoredText{"", std::nullopt},
+        StoredText{"false", std::nullopt}, StoredText{"[9,768]", std::nullopt},
         StoredText{R"({"carbonKeyCode":-1,"carbonModifiers":768})", std::nullopt},
         StoredText{R"({"carbonKeyCode":65536,"carbonModifiers":768})", std::nullopt},
         StoredText{R"({"carbonKeyCode":9,"carbonModifiers":-256})", std::nullopt},
         StoredText{R"({"carbonKeyCode":9,"carbonModifiers":2147483648})", std::nullopt},
-        StoredText{R"({"carbonKeyCode":9,"carbonModifiers":18446744073709551615})",
-                   std::nullopt},
+        StoredText{R"({"carbonKeyCode":9,"carbonModifiers":18446744073709551615})", std::nullopt},
         StoredText{R"({"carbonKeyCode":9.5,"carbonModifiers":768})", std::nullopt},
         StoredText{R"({"carbonKeyCode":"9","carbonModifiers":768})", std::nullopt},
         StoredText{R"({"carbonKeyCode":true,"carbonModifiers":768})", std::nullopt},

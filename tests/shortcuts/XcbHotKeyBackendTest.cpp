@@ -31,7 +31,7 @@ constexpr std::uint16_t superMask = XCB_MOD_MASK_4;  // where the test server ke
 
 // Another X client, to see which combinations we hold.
 class OtherClient {
-public:
+  public:
     OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
         root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
     }
@@ -41,12 +41,12 @@ public:
         const xcb_setup_t* setup = xcb_get_setup(connection_);
         const int count = setup->max_keycode - setup->min_keycode + 1;
         auto* reply = xcb_get_keyboard_mapping_reply(
-            connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count),
-            nullptr);
+            connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count), nullptr);
         xcb_keycode_t found = 0;
         const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
         for (int i = 0; i < count * reply->keysyms_per_keycode && !found; ++i) {
-            if (syms[i] == keysym) found = setup->min_keycode + i / reply->keysyms_per_keycode;
+            if (syms[i] == keysym)
+                found = setup->min_keycode + i / reply->keysyms_per_keycode;
         }
         std::free(reply);
         return found;
@@ -64,10 +64,12 @@ public:
     // Returns once the server has let go, so that other connections see it at once.
     void ungrab(xcb_keysym_t keysym, std::uint16_t modifiers) {
         xcb_ungrab_key(connection_, keycode(keysym), root_, modifiers);
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
     bool canGrab(xcb_keysym_t keysym, std::uint16_t modifiers) {
-        if (!grab(keysym, modifiers)) return false;
+        if (!grab(keysym, modifiers))
+            return false;
         ungrab(keysym, modifiers);
         return true;
     }
@@ -83,7 +85,7 @@ public:
         return locked;
     }
 
-private:
+  private:
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;
 };
@@ -94,7 +96,7 @@ const Name& toggle = Name::toggleHistory();
 const Name marker("marker", Shortcut(Key::m, ModifierFlag::shift | ModifierFlag::command));
 
 class XcbHotKeys : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         backend = XcbHotKeyBackend::connect(queue);
         ASSERT_TRUE(backend) << "no X display";
@@ -114,7 +116,8 @@ protected:
     bool runUntil(const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + 5s;
         while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
             queue.waitForPost(20ms);
             queue.runUntilIdle();
         }

@@ -18,7 +18,8 @@ using GlobalShortcuts::Shortcut;
 
 std::unique_ptr<XkbKeyboardLayout> compiled(const char* layouts) {
     auto layout = XkbKeyboardLayout::fromNames(layouts);
-    if (!layout) ADD_FAILURE() << "keymap \"" << layouts << "\" did not compile (xkb-data?)";
+    if (!layout)
+        ADD_FAILURE() << "keymap \"" << layouts << "\" did not compile (xkb-data?)";
     return layout;
 }
 
@@ -53,10 +54,10 @@ TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
     };
     for (const auto& row : rows) {
         auto layout = compiled(row.layout);
-        if (!layout) continue;
+        if (!layout)
+            continue;
         const Shortcut shortcut(row.key, ModifierFlag::command);
-        EXPECT_EQ(layout->characterFor(static_cast<std::uint16_t>(row.key.rawValue)),
-                  row.character)
+        EXPECT_EQ(layout->characterFor(static_cast<std::uint16_t>(row.key.rawValue)), row.character)
             << row.layout << " " << row.key.rawValue;
         EXPECT_EQ(GlobalShortcuts::description(shortcut, *layout), row.commandDescription)
             << row.layout << " " << row.key.rawValue;
@@ -85,7 +86,8 @@ TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
     std::set<int> named;
     for (int code = 0; code <= 0xFF; ++code) {
         const auto name = xkbKeyName(static_cast<std::uint16_t>(code));
-        if (!name) continue;
+        if (!name)
+            continue;
         named.insert(code);
         EXPECT_EQ(virtualKeyCode(*name), code) << *name;
     }
@@ -96,7 +98,8 @@ TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
     // key events map back to it.
     std::set<int> reached;
     for (std::uint32_t keycode = 8; keycode <= 255; ++keycode) {
-        if (auto code = layout->virtualKeyCodeForKeycode(keycode)) reached.insert(*code);
+        if (auto code = layout->virtualKeyCodeForKeycode(keycode))
+            reached.insert(*code);
     }
     EXPECT_EQ(reached, named);
 }

@@ -1,6 +1,5 @@
 #include "ZarezoTestSupport.h"
 
-
 namespace pindrake::zarezo::testing {
 
 bool runUntil(ManualScheduler& main, const std::function<bool()>& done,

@@ -6,7 +6,7 @@ namespace pindrake::platform {
 
 // A clipboard in memory. Every write, ours or another application's, counts as a change.
 class InMemoryPasteboard final : public Pasteboard {
-public:
+  public:
     std::int64_t changeCount() const override { return changeCount_; }
     PasteboardContents read() override {
         ++readCount_;
@@ -26,7 +26,7 @@ public:
     const PasteboardContents& contents() const { return contents_; }
     int readCount() const { return readCount_; }
 
-private:
+  private:
     PasteboardContents contents_;
     std::int64_t changeCount_ = 1;
     int readCount_ = 0;

@@ -8,12 +8,14 @@ namespace pindrake::platform {
 
 // Counts the pastes it is asked to post; `onPaste` lets a test look at the world at that moment.
 class RecordingKeySynth final : public KeySynth {
-public:
+  public:
     bool isTrusted() const override { return trusted; }
     void postPaste() override {
-        if (!trusted) return;
+        if (!trusted)
+            return;
         ++pasteCount;
-        if (onPaste) onPaste();
+        if (onPaste)
+            onPaste();
     }
 
     bool trusted = true;

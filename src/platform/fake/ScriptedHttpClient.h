@@ -12,7 +12,7 @@ namespace pindrake::platform {
 // Answers requests from a table of canned responses, through the main queue like the real
 // client. A URL without an answer fails as if the host could not be reached.
 class ScriptedHttpClient final : public HttpClient {
-public:
+  public:
     explicit ScriptedHttpClient(Scheduler& main) : main_(main) {}
 
     void respond(std::string url, HttpResponse response);
@@ -20,7 +20,7 @@ public:
 
     const std::vector<HttpRequest>& requests() const { return requests_; }
 
-private:
+  private:
     Scheduler& main_;
     std::map<std::string, HttpResponse> responses_;
     std::vector<HttpRequest> requests_;

@@ -8,7 +8,7 @@ namespace pindrake::platform {
 
 // A desktop whose frontmost application the test chooses; activations are recorded.
 class ScriptedWorkspace final : public Workspace {
-public:
+  public:
     std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
     void activate(const RunningApplication& application) override {
         activations.push_back(application);

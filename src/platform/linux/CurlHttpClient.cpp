@@ -59,8 +59,8 @@ HttpResponse perform(const HttpRequest& request) {
     const CURLcode result = curl_easy_perform(handle);
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
     if (body.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
-        response.error = "the response is larger than " + std::to_string(request.maxBodyBytes) +
-                         " bytes";
+        response.error =
+            "the response is larger than " + std::to_string(request.maxBodyBytes) + " bytes";
     } else if (result != CURLE_OK) {
         response.error = curl_easy_strerror(result);
     } else {
@@ -80,9 +80,8 @@ void CurlHttpClient::get(HttpRequest request, Completion completion) {
     workers_.async([&main = main_, request = std::move(request),
                     completion = std::move(completion)]() mutable {
         auto response = std::make_shared<HttpResponse>(perform(request));
-        main.post([response, completion = std::move(completion)] {
-            completion(std::move(*response));
-        });
+        main.post(
+            [response, completion = std::move(completion)] { completion(std::move(*response)); });
     });
 }
 

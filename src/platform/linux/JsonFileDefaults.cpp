@@ -20,8 +20,10 @@ constexpr std::size_t maxFileSize = 8 * 1024 * 1024;
 constexpr int maxDepth = 16;
 
 std::filesystem::path homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
     return std::filesystem::temp_directory_path();
 }
 
@@ -29,9 +31,11 @@ std::filesystem::path homeFolder() {
 
 std::filesystem::path JsonFileDefaults::standardPath() {
     std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) config = xdg;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        config = xdg;
     // The base directory specification says relative paths are to be ignored.
-    if (!config.is_absolute()) config = homeFolder() / ".config";
+    if (!config.is_absolute())
+        config = homeFolder() / ".config";
     return config / "pindrake" / "defaults.json";
 }
 
@@ -41,10 +45,12 @@ JsonFileDefaults::JsonFileDefaults(std::filesystem::path path) : path_(std::move
 
 void JsonFileDefaults::load() {
     std::error_code error;
-    if (!std::filesystem::exists(path_, error)) return;
+    if (!std::filesystem::exists(path_, error))
+        return;
     const auto size = std::filesystem::file_size(path_, error);
     std::optional<std::string> text;
-    if (!error && size <= maxFileSize) text = files::read(path_);
+    if (!error && size <= maxFileSize)
+        text = files::read(path_);
 
     bool tooDeep = false;
     nlohmann::json parsed;
@@ -52,7 +58,8 @@ void JsonFileDefaults::load() {
         parsed = nlohmann::json::parse(
             *text,
             [&](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-                if (depth > maxDepth) tooDeep = true;
+                if (depth > maxDepth)
+                    tooDeep = true;
                 return !tooDeep;
             },
             /*allow_exceptions=*/false);
@@ -70,15 +77,19 @@ void JsonFileDefaults::load() {
 
 std::vector<std::string> JsonFileDefaults::keys() const {
     std::vector<std::string> out;
-    for (const auto& [key, value] : values_.items()) out.push_back(key);
+    for (const auto& [key, value] : values_.items())
+        out.push_back(key);
     return out;
 }
 
 std::optional<Defaults::Value> JsonFileDefaults::value(std::string_view key) const {
     auto it = values_.find(key);
-    if (it == values_.end()) return std::nullopt;
-    if (it->is_boolean()) return Value(it->get<bool>());
-    if (it->is_string()) return Value(it->get<std::string>());
+    if (it == values_.end())
+        return std::nullopt;
+    if (it->is_boolean())
+        return Value(it->get<bool>());
+    if (it->is_string())
+        return Value(it->get<std::string>());
     if (it->is_number_unsigned()) {
         const auto number = it->get<std::uint64_t>();
         if (number <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
@@ -86,8 +97,10 @@ std::optional<Defaults::Value> JsonFileDefaults::value(std::string_view key) con
         }
         return Value(static_cast<double>(number));
     }
-    if (it->is_number_integer()) return Value(it->get<std::int64_t>());
-    if (it->is_number_float()) return Value(it->get<double>());
+    if (it->is_number_integer())
+        return Value(it->get<std::int64_t>());
+    if (it->is_number_float())
+        return Value(it->get<double>());
     return std::nullopt;
 }
 
@@ -98,7 +111,8 @@ void JsonFileDefaults::set(std::string_view key, Value value) {
 
 void JsonFileDefaults::remove(std::string_view key) {
     auto it = values_.find(key);
-    if (it == values_.end()) return;
+    if (it == values_.end())
+        return;
     values_.erase(it);
     save();
 }
@@ -111,8 +125,7 @@ void JsonFileDefaults::save() const {
             path_, values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
     }
     if (error) {
-        log::warning("Settings could not be saved to " + path_.string() + ": " +
-                     error.message());
+        log::warning("Settings could not be saved to " + path_.string() + ": " + error.message());
     }
 }
 

@@ -12,7 +12,7 @@ namespace pindrake::platform {
 // change. JSON keeps the kinds apart: an absent member, `false` and a text never read as one
 // another. Members of other kinds (from a hand edit) read as absent and are kept.
 class JsonFileDefaults final : public Defaults {
-public:
+  public:
     // $XDG_CONFIG_HOME/pindrake/defaults.json, with ~/.config when that is unset or relative.
     static std::filesystem::path standardPath();
 
@@ -27,7 +27,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     void load();
     void save() const;
 

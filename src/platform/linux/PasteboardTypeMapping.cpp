@@ -30,14 +30,16 @@ constexpr std::array<Pair, 6> pairs = {{
 
 std::string typeForMime(std::string_view mime) {
     for (const auto& pair : pairs) {
-        if (pair.mime == mime) return std::string(pair.type);
+        if (pair.mime == mime)
+            return std::string(pair.type);
     }
     return std::string(mime);
 }
 
 std::string mimeForType(std::string_view type) {
     for (const auto& pair : pairs) {
-        if (pair.type == type) return std::string(pair.mime);
+        if (pair.type == type)
+            return std::string(pair.mime);
     }
     return std::string(type);
 }
@@ -48,9 +50,11 @@ bool namesFile(std::string_view uriList) {
         const std::size_t lineEnd = std::min(uriList.find('\n'), uriList.size());
         const std::string_view line = uriList.substr(0, lineEnd);
         uriList.remove_prefix(std::min(lineEnd + 1, uriList.size()));
-        if (line.empty() || line == "\r" || line.starts_with('#')) continue;
+        if (line.empty() || line == "\r" || line.starts_with('#'))
+            continue;
         std::string scheme(line.substr(0, 5));
-        for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : scheme)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return scheme == "file:";
     }
     return false;

@@ -94,7 +94,8 @@ std::optional<Image> QtImageCodec::decode(std::string_view bytes) const {
     const QByteArray format = reader.format().toLower();
     // Qt's allocation limit refuses pictures whose pixels would not fit in memory.
     const QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return std::nullopt;
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return std::nullopt;
     return Image(std::string(bytes), format.toStdString(), image.width(), image.height());
 }
 
@@ -105,13 +106,16 @@ std::optional<Image> QtImageCodec::inspect(std::string_view bytes) const {
 }
 
 std::optional<std::string> QtImageCodec::encodePng(const Image& image) const {
-    if (image.format() == "png") return image.encoded();
+    if (image.format() == "png")
+        return image.encoded();
     QImage decoded;
-    if (!decoded.loadFromData(borrowed(image.encoded()))) return std::nullopt;
+    if (!decoded.loadFromData(borrowed(image.encoded())))
+        return std::nullopt;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!decoded.save(&buffer, "PNG", fastPngQuality)) return std::nullopt;
+    if (!decoded.save(&buffer, "PNG", fastPngQuality))
+        return std::nullopt;
     return std::string(png.constData(), static_cast<std::size_t>(png.size()));
 }
 

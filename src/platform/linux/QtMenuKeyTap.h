@@ -16,7 +16,7 @@ class XkbKeyboardLayout;
 // and swallows the ones that turn out to be hot keys so the menu never acts on them.
 class QtMenuKeyTap final : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Handlers {
         // True when the first menu opens, false when the last one closes.
         std::function<void(bool open)> menuTrackingChanged;
@@ -30,10 +30,10 @@ public:
     QtMenuKeyTap(const XkbKeyboardLayout& layout, Handlers handlers);
     ~QtMenuKeyTap() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void menuShown(QObject* menu);
     void menuHidden(QObject* menu);
 

@@ -14,22 +14,28 @@ QtPasteboard::QtPasteboard() : clipboard_(QGuiApplication::clipboard()) {
                                 [this] { ++changeCount_; });
 }
 
-QtPasteboard::~QtPasteboard() { QObject::disconnect(changed_); }
+QtPasteboard::~QtPasteboard() {
+    QObject::disconnect(changed_);
+}
 
 PasteboardContents QtPasteboard::read() {
     PasteboardContents contents;
     const QMimeData* data = clipboard_->mimeData(QClipboard::Clipboard);
-    if (!data) return contents;
+    if (!data)
+        return contents;
     for (const QString& format : data->formats()) {
         const std::string mime = format.toStdString();
-        if (linux_types::isProtocolTarget(mime)) continue;
+        if (linux_types::isProtocolTarget(mime))
+            continue;
         std::string type = linux_types::typeForMime(mime);
         // Several targets can stand for one type (UTF8_STRING and text/plain;charset=utf-8);
         // the owner's first one is kept.
-        if (contents.contains(type)) continue;
+        if (contents.contains(type))
+            continue;
         const QByteArray bytes = data->data(format);
         std::string bytesRead(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if (type == pasteboard_type::fileUrl && !linux_types::namesFile(bytesRead)) type = mime;
+        if (type == pasteboard_type::fileUrl && !linux_types::namesFile(bytesRead))
+            type = mime;
         contents.set(std::move(type), std::move(bytesRead));
     }
     return contents;

@@ -11,7 +11,7 @@ namespace pindrake::platform {
 // The system clipboard (the CLIPBOARD selection on X11) through Qt. The change count goes up on
 // every change Qt reports, ours included. Needs a QGuiApplication.
 class QtPasteboard final : public Pasteboard {
-public:
+  public:
     QtPasteboard();
     ~QtPasteboard() override;
     QtPasteboard(const QtPasteboard&) = delete;
@@ -21,7 +21,7 @@ public:
     PasteboardContents read() override;
     void write(const PasteboardContents& contents) override;
 
-private:
+  private:
     QClipboard* clipboard_;
     QMetaObject::Connection changed_;
     std::int64_t changeCount_ = 0;

@@ -26,7 +26,8 @@ XcbConnection::XcbConnection() {
         return;
     }
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+        xcb_screen_next(&screens);
     if (screens.rem == 0) {
         xcb_disconnect(connection);
         return;
@@ -36,13 +37,15 @@ XcbConnection::XcbConnection() {
 }
 
 XcbConnection::~XcbConnection() {
-    if (connection_) xcb_disconnect(connection_);
+    if (connection_)
+        xcb_disconnect(connection_);
 }
 
 xcb_atom_t XcbConnection::atom(std::string_view name) const {
-    if (!connection_) return XCB_ATOM_NONE;
-    const auto cookie = xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()),
-                                        name.data());
+    if (!connection_)
+        return XCB_ATOM_NONE;
+    const auto cookie =
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data());
     auto reply = owned(xcb_intern_atom_reply(connection_, cookie, nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
@@ -59,7 +62,8 @@ std::optional<std::vector<std::uint8_t>> XcbConnection::property(xcb_window_t wi
     xcb_generic_error_t* error = nullptr;
     auto reply = owned(xcb_get_property_reply(connection_, cookie, &error));
     std::free(error);
-    if (!reply || reply->type == XCB_ATOM_NONE) return std::nullopt;
+    if (!reply || reply->type == XCB_ATOM_NONE)
+        return std::nullopt;
     const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
     const int length = xcb_get_property_value_length(reply.get());
     return std::vector<std::uint8_t>(value, value + length);
@@ -68,20 +72,24 @@ std::optional<std::vector<std::uint8_t>> XcbConnection::property(xcb_window_t wi
 std::optional<xcb_window_t> XcbConnection::windowProperty(xcb_window_t window,
                                                           std::string_view name) const {
     const auto value = property(window, atom(name), XCB_ATOM_WINDOW);
-    if (!value || value->size() < sizeof(xcb_window_t)) return std::nullopt;
+    if (!value || value->size() < sizeof(xcb_window_t))
+        return std::nullopt;
     xcb_window_t result;
     std::memcpy(&result, value->data(), sizeof result);
-    if (result == XCB_WINDOW_NONE) return std::nullopt;
+    if (result == XCB_WINDOW_NONE)
+        return std::nullopt;
     return result;
 }
 
 std::optional<xcb_window_t> XcbConnection::parent(xcb_window_t window) const {
-    if (!connection_) return std::nullopt;
+    if (!connection_)
+        return std::nullopt;
     xcb_generic_error_t* error = nullptr;
     auto reply =
         owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), &error));
     std::free(error);
-    if (!reply) return std::nullopt;
+    if (!reply)
+        return std::nullopt;
     return reply->parent;
 }
 

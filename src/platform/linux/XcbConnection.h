@@ -14,7 +14,7 @@ namespace pindrake::platform {
 // Every request is checked, so errors (a window that vanished) are consumed where they happen
 // and never pile up or end the process.
 class XcbConnection {
-public:
+  public:
     XcbConnection();
     ~XcbConnection();
     XcbConnection(const XcbConnection&) = delete;
@@ -33,7 +33,7 @@ public:
     // Waits for the server to process the request and reports whether it succeeded.
     bool succeeded(xcb_void_cookie_t cookie) const;
 
-private:
+  private:
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = XCB_WINDOW_NONE;
 };

@@ -42,7 +42,8 @@ bool keyTypesOneOf(xkb_keymap* keymap, xkb_keycode_t keycode,
     const int count = xkb_keymap_key_get_syms_by_level(keymap, keycode, 0, 0, &syms);
     for (int i = 0; i < count; ++i) {
         for (auto sym : wanted) {
-            if (syms[i] == sym) return true;
+            if (syms[i] == sym)
+                return true;
         }
     }
     return false;
@@ -58,14 +59,16 @@ std::unique_ptr<XcbHotKeyBackend> XcbHotKeyBackend::connect(Scheduler& mainQueue
         return nullptr;
     }
     auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
     if (!screens.rem) {
         xcb_disconnect(connection);
         return nullptr;
     }
     std::unique_ptr<XcbHotKeyBackend> backend(
         new XcbHotKeyBackend(mainQueue, connection, screens.data->root));
-    if (!backend->setUp()) return nullptr;
+    if (!backend->setUp())
+        return nullptr;
     return backend;
 }
 
@@ -86,17 +89,18 @@ XcbHotKeyBackend::~XcbHotKeyBackend() {
         xcb_flush(connection_);
         reader_.join();
     }
-    if (keymap_) xkb_keymap_unref(keymap_);
-    if (xkbContext_) xkb_context_unref(xkbContext_);
+    if (keymap_)
+        xkb_keymap_unref(keymap_);
+    if (xkbContext_)
+        xkb_context_unref(xkbContext_);
     // Closing the connection releases every grab it holds.
     xcb_disconnect(connection_);
 }
 
 bool XcbHotKeyBackend::setUp() {
-    if (!xkb_x11_setup_xkb_extension(connection_, XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                     XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
-                                     nullptr, nullptr)) {
+    if (!xkb_x11_setup_xkb_extension(
+            connection_, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
         log::warning("Hot keys: the display has no XKB extension");
         return false;
     }
@@ -131,10 +135,14 @@ bool XcbHotKeyBackend::setUp() {
             const auto bit = static_cast<std::uint16_t>(1u << modifier);
             for (int i = 0; i < perModifier; ++i) {
                 const xcb_keycode_t keycode = keycodes[modifier * perModifier + i];
-                if (keycode == 0) continue;
-                if (keyTypesOneOf(keymap_, keycode, superKeys)) masks_.super |= bit;
-                if (keyTypesOneOf(keymap_, keycode, altKeys)) masks_.alt |= bit;
-                if (keyTypesOneOf(keymap_, keycode, numLockKeys)) masks_.numLock |= bit;
+                if (keycode == 0)
+                    continue;
+                if (keyTypesOneOf(keymap_, keycode, superKeys))
+                    masks_.super |= bit;
+                if (keyTypesOneOf(keymap_, keycode, altKeys))
+                    masks_.alt |= bit;
+                if (keyTypesOneOf(keymap_, keycode, numLockKeys))
+                    masks_.numLock |= bit;
             }
         }
     }
@@ -161,16 +169,19 @@ void XcbHotKeyBackend::readEvents(std::weak_ptr<Dispatch> dispatch) {
         const std::uint8_t type = event->response_type & 0x7F;
         if (type == XCB_CLIENT_MESSAGE) {
             const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(raw);
-            if (message->window == wakeWindow_) return;
+            if (message->window == wakeWindow_)
+                return;
             continue;
         }
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) continue;
+        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+            continue;
         const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(raw);
         const bool pressed = type == XCB_KEY_PRESS;
         const std::uint8_t keycode = key->detail;
         const std::uint16_t state = key->state;
         mainQueue_.post([dispatch, pressed, keycode, state] {
-            if (auto live = dispatch.lock()) live->backend->onKeyEvent(pressed, keycode, state);
+            if (auto live = dispatch.lock())
+                live->backend->onKeyEvent(pressed, keycode, state);
         });
     }
 }
@@ -178,20 +189,25 @@ void XcbHotKeyBackend::readEvents(std::weak_ptr<Dispatch> dispatch) {
 void XcbHotKeyBackend::onKeyEvent(bool pressed, std::uint8_t keycode, std::uint16_t state) {
     if (!pressed) {
         auto it = down_.find(keycode);
-        if (it == down_.end()) return;
+        if (it == down_.end())
+            return;
         const HotKeyId id = it->second;
         down_.erase(it);
-        if (handler_) handler_(id, Event::released);
+        if (handler_)
+            handler_(id, Event::released);
         return;
     }
     // A key already down is repeating.
-    if (down_.contains(keycode)) return;
+    if (down_.contains(keycode))
+        return;
     const std::uint16_t ignored = XCB_MOD_MASK_LOCK | masks_.numLock;
     const auto modifiers = static_cast<std::uint16_t>(state & 0xFF & ~ignored);
     for (const auto& [id, combination] : grabs_) {
-        if (combination.keycode != keycode || combination.modifiers != modifiers) continue;
+        if (combination.keycode != keycode || combination.modifiers != modifiers)
+            continue;
         down_.emplace(keycode, id);
-        if (handler_) handler_(id, Event::pressed);
+        if (handler_)
+            handler_(id, Event::pressed);
         return;
     }
 }
@@ -200,54 +216,72 @@ int XcbHotKeyBackend::registerHotKey(HotKeyId id, std::uint32_t keyCode,
                                      std::uint32_t carbonModifiers) {
     int status = statusOk;
     const auto wanted = combination(keyCode, carbonModifiers, status);
-    if (!wanted) return status;
+    if (!wanted)
+        return status;
     // A second identifier for a combination we hold already shares the grab.
-    if (!isHeldByUs(*wanted)) status = grab(*wanted);
-    if (status == statusOk) grabs_[id] = *wanted;
+    if (!isHeldByUs(*wanted))
+        status = grab(*wanted);
+    if (status == statusOk)
+        grabs_[id] = *wanted;
     return status;
 }
 
 void XcbHotKeyBackend::unregisterHotKey(HotKeyId id) {
     auto it = grabs_.find(id);
-    if (it == grabs_.end()) return;
+    if (it == grabs_.end())
+        return;
     const Combination released = it->second;
     grabs_.erase(it);
     std::erase_if(down_, [id](const auto& entry) { return entry.second == id; });
-    if (!isHeldByUs(released)) ungrab(released);
+    if (!isHeldByUs(released))
+        ungrab(released);
 }
 
 bool XcbHotKeyBackend::isTakenElsewhere(std::uint32_t keyCode, std::uint32_t carbonModifiers) {
     int status = statusOk;
     const auto probe = combination(keyCode, carbonModifiers, status);
-    if (!probe || isHeldByUs(*probe)) return false;
+    if (!probe || isHeldByUs(*probe))
+        return false;
     // Grabbing is the only way to ask; a grab that succeeds is given back at once.
-    if (grab(*probe) == statusTaken) return true;
+    if (grab(*probe) == statusTaken)
+        return true;
     ungrab(*probe);
     return false;
 }
 
-void XcbHotKeyBackend::setEventHandler(EventHandler handler) { handler_ = std::move(handler); }
+void XcbHotKeyBackend::setEventHandler(EventHandler handler) {
+    handler_ = std::move(handler);
+}
 
-std::optional<XcbHotKeyBackend::Combination> XcbHotKeyBackend::combination(
-    std::uint32_t keyCode, std::uint32_t carbon, int& status) const {
+std::optional<XcbHotKeyBackend::Combination> XcbHotKeyBackend::combination(std::uint32_t keyCode,
+                                                                           std::uint32_t carbon,
+                                                                           int& status) const {
     status = statusInvalid;
     // There is no Function modifier to grab on X11.
-    if (carbon & CarbonModifier::function) return std::nullopt;
-    if (keyCode > 0xFFFF) return std::nullopt;
+    if (carbon & CarbonModifier::function)
+        return std::nullopt;
+    if (keyCode > 0xFFFF)
+        return std::nullopt;
     const auto name = xkbKeyName(static_cast<std::uint16_t>(keyCode));
-    if (!name) return std::nullopt;
+    if (!name)
+        return std::nullopt;
     const xkb_keycode_t keycode = xkb_keymap_key_by_name(keymap_, std::string(*name).c_str());
-    if (keycode == XKB_KEYCODE_INVALID || keycode > 255) return std::nullopt;
+    if (keycode == XKB_KEYCODE_INVALID || keycode > 255)
+        return std::nullopt;
 
     std::uint16_t modifiers = 0;
-    if (carbon & CarbonModifier::shift) modifiers |= XCB_MOD_MASK_SHIFT;
-    if (carbon & CarbonModifier::control) modifiers |= XCB_MOD_MASK_CONTROL;
+    if (carbon & CarbonModifier::shift)
+        modifiers |= XCB_MOD_MASK_SHIFT;
+    if (carbon & CarbonModifier::control)
+        modifiers |= XCB_MOD_MASK_CONTROL;
     if (carbon & CarbonModifier::option) {
-        if (!masks_.alt) return std::nullopt;
+        if (!masks_.alt)
+            return std::nullopt;
         modifiers |= masks_.alt;
     }
     if (carbon & CarbonModifier::command) {
-        if (!masks_.super) return std::nullopt;
+        if (!masks_.super)
+            return std::nullopt;
         modifiers |= masks_.super;
     }
     status = statusOk;
@@ -262,10 +296,9 @@ int XcbHotKeyBackend::grab(const Combination& combination) {
     const std::size_t variants = masks_.numLock ? 4 : 2;
     std::vector<xcb_void_cookie_t> cookies;
     for (std::size_t i = 0; i < variants; ++i) {
-        cookies.push_back(xcb_grab_key_checked(connection_, 0, root_,
-                                               combination.modifiers | locks[i],
-                                               combination.keycode, XCB_GRAB_MODE_ASYNC,
-                                               XCB_GRAB_MODE_ASYNC));
+        cookies.push_back(
+            xcb_grab_key_checked(connection_, 0, root_, combination.modifiers | locks[i],
+                                 combination.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     int status = statusOk;
     std::vector<std::uint16_t> taken;
@@ -300,7 +333,8 @@ void XcbHotKeyBackend::ungrab(const Combination& combination) {
 
 bool XcbHotKeyBackend::isHeldByUs(const Combination& combination) const {
     for (const auto& [id, held] : grabs_) {
-        if (held == combination) return true;
+        if (held == combination)
+            return true;
     }
     return false;
 }

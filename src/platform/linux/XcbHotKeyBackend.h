@@ -22,7 +22,7 @@ namespace pindrake::platform {
 // taken. Detectable auto-repeat is on, so a held key gives one press; the release is reported
 // when the key that triggered is let go, whatever the modifiers did meanwhile.
 class XcbHotKeyBackend final : public HotKeyBackend {
-public:
+  public:
     // Null when the display ($DISPLAY) cannot be reached. Events are read on a thread of this
     // backend's own and handed over through `mainQueue`.
     static std::unique_ptr<XcbHotKeyBackend> connect(Scheduler& mainQueue);
@@ -33,7 +33,7 @@ public:
     bool isTakenElsewhere(std::uint32_t keyCode, std::uint32_t carbonModifiers) override;
     void setEventHandler(EventHandler handler) override;
 
-private:
+  private:
     struct Combination {
         std::uint8_t keycode;
         std::uint16_t modifiers;

@@ -18,13 +18,15 @@ constexpr xcb_keycode_t evdevV = 55;
 }  // namespace
 
 bool XcbKeySynth::isTrusted() const {
-    if (!x_.isConnected()) return false;
+    if (!x_.isConnected())
+        return false;
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(x_.get(), &xcb_test_id);
     return extension && extension->present;
 }
 
 void XcbKeySynth::postPaste() {
-    if (!isTrusted()) return;
+    if (!isTrusted())
+        return;
     const xcb_keycode_t control = keycodeFor(keysymControlL).value_or(evdevControlL);
     const xcb_keycode_t v = keycodeFor(keysymLowerV).value_or(evdevV);
     fakeKey(XCB_KEY_PRESS, control);
@@ -46,7 +48,8 @@ std::optional<xcb_keycode_t> XcbKeySynth::keycodeFor(xcb_keysym_t keysym) const 
     auto* reply = xcb_get_keyboard_mapping_reply(
         x_.get(), xcb_get_keyboard_mapping(x_.get(), first, static_cast<std::uint8_t>(count)),
         nullptr);
-    if (!reply) return std::nullopt;
+    if (!reply)
+        return std::nullopt;
     std::optional<xcb_keycode_t> found;
     const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(reply);
     const int perKeycode = reply->keysyms_per_keycode;

@@ -9,12 +9,12 @@ namespace pindrake::platform {
 // the keyboard focus when no EWMH window manager runs. Its identifier is the WM_CLASS class of
 // the window (or the nearest ancestor that has one).
 class XcbWorkspace final : public Workspace {
-public:
+  public:
     std::optional<RunningApplication> frontmostApplication() const override;
     // Asks the window manager to activate the window; without one, focuses and raises it.
     void activate(const RunningApplication& application) override;
 
-private:
+  private:
     std::optional<std::string> windowClass(xcb_window_t window) const;
     bool windowManagerActivates() const;
 

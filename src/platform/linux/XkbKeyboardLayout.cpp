@@ -22,13 +22,15 @@ XkbKeyboardLayout::XkbKeyboardLayout(xkb_context* context, xkb_keymap* keymap)
 XkbKeyboardLayout::~XkbKeyboardLayout() {
     xkb_keymap_unref(keymap_);
     xkb_context_unref(context_);
-    if (connection_) xcb_disconnect(connection_);
+    if (connection_)
+        xcb_disconnect(connection_);
 }
 
 std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::fromNames(std::string_view layouts,
                                                                 std::string_view variants) {
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
-    if (!context) return nullptr;
+    if (!context)
+        return nullptr;
     const std::string layout(layouts);
     const std::string variant(variants);
     const xkb_rule_names names{"evdev", "pc105", layout.c_str(), variant.c_str(), nullptr};
@@ -46,10 +48,9 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::forDisplay() {
     xkb_context* context = nullptr;
     xkb_keymap* keymap = nullptr;
     if (!xcb_connection_has_error(connection) &&
-        xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                    XKB_X11_MIN_MINOR_XKB_VERSION,
-                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
-                                    nullptr, nullptr)) {
+        xkb_x11_setup_xkb_extension(
+            connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
         deviceId = xkb_x11_get_core_keyboard_device_id(connection);
         context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         if (context && deviceId >= 0) {
@@ -59,7 +60,8 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::forDisplay() {
     }
     if (!keymap) {
         log::warning("Keyboard layout: the display's keymap is out of reach; using \"us\"");
-        if (context) xkb_context_unref(context);
+        if (context)
+            xkb_context_unref(context);
         xcb_disconnect(connection);
         return fromNames("us");
     }
@@ -76,25 +78,30 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::forDisplay() {
 }
 
 void XkbKeyboardLayout::followDisplayChanges() const {
-    if (!connection_) return;
+    if (!connection_)
+        return;
     bool changed = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         changed = true;
         std::free(event);
     }
-    if (!changed) return;
+    if (!changed)
+        return;
     xkb_keymap* fresh = xkb_x11_keymap_new_from_device(context_, connection_, deviceId_,
                                                        XKB_KEYMAP_COMPILE_NO_FLAGS);
-    if (!fresh) return;
+    if (!fresh)
+        return;
     xkb_keymap_unref(keymap_);
     keymap_ = fresh;
 }
 
 std::uint32_t XkbKeyboardLayout::activeGroup() const {
-    if (!connection_) return fixedGroup_;
+    if (!connection_)
+        return fixedGroup_;
     auto cookie = xcb_xkb_get_state(connection_, static_cast<xcb_xkb_device_spec_t>(deviceId_));
     xcb_xkb_get_state_reply_t* reply = xcb_xkb_get_state_reply(connection_, cookie, nullptr);
-    if (!reply) return 0;
+    if (!reply)
+        return 0;
     const std::uint32_t group = reply->group;
     std::free(reply);
     return group;
@@ -103,14 +110,17 @@ std::uint32_t XkbKeyboardLayout::activeGroup() const {
 std::optional<std::string> XkbKeyboardLayout::characterFor(std::uint16_t virtualKeyCode) const {
     followDisplayChanges();
     const auto name = xkbKeyName(virtualKeyCode);
-    if (!name) return std::nullopt;
+    if (!name)
+        return std::nullopt;
     const xkb_keycode_t keycode = xkb_keymap_key_by_name(keymap_, std::string(*name).c_str());
-    if (keycode == XKB_KEYCODE_INVALID) return std::nullopt;
+    if (keycode == XKB_KEYCODE_INVALID)
+        return std::nullopt;
 
     // A state with no modifier held, in the active group; it applies the key's own group
     // wrapping when the key has fewer groups than the keymap.
     xkb_state* state = xkb_state_new(keymap_);
-    if (!state) return std::nullopt;
+    if (!state)
+        return std::nullopt;
     xkb_state_update_mask(state, 0, 0, 0, 0, 0, activeGroup());
     const xkb_keysym_t* syms = nullptr;
     const int count = xkb_state_key_get_syms(state, keycode, &syms);
@@ -119,10 +129,12 @@ std::optional<std::string> XkbKeyboardLayout::characterFor(std::uint16_t virtual
 
     // Dead keys and keys without a character (modifiers, media keys) have no UTF-32 form.
     const std::uint32_t codePoint = xkb_keysym_to_utf32(sym);
-    if (codePoint < 0x20 || codePoint == 0x7F) return std::nullopt;
+    if (codePoint < 0x20 || codePoint == 0x7F)
+        return std::nullopt;
     char buffer[8];
     const int size = xkb_keysym_to_utf8(sym, buffer, sizeof buffer);
-    if (size <= 1) return std::nullopt;
+    if (size <= 1)
+        return std::nullopt;
     return std::string(buffer, static_cast<std::size_t>(size - 1));
 }
 
@@ -130,7 +142,8 @@ std::optional<std::uint16_t> XkbKeyboardLayout::virtualKeyCodeForKeycode(
     std::uint32_t keycode) const {
     followDisplayChanges();
     const char* name = xkb_keymap_key_get_name(keymap_, keycode);
-    if (!name) return std::nullopt;
+    if (!name)
+        return std::nullopt;
     return virtualKeyCode(name);
 }
 

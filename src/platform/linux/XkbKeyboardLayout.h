@@ -16,7 +16,7 @@ namespace pindrake::platform {
 
 // Key characters from an XKB keymap, in its active group (layout).
 class XkbKeyboardLayout final : public KeyboardLayout {
-public:
+  public:
     // A keymap compiled from the installed XKB rules ("evdev", "pc105"), for example "us", "fr"
     // or "us,de". Null when it does not compile.
     static std::unique_ptr<XkbKeyboardLayout> fromNames(std::string_view layouts,
@@ -37,7 +37,7 @@ public:
     // For compiled keymaps: which group counts as active. The display's own is read afresh.
     void setActiveGroup(std::uint32_t group) { fixedGroup_ = group; }
 
-private:
+  private:
     XkbKeyboardLayout(xkb_context* context, xkb_keymap* keymap);
 
     void followDisplayChanges() const;
