@@ -1,8 +1,5 @@
 #include "clipboard/HistoryStore.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -13,6 +10,7 @@
 #include "foundation/Files.h"
 #include "foundation/Log.h"
 #include "foundation/Unicode.h"
+#include "foundation/UserFolders.h"
 #include "foundation/Uuid.h"
 
 namespace pindrake::clipboard {
@@ -39,18 +37,7 @@ std::string utcStamp(const Date& date) {
 
 }  // namespace
 
-fs::path HistoryStore::defaultDirectory() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && *dataHome && fs::path(dataHome).is_absolute()) {
-        return fs::path(dataHome) / folderName;
-    }
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : "/";
-    }
-    return fs::path(home) / ".local" / "share" / folderName;
-}
+fs::path HistoryStore::defaultDirectory() { return userFolders::dataHome() / folderName; }
 
 std::size_t HistoryStore::historyLimit(const platform::Defaults& defaults) {
     std::int64_t stored = 0;

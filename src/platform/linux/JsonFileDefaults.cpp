@@ -1,14 +1,12 @@
 #include "platform/linux/JsonFileDefaults.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <limits>
 #include <string>
 
 #include "foundation/Files.h"
 #include "foundation/Log.h"
+#include "foundation/UserFolders.h"
 
 namespace pindrake::platform {
 
@@ -19,24 +17,10 @@ constexpr std::size_t maxFileSize = 8 * 1024 * 1024;
 // Our values are flat; deeper nesting in a hand-edited file is refused rather than walked.
 constexpr int maxDepth = 16;
 
-std::filesystem::path homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return std::filesystem::temp_directory_path();
-}
-
 }  // namespace
 
 std::filesystem::path JsonFileDefaults::standardPath() {
-    std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        config = xdg;
-    // The base directory specification says relative paths are to be ignored.
-    if (!config.is_absolute())
-        config = homeFolder() / ".config";
-    return config / "pindrake" / "defaults.json";
+    return userFolders::configHome() / "pindrake" / "defaults.json";
 }
 
 JsonFileDefaults::JsonFileDefaults(std::filesystem::path path) : path_(std::move(path)) {
