@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <xcb/xcb.h>
@@ -23,6 +24,11 @@ class XcbConnection {
     bool isConnected() const { return connection_ != nullptr; }
     xcb_connection_t* get() const { return connection_; }
     xcb_window_t root() const { return root_; }
+    // Hands the connection over to a caller that keeps it open for its own life.
+    xcb_connection_t* release() {
+        root_ = XCB_WINDOW_NONE;
+        return std::exchange(connection_, nullptr);
+    }
 
     xcb_atom_t atom(std::string_view name) const;
     // The raw value of a window property; nothing when it is absent or the window is gone.

@@ -14,6 +14,8 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include "foundation/Log.h"
+#include "platform/linux/XcbConnection.h"
+#include "platform/linux/XkbDisplayKeymap.h"
 #include "platform/linux/XkbKeyNames.h"
 
 namespace pindrake::platform {
@@ -52,21 +54,12 @@ bool keyTypesOneOf(xkb_keymap* keymap, xkb_keycode_t keycode,
 }  // namespace
 
 std::unique_ptr<XcbHotKeyBackend> XcbHotKeyBackend::connect(Scheduler& mainQueue) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    XcbConnection display;
+    if (!display.isConnected())
         return nullptr;
-    }
-    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem) {
-        xcb_disconnect(connection);
-        return nullptr;
-    }
-    std::unique_ptr<XcbHotKeyBackend> backend(
-        new XcbHotKeyBackend(mainQueue, connection, screens.data->root));
+    const xcb_window_t root = display.root();
+    xcb_connection_t* connection = display.release();
+    std::unique_ptr<XcbHotKeyBackend> backend(new XcbHotKeyBackend(mainQueue, connection, root));
     if (!backend->setUp())
         return nullptr;
     return backend;
@@ -98,22 +91,13 @@ XcbHotKeyBackend::~XcbHotKeyBackend() {
 }
 
 bool XcbHotKeyBackend::setUp() {
-    if (!xkb_x11_setup_xkb_extension(
-            connection_, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
-        log::warning("Hot keys: the display has no XKB extension");
-        return false;
-    }
-    const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection_);
-    xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    if (xkbContext_ && device >= 0) {
-        keymap_ = xkb_x11_keymap_new_from_device(xkbContext_, connection_, device,
-                                                 XKB_KEYMAP_COMPILE_NO_FLAGS);
-    }
-    if (!keymap_) {
+    auto display = readXkbDisplayKeymap(connection_);
+    if (!display) {
         log::warning("Hot keys: the display's keymap could not be read");
         return false;
     }
+    xkbContext_ = display->context;
+    keymap_ = display->keymap;
 
     // Without this a held key repeats as release-press pairs, each of which would fire.
     const std::uint32_t repeat = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;

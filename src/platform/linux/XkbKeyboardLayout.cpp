@@ -12,6 +12,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include "foundation/Log.h"
+#include "platform/linux/XkbDisplayKeymap.h"
 #include "platform/linux/XkbKeyNames.h"
 
 namespace pindrake::platform {
@@ -44,30 +45,18 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::fromNames(std::string_view
 
 std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::forDisplay() {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    std::int32_t deviceId = -1;
-    xkb_context* context = nullptr;
-    xkb_keymap* keymap = nullptr;
-    if (!xcb_connection_has_error(connection) &&
-        xkb_x11_setup_xkb_extension(
-            connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
-        deviceId = xkb_x11_get_core_keyboard_device_id(connection);
-        context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-        if (context && deviceId >= 0) {
-            keymap = xkb_x11_keymap_new_from_device(context, connection, deviceId,
-                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
-        }
-    }
-    if (!keymap) {
+    auto display =
+        xcb_connection_has_error(connection) ? std::nullopt : readXkbDisplayKeymap(connection);
+    if (!display) {
         log::warning("Keyboard layout: the display's keymap is out of reach; using \"us\"");
-        if (context)
-            xkb_context_unref(context);
         xcb_disconnect(connection);
         return fromNames("us");
     }
-    std::unique_ptr<XkbKeyboardLayout> layout(new XkbKeyboardLayout(context, keymap));
+    std::unique_ptr<XkbKeyboardLayout> layout(
+        new XkbKeyboardLayout(display->context, display->keymap));
     layout->connection_ = connection;
-    layout->deviceId_ = deviceId;
+    layout->deviceId_ = display->deviceId;
+    const std::int32_t deviceId = display->deviceId;
     // Told of new keymaps, so that characterFor can pick them up.
     const std::uint16_t events =
         XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
