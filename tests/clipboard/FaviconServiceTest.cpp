@@ -31,13 +31,6 @@ class FaviconServiceTest : public ::testing::Test {
         return answer;
     }
 
-    std::vector<std::string> requestedUrls() const {
-        std::vector<std::string> urls;
-        for (const auto& request : http.requests())
-            urls.push_back(request.url);
-        return urls;
-    }
-
     ManualScheduler main;
     platform::ScriptedHttpClient http{main};
     FakeImageCodec codec;
@@ -50,15 +43,14 @@ TEST_F(FaviconServiceTest, ConcurrentRequestsForAHostShareOneFetchAndTheCache) {
     auto first = ask("https://example.com/a");
     auto second = ask("https://EXAMPLE.com/b?c");
     main.runUntilIdle();
-    ASSERT_TRUE(first->has_value() && first->value());
-    ASSERT_TRUE(second->has_value() && second->value());
-    EXPECT_EQ((*first)->value().encoded(), icon);
-    EXPECT_EQ(requestedUrls(), std::vector<std::string>{"https://example.com/favicon.ico"});
-
     auto later = ask("https://example.com/elsewhere");
     main.runUntilIdle();
-    EXPECT_TRUE(later->has_value() && later->value());
-    EXPECT_EQ(http.requests().size(), 1u);
+    for (const auto& answer : {first, second, later}) {
+        ASSERT_TRUE(answer->has_value() && answer->value());
+        EXPECT_EQ((*answer)->value().encoded(), icon);
+    }
+    ASSERT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(http.requests()[0].url, "https://example.com/favicon.ico");
 }
 
 TEST_F(FaviconServiceTest, FallsThroughToTheIconService) {
@@ -107,15 +99,6 @@ TEST_F(FaviconServiceTest, NoIconIsNotRememberedAndABareWordAsksNobody) {
         EXPECT_FALSE(answer->value()) << text;
     }
     EXPECT_EQ(http.requests().size(), 4u);
-}
-
-TEST_F(FaviconServiceTest, ASiteOnItsOwnPortIsAskedThere) {
-    http.respond("http://127.0.0.1:8080/favicon.ico", ok(icon));
-    auto answer = ask("http://127.0.0.1:8080/x");
-    main.runUntilIdle();
-    ASSERT_TRUE(answer->has_value());
-    EXPECT_TRUE(answer->value());
-    EXPECT_EQ(requestedUrls(), std::vector<std::string>{"http://127.0.0.1:8080/favicon.ico"});
 }
 
 TEST_F(FaviconServiceTest, WaitersGetNoIconWhenTheServiceGoesAway) {

@@ -121,37 +121,31 @@ TEST_F(PasteServiceTest, PastesNothingWhenNothingIsStoredAndKeepsTheMonitorRunni
     EXPECT_EQ(store.items()->front().plainText, "after");
 }
 
-TEST_F(PasteServiceTest, WritesAContentAsImageHtmlAndText) {
+TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
     ClipboardContent converted;
     converted.plainText = "converted";
-    converted.tags = {ContentTag::plainText};
     service.paste(converted, monitor);
+    EXPECT_EQ(keys.pasteCount, 1);
     EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
+    main.advance(PasteService::resumeDelay);
 
+    // Without trust no keys are sent, but the content is still on the clipboard.
+    keys.trusted = false;
     ClipboardContent tiffImage;
     tiffImage.image = codec.decode(std::string(FakeImageCodec::tiffSignature) + "t");
     tiffImage.html = "<img>";
     tiffImage.plainText = "alt";
-    service.write(tiffImage);
-    ASSERT_EQ(pasteboard.contents().entries().size(), 3u);
-    EXPECT_EQ(pasteboard.contents().entries()[0].type, "public.png");
-    EXPECT_EQ(pasteboard.contents().entries()[1].type, "public.html");
-    EXPECT_EQ(pasteboard.contents().entries()[2].type, "public.utf8-plain-text");
-
-    main.advance(seconds(2));
-    EXPECT_TRUE(store.items()->empty());
-}
-
-TEST_F(PasteServiceTest, WithoutTrustTheContentIsStillOnTheClipboard) {
-    keys.trusted = false;
-    ClipboardContent converted;
-    converted.plainText = "no keys";
-    service.paste(converted, monitor);
-    EXPECT_EQ(keys.pasteCount, 0);
-    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "no keys"}}));
+    service.paste(tiffImage, monitor);
+    EXPECT_EQ(keys.pasteCount, 1);
+    std::vector<std::string> types;
+    for (const auto& entry : pasteboard.contents().entries())
+        types.push_back(entry.type);
+    EXPECT_EQ(types,
+              (std::vector<std::string>{"public.png", "public.html", "public.utf8-plain-text"}));
     EXPECT_TRUE(monitor->isPaused());
     main.advance(PasteService::resumeDelay);
     EXPECT_FALSE(monitor->isPaused());
+    main.advance(seconds(2));
     EXPECT_TRUE(store.items()->empty());
 }
 
