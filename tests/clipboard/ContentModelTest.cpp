@@ -105,8 +105,9 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
         ASSERT_TRUE(decoded) << c.entry;
         ASSERT_EQ(decoded->items.size(), c.decodes ? 1u : 0u) << c.entry;
         EXPECT_EQ(decoded->skipped.size(), c.decodes ? 0u : 1u) << c.entry;
-        if (c.decodes)
+        if (c.decodes) {
             EXPECT_EQ(decoded->items[0].imageFilename, c.image) << c.entry;
+        }
     }
 
     const auto tagged = history_file::decode("[" + id + R"(,"tags":["json","yaml","json"]}])");
