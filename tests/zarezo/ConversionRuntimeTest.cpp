@@ -9,17 +9,15 @@
 namespace pindrake::zarezo {
 namespace {
 
-using testing::convertAndWait;
+struct EngineCall {
+    std::string html;
+    ZarezoOptions options;
+};
 
-// An engine that answers every conversion with the same scripted outcome.
+// An engine that answers every conversion with the same scripted outcome, in a later turn.
 class ScriptedEngine final : public MarkdownEngine {
   public:
-    struct Call {
-        std::string html;
-        ZarezoOptions options;
-    };
-
-    ScriptedEngine(Scheduler& main, MarkdownResult answer, std::vector<Call>& calls)
+    ScriptedEngine(Scheduler& main, MarkdownResult answer, std::vector<EngineCall>& calls)
         : main_(main), answer_(std::move(answer)), calls_(calls) {}
 
     void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override {
@@ -30,8 +28,13 @@ class ScriptedEngine final : public MarkdownEngine {
   private:
     Scheduler& main_;
     MarkdownResult answer_;
-    std::vector<ScriptedEngine::Call>& calls_;
+    std::vector<EngineCall>& calls_;
 };
+
+ZarezoOptions optionsFor(ConversionEngine engine) {
+    return ZarezoOptions(engine, ZarezoHeadingStyle::setext, "+", ZarezoCodeBlockStyle::indented,
+                         {"kbd"}, {"nav"}, {"span"});
+}
 
 class ConversionRuntimeTest : public ::testing::Test {
   protected:
@@ -42,27 +45,25 @@ class ConversionRuntimeTest : public ::testing::Test {
             std::make_unique<ScriptedEngine>(main, std::move(htmlToMdAnswer), htmlToMdCalls));
     }
 
-    MarkdownResult convert(ConversionRuntime& runtime, std::string html,
-                           const ZarezoOptions& options) {
-        auto outcome = convertAndWait(main, [&](MarkdownCompletion done) {
-            runtime.convert(std::move(html), options, std::move(done));
-        });
-        EXPECT_TRUE(outcome.has_value());
-        return outcome.value_or(ZarezoError::conversionFailed());
+    MarkdownResult convert(ConversionRuntime& runtime, std::string html, ConversionEngine engine) {
+        return testing::convertAndWait(main,
+                                       [&](MarkdownCompletion done) {
+                                           runtime.convert(std::move(html), optionsFor(engine),
+                                                           std::move(done));
+                                       })
+            .value_or(ZarezoError::jsException("no answer"));
     }
 
     ManualScheduler main;
-    std::vector<ScriptedEngine::Call> turndownCalls;
-    std::vector<ScriptedEngine::Call> htmlToMdCalls;
+    std::vector<EngineCall> turndownCalls;
+    std::vector<EngineCall> htmlToMdCalls;
 };
 
 TEST_F(ConversionRuntimeTest, BlankInputFailsWithoutTouchingAnEngine) {
     auto runtime = makeRuntime(std::string("t"), std::string("h"));
     for (const char* blank : {"", " \t\r\n ", "\u00A0 \u00A0", "\u3000\u2028"}) {
         for (auto engine : {ConversionEngine::turndown, ConversionEngine::htmlToMd}) {
-            ZarezoOptions options;
-            options.engine = engine;
-            EXPECT_EQ(convert(*runtime, blank, options), MarkdownResult(ZarezoError::emptyResult()))
+            EXPECT_EQ(convert(*runtime, blank, engine), MarkdownResult(ZarezoError::emptyResult()))
                 << "input " << ::testing::PrintToString(blank);
         }
     }
@@ -72,44 +73,33 @@ TEST_F(ConversionRuntimeTest, BlankInputFailsWithoutTouchingAnEngine) {
 
 TEST_F(ConversionRuntimeTest, EachEngineGetsTheUntrimmedHtmlAndTheOptions) {
     auto runtime = makeRuntime(std::string("* from turndown"), std::string("* from html-to-md"));
-    const ZarezoOptions options(ConversionEngine::turndown, ZarezoHeadingStyle::setext, "+",
-                                ZarezoCodeBlockStyle::indented, {"kbd"}, {"nav"}, {"span"});
-    EXPECT_EQ(convert(*runtime, "  <p>x</p>\n", options), MarkdownResult("+ from turndown"));
+    EXPECT_EQ(convert(*runtime, "  <p>x</p>\n", ConversionEngine::turndown),
+              MarkdownResult("+ from turndown"));
+    EXPECT_EQ(convert(*runtime, " <b>y</b>", ConversionEngine::htmlToMd),
+              MarkdownResult("+ from html-to-md"));
     ASSERT_EQ(turndownCalls.size(), 1u);
-    EXPECT_EQ(turndownCalls[0].html, "  <p>x</p>\n");
-    EXPECT_EQ(turndownCalls[0].options, options);
-    EXPECT_TRUE(htmlToMdCalls.empty());
-
-    ZarezoOptions htmlToMd = options;
-    htmlToMd.engine = ConversionEngine::htmlToMd;
-    EXPECT_EQ(convert(*runtime, " <b>y</b>", htmlToMd), MarkdownResult("+ from html-to-md"));
     ASSERT_EQ(htmlToMdCalls.size(), 1u);
+    EXPECT_EQ(turndownCalls[0].html, "  <p>x</p>\n");
+    EXPECT_EQ(turndownCalls[0].options, optionsFor(ConversionEngine::turndown));
     EXPECT_EQ(htmlToMdCalls[0].html, " <b>y</b>");
-    EXPECT_EQ(htmlToMdCalls[0].options, htmlToMd);
-    EXPECT_EQ(turndownCalls.size(), 1u);
+    EXPECT_EQ(htmlToMdCalls[0].options, optionsFor(ConversionEngine::htmlToMd));
 }
 
 TEST_F(ConversionRuntimeTest, TurndownFailureFallsBackAndTheFallbackIsPostProcessed) {
     auto runtime =
         makeRuntime(ZarezoError::jsException("boom"), std::string("* one\n```\n* code\n```\n"));
-    const ZarezoOptions options(ConversionEngine::turndown, ZarezoHeadingStyle::atx, "-",
-                                ZarezoCodeBlockStyle::fenced, {"a"}, {"b"}, {"c"});
-    EXPECT_EQ(convert(*runtime, "<ul><li>one</li></ul>", options),
-              MarkdownResult("- one\n```\n* code\n```\n"));
+    EXPECT_EQ(convert(*runtime, "<ul><li>one</li></ul>", ConversionEngine::turndown),
+              MarkdownResult("+ one\n```\n* code\n```\n"));
     ASSERT_EQ(htmlToMdCalls.size(), 1u);
     EXPECT_EQ(htmlToMdCalls[0].html, "<ul><li>one</li></ul>");
-    ZarezoOptions expected = options;
-    expected.engine = ConversionEngine::htmlToMd;
-    EXPECT_EQ(htmlToMdCalls[0].options, expected);
+    EXPECT_EQ(htmlToMdCalls[0].options, optionsFor(ConversionEngine::htmlToMd));
 }
 
 TEST_F(ConversionRuntimeTest, HtmlToMdErrorsReachTheCallerUnchanged) {
-    const auto notFound = ZarezoError::libraryNotFound("html-to-md.min.js");
+    const MarkdownResult notFound = ZarezoError::libraryNotFound("html-to-md.min.js");
     auto runtime = makeRuntime(ZarezoError::emptyResult(), notFound);
-    EXPECT_EQ(convert(*runtime, "<p>x</p>", ZarezoOptions::defaults()), MarkdownResult(notFound));
-    ZarezoOptions direct;
-    direct.engine = ConversionEngine::htmlToMd;
-    EXPECT_EQ(convert(*runtime, "<p>x</p>", direct), MarkdownResult(notFound));
+    for (auto engine : {ConversionEngine::turndown, ConversionEngine::htmlToMd})
+        EXPECT_EQ(convert(*runtime, "<p>x</p>", engine), notFound);
 }
 
 TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {

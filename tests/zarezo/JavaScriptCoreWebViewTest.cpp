@@ -11,9 +11,9 @@ using Evaluation = WebView::Evaluation;
 
 class JavaScriptCoreWebViewTest : public ::testing::Test {
   protected:
-    std::optional<std::string> load(const std::string& html) {
+    std::optional<std::string> load(const std::string& html, WebView& into) {
         std::optional<std::optional<std::string>> outcome;
-        view.loadHTML(html, [&](std::optional<std::string> error) { outcome = error; });
+        into.loadHTML(html, [&](std::optional<std::string> error) { outcome = error; });
         zarezo::testing::runUntil(main, [&] { return outcome.has_value(); });
         return outcome.value_or("no answer");
     }
@@ -30,7 +30,8 @@ class JavaScriptCoreWebViewTest : public ::testing::Test {
 };
 
 TEST_F(JavaScriptCoreWebViewTest, PageOffersItsDomToScripts) {
-    EXPECT_EQ(load("<html><body><p id='x'>caf\u00e9 &amp; more</p></body></html>"), std::nullopt);
+    EXPECT_EQ(load("<html><body><p id='x'>caf\u00e9 &amp; more</p></body></html>", view),
+              std::nullopt);
     EXPECT_EQ(evaluate("document.getElementById('x').textContent").text, "caf\u00e9 & more");
     EXPECT_EQ(evaluate("window === this && typeof DOMParser").text, "function");
     EXPECT_EQ(
@@ -41,16 +42,14 @@ TEST_F(JavaScriptCoreWebViewTest, PageOffersItsDomToScripts) {
 TEST_F(JavaScriptCoreWebViewTest, LoadingAPageWipesWhatScriptsDefined) {
     evaluate("var before = 1;");
     EXPECT_EQ(evaluate("typeof before").text, "number");
-    ASSERT_EQ(load("<p></p>"), std::nullopt);
+    ASSERT_EQ(load("<p></p>", view), std::nullopt);
     EXPECT_EQ(evaluate("typeof before").text, "undefined");
 }
 
 TEST_F(JavaScriptCoreWebViewTest, EvaluationGivesStringsOtherValuesOrErrors) {
     EXPECT_EQ(evaluate("'a' + 'b'").text, "ab");
-    EXPECT_EQ(evaluate("'bad \xFF byte'").text, "bad \uFFFD byte");
     const auto number = evaluate("42");
-    EXPECT_FALSE(number.text);
-    EXPECT_FALSE(number.error);
+    EXPECT_FALSE(number.text || number.error);
     EXPECT_EQ(evaluate("throw new TypeError('no')").error, "TypeError: no");
     EXPECT_EQ(evaluate("function f() { f(); } f()").error,
               "RangeError: Maximum call stack size exceeded.");
@@ -58,11 +57,9 @@ TEST_F(JavaScriptCoreWebViewTest, EvaluationGivesStringsOtherValuesOrErrors) {
 
 TEST_F(JavaScriptCoreWebViewTest, MissingDomScriptFailsTheLoad) {
     JavaScriptCoreWebView broken(main, "/nonexistent/page-dom.min.js");
-    std::optional<std::optional<std::string>> outcome;
-    broken.loadHTML("<p></p>", [&](std::optional<std::string> error) { outcome = error; });
-    zarezo::testing::runUntil(main, [&] { return outcome.has_value(); });
-    ASSERT_TRUE(outcome && *outcome);
-    EXPECT_NE((*outcome)->find("/nonexistent/page-dom.min.js"), std::string::npos);
+    const auto error = load("<p></p>", broken);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("/nonexistent/page-dom.min.js"), std::string::npos);
 }
 
 TEST_F(JavaScriptCoreWebViewTest, DestroyedViewDropsPendingCompletions) {

@@ -21,10 +21,4 @@ std::optional<MarkdownResult> convertAndWait(
     return outcome;
 }
 
-std::string describe(const MarkdownResult& result) {
-    if (auto* markdown = std::get_if<std::string>(&result))
-        return "markdown: " + *markdown;
-    return "error: " + std::get<ZarezoError>(result).errorDescription();
-}
-
 }  // namespace pindrake::zarezo::testing

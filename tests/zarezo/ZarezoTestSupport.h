@@ -1,12 +1,9 @@
 #pragma once
 
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
-#include <string>
-#include <string_view>
 
 #include "foundation/ManualScheduler.h"
 #include "support/TestFiles.h"
@@ -31,7 +28,5 @@ bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
 // Converts through `convert` and runs the main queue until the outcome arrives.
 std::optional<MarkdownResult> convertAndWait(
     ManualScheduler& main, const std::function<void(MarkdownCompletion)>& convert);
-
-std::string describe(const MarkdownResult& result);
 
 }  // namespace pindrake::zarezo::testing
