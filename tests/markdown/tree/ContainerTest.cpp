@@ -24,8 +24,6 @@ TEST(ContainerTest, RangeReplacementInsertsRemovesAndKeepsTheNodesOwnData) {
     Paragraph paragraph = parsed;
     paragraph.replaceChildrenInRange(2, 2, std::vector<InlineMarkup>{Text("x")});
     EXPECT_EQ(texts(paragraph), (std::vector<std::string>{"a", "b", "x", "c"}));
-    EXPECT_EQ(paragraph.range(), span(1, 1, 1, 4));
-    EXPECT_NE(paragraph.identifier().rootId, parsed.identifier().rootId);
 
     paragraph.replaceChildrenInRange(1, 3, std::vector<InlineMarkup>{SoftBreak()});
     EXPECT_EQ(texts(paragraph), (std::vector<std::string>{"a", "softBreak", "c"}));
@@ -35,12 +33,10 @@ TEST(ContainerTest, RangeReplacementInsertsRemovesAndKeepsTheNodesOwnData) {
     EXPECT_EQ(paragraph.range(), span(1, 1, 1, 4));
     EXPECT_EQ(texts(parsed), (std::vector<std::string>{"a", "b", "c"}));
 
-    EXPECT_DEATH(parsed.replaceChildrenInRange(2, 4, std::vector<InlineMarkup>{}),
-                 "outside the children");
-    EXPECT_DEATH(parsed.replaceChildrenInRange(-1, 0, std::vector<InlineMarkup>{}),
-                 "outside the children");
-    EXPECT_DEATH(parsed.replaceChildrenInRange(2, 1, std::vector<InlineMarkup>{}),
-                 "outside the children");
+    for (auto [from, to] : {std::pair{2, 4}, {-1, 0}, {2, 1}}) {
+        EXPECT_DEATH(parsed.replaceChildrenInRange(from, to, std::vector<InlineMarkup>{}),
+                     "outside the children");
+    }
 }
 
 TEST(ContainerTest, ChildrenAreTakenByNodeFromAnyTree) {
@@ -56,26 +52,19 @@ TEST(ContainerTest, ChildrenAreTakenByNodeFromAnyTree) {
 }
 
 TEST(ContainerTest, ListsAppendItemsAtTheEnd) {
-    UnorderedList empty;
-    empty.appendItem(ListItem{Paragraph{Text("1")}});
-    EXPECT_EQ(empty.childCount(), 1);
-
     OrderedList three{ListItem{}, ListItem{}, ListItem{}};
     OrderedList before = three;
     three.appendItem(ListItem(Checkbox::checked, {Paragraph{}}));
-    ASSERT_EQ(three.childCount(), 4);
-    EXPECT_EQ(three.child(3)->as<ListItem>()->checkbox(), Checkbox::checked);
-    EXPECT_EQ(before.childCount(), 3);
-
     std::vector<std::optional<Checkbox>> boxes;
     for (ListItem item : three.listItems())
         boxes.push_back(item.checkbox());
     EXPECT_EQ(boxes, (std::vector<std::optional<Checkbox>>{std::nullopt, std::nullopt, std::nullopt,
                                                            Checkbox::checked}));
+    EXPECT_EQ(before.childCount(), 3);
 
-    ListItem item{Paragraph{Text("x")}};
-    EXPECT_TRUE(OrderedList(item).hasSameStructure(OrderedList{item}));
-    EXPECT_EQ(OrderedList(item).raw().subtreeCount(), 4);
+    UnorderedList empty;
+    empty.appendItem(ListItem{Paragraph{Text("1")}});
+    EXPECT_EQ(empty.raw().subtreeCount(), 4);
 }
 
 TEST(ContainerTest, TypedViewsStopOnAChildOfAnotherKind) {
@@ -151,10 +140,6 @@ TEST(ContainerTest, PlainTextRules) {
     for (const auto& c : cases) {
         EXPECT_EQ(plainText(c.element.raw()), c.plainText) << c.name;
     }
-    EXPECT_EQ((Paragraph{Text("a"), SoftBreak(), Text("b")}.plainText()), "a b");
-    EXPECT_EQ(Strikethrough{Text("s")}.plainText(), "~s~");
-    EXPECT_EQ(InlineCode("x").plainText(), "`x`");
-
     // Children that are not inline elements contribute nothing.
     Markup mixed =
         Paragraph{}.withUncheckedChildren({Text("a"), Paragraph{Text("hidden")}, Text("b")});
