@@ -14,12 +14,17 @@ namespace fs = std::filesystem;
 
 class JsonFileDefaultsTest : public ::testing::Test {
   protected:
+    // A settings file as a user's hand or a crash left it.
+    void writeFile(const std::string& text) {
+        ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
+        ASSERT_FALSE(files::writeAtomically(path, text));
+    }
+
     test_support::TemporaryDirectory temporary;
-    const fs::path& folder = temporary.path();
-    const fs::path path = folder / "pindrake" / "defaults.json";
+    const fs::path path = temporary.path() / "pindrake" / "defaults.json";
 };
 
-TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
+TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestartsInAPrivateFile) {
     {
         JsonFileDefaults defaults(path);
         EXPECT_EQ(defaults.value("GlobalShortcuts_toggleHistory"), std::nullopt);
@@ -31,6 +36,8 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
         defaults.set("gone", std::string("soon"));
         defaults.remove("gone");
     }
+    EXPECT_EQ(test_support::permissions(path), 0600u);
+    EXPECT_EQ(test_support::permissions(path.parent_path()), 0700u);
     JsonFileDefaults reread(path);
     EXPECT_EQ(reread.value("GlobalShortcuts_toggleHistory"), Defaults::Value(false));
     EXPECT_EQ(reread.value("GlobalShortcuts_other"), Defaults::Value(std::string("false")));
@@ -41,45 +48,28 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestarts) {
     EXPECT_EQ(reread.keys().size(), 5u);
 }
 
-TEST_F(JsonFileDefaultsTest, TheFileAndItsFolderArePrivate) {
-    JsonFileDefaults defaults(path);
-    defaults.set("key", std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})"));
-    EXPECT_EQ(test_support::permissions(path), 0600u);
-    EXPECT_EQ(test_support::permissions(path.parent_path()), 0700u);
-    EXPECT_EQ(JsonFileDefaults(path).string("key"), R"({"carbonKeyCode":9,"carbonModifiers":768})");
-}
-
 TEST_F(JsonFileDefaultsTest, AnUnreadableFileIsSetAsideNotOverwritten) {
-    ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
     const std::string broken = "{\"maxHistoryItems\": 750,";
-    ASSERT_FALSE(files::writeAtomically(path, broken));
+    writeFile(broken);
     JsonFileDefaults defaults(path);
     EXPECT_EQ(defaults.value("maxHistoryItems"), std::nullopt);
     defaults.set("hasLaunchedBefore", true);
-    auto aside = path;
-    aside += ".unreadable";
-    EXPECT_EQ(files::read(aside), broken);
+    EXPECT_EQ(files::read(fs::path(path.string() + ".unreadable")), broken);
     EXPECT_TRUE(JsonFileDefaults(path).boolean("hasLaunchedBefore"));
 }
 
 TEST_F(JsonFileDefaultsTest, HandEditedMembersOfOtherKindsReadAsAbsentAndAreKept) {
-    ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
-    ASSERT_FALSE(files::writeAtomically(path, R"({"list":[1,2],"nothing":null,"n":3})"));
+    writeFile(R"({"list":[1,2],"nothing":null,"n":3})");
     JsonFileDefaults defaults(path);
     EXPECT_EQ(defaults.value("list"), std::nullopt);
     EXPECT_EQ(defaults.value("nothing"), std::nullopt);
     defaults.set("n", std::int64_t{4});
-    const auto text = files::read(path);
-    ASSERT_TRUE(text);
-    EXPECT_NE(text->find("\"list\""), std::string::npos);
+    EXPECT_NE(files::read(path).value_or("").find("\"list\""), std::string::npos);
 }
 
 TEST_F(JsonFileDefaultsTest, DeepNestingIsRefusedNotWalked) {
-    ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
-    ASSERT_FALSE(files::writeAtomically(
-        path, "{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + "}"));
-    JsonFileDefaults defaults(path);
-    EXPECT_EQ(defaults.value("a"), std::nullopt);
+    writeFile("{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + "}");
+    EXPECT_EQ(JsonFileDefaults(path).value("a"), std::nullopt);
 }
 
 TEST(JsonFileDefaultsPath, FollowsXdgConfigHomeAndIgnoresRelativeOnes) {
@@ -89,11 +79,7 @@ TEST(JsonFileDefaultsPath, FollowsXdgConfigHomeAndIgnoresRelativeOnes) {
     EXPECT_EQ(JsonFileDefaults::standardPath(), fs::path("/tmp/somewhere/pindrake/defaults.json"));
     setenv("XDG_CONFIG_HOME", "relative", 1);
     EXPECT_EQ(JsonFileDefaults::standardPath().parent_path().parent_path().filename(), ".config");
-    if (saved) {
-        setenv("XDG_CONFIG_HOME", restore.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
-    }
+    saved ? setenv("XDG_CONFIG_HOME", restore.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -10,27 +10,36 @@ namespace {
 
 const platform::FixedKeyboardLayout us;
 const Shortcut shiftCommandV(Key::v, ModifierFlag::shift | ModifierFlag::command);
+constexpr ModifierFlags command = ModifierFlag::command;
 
 const MenuItem* find(const Shortcut& shortcut, const std::vector<MenuItem>& menu) {
     return takenByMenuItem(shortcut, menu, us);
 }
 
-TEST(MenuItem, AnUpperCaseKeyEquivalentStandsForShift) {
-    const std::vector<MenuItem> upper{{"Paste Plain", "V", ModifierFlag::command, {}}};
-    const std::vector<MenuItem> lower{{"Paste", "v", ModifierFlag::command, {}}};
-    const std::vector<MenuItem> explicitShift{
-        {"Paste Plain", "v", ModifierFlag::command | ModifierFlag::shift, {}}};
-    EXPECT_EQ(find(shiftCommandV, upper), &upper[0]);
-    EXPECT_EQ(find(shiftCommandV, lower), nullptr);
-    EXPECT_EQ(find(shiftCommandV, explicitShift), &explicitShift[0]);
-    // Without shift in the shortcut an upper-case equivalent is not lowered.
-    EXPECT_EQ(find(Shortcut(Key::v, ModifierFlag::command), upper), nullptr);
-}
-
-TEST(MenuItem, ModifiersMustMatchExactly) {
-    const std::vector<MenuItem> menu{
-        {"Extra", "v", ModifierFlag::command | ModifierFlag::shift | ModifierFlag::option, {}}};
-    EXPECT_EQ(find(shiftCommandV, menu), nullptr);
+TEST(MenuItem, TakenWhenKeyEquivalentAndModifiersMatchExactly) {
+    const struct {
+        MenuItem item;
+        Shortcut shortcut;
+        bool taken;
+    } rows[] = {
+        // An upper-case key equivalent stands for shift, but is not lowered without it.
+        {{"Paste Plain", "V", command, {}}, shiftCommandV, true},
+        {{"Paste Plain", "V", command, {}}, Shortcut(Key::v, command), false},
+        {{"Paste", "v", command, {}}, shiftCommandV, false},
+        {{"Paste Plain", "v", command | ModifierFlag::shift, {}}, shiftCommandV, true},
+        {{"Extra", "v", command | ModifierFlag::shift | ModifierFlag::option, {}},
+         shiftCommandV,
+         false},
+        // Special keys match by their symbol, keypad keys never.
+        {{"Space", " ", command, {}}, Shortcut(Key::space, command), true},
+        {{"F1", "\uF704", 0, {}}, Shortcut(Key::f1, 0), true},
+        {{"Keypad", "5", 0, {}}, Shortcut(Key::keypad5, 0), false},
+    };
+    for (const auto& row : rows) {
+        const std::vector<MenuItem> menu{row.item};
+        EXPECT_EQ(find(row.shortcut, menu) != nullptr, row.taken)
+            << row.item.title << " " << row.item.keyEquivalent;
+    }
 }
 
 TEST(MenuItem, SearchGoesDepthFirstAndTheFirstMatchWins) {
@@ -38,33 +47,13 @@ TEST(MenuItem, SearchGoesDepthFirstAndTheFirstMatchWins) {
         {"File",
          "",
          0,
-         {{"Open", "o", ModifierFlag::command, {}},
-          {"Recent", "", 0, {{"Deep", "V", ModifierFlag::command, {}}}}}},
-        {"Edit", "V", ModifierFlag::command, {}},
+         {{"Open", "o", command, {}}, {"Recent", "", 0, {{"Deep", "V", command, {}}}}}},
+        {"Edit", "V", command, {}},
     };
     const MenuItem* found = find(shiftCommandV, menu);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->title, "Deep");
-    EXPECT_EQ(find(Shortcut(Key::x, ModifierFlag::command), menu), nullptr);
-}
-
-TEST(MenuItem, SpecialKeysMatchBySymbolAndKeypadKeysNever) {
-    const std::vector<MenuItem> menu{
-        {"Space", " ", ModifierFlag::command, {}},
-        {"F1", "\uF704", 0, {}},
-        {"Keypad", "5", 0, {}},
-    };
-    EXPECT_EQ(find(Shortcut(Key::space, ModifierFlag::command), menu), &menu[0]);
-    EXPECT_EQ(find(Shortcut(Key::f1, 0), menu), &menu[1]);
-    EXPECT_EQ(find(Shortcut(Key::keypad5, 0), menu), nullptr);
-}
-
-TEST(MenuItem, FunctionKeysAreF1ToF35) {
-    const auto& keys = functionKeys();
-    EXPECT_EQ(keys.size(), 35u);
-    EXPECT_TRUE(keys.contains(0xF704));
-    EXPECT_TRUE(keys.contains(0xF726));
-    EXPECT_FALSE(keys.contains(0xF727));
+    EXPECT_EQ(find(Shortcut(Key::x, command), menu), nullptr);
 }
 
 }  // namespace
