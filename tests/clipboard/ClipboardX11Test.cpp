@@ -69,16 +69,8 @@ class ClipboardX11Test : public ::testing::Test {
         monitor->start();
     }
 
-    void TearDown() override {
-        for (auto& owner : owners) {
-            if (owner->state() != QProcess::NotRunning) {
-                owner->kill();
-                owner->waitForFinished(2000);
-            }
-        }
-    }
-
-    // Another application copies: xclip owns the clipboard until someone else takes it.
+    // Another application copies: xclip owns the clipboard until someone else takes it (or the
+    // QProcess is destroyed, which ends it).
     void copyWithXclip(const QString& target, const std::string& bytes) {
         auto owner = std::make_unique<QProcess>();
         owner->start("xclip", {"-selection", "clipboard", "-quiet", "-t", target, "-i"});
@@ -178,50 +170,34 @@ TEST_F(ClipboardX11Test, AUriListIsAFileOnlyWhenItNamesOne) {
     EXPECT_EQ(*snapshotOf(web).data("text/uri-list"), link + "\r\n");
 }
 
-TEST_F(ClipboardX11Test, FindsTheActiveApplicationAndPastesIntoIt) {
+TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
+    const auto frontmostIs = [&](const QWidget& window) {
+        return waitUntil([&] {
+            const auto app = workspace.frontmostApplication();
+            return app && app->window == window.winId();
+        });
+    };
     QLineEdit target;
     target.setWindowTitle("paste target");
-    target.resize(300, 40);
     target.show();
-    target.activateWindow();
-    ASSERT_TRUE(waitUntil([&] { return target.hasFocus() && workspace.frontmostApplication(); }));
+    ASSERT_TRUE(frontmostIs(target));
+    const auto remembered = workspace.frontmostApplication();
+    ASSERT_TRUE(remembered->bundleIdentifier);
+    EXPECT_FALSE(remembered->bundleIdentifier->empty());
 
-    const auto frontmost = workspace.frontmostApplication();
-    ASSERT_TRUE(frontmost);
-    EXPECT_EQ(frontmost->window, target.winId());
-    ASSERT_TRUE(frontmost->bundleIdentifier);
-    EXPECT_FALSE(frontmost->bundleIdentifier->empty());
+    QLineEdit other;
+    other.setWindowTitle("other");
+    other.show();  // the window manager activates a new window by itself
+    ASSERT_TRUE(frontmostIs(other));
+    workspace.activate(*remembered);
+    ASSERT_TRUE(frontmostIs(target));
+    ASSERT_TRUE(waitUntil([&] { return target.hasFocus(); }));
 
     ASSERT_TRUE(keys.isTrusted());
     pasteboard->write({{"public.utf8-plain-text", "pasted by Ctrl+V"}});
     keys.postPaste();
     EXPECT_TRUE(waitUntil([&] { return target.text() == "pasted by Ctrl+V"; }))
         << "line edit holds: " << target.text().toStdString();
-}
-
-TEST_F(ClipboardX11Test, BringsBackTheApplicationThatWasInFront) {
-    QLineEdit first;
-    first.setWindowTitle("first");
-    first.show();
-    ASSERT_TRUE(waitUntil([&] {
-        auto app = workspace.frontmostApplication();
-        return app && app->window == first.winId();
-    }));
-    const auto remembered = workspace.frontmostApplication();
-
-    QLineEdit second;
-    second.setWindowTitle("second");
-    second.show();  // the window manager activates a new window by itself
-    ASSERT_TRUE(waitUntil([&] {
-        auto app = workspace.frontmostApplication();
-        return app && app->window == second.winId();
-    }));
-
-    workspace.activate(*remembered);
-    EXPECT_TRUE(waitUntil([&] {
-        auto app = workspace.frontmostApplication();
-        return app && app->window == first.winId();
-    }));
 }
 
 }  // namespace

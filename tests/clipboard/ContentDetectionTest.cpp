@@ -30,7 +30,6 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         // Unix time: 10 digits for seconds, 13 for milliseconds, 2000 to 2100 inclusive.
         {"1700000000", {Tag::unixTime}},
         {"17000000000", {}},
-        {"170000000", {}},
         {"1710000000000", {Tag::unixTime}},
         {"0946684799", {}},
         {"0946684800", {Tag::unixTime}},
@@ -56,7 +55,6 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         {"rgba(1, 2, 3, 0.5)", {}},
         // Web addresses and percent escapes.
         {"https://example.com/a%20b%2Fc", {Tag::url, Tag::urlEncoded}},
-        {"https://example.com/a%20b", {Tag::url}},
         {"http://localhost:8080/x?y=1#z", {Tag::url}},
         {"https://exa mple.com", {}},
         {"https:///nohost", {}},
@@ -66,13 +64,10 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         // Markdown: a top-level block other than a paragraph.
         {"**bold** and `code`", {}},
         {"- item", {Tag::markdown}},
-        {"> quoted", {Tag::markdown}},
-        {"```\ncode\n```", {Tag::markdown}},
-        {"    indented code", {}},  // trimmed first: a paragraph
+        {"[ref]: http://example.com", {}},  // a link definition is no block
+        {"    indented code", {}},          // trimmed first: a paragraph
         {"text\n\n    indented code", {Tag::markdown}},
-        {"a\n\n---", {Tag::markdown}},
         {"| a | b |\n|---|---|\n| 1 | 2 |", {Tag::markdown}},
-        {"~~struck~~ text", {}},
         {"- [x] done", {Tag::markdown}},
         // Full-width forms; the ideographic space does not count.
         {"ＡＢＣ", {Tag::fullWidth}},
@@ -120,15 +115,12 @@ TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
          u"%[0-9A-Fa-f]{2}",
          0,
          2,
-         {{"%41%42", true},
-          {"a%2fb%2Fc", true},
+         {{"a%2fb%2Fc", true},
           {"%41", false},
           {"%4%41", false},
           {"%%41%42", true},
           {"%41%4g%42", true},
           {"%zz%41", false},
-          {"%4", false},
-          {"%%%%", false},
           {"%41%", false},
           {"100%AB%CD", true},
           {"%\uFF41\uFF42%41", false}}},
@@ -137,35 +129,20 @@ TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
          u"pre|code|form|input|button|script|style|link|meta)[\\s>/]",
          UREGEX_CASE_INSENSITIVE,
          1,
-         {{"<div>", true},
-          {"<DiV class=x>", true},
-          {"</div>", false},
-          {"<divx>", false},
-          {"a <div", false},
-          {"<div\ny", true},
-          {"<b\vx", true},       // vertical tab
+         {{"<div>", true},       {"<DiV class=x>", true},
+          {"</div>", false},     {"<divx>", false},
+          {"a <div", false},     {"<div\ny", true},
           {"<b\u0085x", true},   // next line
-          {"<p\u3000x", true},   // ideographic space
-          {"<b\u2028x", true},   // line separator
           {"<p\u200Bx", false},  // a zero-width space is no white space
-          {"<h1>", true},
-          {"<H6/>", true},
-          {"<h7>", false},
-          {"<h1x>", false},
-          {"<h>", false},
-          {"<\u017Fpan>", true},  // long s folds to s
-          {"<lin\u212A>", true},  // Kelvin sign folds to k
-          {"<\uFB06yle>", true},  // the st ligature folds to st
-          {"<\uFB05rong/>", true},
+          {"<h1>", true},        {"<H6/>", true},
+          {"<h7>", false},       {"<h1x>", false},
+          {"<h>", false},        {"<\u017Fpan>", true},  // long s folds to s
+          {"<lin\u212A>", true},                         // Kelvin sign folds to k
+          {"<\uFB06yle>", true},                         // the st ligature folds to st
           {"<\u0130mg>", false},  // capital I with dot folds to i and a combining dot
           {"<\u0131>", false},    // dotless i
-          {"<\u00DF>", false},
-          {"<<b>", true},
-          {"< b>", false},
-          {"<strongx>", false},
-          {"<abbr>", false},
-          {"<b\u00E9>", false},
-          {"x<a href=y>", true},
+          {"<<b>", true},        {"< b>", false},
+          {"<abbr>", false},     {"x<a href=y>", true},
           {"<<<", false}}},
         {Tag::colorCode,
          u"^#[0-9A-Fa-f]{6}$|^#[0-9A-Fa-f]{3}$",
@@ -174,7 +151,6 @@ TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
          {{"#fff", true},
           {"#A1b2C3", true},
           {"#abcd", false},
-          {"#abcde", false},
           {"#abcdeg", false},
           {"#ggg", false},
           {"##fff", false},
@@ -193,19 +169,6 @@ TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
                 << rawValue(pattern.tag) << " for " << text;
         }
     }
-}
-
-TEST(ContentDetectionTest, MarkdownDetectionLooksAtTopLevelBlocksOnly) {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"", false},
-        {"one\ntwo\n\nthree [link](http://x) *em*", false},
-        {"[ref]: http://example.com", false},
-        {"para\n\n1. first\n2. second", true},
-        {"Title\n=====", true},
-        {"<!-- comment -->", true},
-    };
-    for (const auto& [text, isMarkdown] : cases)
-        EXPECT_EQ(hasMarkdownBlockStructure(text), isMarkdown) << text;
 }
 
 // Long texts are read as Markdown only as far as the last whole line in their first 64 KiB.

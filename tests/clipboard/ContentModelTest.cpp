@@ -86,7 +86,6 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
         {id + R"(,"extra":[1,2]})", true},
         {id + R"(,"imageFilename":"A.png"})", true, "A.png"},
         {id + R"(,"imageFilename":"../secret.png"})", true},
-        {id + R"(,"imageFilename":"/etc/passwd"})", true},
         {id + R"(,"imageFilename":"a/b.png"})", true},
         {id + R"(,"imageFilename":"."})", true},
         {id + R"(,"imageFilename":".."})", true},
@@ -119,7 +118,6 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
 TEST(HistoryFileTest, OnlyAnArrayIsAHistory) {
     EXPECT_FALSE(history_file::decode("{}"));
     EXPECT_FALSE(history_file::decode("[{\"id\":"));
-    EXPECT_FALSE(history_file::decode(""));
     // A stray invalid byte costs nothing but that character.
     const auto decoded = history_file::decode(
         "[{\"id\":\"6F9619FF-8B86-D011-B42D-00C04FC964FF\",\"createdAt\":1,\"plainText\":\"a\xFF\"}"

@@ -54,10 +54,12 @@ class PasteServiceTest : public ::testing::Test {
     bool pausedAtPaste = false;
 };
 
-TEST_F(PasteServiceTest, PastesAnEntryFromItsSnapshotAndNeverCapturesItsOwnPaste) {
+TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwnPaste) {
+    // Every type comes back byte for byte, binary and empty ones included.
     const PasteboardContents rich = {{"public.html", "<b>A</b>"},
                                      {"public.utf8-plain-text", "A"},
-                                     {"application/x-private", std::string("\0\1", 2)}};
+                                     {"application/x-private", std::string("\0\x01\xFF\0tail", 8)},
+                                     {"application/x-empty", ""}};
     const ClipboardItem entry = copyAndCapture(rich);
     copyAndCapture({{"public.utf8-plain-text", "B"}});
     ASSERT_EQ(store.items()->size(), 2u);
@@ -122,13 +124,6 @@ TEST_F(PasteServiceTest, PastesNothingWhenNothingIsStoredAndKeepsTheMonitorRunni
 }
 
 TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
-    ClipboardContent converted;
-    converted.plainText = "converted";
-    service.paste(converted, monitor);
-    EXPECT_EQ(keys.pasteCount, 1);
-    EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
-    main.advance(PasteService::resumeDelay);
-
     // Without trust no keys are sent, but the content is still on the clipboard.
     keys.trusted = false;
     ClipboardContent tiffImage;
@@ -136,7 +131,7 @@ TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
     tiffImage.html = "<img>";
     tiffImage.plainText = "alt";
     service.paste(tiffImage, monitor);
-    EXPECT_EQ(keys.pasteCount, 1);
+    EXPECT_EQ(keys.pasteCount, 0);
     std::vector<std::string> types;
     for (const auto& entry : pasteboard.contents().entries())
         types.push_back(entry.type);

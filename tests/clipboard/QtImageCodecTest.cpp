@@ -10,31 +10,23 @@ namespace {
 
 using clipboard::testing::encodedImage;
 
-TEST(QtImageCodecTest, DecodesTheCommonFormats) {
+TEST(QtImageCodecTest, DecodesTheCommonFormatsAndRefusesWhatIsNoWholePicture) {
     QtImageCodec codec;
-    struct Case {
-        const char* writtenAs;
-        std::string format;
-    };
-    for (const Case& c : {Case{"PNG", "png"}, Case{"JPEG", "jpeg"}, Case{"ICO", "ico"},
-                          Case{"TIFF", "tiff"}, Case{"BMP", "bmp"}}) {
-        const std::string bytes = encodedImage(c.writtenAs);
-        ASSERT_FALSE(bytes.empty()) << c.writtenAs << " cannot be written here";
+    for (const auto& [writtenAs, format] : std::vector<std::pair<const char*, std::string>>{
+             {"PNG", "png"}, {"JPEG", "jpeg"}, {"ICO", "ico"}, {"TIFF", "tiff"}, {"BMP", "bmp"}}) {
+        const std::string bytes = encodedImage(writtenAs);
+        ASSERT_FALSE(bytes.empty()) << writtenAs << " cannot be written here";
         const auto image = codec.decode(bytes);
-        ASSERT_TRUE(image) << c.writtenAs;
-        EXPECT_EQ(image->format(), c.format);
+        ASSERT_TRUE(image) << writtenAs;
+        EXPECT_EQ(image->format(), format);
         EXPECT_EQ(image->width(), 16);
         EXPECT_EQ(image->height(), 8);
         EXPECT_EQ(image->encoded(), bytes);
     }
-}
-
-TEST(QtImageCodecTest, RefusesWhatIsNoWholePicture) {
-    QtImageCodec codec;
     const std::string png = encodedImage("PNG", 64, 64);
-    EXPECT_FALSE(codec.decode(""));
-    EXPECT_FALSE(codec.decode("<html>not an image</html>"));
-    EXPECT_FALSE(codec.decode(png.substr(0, png.size() / 2)));
+    for (const std::string& bytes :
+         {std::string(), std::string("<html>"), png.substr(0, png.size() / 2)})
+        EXPECT_FALSE(codec.decode(bytes)) << bytes.size();
 }
 
 void appendBigEndian(std::string& out, std::uint32_t value) {
@@ -116,15 +108,10 @@ TEST(QtImageCodecTest, EncodesPngOnlyWhenNeeded) {
     const std::string png = encodedImage("PNG");
     EXPECT_EQ(codec.encodePng(*codec.decode(png)), png);
 
-    const auto tiff = codec.decode(encodedImage("TIFF", 20, 10));
-    ASSERT_TRUE(tiff);
-    const auto converted = codec.encodePng(*tiff);
-    ASSERT_TRUE(converted);
-    const auto back = codec.decode(*converted);
+    const auto converted = codec.encodePng(*codec.decode(encodedImage("TIFF", 20, 10)));
+    const auto back = codec.decode(converted.value_or(""));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->format(), "png");
-    EXPECT_EQ(back->width(), 20);
-    EXPECT_EQ(back->height(), 10);
+    EXPECT_EQ(std::tuple(back->format(), back->width(), back->height()), std::tuple("png", 20, 10));
 }
 
 }  // namespace
