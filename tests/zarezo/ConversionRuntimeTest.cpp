@@ -54,6 +54,14 @@ class ConversionRuntimeTest : public ::testing::Test {
             .value_or(ZarezoError::jsException("no answer"));
     }
 
+    // The engine was asked exactly once, with the HTML as given and the caller's options.
+    static void expectOneCall(const std::vector<EngineCall>& calls, const std::string& html,
+                              ConversionEngine engine) {
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].html, html);
+        EXPECT_EQ(calls[0].options, optionsFor(engine));
+    }
+
     ManualScheduler main;
     std::vector<EngineCall> turndownCalls;
     std::vector<EngineCall> htmlToMdCalls;
@@ -77,12 +85,8 @@ TEST_F(ConversionRuntimeTest, EachEngineGetsTheUntrimmedHtmlAndTheOptions) {
               MarkdownResult("+ from turndown"));
     EXPECT_EQ(convert(*runtime, " <b>y</b>", ConversionEngine::htmlToMd),
               MarkdownResult("+ from html-to-md"));
-    ASSERT_EQ(turndownCalls.size(), 1u);
-    ASSERT_EQ(htmlToMdCalls.size(), 1u);
-    EXPECT_EQ(turndownCalls[0].html, "  <p>x</p>\n");
-    EXPECT_EQ(turndownCalls[0].options, optionsFor(ConversionEngine::turndown));
-    EXPECT_EQ(htmlToMdCalls[0].html, " <b>y</b>");
-    EXPECT_EQ(htmlToMdCalls[0].options, optionsFor(ConversionEngine::htmlToMd));
+    expectOneCall(turndownCalls, "  <p>x</p>\n", ConversionEngine::turndown);
+    expectOneCall(htmlToMdCalls, " <b>y</b>", ConversionEngine::htmlToMd);
 }
 
 TEST_F(ConversionRuntimeTest, TurndownFailureFallsBackAndTheFallbackIsPostProcessed) {
@@ -90,9 +94,7 @@ TEST_F(ConversionRuntimeTest, TurndownFailureFallsBackAndTheFallbackIsPostProces
         makeRuntime(ZarezoError::jsException("boom"), std::string("* one\n```\n* code\n```\n"));
     EXPECT_EQ(convert(*runtime, "<ul><li>one</li></ul>", ConversionEngine::turndown),
               MarkdownResult("+ one\n```\n* code\n```\n"));
-    ASSERT_EQ(htmlToMdCalls.size(), 1u);
-    EXPECT_EQ(htmlToMdCalls[0].html, "<ul><li>one</li></ul>");
-    EXPECT_EQ(htmlToMdCalls[0].options, optionsFor(ConversionEngine::htmlToMd));
+    expectOneCall(htmlToMdCalls, "<ul><li>one</li></ul>", ConversionEngine::htmlToMd);
 }
 
 TEST_F(ConversionRuntimeTest, HtmlToMdErrorsReachTheCallerUnchanged) {

@@ -88,20 +88,14 @@ TEST_F(HTMLToMdRuntimeTest, DestroyedRuntimeAnswersEveryWaitingConversion) {
 
 // The real library on a large input: the main queue only starts the work and takes the result.
 TEST(HTMLToMdLargeInputTest, MegabyteInputNeverBlocksTheMainQueue) {
-    std::string paragraph = "<p>";
-    for (int i = 0; i < 200; ++i)
-        paragraph += "lorem ipsum dolor sit amet ";
-    paragraph += "<b>bold</b></p>\n";
     std::string html;
     while (html.size() < (1 << 20))
-        html += paragraph;
+        html += "<p>lorem ipsum dolor sit amet, consectetur adipiscing elit <b>bold</b></p>\n";
     ManualScheduler main;
     HTMLToMdRuntime runtime(main);
     std::optional<MarkdownResult> outcome;
-    const auto start = std::chrono::steady_clock::now();
     runtime.convert(html, ZarezoOptions(), [&](MarkdownResult r) { outcome = std::move(r); });
-    const auto handedOff = std::chrono::steady_clock::now() - start;
-
+    // Work done inside the call, or on the main queue, would leave no turns to count.
     int mainTurns = 0;
     while (!outcome) {
         main.post([&] { ++mainTurns; });
@@ -109,11 +103,9 @@ TEST(HTMLToMdLargeInputTest, MegabyteInputNeverBlocksTheMainQueue) {
         if (!outcome)
             main.waitForPost(std::chrono::milliseconds(5));
     }
-    const auto total = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(std::holds_alternative<std::string>(*outcome))
         << ::testing::PrintToString(*outcome);
     EXPECT_NE(std::get<std::string>(*outcome).find("**bold**"), std::string::npos);
-    EXPECT_LT(handedOff * 20, total) << "the call itself did the work";
     EXPECT_GT(mainTurns, 5) << "the main queue stood still during the conversion";
 }
 

@@ -23,8 +23,6 @@ const Case cases[] = {
     {"no_break_space_after_bullet_keeps_text", "-", "+\u00A0not a list", "+\u00A0not a list"},
     {"white_space_after_the_gap_joins_it", "-", "* \u3000x\n*\t日本", "- x\n- 日本"},
     {"other_markers_leave_text_alone", "•", "* one", "* one"},
-    {"two_character_marker_leaves_text_alone", "--", "* one", "* one"},
-    {"empty_marker_leaves_text_alone", "", "* one", "* one"},
     {"line_endings_kept", "-", "* one\r\n* two\n", "- one\r\n- two\n"},
     {"backtick_fence_protects_bullets", "-", "```\n* code\n```\n* item",
      "```\n* code\n```\n- item"},
