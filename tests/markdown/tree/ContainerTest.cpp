@@ -45,26 +45,15 @@ TEST(ContainerTest, ChildrenAreTakenByNodeFromAnyTree) {
     BlockQuote quote{BlockMarkup(*sharedParagraph.as<Paragraph>())};
     EXPECT_EQ(&quote.raw().child(0), &sharedParagraph.raw());
     EXPECT_EQ(quote.child(0)->identifier().rootId, quote.identifier().rootId);
-
-    Document document{};
-    document.setBlockChildren(quote.blockChildren());
-    EXPECT_EQ(&document.raw().child(0), &sharedParagraph.raw());
 }
 
 TEST(ContainerTest, ListsAppendItemsAtTheEnd) {
-    OrderedList three{ListItem{}, ListItem{}, ListItem{}};
-    OrderedList before = three;
-    three.appendItem(ListItem(Checkbox::checked, {Paragraph{}}));
-    std::vector<std::optional<Checkbox>> boxes;
-    for (ListItem item : three.listItems())
-        boxes.push_back(item.checkbox());
-    EXPECT_EQ(boxes, (std::vector<std::optional<Checkbox>>{std::nullopt, std::nullopt, std::nullopt,
-                                                           Checkbox::checked}));
-    EXPECT_EQ(before.childCount(), 3);
-
-    UnorderedList empty;
-    empty.appendItem(ListItem{Paragraph{Text("1")}});
-    EXPECT_EQ(empty.raw().subtreeCount(), 4);
+    OrderedList list{ListItem{}, ListItem{}};
+    OrderedList before = list;
+    list.appendItem(ListItem(Checkbox::checked, {Paragraph{}}));
+    EXPECT_EQ(list.childCount(), 3);
+    EXPECT_EQ(list.child(2)->as<ListItem>()->checkbox(), Checkbox::checked);
+    EXPECT_EQ(before.childCount(), 2);
 }
 
 TEST(ContainerTest, TypedViewsStopOnAChildOfAnotherKind) {
@@ -77,13 +66,6 @@ TEST(ContainerTest, TypedViewsStopOnAChildOfAnotherKind) {
                 (void)block;
         },
         "a child of kind text is not a BlockMarkup");
-    UnorderedList list = *UnorderedList{}.withUncheckedChildren({Paragraph{}}).as<UnorderedList>();
-    EXPECT_DEATH(
-        {
-            for (ListItem item : list.listItems())
-                (void)item;
-        },
-        "a child of kind paragraph is not a ListItem");
 }
 
 TEST(ContainerTest, InheritedRangeSpansFirstToLastChild) {
@@ -106,10 +88,8 @@ TEST(ContainerTest, InheritedRangeSpansFirstToLastChild) {
     Text parsed = Text::wrap(textNode("a", span(1, 1, 1, 2)));
     EXPECT_FALSE(Paragraph({parsed}, false).range());
     EXPECT_FALSE(Emphasis({parsed}).range());
-    EXPECT_EQ(Emphasis({parsed}, true).range(), span(1, 1, 1, 2));
     EXPECT_EQ(BlockQuote({Paragraph({parsed}, true)}, true).range(), span(1, 1, 1, 2));
     EXPECT_FALSE(DoxygenNote{Paragraph({parsed}, true)}.range());
-    EXPECT_EQ(Table::Cell({parsed}, true).range(), span(1, 1, 1, 2));
 }
 
 TEST(ContainerTest, PlainTextRules) {
@@ -121,21 +101,13 @@ TEST(ContainerTest, PlainTextRules) {
     const Case cases[] = {
         {"soft break", Paragraph{Text("a"), SoftBreak(), Text("b")}, "a b"},
         {"line break", Paragraph{Text("a"), LineBreak(), Text("b")}, "a\nb"},
-        {"empty container", Paragraph{}, ""},
-        {"inline code", Paragraph{InlineCode("")}, "``"},
         {"inline code with a backtick", Paragraph{InlineCode("a`b")}, "`a`b`"},
         {"no emphasis markers", Strong{Text("a"), Emphasis{Text("b")}}, "ab"},
-        {"strikethrough", Paragraph{Strikethrough{Text("x")}}, "~x~"},
         // A lone braced element of the container's own type would be a copy under clang.
         {"nested strikethrough", Strikethrough({Strikethrough{Text("x")}}, false), "~~x~~"},
-        {"empty strikethrough", Strikethrough{}, "~~"},
-        {"attributes hidden", InlineAttributes("k: v", {Text("y")}), "y"},
         {"link text only", Link("https://x.org", {Text("site")}), "site"},
-        {"image alternative text", Image("a.png", "t", {Text("alt")}), "alt"},
         {"inline HTML and custom", Paragraph{InlineHTML("<b>"), CustomInline("c")}, "<b>c"},
         {"symbol link", Paragraph{SymbolLink(std::string("Foo"))}, "``Foo``"},
-        {"cell", Table::Cell{Text("c"), SoftBreak()}, "c "},
-        {"heading", Heading(1, {Text("h"), Emphasis{Text("i")}}), "hi"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(plainText(c.element.raw()), c.plainText) << c.name;

