@@ -158,6 +158,7 @@ LinkRef ChildLinkCache::sequenceLinkFor(const MarkupData& data) const {
 
 MarkupData MarkupData::makeRoot(RawMarkupPtr node) {
     require(node != nullptr, "an element needs a node");
+    RawMarkup::publish(*node);
     return MarkupData(node.detach(), {{cmarkup_increment_and_get_unique_id(), 0}, 0}, nullptr);
 }
 
@@ -169,6 +170,7 @@ std::optional<MarkupData> MarkupData::parent() const {
 
 MarkupData MarkupData::placedAnew(RawMarkupPtr newNode, std::uint64_t rootId,
                                   bool preserveRange) const {
+    RawMarkup::publish(*newNode);
     if (parent_ == nullptr)
         return MarkupData(newNode.detach(), {{rootId, 0}, 0}, nullptr);
     // The node keeps its number: the nodes before it in pre-order are unchanged.
