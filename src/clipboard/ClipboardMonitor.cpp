@@ -5,6 +5,7 @@
 #include <set>
 
 #include "clipboard/Url.h"
+#include "foundation/Ascii.h"
 #include "foundation/Files.h"
 #include "foundation/Unicode.h"
 
@@ -26,9 +27,7 @@ bool hasImageExtension(const std::filesystem::path& path) {
     if (extension.empty())
         return false;
     extension.erase(0, 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extensions.contains(extension);
+    return extensions.contains(ascii::lowered(extension));
 }
 
 // A URI list holds one URI per line, with comment lines starting with "#".

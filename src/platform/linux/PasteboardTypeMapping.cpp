@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <utility>
 
+#include "foundation/Ascii.h"
 #include "platform/Pasteboard.h"
 
 namespace pindrake::platform::linux_types {
@@ -52,10 +52,7 @@ bool namesFile(std::string_view uriList) {
         uriList.remove_prefix(std::min(lineEnd + 1, uriList.size()));
         if (line.empty() || line == "\r" || line.starts_with('#'))
             continue;
-        std::string scheme(line.substr(0, 5));
-        for (char& c : scheme)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return scheme == "file:";
+        return ascii::lowered(line.substr(0, 5)) == "file:";
     }
     return false;
 }
