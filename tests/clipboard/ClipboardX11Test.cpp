@@ -86,7 +86,7 @@ class ClipboardX11Test : public ::testing::Test {
     platform::InMemoryDefaults defaults;
     platform::QtImageCodec codec;
     platform::XcbWorkspace workspace;
-    platform::XcbKeySynth keys;
+    platform::XcbKeySynth keys{workspace};
     std::unique_ptr<platform::QtPasteboard> pasteboard;
     std::unique_ptr<HistoryStore> store;
     std::shared_ptr<ClipboardMonitor> monitor;
@@ -183,7 +183,7 @@ TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
 
     ASSERT_TRUE(keys.isTrusted());
     pasteboard->write({{"public.utf8-plain-text", "pasted by Ctrl+V"}});
-    keys.postPaste();
+    keys.postPaste(platform::PasteKey::controlV);
     EXPECT_TRUE(waitUntil([&] { return target.text() == "pasted by Ctrl+V"; }))
         << "line edit holds: " << target.text().toStdString();
 }

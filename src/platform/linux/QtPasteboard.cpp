@@ -27,8 +27,16 @@ QtPasteboard::QtPasteboard(SelectionReadLimits limits)
 
 void QtPasteboard::write(const PasteboardContents& contents) {
     reader_.noteOwnWrite(contents);
+    offer(contents, QClipboard::Clipboard);
+}
+
+void QtPasteboard::copyToPrimarySelection() {
+    offer(*reader_.contents(), QClipboard::Selection);
+}
+
+void QtPasteboard::offer(const PasteboardContents& contents, QClipboard::Mode selection) {
     if (contents.empty()) {
-        clipboard_->clear(QClipboard::Clipboard);
+        clipboard_->clear(selection);
         return;
     }
     auto* data = new QMimeData;
@@ -36,7 +44,7 @@ void QtPasteboard::write(const PasteboardContents& contents) {
         data->setData(QString::fromStdString(linux_types::mimeForType(entry.type)),
                       QByteArray(entry.data.data(), static_cast<qsizetype>(entry.data.size())));
     }
-    clipboard_->setMimeData(data, QClipboard::Clipboard);  // takes ownership
+    clipboard_->setMimeData(data, selection);  // takes ownership
 }
 
 }  // namespace pindrake::platform

@@ -3,7 +3,7 @@
 #include "platform/Pasteboard.h"
 #include "platform/linux/XcbClipboardReader.h"
 
-class QClipboard;
+#include <QClipboard>
 
 namespace pindrake::platform {
 
@@ -18,8 +18,11 @@ class QtPasteboard final : public Pasteboard {
     // The copy the worker read last (or our own last write).
     PasteboardContents read() override { return *reader_.contents(); }
     void write(const PasteboardContents& contents) override;
+    void copyToPrimarySelection() override;
 
   private:
+    void offer(const PasteboardContents& contents, QClipboard::Mode selection);
+
     QClipboard* clipboard_;
     XcbClipboardReader reader_;
 };
