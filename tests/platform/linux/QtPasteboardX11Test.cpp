@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "clipboard/ClipboardMonitor.h"
-#include "foundation/QtScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/QtPasteboard.h"
+#include "platform/linux/QtScheduler.h"
 #include "platform/linux/ScriptedSelectionOwner.h"
 #include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
