@@ -13,7 +13,7 @@ bool matches(const MenuItem& item, const Shortcut& shortcut, const std::string& 
     std::string itemKey = item.keyEquivalent;
     ModifierFlags itemModifiers = item.keyEquivalentModifiers;
     const ModifierFlags modifiers = shortcut.modifiers();
-    if (modifiers & ModifierFlag::shift) {
+    if (modifiers.contains(ModifierFlag::shift)) {
         std::string lower = lowercased(itemKey);
         if (lower != itemKey) {
             itemKey = std::move(lower);

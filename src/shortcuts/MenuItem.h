@@ -16,7 +16,7 @@ namespace pindrake::GlobalShortcuts {
 struct MenuItem {
     std::string title;
     std::string keyEquivalent;
-    ModifierFlags keyEquivalentModifiers = 0;
+    ModifierFlags keyEquivalentModifiers;
     std::vector<MenuItem> submenu;
 };
 
