@@ -47,11 +47,12 @@ const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<Menu
     return nullptr;
 }
 
-const std::set<char32_t>& functionKeys() {
+const std::set<SpecialKey>& functionKeys() {
     static const auto keys = [] {
-        std::set<char32_t> set;
-        for (char32_t c = 0xF704; c <= 0xF726; ++c)
-            set.insert(c);
+        std::set<SpecialKey> set;
+        for (auto key = static_cast<int>(SpecialKey::f1); key <= static_cast<int>(SpecialKey::f20);
+             ++key)
+            set.insert(static_cast<SpecialKey>(key));
         return set;
     }();
     return keys;
