@@ -83,8 +83,8 @@ RecorderLogic::Disposition RecorderLogic::handleEvent(const RecorderEvent& event
     using Kind = RecorderEvent::Kind;
     // A click outside ends the recording and still reaches what was clicked.
     if (event.kind == Kind::leftMouseUp || event.kind == Kind::rightMouseUp) {
-        const bool inside = event.x >= -clickSlack && event.x < host_.width() + clickSlack &&
-                            event.y >= -clickSlack && event.y < host_.height() + clickSlack;
+        const bool inside = event.x >= -clickSlack && event.x < host_.boundsWidth() + clickSlack &&
+                            event.y >= -clickSlack && event.y < host_.boundsHeight() + clickSlack;
         if (!inside) {
             host_.endEditing();
             return Disposition::pass;

@@ -38,8 +38,8 @@ class RecorderHost {
     virtual void setPlaceholder(const std::string& text) = 0;
     virtual void setShowsClearButton(bool shows) = 0;
     // The control's size, for telling clicks inside it from clicks outside.
-    virtual double width() const = 0;
-    virtual double height() const = 0;
+    virtual double boundsWidth() const = 0;
+    virtual double boundsHeight() const = 0;
 };
 
 // One event the recorder sees while it records: a key press or a mouse button let go

@@ -41,8 +41,8 @@ class FakeHost final : public RecorderHost {
     void setText(const std::string& value) override { text = value; }
     void setPlaceholder(const std::string& value) override { placeholder = value; }
     void setShowsClearButton(bool shows) override { showsClearButton = shows; }
-    double width() const override { return 130; }
-    double height() const override { return 24; }
+    double boundsWidth() const override { return 130; }
+    double boundsHeight() const override { return 24; }
 
     RecorderLogic* recorder = nullptr;
     int beeps = 0;
