@@ -69,7 +69,11 @@ void RecorderControl::focusInEvent(QFocusEvent* event) {
     if (logic_->isRecording())
         return;
     logic_->beginRecording();
-    qApp->installEventFilter(this);
+    eventMonitor_ = new LocalEventMonitor(
+        {QEvent::KeyPress, QEvent::MouseButtonRelease},
+        [this](QObject* receiver, QEvent* event) { return handleMonitoredEvent(receiver, event); },
+        this);
+    eventMonitor_->start();
 }
 
 void RecorderControl::focusOutEvent(QFocusEvent* event) {
@@ -94,7 +98,7 @@ void RecorderControl::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
 }
 
-bool RecorderControl::eventFilter(QObject* watched, QEvent* event) {
+bool RecorderControl::handleMonitoredEvent(QObject* watched, QEvent* event) {
     RecorderEvent recorded;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -104,7 +108,7 @@ bool RecorderControl::eventFilter(QObject* watched, QEvent* event) {
             recorded.keyCode = services_.keyCodeForScanCode(key->nativeScanCode());
         // Qt reports Shift-Tab as its own key; it is Tab with Shift all the same.
         focusMovesOn_ = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    } else if (event->type() == QEvent::MouseButtonRelease) {
+    } else {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton && mouse->button() != Qt::RightButton)
             return false;
@@ -116,8 +120,6 @@ bool RecorderControl::eventFilter(QObject* watched, QEvent* event) {
         const QPointF local = mapFromGlobal(mouse->globalPosition());
         recorded.x = local.x();
         recorded.y = local.y();
-    } else {
-        return false;
     }
     const auto disposition = logic_->handleEvent(recorded);
     focusMovesOn_ = false;
@@ -172,8 +174,11 @@ void RecorderControl::setShowsClearButton(bool shows) {
 }
 
 void RecorderControl::stopRecording() {
-    if (auto* application = qApp)
-        application->removeEventFilter(this);
+    // The monitor may be the caller: it stops now and goes once the event it handles is done.
+    if (auto* monitor = std::exchange(eventMonitor_, nullptr)) {
+        monitor->stop();
+        monitor->deleteLater();
+    }
     if (logic_)
         logic_->endRecording();
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "shortcuts/RecorderLogic.h"
+#include "shortcuts/widgets/LocalEventMonitor.h"
 
 class QAction;
 
@@ -54,7 +55,6 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // RecorderHost
@@ -68,6 +68,7 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     double boundsWidth() const override { return width(); }
     double boundsHeight() const override { return height(); }
 
+    bool handleMonitoredEvent(QObject* receiver, QEvent* event);
     void stopRecording();
     void preventFocusUntilNextTurn();
     bool isOnClearButton(QObject* watched) const;
@@ -75,6 +76,8 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     RecorderServices services_;
     QAction* clearAction_;
     std::unique_ptr<RecorderLogic> logic_;
+    // Present exactly while recording.
+    LocalEventMonitor* eventMonitor_ = nullptr;
     // Set while a Tab press is handled: Qt's own handling of the press moves the focus on.
     bool focusMovesOn_ = false;
 };

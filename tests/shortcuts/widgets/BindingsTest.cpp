@@ -51,9 +51,9 @@ TEST_F(BindingsTest, ShortcutsBecomeQtKeySequencesWhenTheyHaveAKeyEquivalent) {
     EXPECT_EQ(keySequence(Shortcut(Key::backtick, ModifierFlag::command), *german), std::nullopt);
     EXPECT_EQ(keySequence(Shortcut(Key::y, ModifierFlag::command), *german),
               QKeySequence(Qt::META | Qt::Key_Z));
-    EXPECT_EQ(modifierFlags(qtModifiers(shiftCommand | ModifierFlag::option |
-                                        ModifierFlag::control)),
-              shiftCommand | ModifierFlag::option | ModifierFlag::control);
+    EXPECT_EQ(
+        modifierFlags(qtModifiers(shiftCommand | ModifierFlag::option | ModifierFlag::control)),
+        shiftCommand | ModifierFlag::option | ModifierFlag::control);
 }
 
 TEST_F(BindingsTest, ABoundActionFollowsItsNameOnTheNextTurnAndOnlyItsName) {
