@@ -175,6 +175,11 @@ double millisecondsToWalk(const Document& document, StackProbe& probe) {
 }
 
 TEST(DeepTreeTest, AWideNodeWhereTheStackRunsLowCostsNoMoreThanElsewhere) {
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the thread sanitizer makes a fiber for each move, far dearer than a move";
+#endif
+#endif
     // A default stack: on small ones the thread sanitizer's own frames outgrow the headroom.
     runWithStack(defaultStack, [] {
         // Find the level whose texts are the first to run off the thread's own stack.
