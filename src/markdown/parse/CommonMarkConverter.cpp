@@ -14,6 +14,7 @@
 
 #include "markdown/parse/CmarkNodeType.h"
 #include "markdown/parse/CmarkOptions.h"
+#include "markdown/parse/ParseArena.h"
 #include "markdown/tree/Precondition.h"
 #include "markdown/tree/RawMarkup.h"
 
@@ -34,13 +35,14 @@ struct IterFree {
 // The parsed cmark tree of one text, freed in the order cmark expects: document, iterator,
 // parser.
 struct CmarkParse {
+    ParseArena arena;
     std::unique_ptr<cmark_parser, ParserFree> parser;
     std::unique_ptr<cmark_iter, IterFree> iterator;
     std::unique_ptr<cmark_node, NodeFree> document;
 
     CmarkParse(std::string_view text, ParseOptions options) {
         cmark_gfm_core_extensions_ensure_registered();
-        parser.reset(cmark_parser_new(cmarkOptionsFor(options)));
+        parser.reset(cmark_parser_new_with_mem(cmarkOptionsFor(options), arena.allocator()));
         for (const char* name : {"table", "strikethrough", "tasklist"}) {
             cmark_syntax_extension* extension = cmark_find_syntax_extension(name);
             require(extension != nullptr, "cmark-gfm lacks a core extension");
