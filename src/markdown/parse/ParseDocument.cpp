@@ -7,7 +7,9 @@
 #include <string>
 #include <system_error>
 
+#include "markdown/parse/BlockDirectiveParser.h"
 #include "markdown/parse/CommonMarkConverter.h"
+#include "markdown/parse/ParseContainerConversion.h"
 
 namespace pindrake::markdown {
 
@@ -79,7 +81,10 @@ Document parseDocument(std::string_view text, ParseOptions options) {
 }
 
 Document parseDocument(std::string_view text, const Url& source, ParseOptions options) {
-    return parseWithCmark(text, source, options);
+    if (!options.contains(ParseOptions::parseBlockDirectives))
+        return parseWithCmark(text, source, options);
+    const ParseContainerStack stack(text, source, options);
+    return documentFromContainers(stack, source, options);
 }
 
 Document parseDocumentFile(const std::filesystem::path& path, ParseOptions options) {

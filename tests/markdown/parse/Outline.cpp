@@ -70,6 +70,13 @@ std::string label(const RawMarkup& node) {
                 name += quoted(p.attributes);
             } else if constexpr (std::is_same_v<P, payload::Table>) {
                 name += "(" + alignmentLetters(p) + ")";
+            } else if constexpr (std::is_same_v<P, payload::BlockDirective>) {
+                name += "@" + p.name + "(";
+                for (const auto& segment : p.arguments.segments)
+                    name += "[" + std::string(segment.trimmedText()) + "]";
+                name += ")";
+            } else if constexpr (std::is_same_v<P, payload::DoxygenParam>) {
+                name += quoted(p.name);
             } else if constexpr (std::is_same_v<P, payload::TableCell>) {
                 name += std::to_string(p.colspan) + "x" + std::to_string(p.rowspan);
             }
