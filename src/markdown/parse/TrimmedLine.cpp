@@ -58,6 +58,13 @@ TrimmedLine TrimmedLine::owning(std::string text, std::optional<std::int64_t> li
     return line;
 }
 
+TrimmedLine TrimmedLine::advancedTo(std::size_t parseIndex) const {
+    require(parseIndex <= untrimmedText_.size(), "a parse position past the end of its line");
+    TrimmedLine copy = *this;
+    copy.parseIndex_ = parseIndex;
+    return copy;
+}
+
 bool TrimmedLine::isBlankFromParsePosition() const noexcept {
     for (char c : rest()) {
         if (!isBlank(c))

@@ -32,6 +32,9 @@ class TrimmedLine {
     // A line over text of its own (a directive's content before a closing brace).
     static TrimmedLine owning(std::string text, std::optional<std::int64_t> lineNumber, Url source);
 
+    // The same line read from the given byte offset on. Stops past the end of the text.
+    TrimmedLine advancedTo(std::size_t parseIndex) const;
+
     std::string_view untrimmedText() const noexcept { return untrimmedText_; }
     std::size_t parseIndex() const noexcept { return parseIndex_; }
     std::optional<std::int64_t> lineNumber() const noexcept { return lineNumber_; }
