@@ -1,11 +1,13 @@
-// Parses arbitrary bytes as Markdown under every option set that changes the cmark pass, and
-// checks what every tree must hold: ranges in order and within the text's lines.
+// Parses arbitrary bytes as Markdown under every option set (block directives and Doxygen
+// commands on and off), parses every directive's arguments, and checks what every tree must
+// hold: ranges in order and within the text's lines.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "Require.h"
+#include "markdown/parse/DirectiveArguments.h"
 #include "markdown/parse/ParseDocument.h"
 
 using namespace pindrake::markdown;
@@ -29,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             pindrake::fuzz::require(range->end().line <= lines + 1,
                                     "a range reaches past the text");
         }
+        if (node->kind() == MarkupKind::blockDirective)
+            parseNameValueArguments(node->payload<payload::BlockDirective>().arguments);
         for (const RawMarkupPtr& child : node->children())
             pending.push_back(child.get());
     }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "markdown/parse/Outline.h"
@@ -177,6 +181,33 @@ TEST(ConversionTest, SourceAndIdentifiers) {
     EXPECT_EQ(first.range()->start().source, source);
     EXPECT_EQ(first.raw().child(0).parsedRange()->end().source, source);
     EXPECT_LT(first.identifier().rootId, second.identifier().rootId);
+}
+
+TEST(ConversionTest, FilesAreReadAsUtf8OrByTheirByteOrderMark) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("pindrake-parse-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"plain.md", "# \xC3\xA9"},
+        {"bom8.md", "\xEF\xBB\xBF# \xC3\xA9"},
+        {"le16.md", std::string("\xFF\xFE#\0 \0\xE9\0", 8)},
+        {"be16.md", std::string("\xFE\xFF\0#\0 \0\xE9", 8)},
+    };
+    for (const Case& c : cases) {
+        const auto path = folder / c.name;
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        const Document document = parseDocumentFile(path);
+        EXPECT_EQ(outline(document.raw()), "document{heading1{text\"\xC3\xA9\"}}") << c.name;
+        EXPECT_EQ(document.range()->start().source.path(), path.string()) << c.name;
+    }
+    std::ofstream(folder / "odd.md", std::ios::binary) << std::string("\xFF\xFE#", 3);
+    EXPECT_THROW(parseDocumentFile(folder / "odd.md"), std::runtime_error);
+    EXPECT_THROW(parseDocumentFile(folder / "missing.md"), std::filesystem::filesystem_error);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ConversionTest, MinimalDoxygenAloneChangesNothing) {
