@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "markdown/parse/BlockDirectiveParser.h"
 #include "markdown/parse/Outline.h"
+#include "markdown/parse/ParseContainerDescription.h"
 #include "markdown/parse/ParseDocument.h"
 
 namespace pindrake::markdown {
@@ -143,6 +145,34 @@ TEST(DirectiveTest, PlainTextParsesAsWithoutDirectives) {
         const Document routed = parseDocument(text, directives);
         EXPECT_EQ(outline(routed.raw()), outline(plain.raw())) << text;
         EXPECT_EQ(rangeList(routed.raw()), rangeList(plain.raw())) << text;
+    }
+}
+
+TEST(DirectiveTest, ContainersDescribeThemselvesIndented) {
+    struct Case {
+        const char* text;
+        ParseOptions options;
+        const char* description;
+    };
+    const Case cases[] = {
+        {"@Intro(x: 1) {\nHello\n}", directives,
+         "* Root Document\n"
+         "    * Block directive 'Intro'\n"
+         "      Arguments Text:\n"
+         "        \"x: 1\"\n"
+         "        * Line Run\n"
+         "            \"Hello\""},
+        {"@d\n@param x say \"hi\"\\\n", doxygen,
+         "* Root Document\n"
+         "    * Block directive 'd'\n"
+         "    * Doxygen command 'param' Argument: 'x'\n"
+         "        \"say \\\"hi\\\"\\\\\"\n"
+         "    * Line Run\n"
+         "        \"\""},
+    };
+    for (const Case& c : cases) {
+        const ParseContainerStack stack(c.text, {}, c.options);
+        EXPECT_EQ(containerDescription(stack.containers()), c.description) << c.text;
     }
 }
 
