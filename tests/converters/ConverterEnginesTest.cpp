@@ -8,6 +8,7 @@
 #include "ConverterTestSupport.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "platform/linux/TesseractTextRecognizer.h"
+#include "platform/linux/UnavailableLanguageModel.h"
 
 // The converters with the engines the application runs: the JavaScript HTML-to-Markdown
 // libraries and Tesseract with its English and Japanese data.
@@ -94,6 +95,15 @@ TEST_F(ConverterEnginesTest, TextInAnImageIsReadLineByLine) {
          {imageEntry(renderedText({})), imageEntry("\x89PNG\r\n\x1a\n broken")}) {
         EXPECT_EQ(run("image.ocr", unreadable), unreadable);
     }
+}
+
+TEST_F(ConverterEnginesTest, WithoutALanguageModelTheInputComesBack) {
+    platform::UnavailableLanguageModel unavailable;
+    ConversionServices withoutModel{engines.main, engines.workers,     engines.textRecognizer,
+                                    unavailable,  engines.makeWebView, engines.userLocale};
+    const ClipboardContent input = text("some text", {ContentTag::plainText});
+    for (const Converter* converter : Converters::aiConverters())
+        EXPECT_EQ(harness.run(*converter, input, withoutModel), input) << converter->id();
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include "foundation/Localization.h"
 
 #include <cstdlib>
-#include "platform/linux/UnavailableLanguageModel.h"
 
 namespace pindrake::converters {
 namespace {
@@ -59,17 +58,6 @@ TEST(RecognitionConvertersTest, ModelAnswersAreTrimmedAndFailuresGiveTheInput) {
         EXPECT_EQ(harness.run(harness.named(id), empty), empty);
         EXPECT_EQ(harness.languageModel.calls, 0) << id << " asked about nothing";
     }
-}
-
-TEST(RecognitionConvertersTest, WithoutAModelTheInputComesBack) {
-    testing::ConverterHarness harness;
-    platform::UnavailableLanguageModel unavailable;
-    ConversionServices services = harness.services;
-    ConversionServices withoutModel{services.main, services.workers,     services.textRecognizer,
-                                    unavailable,   services.makeWebView, services.userLocale};
-    const ClipboardContent input = text("some text", {ContentTag::plainText});
-    for (const Converter* converter : Converters::aiConverters())
-        EXPECT_EQ(harness.run(*converter, input, withoutModel), input) << converter->id();
 }
 
 struct TranslationCase {
