@@ -1,5 +1,7 @@
 #include "converters/Converter.h"
 
+#include <unicode/locid.h>
+
 #include <memory>
 
 #include "foundation/Localization.h"
@@ -7,6 +9,10 @@
 namespace pindrake::converters {
 
 using clipboard::ClipboardContent;
+
+std::string currentUserLocale() {
+    return icu::Locale::getDefault().getName();
+}
 
 Converter::Converter(std::string id, std::string iconName, clipboard::ContentTags acceptsTags)
     : id_(std::move(id)), iconName_(std::move(iconName)), acceptsTags_(std::move(acceptsTags)) {}

@@ -28,6 +28,9 @@ struct ConversionServices {
     std::string userLocale;
 };
 
+// The user's locale as ICU reads it from the environment, for `ConversionServices::userLocale`.
+std::string currentUserLocale();
+
 using ConversionCompletion = std::function<void(clipboard::ClipboardContent)>;
 
 // One way of turning an entry into something else before it is pasted. A converter holds only

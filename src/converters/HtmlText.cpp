@@ -65,6 +65,8 @@ std::size_t estimatedNesting(std::string_view html) {
         }
         open.push_back(std::move(name));
         deepest = std::max(deepest, open.size());
+        if (deepest > maximumNesting)
+            break;  // the answer is known; scanning on would cost time on hostile input
     }
     return deepest;
 }

@@ -207,36 +207,20 @@ std::string decodedKey(std::string_view lexeme) {
             continue;
         }
         const char16_t escaped = plain[++i];
-        switch (escaped) {
-            case u'b':
-                units += u'\b';
-                break;
-            case u'f':
-                units += u'\f';
-                break;
-            case u'n':
-                units += u'\n';
-                break;
-            case u'r':
-                units += u'\r';
-                break;
-            case u't':
-                units += u'\t';
-                break;
-            case u'u': {
-                char16_t unit = 0;
-                for (int k = 1; k <= 4; ++k) {
-                    const char16_t h = plain[i + k];
-                    unit = static_cast<char16_t>(unit * 16 +
-                                                 (h <= u'9' ? h - u'0' : (h | 0x20) - u'a' + 10));
-                }
-                units += unit;
-                i += 4;
-                break;
-            }
-            default:
-                units += escaped;
+        if (escaped != u'u') {
+            // \" \\ \/ stand for themselves, the letters for control characters.
+            const auto letter = std::u16string_view(u"bfnrt").find(escaped);
+            units += letter == std::u16string_view::npos ? escaped : u"\b\f\n\r\t"[letter];
+            continue;
         }
+        char16_t unit = 0;
+        for (int k = 1; k <= 4; ++k) {
+            const char16_t h = plain[i + k];
+            unit =
+                static_cast<char16_t>(unit * 16 + (h <= u'9' ? h - u'0' : (h | 0x20) - u'a' + 10));
+        }
+        units += unit;
+        i += 4;
     }
     // Lone surrogates become U+FFFD; the order of keys is all this text is used for.
     return unicode::toUtf8(units);

@@ -26,10 +26,11 @@ TEST(JsonLayoutTest, KeepsEveryLexemeAndChangesOnlyLayout) {
         {R"({"k":1,"a":0,"k":2,"k":3})",
          "{\n  \"a\" : 0,\n  \"k\" : 1,\n  \"k\" : 2,\n  \"k\" : 3\n}",
          R"({"k":1,"a":0,"k":2,"k":3})"},
-        // Escapes stay as written; keys sort by what they decode to ("\u0061" is "a").
-        {R"({"c":"a\/b \u00e9","\u0061":"\"q\""})",
-         "{\n  \"\\u0061\" : \"\\\"q\\\"\",\n  \"c\" : \"a\\/b \\u00e9\"\n}",
-         R"({"c":"a\/b \u00e9","\u0061":"\"q\""})"},
+        // Escapes stay as written; keys sort by what they decode to ("\u0064" is "d", "\/b" is
+        // "/b"), not by their lexemes.
+        {R"({"\u0064":"\"q\"","c":"a\/b \u00e9","\/b":0})",
+         "{\n  \"\\/b\" : 0,\n  \"c\" : \"a\\/b \\u00e9\",\n  \"\\u0064\" : \"\\\"q\\\"\"\n}",
+         R"({"\u0064":"\"q\"","c":"a\/b \u00e9","\/b":0})"},
         {" {\n \"o\" : { \"z\" : [ ] , \"y\" : { } } , \"l\" : [true,false,null] }\n",
          "{\n  \"l\" : [\n    true,\n    false,\n    null\n  ],\n  \"o\" : {\n    \"y\" : {},\n"
          "    \"z\" : []\n  }\n}",
