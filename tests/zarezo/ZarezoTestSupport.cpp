@@ -1,16 +1,12 @@
 #include "ZarezoTestSupport.h"
 
+#include "support/MainQueueWait.h"
+
 namespace pindrake::zarezo::testing {
 
 bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
               std::chrono::milliseconds timeout) {
-    for (;;) {
-        main.runUntilIdle();
-        if (done())
-            return true;
-        if (!main.waitForPost(timeout))
-            return false;
-    }
+    return test_support::runMainQueueUntil(main, done, timeout);
 }
 
 std::optional<MarkdownResult> convertAndWait(
