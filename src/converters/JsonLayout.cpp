@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "foundation/Unicode.h"
@@ -195,11 +196,9 @@ std::string_view lexeme(std::string_view text, const Token& token) {
     return text.substr(token.offset, token.length);
 }
 
-// A key's text for sorting: the lexeme between its quotation marks with escapes decoded.
-std::string sortKey(std::string_view lexeme) {
+// The text of a key with escapes, for sorting: the lexeme between its quotation marks, decoded.
+std::string decodedKey(std::string_view lexeme) {
     const std::string_view inner = lexeme.substr(1, lexeme.size() - 2);
-    if (inner.find('\\') == std::string_view::npos)
-        return std::string(inner);
     std::u16string units;
     const std::u16string plain = unicode::toUtf16(inner);
     for (std::size_t i = 0; i < plain.size(); ++i) {
@@ -320,11 +319,19 @@ class PrettyWriter {
         frames_.push_back(std::move(frame));
     }
 
-    void sortByKey(std::vector<std::uint32_t>& members) const {
-        std::vector<std::pair<std::string, std::uint32_t>> keyed;
+    void sortByKey(std::vector<std::uint32_t>& members) {
+        // Most keys have no escapes and sort by their lexeme; only the others are decoded.
+        decodedKeys_.clear();
+        std::vector<std::pair<std::string_view, std::uint32_t>> keyed;
         keyed.reserve(members.size());
-        for (std::uint32_t member : members)
-            keyed.emplace_back(sortKey(lexeme(text_, tokens_[member])), member);
+        for (std::uint32_t member : members) {
+            const std::string_view key = lexeme(text_, tokens_[member]);
+            if (key.find('\\') == std::string_view::npos) {
+                keyed.emplace_back(key.substr(1, key.size() - 2), member);
+            } else {
+                keyed.emplace_back(decodedKeys_.emplace_back(decodedKey(key)), member);
+            }
+        }
         std::stable_sort(keyed.begin(), keyed.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         std::transform(keyed.begin(), keyed.end(), members.begin(),
@@ -339,6 +346,7 @@ class PrettyWriter {
     std::string_view text_;
     const std::vector<Token>& tokens_;
     std::vector<Frame> frames_;
+    std::deque<std::string> decodedKeys_;  // a deque: the views into it stay valid as it grows
     std::string out_;
 };
 

@@ -23,7 +23,9 @@ constexpr std::array<Rewrite, 10> markupRewrites{{
     {u"<(b|strong)>(.*?)</\\1>", u"*$2*"},
     {u"<(i|em)>(.*?)</\\1>", u"_$2_"},
     {u"<(s|strike|del)>(.*?)</\\1>", u"~$2~"},
-    {u"<a[^>]+href=\"([^\"]+)\"[^>]*>(.*?)</a>", u"<$1|$2>"},
+    // Marked with two noncharacters until the last tag is gone, so that the link itself is not
+    // taken for a tag and removed.
+    {u"<a[^>]+href=\"([^\"]+)\"[^>]*>(.*?)</a>", u"\uFDD0$1|$2\uFDD1"},  // linkStart, linkEnd
     {u"<li[^>]*>(.*?)</li>", u"\u2022 $1\n"},
     {u"</?[uo]l[^>]*>", u"\n"},
 }};
@@ -46,6 +48,9 @@ constexpr std::array<Rewrite, 6> layoutRewrites{{
     {u"</?blockquote[^>]*>", u"> "},
     {u"<[^>]+>", u""},
 }};
+
+constexpr std::string_view linkStart = "\uFDD0";
+constexpr std::string_view linkEnd = "\uFDD1";
 
 constexpr std::array<entities::Entity, 6> slackEntities{{
     {"&amp;", "&"},
@@ -79,6 +84,22 @@ bool fenceFirstTable(std::string& text) {
     return true;
 }
 
+// The links' marks become the angle brackets the chat service expects.
+std::string withLinksMarked(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        if (text.starts_with(linkStart) || text.starts_with(linkEnd)) {
+            out += text.starts_with(linkStart) ? '<' : '>';
+            text.remove_prefix(linkStart.size());
+        } else {
+            out += text.front();
+            text.remove_prefix(1);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<std::string> slackText(std::string_view html) {
@@ -87,6 +108,7 @@ std::optional<std::string> slackText(std::string_view html) {
         !applyAll(text, layoutRewrites)) {
         return std::nullopt;
     }
+    text = withLinksMarked(text);
     text = entities::decodedOnce(text, slackEntities);
     auto collapsed = replacingMatches(text, u"\n{3,}", u"\n\n");
     if (!collapsed)

@@ -21,9 +21,15 @@ using clipboard::ClipboardContent;
 
 std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
                                                       const ClipboardContent& input) {
+    return run(converter, input, services);
+}
+
+std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
+                                                      const ClipboardContent& input,
+                                                      const ConversionServices& with) {
     std::optional<ClipboardContent> result;
     int deliveries = 0;
-    converter.convert(input, services, [&](ClipboardContent content) {
+    converter.convert(input, with, [&](ClipboardContent content) {
         ++deliveries;
         result = std::move(content);
     });

@@ -37,6 +37,10 @@ struct ConverterHarness {
     // arrives more than once.
     std::optional<clipboard::ClipboardContent> run(const Converter& converter,
                                                    const clipboard::ClipboardContent& input);
+    // The same with other services on the same main queue.
+    std::optional<clipboard::ClipboardContent> run(const Converter& converter,
+                                                   const clipboard::ClipboardContent& input,
+                                                   const ConversionServices& with);
     // The registry's converter with this identifier.
     static const Converter& named(std::string_view id);
 };
