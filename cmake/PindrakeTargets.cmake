@@ -8,19 +8,67 @@ if(PINDRAKE_SANITIZE)
 endif()
 
 # pindrake_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
-# Sources and headers live in the calling folder; includes are rooted at src/.
+#
+# One library per source folder (a folder of headers alone makes an interface library).
+#   SOURCES       its .cpp and .h files, relative to the calling folder (a subfolder is fine).
+#   DEPS          what its headers need: pindrake libraries or imported targets; whoever links
+#                 this library gets them too.
+#   PRIVATE_DEPS  what only its .cpp files need.
+#
+# Includes are written from src/ ("clipboard/HistoryStore.h"), but a target sees only the
+# headers of the libraries it links. Each library publishes the headers listed in its SOURCES
+# through a folder of its own in the build tree, <build>/include/<name>/, holding a link per
+# header at the header's path under src/; that folder is the library's only include directory.
+# Including a header of a library the target does not link is thus a compile error: the build
+# itself enforces the layering. A new header must be listed in SOURCES to be includable.
 function(pindrake_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_compile_options(${name} PRIVATE ${PINDRAKE_WARNINGS})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  set(compiled ${ARG_SOURCES})
+  list(FILTER compiled INCLUDE REGEX "\\.(c|cpp)$")
+  if(compiled)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${PINDRAKE_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    set(scope PUBLIC)
+  else()
+    add_library(${name} INTERFACE ${ARG_SOURCES})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
+    set(scope INTERFACE)
+  endif()
+  pindrake_publish_headers(${name} ${scope} ${ARG_SOURCES})
+endfunction()
+
+# Links the headers among the given sources into <build>/include/<name>/ and makes that folder
+# the target's include directory.
+function(pindrake_publish_headers name scope)
+  set(include_dir ${PROJECT_BINARY_DIR}/include/${name})
+  file(REMOVE_RECURSE ${include_dir}) # links of headers no longer listed must go
+  file(MAKE_DIRECTORY ${include_dir})
+  foreach(source IN LISTS ARGN)
+    if(NOT source MATCHES "\\.h$")
+      continue()
+    endif()
+    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} NORMALIZE
+               OUTPUT_VARIABLE header)
+    set(src_dir ${PROJECT_SOURCE_DIR}/src)
+    cmake_path(IS_PREFIX src_dir ${header} NORMALIZE under_src)
+    if(NOT under_src)
+      message(FATAL_ERROR "${name}: the header ${source} is not under src/")
+    endif()
+    cmake_path(RELATIVE_PATH header BASE_DIRECTORY ${src_dir} OUTPUT_VARIABLE relative)
+    cmake_path(GET relative PARENT_PATH folder)
+    file(MAKE_DIRECTORY ${include_dir}/${folder})
+    file(CREATE_LINK ${header} ${include_dir}/${relative} SYMBOLIC)
+  endforeach()
+  target_include_directories(${name} ${scope} ${include_dir})
 endfunction()
 
 # pindrake_test(<name> LABEL <area> SOURCES ... [DEPS ...] [OFFSCREEN] [X11] [TIMEOUT s])
 #   OFFSCREEN: Qt widget tests on the offscreen platform, no display needed.
 #   X11: runs under a private Xvfb display with a window manager, one X11 test at a time; such
 #        tests also carry the label x11.
+# A test sees the headers of the libraries in its DEPS (and tests/ for shared test support),
+# nothing else, like any other target.
 function(pindrake_test name)
   cmake_parse_arguments(ARG "OFFSCREEN;X11" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -29,7 +77,7 @@ function(pindrake_test name)
   if(NOT ARG_X11 AND NOT ARG_OFFSCREEN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()

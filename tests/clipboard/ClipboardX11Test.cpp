@@ -17,7 +17,7 @@
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
 #include "clipboard/Snapshot.h"
-#include "foundation/QtScheduler.h"
+#include "platform/linux/QtScheduler.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"

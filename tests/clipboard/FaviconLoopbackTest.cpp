@@ -2,7 +2,7 @@
 
 #include "clipboard/FaviconService.h"
 #include "clipboard/ImageSamples.h"
-#include "clipboard/LoopbackServer.h"
+#include "support/LoopbackServer.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/QtImageCodec.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "clipboard/LoopbackServer.h"
+#include "support/LoopbackServer.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
 

@@ -1,4 +1,4 @@
-#include "foundation/QtScheduler.h"
+#include "platform/linux/QtScheduler.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
