@@ -1,6 +1,7 @@
 #include "markdown/format/HTMLFormatter.h"
 
 #include "markdown/format/Json5Object.h"
+#include "markdown/parse/ParseDocument.h"
 #include "markdown/tree/Aside.h"
 
 namespace pindrake::markdown {
@@ -55,6 +56,12 @@ std::string_view alignmentName(Table::ColumnAlignment alignment) {
 std::string HTMLFormatter::format(const Markup& markup, HTMLFormatterOptions options) {
     HTMLFormatter formatter(options);
     formatter.visit(markup);
+    return std::move(formatter.result_);
+}
+
+std::string HTMLFormatter::format(std::string_view markdown, HTMLFormatterOptions options) {
+    HTMLFormatter formatter(options);
+    formatter.descendInto(parseDocument(markdown));
     return std::move(formatter.result_);
 }
 

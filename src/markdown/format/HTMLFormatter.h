@@ -30,6 +30,8 @@ class HTMLFormatter : public MarkupWalker {
 
     // The element and everything below it as HTML.
     static std::string format(const Markup& markup, HTMLFormatterOptions options = {});
+    // A Markdown text, parsed with the default parse options, as HTML.
+    static std::string format(std::string_view markdown, HTMLFormatterOptions options = {});
 
     const std::string& result() const noexcept { return result_; }
 

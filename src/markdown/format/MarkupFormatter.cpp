@@ -145,7 +145,7 @@ void MarkupFormatter::softWrapText(std::string_view text, const Markup& element)
         const std::int64_t wordLength = characterCount(word);
         if (first) {
             if (state_.lastLineLength + wordLength >= maxLength && mayBreakBeforeFirstWord())
-                ++state_.queuedNewlines;
+                breakAfterTrailingSpace();
         } else if (state_.lastLineLength + wordLength + lineEndLength + 1 >= maxLength) {
             print(lineEnd, element);
             ++state_.queuedNewlines;
@@ -161,12 +161,12 @@ void MarkupFormatter::softWrapText(std::string_view text, const Markup& element)
     }
 }
 
-// Without a line limit nothing moves: the text stays exactly as the tree holds it. With one, a
+// Without a line limit, and in headings, nothing moves: the text stays on its line. Otherwise a
 // unit moves to a fresh line only where the line may end (after a single space).
 void MarkupFormatter::writeInlineUnit(const Markup& unit, const std::function<void()>& write) {
     const State saved = state_;
-    const bool mayMove = formattingOptions.preferredLineLimit && unit.indexInParent() > 0 &&
-                         mayBreakBeforeFirstWord();
+    const bool mayMove =
+        unit.indexInParent() > 0 && mayBreakBeforeFirstWord() && lineLimitApplies(unit);
     write();
     if (!mayMove)
         return;
@@ -175,9 +175,18 @@ void MarkupFormatter::writeInlineUnit(const Markup& unit, const std::function<vo
         saved.lineNumber + saved.queuedNewlines < state_.lineNumber + state_.queuedNewlines;
     if (tooLong || wrapped) {
         restoreState(saved);
-        ++state_.queuedNewlines;
+        breakAfterTrailingSpace();
         write();
     }
+}
+
+// The line break takes the place of the space that ends the line.
+void MarkupFormatter::breakAfterTrailingSpace() {
+    result_.pop_back();
+    --state_.currentLength;
+    --state_.lastLineLength;
+    state_.resultSize = result_.size();
+    ++state_.queuedNewlines;
 }
 
 std::vector<std::string_view> MarkupFormatter::trimmedLines(std::string_view text) {

@@ -103,6 +103,7 @@ class MarkupFormatter : public MarkupWalker {
     bool lineLimitApplies(const Markup& element) const;
     bool atLineStart() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
+    void breakAfterTrailingSpace();
 
     std::string result_;
     State state_;

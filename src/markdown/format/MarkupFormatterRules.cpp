@@ -50,18 +50,20 @@ void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
     descendInto(paragraph);
 }
 
-// A quote after a sibling is separated by a line that carries only its parent's prefix. A quote
-// opening a list item starts on the item's marker line, so it writes its own "> " there.
+// A quote after a sibling is separated by a line that carries only its parent's prefix, also
+// inside a quote, where it would otherwise join the sibling quote before it. A quote opening a
+// list item starts on the item's marker line, so it writes its own "> " there.
 void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
     auto parent = blockQuote.parent();
-    if (parent && parent->is<BlockQuote>()) {
+    if (parent && parent->is<BlockQuote>() && isFirst(blockQuote)) {
         ++state_.queuedNewlines;
     } else if (parent && !isFirst(blockQuote)) {
         ++state_.queuedNewlines;
         flushQueuedNewlines(*parent);
         ++state_.queuedNewlines;
-    } else if (parent && parent->is<ListItem>() && !atLineStart()) {
+    } else if (parent && parent->is<ListItem>() && state_.queuedNewlines == 0 && !result_.empty()) {
         print("> ", blockQuote);
+        state_.lineContentStart = result_.size();
     }
     descendInto(blockQuote);
 }
@@ -173,6 +175,8 @@ void MarkupFormatter::visitListItem(const ListItem& listItem) {
         if (listItem.checkbox())
             checkbox = *listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ";
         print(*marker + std::string(checkbox), listItem);
+        // The item's content starts here: a line may not end right after the marker.
+        state_.lineContentStart = result_.size();
     }
     descendInto(listItem);
 }
