@@ -37,13 +37,14 @@ std::string inlineCodeSpan(std::string_view code) {
     return span;
 }
 
-std::string codeFence(std::string_view code) {
+std::string codeFence(std::string_view code, std::string_view infoString) {
+    const char marker = infoString.find('`') == std::string_view::npos ? '`' : '~';
     std::size_t longestRun = 0;
     std::size_t lineStart = 0;
     while (lineStart <= code.size()) {
         std::size_t at = code.find_first_not_of(' ', lineStart);
         std::size_t run = 0;
-        while (at != std::string_view::npos && at + run < code.size() && code[at + run] == '`') {
+        while (at != std::string_view::npos && at + run < code.size() && code[at + run] == marker) {
             ++run;
         }
         longestRun = std::max(longestRun, run);
@@ -52,7 +53,7 @@ std::string codeFence(std::string_view code) {
             break;
         lineStart = lineEnd + 1;
     }
-    return std::string(std::max<std::size_t>(3, longestRun + 1), '`');
+    return std::string(std::max<std::size_t>(3, longestRun + 1), marker);
 }
 
 bool isAutolinkDestination(std::string_view destination) {

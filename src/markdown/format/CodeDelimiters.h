@@ -9,9 +9,10 @@ namespace pindrake::markdown::detail {
 // each side where the parser would otherwise eat a backtick or a space of the code.
 std::string inlineCodeSpan(std::string_view code);
 
-// A backtick fence longer than any backtick run that starts a line of the code, so that no
-// code line can close the block early; at least three backticks.
-std::string codeFence(std::string_view code);
+// A fence of backticks, or of tildes when the info string holds a backtick (a backtick fence
+// cannot carry one), longer than any run of its character that starts a line of the code, so
+// that no code line can close the block early; at least three characters.
+std::string codeFence(std::string_view code, std::string_view infoString);
 
 // Whether the text can stand between "<" and ">" as an autolink: a scheme, a colon, and no
 // space, control character or angle bracket.

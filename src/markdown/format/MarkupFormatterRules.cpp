@@ -65,6 +65,9 @@ void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
         print("> ", blockQuote);
         state_.lineContentStart = result_.size();
     }
+    // An empty quote is its marker alone, which the line prefix holds.
+    if (blockQuote.childCount() == 0)
+        print("", blockQuote);
     descendInto(blockQuote);
 }
 
@@ -76,11 +79,11 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
         formattingOptions.useCodeFence == Options::UseCodeFence::always ||
         (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
          codeBlock.language());
-    const std::string fence = detail::codeFence(codeBlock.code());
+    const std::string infoString =
+        codeBlock.language().value_or(formattingOptions.defaultCodeBlockLanguage.value_or(""));
+    const std::string fence = detail::codeFence(codeBlock.code(), infoString);
     if (fenced) {
-        print(fence + codeBlock.language().value_or(
-                          formattingOptions.defaultCodeBlockLanguage.value_or("")),
-              codeBlock);
+        print(fence + infoString, codeBlock);
         ++state_.queuedNewlines;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -114,6 +114,10 @@ TEST(MarkupFormatterRulesTest, CodeBlocks) {
          code(std::nullopt, "  `````x\n"),
          {},
          "``````\n  `````x\n``````"},
+        {"tilde fence for an info string with a backtick",
+         code("a`b", "~~~~\n"),
+         {},
+         "~~~~~a`b\n~~~~\n~~~~~"},
         {"backticks inside a line do not count",
          code(std::nullopt, "a ````\n"),
          {},
@@ -164,6 +168,10 @@ TEST(MarkupFormatterRulesTest, BlocksAndLists) {
         changed([](Options& o) { o.doxygenCommandPrefix = Options::DoxygenCommandPrefix::at; });
     expectFormats({
         {"thematic break", Document{paragraph("a"), ThematicBreak()}, {}, "a\n\n-----"},
+        {"empty quotes keep their markers",
+         Document{BlockQuote{}, UnorderedList{ListItem{paragraph("a"), BlockQuote{}}}},
+         {},
+         "> \n\n- a\n\n  > "},
         {"thematic break options", Document{ThematicBreak()}, stars, "***"},
         {"unordered items",
          Document{UnorderedList{ListItem{paragraph("a")}, ListItem{paragraph("b")}}}, plusMarker,
