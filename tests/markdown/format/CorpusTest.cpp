@@ -58,8 +58,9 @@ TEST(CorpusTest, SpecExamplesSurviveFormattingAndParsing) {
             EXPECT_TRUE(survives) << "example " << example.number << " fails unlisted:\n"
                                   << example.markdown << "--- formatted:\n"
                                   << text;
-            if (survives)
+            if (survives) {
                 EXPECT_EQ(format(reread), text) << "example " << example.number;
+            }
         } else {
             EXPECT_FALSE(survives) << "example " << example.number << " is listed ("
                                    << entry->second << ") but survives";
