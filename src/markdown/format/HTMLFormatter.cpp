@@ -1,5 +1,8 @@
 #include "markdown/format/HTMLFormatter.h"
 
+#include <array>
+#include <cstdint>
+
 #include "markdown/format/Json5Object.h"
 #include "markdown/parse/ParseDocument.h"
 #include "markdown/tree/Aside.h"
@@ -8,35 +11,40 @@ namespace pindrake::markdown {
 
 namespace {
 
+// Which bytes need an entity: 1 in text, 2 in attribute values (the quote as well).
+constexpr std::array<std::uint8_t, 256> escapeClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    classes['&'] = classes['<'] = classes['>'] = 3;
+    classes['"'] = 2;
+    return classes;
+}();
+
+std::string_view entityFor(char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        default:
+            return "&quot;";
+    }
+}
+
 // Escapes the characters that would end or open markup; in attribute values also the quote.
 void appendEscaped(std::string& out, std::string_view text, bool inAttribute) {
-    std::size_t plainStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::string_view entity;
-        switch (text[i]) {
-            case '&':
-                entity = "&amp;";
-                break;
-            case '<':
-                entity = "&lt;";
-                break;
-            case '>':
-                entity = "&gt;";
-                break;
-            case '"':
-                if (inAttribute)
-                    entity = "&quot;";
-                break;
-            default:
-                break;
-        }
-        if (entity.empty())
+    const std::uint8_t mask = inAttribute ? 2 : 1;
+    const char* plain = text.data();
+    const char* const end = text.data() + text.size();
+    for (const char* at = plain; at != end; ++at) {
+        if ((escapeClasses[static_cast<unsigned char>(*at)] & mask) == 0) [[likely]]
             continue;
-        out.append(text, plainStart, i - plainStart);
-        out += entity;
-        plainStart = i + 1;
+        out.append(plain, at);
+        out += entityFor(*at);
+        plain = at + 1;
     }
-    out.append(text, plainStart);
+    out.append(plain, end);
 }
 
 std::string_view alignmentName(Table::ColumnAlignment alignment) {
