@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <vector>
 
 #include "markdown/format/MarkupFormatter.h"
 
@@ -14,6 +17,20 @@ inline Options withLineLimit(std::int64_t length, LineLimit::SplittingElement el
     Options options;
     options.preferredLineLimit = LineLimit(length, element);
     return options;
+}
+
+// One formatting example: the tree, the options and the text expected.
+struct FormatCase {
+    const char* name;
+    Markup tree;
+    Options options;
+    std::string expected;
+};
+
+inline void expectFormats(const std::vector<FormatCase>& cases) {
+    for (const auto& c : cases) {
+        EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
+    }
 }
 
 inline Paragraph paragraph(std::string text) {

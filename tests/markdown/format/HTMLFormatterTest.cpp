@@ -139,6 +139,30 @@ TEST(HTMLFormatterTest, Asides) {
     });
 }
 
+TEST(HTMLFormatterTest, DeepNestingNeedsNoDeepStack) {
+    constexpr int depth = 100000;
+    BlockQuote quote{paragraph("a")};
+    for (int i = 1; i < depth; ++i) {
+        quote = BlockQuote(std::vector<BlockMarkup>{quote});
+    }
+    std::string expected;
+    for (int i = 0; i < depth; ++i) {
+        expected += "<blockquote>\n";
+    }
+    expected += "<p>a</p>\n";
+    for (int i = 0; i < depth; ++i) {
+        expected += "</blockquote>\n";
+    }
+    EXPECT_EQ(HTMLFormatter::format(quote), expected);
+}
+
+TEST(HTMLFormatterTest, FromMarkdownText) {
+    EXPECT_EQ(HTMLFormatter::format(std::string_view("# T\n\n> Tip: a <b>\n")),
+              "<h1>T</h1>\n<blockquote>\n<p>Tip: a <b></p>\n</blockquote>\n");
+    EXPECT_EQ(HTMLFormatter::format(std::string_view("> Tip: a\n"), asides),
+              "<aside data-kind=\"Tip\">\n<p>a</p>\n</aside>\n");
+}
+
 TEST(HTMLFormatterTest, Tables) {
     const auto left = ColumnAlignment::left;
     const auto right = ColumnAlignment::right;

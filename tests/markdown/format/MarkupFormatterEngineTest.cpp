@@ -5,23 +5,11 @@
 namespace pindrake::markdown {
 namespace {
 
+using testing::expectFormats;
 using testing::LineLimit;
 using testing::Options;
 using testing::paragraph;
 using testing::withLineLimit;
-
-struct Case {
-    const char* name;
-    Markup tree;
-    Options options;
-    std::string expected;
-};
-
-void expectFormats(const std::vector<Case>& cases) {
-    for (const auto& c : cases) {
-        EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
-    }
-}
 
 Options withPrefix(std::string prefix) {
     Options options;
@@ -141,6 +129,19 @@ TEST(MarkupFormatterEngineTest, NothingMovesWithoutALineLimit) {
 TEST(MarkupFormatterEngineTest, AnInnerElementCarriesItsAncestorsPrefixes) {
     const Document tree{BlockQuote{paragraph("a"), paragraph("b")}};
     EXPECT_EQ(format(*tree.childThrough({0, 1})), "\n> \n> b");
+}
+
+TEST(MarkupFormatterEngineTest, DeepNestingNeedsNoDeepStack) {
+    constexpr int depth = 100000;
+    UnorderedList list{ListItem{paragraph("a")}};
+    for (int i = 1; i < depth; ++i) {
+        list = UnorderedList{ListItem{list}};
+    }
+    std::string expected;
+    for (int i = 0; i < depth; ++i) {
+        expected += "- ";
+    }
+    EXPECT_EQ(format(Document{list}), expected + "a");
 }
 
 TEST(MarkupFormatterEngineTest, TrimmedLinesDropOnlyOuterEmptyLines) {

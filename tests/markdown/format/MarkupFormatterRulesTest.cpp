@@ -5,21 +5,9 @@
 namespace pindrake::markdown {
 namespace {
 
+using testing::expectFormats;
 using testing::Options;
 using testing::paragraph;
-
-struct Case {
-    const char* name;
-    Markup tree;
-    Options options;
-    std::string expected;
-};
-
-void expectFormats(const std::vector<Case>& cases) {
-    for (const auto& c : cases) {
-        EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
-    }
-}
 
 template <class Change>
 Options changed(Change change) {

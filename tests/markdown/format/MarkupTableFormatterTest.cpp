@@ -5,6 +5,7 @@
 namespace pindrake::markdown {
 namespace {
 
+using testing::expectFormats;
 using testing::Options;
 using testing::withLineLimit;
 using Alignments = Table::Alignments;
@@ -22,17 +23,8 @@ Table table(Alignments alignments, Table::Head head, std::vector<Table::Row> row
     return Table(std::move(alignments), head, Table::Body(rows));
 }
 
-struct Case {
-    const char* name;
-    Markup tree;
-    Options options;
-    std::string expected;
-};
-
 TEST(MarkupTableFormatterTest, WritesPaddedPipeTables) {
-    Options prefixed;
-    prefixed.customLinePrefix = "% ";
-    const std::vector<Case> cases = {
+    expectFormats({
         {"aligned columns",
          table({left, right}, {cell("Name"), cell("Qty")},
                {{cell("apple"), cell("3")}, {cell("kiwi"), cell("12")}}),
@@ -104,10 +96,7 @@ TEST(MarkupTableFormatterTest, WritesPaddedPipeTables) {
          {},
          "> |a|\n> |-|\n> |b|"},
         {"head filler keeps its text", table({}, {cell("^", 1, 0)}, {}), {}, "|^|\n|-|"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
-    }
+    });
 }
 
 TEST(MarkupTableFormatterDeathTest, TablePartsAloneStop) {
