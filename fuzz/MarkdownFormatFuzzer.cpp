@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
     const Document document = parseDocument(text, ParseOptions{choice & 0x1Fu});
 
-    HTMLFormatter::format(document, HTMLFormatterOptions{3});
-    debugDescription(document, MarkupDumpOptions{MarkupDumpOptions::printEverything});
+    HTMLFormatter::format(document, HTMLFormatterOptions::parseAsides |
+                                        HTMLFormatterOptions::parseInlineAttributeClass);
+    debugDescription(document, MarkupDumpOptions::printEverything);
 
     MarkupFormatterOptions options;
     if (choice & 0x20)

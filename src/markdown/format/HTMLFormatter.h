@@ -9,18 +9,27 @@
 
 namespace pindrake::markdown {
 
-// What the HTML formatter interprets beyond the tree.
+// What the HTML formatter interprets beyond the tree: an option set over one word.
 struct HTMLFormatterOptions {
-    // A block quote that reads as an aside ("> Note: ...") becomes an aside element.
-    static constexpr std::uint64_t parseAsides = 1;
-    // The "class" member of an inline attribute text (JSON or JSON5) becomes a class attribute.
-    static constexpr std::uint64_t parseInlineAttributeClass = 2;
-
     std::uint64_t rawValue = 0;
 
-    bool contains(std::uint64_t option) const noexcept { return (rawValue & option) == option; }
-    friend bool operator==(const HTMLFormatterOptions&, const HTMLFormatterOptions&) = default;
+    // A block quote that reads as an aside ("> Note: ...") becomes an aside element.
+    static const HTMLFormatterOptions parseAsides;
+    // The "class" member of an inline attribute text (JSON or JSON5) becomes a class attribute.
+    static const HTMLFormatterOptions parseInlineAttributeClass;
+
+    constexpr bool contains(HTMLFormatterOptions member) const noexcept {
+        return (rawValue & member.rawValue) == member.rawValue;
+    }
+    friend constexpr HTMLFormatterOptions operator|(HTMLFormatterOptions a,
+                                                    HTMLFormatterOptions b) noexcept {
+        return {a.rawValue | b.rawValue};
+    }
+    friend constexpr bool operator==(HTMLFormatterOptions, HTMLFormatterOptions) noexcept = default;
 };
+
+inline constexpr HTMLFormatterOptions HTMLFormatterOptions::parseAsides{1};
+inline constexpr HTMLFormatterOptions HTMLFormatterOptions::parseInlineAttributeClass{2};
 
 // Writes a Markdown tree as an HTML fragment in one walk. Text, code and attribute values are
 // escaped; raw HTML passes through unchanged.

@@ -10,16 +10,27 @@
 
 namespace pindrake::markdown {
 
-// What the dump shows besides kinds and element texts.
+// What the dump shows besides kinds and element texts: an option set over one word.
 struct MarkupDumpOptions {
-    static constexpr std::uint64_t printSourceLocations = 1;
-    static constexpr std::uint64_t printUniqueIdentifiers = 2;
-    static constexpr std::uint64_t printEverything = 3;
-
     std::uint64_t rawValue = 0;
 
-    bool contains(std::uint64_t option) const noexcept { return (rawValue & option) == option; }
+    static const MarkupDumpOptions printSourceLocations;
+    static const MarkupDumpOptions printUniqueIdentifiers;
+    static const MarkupDumpOptions printEverything;
+
+    constexpr bool contains(MarkupDumpOptions member) const noexcept {
+        return (rawValue & member.rawValue) == member.rawValue;
+    }
+    friend constexpr MarkupDumpOptions operator|(MarkupDumpOptions a,
+                                                 MarkupDumpOptions b) noexcept {
+        return {a.rawValue | b.rawValue};
+    }
+    friend constexpr bool operator==(MarkupDumpOptions, MarkupDumpOptions) noexcept = default;
 };
+
+inline constexpr MarkupDumpOptions MarkupDumpOptions::printSourceLocations{1};
+inline constexpr MarkupDumpOptions MarkupDumpOptions::printUniqueIdentifiers{2};
+inline constexpr MarkupDumpOptions MarkupDumpOptions::printEverything{3};
 
 // Writes a tree as indented lines, one per element, drawn with box-drawing characters: the
 // element's kind, optionally its range and identifiers, and a short text of its own data.

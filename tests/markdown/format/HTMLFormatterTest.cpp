@@ -7,8 +7,8 @@ namespace pindrake::markdown {
 namespace {
 
 using testing::paragraph;
-constexpr HTMLFormatterOptions asides{HTMLFormatterOptions::parseAsides};
-constexpr HTMLFormatterOptions classes{HTMLFormatterOptions::parseInlineAttributeClass};
+constexpr HTMLFormatterOptions asides = HTMLFormatterOptions::parseAsides;
+constexpr HTMLFormatterOptions classes = HTMLFormatterOptions::parseInlineAttributeClass;
 
 struct Case {
     const char* name;

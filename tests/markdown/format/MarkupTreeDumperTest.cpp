@@ -63,7 +63,8 @@ TEST(MarkupTreeDumperTest, AnInnerElementKeepsItsBranchAndColumns) {
 TEST(MarkupTreeDumperTest, IdentifiersAndRanges) {
     const Document tree{paragraph("a")};
     const std::string root = std::to_string(tree.identifier().rootId);
-    EXPECT_EQ(debugDescription(tree, {MarkupDumpOptions::printEverything}),
+    EXPECT_EQ(debugDescription(tree, MarkupDumpOptions::printSourceLocations |
+                                         MarkupDumpOptions::printUniqueIdentifiers),
               "Document Root #" + root + " #0\n└─ Paragraph #1\n   └─ Text #2 \"a\"");
 
     const auto node = [](RawMarkupData data, std::optional<SourceRange> range,
@@ -76,7 +77,7 @@ TEST(MarkupTreeDumperTest, IdentifiersAndRanges) {
         Document::wrap(node(payload::Document{}, whole,
                             {node(payload::Paragraph{}, whole, {node(payload::Text{"a"}, point)}),
                              node(payload::ThematicBreak{}, std::nullopt)}));
-    EXPECT_EQ(debugDescription(parsed, {MarkupDumpOptions::printSourceLocations}),
+    EXPECT_EQ(debugDescription(parsed, MarkupDumpOptions::printSourceLocations),
               "Document @1:1-1:4\n├─ Paragraph @1:1-1:4\n│  └─ Text @1:2 \"a\"\n"
               "└─ ThematicBreak");
 }
