@@ -10,11 +10,9 @@
 #include <cmark-gfm.h>
 #include <md4c.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "GfmCorpus.h"
 #include "markdown/parse/CmarkOptions.h"
 #include "markdown/parse/ParseDocument.h"
 
@@ -22,23 +20,8 @@ namespace {
 
 using pindrake::markdown::ParseOptions;
 
-const std::string& corpus() {
-    static const std::string text = [] {
-        std::ifstream file(PINDRAKE_GFM_SPEC_TEXT, std::ios::binary);
-        const std::string spec{std::istreambuf_iterator<char>(file),
-                               std::istreambuf_iterator<char>()};
-        if (spec.empty())
-            std::abort();
-        std::string repeated;
-        while (repeated.size() < 1'000'000)
-            repeated += spec + "\n\n";
-        return repeated;
-    }();
-    return text;
-}
-
 void ParseDocument(benchmark::State& state) {
-    const std::string& text = corpus();
+    const std::string& text = gfmCorpus();
     for (auto _ : state) {
         auto document = pindrake::markdown::parseDocument(text);
         benchmark::DoNotOptimize(document.raw().subtreeCount());
@@ -47,7 +30,7 @@ void ParseDocument(benchmark::State& state) {
 }
 
 void CmarkParse(benchmark::State& state) {
-    const std::string& text = corpus();
+    const std::string& text = gfmCorpus();
     cmark_gfm_core_extensions_ensure_registered();
     for (auto _ : state) {
         cmark_parser* parser = cmark_parser_new(pindrake::markdown::cmarkOptionsFor({}));
@@ -62,12 +45,18 @@ void CmarkParse(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-int ignoreBlock(MD_BLOCKTYPE, void*, void*) { return 0; }
-int ignoreSpan(MD_SPANTYPE, void*, void*) { return 0; }
-int ignoreText(MD_TEXTTYPE, const MD_CHAR*, MD_SIZE, void*) { return 0; }
+int ignoreBlock(MD_BLOCKTYPE, void*, void*) {
+    return 0;
+}
+int ignoreSpan(MD_SPANTYPE, void*, void*) {
+    return 0;
+}
+int ignoreText(MD_TEXTTYPE, const MD_CHAR*, MD_SIZE, void*) {
+    return 0;
+}
 
 void Md4cParse(benchmark::State& state) {
-    const std::string& text = corpus();
+    const std::string& text = gfmCorpus();
     MD_PARSER parser{};
     parser.flags = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_TASKLISTS;
     parser.enter_block = ignoreBlock;
