@@ -224,8 +224,10 @@ TEST_F(RecorderControlTest, ASystemConflictAsksWindowModallyAndStoresOnlyWhenFor
             recordingDuringAlert = control->isRecording() || registry.isPausedForRecording();
             for (auto* button : box->buttons()) {
                 if (button->text() == answer)
-                    button->click();
+                    return button->click();
             }
+            ADD_FAILURE() << "no button " << answer;
+            box->done(0);
         });
         answering.start(5);
         startRecording();
