@@ -157,9 +157,12 @@ LinkRef ChildLinkCache::sequenceLinkFor(const MarkupData& data) const {
 }  // namespace detail
 
 MarkupData MarkupData::makeRoot(RawMarkupPtr node) {
+    return makeRoot(std::move(node), cmarkup_increment_and_get_unique_id());
+}
+
+MarkupData MarkupData::makeRoot(RawMarkupPtr node, std::uint64_t rootId) {
     require(node != nullptr, "an element needs a node");
-    RawMarkup::publish(*node);
-    return MarkupData(node.detach(), {{cmarkup_increment_and_get_unique_id(), 0}, 0}, nullptr);
+    return MarkupData(node.detach(), {{rootId, 0}, 0}, nullptr);
 }
 
 std::optional<MarkupData> MarkupData::parent() const {
@@ -170,7 +173,6 @@ std::optional<MarkupData> MarkupData::parent() const {
 
 MarkupData MarkupData::placedAnew(RawMarkupPtr newNode, std::uint64_t rootId,
                                   bool preserveRange) const {
-    RawMarkup::publish(*newNode);
     if (parent_ == nullptr)
         return MarkupData(newNode.detach(), {{rootId, 0}, 0}, nullptr);
     // The node keeps its number: the nodes before it in pre-order are unchanged.

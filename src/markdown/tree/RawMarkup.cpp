@@ -227,26 +227,7 @@ RawMarkup::Error::Error(RawMarkupPtr from, std::string_view targetTypeName)
     message_ = "Can't wrap a " + from_->describeData() + " in a " + targetTypeName_;
 }
 
-void RawMarkup::publish(const RawMarkup& root) {
-    if (root.published_.load(std::memory_order_relaxed))
-        return;
-    root.published_.store(true, std::memory_order_relaxed);
-    std::vector<const RawMarkup*> pending{&root};
-    while (!pending.empty()) {
-        const RawMarkup* node = pending.back();
-        pending.pop_back();
-        for (const RawMarkupPtr& child : node->children()) {
-            if (!child->published_.load(std::memory_order_relaxed)) {
-                child->published_.store(true, std::memory_order_relaxed);
-                pending.push_back(child.get());
-            }
-        }
-    }
-}
-
 void FreshNodeRange::rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange) {
-    require(!node.published_.load(std::memory_order_relaxed),
-            "a node in a finished tree may not have its range rewritten");
     require(node.references_.load(std::memory_order_relaxed) == 1,
             "only a node that nothing shares yet may have its range rewritten");
     require(!node.rangeRewritten_, "a node's range may be rewritten only once");

@@ -128,9 +128,6 @@ class RawMarkup {
     void placePayload(RawMarkupData&& data) noexcept;
     static void destroy(const RawMarkup* dead) noexcept;
     [[noreturn]] void stopOnWrongPayload(MarkupKind expected) const;
-    // Marks the node and everything below it as published. Subtrees published before are not
-    // walked again, so each node is walked once in its life.
-    static void publish(const RawMarkup& root);
 
     void retain() const noexcept;
     void release() const noexcept;
@@ -152,8 +149,6 @@ class RawMarkup {
     MarkupKind kind_;
     bool hasRange_ = false;
     bool rangeRewritten_ = false;
-    // Set once the node stands in a tree that elements view; its range is final from then on.
-    mutable std::atomic<bool> published_{false};
     std::int64_t childCount_;
     union {
         std::int64_t subtreeCount_;
@@ -186,8 +181,8 @@ class RawMarkup::Error : public std::exception {
 // elements) so no extra reference exists.
 class FreshNodeRange {
   public:
-    // Stops unless the node stands in no tree that elements view yet, has exactly one reference
-    // (its creator's or its single parent's) and has not had its range rewritten before.
+    // Stops unless the node has exactly one reference (its creator's or its single parent's)
+    // and its range has not been rewritten before.
     static void rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange);
 };
 

@@ -134,25 +134,5 @@ TEST(RawMarkupTest, ParserMayRewriteAFreshNodesRangeOnce) {
     EXPECT_FALSE(parent->hasParsedRange());
 }
 
-// Every node of a tree that elements view has one reference, from its parent, yet its range is
-// final: whether the tree was wrapped, built by hand or made by an edit.
-TEST(RawMarkupTest, NodesOfFinishedTreesKeepTheirRanges) {
-    Document wrapped = Document::wrap(
-        node(payload::Document{}, std::nullopt,
-             {node(payload::Paragraph{}, span(1, 1, 1, 2), {textNode("a", span(1, 1, 1, 2))})}));
-    EXPECT_DEATH(FreshNodeRange::rewrite(wrapped.raw().child(0).child(0), std::nullopt),
-                 "finished tree");
-
-    Document built{Paragraph{Text("b")}};
-    EXPECT_DEATH(FreshNodeRange::rewrite(built.raw().child(0), std::nullopt), "finished tree");
-
-    Text text = *wrapped.childThrough({0, 0})->as<Text>();
-    text.setString("c");
-    const Markup edited = text.root();
-    EXPECT_DEATH(FreshNodeRange::rewrite(edited.raw().child(0), std::nullopt), "finished tree");
-    EXPECT_DEATH(FreshNodeRange::rewrite(edited.raw().child(0).child(0), std::nullopt),
-                 "finished tree");
-}
-
 }  // namespace
 }  // namespace pindrake::markdown
