@@ -60,7 +60,7 @@ double captureMilliseconds(const std::vector<std::string>& history, int runs) {
         item.tags = {clipboard::ContentTag::plainText};
         items.push_back(std::move(item));
     }
-    store.items() = std::move(items);
+    store.items() = clipboard::HistoryList(std::move(items));
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         pasteboard.simulateCopy(

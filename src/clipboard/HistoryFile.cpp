@@ -122,7 +122,7 @@ ordered_json encodeItem(const ClipboardItem& item) {
 
 }  // namespace
 
-std::string encode(const std::vector<ClipboardItem>& items) {
+std::string encode(const HistoryList& items) {
     ordered_json array = ordered_json::array();
     for (const auto& item : items)
         array.push_back(encodeItem(item));

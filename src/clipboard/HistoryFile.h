@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/HistoryList.h"
 
 namespace pindrake::clipboard::history_file {
 
 // The history file: a compact JSON array of entries, newest first. Each entry's keys are
 // written in a fixed order (id, createdAt, tags, plainText, htmlText, imageFilename,
 // pasteboardTypes, sourceBundleID), absent optional values left out.
-std::string encode(const std::vector<ClipboardItem>& items);
+std::string encode(const HistoryList& items);
 
 struct Decoded {
     std::vector<ClipboardItem> items;

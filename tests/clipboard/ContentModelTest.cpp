@@ -57,7 +57,7 @@ TEST(HistoryFileTest, WritesKeysInOrderLeavesOutAbsentValuesAndReadsItBack) {
     bare.id = "11111111-2222-4333-8444-555555555555";
     bare.createdAt = Date{1};
 
-    const std::string encoded = history_file::encode({full, bare});
+    const std::string encoded = history_file::encode(HistoryList({full, bare}));
     EXPECT_EQ(encoded,
               R"([{"id":"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D","createdAt":726402115.25,)"
               R"("tags":["json","url"],"plainText":"日本語 \"q\"\n","htmlText":"<a>x</a>",)"
