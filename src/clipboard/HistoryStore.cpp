@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 #include <variant>
 
 #include "clipboard/HistoryFile.h"
@@ -35,6 +36,36 @@ std::string utcStamp(const Date& date) {
     return text;
 }
 
+// Files of the history folder are read only when they are regular files: a link planted there is
+// never followed.
+std::optional<std::string> readFolderFile(const fs::path& path) {
+    auto bytes = files::readWithoutFollowingLinks(path);
+    std::error_code error;
+    if (!bytes && fs::is_symlink(path, error))
+        log::warning("Refused to follow the link " + path.string() + " in the history folder");
+    return bytes;
+}
+
+// "<name>.XXXXXX" left by a write that was interrupted before its rename.
+bool isTemporaryOf(std::string_view name, const std::function<bool(std::string_view)>& isOurs) {
+    constexpr std::size_t suffix = 7;  // ".XXXXXX"
+    if (!name.starts_with('.') || name.size() <= 1 + suffix || name[name.size() - suffix] != '.')
+        return false;
+    return isOurs(name.substr(1, name.size() - 1 - suffix));
+}
+
+// "<ID>.png" or "<ID>.pboard".
+bool isEntryFileName(std::string_view name) {
+    for (const std::string_view extension :
+         {std::string_view(".png"), std::string_view(".pboard")}) {
+        if (name.ends_with(extension)) {
+            const auto id = name.substr(0, name.size() - extension.size());
+            return canonicalUuid(id) == id;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 fs::path HistoryStore::defaultDirectory() {
@@ -65,6 +96,7 @@ HistoryStore::HistoryStore(fs::path directory, Services services)
                      " could not be made: " + error.message());
     }
     load();
+    removeLeftovers();
 }
 
 void HistoryStore::load() {
@@ -73,17 +105,20 @@ void HistoryStore::load() {
     if (!exists && !error)
         return;
 
-    const auto text = files::read(historyFile_);
+    const auto text = readFolderFile(historyFile_);
     auto decoded = text ? history_file::decode(*text) : std::nullopt;
     if (!decoded) {
         log::warning("The history file " + historyFile_.string() + " could not be read");
+        historyWasUnreadable_ = true;
         historyFileIsUntouchable_ = !setAsideUnreadableHistory();
         return;
     }
     for (const auto& problem : decoded->skipped) {
-        log::warning("Left out of the history (unreadable " + problem + ")");
+        log::warning("Left out of the history (" + problem + ")");
     }
     items_ = HistoryList(std::move(decoded->items));
+    if (!decoded->dropped.empty())
+        keepDroppedEntries(std::move(decoded->dropped));
 }
 
 void HistoryStore::save() {
@@ -98,13 +133,8 @@ void HistoryStore::save() {
 
 // Never overwrites the file it could not read: when moving it aside fails, nothing is saved.
 bool HistoryStore::setAsideUnreadableHistory() {
-    const std::string base = std::string(historyFileName) + ".corrupt-" + utcStamp(services_.now());
-    fs::path aside = directory_ / base;
+    const fs::path aside = unusedName(std::string(historyFileName) + ".corrupt-");
     std::error_code error;
-    for (int n = 2; fs::exists(aside, error); ++n) {
-        aside = directory_ / (base + "-" + std::to_string(n));
-    }
-
     fs::rename(historyFile_, aside, error);
     if (error && error != std::errc::no_such_file_or_directory) {
         log::warning("The unreadable history file could not be moved aside (" + error.message() +
@@ -114,6 +144,62 @@ bool HistoryStore::setAsideUnreadableHistory() {
     if (!error)
         log::warning("The unreadable history file was kept as " + aside.string());
     return true;
+}
+
+// "<base><UTC time>", with "-2", "-3"... when taken.
+fs::path HistoryStore::unusedName(const std::string& base) const {
+    const std::string stamped = base + utcStamp(services_.now());
+    fs::path name = directory_ / stamped;
+    std::error_code error;
+    for (int n = 2; fs::exists(fs::symlink_status(name, error)); ++n)
+        name = directory_ / (stamped + "-" + std::to_string(n));
+    return name;
+}
+
+// Entries the history could not take are kept in a file of their own, never lost silently.
+void HistoryStore::keepDroppedEntries(std::vector<std::string> dropped) {
+    std::string array = "[";
+    for (const auto& entry : dropped)
+        array += (array.size() > 1 ? "," : "") + entry;
+    array += "]";
+    const fs::path file = unusedName(std::string(historyFileName) + ".dropped-");
+    log::warning(std::to_string(dropped.size()) + " history entries were kept in " + file.string());
+    writer_.writeFile([file, array = std::move(array)] {
+        if (auto error = files::writeAtomically(file, array))
+            log::warning("The dropped history entries could not be kept: " + error.message());
+    });
+}
+
+// Removes what interrupted writes left behind and, when the history was read, the files of
+// entries it no longer has (they may hold old clipboard texts). Runs on the writer, before
+// any file of a new entry is written.
+void HistoryStore::removeLeftovers() {
+    std::set<std::string, std::less<>> named;
+    for (const auto& item : items_.get()) {
+        named.insert(item.id + ".pboard");
+        named.insert(history_file::imageFileName(item.id));
+    }
+    const bool removeOrphans = !historyWasUnreadable_;
+    writer_.writeFile([directory = directory_, named = std::move(named), removeOrphans] {
+        const auto isOurs = [](std::string_view name) {
+            return name == historyFileName || isEntryFileName(name);
+        };
+        std::error_code error;
+        std::vector<fs::path> leftovers;
+        for (const auto& entry : fs::directory_iterator(directory, error)) {
+            const std::string name = entry.path().filename().string();
+            if (isTemporaryOf(name, isOurs) ||
+                (removeOrphans && isEntryFileName(name) && !named.contains(name))) {
+                leftovers.push_back(entry.path());
+            }
+        }
+        for (const auto& path : leftovers)
+            fs::remove(path, error);
+        if (!leftovers.empty()) {
+            log::warning("Removed " + std::to_string(leftovers.size()) +
+                         " leftover files from the history folder");
+        }
+    });
 }
 
 void HistoryStore::add(const ClipboardContent& content,
@@ -128,7 +214,7 @@ void HistoryStore::add(const ClipboardContent& content,
     item->id = makeUuid();
     if (content.image) {
         // The entry names its image file even when writing it failed.
-        item->imageFilename = item->id + ".png";
+        item->imageFilename = history_file::imageFileName(item->id);
         writeImage(*content.image, *item->imageFilename);
     }
     saveSnapshot(offered, item->id);
@@ -221,8 +307,8 @@ ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
     content.html = item.htmlText;
     content.tags = item.tags;
     content.pasteboardTypes = item.pasteboardTypes;
-    if (item.imageFilename && history_file::isBareFileName(*item.imageFilename)) {
-        if (auto bytes = files::read(directory_ / *item.imageFilename)) {
+    if (const auto path = imagePath(item); !path.empty()) {
+        if (auto bytes = readFolderFile(path)) {
             content.image = services_.imageCodec.inspect(*bytes);
         }
     }
@@ -249,17 +335,14 @@ std::optional<platform::PasteboardContents> HistoryStore::readSnapshot(
     const auto path = snapshotPath(id);
     if (path.empty())
         return std::nullopt;
-    const auto text = files::read(path);
+    const auto text = readFolderFile(path);
     if (!text)
         return std::nullopt;
     return snapshot::decode(*text);
 }
 
 void HistoryStore::deleteFiles(const ClipboardItem& item) {
-    fs::path image;
-    if (item.imageFilename && history_file::isBareFileName(*item.imageFilename))
-        image = directory_ / *item.imageFilename;
-    writer_.writeFile([image, snapshot = snapshotPath(item.id)] {
+    writer_.writeFile([image = imagePath(item), snapshot = snapshotPath(item.id)] {
         std::error_code ignored;
         if (!image.empty())
             fs::remove(image, ignored);
@@ -302,6 +385,14 @@ void HistoryStore::saveSnapshot(const platform::PasteboardContents& offered,
         std::lock_guard lock(pending->mutex);
         pending->byId.erase(id);
     });
+}
+
+// Empty when the entry has no image file of its own.
+fs::path HistoryStore::imagePath(const ClipboardItem& item) const {
+    const std::string own = history_file::imageFileName(item.id);
+    if (!item.imageFilename || *item.imageFilename != own || !history_file::isBareFileName(own))
+        return {};
+    return directory_ / own;
 }
 
 // Empty for an identifier that is not a plain name, so no path outside the folder is formed.

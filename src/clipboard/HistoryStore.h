@@ -76,6 +76,10 @@ class HistoryStore {
     void writeImage(const platform::Image& image, const std::string& fileName);
     void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id);
     bool setAsideUnreadableHistory();
+    std::filesystem::path unusedName(const std::string& base) const;
+    void keepDroppedEntries(std::vector<std::string> dropped);
+    void removeLeftovers();
+    std::filesystem::path imagePath(const ClipboardItem& item) const;
     std::filesystem::path snapshotPath(const std::string& id) const;
     std::optional<platform::PasteboardContents> readSnapshot(const std::string& id) const;
     std::string searchKey(const HistoryList::Entry& entry) const;
@@ -94,6 +98,7 @@ class HistoryStore {
     // Set when a history file that could not be read could not be moved aside either: it is
     // never overwritten.
     bool historyFileIsUntouchable_ = false;
+    bool historyWasUnreadable_ = false;
     std::shared_ptr<PendingSnapshots> pendingSnapshots_ = std::make_shared<PendingSnapshots>();
 
     // Case-folded search text of the entries with text, by entry. Entries never change, so a

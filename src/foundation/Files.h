@@ -16,5 +16,7 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
 std::error_code createPrivateDirectory(const std::filesystem::path& path);
 
 std::optional<std::string> read(const std::filesystem::path& path);
+// Reads a regular file only: nothing for a symbolic link (never followed) or anything else.
+std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path);
 
 }  // namespace pindrake::files

@@ -2,10 +2,10 @@
 
 #include "clipboard/FaviconService.h"
 #include "clipboard/ImageSamples.h"
-#include "support/LoopbackServer.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/QtImageCodec.h"
+#include "support/LoopbackServer.h"
 
 namespace pindrake::clipboard {
 namespace {

@@ -226,6 +226,75 @@ TEST_F(HistoryStoreTest, NeverTouchesFilesOutsideItsFolder) {
     EXPECT_TRUE(fs::exists(victim));
 }
 
+// A planted link may point anywhere; its target is never pasted, shown or read.
+TEST_F(HistoryStoreTest, LinksPlantedInTheFolderAreNeverFollowed) {
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1,"imageFilename":")" + someId +
+                 R"(.png"}])");
+    const fs::path outside = temporary.path() / "outside";
+    fs::create_directories(outside);
+    test_support::writeFile(outside / "secret.pboard", R"({"public.utf8-plain-text":"c2VjcmV0"})");
+    test_support::writeFile(outside / "secret.png", png);
+    fs::create_symlink(outside / "secret.pboard", directory / (someId + ".pboard"));
+    fs::create_symlink(outside / "secret.png", directory / (someId + ".png"));
+    auto store = openStore();
+    const ClipboardItem item = store->items()->front();
+    ASSERT_EQ(item.imageFilename, someId + ".png");
+    pasteboard.simulateCopy({{"public.utf8-plain-text", "before"}});
+    EXPECT_FALSE(store->restoreToPasteboard(item));
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "before"}}));
+    EXPECT_FALSE(store->content(item).image);
+
+    // Removing the entry removes the links, never what they point at.
+    store->remove(item);
+    store->flush();
+    EXPECT_TRUE(fs::exists(outside / "secret.pboard") && fs::exists(outside / "secret.png"));
+}
+
+// What interrupted writes left and files of entries that are gone are removed at start; entries
+// the history cannot take are kept aside; everything else in the folder is left alone.
+TEST_F(HistoryStoreTest, StartUpRemovesLeftoversAndKeepsDroppedEntries) {
+    const std::string orphan = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1,"plainText":"kept"},)" +
+                 R"({"id":"not an id","createdAt":2},)" + R"({"id":")" + someId +
+                 R"(","createdAt":3,"plainText":"twin"}])");
+    const std::vector<std::string> leftovers = {orphan + ".pboard", orphan + ".png",
+                                                ".history.json.Ab12Cd",
+                                                "." + someId + ".pboard.x9Y8z7"};
+    const std::vector<std::string> keptFiles = {someId + ".pboard", "notes.txt",
+                                                "history.json.corrupt-20200101T000000Z",
+                                                ".hidden.Ab12Cd", "not-an-id.pboard"};
+    for (const auto& name : leftovers)
+        test_support::writeFile(directory / name, "old clipboard text");
+    for (const auto& name : keptFiles)
+        test_support::writeFile(directory / name, "x");
+    now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
+
+    auto store = openStore();
+    store->flush();
+    ASSERT_EQ(store->items()->size(), 1u);
+    EXPECT_EQ(store->items()->front().plainText, "kept");
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(fs::exists(directory / name)) << name;
+    for (const auto& name : keptFiles)
+        EXPECT_TRUE(fs::exists(directory / name)) << name;
+    const auto dropped = nlohmann::json::parse(
+        test_support::readFile(directory / "history.json.dropped-20231114T221320Z"));
+    ASSERT_EQ(dropped.size(), 2u);
+    EXPECT_EQ(dropped[0]["id"], "not an id");
+    EXPECT_EQ(dropped[1]["plainText"], "twin");
+}
+
+TEST_F(HistoryStoreTest, AnUnreadableHistoryLeavesTheEntryFilesItMayName) {
+    const std::string id = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
+    writeHistory("[{");
+    test_support::writeFile(directory / (id + ".pboard"), "{}");
+    test_support::writeFile(directory / ".history.json.Ab12Cd", "[");
+    auto store = openStore();
+    store->flush();
+    EXPECT_TRUE(fs::exists(directory / (id + ".pboard")));
+    EXPECT_FALSE(fs::exists(directory / ".history.json.Ab12Cd"));
+}
+
 TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
     // An image's title shows its local creation time.
     icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Asia/Tokyo"));
