@@ -5,6 +5,7 @@
 #include <set>
 
 #include "clipboard/Url.h"
+#include "foundation/Ascii.h"
 #include "foundation/Files.h"
 #include "foundation/Unicode.h"
 #include "foundation/UriList.h"
@@ -27,9 +28,7 @@ bool hasImageExtension(const std::filesystem::path& path) {
     if (extension.empty())
         return false;
     extension.erase(0, 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extensions.contains(extension);
+    return extensions.contains(ascii::lowered(extension));
 }
 
 }  // namespace

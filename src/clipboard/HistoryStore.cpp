@@ -26,16 +26,6 @@ bool sameText(const std::string& a, const std::string& b) {
     return a == b || unicode::nfc(a) == unicode::nfc(b);
 }
 
-// "20240131T235959Z", for the name of a history file moved aside.
-std::string utcStamp(const Date& date) {
-    const auto seconds = static_cast<std::time_t>(std::floor(date.unixSeconds()));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-    return text;
-}
-
 // Files of the history folder are read only when they are regular files: a link planted there is
 // never followed.
 std::optional<std::string> readFolderFile(const fs::path& path) {
@@ -133,7 +123,7 @@ void HistoryStore::save() {
 
 // Never overwrites the file it could not read: when moving it aside fails, nothing is saved.
 bool HistoryStore::setAsideUnreadableHistory() {
-    const fs::path aside = unusedName(std::string(historyFileName) + ".corrupt-");
+    const fs::path aside = asideName("corrupt");
     std::error_code error;
     fs::rename(historyFile_, aside, error);
     if (error && error != std::errc::no_such_file_or_directory) {
@@ -146,14 +136,12 @@ bool HistoryStore::setAsideUnreadableHistory() {
     return true;
 }
 
-// "<base><UTC time>", with "-2", "-3"... when taken.
-fs::path HistoryStore::unusedName(const std::string& base) const {
-    const std::string stamped = base + utcStamp(services_.now());
-    fs::path name = directory_ / stamped;
-    std::error_code error;
-    for (int n = 2; fs::exists(fs::symlink_status(name, error)); ++n)
-        name = directory_ / (stamped + "-" + std::to_string(n));
-    return name;
+// Beside the history file: "history.json.<tag>-<UTC time>".
+fs::path HistoryStore::asideName(std::string_view tag) const {
+    const auto when = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::duration<double>(services_.now().unixSeconds())));
+    return files::asidePath(historyFile_, tag, when);
 }
 
 // Entries the history could not take are kept in a file of their own, never lost silently.
@@ -162,7 +150,7 @@ void HistoryStore::keepDroppedEntries(std::vector<std::string> dropped) {
     for (const auto& entry : dropped)
         array += (array.size() > 1 ? "," : "") + entry;
     array += "]";
-    const fs::path file = unusedName(std::string(historyFileName) + ".dropped-");
+    const fs::path file = asideName("dropped");
     log::warning(std::to_string(dropped.size()) + " history entries were kept in " + file.string());
     writer_.writeFile([file, array = std::move(array)] {
         if (auto error = files::writeAtomically(file, array))

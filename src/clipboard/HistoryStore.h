@@ -76,7 +76,7 @@ class HistoryStore {
     void writeImage(const platform::Image& image, const std::string& fileName);
     void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id);
     bool setAsideUnreadableHistory();
-    std::filesystem::path unusedName(const std::string& base) const;
+    std::filesystem::path asideName(std::string_view tag) const;
     void keepDroppedEntries(std::vector<std::string> dropped);
     void removeLeftovers();
     std::filesystem::path imagePath(const ClipboardItem& item) const;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "foundation/Ascii.h"
 #include "foundation/UriList.h"
 #include "platform/Pasteboard.h"
 
@@ -28,20 +29,6 @@ constexpr std::array<Pair, 8> pairs = {{
 
 // Formats only the toolkit that offers them can use.
 constexpr std::array<std::string_view, 1> toolkitInternal = {"application/x-qt-image"};
-
-bool startsWithFileScheme(std::string_view uri) {
-    constexpr std::string_view scheme = "file:";
-    if (uri.size() < scheme.size())
-        return false;
-    for (std::size_t i = 0; i < scheme.size(); ++i) {
-        char c = uri[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != scheme[i])
-            return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -95,7 +82,7 @@ std::string latin1ToUtf8(std::string_view text) {
 }
 
 bool namesFile(std::string_view uriList) {
-    return startsWithFileScheme(uri_list::firstUri(uriList));
+    return ascii::lowered(uri_list::firstUri(uriList).substr(0, 5)) == "file:";
 }
 
 }  // namespace pindrake::platform::linux_types

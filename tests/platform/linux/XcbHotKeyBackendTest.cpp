@@ -1,18 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/linux/XcbHotKeyBackend.h"
 #include "platform/linux/XkbKeyboardLayout.h"
 #include "shortcuts/Registry.h"
+#include "shortcuts/ShortcutDescription.h"
 
 // Real hot keys on the test display, pressed by xdotool.
 namespace pindrake::GlobalShortcuts {
@@ -53,6 +57,40 @@ class OtherClient {
             return false;
         ungrab(keycode, modifiers);
         return true;
+    }
+
+    // Presses the keys in order and lets go of them in reverse, as a user would.
+    void type(const std::vector<xcb_keycode_t>& keys) {
+        for (auto key : keys)
+            xcb_test_fake_input(connection_, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, root_, 0, 0, 0);
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+            xcb_test_fake_input(connection_, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, root_, 0, 0,
+                                0);
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
+
+    // Exchanges two rows of the server's modifier map (0 is Shift ... 7 is Mod5).
+    void swapModifiers(int a, int b) {
+        auto* mapping = xcb_get_modifier_mapping_reply(
+            connection_, xcb_get_modifier_mapping(connection_), nullptr);
+        ASSERT_TRUE(mapping);
+        const int perModifier = mapping->keycodes_per_modifier;
+        std::vector<xcb_keycode_t> keycodes(
+            xcb_get_modifier_mapping_keycodes(mapping),
+            xcb_get_modifier_mapping_keycodes(mapping) + 8 * perModifier);
+        std::free(mapping);
+        std::swap_ranges(keycodes.begin() + a * perModifier,
+                         keycodes.begin() + (a + 1) * perModifier,
+                         keycodes.begin() + b * perModifier);
+        auto* reply = xcb_set_modifier_mapping_reply(
+            connection_,
+            xcb_set_modifier_mapping(connection_, static_cast<std::uint8_t>(perModifier),
+                                     keycodes.data()),
+            nullptr);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
+        std::free(reply);
     }
 
     // The core keyboard state, locked modifiers included.
@@ -98,12 +136,25 @@ class XcbHotKeys : public ::testing::Test {
         return 0;
     }
 
+    // Shift+Super+<key> typed by key codes, which stay put whatever the layout; typed again
+    // until the hot key fires (the backend follows a mapping change on its own time), within
+    // a bound.
+    bool typeUntilToggled(OtherClient& other, Key key) {
+        const int expected = ups + 1;
+        for (int attempt = 0; attempt < 25 && ups < expected; ++attempt) {
+            other.type({keycodeOf(Key::shift), keycodeOf(Key::command), keycodeOf(key)});
+            runUntil([&] { return ups >= expected; }, 200ms);
+        }
+        return ups == expected;
+    }
+
     void xdotool(const std::string& arguments) {
         ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
     }
 
-    bool runUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
+    bool runUntil(const std::function<bool()>& done,
+                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
         while (!done()) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
@@ -207,6 +258,61 @@ TEST_F(XcbHotKeys, TheFunctionModifierAndUnknownKeysCannotBeGrabbed) {
     EXPECT_EQ(backend->registerHotKey(101, Key::function.rawValue, 0x100),
               HotKeyBackend::statusInvalid);
     EXPECT_EQ(backend->registerHotKey(102, 0x10000, 0x100), HotKeyBackend::statusInvalid);
+}
+
+TEST_F(XcbHotKeys, ProbesAndRefusalsLeaveNoGrabBehind) {
+    OtherClient other;
+    const xcb_keycode_t k = keycodeOf(Key::k);
+    const xcb_keycode_t j = keycodeOf(Key::j);
+    const std::uint16_t numLock = XCB_MOD_MASK_2;  // where the test server keeps NumLock
+    const std::uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, numLock,
+                                          XCB_MOD_MASK_LOCK | numLock};
+
+    // Checking a free combination grabs it for a moment; it must be given back, or every
+    // combination the recorder merely checks would go dead for all programs.
+    EXPECT_FALSE(
+        registry->isTakenBySystem(Shortcut(Key::j, ModifierFlag::shift | ModifierFlag::command)));
+    for (auto lock : lockVariants)
+        EXPECT_TRUE(other.canGrab(j, shiftMask | superMask | lock)) << lock;
+
+    // Another client holds only the CapsLock variant: ours is refused whole, and the variants
+    // it did get are let go again.
+    ASSERT_TRUE(other.grab(k, shiftMask | superMask | XCB_MOD_MASK_LOCK));
+    testing::internal::CaptureStdout();
+    registry->setShortcut(Shortcut(Key::k, ModifierFlag::shift | ModifierFlag::command), toggle);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘K: -9878\n");
+    for (auto lock : {lockVariants[0], lockVariants[2], lockVariants[3]})
+        EXPECT_TRUE(other.canGrab(k, shiftMask | superMask | lock)) << lock;
+}
+
+TEST_F(XcbHotKeys, KeyNamesAndGrabsFollowLiveLayoutChanges) {
+    OtherClient other;
+    const struct {
+        const char* layouts;
+        const char* shownAs;  // Shift+Super+Y
+    } rows[] = {
+        {"de", "⇧⌘Z"}, {"ru", "⇧⌘Y"}, {"gr,fr", "⇧⌘Y"}, {"ru,de", "⇧⌘Z"}, {"us", "⇧⌘Y"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.layouts);
+        ASSERT_EQ(std::system((std::string("setxkbmap -layout ") + row.layouts).c_str()), 0);
+        EXPECT_EQ(
+            description(Shortcut(Key::y, ModifierFlag::shift | ModifierFlag::command), *layout),
+            row.shownAs);
+        EXPECT_TRUE(typeUntilToggled(other, Key::v));
+    }
+}
+
+TEST_F(XcbHotKeys, GrabsFollowSuperMovingToAnotherModifier) {
+    OtherClient other;
+    constexpr int mod3 = 5;
+    constexpr int mod4 = 6;
+    other.swapModifiers(mod3, mod4);
+    EXPECT_TRUE(typeUntilToggled(other, Key::v)) << "Super on Mod3";
+    // The grab under the old mapping is gone.
+    EXPECT_TRUE(other.canGrab(keycodeOf(Key::v), shiftMask | superMask));
+    other.swapModifiers(mod3, mod4);
+    EXPECT_TRUE(typeUntilToggled(other, Key::v)) << "Super back on Mod4";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "foundation/Files.h"
@@ -48,14 +51,40 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestartsInA
     EXPECT_EQ(reread.keys().size(), 5u);
 }
 
-TEST_F(JsonFileDefaultsTest, AnUnreadableFileIsSetAsideNotOverwritten) {
-    const std::string broken = "{\"maxHistoryItems\": 750,";
-    writeFile(broken);
-    JsonFileDefaults defaults(path);
-    EXPECT_EQ(defaults.value("maxHistoryItems"), std::nullopt);
-    defaults.set("hasLaunchedBefore", true);
-    EXPECT_EQ(files::read(fs::path(path.string() + ".unreadable")), broken);
+TEST_F(JsonFileDefaultsTest, EachUnreadableFileIsSetAsideUnderItsOwnTimedNameNotOverwritten) {
+    // The second one comes within the same second: it must not replace the first, which held
+    // the user's settings.
+    const std::string broken[] = {"{\"maxHistoryItems\": 750,", "[1]"};
+    const auto before = std::chrono::system_clock::now();
+    for (const auto& text : broken) {
+        writeFile(text);
+        JsonFileDefaults defaults(path);
+        EXPECT_EQ(defaults.value("maxHistoryItems"), std::nullopt);
+        defaults.set("hasLaunchedBefore", true);
+    }
     EXPECT_TRUE(JsonFileDefaults(path).boolean("hasLaunchedBefore"));
+
+    const auto stamp = [](std::chrono::system_clock::time_point when) {
+        const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+        std::tm parts{};
+        gmtime_r(&seconds, &parts);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+        return std::string(text);
+    };
+    std::set<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "defaults.json")
+            continue;
+        kept.insert(files::read(entry.path()).value_or(""));
+        const std::string prefix = "defaults.json.unreadable-";
+        ASSERT_TRUE(name.starts_with(prefix)) << name;
+        const std::string time = name.substr(prefix.size(), 16);
+        EXPECT_TRUE(time == stamp(before) || time == stamp(std::chrono::system_clock::now()))
+            << name;
+    }
+    EXPECT_EQ(kept, (std::set<std::string>{broken[0], broken[1]}));
 }
 
 TEST_F(JsonFileDefaultsTest, HandEditedMembersOfOtherKindsReadAsAbsentAndAreKept) {
@@ -63,6 +92,10 @@ TEST_F(JsonFileDefaultsTest, HandEditedMembersOfOtherKindsReadAsAbsentAndAreKept
     JsonFileDefaults defaults(path);
     EXPECT_EQ(defaults.value("list"), std::nullopt);
     EXPECT_EQ(defaults.value("nothing"), std::nullopt);
+    // Present all the same: a default must not be written over them.
+    EXPECT_TRUE(defaults.contains("list"));
+    EXPECT_TRUE(defaults.contains("nothing"));
+    EXPECT_FALSE(defaults.contains("absent"));
     defaults.set("n", std::int64_t{4});
     EXPECT_NE(files::read(path).value_or("").find("\"list\""), std::string::npos);
 }

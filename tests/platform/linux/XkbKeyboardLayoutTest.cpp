@@ -56,12 +56,36 @@ TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
     }
 }
 
-TEST(XkbKeyboardLayout, TheActiveGroupDecidesAndKeyCodesWithoutAKeyHaveNoCharacter) {
+TEST(XkbKeyboardLayout, KeysAreNamedInTheActiveGroupWhenItsLettersAreLatinElseTheFirstLatinOne) {
+    const struct {
+        const char* layouts;
+        const char* variants;
+        std::uint32_t activeGroup;
+        const char* shiftCommandY;
+    } rows[] = {
+        {"us,de", "", 0, "⇧⌘Y"},
+        {"us,de", "", 1, "⇧⌘Z"},
+        {"ru", "", 0, "⇧⌘Y"},  // no Latin group: as on a US keyboard
+        {"gr", "", 0, "⇧⌘Y"},
+        {"ru,de", "", 0, "⇧⌘Z"},  // the first Latin group, not the US table
+        {"de,ru", "", 1, "⇧⌘Z"},
+        {"us", "dvorak", 0, "⇧⌘F"},
+        {"jp", "", 0, "⇧⌘Y"},
+    };
+    for (const auto& row : rows) {
+        auto layout = XkbKeyboardLayout::fromNames(row.layouts, row.variants);
+        ASSERT_TRUE(layout) << row.layouts;
+        layout->setActiveGroup(row.activeGroup);
+        EXPECT_EQ(GlobalShortcuts::description(
+                      Shortcut(Key::y, ModifierFlag::shift | ModifierFlag::command), *layout),
+                  row.shiftCommandY)
+            << row.layouts << " " << row.variants << " group " << row.activeGroup;
+    }
+}
+
+TEST(XkbKeyboardLayout, KeyCodesWithoutAKeyHaveNoCharacter) {
     auto layout = compiled("us,de");
     ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->characterFor(Key::y.rawValue), "y");
-    layout->setActiveGroup(1);
-    EXPECT_EQ(layout->characterFor(Key::y.rawValue), "z");
     EXPECT_EQ(layout->characterFor(Key::function.rawValue), std::nullopt);
     EXPECT_EQ(layout->characterFor(10), std::nullopt);
     EXPECT_EQ(layout->characterFor(0xFFFF), std::nullopt);
