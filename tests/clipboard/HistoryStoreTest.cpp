@@ -320,7 +320,30 @@ TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
     EXPECT_EQ(texts("report.pdf"), Texts{"/home/u/Report.PDF"});
     EXPECT_EQ(texts("2023-11-15"), Texts{"画像 – 2023-11-15 07:13:20"});
     EXPECT_TRUE(texts("zebra").empty());
+
+    // The title follows the time zone in force at each search.
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
+    EXPECT_TRUE(texts("2023-11-15").empty());
+    EXPECT_EQ(texts("2023-11-14"), Texts{"画像 – 2023-11-14 22:13:20"});
     icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
+}
+
+// Entries are told apart by themselves, not by their ids: two entries sharing an id, or a list
+// that gives an id another text, never get an answer meant for another entry.
+TEST_F(HistoryStoreTest, SearchNeverAnswersForAnotherEntryWithTheSameId) {
+    auto store = openStore();
+    const auto entry = [](std::string text) {
+        ClipboardItem item;
+        item.id = someId;
+        item.plainText = std::move(text);
+        return item;
+    };
+    store->items() = HistoryList(std::vector<ClipboardItem>{entry("alpha"), entry("beta")});
+    EXPECT_EQ(store->search("alpha").size(), 1u);
+    EXPECT_EQ(store->search("beta").size(), 1u);
+    store->items() = HistoryList(std::vector<ClipboardItem>{entry("gamma")});
+    EXPECT_TRUE(store->search("alpha").empty());
+    EXPECT_EQ(store->search("gamma").size(), 1u);
 }
 
 TEST_F(HistoryStoreTest, ObserversSearchTheListTheyAreToldAbout) {
