@@ -4,6 +4,16 @@
 
 namespace pindrake::clipboard {
 
+namespace {
+
+// A port that only repeats the scheme's own is no port: "https://h:443/" is "https://h/".
+std::optional<int> siteOwnPort(std::string_view scheme, std::optional<int> port) {
+    const bool isDefault = (scheme == "https" && port == 443) || (scheme == "http" && port == 80);
+    return isDefault ? std::nullopt : port;
+}
+
+}  // namespace
+
 std::shared_ptr<FaviconService> FaviconService::create(Services services,
                                                        std::string iconServiceBase) {
     return std::shared_ptr<FaviconService>(
@@ -30,7 +40,9 @@ void FaviconService::favicon(std::string_view text, Completion completion) {
         return;
     }
     // All pages of a site share one icon. A site on a port of its own is a site of its own.
-    const std::string key = url->port ? url->host + ":" + std::to_string(*url->port) : url->host;
+    const std::string scheme = url->scheme.empty() ? "https" : url->scheme;
+    const std::optional<int> port = siteOwnPort(scheme, url->port);
+    const std::string key = port ? url->host + ":" + std::to_string(*port) : url->host;
     if (auto cached = cache_.get(key)) {
         deliver(std::move(completion), std::move(cached));
         return;
@@ -41,11 +53,10 @@ void FaviconService::favicon(std::string_view text, Completion completion) {
         return;  // joins the fetch already running
 
     std::weak_ptr<FaviconService> weakSelf = weak_from_this();
-    fetchFavicon(url->host, url->scheme.empty() ? "https" : url->scheme, url->port,
-                 [weakSelf, key](std::optional<platform::Image> icon) {
-                     if (auto self = weakSelf.lock())
-                         self->finishFetch(key, std::move(icon));
-                 });
+    fetchFavicon(url->host, scheme, port, [weakSelf, key](std::optional<platform::Image> icon) {
+        if (auto self = weakSelf.lock())
+            self->finishFetch(key, std::move(icon));
+    });
 }
 
 void FaviconService::fetchFavicon(std::string host, std::string scheme, std::optional<int> port,

@@ -41,16 +41,23 @@ class FaviconServiceTest : public ::testing::Test {
 TEST_F(FaviconServiceTest, ConcurrentRequestsForAHostShareOneFetchAndTheCache) {
     http.respond("https://example.com/favicon.ico", ok(icon));
     auto first = ask("https://example.com/a");
-    auto second = ask("https://EXAMPLE.com/b?c");
+    auto second = ask("https://EXAMPLE.com:443/b?c");
     main.runUntilIdle();
     auto later = ask("https://example.com/elsewhere");
+    auto defaultPort = ask("http://example.com:80/");
     main.runUntilIdle();
-    for (const auto& answer : {first, second, later}) {
+    for (const auto& answer : {first, second, later, defaultPort}) {
         ASSERT_TRUE(answer->has_value() && answer->value());
         EXPECT_EQ((*answer)->value().encoded(), icon);
     }
     ASSERT_EQ(http.requests().size(), 1u);
     EXPECT_EQ(http.requests()[0].url, "https://example.com/favicon.ico");
+
+    // A port of its own makes another site.
+    ask("https://example.com:8443/");
+    main.runUntilIdle();
+    ASSERT_GE(http.requests().size(), 2u);
+    EXPECT_EQ(http.requests()[1].url, "https://example.com:8443/favicon.ico");
 }
 
 TEST_F(FaviconServiceTest, FallsThroughToTheIconService) {
