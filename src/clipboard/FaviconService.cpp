@@ -75,6 +75,35 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
         completion(std::nullopt);
         return;
     }
+    const SiteIconDiskCache* disk = services_.diskCache;
+    if (!disk || !services_.onDisk) {
+        load(std::move(locations), next, std::move(completion));
+        return;
+    }
+    std::weak_ptr<FaviconService> weakSelf = weak_from_this();
+    services_.onDisk([disk, &main = services_.main, weakSelf, locations = std::move(locations),
+                      next, completion = std::move(completion)]() mutable {
+        auto kept = disk->lookup(locations[next]);
+        main.post([weakSelf, kept = std::move(kept), locations = std::move(locations), next,
+                   completion = std::move(completion)]() mutable {
+            auto self = weakSelf.lock();
+            if (!self) {
+                completion(std::nullopt);
+                return;
+            }
+            if (kept) {
+                if (auto icon = self->services_.imageCodec.decode(*kept)) {
+                    completion(std::move(icon));
+                    return;
+                }
+            }
+            self->load(std::move(locations), next, std::move(completion));
+        });
+    });
+}
+
+void FaviconService::load(std::vector<std::string> locations, std::size_t next,
+                          Completion completion) {
     platform::HttpRequest request;
     request.url = locations[next];
     request.timeout = requestTimeout;
@@ -91,6 +120,13 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
         }
         if (response.succeeded() && response.status == 200) {
             if (auto icon = self->services_.imageCodec.decode(response.body)) {
+                if (const SiteIconDiskCache* disk = self->services_.diskCache;
+                    disk && self->services_.onDisk) {
+                    self->services_.onDisk(
+                        [disk, url = locations[next], body = std::move(response.body)] {
+                            disk->store(url, body);
+                        });
+                }
                 completion(std::move(icon));
                 return;
             }

@@ -57,7 +57,7 @@ class FaviconLoopbackTest : public ::testing::Test {
     platform::CurlHttpClient http{main};
     platform::QtImageCodec codec;
     std::shared_ptr<FaviconService> service =
-        FaviconService::create({main, http, codec}, server.url("/service"));
+        FaviconService::create({main, http, codec, nullptr, {}}, server.url("/service"));
 };
 
 TEST_F(FaviconLoopbackTest, FollowsARedirectToTheSiteIconAndFetchesItOnceForConcurrentRows) {
