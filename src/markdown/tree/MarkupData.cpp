@@ -157,8 +157,12 @@ LinkRef ChildLinkCache::sequenceLinkFor(const MarkupData& data) const {
 }  // namespace detail
 
 MarkupData MarkupData::makeRoot(RawMarkupPtr node) {
+    return makeRoot(std::move(node), cmarkup_increment_and_get_unique_id());
+}
+
+MarkupData MarkupData::makeRoot(RawMarkupPtr node, std::uint64_t rootId) {
     require(node != nullptr, "an element needs a node");
-    return MarkupData(node.detach(), {{cmarkup_increment_and_get_unique_id(), 0}, 0}, nullptr);
+    return MarkupData(node.detach(), {{rootId, 0}, 0}, nullptr);
 }
 
 std::optional<MarkupData> MarkupData::parent() const {

@@ -38,6 +38,9 @@ class MarkupData {
   public:
     // The node as the root of a new tree, with a fresh tree identifier.
     static MarkupData makeRoot(RawMarkupPtr node);
+    // The same under an identifier drawn earlier from the counter, by a parser that numbers a
+    // tree before converting it.
+    static MarkupData makeRoot(RawMarkupPtr node, std::uint64_t rootId);
 
     MarkupData(const MarkupData& other) noexcept;
     MarkupData(MarkupData&& other) noexcept;

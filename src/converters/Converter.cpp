@@ -1,0 +1,51 @@
+#include "converters/Converter.h"
+
+#include <unicode/locid.h>
+
+#include <memory>
+
+#include "foundation/Localization.h"
+
+namespace pindrake::converters {
+
+using clipboard::ClipboardContent;
+
+std::string currentUserLocale() {
+    return icu::Locale::getDefault().getName();
+}
+
+Converter::Converter(std::string id, std::string iconName, clipboard::ContentTags acceptsTags)
+    : id_(std::move(id)), iconName_(std::move(iconName)), acceptsTags_(std::move(acceptsTags)) {}
+
+std::string Converter::title() const {
+    return localized(titleKey());
+}
+
+void TransformingConverter::convert(ClipboardContent input, const ConversionServices& services,
+                                    ConversionCompletion done) const {
+    runInBackground<ClipboardContent>(
+        services.workers, services.main,
+        [this, input = std::move(input)](const CancellationToken&) { return transform(input); },
+        std::move(done));
+}
+
+void deliverOnMain(Scheduler& main, ClipboardContent content, ConversionCompletion done) {
+    main.post([content = std::move(content), done = std::move(done)]() mutable {
+        done(std::move(content));
+    });
+}
+
+ClipboardContent convertedContent(std::string text, clipboard::ContentTag kind) {
+    ClipboardContent content;
+    content.plainText = std::move(text);
+    content.tags = {kind};
+    return content;
+}
+
+ClipboardContent plainTextOr(const ClipboardContent& input, std::optional<std::string> text) {
+    if (!text)
+        return input;
+    return convertedContent(std::move(*text), clipboard::ContentTag::plainText);
+}
+
+}  // namespace pindrake::converters

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Re-lays out JSON texts whose top level is an object or an array. Only the white space between
+// tokens changes (and, for the pretty form, the order of object members): strings and numbers
+// are copied exactly as written, so big integers, long decimals, escapes and duplicate keys all
+// survive. Nothing for invalid JSON, another top level, nesting deeper than `maximumJsonDepth`
+// or a result larger than `maximumJsonOutput`.
+namespace pindrake::converters::json {
+
+inline constexpr std::size_t maximumJsonDepth = 512;
+inline constexpr std::size_t maximumJsonOutput = std::size_t{256} << 20;
+
+// Two spaces per level, " : " between key and value, members sorted by key (stably, so
+// duplicate keys keep their order), empty containers as "{}" and "[]".
+std::optional<std::string> prettified(std::string_view text);
+// No white space between tokens; members in their source order.
+std::optional<std::string> minified(std::string_view text);
+
+}  // namespace pindrake::converters::json

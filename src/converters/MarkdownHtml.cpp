@@ -1,0 +1,18 @@
+#include "converters/MarkdownHtml.h"
+
+#include <cmark-gfm.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace pindrake::converters {
+
+std::optional<std::string> htmlFromMarkdown(std::string_view markdown) {
+    const std::unique_ptr<char, decltype(&std::free)> html(
+        cmark_markdown_to_html(markdown.data(), markdown.size(), CMARK_OPT_DEFAULT), &std::free);
+    if (!html || *html == '\0')
+        return std::nullopt;
+    return std::string(html.get());
+}
+
+}  // namespace pindrake::converters

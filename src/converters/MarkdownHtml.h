@@ -1,0 +1,13 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pindrake::converters {
+
+// CommonMark to HTML with the library's defaults: no extensions, no smart punctuation, raw HTML
+// left out as a comment. Nothing when the renderer yields no HTML at all.
+std::optional<std::string> htmlFromMarkdown(std::string_view markdown);
+
+}  // namespace pindrake::converters

@@ -1,0 +1,115 @@
+#include "converters/MarkupConverters.h"
+
+#include <memory>
+
+#include "converters/MarkdownHtml.h"
+#include "converters/RegexRewrite.h"
+#include "converters/SlackText.h"
+#include "zarezo/Zarezo.h"
+
+namespace pindrake::converters {
+
+using clipboard::ClipboardContent;
+using clipboard::ContentTag;
+
+namespace {
+
+// An entry's HTML: its HTML part, else its text.
+std::string htmlSource(const ClipboardContent& input) {
+    return input.html.value_or(input.plainText.value_or(std::string()));
+}
+
+const zarezo::ZarezoOptions& markdownOptions() {
+    static const zarezo::ZarezoOptions options(zarezo::ConversionEngine::turndown,
+                                               zarezo::ZarezoHeadingStyle::atx, "-",
+                                               zarezo::ZarezoCodeBlockStyle::fenced, {}, {}, {});
+    return options;
+}
+
+// Runs on the main queue and answers there; `done` gets nothing when the engines fail.
+void markdownFromHtml(std::string html, const ConversionServices& services,
+                      std::function<void(std::optional<std::string>)> done) {
+    // The conversion keeps what it needs alive after this object goes.
+    zarezo::Zarezo converter(services.main, services.makeWebView);
+    converter.convertToMarkdown(
+        std::move(html), markdownOptions(),
+        [done = std::move(done)](zarezo::MarkdownResult result) {
+            auto* markdown = std::get_if<std::string>(&result);
+            done(markdown ? std::optional(std::move(*markdown)) : std::nullopt);
+        });
+}
+
+// The note service shows three heading levels only; deeper headings become the third.
+ClipboardContent notionContent(const ClipboardContent& input, const std::string& markdown) {
+    auto rewritten = replacingMatches(markdown, u"(?m)^#{4,6} ", u"### ");
+    if (!rewritten)
+        return input;
+    return convertedContent(std::move(*rewritten), ContentTag::markdown);
+}
+
+void finishNotion(ClipboardContent input, std::string markdown, const ConversionServices& services,
+                  ConversionCompletion done) {
+    runInBackground<ClipboardContent>(
+        services.workers, services.main,
+        [input = std::move(input), markdown = std::move(markdown)](const CancellationToken&) {
+            return notionContent(input, markdown);
+        },
+        std::move(done));
+}
+
+}  // namespace
+
+ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input) const {
+    if (!input.plainText)
+        return input;
+    auto html = htmlFromMarkdown(*input.plainText);
+    if (!html)
+        return input;
+    return convertedContent(std::move(*html), ContentTag::html);
+}
+
+ClipboardContent ToSlackConverter::transform(const ClipboardContent& input) const {
+    std::string source;
+    if (input.tags.contains(ContentTag::html)) {
+        source = htmlSource(input);
+    } else if (input.plainText) {
+        source = htmlFromMarkdown(*input.plainText).value_or(std::string());
+    }
+    if (source.empty())
+        return input;
+    return plainTextOr(input, slackText(source));
+}
+
+void HTMLToMarkdownConverter::convert(ClipboardContent input, const ConversionServices& services,
+                                      ConversionCompletion done) const {
+    std::string html = htmlSource(input);
+    if (html.empty())
+        return deliverOnMain(services.main, std::move(input), std::move(done));
+    markdownFromHtml(
+        std::move(html), services,
+        [input, done = std::move(done)](std::optional<std::string> markdown) {
+            done(markdown ? convertedContent(std::move(*markdown), ContentTag::markdown) : input);
+        });
+}
+
+void ToNotionConverter::convert(ClipboardContent input, const ConversionServices& services,
+                                ConversionCompletion done) const {
+    if (!input.tags.contains(ContentTag::html)) {
+        if (!input.plainText)
+            return deliverOnMain(services.main, std::move(input), std::move(done));
+        std::string markdown = *input.plainText;
+        return finishNotion(std::move(input), std::move(markdown), services, std::move(done));
+    }
+    std::string html = htmlSource(input);
+    if (html.empty())
+        return deliverOnMain(services.main, std::move(input), std::move(done));
+    markdownFromHtml(
+        std::move(html), services,
+        [input, services, done = std::move(done)](std::optional<std::string> markdown) mutable {
+            if (!markdown)
+                return done(std::move(input));
+            finishNotion(std::move(input), std::move(*markdown), services, std::move(done));
+        });
+}
+
+}  // namespace pindrake::converters

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "converters/Converter.h"
+
+// Between Markdown, HTML and the markups of two chat and note-taking services.
+namespace pindrake::converters {
+
+class MarkdownToHTMLConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_to_html"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+class ToSlackConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_to_slack"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+// The HTML-to-Markdown engines run on the main queue and answer later; these two wait for them
+// without blocking it.
+class HTMLToMarkdownConverter final : public Converter {
+  public:
+    using Converter::Converter;
+    std::string_view titleKey() const override { return "converter_to_markdown"; }
+    void convert(clipboard::ClipboardContent input, const ConversionServices& services,
+                 ConversionCompletion done) const override;
+};
+
+class ToNotionConverter final : public Converter {
+  public:
+    using Converter::Converter;
+    std::string_view titleKey() const override { return "converter_to_notion"; }
+    void convert(clipboard::ClipboardContent input, const ConversionServices& services,
+                 ConversionCompletion done) const override;
+};
+
+}  // namespace pindrake::converters

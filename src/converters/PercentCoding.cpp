@@ -1,0 +1,63 @@
+#include "converters/PercentCoding.h"
+
+#include "foundation/Unicode.h"
+
+namespace pindrake::converters::percent {
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool isQueryAllowed(char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::string_view("!$&'()*+,-./:;=?@_~").find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> decoded(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            bytes += text[i];
+            continue;
+        }
+        const int high = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    if (!unicode::isValidUtf8(bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+std::string encodedForQuery(std::string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (isQueryAllowed(c)) {
+            out += c;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        out += '%';
+        out += digits[byte >> 4];
+        out += digits[byte & 0x0F];
+    }
+    return out;
+}
+
+}  // namespace pindrake::converters::percent

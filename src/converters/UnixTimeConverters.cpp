@@ -1,0 +1,24 @@
+#include "converters/UnixTimeConverters.h"
+
+#include "converters/UnixTime.h"
+
+namespace pindrake::converters {
+
+using clipboard::ClipboardContent;
+
+ClipboardContent UnixToDateConverter::transform(const ClipboardContent& input) const {
+    if (!input.plainText)
+        return input;
+    return plainTextOr(input, unixtime::dateText(*input.plainText));
+}
+
+ClipboardContent DateToUnixConverter::transform(const ClipboardContent& input) const {
+    if (!input.plainText)
+        return input;
+    const auto seconds = unixtime::secondsFromDateText(*input.plainText);
+    if (!seconds)
+        return input;
+    return plainTextOr(input, std::to_string(*seconds));
+}
+
+}  // namespace pindrake::converters

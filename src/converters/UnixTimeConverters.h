@@ -1,0 +1,22 @@
+#pragma once
+
+#include "converters/Converter.h"
+
+// Unix timestamps to and from date texts in Japan time.
+namespace pindrake::converters {
+
+class UnixToDateConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_unix_to_date"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+class DateToUnixConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_date_to_unix"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+}  // namespace pindrake::converters

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "converters/Converter.h"
+
+// Full-width forms to ASCII and back; the HTML-special characters to entities and back.
+namespace pindrake::converters {
+
+class FullWidthToHalfConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_full_to_half"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+class HalfToFullWidthConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_half_to_full"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+class HTMLEntityEscapeConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_html_escape"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+class HTMLEntityUnescapeConverter final : public TransformingConverter {
+  public:
+    using TransformingConverter::TransformingConverter;
+    std::string_view titleKey() const override { return "converter_html_unescape"; }
+    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
+};
+
+}  // namespace pindrake::converters

@@ -1,0 +1,110 @@
+#include <QBuffer>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include "ConverterTestSupport.h"
+#include "platform/linux/JavaScriptCoreWebView.h"
+#include "platform/linux/TesseractTextRecognizer.h"
+#include "platform/linux/UnavailableLanguageModel.h"
+
+// The converters with the engines the application runs: the JavaScript HTML-to-Markdown
+// libraries and Tesseract with its English and Japanese data.
+namespace pindrake::converters {
+namespace {
+
+using clipboard::ClipboardContent;
+using clipboard::ContentTag;
+using testing::text;
+
+// A white picture with black lines of text, as a PNG file's bytes.
+std::string renderedText(const QStringList& lines) {
+    QImage image(900, 80 + 90 * lines.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(48);
+    painter.setFont(font);
+    for (int i = 0; i < lines.size(); ++i)
+        painter.drawText(40, 100 + 90 * i, lines[i]);
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toStdString();
+}
+
+ClipboardContent imageEntry(std::string png) {
+    ClipboardContent content;
+    content.image = platform::Image(std::move(png), "png", 900, 260);
+    content.pasteboardTypes = {"public.png"};
+    return content;
+}
+
+class ConverterEnginesTest : public ::testing::Test {
+  protected:
+    std::optional<ClipboardContent> run(const std::string& converter,
+                                        const ClipboardContent& input) {
+        return harness.run(harness.named(converter), input, engines);
+    }
+
+    testing::ConverterHarness harness;
+    platform::TesseractTextRecognizer recognizer;
+    ConversionServices engines{harness.main,
+                               harness.workers,
+                               recognizer,
+                               harness.languageModel,
+                               platform::JavaScriptCoreWebView::factory(harness.main),
+                               "en_US"};
+};
+
+TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConverters) {
+    ClipboardContent page;
+    page.html = "<h4>Deep</h4><p>Hello <b>bold</b> &amp; more</p><ul><li>one</li><li>two</li></ul>";
+    page.plainText = "Deep Hello bold & more";
+    page.tags = {ContentTag::html};
+    EXPECT_EQ(run("html.toMarkdown", page),
+              text("#### Deep\n\nHello **bold** & more\n\n- one\n- two", {ContentTag::markdown}));
+    EXPECT_EQ(run("text.toNotion", page),
+              text("### Deep\n\nHello **bold** & more\n\n- one\n- two", {ContentTag::markdown}));
+
+    // Without an HTML part, the text is taken for the HTML.
+    const ClipboardContent markup = text("<p><i>it</i></p>", {ContentTag::html});
+    EXPECT_EQ(run("html.toMarkdown", markup), text("_it_", {ContentTag::markdown}));
+}
+
+TEST_F(ConverterEnginesTest, HtmlTheEnginesRefuseGivesTheInputBack) {
+    for (const std::string html : {"", "  \n\t "}) {
+        const ClipboardContent input = text(html, {ContentTag::html});
+        EXPECT_EQ(run("html.toMarkdown", input), input);
+        EXPECT_EQ(run("text.toNotion", input), input);
+    }
+}
+
+TEST_F(ConverterEnginesTest, TextInAnImageIsReadLineByLine) {
+    const auto twoLines =
+        imageEntry(renderedText({"Clipboard history 2026", "Second line of text"}));
+    EXPECT_EQ(run("image.ocr", twoLines),
+              testing::plainTextResult("Clipboard history 2026\nSecond line of text"));
+
+    for (const ClipboardContent& unreadable :
+         {imageEntry(renderedText({})), imageEntry("\x89PNG\r\n\x1a\n broken")}) {
+        EXPECT_EQ(run("image.ocr", unreadable), unreadable);
+    }
+}
+
+TEST_F(ConverterEnginesTest, WithoutALanguageModelTheInputComesBack) {
+    platform::UnavailableLanguageModel unavailable;
+    ConversionServices withoutModel{engines.main, engines.workers,     engines.textRecognizer,
+                                    unavailable,  engines.makeWebView, engines.userLocale};
+    const ClipboardContent input = text("some text", {ContentTag::plainText});
+    for (const Converter* converter : Converters::aiConverters())
+        EXPECT_EQ(harness.run(*converter, input, withoutModel), input) << converter->id();
+}
+
+}  // namespace
+}  // namespace pindrake::converters

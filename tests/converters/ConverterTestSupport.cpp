@@ -1,0 +1,68 @@
+#include "ConverterTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "support/MainQueueWaits.h"
+
+namespace pindrake::clipboard {
+void PrintTo(const ClipboardContent& content, std::ostream* out) {
+    *out << "ClipboardContent(plainText=" << ::testing::PrintToString(content.plainText)
+         << ", html=" << ::testing::PrintToString(content.html)
+         << ", image=" << (content.image ? "yes" : "no") << ", tags=" << content.tags.size()
+         << ", types=" << content.pasteboardTypes.size() << ")";
+}
+}  // namespace pindrake::clipboard
+
+namespace pindrake::converters::testing {
+
+using clipboard::ClipboardContent;
+
+std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
+                                                      const ClipboardContent& input) {
+    return run(converter, input, services);
+}
+
+std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
+                                                      const ClipboardContent& input,
+                                                      const ConversionServices& with) {
+    std::optional<ClipboardContent> result;
+    int deliveries = 0;
+    converter.convert(input, with, [&](ClipboardContent content) {
+        ++deliveries;
+        result = std::move(content);
+    });
+    EXPECT_FALSE(result) << "delivered before the main queue ran";
+    test_support::runUntil(main, [&] { return result.has_value(); });
+    main.runUntilIdle();
+    if (deliveries != 1)
+        return std::nullopt;
+    return result;
+}
+
+const Converter& ConverterHarness::named(std::string_view id) {
+    for (const ConverterList* list : {&Converters::fileConverters(), &Converters::imageConverters(),
+                                      &Converters::textConverters(), &Converters::aiConverters()}) {
+        for (const Converter* converter : *list) {
+            if (converter->id() == id)
+                return *converter;
+        }
+    }
+    if (Converters::pasteAsIs().id() == id)
+        return Converters::pasteAsIs();
+    throw std::invalid_argument("no converter " + std::string(id));
+}
+
+ClipboardContent text(std::string plainText, clipboard::ContentTags tags) {
+    ClipboardContent content;
+    content.plainText = std::move(plainText);
+    content.tags = std::move(tags);
+    return content;
+}
+
+ClipboardContent plainTextResult(std::string plainText) {
+    return text(std::move(plainText), {clipboard::ContentTag::plainText});
+}
+
+}  // namespace pindrake::converters::testing

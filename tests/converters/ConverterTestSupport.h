@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "clipboard/ClipboardContent.h"
+#include "converters/Converter.h"
+#include "converters/Converters.h"
+#include "foundation/ManualScheduler.h"
+#include "platform/fake/FakeLanguageModel.h"
+#include "platform/fake/FakeTextRecognizer.h"
+#include "platform/fake/ScriptedWebView.h"
+
+namespace pindrake::clipboard {
+// Lets failures show contents by their text.
+void PrintTo(const ClipboardContent& content, std::ostream* out);
+}  // namespace pindrake::clipboard
+
+namespace pindrake::converters::testing {
+
+// A main queue on virtual time, one worker, the fake recogniser and model.
+struct ConverterHarness {
+    ManualScheduler main;
+    WorkQueue workers{"converters.test", 1};
+    platform::FakeTextRecognizer textRecognizer;
+    platform::FakeLanguageModel languageModel;
+    ConversionServices services{main,
+                                workers,
+                                textRecognizer,
+                                languageModel,
+                                platform::ScriptedWebView::factory(
+                                    main, std::make_shared<platform::ScriptedWebView::Script>()),
+                                "en_US"};
+
+    // Converts and runs the main queue until the result arrives; nothing when it never does or
+    // arrives more than once.
+    std::optional<clipboard::ClipboardContent> run(const Converter& converter,
+                                                   const clipboard::ClipboardContent& input);
+    // The same with other services on the same main queue.
+    std::optional<clipboard::ClipboardContent> run(const Converter& converter,
+                                                   const clipboard::ClipboardContent& input,
+                                                   const ConversionServices& with);
+    // The registry's converter with this identifier.
+    static const Converter& named(std::string_view id);
+};
+
+clipboard::ClipboardContent text(std::string plainText, clipboard::ContentTags tags = {});
+clipboard::ClipboardContent plainTextResult(std::string plainText);
+
+}  // namespace pindrake::converters::testing

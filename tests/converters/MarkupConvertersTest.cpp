@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "ConverterTestSupport.h"
+
+// Markdown to HTML, the chat markup, the note markup (from Markdown) and HTML to plain text;
+// the HTML-to-Markdown engines are tested with the real engines elsewhere.
+namespace pindrake::converters {
+namespace {
+
+using clipboard::ClipboardContent;
+using clipboard::ContentTag;
+using testing::plainTextResult;
+using testing::text;
+
+ClipboardContent html(std::string markup) {
+    return text(std::move(markup), {ContentTag::html});
+}
+
+ClipboardContent markdown(std::string source) {
+    return text(std::move(source), {ContentTag::markdown});
+}
+
+class MarkupConvertersTest : public ::testing::Test {
+  protected:
+    std::optional<ClipboardContent> run(const std::string& converter,
+                                        const ClipboardContent& input) {
+        return harness.run(harness.named(converter), input);
+    }
+
+    testing::ConverterHarness harness;
+};
+
+TEST_F(MarkupConvertersTest, MarkdownBecomesHtmlWithoutExtensions) {
+    EXPECT_EQ(run("markdown.toHTML", markdown("# Title\n\nSome *text*.")),
+              text("<h1>Title</h1>\n<p>Some <em>text</em>.</p>\n", {ContentTag::html}));
+    EXPECT_EQ(run("markdown.toHTML", markdown("| a | b |\n|---|---|\n| 1 | 2 |")),
+              text("<p>| a | b |\n|---|---|\n| 1 | 2 |</p>\n", {ContentTag::html}));
+    EXPECT_EQ(run("markdown.toHTML", markdown("<b>raw</b>\n\nx")),
+              text("<p><!-- raw HTML omitted -->raw<!-- raw HTML omitted --></p>\n<p>x</p>\n",
+                   {ContentTag::html}));
+    // Markdown that renders to nothing is not passed off as HTML.
+    const auto blank = markdown("  \n\n ");
+    EXPECT_EQ(run("markdown.toHTML", blank), blank);
+}
+
+TEST_F(MarkupConvertersTest, ChatMarkupFromHtmlAndMarkdown) {
+    const std::vector<std::pair<ClipboardContent, std::string>> cases = {
+        {html("<p>A <b>bold</b> and <em>italic</em> <del>old</del> word</p>"),
+         "A *bold* and _italic_ ~old~ word"},
+        {html("<p>See <a class=\"x\" href=\"https://example.com/a?b=1&amp;c=2\">the site</a></p>"),
+         "See <https://example.com/a?b=1&c=2|the site>"},
+        // The line feeds of the rendered list stay between the bullet lines.
+        {markdown("- one\n- two **bold**\n"), "\u2022 one\n\n\u2022 two *bold*"},
+        // A rendered code block ends in a line feed, so it is not matched and loses its fence.
+        {markdown("## Heading\n\n`code` and\n\n```\nblock\n```"),
+         "*Heading*\n\n`code` and\n\nblock"},
+        {html("<table><tr><th>a</th><th>b</th></tr><tr><td>1</td><td>2</td></tr></table>"
+              "<p>then</p><table><tr><td>x</td><td>y</td></tr></table>"),
+         "```\na\tb\n\t1\t2\n```\nthen\nxy"},
+        {html("<p>one</p>\n\n\n\n<p>two</p><br><br/><img src=\"a.png\">"), "one\n\ntwo"},
+        {html("<blockquote>quoted</blockquote>"), "> quoted>"},
+        // Each entity once: "&amp;lt;" is the text "&lt;", not a tag.
+        {html("&amp;lt;b&amp;gt; &quot;q&quot; &#39;s&#39; a&nbsp;b"), "&lt;b&gt; \"q\" 's' a b"},
+        // A bold element that spans lines is not matched; its tags go with the rest.
+        {html("<b>one\ntwo</b>"), "one\ntwo"},
+    };
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(run("text.toSlack", input), plainTextResult(expected)) << *input.plainText;
+
+    const auto onlyTags = html("<div></div>");
+    EXPECT_EQ(run("text.toSlack", onlyTags), plainTextResult(""));
+    const auto emptyMarkdown = markdown("");
+    EXPECT_EQ(run("text.toSlack", emptyMarkdown), emptyMarkdown);
+}
+
+TEST_F(MarkupConvertersTest, ChatMarkupOfHugeInputsEndsWithoutCrashing) {
+    // Lazy groups over one long line, and many unclosed elements.
+    const auto longLine = html("<code>" + std::string(1'000'000, 'x'));
+    const auto result = run("text.toSlack", longLine);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(*result == longLine || result->plainText == std::string(1'000'000, 'x'))
+        << "neither the input nor its rewrite";
+    std::string unclosed;
+    for (int i = 0; i < 20'000; ++i)
+        unclosed += "<b>x<i>y";
+    EXPECT_TRUE(run("text.toSlack", html(unclosed)));
+}
+
+TEST_F(MarkupConvertersTest, NoteMarkupKeepsThreeHeadingLevels) {
+    EXPECT_EQ(
+        run("text.toNotion", markdown("#### four\n##### five\n###### six\n####### seven\n## two\n"
+                                      "text #### inside\n####no space")),
+        text("### four\n### five\n### six\n####### seven\n## two\ntext #### inside\n"
+             "####no space",
+             {ContentTag::markdown}));
+}
+
+TEST_F(MarkupConvertersTest, PlainTextShowsWhatTheHtmlReads) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<p>A <b>bold</b>\n   word &amp; more</p>", "A bold word & more"},
+        {"<h1>Title</h1><p>one<br>two</p><ul><li>first</li><li>second</li></ul>",
+         "Title\none\ntwo\n\u2022 first\n\u2022 second"},
+        {"<table><tr><td>a</td><td>b</td></tr><tr><td>1</td><td>2</td></tr></table>", "a\tb\n1\t2"},
+        {"<pre>  kept\n    as is</pre>", "kept\n    as is"},
+        {"<head><title>T</title><style>p{}</style></head><script>x()</script><p>body</p>", "body"},
+        {"<p>caf&eacute; &#x1F600;</p>", "caf\u00e9 \U0001F600"},
+    };
+    for (const auto& [markup, expected] : cases) {
+        ClipboardContent input;
+        input.html = markup;
+        input.plainText = "fallback";
+        input.tags = {ContentTag::html};
+        EXPECT_EQ(run("plaintext", input), plainTextResult(expected)) << markup;
+    }
+}
+
+TEST_F(MarkupConvertersTest, PlainTextOfTooDeepHtmlFallsBackToTheText) {
+    ClipboardContent input;
+    input.html = "";
+    for (int i = 0; i < 100'000; ++i)
+        *input.html += "<div>";
+    input.plainText = "the text";
+    input.sourceBundleID = "org.example.browser";
+    EXPECT_EQ(run("plaintext", input), plainTextResult("the text"));
+    input.plainText.reset();
+    EXPECT_EQ(run("plaintext", input), input);
+}
+
+}  // namespace
+}  // namespace pindrake::converters

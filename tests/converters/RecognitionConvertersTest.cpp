@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "ConverterTestSupport.h"
+#include "foundation/Localization.h"
+
+#include <cstdlib>
+
+namespace pindrake::converters {
+namespace {
+
+using clipboard::ClipboardContent;
+using clipboard::ContentTag;
+using testing::plainTextResult;
+using testing::text;
+
+ClipboardContent imageEntry() {
+    ClipboardContent content;
+    content.image = platform::Image("\x89PNG fake bytes", "png", 40, 20);
+    content.pasteboardTypes = {"public.png"};
+    return content;
+}
+
+TEST(RecognitionConvertersTest, RecognisedLinesAreJoinedOrTheImageComesBack) {
+    testing::ConverterHarness harness;
+    const auto& ocr = harness.named("image.ocr");
+    const ClipboardContent image = imageEntry();
+    const std::vector<std::pair<std::optional<std::vector<std::string>>, ClipboardContent>> cases =
+        {
+            {std::vector<std::string>{"first line", "\u65e5\u672c\u8a9e"},
+             plainTextResult("first line\n\u65e5\u672c\u8a9e")},
+            {std::vector<std::string>{}, image},  // no text in the picture
+            {std::nullopt, image},                // the recogniser failed
+        };
+    for (const auto& [lines, expected] : cases) {
+        harness.textRecognizer.answer = lines;
+        EXPECT_EQ(harness.run(ocr, image), expected);
+        EXPECT_EQ(harness.textRecognizer.lastImage, image.image->encoded());
+        EXPECT_EQ(harness.textRecognizer.lastLanguages, (std::vector<std::string>{"ja", "en"}));
+    }
+}
+
+TEST(RecognitionConvertersTest, ModelAnswersAreTrimmedAndFailuresGiveTheInput) {
+    testing::ConverterHarness harness;
+    const ClipboardContent input = text("  some text  ", {ContentTag::plainText});
+    const std::vector<std::pair<std::optional<std::string>, ClipboardContent>> cases = {
+        {"\n A short answer.\n", plainTextResult("A short answer.")},
+        {" \n\t", input},       // only white space counts as no answer
+        {std::nullopt, input},  // the model failed
+    };
+    for (const std::string id : {"ai.summarize", "ai.translate"}) {
+        for (const auto& [answer, expected] : cases) {
+            harness.languageModel.answer = answer;
+            EXPECT_EQ(harness.run(harness.named(id), input), expected) << id;
+            EXPECT_EQ(harness.languageModel.lastPrompt, "  some text  ") << "sent untrimmed";
+        }
+        harness.languageModel.calls = 0;
+        const ClipboardContent empty = text("", {ContentTag::plainText});
+        EXPECT_EQ(harness.run(harness.named(id), empty), empty);
+        EXPECT_EQ(harness.languageModel.calls, 0) << id << " asked about nothing";
+    }
+}
+
+struct TranslationCase {
+    std::string userLocale;
+    std::string instructions;
+};
+
+// Titles and instructions come from the catalogues, in the user's language.
+TEST(RecognitionConvertersTest, InstructionsAndTitlesComeFromTheCatalogues) {
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::setenv("LANGUAGE", "en", 1);
+    setUpLocalization("pindrake");
+    testing::ConverterHarness harness;
+    harness.languageModel.answer = "answer";
+    const std::string format = localized("ai_translate_instruction");
+    ASSERT_NE(format.find("%s"), std::string::npos) << format;
+    const auto expected = [&format](const std::string& language) {
+        std::string text = format;
+        return text.replace(text.find("%s"), 2, language);
+    };
+    const std::vector<TranslationCase> cases = {
+        {"ja_JP", expected("\u65e5\u672c\u8a9e")},
+        {"fr_CA", expected("fran\u00e7ais")},
+        {"en_US", expected("English")},
+        {"", expected("English")},        // no language: English, named in English
+        {"qaa_QM", expected("English")},  // no name known for the code
+    };
+    for (const auto& c : cases) {
+        harness.services.userLocale = c.userLocale;
+        ASSERT_TRUE(harness.run(harness.named("ai.translate"), text("x")));
+        EXPECT_EQ(harness.languageModel.lastInstructions, c.instructions) << c.userLocale;
+    }
+    ASSERT_TRUE(harness.run(harness.named("ai.summarize"), text("x")));
+    EXPECT_EQ(harness.languageModel.lastInstructions, localized("ai_summarize_instruction"));
+    EXPECT_NE(harness.languageModel.lastInstructions, "ai_summarize_instruction");
+
+    for (const char* language : {"en", "ja"}) {
+        ::setenv("LANGUAGE", language, 1);
+        setUpLocalization("pindrake");
+        EXPECT_EQ(Converters::pasteAsIs().title(),
+                  std::string(language) == "en"
+                      ? "Paste as is"
+                      : "\u305d\u306e\u307e\u307e\u8cbc\u308a\u4ed8\u3051");
+        for (const ConverterList* list :
+             {&Converters::fileConverters(), &Converters::imageConverters(),
+              &Converters::textConverters(), &Converters::aiConverters()}) {
+            for (const Converter* converter : *list)
+                EXPECT_NE(converter->title(), converter->titleKey()) << language << " has no title";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::converters
