@@ -197,7 +197,8 @@ std::optional<xcb_window_t> XcbSelectionTransfer::currentOwner() const {
 std::vector<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::namesOf(
     const std::string& atomList) {
     std::vector<xcb_atom_t> atoms(std::min(atomList.size() / 4, context_.limits.maxTargets));
-    std::memcpy(atoms.data(), atomList.data(), atoms.size() * 4);
+    if (!atoms.empty())
+        std::memcpy(atoms.data(), atomList.data(), atoms.size() * 4);
 
     auto& names = context_.atomNames;
     std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> asked;
