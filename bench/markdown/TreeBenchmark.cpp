@@ -9,6 +9,7 @@
 // measured in the same iterations.
 #include <benchmark/benchmark.h>
 #include <cmark-gfm.h>
+#include <malloc.h>
 
 #include <chrono>
 #include <cstring>
@@ -287,6 +288,70 @@ void BM_EditAtDepth50AndTakeRoot(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EditAtDepth50AndTakeRoot)->Unit(benchmark::kMicrosecond);
+
+constexpr int wideChildren = 100'000;
+
+Paragraph wideParagraph(int children) {
+    std::vector<RawMarkupPtr> texts;
+    texts.reserve(static_cast<std::size_t>(children));
+    for (int i = 0; i < children; ++i)
+        texts.push_back(make(payload::Text{"t"}));
+    return Paragraph::wrap(make(payload::Paragraph{}, std::move(texts)));
+}
+
+// Reaching every child of a wide node by index, as a formatter's loop over table rows does,
+// against iterating the same children; the ratio of the two is reported.
+void BM_ChildAtOverAllChildren(benchmark::State& state) {
+    const Paragraph paragraph = wideParagraph(wideChildren);
+    double byIndexSeconds = 0;
+    double iteratingSeconds = 0;
+    for (auto _ : state) {
+        std::int64_t sum = 0;
+        byIndexSeconds += secondsOf([&] {
+            for (std::int64_t i = 0; i < paragraph.childCount(); ++i)
+                sum += paragraph.child(i)->identifier().childId;
+        });
+        std::int64_t iterated = 0;
+        iteratingSeconds += secondsOf([&] {
+            for (Markup child : paragraph.children())
+                iterated += child.identifier().childId;
+        });
+        if (sum != iterated)
+            state.SkipWithError("index and iteration disagree");
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["ratio_to_iterating"] = byIndexSeconds / iteratingSeconds;
+}
+BENCHMARK(BM_ChildAtOverAllChildren)->Unit(benchmark::kMillisecond);
+
+std::size_t bytesInUse() {
+    return mallinfo2().uordblks;
+}
+
+// Memory held after repeated edits of one text of a wide paragraph, each followed by taking the
+// new document: only the current version may stay alive. Reported as a ratio to the memory of
+// one copy of the tree.
+void BM_MemoryAfterEditsWithRoot(benchmark::State& state) {
+    constexpr int children = 10'000;
+    constexpr int edits = 2'000;
+    for (auto _ : state) {
+        const std::size_t before = bytesInUse();
+        std::optional<Document> document =
+            Document::wrap(make(payload::Document{}, {wideParagraph(children).rawPtr()}));
+        const std::size_t oneCopy = bytesInUse() - before;
+        Text text = *document->childThrough({0, children / 2})->as<Text>();
+        document.reset();
+        for (int i = 0; i < edits; ++i) {
+            text.setString("edit " + std::to_string(i));
+            benchmark::DoNotOptimize(&text.root().raw());
+        }
+        const std::size_t held = bytesInUse() - before;
+        state.counters["ratio_to_one_copy"] =
+            static_cast<double>(held) / static_cast<double>(oneCopy);
+        state.counters["one_copy_KB"] = static_cast<double>(oneCopy) / 1024;
+    }
+}
+BENCHMARK(BM_MemoryAfterEditsWithRoot)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace pindrake::markdown

@@ -5,8 +5,10 @@
 #include <set>
 
 #include "clipboard/Url.h"
+#include "foundation/Ascii.h"
 #include "foundation/Files.h"
 #include "foundation/Unicode.h"
+#include "foundation/UriList.h"
 
 namespace pindrake::clipboard {
 
@@ -26,23 +28,7 @@ bool hasImageExtension(const std::filesystem::path& path) {
     if (extension.empty())
         return false;
     extension.erase(0, 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extensions.contains(extension);
-}
-
-// A URI list holds one URI per line, with comment lines starting with "#".
-std::string_view firstUri(std::string_view list) {
-    while (!list.empty()) {
-        const auto end = std::min(list.find('\n'), list.size());
-        std::string_view line = list.substr(0, end);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        if (!line.empty() && !line.starts_with('#'))
-            return line;
-        list.remove_prefix(std::min(end + 1, list.size()));
-    }
-    return {};
+    return extensions.contains(ascii::lowered(extension));
 }
 
 }  // namespace
@@ -148,7 +134,7 @@ std::optional<ClipboardContent> ClipboardMonitor::readFile(
     const std::string* urls = offered.data(pasteboard_type::fileUrl);
     if (!urls)
         return std::nullopt;
-    auto path = filePathFromUrl(firstUri(*urls));
+    auto path = filePathFromUrl(uri_list::firstUri(*urls));
     if (!path)
         return std::nullopt;
 

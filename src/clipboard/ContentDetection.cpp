@@ -14,6 +14,7 @@
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/MarkdownDetection.h"
 #include "clipboard/Url.h"
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::clipboard {
@@ -40,7 +41,7 @@ bool hasTwoPercentEscapes(std::string_view text) {
 }
 
 bool isAsciiAlphanumeric(UChar32 c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return c < 0x80 && ascii::isAlnum(static_cast<char>(c));
 }
 
 // The full case folding of the characters outside ASCII that fold to ASCII letters only (the
@@ -123,15 +124,6 @@ bool isJwt(std::string_view text) {
         start = dot + 1;
     }
     return pieces == 3;
-}
-
-std::string asciiLowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 }  // namespace
@@ -220,7 +212,7 @@ bool ClipboardMonitor::isColorCode(std::string_view text) {
                          std::all_of(text.begin() + 1, text.end(), isHexDigit);
     if (hexForm)
         return true;
-    const std::string start = asciiLowered(text.substr(0, 4));
+    const std::string start = ascii::lowered(text.substr(0, 4));
     return start == "rgb(" || start == "hsl(";
 }
 

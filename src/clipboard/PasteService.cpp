@@ -56,8 +56,13 @@ void PasteService::write(const ClipboardContent& content) {
 }
 
 void PasteService::simulatePaste() {
-    if (services_.keySynth.isTrusted())
-        services_.keySynth.postPaste();
+    if (!services_.keySynth.isTrusted())
+        return;
+    const platform::PasteKey key = services_.keySynth.pasteKey();
+    // Those terminals paste the primary selection; it carries the same contents for this paste.
+    if (key == platform::PasteKey::shiftInsert)
+        services_.pasteboard.copyToPrimarySelection();
+    services_.keySynth.postPaste(key);
 }
 
 void PasteService::resumeMonitor(ClipboardMonitor& monitor) {

@@ -1,41 +1,25 @@
 #include "clipboard/Url.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::clipboard {
 
 namespace {
 
-bool isAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isHexDigit(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
 bool isControlOrSpace(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u <= 0x20 || u == 0x7F;
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
 }
 
 // RFC 3986 reg-name characters, plus anything outside ASCII (internationalised names).
 bool isHostCharacter(char c) {
     if (static_cast<unsigned char>(c) >= 0x80)
         return true;
-    if (isAsciiAlpha(c) || isAsciiDigit(c))
+    if (ascii::isAlpha(c) || ascii::isDigit(c))
         return true;
     return std::string_view("-._~!$&'()*+,;=%").find(c) != std::string_view::npos;
 }
@@ -47,15 +31,9 @@ bool isValidHost(std::string_view host) {
         if (host.size() < 3 || host.back() != ']')
             return false;
         return std::all_of(host.begin() + 1, host.end() - 1,
-                           [](char c) { return isHexDigit(c) || c == ':' || c == '.'; });
+                           [](char c) { return ascii::isHexDigit(c) || c == ':' || c == '.'; });
     }
     return std::all_of(host.begin(), host.end(), isHostCharacter);
-}
-
-int hexValue(char c) {
-    if (isAsciiDigit(c))
-        return c - '0';
-    return std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
 }
 
 std::optional<std::string> percentDecoded(std::string_view text) {
@@ -66,10 +44,12 @@ std::optional<std::string> percentDecoded(std::string_view text) {
             out += text[i];
             continue;
         }
-        if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
+        if (i + 2 >= text.size() || !ascii::isHexDigit(text[i + 1]) ||
+            !ascii::isHexDigit(text[i + 2])) {
             return std::nullopt;
         }
-        const char decoded = static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        const char decoded =
+            static_cast<char>(ascii::hexValue(text[i + 1]) * 16 + ascii::hexValue(text[i + 2]));
         if (decoded == '\0')
             return std::nullopt;
         out += decoded;
@@ -85,12 +65,12 @@ std::optional<Url> Url::parse(std::string_view text) {
         return std::nullopt;
 
     const auto colon = text.find(':');
-    if (colon == std::string_view::npos || colon == 0 || !isAsciiAlpha(text[0])) {
+    if (colon == std::string_view::npos || colon == 0 || !ascii::isAlpha(text[0])) {
         return std::nullopt;
     }
     const std::string_view scheme = text.substr(0, colon);
     const bool schemeIsValid = std::all_of(scheme.begin(), scheme.end(), [](char c) {
-        return isAsciiAlpha(c) || isAsciiDigit(c) || c == '+' || c == '-' || c == '.';
+        return ascii::isAlpha(c) || ascii::isDigit(c) || c == '+' || c == '-' || c == '.';
     });
     if (!schemeIsValid || text.substr(colon + 1, 2) != "//")
         return std::nullopt;
@@ -104,7 +84,7 @@ std::optional<Url> Url::parse(std::string_view text) {
     }
 
     Url url;
-    url.scheme = lowered(scheme);
+    url.scheme = ascii::lowered(scheme);
 
     std::string_view host = authority;
     const std::size_t portColon = authority.starts_with('[')
@@ -118,7 +98,7 @@ std::optional<Url> Url::parse(std::string_view text) {
             const auto [end, error] =
                 std::from_chars(port.data(), port.data() + port.size(), value);
             if (error != std::errc{} || end != port.data() + port.size() || value > 65535 ||
-                !isAsciiDigit(port.front())) {
+                !ascii::isDigit(port.front())) {
                 return std::nullopt;
             }
             url.port = value;
@@ -126,13 +106,13 @@ std::optional<Url> Url::parse(std::string_view text) {
     }
     if (!host.empty() && !isValidHost(host))
         return std::nullopt;
-    url.host = lowered(host);
+    url.host = ascii::lowered(host);
     return url;
 }
 
 std::optional<std::string> filePathFromUrl(std::string_view text) {
     constexpr std::string_view prefix = "file:";
-    if (text.size() < prefix.size() || lowered(text.substr(0, prefix.size())) != prefix) {
+    if (text.size() < prefix.size() || ascii::lowered(text.substr(0, prefix.size())) != prefix) {
         return std::nullopt;
     }
     if (std::any_of(text.begin(), text.end(), isControlOrSpace))
@@ -143,7 +123,7 @@ std::optional<std::string> filePathFromUrl(std::string_view text) {
         const auto slash = rest.find('/');
         if (slash == std::string_view::npos)
             return std::nullopt;
-        const std::string host = lowered(rest.substr(0, slash));
+        const std::string host = ascii::lowered(rest.substr(0, slash));
         if (!host.empty() && host != "localhost")
             return std::nullopt;
         rest.remove_prefix(slash);

@@ -1,20 +1,22 @@
 #include "foundation/BackgroundTask.h"
 
+#include <pthread.h>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
+#include <utility>
 
 namespace pindrake {
 
+// Shared by the threads, so that it outlives the queue object while they finish.
 struct WorkQueue::Impl {
-    std::string name;
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<std::function<void()>> jobs;
+    std::function<void()> last;
     bool stopping = false;
-    std::vector<std::thread> threads;
 
     void runWorker() {
         for (;;) {
@@ -22,8 +24,13 @@ struct WorkQueue::Impl {
             {
                 std::unique_lock lock(mutex);
                 wake.wait(lock, [this] { return stopping || !jobs.empty(); });
-                if (stopping)
+                if (stopping) {
+                    job = std::exchange(last, {});
+                    lock.unlock();
+                    if (job)
+                        job();
                     return;
+                }
                 job = std::move(jobs.front());
                 jobs.pop_front();
             }
@@ -32,22 +39,44 @@ struct WorkQueue::Impl {
     }
 };
 
-WorkQueue::WorkQueue(std::string name, std::size_t threads) : impl_(std::make_unique<Impl>()) {
-    impl_->name = std::move(name);
+namespace {
+
+// The system keeps 15 bytes of a thread's name: a reverse-domain name keeps its last parts.
+std::string threadNameFor(std::string name) {
+    constexpr std::size_t kept = 15;
+    while (name.size() > kept && name.find('.') != std::string::npos)
+        name.erase(0, name.find('.') + 1);
+    return name.substr(0, kept);
+}
+
+}  // namespace
+
+WorkQueue::WorkQueue(const std::string& name, std::size_t threads)
+    : impl_(std::make_shared<Impl>()) {
+    const std::string threadName = threadNameFor(name);
     for (std::size_t i = 0; i < std::max<std::size_t>(threads, 1); ++i) {
-        impl_->threads.emplace_back([impl = impl_.get()] { impl->runWorker(); });
+        std::thread thread([impl = impl_] { impl->runWorker(); });
+        pthread_setname_np(thread.native_handle(), threadName.c_str());
+        thread.detach();
     }
 }
 
 WorkQueue::~WorkQueue() {
+    finish({});
+}
+
+void WorkQueue::finish(std::function<void()> last) {
+    std::deque<std::function<void()>> dropped;
     {
         std::lock_guard lock(impl_->mutex);
+        if (impl_->stopping)
+            return;
         impl_->stopping = true;
-        impl_->jobs.clear();
+        impl_->last = std::move(last);
+        dropped.swap(impl_->jobs);
     }
     impl_->wake.notify_all();
-    for (auto& thread : impl_->threads)
-        thread.join();
+    // The dropped jobs are destroyed here, outside the lock: their captures may post.
 }
 
 void WorkQueue::async(std::function<void()> job) {
@@ -58,17 +87,6 @@ void WorkQueue::async(std::function<void()> job) {
         impl_->jobs.push_back(std::move(job));
     }
     impl_->wake.notify_one();
-}
-
-const std::string& WorkQueue::name() const {
-    return impl_->name;
-}
-
-WorkQueue& sharedWorkPool() {
-    // Two threads: enough to keep a slow conversion from delaying an icon decode, few enough
-    // not to compete with the UI on a small machine.
-    static WorkQueue pool("pindrake.background", 2);
-    return pool;
 }
 
 }  // namespace pindrake

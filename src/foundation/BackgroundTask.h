@@ -20,26 +20,29 @@ class CancellationToken {
     std::shared_ptr<std::atomic<bool>> flag_;
 };
 
-// Worker threads running queued jobs. Destruction waits for the jobs in progress and drops
-// the ones not yet started.
+// Worker threads running queued jobs. Destruction never waits: it drops the jobs not yet
+// started, and the threads finish the jobs in progress on their own, then end. Jobs therefore
+// own what they use (shared state, never a pointer to the queue's owner).
 class WorkQueue {
   public:
-    // `threads` is 1 for a serial queue, whose jobs run one at a time in queueing order.
-    WorkQueue(std::string name, std::size_t threads);
+    // `threads` is 1 for a serial queue, whose jobs run one at a time in queueing order. The
+    // threads carry `name` for debuggers and `top`, cut to the 15 bytes the system keeps by
+    // dropping leading dotted parts ("com.zarezo.html-to-md" runs as "html-to-md").
+    WorkQueue(const std::string& name, std::size_t threads);
     ~WorkQueue();
     WorkQueue(const WorkQueue&) = delete;
     WorkQueue& operator=(const WorkQueue&) = delete;
 
     void async(std::function<void()> job);
-    const std::string& name() const;
+    // Ends the queue like destruction, then runs `last` on a worker (on a serial queue, after
+    // the job in progress): the place to release what is costly to free, such as a script
+    // engine, off the calling thread. Later jobs are ignored.
+    void finish(std::function<void()> last);
 
   private:
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<Impl> impl_;
 };
-
-// The process-wide pool for independent background work (conversions, icon decoding).
-WorkQueue& sharedWorkPool();
 
 // Runs `work` on `queue` and hands its result to `done` on the main queue, unless the token
 // was cancelled by then. `work` may poll the token to stop early.

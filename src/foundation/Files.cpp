@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,6 +88,21 @@ std::optional<std::string> read(const std::filesystem::path& path) {
     if (in.bad())
         return std::nullopt;
     return std::move(contents).str();
+}
+
+std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,
+                                std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+    const std::string base = path.filename().string() + "." + std::string(tag) + "-" + stamp;
+    auto aside = path.parent_path() / base;
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(aside, error); ++n)
+        aside = path.parent_path() / (base + "-" + std::to_string(n));
+    return aside;
 }
 
 }  // namespace pindrake::files

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,5 +17,11 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
 std::error_code createPrivateDirectory(const std::filesystem::path& path);
 
 std::optional<std::string> read(const std::filesystem::path& path);
+
+// Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the
+// UTC time given), with "-2", "-3"... added while that name is taken, so that a file kept aside
+// earlier is never replaced.
+std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,
+                                std::chrono::system_clock::time_point when);
 
 }  // namespace pindrake::files

@@ -9,5 +9,8 @@ namespace pindrake {
 // itself. Catalogues live outside the executable, under the resource folder's "locale".
 void setUpLocalization(std::string_view domain);
 std::string localized(std::string_view key);
+// The same from a module's own catalogue (another domain in the same folder), for modules
+// that carry their texts apart from the application's.
+std::string localized(std::string_view domain, std::string_view key);
 
 }  // namespace pindrake

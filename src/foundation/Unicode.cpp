@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "foundation/Ascii.h"
+
 namespace pindrake::unicode {
 namespace {
 
@@ -20,10 +22,6 @@ constexpr UChar32 kReplacement = 0xFFFD;
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
 // Break iterators are costly to create and not thread-safe: one per thread.
@@ -180,7 +178,7 @@ bool isBlank(std::string_view text) {
 std::string caseFolded(std::string_view text) {
     if (isAscii(text)) {
         std::string out(text);
-        std::transform(out.begin(), out.end(), out.begin(), asciiLower);
+        std::transform(out.begin(), out.end(), out.begin(), ascii::toLower);
         return out;
     }
     const std::string valid = sanitizedUtf8(text);
@@ -211,8 +209,9 @@ bool containsCaseInsensitive(std::string_view haystack, std::string_view needle)
     if (needle.empty())
         return true;
     if (isAscii(haystack) && isAscii(needle)) {
-        auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                              [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+        auto it =
+            std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                        [](char a, char b) { return ascii::toLower(a) == ascii::toLower(b); });
         return it != haystack.end();
     }
     return caseFolded(haystack).find(caseFolded(needle)) != std::string::npos;

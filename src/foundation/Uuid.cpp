@@ -2,8 +2,6 @@
 
 #include <uuid/uuid.h>
 
-#include <cctype>
-
 namespace pindrake {
 
 std::string makeUuid() {

@@ -22,6 +22,8 @@ class Defaults {
     virtual void remove(std::string_view key) = 0;
     // Every key holding a value, in the store's own order.
     virtual std::vector<std::string> keys() const = 0;
+    // Whether anything is stored under the key, also a value of a kind `value` cannot give.
+    virtual bool contains(std::string_view key) const { return value(key).has_value(); }
 
     std::optional<std::string> string(std::string_view key) const {
         auto v = value(key);

@@ -20,8 +20,10 @@ struct HttpResponse {
     long status = 0;
     std::string body;
     // Empty on success; otherwise why no complete response arrived (transport failure, refused
-    // scheme, too many redirects, body over the limit, time-out).
+    // scheme, too many redirects, body over the limit, time-out, cancelled).
     std::string error;
+    // The client went away before the response arrived.
+    bool cancelled = false;
 
     bool succeeded() const { return error.empty(); }
 };
@@ -33,7 +35,8 @@ class HttpClient {
 
     virtual ~HttpClient() = default;
 
-    // Starts the request; the completion runs exactly once, later, on the main queue.
+    // Starts the request; the completion runs exactly once, later, on the main queue. Requests
+    // still running when the client is destroyed complete as cancelled.
     virtual void get(HttpRequest request, Completion completion) = 0;
 };
 

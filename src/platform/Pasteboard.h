@@ -60,6 +60,9 @@ class Pasteboard {
     virtual PasteboardContents read() = 0;
     // Replaces the clipboard's contents with exactly these types; empty contents clear it.
     virtual void write(const PasteboardContents& contents) = 0;
+    // Offers what we last wrote as the primary selection too, for applications that paste
+    // only that.
+    virtual void copyToPrimarySelection() = 0;
 };
 
 }  // namespace pindrake::platform

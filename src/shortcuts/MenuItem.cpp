@@ -13,7 +13,7 @@ bool matches(const MenuItem& item, const Shortcut& shortcut, const std::string& 
     std::string itemKey = item.keyEquivalent;
     ModifierFlags itemModifiers = item.keyEquivalentModifiers;
     const ModifierFlags modifiers = shortcut.modifiers();
-    if (modifiers & ModifierFlag::shift) {
+    if (modifiers.contains(ModifierFlag::shift)) {
         std::string lower = lowercased(itemKey);
         if (lower != itemKey) {
             itemKey = std::move(lower);
@@ -47,11 +47,12 @@ const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<Menu
     return nullptr;
 }
 
-const std::set<char32_t>& functionKeys() {
+const std::set<SpecialKey>& functionKeys() {
     static const auto keys = [] {
-        std::set<char32_t> set;
-        for (char32_t c = 0xF704; c <= 0xF726; ++c)
-            set.insert(c);
+        std::set<SpecialKey> set;
+        for (auto key = static_cast<int>(SpecialKey::f1); key <= static_cast<int>(SpecialKey::f20);
+             ++key)
+            set.insert(static_cast<SpecialKey>(key));
         return set;
     }();
     return keys;

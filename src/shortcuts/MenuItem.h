@@ -8,6 +8,7 @@
 #include "platform/KeyboardLayout.h"
 #include "shortcuts/ModifierFlags.h"
 #include "shortcuts/Shortcut.h"
+#include "shortcuts/SpecialKey.h"
 
 namespace pindrake::GlobalShortcuts {
 
@@ -16,7 +17,7 @@ namespace pindrake::GlobalShortcuts {
 struct MenuItem {
     std::string title;
     std::string keyEquivalent;
-    ModifierFlags keyEquivalentModifiers = 0;
+    ModifierFlags keyEquivalentModifiers;
     std::vector<MenuItem> submenu;
 };
 
@@ -25,8 +26,8 @@ struct MenuItem {
 const MenuItem* takenByMenuItem(const Shortcut& shortcut, const std::vector<MenuItem>& menu,
                                 const platform::KeyboardLayout& layout);
 
-// The private-use characters of the function keys F1 to F35, which may be recorded without
-// modifiers.
-const std::set<char32_t>& functionKeys();
+// The function keys, which may be recorded without modifiers: F1 to F20, all that stored
+// shortcuts can name.
+const std::set<SpecialKey>& functionKeys();
 
 }  // namespace pindrake::GlobalShortcuts

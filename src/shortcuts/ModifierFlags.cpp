@@ -24,14 +24,14 @@ constexpr std::array<ModifierPair, 5> modifierPairs{{
 int carbonMask(ModifierFlags flags) {
     int mask = 0;
     for (const auto& pair : modifierPairs) {
-        if (flags & pair.flag)
+        if (flags.contains(pair.flag))
             mask |= pair.carbon;
     }
     return mask;
 }
 
 ModifierFlags modifierFlags(std::int64_t carbonMask) {
-    ModifierFlags flags = 0;
+    ModifierFlags flags;
     for (const auto& pair : modifierPairs) {
         if (carbonMask & pair.carbon)
             flags |= pair.flag;
@@ -45,16 +45,16 @@ int normalizedCarbonMask(std::int64_t mask) {
 
 std::string symbolicRepresentation(ModifierFlags flags) {
     std::string symbols;
-    if (flags & ModifierFlag::control)
+    if (flags.contains(ModifierFlag::control))
         symbols += "\u2303";
-    if (flags & ModifierFlag::option)
+    if (flags.contains(ModifierFlag::option))
         symbols += "\u2325";
-    if (flags & ModifierFlag::shift)
+    if (flags.contains(ModifierFlag::shift))
         symbols += "\u21E7";
-    if (flags & ModifierFlag::command)
+    if (flags.contains(ModifierFlag::command))
         symbols += "\u2318";
     // The globe with the text-style selector, so it is not drawn as a colour emoji.
-    if (flags & ModifierFlag::function)
+    if (flags.contains(ModifierFlag::function))
         symbols += "\U0001F310\uFE0E";
     return symbols;
 }

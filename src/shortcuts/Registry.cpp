@@ -23,9 +23,9 @@ void Registry::saveShortcut(const Shortcut& shortcut, const Name& name) {
         releaseIfUnwanted(*old, &name);
     want(name);
     if (!hotKeys_.isRegistered(shortcut))
-        hotKeys_.registerShortcut(shortcut);
+        registerShortcut(shortcut);
     store_.store(name, shortcut);
-    shortcutByNameDidChange_.post(name);
+    shortcutByNameDidChange_.set(name);
 }
 
 void Registry::setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
@@ -42,7 +42,7 @@ void Registry::setShortcut(const std::optional<Shortcut>& shortcut, const Name& 
         store_.remove(name);
     }
     releaseIfUnwanted(*old);
-    shortcutByNameDidChange_.post(name);
+    shortcutByNameDidChange_.set(name);
 }
 
 void Registry::reset(const std::vector<Name>& names) {
@@ -56,7 +56,7 @@ void Registry::reset(const std::vector<Name>& names) {
             continue;
         store_.remove(name);
         releaseIfUnwanted(*old);
-        shortcutByNameDidChange_.post(name);
+        shortcutByNameDidChange_.set(name);
     }
 }
 
@@ -110,7 +110,8 @@ Subscription Registry::events(const Name& name, std::function<void(EventType)> c
         if (!only || *only == type)
             callback(type);
     });
-    enable({name});
+    want(name);
+    request(name, /*retryRefused=*/false);
 
     std::weak_ptr<Registry*> weakSelf = self_;
     return Subscription([weakSelf, name, id] {
@@ -122,9 +123,7 @@ Subscription Registry::events(const Name& name, std::function<void(EventType)> c
 void Registry::enable(const std::vector<Name>& names) {
     for (const auto& name : names) {
         want(name);
-        auto stored = store_.shortcut(name);
-        if (stored && !hotKeys_.isRegistered(*stored))
-            hotKeys_.registerShortcut(*stored);
+        request(name, /*retryRefused=*/true);
     }
 }
 
@@ -176,7 +175,23 @@ void Registry::addAction(ActionTable& table, const Name& name, Action action) {
     if (it == table.end())
         it = table.insert(table.end(), {name, {}});
     it->second.push_back(std::move(action));
-    enable({name});
+    want(name);
+    request(name, /*retryRefused=*/false);
+}
+
+void Registry::request(const Name& name, bool retryRefused) {
+    auto stored = store_.shortcut(name);
+    if (!stored || hotKeys_.isRegistered(*stored))
+        return;
+    if (!retryRefused && std::find(refused_.begin(), refused_.end(), *stored) != refused_.end())
+        return;
+    registerShortcut(*stored);
+}
+
+void Registry::registerShortcut(const Shortcut& shortcut) {
+    std::erase(refused_, shortcut);
+    if (!hotKeys_.registerShortcut(shortcut))
+        refused_.push_back(shortcut);
 }
 
 void Registry::want(const Name& name) {
@@ -196,8 +211,10 @@ bool Registry::isWanted(const Shortcut& shortcut, const Name* except) const {
 }
 
 void Registry::releaseIfUnwanted(const Shortcut& shortcut, const Name* except) {
-    if (!isWanted(shortcut, except))
-        hotKeys_.unregister(shortcut);
+    if (isWanted(shortcut, except))
+        return;
+    hotKeys_.unregister(shortcut);
+    std::erase(refused_, shortcut);
 }
 
 void Registry::removeStream(const Name& name, std::uint64_t id) {
@@ -240,6 +257,10 @@ void Registry::applySwitches() {
         return;
     const auto refusedNow = hotKeys_.resume();
     // Hot keys refused earlier get another attempt now; those refused a moment ago do not.
+    for (const auto& shortcut : refusedNow) {
+        if (std::find(refused_.begin(), refused_.end(), shortcut) == refused_.end())
+            refused_.push_back(shortcut);
+    }
     const auto names = wanting_;
     for (const auto& name : names) {
         auto stored = store_.shortcut(name);
@@ -247,7 +268,7 @@ void Registry::applySwitches() {
             continue;
         if (std::find(refusedNow.begin(), refusedNow.end(), *stored) != refusedNow.end())
             continue;
-        hotKeys_.registerShortcut(*stored);
+        registerShortcut(*stored);
     }
 }
 

@@ -14,7 +14,6 @@
 #include "platform/KeyboardLayout.h"
 #include "shortcuts/EventType.h"
 #include "shortcuts/Name.h"
-#include "shortcuts/Notifier.h"
 #include "shortcuts/ShortcutStore.h"
 #include "shortcuts/SystemHotKeys.h"
 
@@ -53,8 +52,9 @@ class Registry {
     void resetAll() { reset(store_.storedNames()); }
     std::vector<Name> storedNames() const { return store_.storedNames(); }
 
-    // "GlobalShortcuts_shortcutByNameDidChange": posted last, once the new value reads back.
-    Notifier<const Name&>& shortcutByNameDidChange() { return shortcutByNameDidChange_; }
+    // "GlobalShortcuts_shortcutByNameDidChange": set to the changed name last, once the new
+    // value reads back. None until the first change.
+    Published<std::optional<Name>>& shortcutByNameDidChange() { return shortcutByNameDidChange_; }
 
     void onKeyDown(const Name& name, Action action);
     void onKeyUp(const Name& name, Action action);
@@ -75,6 +75,9 @@ class Registry {
     // Set by the shortcut recorder while it records: presses then run nothing.
     bool isPausedForRecording() const { return isPausedForRecording_; }
     void setPausedForRecording(bool paused) { isPausedForRecording_ = paused; }
+    // "GlobalShortcuts_recorderActiveStatusDidChange": set by a recorder when it starts (true)
+    // and ends (false) recording.
+    Published<bool>& recorderActiveStatusDidChange() { return recorderActiveStatusDidChange_; }
 
     // While a menu of the application is open the hot keys are let go, and the key events that
     // reach the application are offered here instead. Returns true when the event was a shortcut
@@ -97,6 +100,11 @@ class Registry {
     using ActionTable = std::vector<std::pair<Name, std::vector<Action>>>;
 
     void addAction(ActionTable& table, const Name& name, Action action);
+    // Asks for the name's stored hot key unless it is held already. A shortcut refused before
+    // is asked for again only on `retryRefused`, so that attaching actions to a name whose
+    // combination another program holds does not ask (and log) once per action.
+    void request(const Name& name, bool retryRefused);
+    void registerShortcut(const Shortcut& shortcut);
     void want(const Name& name);
     void stopWanting(const Name& name);
     bool isWanted(const Shortcut& shortcut, const Name* except = nullptr) const;
@@ -110,7 +118,10 @@ class Registry {
 
     ShortcutStore store_;
     SystemHotKeys hotKeys_;
-    Notifier<const Name&> shortcutByNameDidChange_{"GlobalShortcuts_shortcutByNameDidChange"};
+    Published<std::optional<Name>> shortcutByNameDidChange_{std::nullopt};
+    Published<bool> recorderActiveStatusDidChange_{false};
+    // Shortcuts the system refused and that nothing has released or saved since.
+    std::vector<Shortcut> refused_;
     ActionTable keyDownHandlers_;
     ActionTable keyUpHandlers_;
     std::vector<Streams> streams_;

@@ -6,8 +6,8 @@
 
 #include <unicode/utf8.h>
 
-#include "foundation/Localization.h"
 #include "shortcuts/Key.h"
+#include "shortcuts/ModuleText.h"
 #include "shortcuts/TextCase.h"
 
 namespace pindrake::GlobalShortcuts {
@@ -101,7 +101,7 @@ constexpr const char* keycap = "\u20E3";
 std::string spaceWord() {
     // Without a catalogue the lookup answers with the key itself; English is better than that.
     constexpr std::string_view key = "space_key";
-    std::string word = localized(key);
+    std::string word = moduleText(key);
     if (word == key)
         word = "space";
     return capitalized(word);

@@ -8,36 +8,11 @@
 #include "zarezo/ZarezoLog.h"
 
 namespace pindrake::zarezo {
-namespace {
-
-// Hands a conversion's outcome to the main queue exactly once: if the job carrying it is
-// dropped unrun, it reports that the context is gone.
-class Delivery {
-  public:
-    Delivery(Scheduler& main, MarkdownCompletion done) : main_(main), done_(std::move(done)) {}
-    ~Delivery() {
-        if (done_)
-            deliver(ZarezoError::jsContextCreationFailed());
-    }
-    Delivery(const Delivery&) = delete;
-    Delivery& operator=(const Delivery&) = delete;
-
-    void deliver(MarkdownResult result) {
-        main_.post([done = std::exchange(done_, {}), result = std::move(result)]() mutable {
-            done(std::move(result));
-        });
-    }
-
-  private:
-    Scheduler& main_;
-    MarkdownCompletion done_;
-};
-
-}  // namespace
 
 class HTMLToMdRuntime::Engine {
   public:
-    explicit Engine(LibraryLocator findLibrary) : findLibrary_(std::move(findLibrary)) {}
+    Engine(LibraryLocator findLibrary, std::chrono::milliseconds timeLimit, CancellationToken stop)
+        : findLibrary_(std::move(findLibrary)), timeLimit_(timeLimit), stop_(std::move(stop)) {}
 
     MarkdownResult convert(const std::string& html, const ZarezoOptions& options) {
         if (!context_) {
@@ -60,7 +35,7 @@ class HTMLToMdRuntime::Engine {
 
   private:
     std::optional<ZarezoError> initialize() {
-        auto context = platform::JavaScriptContext::create();
+        auto context = platform::JavaScriptContext::create(timeLimit_, stop_);
         if (!context)
             return ZarezoError::jsContextCreationFailed();
         const auto path = findLibrary_("html-to-md.min", "js");
@@ -81,32 +56,32 @@ class HTMLToMdRuntime::Engine {
     }
 
     LibraryLocator findLibrary_;
+    std::chrono::milliseconds timeLimit_;
+    CancellationToken stop_;
     ZarezoLog log_{"html-to-md"};
     std::unique_ptr<platform::JavaScriptContext> context_;
 };
 
-HTMLToMdRuntime::HTMLToMdRuntime(Scheduler& main, LibraryLocator findLibrary)
-    : main_(main),
-      engine_(std::make_shared<Engine>(std::move(findLibrary))),
-      queue_(std::make_unique<WorkQueue>("com.zarezo.html-to-md", 1)) {}
+HTMLToMdRuntime::HTMLToMdRuntime(Scheduler& main, LibraryLocator findLibrary,
+                                 std::chrono::milliseconds timeLimit)
+    : main_(main), engine_(std::make_shared<Engine>(std::move(findLibrary), timeLimit, stop_)) {}
 
 HTMLToMdRuntime::~HTMLToMdRuntime() {
-    queue_.reset();
-    // The queue has stopped, so nothing else can touch the context; JavaScriptCore's API lock
-    // makes releasing it from this thread safe.
-    engine_.reset();
+    stop_.cancel();
+    pending_.settleAll(ZarezoError::jsContextCreationFailed());
+    if (queue_) {
+        // Releasing a context after a large conversion takes a noticeable time.
+        queue_->finish([engine = std::move(engine_)]() mutable { engine.reset(); });
+    }
 }
 
 void HTMLToMdRuntime::convert(std::string html, const ZarezoOptions& options,
                               MarkdownCompletion done) {
-    auto delivery = std::make_shared<Delivery>(main_, std::move(done));
-    queue_->async(
-        [engine = std::weak_ptr<Engine>(engine_), html = std::move(html), options, delivery] {
-            auto strong = engine.lock();
-            if (!strong)
-                return;  // the delivery reports the missing context
-            delivery->deliver(strong->convert(html, options));
-        });
+    if (!queue_)
+        queue_ = std::make_unique<WorkQueue>("com.zarezo.html-to-md", 1);
+    queue_->async([completion = pending_.add(main_, std::move(done)), engine = engine_,
+                   html = std::move(html),
+                   options] { completion->settle(engine->convert(html, options)); });
 }
 
 }  // namespace pindrake::zarezo

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "foundation/BackgroundTask.h"
+#include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 #include "zarezo/LibraryLocator.h"
 #include "zarezo/MarkdownEngine.h"
@@ -11,14 +13,18 @@
 namespace pindrake::zarezo {
 
 // The html-to-md engine: a JavaScript context of its own on the serial queue
-// "com.zarezo.html-to-md". The library is loaded on the first conversion, once; a failed load is
-// tried again by the next conversion. All JavaScript, the building of the conversion script
-// included, runs on the queue, so a large input never holds up the main queue.
+// "com.zarezo.html-to-md", started by the first conversion. The library is loaded then, once; a
+// failed load is tried again by the next conversion. All JavaScript, the building of the
+// conversion script included, runs on the queue, so a large input never holds up the main
+// queue. A conversion that runs past the time limit fails with conversionFailed and leaves the
+// engine ready for the next one (html-to-md takes quadratic time on deeply nested input).
 class HTMLToMdRuntime final : public MarkdownEngine {
   public:
-    HTMLToMdRuntime(Scheduler& main, LibraryLocator findLibrary = standardLibraryLocator());
-    // Waits for a conversion in progress; the ones still queued fail with
-    // jsContextCreationFailed.
+    explicit HTMLToMdRuntime(
+        Scheduler& main, LibraryLocator findLibrary = standardLibraryLocator(),
+        std::chrono::milliseconds timeLimit = std::chrono::milliseconds(10'000));
+    // Never waits: the conversion in progress is stopped, and it and the queued ones fail with
+    // jsContextCreationFailed. The context is released on the queue's thread.
     ~HTMLToMdRuntime() override;
 
     void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override;
@@ -27,9 +33,10 @@ class HTMLToMdRuntime final : public MarkdownEngine {
     class Engine;
 
     Scheduler& main_;
-    // Touched only by jobs on queue_; released after queue_ has stopped.
+    CancellationToken stop_;
+    // Touched only by jobs on queue_, and released there.
     std::shared_ptr<Engine> engine_;
-    // Declared last so it stops (finishing the job in progress) before engine_ goes.
+    PendingCompletions<MarkdownResult> pending_;
     std::unique_ptr<WorkQueue> queue_;
 };
 

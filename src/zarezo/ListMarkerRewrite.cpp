@@ -154,11 +154,15 @@ std::string postProcessMarkdown(std::string_view markdown, std::string_view bull
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = markdown.find('\n', start);
-        const std::string_view line = markdown.substr(start, end - start);
+        std::string_view line = markdown.substr(start, end - start);
+        // A CR LF pair ends a line as a whole: its CR is no part of the line's text.
+        const bool endsInCrLf = end != std::string_view::npos && line.ends_with('\r');
+        if (endsInCrLf)
+            line.remove_suffix(1);
         result += rewriteBulletLine(line, bulletListMarker, fence);
         if (end == std::string_view::npos)
             break;
-        result += '\n';
+        result += endsInCrLf ? "\r\n" : "\n";
         start = end + 1;
     }
     return result;

@@ -22,8 +22,9 @@ class CodeFence {
 // breaks alone. `fence` carries the code-block state from line to line.
 std::string rewriteBulletLine(std::string_view line, std::string_view marker, CodeFence& fence);
 
-// Applies rewriteBulletLine to every line (split at line feeds only). A marker other than a
-// single "-", "+" or "*" leaves the Markdown as it is.
+// Applies rewriteBulletLine to every line. Lines end at a line feed or a CR LF pair; a lone
+// carriage return is text. A marker other than a single "-", "+" or "*" leaves the Markdown as
+// it is.
 std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker);
 
 }  // namespace pindrake::zarezo

@@ -6,10 +6,11 @@
 
 namespace pindrake::zarezo {
 
-Zarezo::Zarezo(Scheduler& main, platform::WebViewFactory makeWebView)
+Zarezo::Zarezo(Scheduler& main, platform::WebViewFactory makeWebView,
+               std::chrono::milliseconds htmlToMdTimeLimit)
     : conversionRuntime_(std::make_shared<ConversionRuntime>(
           main, std::make_unique<TurndownRuntime>(main, std::move(makeWebView)),
-          std::make_unique<HTMLToMdRuntime>(main))) {}
+          std::make_unique<HTMLToMdRuntime>(main, standardLibraryLocator(), htmlToMdTimeLimit))) {}
 
 Zarezo::~Zarezo() = default;
 

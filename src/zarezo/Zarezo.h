@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -14,10 +15,12 @@ class ConversionRuntime;
 
 // Turns HTML into Markdown with a JavaScript library: Turndown in an off-screen web view, or
 // html-to-md in a JavaScript context of its own, falling back from the first to the second.
-// Building one loads nothing; each engine loads on its first use.
+// Building one loads nothing; each engine loads on its first use. html-to-md conversions end
+// with a failure after `htmlToMdTimeLimit`; the web views bring their own limit.
 class Zarezo {
   public:
-    Zarezo(Scheduler& main, platform::WebViewFactory makeWebView);
+    Zarezo(Scheduler& main, platform::WebViewFactory makeWebView,
+           std::chrono::milliseconds htmlToMdTimeLimit = std::chrono::milliseconds(10'000));
     ~Zarezo();
 
     // Main queue only. `done` runs later on the main queue, exactly once, with the Markdown or

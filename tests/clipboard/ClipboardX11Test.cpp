@@ -1,10 +1,8 @@
 // The real clipboard on an X display: another client (xclip) copies, the Qt backend sees the
 // change, the capture loop stores it, and a paste puts it back for xclip to read.
 #include <QApplication>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +21,7 @@
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/XcbKeySynth.h"
 #include "platform/linux/XcbWorkspace.h"
+#include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -30,18 +29,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the event loop until the condition holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using test_support::waitUntil;
 
 // Runs xclip to its end while our event loop keeps serving the clipboard we may own.
 QByteArray readClipboard(const QString& target) {
@@ -98,7 +86,7 @@ class ClipboardX11Test : public ::testing::Test {
     platform::InMemoryDefaults defaults;
     platform::QtImageCodec codec;
     platform::XcbWorkspace workspace;
-    platform::XcbKeySynth keys;
+    platform::XcbKeySynth keys{workspace};
     std::unique_ptr<platform::QtPasteboard> pasteboard;
     std::unique_ptr<HistoryStore> store;
     std::shared_ptr<ClipboardMonitor> monitor;
@@ -195,7 +183,7 @@ TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
 
     ASSERT_TRUE(keys.isTrusted());
     pasteboard->write({{"public.utf8-plain-text", "pasted by Ctrl+V"}});
-    keys.postPaste();
+    keys.postPaste(platform::PasteKey::controlV);
     EXPECT_TRUE(waitUntil([&] { return target.text() == "pasted by Ctrl+V"; }))
         << "line edit holds: " << target.text().toStdString();
 }

@@ -171,9 +171,9 @@ TEST(ContentDetectionTest, HandWrittenMatchersAnswerExactlyAsTheirPatterns) {
     }
 }
 
-// Long texts are read as Markdown only as far as the last whole line in their first 64 KiB.
+// Long texts are read as Markdown only as far as the last whole line in their first 256 KiB.
 TEST(ContentDetectionTest, MarkdownDetectionReadsWholeLinesOfTheBeginningOnly) {
-    const std::size_t limit = 64 * 1024;
+    const std::size_t limit = 256 * 1024;
     for (const std::string lineBreak : {"\n", "\r", "\r\n"}) {
         // The line straddling the limit starts with what alone would be a thematic break.
         std::string text;
@@ -188,6 +188,10 @@ TEST(ContentDetectionTest, MarkdownDetectionReadsWholeLinesOfTheBeginningOnly) {
 
         text += "# A heading after the limit" + lineBreak;
         EXPECT_FALSE(hasMarkdownBlockStructure(text));
+
+        // A short text is read whole, however wide one of its lines.
+        const std::string wide = std::string(1500, '|') + lineBreak + "# Heading" + lineBreak;
+        EXPECT_TRUE(hasMarkdownBlockStructure(wide));
     }
 }
 

@@ -65,7 +65,7 @@ TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwn
     ASSERT_EQ(store.items()->size(), 2u);
 
     service.paste(entry, store, monitor);
-    EXPECT_EQ(keys.pasteCount, 1);
+    EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardAtPaste, rich);
     EXPECT_TRUE(pausedAtPaste);
 
@@ -95,7 +95,7 @@ TEST_F(PasteServiceTest, AMissingSnapshotPastesTheStoredContentInstead) {
     service.paste(entry, store, monitor);
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, "[PasteService] restorePasteboard failed: " + entry.id + "\n");
-    EXPECT_EQ(keys.pasteCount, 1);
+    EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.png", png},
                                                     {"public.html", "<p>stored text</p>"},
                                                     {"public.utf8-plain-text", "stored text"}}));
@@ -115,7 +115,7 @@ TEST_F(PasteServiceTest, PastesNothingWhenNothingIsStoredAndKeepsTheMonitorRunni
     service.paste(empty, store, monitor);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "[PasteService] restorePasteboard failed: 6F9619FF-8B86-D011-B42D-00C04FC964FF\n");
-    EXPECT_EQ(keys.pasteCount, 0);
+    EXPECT_EQ(keys.pasteCount(), 0);
     EXPECT_FALSE(monitor->isPaused());
     EXPECT_EQ(pasteboard.contents(), before);
 
@@ -131,7 +131,7 @@ TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
     tiffImage.html = "<img>";
     tiffImage.plainText = "alt";
     service.paste(tiffImage, monitor);
-    EXPECT_EQ(keys.pasteCount, 0);
+    EXPECT_EQ(keys.pasteCount(), 0);
     std::vector<std::string> types;
     for (const auto& entry : pasteboard.contents().entries())
         types.push_back(entry.type);
@@ -142,6 +142,25 @@ TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
     EXPECT_FALSE(monitor->isPaused());
     main.advance(seconds(2));
     EXPECT_TRUE(store.items()->empty());
+}
+
+// Terminals that paste only the primary selection get the pasted contents there too; other
+// applications leave the user's selection alone.
+TEST_F(PasteServiceTest, ThePrimarySelectionCarriesThePasteOnlyForApplicationsThatPasteIt) {
+    const PasteboardContents text = {{"public.utf8-plain-text", "for the terminal"}};
+    for (const auto key : {platform::PasteKey::controlV, platform::PasteKey::controlShiftV,
+                           platform::PasteKey::shiftInsert}) {
+        pasteboard.simulateCopy({});
+        pasteboard.copyToPrimarySelection();
+        keys.frontmostPasteKey = key;
+        ClipboardContent content;
+        content.plainText = "for the terminal";
+        service.paste(content, monitor);
+        EXPECT_EQ(keys.pastes.back(), key);
+        EXPECT_EQ(pasteboard.primarySelection(),
+                  key == platform::PasteKey::shiftInsert ? text : PasteboardContents{});
+        main.advance(PasteService::resumeDelay);
+    }
 }
 
 }  // namespace

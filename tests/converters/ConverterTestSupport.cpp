@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "support/MainQueueWait.h"
+#include "support/MainQueueWaits.h"
 
 namespace pindrake::clipboard {
 void PrintTo(const ClipboardContent& content, std::ostream* out) {
@@ -34,7 +34,7 @@ std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter
         result = std::move(content);
     });
     EXPECT_FALSE(result) << "delivered before the main queue ran";
-    test_support::runMainQueueUntil(main, [&] { return result.has_value(); });
+    test_support::runUntil(main, [&] { return result.has_value(); });
     main.runUntilIdle();
     if (deliveries != 1)
         return std::nullopt;

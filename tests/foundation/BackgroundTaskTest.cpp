@@ -4,9 +4,13 @@
 
 #include <chrono>
 #include <future>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "foundation/ManualScheduler.h"
+#include "support/MainQueueWaits.h"
+#include "support/ThreadNames.h"
 
 namespace pindrake {
 namespace {
@@ -82,6 +86,37 @@ TEST(BackgroundTask, SerialQueueRunsJobsOneAtATimeInOrder) {
     for (int i = 0; i < 50; ++i)
         expected[i] = i;
     EXPECT_EQ(order, expected);
+}
+
+// The destroying thread never waits for a busy worker; what comes last runs on the worker after
+// the job in progress, and the jobs not started never run.
+TEST(BackgroundTask, FinishingNeverWaitsAndRunsTheLastJobAfterTheOneInProgress) {
+    auto queue = std::make_unique<WorkQueue>("org.example.long-queue-name", 1);
+    EXPECT_EQ(test_support::threadsNamed("long-queue-name"), 1);
+    std::promise<void> started;
+    std::atomic<bool> release{false};
+    std::vector<std::string> ran;  // written by the worker only, read after `done`
+    std::promise<std::thread::id> done;
+    queue->async([&] {
+        started.set_value();
+        while (!release)
+            std::this_thread::yield();
+        ran.push_back("busy");
+    });
+    queue->async([&] { ran.push_back("queued"); });
+    started.get_future().wait();
+    const auto blocked = test_support::timeBlocked([&] {
+        queue->finish([&] {
+            ran.push_back("last");
+            done.set_value(std::this_thread::get_id());
+        });
+        queue.reset();
+    });
+    EXPECT_LT(blocked.count(), 5.0) << "ms";
+    release = true;
+    EXPECT_NE(done.get_future().get(), std::this_thread::get_id());
+    EXPECT_EQ(ran, (std::vector<std::string>{"busy", "last"}));
+    EXPECT_TRUE(test_support::threadsNamedFallTo("long-queue-name", 0));
 }
 
 }  // namespace

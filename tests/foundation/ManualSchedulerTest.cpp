@@ -53,6 +53,23 @@ TEST(ManualScheduler, DelayedWorkRunsAtItsDeadlineInDeadlineOrder) {
     EXPECT_EQ(scheduler.now() - start, Duration(milliseconds(400)));
 }
 
+// Many tasks share each deadline: a sort by deadline alone would scramble their posting order.
+TEST(ManualScheduler, TasksOfEqualDeadlineRunInPostingOrder) {
+    ManualScheduler scheduler;
+    std::vector<int> ran;
+    std::vector<int> expected;
+    for (int i = 0; i < 300; ++i)
+        scheduler.postAfter(milliseconds(10 * (2 - i % 3)), [&ran, i] { ran.push_back(i); });
+    for (int deadline : {2, 1, 0}) {
+        for (int i = 0; i < 300; ++i) {
+            if (i % 3 == deadline)
+                expected.push_back(i);
+        }
+    }
+    scheduler.advance(milliseconds(20));
+    EXPECT_EQ(ran, expected);
+}
+
 TEST(ManualScheduler, CancelledWorkNeverRunsEvenWhenCancelledByAnEarlierTaskOfTheSameTurn) {
     ManualScheduler scheduler;
     int ran = 0;

@@ -32,7 +32,7 @@ TEST(MenuItem, TakenWhenKeyEquivalentAndModifiersMatchExactly) {
          false},
         // Special keys match by their symbol, keypad keys never.
         {{"Space", " ", command, {}}, Shortcut(Key::space, command), true},
-        {{"Keypad", "5", 0, {}}, Shortcut(Key::keypad5, 0), false},
+        {{"Keypad", "5", {}, {}}, Shortcut(Key::keypad5, ModifierFlags()), false},
     };
     for (const auto& row : rows) {
         const std::vector<MenuItem> menu{row.item};
@@ -45,8 +45,8 @@ TEST(MenuItem, SearchGoesDepthFirstAndTheFirstMatchWins) {
     const std::vector<MenuItem> menu{
         {"File",
          "",
-         0,
-         {{"Open", "o", command, {}}, {"Recent", "", 0, {{"Deep", "V", command, {}}}}}},
+         {},
+         {{"Open", "o", command, {}}, {"Recent", "", {}, {{"Deep", "V", command, {}}}}}},
         {"Edit", "V", command, {}},
     };
     const MenuItem* found = find(shiftCommandV, menu);

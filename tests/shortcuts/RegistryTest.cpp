@@ -33,8 +33,11 @@ class RegistryTest : public ::testing::Test {
     void start() {
         registry.reset();
         registry = std::make_unique<Registry>(defaults, backend, layout);
-        notifications = registry->shortcutByNameDidChange().observe(
-            [this](const Name& name) { notified.push_back(name.rawValue()); });
+        notifications =
+            registry->shortcutByNameDidChange().subscribe([this](const std::optional<Name>& name) {
+                if (name)
+                    notified.push_back(name->rawValue());
+            });
         notified.clear();
         backend.clearCalls();
     }
@@ -70,20 +73,30 @@ TEST_F(RegistryTest, FirstRunStoresTheDefaultRegistersOnceAndNotifiesOnce) {
     EXPECT_EQ(toggled, 1);
 }
 
-TEST_F(RegistryTest, RestartKeepsWhatIsStoredAndReadsBadValuesAsNoShortcut) {
+TEST_F(RegistryTest, RestartKeepsWhatIsStoredAndReadsBadValuesAsNoShortcutSayingSoOnce) {
+    const std::string unreadable =
+        "The stored shortcut GlobalShortcuts_toggleHistory cannot be read; it is ignored\n";
     const struct {
         Defaults::Value stored;
         std::optional<Shortcut> shortcut;
+        bool logged;
     } rows[] = {
-        {std::string(R"({"carbonKeyCode":49,"carbonModifiers":2048})"), optionSpaceShortcut},
-        {false, std::nullopt},
-        {std::string("not json"), std::nullopt},
-        {std::int64_t{9}, std::nullopt},
+        {std::string(R"({"carbonKeyCode":49,"carbonModifiers":2048})"), optionSpaceShortcut, false},
+        {false, std::nullopt, false},
+        {std::string("not json"), std::nullopt, true},
+        {std::string(R"({"carbonKeyCode":65536,"carbonModifiers":768})"), std::nullopt, true},
+        {std::string(R"({"carbonKeyCode":9,"carbonModifiers":-1})"), std::nullopt, true},
+        {std::int64_t{9}, std::nullopt, true},
+        {true, std::nullopt, true},
     };
-    for (const auto& [stored, shortcut] : rows) {
+    for (const auto& [stored, shortcut, logged] : rows) {
         defaults.set(toggleKey, stored);
         start();
+        testing::internal::CaptureStderr();
         declareToggle();
+        shortcuts().onKeyDown(toggle, [] {});
+        backend.pressAndRelease(optionSpace);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), logged ? unreadable : "");
         EXPECT_EQ(shortcuts().getShortcut(toggle), shortcut);
         // Bad values too are never repaired behind the user's back.
         EXPECT_EQ(defaults.value(toggleKey), stored);
@@ -91,6 +104,30 @@ TEST_F(RegistryTest, RestartKeepsWhatIsStoredAndReadsBadValuesAsNoShortcut) {
         EXPECT_EQ(backend.calls().size(), shortcut ? 1u : 0u);
         EXPECT_EQ(backend.isHeld(optionSpace), shortcut.has_value());
     }
+}
+
+TEST_F(RegistryTest,
+       SavingTheStoredShortcutOrResettingToTheStoredDefaultStillGoesThroughEveryStep) {
+    declareToggle();
+    const auto reRegistered = std::vector<Call>{{Call::Kind::unregistered, 1, shiftCommandV},
+                                                {Call::Kind::registered, 2, shiftCommandV}};
+    backend.clearCalls();
+    notified.clear();
+    defaults.set("GlobalShortcuts_toggleHistory",
+                 std::string(R"({"carbonModifiers":768,"carbonKeyCode":9})"));
+    shortcuts().saveShortcut(Shortcut(9, 768), toggle);
+    EXPECT_EQ(backend.calls(), reRegistered);
+    EXPECT_EQ(defaults.value(toggleKey),
+              Defaults::Value(std::string(R"({"carbonKeyCode":9,"carbonModifiers":768})")));
+    EXPECT_EQ(notified, std::vector<std::string>{"toggleHistory"});
+
+    backend.clearCalls();
+    shortcuts().reset({toggle});
+    EXPECT_EQ(backend.calls(), (std::vector<Call>{{Call::Kind::unregistered, 2, shiftCommandV},
+                                                  {Call::Kind::registered, 3, shiftCommandV}}));
+    EXPECT_EQ(notified, (std::vector<std::string>{"toggleHistory", "toggleHistory"}));
+    backend.pressAndRelease(shiftCommandV);
+    EXPECT_EQ(toggled, 1);
 }
 
 TEST_F(RegistryTest, ClearingLeavesFalseThatStaysAcrossRestartsUntilReset) {
@@ -153,8 +190,8 @@ TEST_F(RegistryTest, ASharedShortcutIsKeptWhileAnotherNameStillWantsIt) {
     // Moving one name away leaves the other one's hot key working; the new one is in place
     // before observers hear of the change.
     std::optional<Shortcut> seenByObserver;
-    auto observing = shortcuts().shortcutByNameDidChange().observe(
-        [&](const Name& name) { seenByObserver = shortcuts().getShortcut(name); });
+    auto observing = shortcuts().shortcutByNameDidChange().subscribe(
+        [&](const std::optional<Name>& name) { seenByObserver = shortcuts().getShortcut(*name); });
     shortcuts().setShortcut(optionSpaceShortcut, toggle);
     EXPECT_EQ(seenByObserver, optionSpaceShortcut);
     EXPECT_TRUE(shortcuts().isEnabled(other));
@@ -171,14 +208,19 @@ TEST_F(RegistryTest, ASharedShortcutIsKeptWhileAnotherNameStillWantsIt) {
     EXPECT_FALSE(backend.isHeld(shiftCommandV));
 }
 
-TEST_F(RegistryTest, ARefusedHotKeyIsNotEnabledAndIsTriedAgainAtTheNextSave) {
+TEST_F(RegistryTest, ARefusedHotKeyIsLoggedOnceNotEnabledAndTriedAgainAtTheNextSaveOrEnable) {
     backend.refuse(shiftCommandV);
     testing::internal::CaptureStdout();
     declareToggle();
-    // One line per attempt: the declaration and then the action each asked for the hot key.
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Error registering hotkey ⇧⌘V: -9878\nError registering hotkey ⇧⌘V: -9878\n");
+    shortcuts().onKeyDown(toggle, [] {});
+    auto stream = shortcuts().events(toggle, [](EventType) {});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘V: -9878\n");
     EXPECT_FALSE(shortcuts().isEnabled(toggle));
+
+    // Asking explicitly tries again, and says so again.
+    testing::internal::CaptureStdout();
+    shortcuts().enable({toggle});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘V: -9878\n");
 
     backend.stopRefusing(shiftCommandV);
     shortcuts().saveShortcut(Shortcut(9, 768), toggle);

@@ -26,10 +26,10 @@ TEST(ShortcutDescription, SymbolsKeysAndMenuEquivalents) {
         {Shortcut(Key::v, ModifierFlag::shift | ModifierFlag::command), "⇧⌘V", "v"},
         {Shortcut(Key::f5, allFive), "⌃⌥⇧⌘\U0001F310\uFE0EF5", "\uF708"},
         {Shortcut(Key::space, ModifierFlag::command), "⌘Space", " "},
-        {Shortcut(Key::keypad5, 0), "5\u20E3", std::nullopt},
+        {Shortcut(Key::keypad5, ModifierFlags()), "5\u20E3", std::nullopt},
         {Shortcut(Key::keypadEnter, ModifierFlag::control), "⌃↩\u20E3", std::nullopt},
         {Shortcut(Key::return_, ModifierFlag::command), "⌘↩", "↩"},
-        {Shortcut(Key::help, 0), "?\u20DD", "?\u20DD"},
+        {Shortcut(Key::help, ModifierFlags()), "?\u20DD", "?\u20DD"},
         {Shortcut(Key::pageDown, ModifierFlag::shift), "⇧⇟", "⇟"},
     };
     const FixedKeyboardLayout us;
@@ -49,7 +49,7 @@ TEST(ShortcutDescription, KeysWithoutACharacter) {
     EXPECT_EQ(menuItemKeyEquivalent(deadKey, layout), std::nullopt);
     EXPECT_EQ(description(Shortcut(70000, 256), layout), "⌘\uFFFD");
     // Special keys never ask the layout.
-    EXPECT_EQ(keyToCharacter(Shortcut(Key::space, 0), layout), std::nullopt);
+    EXPECT_EQ(keyToCharacter(Shortcut(Key::space, ModifierFlags()), layout), std::nullopt);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(Shortcut, OnlyKeyEventsMakeShortcutsAndNeverWithFunction) {
         Shortcut::fromKeyEvent(KeyEventType::keyUp, 9, ModifierFlag::shift | ModifierFlag::control);
     EXPECT_EQ(up, Shortcut(9, 0x200 | 0x1000));
     EXPECT_FALSE(Shortcut::fromKeyEvent(KeyEventType::flagsChanged, 56, ModifierFlag::shift));
-    EXPECT_FALSE(Shortcut::fromKeyEvent(KeyEventType::other, 0, 0));
+    EXPECT_FALSE(Shortcut::fromKeyEvent(KeyEventType::other, 0, ModifierFlags()));
 }
 
 // Decoding keeps the mask as it stands; only construction normalises.

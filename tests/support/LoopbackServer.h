@@ -14,10 +14,13 @@ namespace pindrake::clipboard::testing {
 class LoopbackServer {
   public:
     LoopbackServer() {
-        server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
-            std::lock_guard lock(mutex_);
-            ++hits_[request.path];
-        });
+        // Counted before the answer goes out: a client that has its answer sees the hit.
+        server_.set_pre_routing_handler(
+            [this](const httplib::Request& request, httplib::Response&) {
+                std::lock_guard lock(mutex_);
+                ++hits_[request.path];
+                return httplib::Server::HandlerResponse::Unhandled;
+            });
         port_ = server_.bind_to_any_port("127.0.0.1");
     }
     ~LoopbackServer() {

@@ -2,25 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <thread>
+
 #include "ZarezoTestSupport.h"
+#include "support/ThreadNames.h"
 
 namespace pindrake::zarezo {
 namespace {
 
 class HTMLToMdRuntimeTest : public ::testing::Test {
   protected:
-    std::unique_ptr<HTMLToMdRuntime> makeRuntime() {
-        return std::make_unique<HTMLToMdRuntime>(main, [this](std::string_view, std::string_view) {
-            const auto path = folder.path() / "html-to-md.min.js";
-            return std::filesystem::exists(path) ? std::optional(path) : std::nullopt;
-        });
+    std::unique_ptr<HTMLToMdRuntime> makeRuntime(
+        std::chrono::milliseconds timeLimit = std::chrono::seconds(10)) {
+        return std::make_unique<HTMLToMdRuntime>(
+            main,
+            [this](std::string_view, std::string_view) {
+                const auto path = folder.path() / "html-to-md.min.js";
+                return std::filesystem::exists(path) ? std::optional(path) : std::nullopt;
+            },
+            timeLimit);
     }
 
     void installLibrary(std::string_view text) { folder.write("html-to-md.min.js", text); }
 
-    std::optional<MarkdownResult> convert(HTMLToMdRuntime& runtime) {
+    std::optional<MarkdownResult> convert(HTMLToMdRuntime& runtime, std::string html = "<p>x</p>") {
         return testing::convertAndWait(main, [&](MarkdownCompletion done) {
-            runtime.convert("<p>x</p>", ZarezoOptions(), std::move(done));
+            runtime.convert(html, ZarezoOptions(), std::move(done));
         });
     }
 
@@ -86,10 +94,38 @@ TEST_F(HTMLToMdRuntimeTest, DestroyedRuntimeAnswersEveryWaitingConversion) {
     EXPECT_EQ(outcomes.back(), gone);
 }
 
+TEST_F(HTMLToMdRuntimeTest, ConversionPastTheTimeLimitFailsAndTheNextOneRuns) {
+    installLibrary("function html2md(html) { while (html === 'nested') {} return 'md:' + html; }");
+    auto runtime = makeRuntime(std::chrono::milliseconds(150));
+    EXPECT_EQ(convert(*runtime, "nested"), MarkdownResult(ZarezoError::conversionFailed()));
+    EXPECT_EQ(convert(*runtime), MarkdownResult(std::string("md:<p>x</p>")));
+}
+
+// The worker starts with the first conversion; destroying a busy runtime stops the script,
+// answers the conversion at once, and lets the worker end on its own.
+TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaiting) {
+    installLibrary("function html2md(html) { for (;;) {} }");
+    const int workersBefore = test_support::threadsNamed("html-to-md");
+    auto runtime = makeRuntime(std::chrono::minutes(1));
+    EXPECT_EQ(test_support::threadsNamed("html-to-md"), workersBefore);
+    std::vector<MarkdownResult> outcomes;
+    runtime->convert("<p>x</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
+    EXPECT_EQ(test_support::threadsNamed("html-to-md"), workersBefore + 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the script is spinning
+    const auto blocked = test_support::timeBlocked([&] { runtime.reset(); });
+    EXPECT_LT(blocked.count(), 5.0) << "ms on the destroying thread";
+    std::cout << "[ measured ] destroying html-to-md running a 60 s script blocked for "
+              << blocked.count() << " ms\n";
+    main.runUntilIdle();
+    EXPECT_EQ(outcomes, std::vector<MarkdownResult>{ZarezoError::jsContextCreationFailed()});
+    EXPECT_TRUE(test_support::threadsNamedFallTo("html-to-md", workersBefore));
+}
+
 // The real library on a large input: the main queue only starts the work and takes the result.
-TEST(HTMLToMdLargeInputTest, MegabyteInputNeverBlocksTheMainQueue) {
+// One flat run of paragraphs keeps the library's own time small while the input stays large.
+TEST(HTMLToMdLargeInputTest, LargeInputNeverBlocksTheMainQueue) {
     std::string html;
-    while (html.size() < (1 << 20))
+    while (html.size() < (1 << 17))
         html += "<p>lorem ipsum dolor sit amet, consectetur adipiscing elit <b>bold</b></p>\n";
     ManualScheduler main;
     HTMLToMdRuntime runtime(main);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "ZarezoTestSupport.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "zarezo/TurndownRuntime.h"
@@ -55,7 +57,8 @@ TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
     for (int i = 0; i < 5000; ++i)
         html += "<div><b>";
     html += "deep";
-    TurndownRuntime turndown(main, JavaScriptCoreWebView::factory(main));
+    // A stack overflow would come early; the limit only keeps the run short.
+    TurndownRuntime turndown(main, JavaScriptCoreWebView::factory(main, std::chrono::seconds(2)));
     auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
         turndown.convert(html, ZarezoOptions(), std::move(done));
     });
@@ -65,6 +68,37 @@ TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
     } else {
         EXPECT_EQ(std::get<ZarezoError>(*outcome).kind(), ZarezoError::Kind::jsException);
     }
+}
+
+// A page whose load never ends is abandoned at the time-out; replacing its view for the next
+// conversion, and tearing everything down, must not wait for the script still spinning.
+TEST_F(RealConversionTest, AbandonedPageLoadHoldsUpNothing) {
+    testing::TemporaryFolder folder;
+    folder.write("page-dom.js", "for (;;) {}");
+    auto turndown = std::make_unique<TurndownRuntime>(main, [&] {
+        return std::make_unique<JavaScriptCoreWebView>(main, folder.path() / "page-dom.js",
+                                                       std::chrono::minutes(1));
+    });
+    const auto convertUntilTimeOut = [&] {
+        std::optional<MarkdownResult> outcome;
+        const auto blocked = test_support::timeBlocked([&] {
+            turndown->convert("<p>x</p>", ZarezoOptions(), [&](MarkdownResult r) { outcome = r; });
+        });
+        for (int i = 0; i < 200 && !outcome; ++i) {
+            main.waitForPost(std::chrono::milliseconds(20));
+            main.runUntilIdle();
+            main.advance(std::chrono::seconds(1));
+        }
+        EXPECT_TRUE(outcome && std::holds_alternative<ZarezoError>(*outcome));
+        return blocked;
+    };
+    convertUntilTimeOut();
+    const auto replacing = convertUntilTimeOut();
+    const auto tearingDown = test_support::timeBlocked([&] { turndown.reset(); });
+    EXPECT_LT(replacing.count(), 5.0) << "ms";
+    EXPECT_LT(tearingDown.count(), 5.0) << "ms";
+    std::cout << "[ measured ] after an abandoned load: convert() " << replacing.count()
+              << " ms, teardown " << tearingDown.count() << " ms\n";
 }
 
 }  // namespace

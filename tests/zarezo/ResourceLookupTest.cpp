@@ -18,6 +18,7 @@ TEST(ResourceLookupTest, SearchOrderOverTheFolders) {
     const Case cases[] = {
         {{"app/lib.min.js", "module/lib.min.js"}, "module/lib.min.js"},
         {{"app/lib.min.js", "module/Resources/lib.min.js"}, "module/Resources/lib.min.js"},
+        {{"module/Resources/lib.min.js", "module/lib.min.js"}, "module/lib.min.js"},
         {{"app/lib.min.js", "code/lib.min.js"}, "app/lib.min.js"},
         {{"code/lib.min.js"}, "code/lib.min.js"},
         {{"code/lib.min.js"}, nullptr, false},

@@ -1,13 +1,6 @@
 #include "ZarezoTestSupport.h"
 
-#include "support/MainQueueWait.h"
-
 namespace pindrake::zarezo::testing {
-
-bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
-              std::chrono::milliseconds timeout) {
-    return test_support::runMainQueueUntil(main, done, timeout);
-}
 
 std::optional<MarkdownResult> convertAndWait(
     ManualScheduler& main, const std::function<void(MarkdownCompletion)>& convert) {

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "foundation/ManualScheduler.h"
+#include "support/MainQueueWaits.h"
 #include "support/TestFiles.h"
 #include "zarezo/ZarezoError.h"
 
@@ -20,10 +21,7 @@ namespace pindrake::zarezo::testing {
 
 using TemporaryFolder = test_support::TemporaryDirectory;
 
-// Runs the main queue until `done` holds, waiting for posts from worker threads in between.
-// False when nothing more arrived within the time-out.
-bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
-              std::chrono::milliseconds timeout = std::chrono::seconds(30));
+using test_support::runUntil;
 
 // Converts through `convert` and runs the main queue until the outcome arrives.
 std::optional<MarkdownResult> convertAndWait(

@@ -18,6 +18,14 @@ class Document final : public BlockContainer<Document, MarkupKind::document> {
     explicit Document(R&& children, bool inheritSourceRange = false)
         : BlockContainer(newTreeSpanning({}, detail::rawNodesOf(children), inheritSourceRange)) {}
 
+    // A finished document node as the root of a new tree with the given identifier, which
+    // the caller drew from cmarkup_increment_and_get_unique_id. Stops on another kind of node.
+    static Document fromRoot(RawMarkupPtr root, std::uint64_t rootId) {
+        require(root != nullptr && root->kind() == MarkupKind::document,
+                "a document needs a document node");
+        return Document(MarkupData::makeRoot(std::move(root), rootId));
+    }
+
   private:
     friend struct detail::ElementAccess;
     explicit Document(MarkupData data) noexcept : BlockContainer(std::move(data)) {}

@@ -22,15 +22,9 @@ Markup Markup::root() const {
 std::optional<Markup> Markup::child(std::int64_t index) const {
     if (index < 0 || index >= childCount())
         return std::nullopt;
-    auto slots = raw().children();
-    std::int64_t childId = identifier().childId + 1;
-    for (std::int64_t i = 0; i < index; ++i) {
-        childId += slots[static_cast<std::size_t>(i)]->subtreeCount();
-    }
-    auto link = detail::LinkRef::adopting(detail::ParentLink::holding(data_));
-    return Markup(detail::MarkupChildLinker::childData(link.get(),
-                                                       slots[static_cast<std::size_t>(index)].get(),
-                                                       {{identifier().rootId, childId}, index}));
+    const std::int64_t childId = identifier().childId + raw().childOffset(index);
+    return Markup(detail::MarkupChildLinker::childData(
+        childLink_.linkFor(data_), &raw().child(index), {{identifier().rootId, childId}, index}));
 }
 
 std::optional<Markup> Markup::childThrough(const TypedChildIndexPath& path) const {
@@ -71,12 +65,12 @@ void Markup::replaceRawChildren(std::int64_t lower, std::int64_t upper,
     replaceNode(raw().copyWithChildren(raw().parsedRange(), std::move(children)));
 }
 
-MarkupChildren::MarkupChildren(const MarkupData& parent)
+MarkupChildren::MarkupChildren(const MarkupData& parent, const detail::ChildLinkCache& links)
     : count_(parent.raw().childCount()),
       parentId_(parent.metadata().id),
       parentSubtreeCount_(parent.raw().subtreeCount()) {
     if (count_ > 0) {
-        link_ = detail::LinkRef::adopting(detail::ParentLink::holding(parent));
+        link_ = links.sequenceLinkFor(parent);
         slots_ = parent.raw().children().data();
     }
 }

@@ -132,7 +132,10 @@ class Markup {
     Result dispatch(MarkupVisitor<Result>& visitor) &&;
 
     // Moves this element to a new tree in which the given node stands in its place.
-    void replaceNode(RawMarkupPtr node) { data_ = data_.replacingSelf(std::move(node), false); }
+    void replaceNode(RawMarkupPtr node) {
+        data_ = data_.replacingSelf(std::move(node), false);
+        childLink_.reset();
+    }
     // Copies of the child references, in order.
     std::vector<RawMarkupPtr> rawChildren() const {
         auto children = raw().children();
@@ -144,6 +147,7 @@ class Markup {
                             std::vector<RawMarkupPtr> incoming);
 
     MarkupData data_;
+    detail::ChildLinkCache childLink_;
 };
 
 // A path of child positions, each with the element kind it must have, if any.

@@ -11,8 +11,8 @@ namespace pindrake::markdown {
 class ReversedMarkupChildren;
 
 // The children of an element, in order, each placed in the element's tree with its own
-// pre-order number. The children share one holder of the parent, made once per sequence, so
-// handing out a child costs one counted reference and no allocation.
+// pre-order number. The children share one holder of the parent, made once per element value,
+// so handing out a child costs one counted reference and no allocation.
 class MarkupChildren {
   public:
     class Iterator {
@@ -47,7 +47,8 @@ class MarkupChildren {
         MarkupMetadata next_;
     };
 
-    explicit MarkupChildren(const MarkupData& parent);
+    // The children of the element with that data, handed out through the element's link.
+    MarkupChildren(const MarkupData& parent, const detail::ChildLinkCache& links);
 
     Iterator begin() const noexcept {
         return Iterator(link_, slots_, count_, {{parentId_.rootId, parentId_.childId + 1}, 0});
@@ -128,7 +129,7 @@ inline ReversedMarkupChildren MarkupChildren::reversed() const {
 }
 
 inline MarkupChildren Markup::children() const {
-    return MarkupChildren(data_);
+    return MarkupChildren(data_, childLink_);
 }
 
 }  // namespace pindrake::markdown

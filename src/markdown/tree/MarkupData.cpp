@@ -17,17 +17,18 @@ class HoldingLink final : public ParentLink {
 
 // The parent of an edited element in the edit's new tree, built from the old parent the first
 // time someone asks for it. It keeps the edited node alive, and the edited element's own raw
-// node is that one.
+// node is that one. Once built it lets go of the old parent, so an edited tree keeps nothing of
+// the versions before it alive.
 class PendingLink final : public ParentLink {
   public:
     PendingLink(const ParentLink* base, RawMarkupPtr newChild, std::int64_t index,
                 std::uint64_t rootId, bool preserveRange) noexcept
         : ParentLink(Type::pending),
-          base(base),
           newChild(std::move(newChild)),
           index(index),
           rootId(rootId),
-          preserveRange(preserveRange) {}
+          preserveRange(preserveRange),
+          base_(base) {}
 
     // A pending parent for a node placed at `index` below `base`. Two edits in a row at the
     // same place collapse into one, so a pending link's base is always built: building never
@@ -36,35 +37,53 @@ class PendingLink final : public ParentLink {
                              std::uint64_t rootId, bool preserveRange) {
         if (base->type() == Type::pending) {
             auto* pending = static_cast<const PendingLink*>(base);
-            if (!pending->built.load(std::memory_order_acquire)) {
+            // Another thread may build the pending link meanwhile and let go of its base.
+            std::lock_guard lock(pending->building_);
+            if (!pending->built_.load(std::memory_order_relaxed)) {
                 require(pending->index == index, "pending markdown parent at another index");
                 preserveRange = preserveRange && pending->preserveRange;
-                base = pending->base;
+                base = pending->base_;
             }
+            base->retain();
+        } else {
+            base->retain();
         }
-        auto* link = new PendingLink(base, std::move(newChild), index, rootId, preserveRange);
-        base->retain();
-        return link;
+        try {
+            return new PendingLink(base, std::move(newChild), index, rootId, preserveRange);
+        } catch (...) {
+            release(base);
+            throw;
+        }
     }
 
     const MarkupData& build() const {
-        std::call_once(once, [this] {
-            const MarkupData& old = base->parentData();
-            RawMarkupPtr rebuilt = old.raw().substitutingChild(newChild, index, preserveRange);
-            data.emplace(placeAnew(old, std::move(rebuilt), rootId));
-            built.store(true, std::memory_order_release);
-        });
-        return *data;
+        if (!built_.load(std::memory_order_acquire)) {
+            std::lock_guard lock(building_);
+            if (!built_.load(std::memory_order_relaxed)) {
+                const MarkupData& old = base_->parentData();
+                RawMarkupPtr rebuilt = old.raw().substitutingChild(newChild, index, preserveRange);
+                data_.emplace(placeAnew(old, std::move(rebuilt), rootId));
+                release(std::exchange(base_, nullptr));
+                built_.store(true, std::memory_order_release);
+            }
+        }
+        return *data_;
     }
 
-    const ParentLink* base;  // counted; released by the link release chain
+    // Only for the link release chain, when nothing else refers to the link.
+    const ParentLink* takeBase() noexcept { return std::exchange(base_, nullptr); }
+    std::optional<MarkupData>& takeData() noexcept { return data_; }
+
     const RawMarkupPtr newChild;
     const std::int64_t index;
     const std::uint64_t rootId;
     const bool preserveRange;
-    mutable std::once_flag once;
-    mutable std::atomic<bool> built{false};
-    mutable std::optional<MarkupData> data;
+
+  private:
+    mutable const ParentLink* base_;  // counted; none once built
+    mutable std::mutex building_;
+    mutable std::atomic<bool> built_{false};
+    mutable std::optional<MarkupData> data_;
 };
 
 }  // namespace
@@ -110,19 +129,40 @@ void ParentLink::destroy(const ParentLink* dead) noexcept {
             delete holding;
         } else {
             auto* edit = const_cast<PendingLink*>(static_cast<const PendingLink*>(link));
-            drop(edit->base);
-            if (edit->data)
-                drop(edit->data->takeParentLink());
+            drop(edit->takeBase());
+            if (auto& data = edit->takeData())
+                drop(data->takeParentLink());
             delete edit;
         }
     }
 }
 
+const ParentLink* ChildLinkCache::linkFor(const MarkupData& data) const {
+    const ParentLink* cached = link_.load(std::memory_order_acquire);
+    if (cached != nullptr)
+        return cached;
+    const ParentLink* made = ParentLink::holding(data);
+    if (link_.compare_exchange_strong(cached, made, std::memory_order_acq_rel))
+        return made;
+    ParentLink::release(made);
+    return cached;
+}
+
+LinkRef ChildLinkCache::sequenceLinkFor(const MarkupData& data) const {
+    if (const ParentLink* cached = link_.load(std::memory_order_acquire))
+        return LinkRef::retaining(cached);
+    return LinkRef::adopting(ParentLink::holding(data));
+}
+
 }  // namespace detail
 
 MarkupData MarkupData::makeRoot(RawMarkupPtr node) {
+    return makeRoot(std::move(node), cmarkup_increment_and_get_unique_id());
+}
+
+MarkupData MarkupData::makeRoot(RawMarkupPtr node, std::uint64_t rootId) {
     require(node != nullptr, "an element needs a node");
-    return MarkupData(node.detach(), {{cmarkup_increment_and_get_unique_id(), 0}, 0}, nullptr);
+    return MarkupData(node.detach(), {{rootId, 0}, 0}, nullptr);
 }
 
 std::optional<MarkupData> MarkupData::parent() const {

@@ -29,14 +29,18 @@ class MarkupChildLinker;
 
 // A raw node placed at one position of one tree, with the way up to its root.
 //
-// The parent is held through a shared link, so the children handed out by one iteration share
+// The parent is held through a shared link, so the children handed out by one element share
 // one allocation. A node below the root is kept alive by its parent, so only a root holds its
 // raw node directly. After an edit the new ancestors are built when first asked for: the edit
-// itself allocates one link, and nothing observable depends on when the rest is built.
+// itself allocates one link, and nothing observable depends on when the rest is built. Once
+// built, they no longer refer to the tree before the edit.
 class MarkupData {
   public:
     // The node as the root of a new tree, with a fresh tree identifier.
     static MarkupData makeRoot(RawMarkupPtr node);
+    // The same under an identifier drawn earlier from the counter, by a parser that numbers a
+    // tree before converting it.
+    static MarkupData makeRoot(RawMarkupPtr node, std::uint64_t rootId);
 
     MarkupData(const MarkupData& other) noexcept;
     MarkupData(MarkupData&& other) noexcept;
@@ -129,6 +133,10 @@ class LinkRef {
   public:
     LinkRef() noexcept = default;
     static LinkRef adopting(const ParentLink* link) noexcept { return LinkRef(link); }
+    static LinkRef retaining(const ParentLink* link) noexcept {
+        link->retain();
+        return LinkRef(link);
+    }
     LinkRef(const LinkRef& other) noexcept : link_(other.link_) {
         if (link_ != nullptr)
             link_->retain();
@@ -147,6 +155,47 @@ class LinkRef {
   private:
     explicit LinkRef(const ParentLink* adopted) noexcept : link_(adopted) {}
     const ParentLink* link_ = nullptr;
+};
+
+// The link an element hands its children out through, made on first use and kept for later
+// uses of the same element value, so reaching children one by one allocates once. A copy starts
+// without one (it would hold the same data); an edit must reset it. Threads that share one
+// element value may race to make it: one link wins, the others are released.
+class ChildLinkCache {
+  public:
+    ChildLinkCache() noexcept = default;
+    ChildLinkCache(const ChildLinkCache&) noexcept {}
+    ChildLinkCache(ChildLinkCache&& other) noexcept : link_(other.take()) {}
+    ChildLinkCache& operator=(const ChildLinkCache&) noexcept {
+        reset();
+        return *this;
+    }
+    ChildLinkCache& operator=(ChildLinkCache&& other) noexcept {
+        reset();
+        link_.store(other.take(), std::memory_order_relaxed);
+        return *this;
+    }
+    ~ChildLinkCache() { reset(); }
+
+    // The link holding the given data (the owning element's), not retained for the caller.
+    const ParentLink* linkFor(const MarkupData& data) const;
+    // A reference to the cached link, or to a new one left uncached: a sequence of children
+    // needs one link whether or not it is kept, and keeping it costs an atomic exchange.
+    LinkRef sequenceLinkFor(const MarkupData& data) const;
+    // Only linkFor may run concurrently with other uses, so the rest needs no atomic exchange.
+    void reset() noexcept {
+        if (const ParentLink* link = take())
+            ParentLink::release(link);
+    }
+
+  private:
+    const ParentLink* take() noexcept {
+        const ParentLink* link = link_.load(std::memory_order_acquire);
+        link_.store(nullptr, std::memory_order_relaxed);
+        return link;
+    }
+
+    mutable std::atomic<const ParentLink*> link_{nullptr};
 };
 
 // Builds the data of children that share one parent link.

@@ -43,8 +43,7 @@ namespace pindrake::markdown {
 // Markup::accept; visit() is the entry point for a visitor that wants to hand on any element.
 //
 // Visiting recurses once per level of nesting, and any nesting depth is safe: when the stack
-// runs low, accept() goes on on a fresh stack on a helper thread while the caller waits (see
-// FreshStack). A visitor must therefore not depend on the identity of the thread it runs on.
+// runs low, accept() carries on on a fresh stack of the same thread (see FreshStack).
 template <class Result>
 class MarkupVisitor {
   public:

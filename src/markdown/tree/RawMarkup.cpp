@@ -10,6 +10,7 @@ std::atomic<std::uint64_t> treeIdentifierCounter{0};
 
 static_assert(sizeof(RawMarkupPtr) == sizeof(void*));
 static_assert(alignof(RawMarkupData) <= alignof(RawMarkupPtr));
+static_assert(alignof(RawMarkupData) <= alignof(std::int64_t));
 
 std::size_t payloadSize(MarkupKind kind) {
     return withPayloadType(kind, []<class P>(std::type_identity<P>) -> std::size_t {
@@ -49,10 +50,23 @@ std::int64_t RawMarkup::subtreeCountOf(std::span<const RawMarkupPtr> children) {
 
 RawMarkup* RawMarkup::allocate(MarkupKind kind, std::size_t childCount, std::int64_t subtreeCount,
                                std::optional<SourceRange>&& parsedRange) {
-    std::size_t bytes = sizeof(RawMarkup) + childCount * sizeof(RawMarkupPtr) + payloadSize(kind);
+    std::size_t bytes = sizeof(RawMarkup) +
+                        childCount * (sizeof(RawMarkupPtr) + sizeof(std::int64_t)) +
+                        payloadSize(kind);
     void* memory = ::operator new(bytes);
     return new (memory) RawMarkup(kind, static_cast<std::int64_t>(childCount), subtreeCount,
                                   std::move(parsedRange));
+}
+
+void RawMarkup::placeChildOffsets() noexcept {
+    // The sums stay below the subtree count, which was checked for overflow.
+    const RawMarkupPtr* slots = childSlots();
+    std::int64_t* offsets = childOffsets();
+    std::int64_t next = 1;
+    for (std::int64_t i = 0; i < childCount_; ++i) {
+        offsets[i] = next;
+        next += slots[i]->subtreeCount_;
+    }
 }
 
 void RawMarkup::freeUnfinished(RawMarkup* node) noexcept {
@@ -68,6 +82,7 @@ RawMarkupPtr RawMarkup::create(RawMarkupData data, std::optional<SourceRange> pa
     for (std::size_t i = 0; i < children.size(); ++i) {
         new (slots + i) RawMarkupPtr(children[i]);
     }
+    node->placeChildOffsets();
     node->placePayload(std::move(data));
     return RawMarkupPtr(node);
 }
@@ -81,6 +96,7 @@ RawMarkupPtr RawMarkup::create(RawMarkupData data, std::optional<SourceRange> pa
         new (slots + i) RawMarkupPtr(std::move(children[i]));
     }
     children.clear();
+    node->placeChildOffsets();
     node->placePayload(std::move(data));
     return RawMarkupPtr(node);
 }
@@ -115,6 +131,7 @@ RawMarkupPtr RawMarkup::copyWithChildren(std::optional<SourceRange> parsedRange,
         new (slots + i) RawMarkupPtr(std::move(children[i]));
     }
     children.clear();
+    node->placeChildOffsets();
     return RawMarkupPtr(node);
 }
 

@@ -56,8 +56,8 @@ class RawMarkupPtr {
 
 // An immutable, shared node of a Markdown tree: its kind with the kind's data, its children,
 // the size of its subtree and the source range it was parsed from. It knows nothing of its
-// parent, so one node can sit in many trees. Header, child references and payload share one
-// allocation; releasing a node never recurses, however deep its subtree.
+// parent, so one node can sit in many trees. Header, child references, child offsets and
+// payload share one allocation; releasing a node never recurses, however deep its subtree.
 class RawMarkup {
   public:
     class Error;
@@ -86,6 +86,9 @@ class RawMarkup {
     }
     // Stops when the index lies outside 0 ..< childCount.
     const RawMarkup& child(std::int64_t index) const;
+    // The pre-order number of the child at that index counted from this node (the first child
+    // is 1), kept beside the child so reaching any child takes constant time. Stops like child().
+    std::int64_t childOffset(std::int64_t index) const;
 
     bool hasParsedRange() const noexcept { return hasRange_; }
     std::optional<SourceRange> parsedRange() const;
@@ -119,6 +122,8 @@ class RawMarkup {
     static RawMarkup* allocate(MarkupKind kind, std::size_t childCount, std::int64_t subtreeCount,
                                std::optional<SourceRange>&& parsedRange);
     static std::int64_t subtreeCountOf(std::span<const RawMarkupPtr> children);
+    // Fills in the child offsets from the children already in their slots.
+    void placeChildOffsets() noexcept;
     static void freeUnfinished(RawMarkup* node) noexcept;
     void placePayload(RawMarkupData&& data) noexcept;
     static void destroy(const RawMarkup* dead) noexcept;
@@ -132,7 +137,10 @@ class RawMarkup {
     RawMarkupPtr* childSlots() const noexcept {
         return reinterpret_cast<RawMarkupPtr*>(const_cast<RawMarkup*>(this) + 1);
     }
-    void* payloadStorage() const noexcept { return childSlots() + childCount_; }
+    std::int64_t* childOffsets() const noexcept {
+        return reinterpret_cast<std::int64_t*>(childSlots() + childCount_);
+    }
+    void* payloadStorage() const noexcept { return childOffsets() + childCount_; }
     const SourceRange& storedRange() const noexcept {
         return *std::launder(reinterpret_cast<const SourceRange*>(rangeStorage_));
     }
@@ -232,6 +240,11 @@ const Payload& RawMarkup::payload() const {
 inline const RawMarkup& RawMarkup::child(std::int64_t index) const {
     require(index >= 0 && index < childCount_, "child index out of range");
     return *childSlots()[index];
+}
+
+inline std::int64_t RawMarkup::childOffset(std::int64_t index) const {
+    require(index >= 0 && index < childCount_, "child index out of range");
+    return childOffsets()[index];
 }
 
 }  // namespace pindrake::markdown

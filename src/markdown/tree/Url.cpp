@@ -1,8 +1,8 @@
 #include "markdown/tree/Url.h"
 
-#include <cctype>
 #include <utility>
 
+#include "foundation/Ascii.h"
 #include "markdown/tree/Precondition.h"
 
 namespace pindrake::markdown {
@@ -36,23 +36,13 @@ std::string percentEncodedPath(std::string_view path) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string percentDecoded(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            int high = hexValue(text[i + 1]);
-            int low = hexValue(text[i + 2]);
+            int high = ascii::hexValue(text[i + 1]);
+            int low = ascii::hexValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 2;
@@ -66,13 +56,13 @@ std::string percentDecoded(std::string_view text) {
 
 // The scheme's length including its colon, or 0 when the text has no scheme.
 std::size_t schemeLength(std::string_view text) {
-    if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0])))
+    if (text.empty() || !ascii::isAlpha(text[0]))
         return 0;
     for (std::size_t i = 1; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
+        const char c = text[i];
         if (c == ':')
             return i + 1;
-        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+        if (!ascii::isAlnum(c) && c != '+' && c != '-' && c != '.')
             return 0;
     }
     return 0;

@@ -17,6 +17,8 @@ class InMemoryPasteboard final : public Pasteboard {
         ++changeCount_;
     }
 
+    void copyToPrimarySelection() override { primarySelection_ = contents_; }
+
     // Another application copies something.
     void simulateCopy(PasteboardContents contents) {
         contents_ = std::move(contents);
@@ -24,10 +26,12 @@ class InMemoryPasteboard final : public Pasteboard {
     }
 
     const PasteboardContents& contents() const { return contents_; }
+    const PasteboardContents& primarySelection() const { return primarySelection_; }
     int readCount() const { return readCount_; }
 
   private:
     PasteboardContents contents_;
+    PasteboardContents primarySelection_;
     std::int64_t changeCount_ = 1;
     int readCount_ = 0;
 };

@@ -1,25 +1,29 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/KeySynth.h"
 
 namespace pindrake::platform {
 
-// Counts the pastes it is asked to post; `onPaste` lets a test look at the world at that moment.
+// Records the pastes it is asked to post; `onPaste` lets a test look at the world at that moment.
 class RecordingKeySynth final : public KeySynth {
   public:
     bool isTrusted() const override { return trusted; }
-    void postPaste() override {
+    PasteKey pasteKey() const override { return frontmostPasteKey; }
+    void postPaste(PasteKey key) override {
         if (!trusted)
             return;
-        ++pasteCount;
+        pastes.push_back(key);
         if (onPaste)
             onPaste();
     }
+    int pasteCount() const { return static_cast<int>(pastes.size()); }
 
     bool trusted = true;
-    int pasteCount = 0;
+    PasteKey frontmostPasteKey = PasteKey::controlV;
+    std::vector<PasteKey> pastes;
     std::function<void()> onPaste;
 };
 

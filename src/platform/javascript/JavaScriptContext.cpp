@@ -2,10 +2,24 @@
 
 #include <JavaScriptCore/JavaScript.h>
 
+#include <chrono>
+
 #include "foundation/Unicode.h"
+
+// Exported by the engine but declared only in its private headers. The callback runs on the
+// thread running the script once it has run for `limit` seconds; true ends the script with an
+// exception, false lets it go on without a further check unless the limit is set again.
+extern "C" {
+typedef bool (*JSShouldTerminateCallback)(JSContextRef context, void* data);
+void JSContextGroupSetExecutionTimeLimit(JSContextGroupRef group, double limit,
+                                         JSShouldTerminateCallback callback, void* data);
+}
 
 namespace pindrake::platform {
 namespace {
+
+// How often a running script checks its deadline and stop token: how late it stops.
+constexpr double checkIntervalSeconds = 0.02;
 
 // Strings cross into JavaScript as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as nothing.
 class JsString {
@@ -44,17 +58,43 @@ std::string describe(JSContextRef context, JSValueRef value) {
 
 struct JavaScriptContext::Impl {
     JSGlobalContextRef context = nullptr;
+    std::chrono::milliseconds timeLimit{};
+    CancellationToken stop;
+    std::chrono::steady_clock::time_point deadline;
+
     ~Impl() {
         if (context)
             JSGlobalContextRelease(context);
     }
+
+    // Called before each entry into the engine, on the thread that enters it.
+    JSContextRef enter() {
+        deadline = std::chrono::steady_clock::now() + timeLimit;
+        armCheck();
+        return context;
+    }
+    void armCheck() {
+        JSContextGroupSetExecutionTimeLimit(JSContextGetGroup(context), checkIntervalSeconds,
+                                            &Impl::shouldTerminate, this);
+    }
+    // The engine checks once per arming, so a script allowed to go on is re-armed.
+    static bool shouldTerminate(JSContextRef, void* data) {
+        auto* impl = static_cast<Impl*>(data);
+        if (impl->stop.isCancelled() || std::chrono::steady_clock::now() >= impl->deadline)
+            return true;
+        impl->armCheck();
+        return false;
+    }
 };
 
-std::unique_ptr<JavaScriptContext> JavaScriptContext::create() {
+std::unique_ptr<JavaScriptContext> JavaScriptContext::create(std::chrono::milliseconds timeLimit,
+                                                             CancellationToken stop) {
     auto impl = std::make_unique<Impl>();
     impl->context = JSGlobalContextCreate(nullptr);
     if (!impl->context)
         return nullptr;
+    impl->timeLimit = timeLimit;
+    impl->stop = std::move(stop);
     return std::unique_ptr<JavaScriptContext>(new JavaScriptContext(std::move(impl)));
 }
 
@@ -62,7 +102,7 @@ JavaScriptContext::JavaScriptContext(std::unique_ptr<Impl> impl) : impl_(std::mo
 JavaScriptContext::~JavaScriptContext() = default;
 
 JavaScriptContext::Evaluation JavaScriptContext::evaluate(std::string_view script) {
-    JSContextRef context = impl_->context;
+    JSContextRef context = impl_->enter();
     JSValueRef exception = nullptr;
     JSValueRef value =
         JSEvaluateScript(context, JsString(script).get(), nullptr, nullptr, 1, &exception);
@@ -83,7 +123,7 @@ bool JavaScriptContext::isDefined(std::string_view globalName) {
 
 std::optional<std::string> JavaScriptContext::callGlobalFunction(std::string_view name,
                                                                  std::string_view argument) {
-    JSContextRef context = impl_->context;
+    JSContextRef context = impl_->enter();
     JSValueRef exception = nullptr;
     JSValueRef function = JSObjectGetProperty(context, JSContextGetGlobalObject(context),
                                               JsString(name).get(), &exception);

@@ -1,17 +1,26 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "foundation/BackgroundTask.h"
 
 namespace pindrake::platform {
 
 // A JavaScriptCore global context of its own. Not thread-safe: use each context from one
 // thread at a time. Strings cross as UTF-16, so invalid UTF-8 arrives as U+FFFD, never as
 // nothing.
+//
+// Every evaluation and call ends with an exception once it has run for the time limit, or soon
+// after the stop token is cancelled (from any thread); the context stays usable after a
+// time-out.
 class JavaScriptContext {
   public:
+    static constexpr std::chrono::milliseconds defaultTimeLimit{10'000};
+
     // The outcome of one evaluation: the value when it is a string, or the text of the exception
     // thrown. Neither means a value of another type (undefined and null included).
     struct Evaluation {
@@ -20,7 +29,8 @@ class JavaScriptContext {
     };
 
     // Null when the engine cannot make a context.
-    static std::unique_ptr<JavaScriptContext> create();
+    static std::unique_ptr<JavaScriptContext> create(
+        std::chrono::milliseconds timeLimit = defaultTimeLimit, CancellationToken stop = {});
     ~JavaScriptContext();
     JavaScriptContext(const JavaScriptContext&) = delete;
     JavaScriptContext& operator=(const JavaScriptContext&) = delete;

@@ -26,13 +26,18 @@ std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* 
     return length;
 }
 
+// Ends the transfer (with CURLE_ABORTED_BY_CALLBACK) once the client has gone.
+int stopWhenCancelled(void* token, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const CancellationToken*>(token)->isCancelled() ? 1 : 0;
+}
+
 void initialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 // The request itself, on the calling thread.
-HttpResponse perform(const HttpRequest& request) {
+HttpResponse perform(const HttpRequest& request, const CancellationToken& stop) {
     HttpResponse response;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) {
@@ -55,6 +60,9 @@ HttpResponse perform(const HttpRequest& request) {
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "Pindrake");
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &appendToBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &stopWhenCancelled);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &stop);
 
     const CURLcode result = curl_easy_perform(handle);
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
@@ -76,13 +84,15 @@ CurlHttpClient::CurlHttpClient(Scheduler& main, std::size_t threads)
     initialiseCurlOnce();
 }
 
+CurlHttpClient::~CurlHttpClient() {
+    stop_.cancel();
+    pending_.settleAll(
+        HttpResponse{.status = 0, .body = {}, .error = "cancelled", .cancelled = true});
+}
+
 void CurlHttpClient::get(HttpRequest request, Completion completion) {
-    workers_.async([&main = main_, request = std::move(request),
-                    completion = std::move(completion)]() mutable {
-        auto response = std::make_shared<HttpResponse>(perform(request));
-        main.post(
-            [response, completion = std::move(completion)] { completion(std::move(*response)); });
-    });
+    workers_.async([completion = pending_.add(main_, std::move(completion)), stop = stop_,
+                    request = std::move(request)] { completion->settle(perform(request, stop)); });
 }
 
 }  // namespace pindrake::platform

@@ -10,6 +10,8 @@
 namespace pindrake::platform {
 
 struct JavaScriptCoreWebView::Page {
+    std::chrono::milliseconds timeLimit;
+    CancellationToken stop;
     std::filesystem::path domScript;
     std::optional<std::string> domScriptText;
     std::unique_ptr<JavaScriptContext> context;
@@ -17,7 +19,7 @@ struct JavaScriptCoreWebView::Page {
     // A blank page stands in until the first load, as in a browser's new tab.
     JavaScriptContext* current() {
         if (!context)
-            context = JavaScriptContext::create();
+            context = JavaScriptContext::create(timeLimit, stop);
         return context.get();
     }
 
@@ -30,7 +32,7 @@ struct JavaScriptCoreWebView::Page {
             if (!domScriptText)
                 return "cannot read the page DOM script " + domScript.string();
         }
-        context = JavaScriptContext::create();
+        context = JavaScriptContext::create(timeLimit, stop);
         if (!context)
             return "cannot create a JavaScript context";
         if (auto exception = context->evaluate(*domScriptText).exception)
@@ -55,53 +57,41 @@ struct JavaScriptCoreWebView::Page {
     }
 };
 
-JavaScriptCoreWebView::JavaScriptCoreWebView(Scheduler& main, std::filesystem::path pageDomScript)
-    : main_(main),
-      alive_(std::make_shared<std::atomic<bool>>(true)),
-      page_(std::make_shared<Page>()),
-      worker_(std::make_unique<WorkQueue>("pindrake.web-view", 1)) {
+JavaScriptCoreWebView::JavaScriptCoreWebView(Scheduler& main, std::filesystem::path pageDomScript,
+                                             std::chrono::milliseconds timeLimit)
+    : main_(main), page_(std::make_shared<Page>()), worker_("pindrake.web-view", 1) {
     if (pageDomScript.empty()) {
         pageDomScript = resources::find("web-view/page-dom.min.js").value_or(pageDomScript);
     }
+    page_->timeLimit = timeLimit;
+    page_->stop = stop_;
     page_->domScript = std::move(pageDomScript);
 }
 
 JavaScriptCoreWebView::~JavaScriptCoreWebView() {
-    alive_->store(false);
-    worker_.reset();
-    // The worker has stopped, so nothing else can touch the context; JavaScriptCore's API lock
-    // makes releasing it from this thread safe.
-    page_.reset();
+    stop_.cancel();
+    pendingLoads_.dropAll();
+    pendingEvaluations_.dropAll();
+    // The page goes with the worker's last job: releasing a large context takes long.
+    worker_.finish([page = std::move(page_)]() mutable { page.reset(); });
 }
 
+// Jobs hold no pointer to the view: they may still be finishing while it is destroyed.
 void JavaScriptCoreWebView::loadHTML(std::string html, LoadCompletion done) {
-    worker_->async([deliver = deliverer(), page = page_, html = std::move(html),
-                    done = std::move(done)]() mutable {
-        auto error = page->load(html);
-        deliver([done = std::move(done), error = std::move(error)] { done(error); });
-    });
+    worker_.async([completion = pendingLoads_.add(main_, std::move(done)), page = page_,
+                   html = std::move(html)] { completion->settle(page->load(html)); });
 }
 
 void JavaScriptCoreWebView::evaluateJavaScript(std::string script, EvaluationCompletion done) {
-    worker_->async([deliver = deliverer(), page = page_, script = std::move(script),
-                    done = std::move(done)]() mutable {
-        auto evaluation = page->evaluate(script);
-        deliver([done = std::move(done), evaluation = std::move(evaluation)] { done(evaluation); });
-    });
+    worker_.async([completion = pendingEvaluations_.add(main_, std::move(done)), page = page_,
+                   script = std::move(script)] { completion->settle(page->evaluate(script)); });
 }
 
-std::function<void(std::function<void()>)> JavaScriptCoreWebView::deliverer() const {
-    // Jobs hold no pointer to the view: they may still be finishing while it is destroyed.
-    return [&main = main_, alive = alive_](std::function<void()> completion) {
-        main.post([alive, completion = std::move(completion)] {
-            if (alive->load())
-                completion();
-        });
+WebViewFactory JavaScriptCoreWebView::factory(Scheduler& main,
+                                              std::chrono::milliseconds timeLimit) {
+    return [&main, timeLimit] {
+        return std::make_unique<JavaScriptCoreWebView>(main, std::filesystem::path(), timeLimit);
     };
-}
-
-WebViewFactory JavaScriptCoreWebView::factory(Scheduler& main) {
-    return [&main] { return std::make_unique<JavaScriptCoreWebView>(main); };
 }
 
 }  // namespace pindrake::platform

@@ -52,8 +52,7 @@ void JsonFileDefaults::load() {
         values_ = std::move(parsed);
         return;
     }
-    auto aside = path_;
-    aside += ".unreadable";
+    const auto aside = files::asidePath(path_, "unreadable", std::chrono::system_clock::now());
     std::filesystem::rename(path_, aside, error);
     log::warning("Settings file " + path_.string() + " could not be read; " +
                  (error ? "left in place and ignored" : "moved to " + aside.string()));

@@ -16,14 +16,15 @@ class JsonFileDefaults final : public Defaults {
     // $XDG_CONFIG_HOME/pindrake/defaults.json, with ~/.config when that is unset or relative.
     static std::filesystem::path standardPath();
 
-    // Reads the file once. One that cannot be parsed is moved aside (".unreadable") and
-    // reported, so that the next write does not destroy what it held.
+    // Reads the file once. One that cannot be parsed is moved aside (".unreadable-" and the
+    // UTC time) and reported, so that the next write does not destroy what it held.
     explicit JsonFileDefaults(std::filesystem::path path = standardPath());
 
     std::optional<Value> value(std::string_view key) const override;
     void set(std::string_view key, Value value) override;
     void remove(std::string_view key) override;
     std::vector<std::string> keys() const override;
+    bool contains(std::string_view key) const override { return values_.contains(key); }
 
     const std::filesystem::path& path() const { return path_; }
 

@@ -1,10 +1,9 @@
 #include "platform/linux/PasteboardTypeMapping.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
-#include <utility>
 
+#include "foundation/Ascii.h"
+#include "foundation/UriList.h"
 #include "platform/Pasteboard.h"
 
 namespace pindrake::platform::linux_types {
@@ -17,14 +16,19 @@ struct Pair {
 };
 
 // The first pair of a type gives the MIME type it is written as.
-constexpr std::array<Pair, 6> pairs = {{
+constexpr std::array<Pair, 8> pairs = {{
     {"text/plain", pasteboard_type::plainText},
     {"text/plain;charset=utf-8", pasteboard_type::plainText},
+    {"UTF8_STRING", pasteboard_type::plainText},
+    {"STRING", pasteboard_type::plainText},
     {"text/html", pasteboard_type::html},
     {"image/png", pasteboard_type::png},
     {"image/tiff", pasteboard_type::tiff},
     {"text/uri-list", pasteboard_type::fileUrl},
 }};
+
+// Formats only the toolkit that offers them can use.
+constexpr std::array<std::string_view, 1> toolkitInternal = {"application/x-qt-image"};
 
 }  // namespace
 
@@ -44,25 +48,41 @@ std::string mimeForType(std::string_view type) {
     return std::string(type);
 }
 
-bool namesFile(std::string_view uriList) {
-    // One URI a line; lines starting with "#" are comments.
-    while (!uriList.empty()) {
-        const std::size_t lineEnd = std::min(uriList.find('\n'), uriList.size());
-        const std::string_view line = uriList.substr(0, lineEnd);
-        uriList.remove_prefix(std::min(lineEnd + 1, uriList.size()));
-        if (line.empty() || line == "\r" || line.starts_with('#'))
-            continue;
-        std::string scheme(line.substr(0, 5));
-        for (char& c : scheme)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return scheme == "file:";
+std::optional<std::string> typeForTarget(std::string_view target) {
+    // Contents are named by MIME types; the other targets (TARGETS, MULTIPLE, TIMESTAMP,
+    // SAVE_TARGETS, DELETE, TEXT, COMPOUND_TEXT...) are requests or encodings of the selection
+    // machinery, apart from the two plain-text encodings.
+    const bool isMime = target.find('/') != std::string_view::npos;
+    if (!isMime && target != "UTF8_STRING" && target != "STRING")
+        return std::nullopt;
+    for (const auto internal : toolkitInternal) {
+        if (target == internal)
+            return std::nullopt;
     }
-    return false;
+    return typeForMime(target);
 }
 
-bool isProtocolTarget(std::string_view mime) {
-    return mime == "TARGETS" || mime == "MULTIPLE" || mime == "TIMESTAMP" ||
-           mime == "SAVE_TARGETS" || mime == "application/x-qt-image";
+bool isLatin1Target(std::string_view target) {
+    return target == "STRING";
+}
+
+std::string latin1ToUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+bool namesFile(std::string_view uriList) {
+    return ascii::lowered(uri_list::firstUri(uriList).substr(0, 5)) == "file:";
 }
 
 }  // namespace pindrake::platform::linux_types

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,11 +13,16 @@ namespace pindrake::platform::linux_types {
 std::string typeForMime(std::string_view mime);
 std::string mimeForType(std::string_view type);
 
+// The type a selection target holds, or nothing for X11 selection machinery (TARGETS,
+// MULTIPLE, TIMESTAMP...), legacy text encodings other than Latin-1 and toolkit-internal
+// formats, which are not contents. UTF8_STRING and STRING (Latin-1) hold plain text.
+std::optional<std::string> typeForTarget(std::string_view target);
+// Whether the target's bytes are Latin-1 text that must be made UTF-8 first.
+bool isLatin1Target(std::string_view target);
+std::string latin1ToUtf8(std::string_view text);
+
 // Whether the first URI of a URI list is a "file:" URI. Applications offer copied web links as URI
 // lists too, and those are no file reference.
 bool namesFile(std::string_view uriList);
-
-// X11 selection machinery and toolkit-internal formats, which are not contents.
-bool isProtocolTarget(std::string_view mime);
 
 }  // namespace pindrake::platform::linux_types

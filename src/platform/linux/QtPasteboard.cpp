@@ -8,42 +8,35 @@
 
 namespace pindrake::platform {
 
-QtPasteboard::QtPasteboard() : clipboard_(QGuiApplication::clipboard()) {
-    // Only the CLIPBOARD selection; PRIMARY changes with every text selection.
-    changed_ = QObject::connect(clipboard_, &QClipboard::dataChanged, clipboard_,
-                                [this] { ++changeCount_; });
+namespace {
+
+// Qt's own X connection: the clipboard owner windows it makes for our writes belong to it.
+std::optional<XcbClipboardReader::Client> qtClient() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return std::nullopt;
+    const xcb_setup_t* setup = xcb_get_setup(x11->connection());
+    return XcbClipboardReader::Client{setup->resource_id_base, setup->resource_id_mask};
 }
 
-QtPasteboard::~QtPasteboard() {
-    QObject::disconnect(changed_);
-}
+}  // namespace
 
-PasteboardContents QtPasteboard::read() {
-    PasteboardContents contents;
-    const QMimeData* data = clipboard_->mimeData(QClipboard::Clipboard);
-    if (!data)
-        return contents;
-    for (const QString& format : data->formats()) {
-        const std::string mime = format.toStdString();
-        if (linux_types::isProtocolTarget(mime))
-            continue;
-        std::string type = linux_types::typeForMime(mime);
-        // Several targets can stand for one type (UTF8_STRING and text/plain;charset=utf-8);
-        // the owner's first one is kept.
-        if (contents.contains(type))
-            continue;
-        const QByteArray bytes = data->data(format);
-        std::string bytesRead(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if (type == pasteboard_type::fileUrl && !linux_types::namesFile(bytesRead))
-            type = mime;
-        contents.set(std::move(type), std::move(bytesRead));
-    }
-    return contents;
-}
+QtPasteboard::QtPasteboard(SelectionReadLimits limits)
+    : clipboard_(QGuiApplication::clipboard()), reader_(qtClient(), limits) {}
 
 void QtPasteboard::write(const PasteboardContents& contents) {
+    reader_.noteOwnWrite(contents);
+    offer(contents, QClipboard::Clipboard);
+}
+
+void QtPasteboard::copyToPrimarySelection() {
+    offer(*reader_.contents(), QClipboard::Selection);
+}
+
+void QtPasteboard::offer(const PasteboardContents& contents, QClipboard::Mode selection) {
     if (contents.empty()) {
-        clipboard_->clear(QClipboard::Clipboard);
+        clipboard_->clear(selection);
         return;
     }
     auto* data = new QMimeData;
@@ -51,7 +44,7 @@ void QtPasteboard::write(const PasteboardContents& contents) {
         data->setData(QString::fromStdString(linux_types::mimeForType(entry.type)),
                       QByteArray(entry.data.data(), static_cast<qsizetype>(entry.data.size())));
     }
-    clipboard_->setMimeData(data, QClipboard::Clipboard);  // takes ownership
+    clipboard_->setMimeData(data, selection);  // takes ownership
 }
 
 }  // namespace pindrake::platform

@@ -1,30 +1,30 @@
 #pragma once
 
-#include <QMetaObject>
-
 #include "platform/Pasteboard.h"
+#include "platform/linux/XcbClipboardReader.h"
 
-class QClipboard;
+#include <QClipboard>
 
 namespace pindrake::platform {
 
-// The system clipboard (the CLIPBOARD selection on X11) through Qt. The change count goes up on
-// every change Qt reports, ours included. Needs a QGuiApplication.
+// The system clipboard (the CLIPBOARD selection on X11). Other applications' copies are read on
+// a worker thread (XcbClipboardReader), so reading here never waits on another client; our own
+// copies are owned and served by Qt. Needs a QGuiApplication on the xcb platform.
 class QtPasteboard final : public Pasteboard {
   public:
-    QtPasteboard();
-    ~QtPasteboard() override;
-    QtPasteboard(const QtPasteboard&) = delete;
-    QtPasteboard& operator=(const QtPasteboard&) = delete;
+    explicit QtPasteboard(SelectionReadLimits limits = {});
 
-    std::int64_t changeCount() const override { return changeCount_; }
-    PasteboardContents read() override;
+    std::int64_t changeCount() const override { return reader_.changeCount(); }
+    // The copy the worker read last (or our own last write).
+    PasteboardContents read() override { return *reader_.contents(); }
     void write(const PasteboardContents& contents) override;
+    void copyToPrimarySelection() override;
 
   private:
+    void offer(const PasteboardContents& contents, QClipboard::Mode selection);
+
     QClipboard* clipboard_;
-    QMetaObject::Connection changed_;
-    std::int64_t changeCount_ = 0;
+    XcbClipboardReader reader_;
 };
 
 }  // namespace pindrake::platform

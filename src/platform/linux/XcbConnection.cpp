@@ -1,27 +1,19 @@
 #include "platform/linux/XcbConnection.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <string>
+
+#include "foundation/Log.h"
+#include "platform/linux/XcbReply.h"
 
 namespace pindrake::platform {
-
-namespace {
-
-template <class Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <class Reply>
-ReplyPtr<Reply> owned(Reply* reply) {
-    return ReplyPtr<Reply>(reply, &std::free);
-}
-
-}  // namespace
 
 XcbConnection::XcbConnection() {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
+    if (const int error = xcb_connection_has_error(connection)) {
+        log::warning("The X display could not be reached (xcb error " + std::to_string(error) +
+                     "); is DISPLAY set?");
         xcb_disconnect(connection);
         return;
     }
@@ -46,7 +38,7 @@ xcb_atom_t XcbConnection::atom(std::string_view name) const {
         return XCB_ATOM_NONE;
     const auto cookie =
         xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data());
-    auto reply = owned(xcb_intern_atom_reply(connection_, cookie, nullptr));
+    auto reply = xcbReply(xcb_intern_atom_reply(connection_, cookie, nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
@@ -60,8 +52,8 @@ std::optional<std::vector<std::uint8_t>> XcbConnection::property(xcb_window_t wi
     constexpr std::uint32_t maxWords = 1024;
     const auto cookie = xcb_get_property(connection_, 0, window, property, type, 0, maxWords);
     xcb_generic_error_t* error = nullptr;
-    auto reply = owned(xcb_get_property_reply(connection_, cookie, &error));
-    std::free(error);
+    auto reply = xcbReply(xcb_get_property_reply(connection_, cookie, &error));
+    xcbReply(error);
     if (!reply || reply->type == XCB_ATOM_NONE)
         return std::nullopt;
     const auto* value = static_cast<const std::uint8_t*>(xcb_get_property_value(reply.get()));
@@ -86,17 +78,15 @@ std::optional<xcb_window_t> XcbConnection::parent(xcb_window_t window) const {
         return std::nullopt;
     xcb_generic_error_t* error = nullptr;
     auto reply =
-        owned(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), &error));
-    std::free(error);
+        xcbReply(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), &error));
+    xcbReply(error);
     if (!reply)
         return std::nullopt;
     return reply->parent;
 }
 
 bool XcbConnection::succeeded(xcb_void_cookie_t cookie) const {
-    xcb_generic_error_t* error = xcb_request_check(connection_, cookie);
-    std::free(error);
-    return error == nullptr;
+    return xcbReply(xcb_request_check(connection_, cookie)) == nullptr;
 }
 
 }  // namespace pindrake::platform

@@ -1,20 +1,17 @@
 #include "platform/linux/XcbHotKeyBackend.h"
 
 #include <array>
-#include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
-#include <xcb/xcb.h>
-// The XKB protocol header names a member "explicit", which C++ reserves.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include "foundation/Log.h"
 #include "platform/linux/XcbConnection.h"
+#include "platform/linux/XcbReply.h"
+#include "platform/linux/XcbXkb.h"
 #include "platform/linux/XkbDisplayKeymap.h"
 #include "platform/linux/XkbKeyNames.h"
 
@@ -30,13 +27,6 @@ constexpr std::array<xkb_keysym_t, 4> altKeys{XKB_KEY_Alt_L, XKB_KEY_Alt_R, XKB_
                                               XKB_KEY_Meta_R};
 constexpr std::array<xkb_keysym_t, 1> numLockKeys{XKB_KEY_Num_Lock};
 
-template <class T>
-struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <class T>
-using Reply = std::unique_ptr<T, FreeDeleter<T>>;
-
 template <std::size_t N>
 bool keyTypesOneOf(xkb_keymap* keymap, xkb_keycode_t keycode,
                    const std::array<xkb_keysym_t, N>& wanted) {
@@ -49,6 +39,10 @@ bool keyTypesOneOf(xkb_keymap* keymap, xkb_keycode_t keycode,
         }
     }
     return false;
+}
+
+std::string describe(std::uint32_t keyCode, std::uint32_t carbon) {
+    return "key code " + std::to_string(keyCode) + " with modifier mask " + std::to_string(carbon);
 }
 
 }  // namespace
@@ -98,43 +92,25 @@ bool XcbHotKeyBackend::setUp() {
     }
     xkbContext_ = display->context;
     keymap_ = display->keymap;
+    deviceId_ = display->deviceId;
+    if (const auto* xkb = xcb_get_extension_data(connection_, &xcb_xkb_id))
+        xkbEventBase_ = xkb->first_event;
 
     // Without this a held key repeats as release-press pairs, each of which would fire.
     const std::uint32_t repeat = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-    Reply<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
+    auto flags = xcbReply(xcb_xkb_per_client_flags_reply(
         connection_,
         xcb_xkb_per_client_flags(connection_, XCB_XKB_ID_USE_CORE_KBD, repeat, repeat, 0, 0, 0),
         nullptr));
     if (!flags || !(flags->value & repeat)) {
         log::warning("Hot keys: detectable auto-repeat is not available; a held key repeats");
     }
-
-    // Which of Mod1 to Mod5 carry Alt, Super and NumLock on this keyboard.
-    Reply<xcb_get_modifier_mapping_reply_t> mapping(xcb_get_modifier_mapping_reply(
-        connection_, xcb_get_modifier_mapping(connection_), nullptr));
-    if (mapping) {
-        const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
-        const int perModifier = mapping->keycodes_per_modifier;
-        for (int modifier = 0; modifier < 8; ++modifier) {
-            const auto bit = static_cast<std::uint16_t>(1u << modifier);
-            for (int i = 0; i < perModifier; ++i) {
-                const xcb_keycode_t keycode = keycodes[modifier * perModifier + i];
-                if (keycode == 0)
-                    continue;
-                if (keyTypesOneOf(keymap_, keycode, superKeys))
-                    masks_.super |= bit;
-                if (keyTypesOneOf(keymap_, keycode, altKeys))
-                    masks_.alt |= bit;
-                if (keyTypesOneOf(keymap_, keycode, numLockKeys))
-                    masks_.numLock |= bit;
-            }
-        }
-    }
-    // Shift, Lock and Control are fixed by the protocol; only Mod1 to Mod5 vary.
-    constexpr std::uint16_t fixed = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_CONTROL;
-    masks_.super &= ~fixed;
-    masks_.alt &= ~(fixed | masks_.super);
-    masks_.numLock &= ~(fixed | masks_.super | masks_.alt);
+    // Told of new keymaps and remapped modifiers, so that the grabs follow them.
+    const std::uint16_t mapEvents =
+        XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+    xcb_xkb_select_events(connection_, static_cast<xcb_xkb_device_spec_t>(deviceId_), mapEvents, 0,
+                          mapEvents, 0xFF, 0xFF, nullptr);
+    masks_ = readModifierMasks();
 
     // An unmapped window of ours, only there to wake the reader when we close.
     wakeWindow_ = xcb_generate_id(connection_);
@@ -147,19 +123,58 @@ bool XcbHotKeyBackend::setUp() {
     return true;
 }
 
+// Which of Mod1 to Mod5 carry Alt, Super and NumLock on this keyboard now.
+XcbHotKeyBackend::ModifierMasks XcbHotKeyBackend::readModifierMasks() const {
+    ModifierMasks masks;
+    auto mapping = xcbReply(xcb_get_modifier_mapping_reply(
+        connection_, xcb_get_modifier_mapping(connection_), nullptr));
+    if (!mapping)
+        return masks;
+    const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
+    const int perModifier = mapping->keycodes_per_modifier;
+    for (int modifier = 0; modifier < 8; ++modifier) {
+        const auto bit = static_cast<std::uint16_t>(1u << modifier);
+        for (int i = 0; i < perModifier; ++i) {
+            const xcb_keycode_t keycode = keycodes[modifier * perModifier + i];
+            if (keycode == 0)
+                continue;
+            if (keyTypesOneOf(keymap_, keycode, superKeys))
+                masks.super |= bit;
+            if (keyTypesOneOf(keymap_, keycode, altKeys))
+                masks.alt |= bit;
+            if (keyTypesOneOf(keymap_, keycode, numLockKeys))
+                masks.numLock |= bit;
+        }
+    }
+    // Shift, Lock and Control are fixed by the protocol; only Mod1 to Mod5 vary.
+    constexpr std::uint16_t fixed = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_CONTROL;
+    masks.super &= ~fixed;
+    masks.alt &= ~(fixed | masks.super);
+    masks.numLock &= ~(fixed | masks.super | masks.alt);
+    return masks;
+}
+
 void XcbHotKeyBackend::readEvents(std::weak_ptr<Dispatch> dispatch) {
-    while (xcb_generic_event_t* raw = xcb_wait_for_event(connection_)) {
-        Reply<xcb_generic_event_t> event(raw);
+    while (auto event = xcbReply(xcb_wait_for_event(connection_))) {
         const std::uint8_t type = event->response_type & 0x7F;
         if (type == XCB_CLIENT_MESSAGE) {
-            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(raw);
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event.get());
             if (message->window == wakeWindow_)
                 return;
             continue;
         }
+        if (type == XCB_MAPPING_NOTIFY || (xkbEventBase_ && type == xkbEventBase_)) {
+            if (!mappingChangePosted_.exchange(true)) {
+                mainQueue_.post([dispatch] {
+                    if (auto live = dispatch.lock())
+                        live->backend->followMappingChange();
+                });
+            }
+            continue;
+        }
         if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
             continue;
-        const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(raw);
+        const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
         const bool pressed = type == XCB_KEY_PRESS;
         const std::uint8_t keycode = key->detail;
         const std::uint16_t state = key->state;
@@ -185,15 +200,46 @@ void XcbHotKeyBackend::onKeyEvent(bool pressed, std::uint8_t keycode, std::uint1
     if (down_.contains(keycode))
         return;
     const std::uint16_t ignored = XCB_MOD_MASK_LOCK | masks_.numLock;
-    const auto modifiers = static_cast<std::uint16_t>(state & 0xFF & ~ignored);
-    for (const auto& [id, combination] : grabs_) {
-        if (combination.keycode != keycode || combination.modifiers != modifiers)
+    const Combination pressedCombination{keycode,
+                                         static_cast<std::uint16_t>(state & 0xFF & ~ignored)};
+    for (const auto& [id, hotKey] : hotKeys_) {
+        if (hotKey.held != pressedCombination)
             continue;
         down_.emplace(keycode, id);
         if (handler_)
             handler_(id, Event::pressed);
         return;
     }
+}
+
+void XcbHotKeyBackend::followMappingChange() {
+    mappingChangePosted_ = false;
+    if (xkb_keymap* fresh = xkb_x11_keymap_new_from_device(xkbContext_, connection_, deviceId_,
+                                                           XKB_KEYMAP_COMPILE_NO_FLAGS)) {
+        xkb_keymap_unref(keymap_);
+        keymap_ = fresh;
+    }
+    // Let go under the old mapping before the masks change, then grab under the new one.
+    std::set<Combination> released;
+    for (auto& [id, hotKey] : hotKeys_) {
+        if (hotKey.held && released.insert(*hotKey.held).second)
+            ungrab(*hotKey.held);
+        hotKey.held.reset();
+    }
+    masks_ = readModifierMasks();
+    std::set<Combination> regrabbed;
+    for (auto& [id, hotKey] : hotKeys_) {
+        int status = statusOk;
+        const auto wanted = combination(hotKey.keyCode, hotKey.carbonModifiers, status);
+        if (wanted && (regrabbed.contains(*wanted) || grab(*wanted) == statusOk)) {
+            regrabbed.insert(*wanted);
+            hotKey.held = wanted;
+        } else {
+            log::warning("Hot keys: " + describe(hotKey.keyCode, hotKey.carbonModifiers) +
+                         " could not be grabbed again after the keyboard mapping changed");
+        }
+    }
+    sync();
 }
 
 int XcbHotKeyBackend::registerHotKey(HotKeyId id, std::uint32_t keyCode,
@@ -206,19 +252,21 @@ int XcbHotKeyBackend::registerHotKey(HotKeyId id, std::uint32_t keyCode,
     if (!isHeldByUs(*wanted))
         status = grab(*wanted);
     if (status == statusOk)
-        grabs_[id] = *wanted;
+        hotKeys_[id] = HotKey{keyCode, carbonModifiers, wanted};
     return status;
 }
 
 void XcbHotKeyBackend::unregisterHotKey(HotKeyId id) {
-    auto it = grabs_.find(id);
-    if (it == grabs_.end())
+    auto it = hotKeys_.find(id);
+    if (it == hotKeys_.end())
         return;
-    const Combination released = it->second;
-    grabs_.erase(it);
+    const auto released = it->second.held;
+    hotKeys_.erase(it);
     std::erase_if(down_, [id](const auto& entry) { return entry.second == id; });
-    if (!isHeldByUs(released))
-        ungrab(released);
+    if (released && !isHeldByUs(*released)) {
+        ungrab(*released);
+        sync();
+    }
 }
 
 bool XcbHotKeyBackend::isTakenElsewhere(std::uint32_t keyCode, std::uint32_t carbonModifiers) {
@@ -230,6 +278,7 @@ bool XcbHotKeyBackend::isTakenElsewhere(std::uint32_t keyCode, std::uint32_t car
     if (grab(*probe) == statusTaken)
         return true;
     ungrab(*probe);
+    sync();
     return false;
 }
 
@@ -287,7 +336,7 @@ int XcbHotKeyBackend::grab(const Combination& combination) {
     int status = statusOk;
     std::vector<std::uint16_t> taken;
     for (std::size_t i = 0; i < variants; ++i) {
-        Reply<xcb_generic_error_t> error(xcb_request_check(connection_, cookies[i]));
+        auto error = xcbReply(xcb_request_check(connection_, cookies[i]));
         if (!error) {
             taken.push_back(combination.modifiers | locks[i]);
         } else if (status == statusOk) {
@@ -299,7 +348,7 @@ int XcbHotKeyBackend::grab(const Combination& combination) {
         for (auto modifiers : taken) {
             xcb_ungrab_key(connection_, combination.keycode, root_, modifiers);
         }
-        xcb_flush(connection_);
+        sync();
     }
     return status;
 }
@@ -311,13 +360,17 @@ void XcbHotKeyBackend::ungrab(const Combination& combination) {
     for (auto lock : locks) {
         xcb_ungrab_key(connection_, combination.keycode, root_, combination.modifiers | lock);
     }
-    // A round trip: once this returns, other programs can grab the combination.
-    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+}
+
+// A round trip: once this returns, the server has handled every request sent before, so other
+// programs see our grabs and ungrabs.
+void XcbHotKeyBackend::sync() {
+    xcbReply(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 bool XcbHotKeyBackend::isHeldByUs(const Combination& combination) const {
-    for (const auto& [id, held] : grabs_) {
-        if (held == combination)
+    for (const auto& [id, hotKey] : hotKeys_) {
+        if (hotKey.held == combination)
             return true;
     }
     return false;

@@ -1,24 +1,71 @@
 #include "platform/linux/XkbKeyboardLayout.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <array>
+
 #include <string>
 
-#include <xcb/xcb.h>
-// The XKB protocol header names a member "explicit", which C++ reserves.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include "foundation/Log.h"
+#include "platform/linux/XcbReply.h"
+#include "platform/linux/XcbXkb.h"
 #include "platform/linux/XkbDisplayKeymap.h"
 #include "platform/linux/XkbKeyNames.h"
 
 namespace pindrake::platform {
 
+namespace {
+
+// The keys that carry the letters A to Z on a US keyboard.
+constexpr std::array<const char*, 26> letterKeys{
+    "AC01", "AB05", "AB03", "AC03", "AD03", "AC04", "AC05", "AC06", "AD08",
+    "AC07", "AC08", "AC09", "AB07", "AB06", "AD09", "AD10", "AD01", "AD04",
+    "AC02", "AD05", "AD07", "AB04", "AD02", "AB02", "AD06", "AB01"};
+
+// The keysym a key types with no modifier held in a group, following the key's own group
+// wrapping when it has fewer groups than the keymap.
+xkb_keysym_t unmodifiedKeysym(xkb_keymap* keymap, xkb_keycode_t keycode, std::uint32_t group) {
+    xkb_state* state = xkb_state_new(keymap);
+    if (!state)
+        return XKB_KEY_NoSymbol;
+    xkb_state_update_mask(state, 0, 0, 0, 0, 0, group);
+    const xkb_keysym_t* syms = nullptr;
+    const int count = xkb_state_key_get_syms(state, keycode, &syms);
+    const xkb_keysym_t sym = count == 1 ? syms[0] : XKB_KEY_NoSymbol;
+    xkb_state_unref(state);
+    return sym;
+}
+
+// Whether the letter keys of a group type Latin letters (US, French, German, Dvorak) rather
+// than those of another script (Russian, Greek): key names are shown in a Latin group.
+bool typesLatinLetters(xkb_keymap* keymap, std::uint32_t group) {
+    bool anyLetter = false;
+    for (const char* name : letterKeys) {
+        const xkb_keycode_t keycode = xkb_keymap_key_by_name(keymap, name);
+        if (keycode == XKB_KEYCODE_INVALID)
+            continue;
+        const auto codePoint =
+            static_cast<UChar32>(xkb_keysym_to_utf32(unmodifiedKeysym(keymap, keycode, group)));
+        if (!u_isalpha(codePoint))
+            continue;
+        UErrorCode error = U_ZERO_ERROR;
+        if (uscript_getScript(codePoint, &error) != USCRIPT_LATIN || U_FAILURE(error))
+            return false;
+        anyLetter = true;
+    }
+    return anyLetter;
+}
+
+}  // namespace
+
 XkbKeyboardLayout::XkbKeyboardLayout(xkb_context* context, xkb_keymap* keymap)
-    : context_(context), keymap_(keymap) {}
+    : context_(context), keymap_(keymap) {
+    findLatinGroups();
+}
 
 XkbKeyboardLayout::~XkbKeyboardLayout() {
     xkb_keymap_unref(keymap_);
@@ -70,10 +117,8 @@ void XkbKeyboardLayout::followDisplayChanges() const {
     if (!connection_)
         return;
     bool changed = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+    while (auto event = xcbReply(xcb_poll_for_event(connection_)))
         changed = true;
-        std::free(event);
-    }
     if (!changed)
         return;
     xkb_keymap* fresh = xkb_x11_keymap_new_from_device(context_, connection_, deviceId_,
@@ -82,39 +127,57 @@ void XkbKeyboardLayout::followDisplayChanges() const {
         return;
     xkb_keymap_unref(keymap_);
     keymap_ = fresh;
+    findLatinGroups();
+}
+
+void XkbKeyboardLayout::findLatinGroups() const {
+    latinGroups_.clear();
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(keymap_);
+    for (xkb_layout_index_t group = 0; group < groups; ++group) {
+        if (typesLatinLetters(keymap_, group))
+            latinGroups_.push_back(group);
+    }
+}
+
+const XkbKeyboardLayout* XkbKeyboardLayout::namingLayout(std::uint32_t& group) const {
+    if (latinGroups_.empty()) {
+        // No group types Latin letters: name keys as a US keyboard does.
+        if (!usFallback_)
+            usFallback_ = fromNames("us");
+        group = 0;
+        return usFallback_.get();
+    }
+    const std::uint32_t active = activeGroup();
+    group = std::find(latinGroups_.begin(), latinGroups_.end(), active) != latinGroups_.end()
+                ? active
+                : latinGroups_.front();
+    return this;
 }
 
 std::uint32_t XkbKeyboardLayout::activeGroup() const {
     if (!connection_)
         return fixedGroup_;
     auto cookie = xcb_xkb_get_state(connection_, static_cast<xcb_xkb_device_spec_t>(deviceId_));
-    xcb_xkb_get_state_reply_t* reply = xcb_xkb_get_state_reply(connection_, cookie, nullptr);
-    if (!reply)
-        return 0;
-    const std::uint32_t group = reply->group;
-    std::free(reply);
-    return group;
+    auto reply = xcbReply(xcb_xkb_get_state_reply(connection_, cookie, nullptr));
+    return reply ? reply->group : 0;
 }
 
 std::optional<std::string> XkbKeyboardLayout::characterFor(std::uint16_t virtualKeyCode) const {
     followDisplayChanges();
+    std::uint32_t group = 0;
+    const XkbKeyboardLayout* layout = namingLayout(group);
+    return layout ? layout->characterInGroup(virtualKeyCode, group) : std::nullopt;
+}
+
+std::optional<std::string> XkbKeyboardLayout::characterInGroup(std::uint16_t virtualKeyCode,
+                                                               std::uint32_t group) const {
     const auto name = xkbKeyName(virtualKeyCode);
     if (!name)
         return std::nullopt;
     const xkb_keycode_t keycode = xkb_keymap_key_by_name(keymap_, std::string(*name).c_str());
     if (keycode == XKB_KEYCODE_INVALID)
         return std::nullopt;
-
-    // A state with no modifier held, in the active group; it applies the key's own group
-    // wrapping when the key has fewer groups than the keymap.
-    xkb_state* state = xkb_state_new(keymap_);
-    if (!state)
-        return std::nullopt;
-    xkb_state_update_mask(state, 0, 0, 0, 0, 0, activeGroup());
-    const xkb_keysym_t* syms = nullptr;
-    const int count = xkb_state_key_get_syms(state, keycode, &syms);
-    const xkb_keysym_t sym = count == 1 ? syms[0] : XKB_KEY_NoSymbol;
-    xkb_state_unref(state);
+    const xkb_keysym_t sym = unmodifiedKeysym(keymap_, keycode, group);
 
     // Dead keys and keys without a character (modifiers, media keys) have no UTF-32 form.
     const std::uint32_t codePoint = xkb_keysym_to_utf32(sym);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/KeyboardLayout.h"
 
@@ -14,7 +15,9 @@ struct xcb_connection_t;
 
 namespace pindrake::platform {
 
-// Key characters from an XKB keymap, in its active group (layout).
+// Key characters from an XKB keymap. Keys are named in the active group (layout) when its
+// letter keys type Latin letters, else in the first group whose letters are Latin, else as on
+// a US keyboard: with a Russian or Greek layout active, Shift-Command-V still reads "⇧⌘V".
 class XkbKeyboardLayout final : public KeyboardLayout {
   public:
     // A keymap compiled from the installed XKB rules ("evdev", "pc105"), for example "us", "fr"
@@ -41,13 +44,20 @@ class XkbKeyboardLayout final : public KeyboardLayout {
     XkbKeyboardLayout(xkb_context* context, xkb_keymap* keymap);
 
     void followDisplayChanges() const;
+    void findLatinGroups() const;
     std::uint32_t activeGroup() const;
+    // The layout and group that name keys now (see the class comment).
+    const XkbKeyboardLayout* namingLayout(std::uint32_t& group) const;
+    std::optional<std::string> characterInGroup(std::uint16_t virtualKeyCode,
+                                                std::uint32_t group) const;
 
     xkb_context* context_;
     mutable xkb_keymap* keymap_;
     std::uint32_t fixedGroup_ = 0;
     xcb_connection_t* connection_ = nullptr;
     std::int32_t deviceId_ = -1;
+    mutable std::vector<std::uint32_t> latinGroups_;
+    mutable std::unique_ptr<XkbKeyboardLayout> usFallback_;
 };
 
 }  // namespace pindrake::platform

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <unordered_set>
 
 #include "TreeFixtures.h"
@@ -108,6 +109,51 @@ TEST(AsideTest, TheQuoteAndItsTreeStayAsTheyWere) {
     ASSERT_TRUE(rebuiltQuote);
     EXPECT_EQ(rebuiltQuote->identifier().childId, before.childId);
     EXPECT_NE(rebuiltQuote->identifier().rootId, before.rootId);
+}
+
+// A parsed document holding one parsed quote that starts with the given text.
+Document documentQuoting(const std::string& text) {
+    return Document::wrap(node(payload::Document{}, span(1, 1, 4, 9), {quoteOf(text).rawPtr()}));
+}
+
+TEST(AsideTest, TheRebuiltQuoteAndItsParentKeepTheirRanges) {
+    Document document = documentQuoting("Tip: x");
+    Aside aside(*document.child(0)->as<BlockQuote>());
+    auto quote = aside.content.at(0).parent();
+    ASSERT_TRUE(quote);
+    EXPECT_EQ(quote->range(), span(1, 1, 1, 9));
+    EXPECT_EQ(quote->parent()->range(), span(1, 1, 4, 9));
+}
+
+// An edit of an element whose new parent is not built yet folds into the edit before it; the
+// parent keeps its range only when both edits keep it.
+TEST(AsideTest, StackedEditsKeepTheParentsRangeOnlyWhenBothDo) {
+    auto plainEdit = [](BlockQuote quote) {
+        quote.replaceChildrenInRange(1, 1, std::vector<BlockMarkup>{ThematicBreak()});
+        return quote;
+    };
+    auto asideQuote = [](const BlockQuote& quote) {
+        auto aside = Aside::from(quote, Requirement::requireSingleWordTag);
+        EXPECT_TRUE(aside);
+        return *aside->content.at(0).parent()->as<BlockQuote>();
+    };
+    struct Case {
+        const char* name;
+        std::function<BlockQuote(BlockQuote)> first;
+        std::function<BlockQuote(BlockQuote)> second;
+        bool parentKeepsRange;
+    };
+    const Case cases[] = {
+        {"aside, then plain", asideQuote, plainEdit, false},
+        {"plain, then aside", plainEdit, asideQuote, false},
+        {"aside, then aside", asideQuote, asideQuote, true},
+    };
+    for (const auto& c : cases) {
+        Document document = documentQuoting("Tip: Note: x");
+        BlockQuote edited = c.second(c.first(*document.child(0)->as<BlockQuote>()));
+        EXPECT_EQ(edited.parent()->range().has_value(), c.parentKeepsRange) << c.name;
+        EXPECT_EQ(document.range(), span(1, 1, 4, 9)) << c.name;
+    }
 }
 
 TEST(AsideTest, KindsAndDisplayNames) {

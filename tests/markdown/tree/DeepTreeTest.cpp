@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -113,14 +115,98 @@ TEST(DeepTreeTest, VisitorsWalkAndRewriteTheChainOnSmallAndDefaultStacks) {
         runWithStack(stack, walkAndRewriteTheChain);
 }
 
-TEST(DeepTreeTest, ShallowVisitsStayOnTheCallersThread) {
-    class ThreadRecorder : public MarkupWalker {
-      public:
-        std::vector<std::thread::id> seen;
-        void visitText(const Text&) override { seen.push_back(std::this_thread::get_id()); }
-    } recorder;
-    Document{BlockQuote{Paragraph{Text("a")}}, Paragraph{Emphasis{Text("b")}}}.accept(recorder);
-    EXPECT_EQ(recorder.seen, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+// Where each text was visited: on the walking thread's own stack or not, by quote level.
+class StackProbe : public MarkupWalker {
+  public:
+    std::vector<bool> levelLeftStack;
+    std::vector<std::thread::id> threads;
+    std::size_t texts = 0;
+
+    StackProbe() {
+        pthread_attr_t attributes;
+        pthread_getattr_np(pthread_self(), &attributes);
+        void* lowest = nullptr;
+        std::size_t size = 0;
+        pthread_attr_getstack(&attributes, &lowest, &size);
+        pthread_attr_destroy(&attributes);
+        low_ = reinterpret_cast<std::uintptr_t>(lowest);
+        high_ = low_ + size;
+    }
+    void visitBlockQuote(const BlockQuote& quote) override {
+        ++level_;
+        descendInto(quote);
+        --level_;
+    }
+    void visitText(const Text&) override {
+        ++texts;
+        auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+        if (levelLeftStack.size() <= level_)
+            levelLeftStack.resize(level_ + 1);
+        if (here < low_ || here >= high_)
+            levelLeftStack[level_] = true;
+        if (threads.empty() || threads.back() != std::this_thread::get_id())
+            threads.push_back(std::this_thread::get_id());
+    }
+
+  private:
+    std::uintptr_t low_ = 0;
+    std::uintptr_t high_ = 0;
+    std::size_t level_ = 0;
+};
+
+// Nested quotes, each holding a paragraph of the given number of texts and then the next one.
+Document widthsByLevel(const std::vector<int>& widths) {
+    std::optional<BlockQuote> inner;
+    for (auto width = widths.rbegin(); width != widths.rend(); ++width) {
+        std::vector<BlockMarkup> blocks{Paragraph(
+            std::vector<InlineMarkup>(static_cast<std::size_t>(*width), InlineMarkup(Text("w"))))};
+        if (inner)
+            blocks.emplace_back(*inner);
+        inner.emplace(blocks);
+    }
+    return Document{*inner};
+}
+
+double millisecondsToWalk(const Document& document, StackProbe& probe) {
+    auto started = std::chrono::steady_clock::now();
+    document.accept(probe);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+        .count();
+}
+
+TEST(DeepTreeTest, AWideNodeWhereTheStackRunsLowCostsNoMoreThanElsewhere) {
+    runWithStack(smallStack, [] {
+        // Find the level whose texts are the first to run off the thread's own stack.
+        StackProbe probe;
+        widthsByLevel(std::vector<int>(3000, 1)).accept(probe);
+        auto first = std::find(probe.levelLeftStack.begin(), probe.levelLeftStack.end(), true);
+        ASSERT_NE(first, probe.levelLeftStack.end());
+        const auto boundary = static_cast<std::size_t>(first - probe.levelLeftStack.begin());
+        // Every visit stays on the walking thread, deep or not.
+        EXPECT_EQ(probe.threads, std::vector<std::thread::id>{std::this_thread::get_id()});
+
+        // Wide paragraphs around that level, against the same paragraphs near the root.
+        constexpr int wide = 20'000;
+        std::vector<int> deepWidths(boundary + 3, 1);
+        std::vector<int> shallowWidths(deepWidths.size(), 1);
+        for (std::size_t level = boundary - 2; level <= boundary + 2; ++level) {
+            deepWidths[level - 1] = wide;
+            shallowWidths[level - boundary + 2] = wide;
+        }
+        const Document deep = widthsByLevel(deepWidths);
+        const Document shallow = widthsByLevel(shallowWidths);
+        double deepMs = 1e9;
+        double shallowMs = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            StackProbe deepProbe;
+            deepMs = std::min(deepMs, millisecondsToWalk(deep, deepProbe));
+            StackProbe shallowProbe;
+            shallowMs = std::min(shallowMs, millisecondsToWalk(shallow, shallowProbe));
+            EXPECT_EQ(deepProbe.texts, shallowProbe.texts);
+        }
+        // A fresh stack is mapped once; each move to it is a context switch.
+        EXPECT_LT(deepMs, 25 * shallowMs + 20) << deepMs << " ms against " << shallowMs << " ms";
+    });
 }
 
 TEST(DeepTreeTest, DeeplyNestedSpansAndWideTreesOnASmallStack) {
@@ -133,12 +219,13 @@ TEST(DeepTreeTest, DeeplyNestedSpansAndWideTreesOnASmallStack) {
         Strikethrough outer{*std::move(span).as<InlineMarkup>()};
         EXPECT_EQ(outer.plainText(), "~x~");
 
-        // Stacked edits far from the root: a chain of pending ancestors is released too.
+        // Stacked edits far from the root: a chain of pending ancestors is released too, and
+        // the edits fold into one, so building the new ancestors does not recurse per edit.
         Markup cursor = outer;
         for (int i = 0; i < 1000; ++i)
             cursor = *cursor.child(0);
         Emphasis inner = *std::move(cursor).as<Emphasis>();
-        for (int i = 0; i < 1000; ++i)
+        for (int i = 0; i < depth / 2; ++i)
             inner.setInlineChildren(std::vector<InlineMarkup>{});
         // The strikethrough, 999 emphases above the edited one, and that one, now empty.
         EXPECT_EQ(inner.root().raw().subtreeCount(), 1001);

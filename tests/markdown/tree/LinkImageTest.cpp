@@ -32,6 +32,7 @@ TEST(LinkImageTest, AutolinkNeedsOneTextReadingAsTheDestination) {
         {"decomposed text", Link(destination, {Text(decomposed)}), true},
         {"other text", Link(destination, {Text("site")}), false},
         {"two texts", Link(destination, {Text("https://ex.org/"), Text("caf\u00e9")}), false},
+        {"the destination and more", Link(destination, {Text(destination), Text(" (ex)")}), false},
         {"text in emphasis", Link(destination, {Emphasis{Text(destination)}}), false},
         {"no destination", Link(std::nullopt, std::nullopt, {Text("")}), false},
         // Invalid UTF-8 compares byte for byte.

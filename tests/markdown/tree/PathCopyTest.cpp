@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "LiveHeapBytes.h"
 #include "TreeFixtures.h"
 
 namespace pindrake::markdown {
@@ -97,19 +98,62 @@ TEST(PathCopyTest, EditsOfNewAncestorsAllReachTheRoot) {
     EXPECT_EQ(elementAt<Text>(document, {1, 0, 0}).string(), "x");
 }
 
+// A paragraph of many texts, alone in a document.
+Document wideDocument(int texts) {
+    std::vector<RawMarkupPtr> children;
+    for (int i = 0; i < texts; ++i)
+        children.push_back(textNode("t"));
+    return Document::wrap(node(payload::Document{}, std::nullopt,
+                               {node(payload::Paragraph{}, std::nullopt, std::move(children))}));
+}
+
+// Once the new ancestors are built, nothing of the versions before an edit stays alive.
+TEST(PathCopyTest, BuiltAncestorsKeepNoEarlierVersionAlive) {
+    constexpr int texts = 10'000;
+    Text text = elementAt<Text>(wideDocument(texts), {0, texts / 2});
+    text.setString("first");
+    (void)text.root();
+    const std::int64_t afterOneEdit = testing::liveHeapBytes();
+    for (int i = 0; i < 100; ++i) {
+        text.setString("edit");
+        (void)text.root();
+    }
+    // Each kept version would hold a paragraph copy of 10,000 child references.
+    EXPECT_LT(testing::liveHeapBytes() - afterOneEdit, 4096);
+
+    Paragraph paragraph = elementAt<Paragraph>(wideDocument(texts), {0});
+    const std::int64_t withTexts = testing::liveHeapBytes();
+    paragraph.setInlineChildren(std::vector<InlineMarkup>{});
+    EXPECT_EQ(paragraph.root().childThrough({0})->childCount(), 0);
+    EXPECT_LT(testing::liveHeapBytes(), withTexts - texts * 32);
+}
+
 TEST(PathCopyTest, NewAncestorsAreBuiltOnceAndSharedAcrossThreads) {
     Text text = elementAt<Text>(threeBlocks(), {1, 0, 0});
     text.setString("z");
+    // Half the threads build the pending ancestors while the other half edit their own copy,
+    // which folds into the same pending parent unless it is built.
     std::vector<const RawMarkup*> roots(8);
-    std::vector<std::thread> readers;
-    for (auto& seen : roots) {
-        readers.emplace_back([copy = text, &seen] { seen = &copy.root().raw(); });
+    std::vector<std::string> edited(8);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        threads.emplace_back([copy = text, i, &roots, &edited]() mutable {
+            if (i % 2 == 0) {
+                roots[i] = &copy.root().raw();
+            } else {
+                copy.setString("edit " + std::to_string(i));
+                edited[i] = elementAt<Text>(copy.root(), {1, 0, 0}).string();
+            }
+        });
     }
-    for (auto& reader : readers)
-        reader.join();
-    for (const RawMarkup* seen : roots)
-        EXPECT_EQ(seen, roots.front());
-    EXPECT_EQ(&text.root().raw(), roots.front());
+    for (auto& thread : threads)
+        thread.join();
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        if (i % 2 == 0)
+            EXPECT_EQ(roots[i], &text.root().raw());
+        else
+            EXPECT_EQ(edited[i], "edit " + std::to_string(i));
+    }
     EXPECT_EQ(elementAt<Text>(text.root(), {1, 0, 0}).string(), "z");
 }
 

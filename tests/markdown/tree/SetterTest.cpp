@@ -57,6 +57,12 @@ TEST(SetterTest, WhichSettersKeepIdentityForAnUnchangedValue) {
         {"BlockDirective.name",
          payload::BlockDirective{"Intro", SourceLocation{1, 2, {}}, DirectiveArgumentText("x")},
          SET_SAME(BlockDirective, setName, name), false},
+        {"ListItem.checkbox", payload::ListItem{Checkbox::checked},
+         SET_SAME(ListItem, setCheckbox, checkbox), false},
+        {"DoxygenParameter.name", payload::DoxygenParam{"p"},
+         SET_SAME(DoxygenParameter, setName, name), false},
+        {"Table::Cell.colspan", payload::TableCell{2, 3}, SET_SAME(TableCell, setColspan, colspan),
+         false},
     };
 #undef SET_SAME
     for (const auto& c : cases) {
@@ -71,6 +77,53 @@ TEST(SetterTest, WhichSettersKeepIdentityForAnUnchangedValue) {
         EXPECT_EQ(result.kind(), element.kind()) << c.name;
         EXPECT_TRUE(element.range()) << c.name << ": the old value must keep its range";
     }
+}
+
+// Each setter stores the value it is given and leaves the element's other fields as they were.
+TEST(SetterTest, SettersStoreTheirValueAndKeepTheOtherFields) {
+    struct Case {
+        const char* name;
+        std::function<std::string()> setAndDescribe;
+        std::string expected;
+    };
+    auto spans = [](const TableCell& cell) {
+        return std::to_string(cell.colspan()) + "x" + std::to_string(cell.rowspan());
+    };
+    const Case cases[] = {
+        {"colspan",
+         [&] {
+             TableCell cell(1, 2, {Text("c")});
+             cell.setColspan(3);
+             return spans(cell);
+         },
+         "3x2"},
+        {"rowspan",
+         [&] {
+             TableCell cell(5, 1, {Text("c")});
+             cell.setRowspan(4);
+             return spans(cell);
+         },
+         "5x4"},
+        {"parameter name",
+         [] {
+             DoxygenParameter parameter("old", {Paragraph{Text("d")}});
+             parameter.setName("new");
+             return parameter.name() + "/" + std::to_string(parameter.childCount());
+         },
+         "new/1"},
+        {"checkbox",
+         [] {
+             ListItem item(Checkbox::checked, {Paragraph{}});
+             item.setCheckbox(Checkbox::unchecked);
+             return std::string(item.checkbox() == Checkbox::unchecked ? "unchecked" : "other");
+         },
+         "unchecked"},
+        {"ordered list start", [] { return std::to_string(OrderedList{}.startIndex()); }, "1"},
+        {"ordered list of one item start",
+         [] { return std::to_string(OrderedList(ListItem{}).startIndex()); }, "1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.setAndDescribe(), c.expected) << c.name;
 }
 
 TEST(SetterTest, HeadingLevelBelowOneIsRefusedButInitialisersStoreAnyLevel) {

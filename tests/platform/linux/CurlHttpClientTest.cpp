@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "support/LoopbackServer.h"
+#include <atomic>
+#include <iostream>
+
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
+#include "support/LoopbackServer.h"
+#include "support/MainQueueWaits.h"
 
 namespace pindrake::platform {
 namespace {
@@ -23,6 +27,28 @@ class CurlHttpClientTest : public ::testing::Test {
         routes.Get("/big", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(std::string(2u << 20, 'x'), "application/octet-stream");
         });
+        // Chunked, so no Content-Length announces the size: only counting the bytes can stop it.
+        routes.Get("/big-chunked", [](const httplib::Request&, httplib::Response& response) {
+            response.set_chunked_content_provider(
+                "application/octet-stream",
+                [sent = std::size_t{0}](std::size_t, httplib::DataSink& sink) mutable {
+                    const std::string chunk(64u << 10, 'x');
+                    if (sent >= (3u << 20)) {
+                        sink.done();
+                    } else {
+                        sink.write(chunk.data(), chunk.size());
+                        sent += chunk.size();
+                    }
+                    return true;
+                });
+        });
+        // Answers only once the test lets it go.
+        routes.Get("/stalled", [this](const httplib::Request&, httplib::Response& response) {
+            ++stalledStarted;
+            while (!released)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            response.set_content("late", "text/plain");
+        });
         routes.Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
             response.set_redirect("file:///etc/passwd");
         });
@@ -42,6 +68,10 @@ class CurlHttpClientTest : public ::testing::Test {
         return result.value_or(HttpResponse{.status = 0, .body = {}, .error = "no answer"});
     }
 
+    ~CurlHttpClientTest() override { released = true; }
+
+    std::atomic<bool> released{false};
+    std::atomic<int> stalledStarted{0};
     clipboard::testing::LoopbackServer server;
     ManualScheduler main;
     CurlHttpClient client{main};
@@ -62,6 +92,10 @@ TEST_F(CurlHttpClientTest, AnswersOrFailsByTheRequestsLimits) {
         {{.url = "file:///etc/passwd"}, -1, ""},
         {{.url = "ftp://127.0.0.1/"}, -1, ""},
         {{.url = server.url("/big"), .maxBodyBytes = 1u << 20}, -1, ""},
+        {{.url = server.url("/big-chunked"), .maxBodyBytes = 1u << 20}, -1, ""},
+        {{.url = server.url("/big-chunked"), .maxBodyBytes = 4u << 20},
+         200,
+         std::string(3u << 20, 'x')},
         {{.url = server.url("/slow"), .timeout = seconds(0.2)}, -1, ""},
         {{.url = "http://127.0.0.1:1/"}, 0, ""},  // refused: a failure without a status
     };
@@ -72,6 +106,35 @@ TEST_F(CurlHttpClientTest, AnswersOrFailsByTheRequestsLimits) {
             EXPECT_EQ(response.status, c.status) << c.request.url;
         }
         EXPECT_EQ(response.body, c.body) << c.request.url;
+    }
+}
+
+// Destruction neither waits for requests in flight nor loses them: each completes once, as
+// cancelled, the queued ones included.
+TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting) {
+    auto doomed = std::make_unique<CurlHttpClient>(main, 4);
+    std::vector<int> completions(10, 0);
+    std::vector<HttpResponse> responses(10);
+    for (int i = 0; i < 10; ++i) {
+        doomed->get({.url = server.url("/stalled")}, [&, i](HttpResponse response) {
+            ++completions[i];
+            responses[i] = std::move(response);
+        });
+    }
+    while (stalledStarted < 4)  // the four workers are all in a transfer
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto blocked = test_support::timeBlocked([&] { doomed.reset(); });
+    EXPECT_LT(blocked.count(), 5.0) << "ms on the destroying thread";
+    std::cout << "[ measured ] destroying a client with 10 slow requests blocked for "
+              << blocked.count() << " ms\n";
+    released = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // late answers must not count
+    main.runUntilIdle();
+    EXPECT_EQ(completions, std::vector<int>(10, 1));
+    for (const auto& response : responses) {
+        EXPECT_TRUE(response.cancelled);
+        EXPECT_FALSE(response.succeeded());
+        EXPECT_EQ(response.body, "");
     }
 }
 

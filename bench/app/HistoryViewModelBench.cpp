@@ -1,0 +1,101 @@
+// Median of one typed character filtering a 2000-entry history through the view model, and the
+// share of it spent outside the store's search (the same search timed alone in each iteration).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/model/HistoryViewModel.h"
+#include "foundation/ManualScheduler.h"
+#include "foundation/Uuid.h"
+#include "platform/fake/FakeImageCodec.h"
+#include "platform/fake/FakeLanguageModel.h"
+#include "platform/fake/FakeTextRecognizer.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/InMemoryPasteboard.h"
+#include "platform/fake/RecordingKeySynth.h"
+#include "platform/fake/ScriptedWorkspace.h"
+
+namespace pindrake::app {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// 2000 entries of about 300 bytes of words, newest first, kinds as the monitor gives them.
+std::vector<clipboard::ClipboardItem> history() {
+    static const char* const words[] = {"table",  "server", "request", "value", "window",
+                                        "column", "update", "token",   "build", "lorem"};
+    std::vector<clipboard::ClipboardItem> items;
+    for (int i = 0; i < 2000; ++i) {
+        clipboard::ClipboardItem item;
+        item.id = makeUuid();
+        item.createdAt = clipboard::Date{700000000.0 - i * 60};
+        item.tags = {i % 7 == 0 ? clipboard::ContentTag::json : clipboard::ContentTag::plainText};
+        std::string text;
+        for (int w = 0; text.size() < 300; ++w)
+            text += std::string(words[(i * 7 + w * 3) % 10]) + ' ';
+        item.plainText = std::move(text);
+        item.pasteboardTypes = {"public.utf8-plain-text", "public.html"};
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
+    std::string pattern = (fs::temp_directory_path() / "pindrake-bench-XXXXXX").string();
+    const fs::path folder = ::mkdtemp(pattern.data());
+    ManualScheduler main;
+    platform::InMemoryDefaults defaults;
+    defaults.set(clipboard::HistoryStore::maxHistoryItemsKey, std::int64_t{2000});
+    platform::InMemoryPasteboard pasteboard;
+    platform::FakeImageCodec codec;
+    platform::ScriptedWorkspace workspace;
+    platform::RecordingKeySynth keys;
+    platform::FakeTextRecognizer recognizer;
+    platform::FakeLanguageModel languageModel;
+    WorkQueue workers("bench", 1);
+    const converters::ConversionServices conversion{main,          workers, recognizer,
+                                                    languageModel, nullptr, "en_US"};
+    {
+        clipboard::HistoryStore store(folder, {defaults, pasteboard, codec});
+        clipboard::PasteService paste({main, pasteboard, keys, codec});
+        store.items() = history();
+        auto vm = HistoryViewModel::create({main, store, paste, keys, workspace, conversion});
+        store.search("e");  // the store folds each text once; typing finds them folded
+
+        double filterTime = 0;
+        double searchTime = 0;
+        for (auto _ : state) {
+            auto started = Clock::now();
+            vm->query = "e";
+            const double filtered = secondsSince(started);
+            started = Clock::now();
+            const auto found = store.search("e");
+            searchTime += secondsSince(started);
+            filterTime += filtered;
+            state.SetIterationTime(filtered);
+            if (found.size() != vm->filteredItems.get()->size() || found.empty())
+                state.SkipWithError("different matches");
+        }
+        const auto n = static_cast<double>(state.iterations());
+        state.counters["search_us"] = searchTime / n * 1e6;
+        state.counters["share_outside_search"] = (filterTime - searchTime) / filterTime;
+    }
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_FilterOneTypedCharacterIn2000Entries)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace pindrake::app
+
+BENCHMARK_MAIN();

@@ -1,0 +1,77 @@
+#include "app/model/AppDelegate.h"
+
+#include "foundation/Log.h"
+#include "shortcuts/Name.h"
+
+namespace pindrake::app {
+
+AppDelegate::AppDelegate(Services services, std::filesystem::path historyDirectory)
+    : services_(std::move(services)),
+      historyStore_(std::move(historyDirectory),
+                    {services_.defaults, services_.pasteboard, services_.imageCodec}),
+      updaterViewModel_(services_.updater),
+      pasteService_(
+          {services_.main, services_.pasteboard, services_.keySynth, services_.imageCodec}) {}
+
+AppDelegate::~AppDelegate() {
+    services_.shortcuts.removeHandler(GlobalShortcuts::Name::toggleHistory());
+}
+
+HistoryViewModel& AppDelegate::viewModel() {
+    if (!viewModel_) {
+        viewModel_ = HistoryViewModel::create({services_.main, historyStore_, pasteService_,
+                                               services_.keySynth, services_.workspace,
+                                               services_.conversion, services_.candidates});
+    }
+    return *viewModel_;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    auto& defaults = services_.defaults;
+    if (!defaults.boolean(hasLaunchedBeforeKey)) {
+        // The flag goes first, so a failed registration is not tried again at every start.
+        defaults.set(hasLaunchedBeforeKey, true);
+        if (const auto error = services_.loginItems.registerApp())
+            log::warning("Could not add the login item: " + error.message());
+    }
+
+    std::weak_ptr<AppDelegate*> weak = self_;
+    clipboardMonitor_ = clipboard::ClipboardMonitor::create(
+        {services_.main, services_.pasteboard, services_.workspace, services_.imageCodec},
+        [weak](const clipboard::ClipboardContent& content,
+               const platform::PasteboardContents& offered) {
+            if (auto self = weak.lock())
+                (*self)->historyStore_.add(content, offered);
+        });
+    clipboardMonitor_->start();
+
+    viewModel();
+    panelController_ = PanelController::create(
+        {services_.main, services_.panelWindow, services_.workspace, services_.shell}, viewModel_,
+        clipboardMonitor_);
+
+    services_.shortcuts.declare(GlobalShortcuts::Name::toggleHistory());
+    services_.shortcuts.onKeyUp(GlobalShortcuts::Name::toggleHistory(), [weak] {
+        if (auto self = weak.lock())
+            (*self)->togglePanel();
+    });
+
+    if (!services_.keySynth.isTrusted())
+        services_.shell.showPasteUnavailableNotice();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (clipboardMonitor_)
+        clipboardMonitor_->stop();
+}
+
+void AppDelegate::togglePanel() {
+    if (!panelController_)
+        return;
+    if (panelController_->isShowing())
+        panelController_->hidePanel(true);
+    else
+        panelController_->showPanel();
+}
+
+}  // namespace pindrake::app

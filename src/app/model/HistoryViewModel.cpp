@@ -1,0 +1,453 @@
+#include "app/model/HistoryViewModel.h"
+
+#include <algorithm>
+
+namespace pindrake::app {
+
+using clipboard::ClipboardContent;
+using clipboard::ClipboardItem;
+
+namespace {
+
+constexpr std::string_view pasteAsIsId = "paste.asis";
+constexpr std::string_view aiPrefix = "ai.";
+
+// The registry's answer depends on the kinds, the types and whether there is an image. The key
+// spells them out in full (each type with its length, since a type name may hold any byte), so
+// two different entries never share a key.
+std::string candidateKey(const ClipboardItem& item) {
+    std::string key;
+    for (const auto tag : item.tags)
+        key += std::string(clipboard::rawValue(tag)) + ',';
+    key += '|';
+    for (const auto& type : item.pasteboardTypes)
+        key += std::to_string(type.size()) + ':' + type;
+    key += item.imageFilename ? "|image" : "|none";
+    return key;
+}
+
+bool holdsAnything(const ClipboardContent& content) {
+    return content.plainText || content.html || content.image;
+}
+
+}  // namespace
+
+std::shared_ptr<HistoryViewModel> HistoryViewModel::create(Services services) {
+    std::shared_ptr<HistoryViewModel> model(new HistoryViewModel(std::move(services)));
+    model->subscribe();
+    return model;
+}
+
+HistoryViewModel::HistoryViewModel(Services services)
+    : filteredItems(std::make_shared<const std::vector<ClipboardItem>>()),
+      services_(std::move(services)) {}
+
+void HistoryViewModel::subscribe() {
+    const auto self = shared_from_this();
+    subscriptions_.push_back(query.subscribe<HistoryViewModel>(
+        self,
+        [](HistoryViewModel& model, const std::string& q) { model.applyFilter(q, 0, true); }));
+    subscriptions_.push_back(services_.historyStore.items().subscribe<HistoryViewModel>(
+        self, [](HistoryViewModel& model, const std::vector<ClipboardItem>&) {
+            if (!model.suppressItemsUpdate_)
+                model.applyFilter(model.query.get(), 0, true);
+        }));
+    subscriptions_.push_back(selectedIndex.subscribe<HistoryViewModel>(
+        self, [](HistoryViewModel& model, const int& i) { model.refreshCandidatesIfNeeded(i); }));
+}
+
+std::string HistoryViewModel::aiKey(const ClipboardItem& item, const converters::Converter& c) {
+    return item.id + ':' + c.id();
+}
+
+const ClipboardItem* HistoryViewModel::actionItem() const {
+    if (isConverterMenuOpen.get() && converterTargetItem_)
+        return &*converterTargetItem_;
+    const auto& items = *filteredItems.get();
+    const int i = selectedIndex.get();
+    if (i < 0 || i >= static_cast<int>(items.size()))
+        return nullptr;
+    return &items[static_cast<std::size_t>(i)];
+}
+
+// ---- Search and selection
+
+void HistoryViewModel::applyFilter(const std::string& q, int index, bool resetSelection) {
+    auto& store = services_.historyStore;
+    auto list = std::make_shared<const std::vector<ClipboardItem>>(q.empty() ? store.items().get()
+                                                                             : store.search(q));
+    const int count = static_cast<int>(list->size());
+    filteredItems = std::move(list);
+    selectedIndex = resetSelection ? 0 : std::min(index, std::max(count - 1, 0));
+}
+
+void HistoryViewModel::refreshCandidatesIfNeeded(int position) {
+    if (isConverterMenuOpen.get())
+        return;
+    const auto& items = *filteredItems.get();
+    if (position < 0 || position >= static_cast<int>(items.size())) {
+        lastCandidateKey_.reset();
+        converterCandidates = ConverterList{};
+        return;
+    }
+    const ClipboardItem& item = items[static_cast<std::size_t>(position)];
+    std::string key = candidateKey(item);
+    if (lastCandidateKey_ == key)
+        return;
+    lastCandidateKey_ = std::move(key);
+    converterCandidates =
+        services_.candidates(item.tags, item.pasteboardTypes, item.imageFilename.has_value(),
+                             item.plainText.has_value());
+}
+
+void HistoryViewModel::moveSelectionDown() {
+    if (isConverterMenuOpen.get()) {
+        const int n = static_cast<int>(converterCandidates->size());
+        if (n == 0)
+            return;
+        selectedConverterIndex = (selectedConverterIndex.get() + 1) % n;
+        updateConvertedPreview();
+    } else {
+        const int n = static_cast<int>(filteredItems.get()->size());
+        if (n == 0)
+            return;
+        selectedIndex = (selectedIndex.get() + 1) % n;
+    }
+    scrollToSelection = true;
+}
+
+void HistoryViewModel::moveSelectionUp() {
+    if (isConverterMenuOpen.get()) {
+        const int n = static_cast<int>(converterCandidates->size());
+        if (n == 0)
+            return;
+        selectedConverterIndex = (selectedConverterIndex.get() - 1 + n) % n;
+        updateConvertedPreview();
+    } else {
+        const int n = static_cast<int>(filteredItems.get()->size());
+        if (n == 0)
+            return;
+        selectedIndex = (selectedIndex.get() - 1 + n) % n;
+    }
+    scrollToSelection = true;
+}
+
+void HistoryViewModel::resetForShow() {
+    cancelConvertPaste();
+    query = std::string();
+    isConverterMenuOpen = false;
+    selectedIndex = 0;
+    selectedConverterIndex = 0;
+    converterTargetItem_.reset();
+    converterCandidates = ConverterList{};
+    lastCandidateKey_.reset();
+    convertedPreviewText = std::nullopt;
+    isConvertingPreview = false;
+    cancelPreviewTask();
+    applyFilter(std::string(), 0, true);
+}
+
+void HistoryViewModel::panelDidHide() {
+    cancelConvertPaste();
+}
+
+// ---- Converter menu and previews
+
+void HistoryViewModel::openConverterMenu() {
+    if (isConverterMenuOpen.get() || filteredItems.get()->empty())
+        return;
+    // The candidates must be those of the entry the menu opens on, whatever happened while
+    // the menu was last open.
+    refreshCandidatesIfNeeded(selectedIndex.get());
+    const ClipboardItem* target = actionItem();
+    if (!target || converterCandidates->empty())
+        return;
+    converterTargetItem_ = *target;
+    selectedConverterIndex = 0;
+    convertedPreviewText = std::nullopt;
+    cancelPreviewTask();
+    isConverterMenuOpen = true;
+}
+
+void HistoryViewModel::closeConverterMenu() {
+    if (!isConverterMenuOpen.get())
+        return;
+    cancelConvertPaste();
+    isConverterMenuOpen = false;
+    selectedConverterIndex = 0;
+    convertedPreviewText = std::nullopt;
+    isConvertingPreview = false;
+    cancelPreviewTask();
+    // The selection may have moved while the menu kept its candidates.
+    refreshCandidatesIfNeeded(selectedIndex.get());
+}
+
+void HistoryViewModel::selectConverter(int position) {
+    if (!isConverterMenuOpen.get())
+        openConverterMenu();
+    if (!isConverterMenuOpen.get() || position < 0 ||
+        position >= static_cast<int>(converterCandidates->size()))
+        return;
+    selectedConverterIndex = position;
+    updateConvertedPreview();
+}
+
+const converters::Converter* HistoryViewModel::highlightedConverter() const {
+    const auto& candidates = converterCandidates.get();
+    const int i = selectedConverterIndex.get();
+    if (i < 0 || i >= static_cast<int>(candidates.size()))
+        return nullptr;
+    return candidates[static_cast<std::size_t>(i)];
+}
+
+bool HistoryViewModel::isHighlighted(const std::string& converterId,
+                                     const std::string& itemId) const {
+    const auto* converter = highlightedConverter();
+    return converter && converter->id() == converterId && converterTargetItem_ &&
+           converterTargetItem_->id == itemId;
+}
+
+void HistoryViewModel::showPreviewIfHighlighted(const std::string& converterId,
+                                                const std::string& itemId,
+                                                const std::optional<std::string>& text) {
+    if (!isHighlighted(converterId, itemId))
+        return;
+    convertedPreviewText = text;
+    isConvertingPreview = false;
+}
+
+void HistoryViewModel::cancelPreviewTask() {
+    if (convertPreviewTask_)
+        convertPreviewTask_->cancel();
+}
+
+void HistoryViewModel::updateConvertedPreview() {
+    cancelPreviewTask();
+    convertedPreviewText = std::nullopt;
+    isConvertingPreview = false;
+    if (!converterTargetItem_ || converterCandidates->empty())
+        return;
+    const auto* converter = highlightedConverter();
+    if (!converter || converter->id() == pasteAsIsId)
+        return;
+    if (converter->id().starts_with(aiPrefix))
+        startAIPreview(*converter, *converterTargetItem_);
+    else
+        startConvertPreview(*converter, *converterTargetItem_);
+}
+
+void HistoryViewModel::startConvertPreview(const converters::Converter& converter,
+                                           const ClipboardItem& item) {
+    CancellationToken token;
+    convertPreviewTask_ = token;
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    converter.convert(services_.historyStore.content(item), services_.conversion,
+                      [weak, token](ClipboardContent result) {
+                          auto self = weak.lock();
+                          if (self && !token.isCancelled())
+                              self->convertedPreviewText = std::move(result.plainText);
+                      });
+}
+
+void HistoryViewModel::startAIPreview(const converters::Converter& converter,
+                                      const ClipboardItem& item) {
+    const std::string key = aiKey(item, converter);
+    if (auto cached = validCachedResult(key)) {
+        convertedPreviewText = std::move(cached);
+        return;
+    }
+    isConvertingPreview = true;
+    if (aiInFlightTasks_.contains(key)) {
+        pollAIResult(key, converter.id(), item.id, 0);
+        return;
+    }
+    startAITask(converter, item, key);
+}
+
+void HistoryViewModel::startAITask(const converters::Converter& converter,
+                                   const ClipboardItem& item, const std::string& key) {
+    ClipboardContent input = services_.historyStore.content(item);
+    aiInFlightTasks_.insert(key);
+    setLoading(key, true);
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    // Registry converters live for the whole process, so the pointer stays good.
+    const converters::Converter* c = &converter;
+    services_.main.postAfter(aiStartDelay, [weak, c, input, key, itemId = item.id] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        c->convert(input, self->services_.conversion,
+                   [weak, c, input, key, itemId](ClipboardContent result) {
+                       if (auto self = weak.lock())
+                           self->finishAITask(key, c->id(), itemId, input, result);
+                   });
+    });
+}
+
+void HistoryViewModel::finishAITask(const std::string& key, const std::string& converterId,
+                                    const std::string& itemId, const ClipboardContent& input,
+                                    const ClipboardContent& result) {
+    aiInFlightTasks_.erase(key);
+    setLoading(key, false);
+    // A converter that could not convert hands its input back: that is no result to keep.
+    if (result.plainText && result != input) {
+        const TimePoint now = services_.main.now();
+        aiResultCache_[key] = {*result.plainText, now + aiResultLifetime};
+        if (aiResultCache_.size() >= aiCachePruneThreshold)
+            std::erase_if(aiResultCache_,
+                          [now](const auto& entry) { return entry.second.expiry <= now; });
+    }
+    showPreviewIfHighlighted(converterId, itemId, result.plainText);
+}
+
+void HistoryViewModel::pollAIResult(const std::string& key, const std::string& converterId,
+                                    const std::string& itemId, int attempts) {
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    services_.main.postAfter(aiPollInterval, [weak, key, converterId, itemId, attempts] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        if (auto cached = self->validCachedResult(key)) {
+            self->showPreviewIfHighlighted(converterId, itemId, cached);
+            return;
+        }
+        // The conversion ended with nothing to keep; its end already updated the preview.
+        if (!self->aiInFlightTasks_.contains(key))
+            return;
+        if (attempts + 1 >= aiPollLimit) {
+            self->isConvertingPreview = false;
+            return;
+        }
+        self->pollAIResult(key, converterId, itemId, attempts + 1);
+    });
+}
+
+std::optional<std::string> HistoryViewModel::validCachedResult(const std::string& key) const {
+    const auto found = aiResultCache_.find(key);
+    if (found == aiResultCache_.end() || found->second.expiry <= services_.main.now())
+        return std::nullopt;
+    return found->second.text;
+}
+
+void HistoryViewModel::setLoading(const std::string& key, bool loading) {
+    auto keys = aiLoadingKeys.get();
+    if (loading)
+        keys.insert(key);
+    else
+        keys.erase(key);
+    aiLoadingKeys = std::move(keys);
+}
+
+// ---- Paste, copy and delete
+
+void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
+                                     const std::optional<platform::RunningApplication>& previousApp,
+                                     std::function<void()> dismiss) {
+    // One paste that converts first at a time: a second Return must not paste twice.
+    if (pendingConvertPaste_)
+        return;
+    if (!services_.keySynth.isTrusted()) {
+        accessibilityDenied = true;
+        return;
+    }
+    const ClipboardItem* item = actionItem();
+    const auto* converter = highlightedConverter();
+    if (filteredItems.get()->empty() || !item || !converter)
+        return;
+
+    if (converter->id() == pasteAsIsId) {
+        pasteLater(
+            [entry = *item, monitor](HistoryViewModel& self) {
+                self.services_.pasteService.paste(entry, self.services_.historyStore, monitor);
+            },
+            previousApp, dismiss);
+        return;
+    }
+    if (const auto& preview = convertedPreviewText.get()) {
+        ClipboardContent content;
+        content.plainText = *preview;
+        content.tags = {clipboard::ContentTag::plainText};
+        pasteLater(
+            [content, monitor](HistoryViewModel& self) {
+                self.services_.pasteService.paste(content, monitor);
+            },
+            previousApp, dismiss);
+        return;
+    }
+    CancellationToken token;
+    pendingConvertPaste_ = token;
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    converter->convert(services_.historyStore.content(*item), services_.conversion,
+                       [weak, token, monitor, previousApp, dismiss](ClipboardContent result) {
+                           auto self = weak.lock();
+                           if (!self || token.isCancelled())
+                               return;
+                           self->pendingConvertPaste_.reset();
+                           self->pasteLater(
+                               [result = std::move(result), monitor](HistoryViewModel& model) {
+                                   model.services_.pasteService.paste(result, monitor);
+                               },
+                               previousApp, dismiss);
+                       });
+}
+
+void HistoryViewModel::pasteLater(std::function<void(HistoryViewModel&)> paste,
+                                  const std::optional<platform::RunningApplication>& previousApp,
+                                  const std::function<void()>& dismiss) {
+    if (previousApp)
+        services_.workspace.activate(*previousApp);
+    if (dismiss)
+        dismiss();
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    services_.main.postAfter(pasteDelay, [weak, paste = std::move(paste)] {
+        if (auto self = weak.lock())
+            paste(*self);
+    });
+}
+
+void HistoryViewModel::cancelConvertPaste() {
+    if (pendingConvertPaste_) {
+        pendingConvertPaste_->cancel();
+        pendingConvertPaste_.reset();
+    }
+}
+
+bool HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor) {
+    const auto& items = *filteredItems.get();
+    const int i = selectedIndex.get();
+    if (i < 0 || i >= static_cast<int>(items.size()))
+        return false;
+    const ClipboardItem entry = items[static_cast<std::size_t>(i)];
+    monitor->setPaused(true);
+    if (!services_.historyStore.restoreToPasteboard(entry)) {
+        const ClipboardContent stored = services_.historyStore.content(entry);
+        // Writing nothing would only empty the user's clipboard.
+        if (!holdsAnything(stored)) {
+            services_.pasteService.resumeMonitor(*monitor);
+            return false;
+        }
+        services_.pasteService.write(stored);
+    }
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    services_.main.postAfter(copyResumeDelay, [weak, monitor] {
+        if (auto self = weak.lock())
+            self->services_.pasteService.resumeMonitor(*monitor);
+    });
+    return true;
+}
+
+bool HistoryViewModel::deleteSelected() {
+    const auto& items = *filteredItems.get();
+    const int i = selectedIndex.get();
+    if (i < 0 || i >= static_cast<int>(items.size()))
+        return false;
+    const ClipboardItem entry = items[static_cast<std::size_t>(i)];
+    // The store's change must not send the selection back to the top.
+    suppressItemsUpdate_ = true;
+    services_.historyStore.remove(entry);
+    suppressItemsUpdate_ = false;
+    applyFilter(query.get(), i, false);
+    return true;
+}
+
+}  // namespace pindrake::app

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "clipboard/ClipboardItem.h"
+#include "clipboard/ClipboardMonitor.h"
+#include "clipboard/HistoryStore.h"
+#include "clipboard/PasteService.h"
+#include "converters/Converters.h"
+#include "foundation/BackgroundTask.h"
+#include "foundation/Published.h"
+#include "foundation/Scheduler.h"
+#include "platform/KeySynth.h"
+#include "platform/Workspace.h"
+
+namespace pindrake::app {
+
+// Everything behind the history panel: the search, the filtered entries and the selection, the
+// converter menu with its previews (and a short-lived cache of on-device AI results), and the
+// paste, copy and delete actions. The views only read the published state and call the
+// operations. Main thread only; always owned by a shared pointer, so that queued work can tell
+// when it is gone.
+class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
+  public:
+    // Shared, never changed once published: a filter costs no copy per observer.
+    using ItemList = std::shared_ptr<const std::vector<clipboard::ClipboardItem>>;
+    using ConverterList = converters::ConverterList;
+    using CandidateSource = std::function<ConverterList(
+        const clipboard::ContentTags& tags, const std::set<std::string>& pasteboardTypes,
+        bool hasImage, bool hasText)>;
+
+    struct Services {
+        Scheduler& main;
+        clipboard::HistoryStore& historyStore;
+        clipboard::PasteService& pasteService;
+        const platform::KeySynth& keySynth;
+        platform::Workspace& workspace;
+        const converters::ConversionServices& conversion;
+        CandidateSource candidates = &converters::Converters::candidates;
+    };
+
+    static constexpr Duration pasteDelay = std::chrono::milliseconds(200);
+    static constexpr Duration copyResumeDelay = std::chrono::milliseconds(200);
+    static constexpr Duration aiStartDelay = std::chrono::milliseconds(500);
+    static constexpr Duration aiPollInterval = std::chrono::milliseconds(500);
+    static constexpr int aiPollLimit = 60;
+    static constexpr Duration aiResultLifetime = std::chrono::seconds(300);
+    static constexpr std::size_t aiCachePruneThreshold = 51;
+
+    static std::shared_ptr<HistoryViewModel> create(Services services);
+    HistoryViewModel(const HistoryViewModel&) = delete;
+    HistoryViewModel& operator=(const HistoryViewModel&) = delete;
+
+    // The search text; every assignment filters at once.
+    Published<std::string> query;
+    // The entries shown, newest first.
+    Published<ItemList> filteredItems;
+    // Position in `filteredItems`; 0 when it is empty. Every assignment refreshes the
+    // converter candidates (unless the converter menu is open).
+    Published<int> selectedIndex{0};
+    // The views animate the converter column in (0.15 s, ease in and out) only when this
+    // becomes true; closing is not animated.
+    Published<bool> isConverterMenuOpen{false};
+    Published<ConverterList> converterCandidates;
+    Published<int> selectedConverterIndex{0};
+    Published<std::optional<std::string>> convertedPreviewText;
+    // An AI preview of the highlighted converter is awaited.
+    Published<bool> isConvertingPreview{false};
+    // Keys (see `aiKey`) of the AI conversions that are running.
+    Published<std::set<std::string>> aiLoadingKeys;
+    // A paste was refused because key presses cannot be sent; the views clear it.
+    Published<bool> accessibilityDenied{false};
+    // Set by every keyboard move; the list scrolls to the selection and clears it.
+    bool scrollToSelection = false;
+
+    // "<entry id>:<converter id>", the entry id in upper case.
+    static std::string aiKey(const clipboard::ClipboardItem& item, const converters::Converter& c);
+
+    // The entry the open converter menu works on.
+    const std::optional<clipboard::ClipboardItem>& converterTargetItem() const {
+        return converterTargetItem_;
+    }
+    // The entry that paste and the preview pane act on: the menu's target while the menu is
+    // open (the selection may have moved under it), otherwise the selected entry.
+    const clipboard::ClipboardItem* actionItem() const;
+    // A paste that converts first is running; the panel stays open meanwhile.
+    bool isConvertingForPaste() const { return pendingConvertPaste_.has_value(); }
+    // Kept AI results, expired ones included until a pruning drops them.
+    std::size_t aiResultCacheSize() const { return aiResultCache_.size(); }
+
+    void resetForShow();
+    void applyFilter(const std::string& query, int selectedIndex, bool resetSelection);
+    void moveSelectionUp();
+    void moveSelectionDown();
+
+    void openConverterMenu();
+    void closeConverterMenu();
+    void selectConverter(int position);
+    void updateConvertedPreview();
+
+    // Pastes the entry, or the highlighted converter's result, into `previousApp` after
+    // `dismiss` has hidden the panel. A paste that still has to convert waits for the result
+    // with the panel open; a hide, a new show or closing the menu calls it off.
+    void pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
+                       const std::optional<platform::RunningApplication>& previousApp,
+                       std::function<void()> dismiss);
+    // Each returns whether it acted, so that the views confirm only what happened.
+    bool copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor);
+    bool deleteSelected();
+
+    // The panel controller reports every hide.
+    void panelDidHide();
+
+  private:
+    struct CachedResult {
+        std::string text;
+        TimePoint expiry;
+    };
+
+    explicit HistoryViewModel(Services services);
+    void subscribe();
+
+    void refreshCandidatesIfNeeded(int position);
+    const converters::Converter* highlightedConverter() const;
+    bool isHighlighted(const std::string& converterId, const std::string& itemId) const;
+    void showPreviewIfHighlighted(const std::string& converterId, const std::string& itemId,
+                                  const std::optional<std::string>& text);
+    void cancelPreviewTask();
+
+    void startConvertPreview(const converters::Converter& converter,
+                             const clipboard::ClipboardItem& item);
+    void startAIPreview(const converters::Converter& converter,
+                        const clipboard::ClipboardItem& item);
+    void startAITask(const converters::Converter& converter, const clipboard::ClipboardItem& item,
+                     const std::string& key);
+    void finishAITask(const std::string& key, const std::string& converterId,
+                      const std::string& itemId, const clipboard::ClipboardContent& input,
+                      const clipboard::ClipboardContent& result);
+    void pollAIResult(const std::string& key, const std::string& converterId,
+                      const std::string& itemId, int attempts);
+    std::optional<std::string> validCachedResult(const std::string& key) const;
+    void setLoading(const std::string& key, bool loading);
+
+    // Reactivates, dismisses, and pastes after the delay.
+    void pasteLater(std::function<void(HistoryViewModel&)> paste,
+                    const std::optional<platform::RunningApplication>& previousApp,
+                    const std::function<void()>& dismiss);
+    void cancelConvertPaste();
+
+    Services services_;
+    std::optional<clipboard::ClipboardItem> converterTargetItem_;
+    bool suppressItemsUpdate_ = false;
+    std::optional<std::string> lastCandidateKey_;
+    std::optional<CancellationToken> convertPreviewTask_;
+    std::map<std::string, CachedResult> aiResultCache_;
+    std::set<std::string> aiInFlightTasks_;
+    std::optional<CancellationToken> pendingConvertPaste_;
+    std::vector<Subscription> subscriptions_;
+};
+
+}  // namespace pindrake::app

@@ -1,0 +1,53 @@
+#include "app/model/MenuBarMenu.h"
+
+#include "app/model/AppDelegate.h"
+#include "shortcuts/Key.h"
+
+namespace pindrake::app {
+
+using GlobalShortcuts::Key;
+using GlobalShortcuts::Shortcut;
+namespace ModifierFlag = GlobalShortcuts::ModifierFlag;
+
+MenuBarMenu::MenuBarMenu(Scheduler& main, AppDelegate& delegate, ApplicationShell& shell)
+    : main_(main), delegate_(delegate), shell_(shell) {}
+
+std::vector<MenuEntry> MenuBarMenu::entries() {
+    std::weak_ptr<MenuBarMenu*> weak = self_;
+    auto& updater = delegate_.updaterViewModel();
+    return {
+        {false, "open_history", Shortcut(Key::v, ModifierFlag::shift | ModifierFlag::command), true,
+         [&delegate = delegate_] { delegate.togglePanel(); }},
+        {false, "settings_ellipsis", Shortcut(Key::comma, ModifierFlag::command), true,
+         [this, weak] {
+             main_.post([weak] {
+                 if (auto self = weak.lock())
+                     (*self)->openSettingsWindow();
+             });
+         }},
+        {false, "check_for_updates", std::nullopt, updater.canCheckForUpdates().get(),
+         [&updater] { updater.checkForUpdates(); }},
+        {true, {}, std::nullopt, true, {}},
+        {false, "about_pindrake", std::nullopt, true, [this] { showAbout(); }},
+        {false, "quit", Shortcut(Key::q, ModifierFlag::command), true, [this] { quit(); }},
+    };
+}
+
+void MenuBarMenu::openSettingsWindow() {
+    shell_.activate();
+    shell_.openSettingsWindow();
+    bringSettingsToFront(0);
+}
+
+// The settings window may appear only some turns after it was asked for.
+void MenuBarMenu::bringSettingsToFront(int attempt) {
+    if (shell_.raiseSettingsWindow() || attempt >= settingsRaiseRetries)
+        return;
+    std::weak_ptr<MenuBarMenu*> weak = self_;
+    main_.postAfter(settingsRaiseInterval, [weak, attempt] {
+        if (auto self = weak.lock())
+            (*self)->bringSettingsToFront(attempt + 1);
+    });
+}
+
+}  // namespace pindrake::app

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/model/ApplicationShell.h"
+#include "foundation/Scheduler.h"
+#include "shortcuts/Shortcut.h"
+
+namespace pindrake::app {
+
+class AppDelegate;
+
+struct MenuEntry {
+    bool isSeparator = false;
+    // Localisation key of the title.
+    std::string titleKey;
+    // As the system the stored shortcuts come from names keys: Command is the app's own Ctrl.
+    std::optional<GlobalShortcuts::Shortcut> keyEquivalent;
+    bool isEnabled = true;
+    std::function<void()> action;
+};
+
+// The tray menu: open the history, settings, update check, about, quit. Main thread only; the
+// delegate and the shell outlive it.
+class MenuBarMenu {
+  public:
+    static constexpr int settingsRaiseRetries = 40;
+    static constexpr Duration settingsRaiseInterval = std::chrono::milliseconds(100);
+
+    MenuBarMenu(Scheduler& main, AppDelegate& delegate, ApplicationShell& shell);
+    MenuBarMenu(const MenuBarMenu&) = delete;
+    MenuBarMenu& operator=(const MenuBarMenu&) = delete;
+
+    // The entries as they stand now; build the menu from them each time it opens.
+    std::vector<MenuEntry> entries();
+
+    void openSettingsWindow();
+    void bringSettingsToFront(int attempt);
+    void showAbout() { shell_.showAbout(); }
+    void quit() { shell_.terminate(); }
+
+  private:
+    Scheduler& main_;
+    AppDelegate& delegate_;
+    ApplicationShell& shell_;
+    // Pending retries check it, so they stop once the menu is gone.
+    std::shared_ptr<MenuBarMenu*> self_ = std::make_shared<MenuBarMenu*>(this);
+};
+
+}  // namespace pindrake::app

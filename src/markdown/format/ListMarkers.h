@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "markdown/format/MarkupFormatterOptions.h"
+#include "markdown/tree/Markup.h"
+
+namespace pindrake::markdown::detail {
+
+// The marker that starts a list item ("- ", "3. "), or none for an item outside a list; the
+// item's continuation lines are indented by the marker's length.
+std::optional<std::string> listItemMarker(const Markup& item,
+                                          const MarkupFormatterOptions& options);
+
+}  // namespace pindrake::markdown::detail

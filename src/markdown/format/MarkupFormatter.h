@@ -1,0 +1,119 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markdown/format/MarkupFormatterOptions.h"
+#include "markdown/tree/MarkupWalker.h"
+
+namespace pindrake::markdown {
+
+// Writes a Markdown tree back as Markdown text. Line breaks are queued when asked for and
+// written just before the next piece of text, each followed by the line prefix of the element
+// writing that text (custom prefix, block quotes, list and directive indentation), which is
+// recomputed from the element's ancestors. With a line limit, text is re-wrapped word by word.
+class MarkupFormatter : public MarkupWalker {
+  public:
+    using Options = MarkupFormatterOptions;
+
+    struct State {
+        // Characters (grapheme clusters) written so far, line breaks and prefixes included.
+        std::int64_t currentLength = 0;
+        // Line breaks asked for and not yet written.
+        std::int64_t queuedNewlines = 0;
+        // Line breaks written since the last piece of text.
+        std::int64_t newlineStreak = 0;
+        // Characters on the last line, its prefix included.
+        std::int64_t lastLineLength = 0;
+        // Line breaks the engine has written.
+        std::int64_t lineNumber = 0;
+        // Bytes of the result, and where the last line's content starts after its prefix:
+        // restoring truncates to the byte length, as character counts of separate pieces do
+        // not add up when a piece starts with a combining mark.
+        std::size_t resultSize = 0;
+        std::size_t lineContentStart = 0;
+    };
+
+    explicit MarkupFormatter(Options formattingOptions);
+
+    Options formattingOptions;
+    const std::string& result() const noexcept { return result_; }
+    const State& state() const noexcept { return state_; }
+
+    // Stops the process: custom elements have no Markdown form.
+    void defaultVisit(const Markup& markup) override;
+
+    void visitDocument(const Document& document) override;
+    void visitParagraph(const Paragraph& paragraph) override;
+    void visitBlockQuote(const BlockQuote& blockQuote) override;
+    void visitCodeBlock(const CodeBlock& codeBlock) override;
+    void visitHTMLBlock(const HTMLBlock& htmlBlock) override;
+    void visitHeading(const Heading& heading) override;
+    void visitThematicBreak(const ThematicBreak& thematicBreak) override;
+    void visitUnorderedList(const UnorderedList& list) override;
+    void visitOrderedList(const OrderedList& list) override;
+    void visitListItem(const ListItem& listItem) override;
+    void visitBlockDirective(const BlockDirective& blockDirective) override;
+    void visitDoxygenDiscussion(const DoxygenDiscussion& command) override;
+    void visitDoxygenAbstract(const DoxygenAbstract& command) override;
+    void visitDoxygenNote(const DoxygenNote& command) override;
+    void visitDoxygenParameter(const DoxygenParameter& command) override;
+    void visitDoxygenReturns(const DoxygenReturns& command) override;
+    void visitText(const Text& text) override;
+    void visitInlineCode(const InlineCode& inlineCode) override;
+    void visitEmphasis(const Emphasis& emphasis) override;
+    void visitStrong(const Strong& strong) override;
+    void visitStrikethrough(const Strikethrough& strikethrough) override;
+    void visitImage(const Image& image) override;
+    void visitLink(const Link& link) override;
+    void visitInlineHTML(const InlineHTML& inlineHTML) override;
+    void visitLineBreak(const LineBreak& lineBreak) override;
+    void visitSoftBreak(const SoftBreak& softBreak) override;
+    void visitSymbolLink(const SymbolLink& symbolLink) override;
+    void visitInlineAttributes(const InlineAttributes& inlineAttributes) override;
+    void visitTable(const Table& table) override;
+    // A table is written as one unit; its parts alone are a programming error and stop.
+    void visitTableHead(const Table::Head& head) override;
+    void visitTableBody(const Table::Body& body) override;
+    void visitTableRow(const Table::Row& row) override;
+    void visitTableCell(const Table::Cell& cell) override;
+
+    // The output engine the element rules write through.
+    std::string linePrefix(const Markup& element) const;
+    void flushQueuedNewlines(const Markup& element);
+    void print(std::string_view text, const Markup& element);
+    void ensurePrecedingNewlines(std::int64_t count);
+    void softWrapText(std::string_view text, const Markup& element);
+    void writeInlineUnit(const Markup& unit, const std::function<void()>& write);
+    void restoreState(const State& saved);
+
+    // The lines of a text without its leading and trailing empty lines.
+    static std::vector<std::string_view> trimmedLines(std::string_view text);
+
+  private:
+    void visitList(const Markup& list);
+    void writeDoxygenCommand(const Markup& command, std::string_view word,
+                             std::string_view parameterName = {});
+    void writeHeadingSetext(const Heading& heading);
+    void writeImage(const Image& image);
+    static std::string formatTableCell(const Table::Cell& cell, const Options& options);
+    bool lineLimitApplies(const Markup& element) const;
+    bool atLineStart() const noexcept;
+    bool mayBreakBeforeFirstWord() const noexcept;
+    void breakAfterTrailingSpace();
+
+    std::string result_;
+    State state_;
+    // Inside a heading written in the one-line form, breaks become spaces.
+    int oneLineHeadingDepth_ = 0;
+};
+
+// The element and everything below it as Markdown text. With a line limit, soft breaks are
+// removed first; a lone soft break then formats as the empty string.
+std::string format(const Markup& markup, const MarkupFormatterOptions& options =
+                                             MarkupFormatterOptions::defaultOptions());
+
+}  // namespace pindrake::markdown

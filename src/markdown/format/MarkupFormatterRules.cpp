@@ -1,0 +1,337 @@
+// The Markdown written for each element kind but tables.
+
+#include "foundation/Unicode.h"
+#include "markdown/format/CodeDelimiters.h"
+#include "markdown/format/ListMarkers.h"
+#include "markdown/format/MarkupFormatter.h"
+#include "markdown/tree/Precondition.h"
+
+namespace pindrake::markdown {
+
+namespace {
+
+bool isFirst(const Markup& element) {
+    return element.indexInParent() == 0;
+}
+
+std::string repeated(std::string_view piece, std::uint64_t count) {
+    std::string text;
+    text.reserve(piece.size() * count);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// Whether any inline below the heading is a soft or hard break; walked without recursion.
+bool containsBreak(const RawMarkup& heading) {
+    std::vector<const RawMarkup*> pending{&heading};
+    while (!pending.empty()) {
+        const RawMarkup* node = pending.back();
+        pending.pop_back();
+        if (node->kind() == MarkupKind::softBreak || node->kind() == MarkupKind::lineBreak)
+            return true;
+        for (const auto& child : node->children()) {
+            pending.push_back(child.get());
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void MarkupFormatter::visitDocument(const Document& document) {
+    descendInto(document);
+}
+
+void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
+    if (!isFirst(paragraph))
+        ensurePrecedingNewlines(2);
+    descendInto(paragraph);
+}
+
+// A quote after a sibling is separated by a line that carries only its parent's prefix, also
+// inside a quote, where it would otherwise join the sibling quote before it. A quote opening a
+// list item starts on the item's marker line, so it writes its own "> " there.
+void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
+    auto parent = blockQuote.parent();
+    if (parent && parent->is<BlockQuote>() && isFirst(blockQuote)) {
+        ++state_.queuedNewlines;
+    } else if (parent && !isFirst(blockQuote)) {
+        ++state_.queuedNewlines;
+        flushQueuedNewlines(*parent);
+        ++state_.queuedNewlines;
+    } else if (parent && parent->is<ListItem>() && state_.queuedNewlines == 0 && !result_.empty()) {
+        print("> ", blockQuote);
+        state_.lineContentStart = result_.size();
+    }
+    // An empty quote is its marker alone, which the line prefix holds.
+    if (blockQuote.childCount() == 0)
+        print("", blockQuote);
+    descendInto(blockQuote);
+}
+
+void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
+    if (!isFirst(codeBlock))
+        ensurePrecedingNewlines(2);
+    const auto lines = trimmedLines(codeBlock.code());
+    const bool fenced =
+        formattingOptions.useCodeFence == Options::UseCodeFence::always ||
+        (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
+         codeBlock.language());
+    const std::string infoString =
+        codeBlock.language().value_or(formattingOptions.defaultCodeBlockLanguage.value_or(""));
+    const std::string fence = detail::codeFence(codeBlock.code(), infoString);
+    if (fenced) {
+        print(fence + infoString, codeBlock);
+        ++state_.queuedNewlines;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            ++state_.queuedNewlines;
+        print(fenced ? std::string(lines[i]) : "    " + std::string(lines[i]), codeBlock);
+    }
+    if (fenced) {
+        ++state_.queuedNewlines;
+        print(fence, codeBlock);
+    }
+}
+
+void MarkupFormatter::visitHTMLBlock(const HTMLBlock& htmlBlock) {
+    if (!isFirst(htmlBlock))
+        ensurePrecedingNewlines(2);
+    for (std::string_view line : trimmedLines(htmlBlock.rawHTML())) {
+        print(line, htmlBlock);
+        ++state_.queuedNewlines;
+    }
+}
+
+// A heading that holds a break keeps it only in the underlined form (levels 1 and 2); in the
+// one-line form breaks become spaces. A heading without visible text cannot be underlined.
+void MarkupFormatter::visitHeading(const Heading& heading) {
+    if (!isFirst(heading))
+        ensurePrecedingNewlines(2);
+    const std::int64_t level = heading.level();
+    const bool hasBreak = containsBreak(heading.raw());
+    const bool blank = unicode::isBlank(heading.plainText());
+    const bool setext =
+        !blank && level <= 2 &&
+        (formattingOptions.preferredHeadingStyle == Options::PreferredHeadingStyle::setext ||
+         (hasBreak && level >= 1));
+    if (setext) {
+        writeHeadingSetext(heading);
+        return;
+    }
+    require(level >= 0, "a heading's level must not be negative");
+    if (hasBreak)
+        ++oneLineHeadingDepth_;
+    print(repeated("#", static_cast<std::uint64_t>(level)) + " ", heading);
+    descendInto(heading);
+    if (hasBreak)
+        --oneLineHeadingDepth_;
+}
+
+void MarkupFormatter::writeHeadingSetext(const Heading& heading) {
+    const std::int64_t level = heading.level();
+    if (level < 1) {
+        stopOnMisuse("Unexpected heading level " + std::to_string(level) +
+                     " while formatting for setext-style heading");
+    }
+    descendInto(heading);
+    const std::int64_t underlineLength = state_.lastLineLength;
+    ++state_.queuedNewlines;
+    print(repeated(level == 1 ? "=" : "-", static_cast<std::uint64_t>(underlineLength)), heading);
+}
+
+void MarkupFormatter::visitThematicBreak(const ThematicBreak& thematicBreak) {
+    if (!isFirst(thematicBreak))
+        ensurePrecedingNewlines(2);
+    print(repeated(rawValue(formattingOptions.thematicBreakCharacter),
+                   formattingOptions.thematicBreakLength),
+          thematicBreak);
+}
+
+void MarkupFormatter::visitUnorderedList(const UnorderedList& list) {
+    visitList(list);
+}
+
+void MarkupFormatter::visitOrderedList(const OrderedList& list) {
+    visitList(list);
+}
+
+void MarkupFormatter::visitList(const Markup& list) {
+    auto parent = list.parent();
+    auto grandparent = parent ? parent->parent() : std::nullopt;
+    const bool nestedInList =
+        grandparent && (grandparent->is<UnorderedList>() || grandparent->is<OrderedList>());
+    if (!isFirst(list) && !nestedInList)
+        ensurePrecedingNewlines(2);
+    descendInto(list);
+}
+
+void MarkupFormatter::visitListItem(const ListItem& listItem) {
+    auto list = listItem.parent();
+    if (!isFirst(listItem) || (list && !isFirst(*list)))
+        ensurePrecedingNewlines(1);
+    if (auto marker = detail::listItemMarker(listItem, formattingOptions)) {
+        std::string_view checkbox;
+        if (listItem.checkbox())
+            checkbox = *listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ";
+        print(*marker + std::string(checkbox), listItem);
+        // The item's content starts here: a line may not end right after the marker.
+        state_.lineContentStart = result_.size();
+    }
+    descendInto(listItem);
+}
+
+void MarkupFormatter::visitBlockDirective(const BlockDirective& blockDirective) {
+    if (!isFirst(blockDirective))
+        ensurePrecedingNewlines(2);
+    print("@", blockDirective);
+    print(blockDirective.name(), blockDirective);
+    const auto& segments = blockDirective.argumentText().segments;
+    if (!segments.empty()) {
+        print("(", blockDirective);
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            if (i > 0)
+                ++state_.queuedNewlines;
+            print(segments[i].trimmedText(), blockDirective);
+        }
+        print(")", blockDirective);
+    }
+    if (blockDirective.childCount() > 0) {
+        print(" {", blockDirective);
+        ++state_.queuedNewlines;
+        descendInto(blockDirective);
+        ++state_.queuedNewlines;
+        print("}", blockDirective);
+    }
+}
+
+void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_view word,
+                                          std::string_view parameterName) {
+    std::string head(rawValue(formattingOptions.doxygenCommandPrefix));
+    head += word;
+    head += ' ';
+    print(head, command);
+    if (!parameterName.empty())
+        print(std::string(parameterName) + " ", command);
+    descendInto(command);
+}
+
+void MarkupFormatter::visitDoxygenDiscussion(const DoxygenDiscussion& command) {
+    writeDoxygenCommand(command, "discussion");
+}
+
+void MarkupFormatter::visitDoxygenAbstract(const DoxygenAbstract& command) {
+    writeDoxygenCommand(command, "abstract");
+}
+
+void MarkupFormatter::visitDoxygenNote(const DoxygenNote& command) {
+    writeDoxygenCommand(command, "note");
+}
+
+void MarkupFormatter::visitDoxygenParameter(const DoxygenParameter& command) {
+    writeDoxygenCommand(command, "param", command.name());
+}
+
+void MarkupFormatter::visitDoxygenReturns(const DoxygenReturns& command) {
+    writeDoxygenCommand(command, "returns");
+}
+
+void MarkupFormatter::visitText(const Text& text) {
+    softWrapText(text.string(), text);
+}
+
+void MarkupFormatter::visitInlineCode(const InlineCode& inlineCode) {
+    writeInlineUnit(inlineCode,
+                    [&] { softWrapText(detail::inlineCodeSpan(inlineCode.code()), inlineCode); });
+}
+
+void MarkupFormatter::visitEmphasis(const Emphasis& emphasis) {
+    const std::string_view marker = rawValue(formattingOptions.emphasisMarker);
+    print(marker, emphasis);
+    descendInto(emphasis);
+    print(marker, emphasis);
+}
+
+void MarkupFormatter::visitStrong(const Strong& strong) {
+    const std::string marker = repeated(rawValue(formattingOptions.emphasisMarker), 2);
+    print(marker, strong);
+    descendInto(strong);
+    print(marker, strong);
+}
+
+void MarkupFormatter::visitStrikethrough(const Strikethrough& strikethrough) {
+    print("~", strikethrough);
+    descendInto(strikethrough);
+    print("~", strikethrough);
+}
+
+void MarkupFormatter::writeImage(const Image& image) {
+    print("![", image);
+    descendInto(image);
+    print("](", image);
+    print(image.source().value_or(""), image);
+    if (image.title())
+        print(" \"" + *image.title() + "\"", image);
+    print(")", image);
+}
+
+void MarkupFormatter::visitImage(const Image& image) {
+    writeInlineUnit(image, [&] { writeImage(image); });
+}
+
+// Only a destination that reads back as an autolink is condensed: "<a>" would be raw HTML.
+void MarkupFormatter::visitLink(const Link& link) {
+    if (formattingOptions.condenseAutolinks && link.isAutolink() &&
+        detail::isAutolinkDestination(*link.destination())) {
+        print("<" + *link.destination() + ">", link);
+        return;
+    }
+    writeInlineUnit(link, [&] {
+        print("[", link);
+        descendInto(link);
+        print("](", link);
+        print(link.destination().value_or(""), link);
+        print(")", link);
+    });
+}
+
+void MarkupFormatter::visitInlineHTML(const InlineHTML& inlineHTML) {
+    print(inlineHTML.rawHTML(), inlineHTML);
+}
+
+void MarkupFormatter::visitLineBreak(const LineBreak& lineBreak) {
+    if (oneLineHeadingDepth_ > 0) {
+        print(" ", lineBreak);
+        return;
+    }
+    print("  ", lineBreak);
+    ++state_.queuedNewlines;
+}
+
+void MarkupFormatter::visitSoftBreak(const SoftBreak& softBreak) {
+    if (oneLineHeadingDepth_ > 0)
+        print(" ", softBreak);
+    else
+        ++state_.queuedNewlines;
+}
+
+void MarkupFormatter::visitSymbolLink(const SymbolLink& symbolLink) {
+    print("``", symbolLink);
+    print(symbolLink.destination().value_or(""), symbolLink);
+    print("``", symbolLink);
+}
+
+void MarkupFormatter::visitInlineAttributes(const InlineAttributes& inlineAttributes) {
+    writeInlineUnit(inlineAttributes, [&] {
+        print("^[", inlineAttributes);
+        descendInto(inlineAttributes);
+        print("](", inlineAttributes);
+        print(inlineAttributes.attributes(), inlineAttributes);
+        print(")", inlineAttributes);
+    });
+}
+
+}  // namespace pindrake::markdown

@@ -1,0 +1,57 @@
+#include "platform/PasteKey.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace pindrake::platform {
+
+namespace {
+
+// Terminal emulators by window class, lower case. xterm and urxvt paste PRIMARY on Shift+Insert
+// and take no clipboard key; the others paste the clipboard on Ctrl+Shift+V.
+constexpr std::array<std::pair<std::string_view, PasteKey>, 22> terminals = {{
+    {"xterm", PasteKey::shiftInsert},
+    {"uxterm", PasteKey::shiftInsert},
+    {"urxvt", PasteKey::shiftInsert},
+    {"rxvt", PasteKey::shiftInsert},
+    {"gnome-terminal", PasteKey::controlShiftV},
+    {"gnome-terminal-server", PasteKey::controlShiftV},
+    {"org.gnome.console", PasteKey::controlShiftV},
+    {"kgx", PasteKey::controlShiftV},
+    {"konsole", PasteKey::controlShiftV},
+    {"kitty", PasteKey::controlShiftV},
+    {"alacritty", PasteKey::controlShiftV},
+    {"org.wezfurlong.wezterm", PasteKey::controlShiftV},
+    {"foot", PasteKey::controlShiftV},
+    {"st-256color", PasteKey::controlShiftV},
+    {"st", PasteKey::controlShiftV},
+    {"terminator", PasteKey::controlShiftV},
+    {"tilix", PasteKey::controlShiftV},
+    {"xfce4-terminal", PasteKey::controlShiftV},
+    {"mate-terminal", PasteKey::controlShiftV},
+    {"lxterminal", PasteKey::controlShiftV},
+    {"terminology", PasteKey::controlShiftV},
+    {"sakura", PasteKey::controlShiftV},
+}};
+
+bool equalIgnoringAsciiCase(std::string_view text, std::string_view lowerCase) {
+    return std::equal(text.begin(), text.end(), lowerCase.begin(), lowerCase.end(),
+                      [](char c, char lower) {
+                          if (c >= 'A' && c <= 'Z')
+                              c = static_cast<char>(c - 'A' + 'a');
+                          return c == lower;
+                      });
+}
+
+}  // namespace
+
+PasteKey pasteKeyForWindowClass(std::string_view windowClass) {
+    for (const auto& [name, key] : terminals) {
+        if (equalIgnoringAsciiCase(windowClass, name))
+            return key;
+    }
+    return PasteKey::controlV;
+}
+
+}  // namespace pindrake::platform

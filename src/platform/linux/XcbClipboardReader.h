@@ -1,0 +1,78 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/Pasteboard.h"
+#include "platform/linux/XcbConnection.h"
+#include "platform/linux/XcbEventSource.h"
+#include "platform/linux/XcbSelectionTransfer.h"
+
+namespace pindrake::platform {
+
+// Reads every new copy of the CLIPBOARD selection on a worker thread, with a connection of its
+// own, as soon as the X server reports the new owner. The change count goes up once a copy has
+// been read (or found empty), so whoever sees it takes the copy at once, without touching X.
+class XcbClipboardReader {
+  public:
+    // The windows of one X client (the toolkit's own connection): copies they own are ours,
+    // written through `noteOwnWrite`, and are not read back.
+    struct Client {
+        std::uint32_t resourceBase = 0;
+        std::uint32_t resourceMask = 0;
+    };
+
+    explicit XcbClipboardReader(std::optional<Client> ownClient = std::nullopt,
+                                SelectionReadLimits limits = {});
+    ~XcbClipboardReader();
+    XcbClipboardReader(const XcbClipboardReader&) = delete;
+    XcbClipboardReader& operator=(const XcbClipboardReader&) = delete;
+
+    // Whether the display could be watched at all.
+    bool isWatching() const { return worker_.joinable(); }
+    // Any thread.
+    std::int64_t changeCount() const { return changeCount_.load(); }
+    std::shared_ptr<const PasteboardContents> contents() const;
+    // We are about to own the clipboard with these contents: they count as one change, and a
+    // read still running for an earlier copy is dropped.
+    void noteOwnWrite(PasteboardContents contents);
+
+  private:
+    struct OwnerChange {
+        xcb_window_t owner;
+        xcb_timestamp_t time;
+    };
+
+    bool watch();
+    void run();
+    bool noteOwnerChange(const xcb_generic_event_t& event);
+    void readAndPublish(const OwnerChange& change, XcbEventSource& events);
+    void publish(PasteboardContents contents, std::uint64_t startedInEpoch);
+    bool isOurs(xcb_window_t window) const;
+
+    XcbConnection x_;
+    std::optional<Client> ownClient_;
+    SelectionReadLimits limits_;
+    SelectionAtoms atoms_;
+    std::uint8_t xfixesFirstEvent_ = 0;
+    int stopPipe_[2] = {-1, -1};
+
+    // Worker only.
+    std::optional<OwnerChange> pending_;
+    std::unordered_map<xcb_atom_t, std::string> atomNames_;
+
+    mutable std::mutex mutex_;
+    std::shared_ptr<const PasteboardContents> contents_;  // guarded by mutex_
+    std::uint64_t epoch_ = 0;                             // guarded by mutex_; bumped by our writes
+    std::atomic<std::int64_t> changeCount_{0};
+
+    std::thread worker_;
+};
+
+}  // namespace pindrake::platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/LoginItems.h"
+
+namespace pindrake::platform {
+
+// Starting at login through a desktop entry in the user's XDG autostart folder, which desktop
+// sessions run when the user logs in.
+class XdgAutostartLoginItems final : public LoginItems {
+  public:
+    static constexpr const char* fileName = "pindrake.desktop";
+
+    // $XDG_CONFIG_HOME/autostart, by default ~/.config/autostart.
+    static std::filesystem::path defaultDirectory();
+    // This running program's own file.
+    static std::filesystem::path runningExecutable();
+
+    XdgAutostartLoginItems(std::filesystem::path directory, std::filesystem::path executable);
+
+    // True while our entry is there and not marked hidden (the user switched it off).
+    bool isEnabled() const override;
+    std::error_code registerApp() override;
+    std::error_code unregisterApp() override;
+
+    const std::filesystem::path& entryPath() const { return entryPath_; }
+    // The whole desktop entry that starts `executable`; none for a path that no Exec line can
+    // carry (control characters).
+    static std::optional<std::string> desktopEntry(const std::filesystem::path& executable);
+
+  private:
+    std::filesystem::path directory_;
+    std::filesystem::path executable_;
+    std::filesystem::path entryPath_;
+};
+
+}  // namespace pindrake::platform

@@ -1,0 +1,200 @@
+#include "shortcuts/widgets/RecorderControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+
+#include "shortcuts/widgets/QtKeys.h"
+
+namespace pindrake::GlobalShortcuts {
+
+RecorderControl::RecorderControl(RecorderServices services, Name name,
+                                 RecorderLogic::OnChange onChange, QWidget* parent)
+    : QLineEdit(parent),
+      services_(std::move(services)),
+      clearAction_(
+          new QAction(style()->standardIcon(QStyle::SP_LineEditClearButton), QString(), this)) {
+    setReadOnly(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAlignment(Qt::AlignCenter);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    addAction(clearAction_, QLineEdit::TrailingPosition);
+    RecorderHost& host = *this;
+    logic_ =
+        std::make_unique<RecorderLogic>(host, services_.registry, services_.layout, std::move(name),
+                                        std::move(onChange), services_.mainMenu);
+    connect(clearAction_, &QAction::triggered, this, [this] { logic_->clear(); });
+}
+
+RecorderControl::~RecorderControl() {
+    stopRecording();
+}
+
+QSize RecorderControl::sizeHint() const {
+    return {fixedWidth, QLineEdit::sizeHint().height()};
+}
+
+bool RecorderControl::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // While recording, the window's own shortcuts must not fire on what is recorded.
+            if (isRecording()) {
+                event->accept();
+                return true;
+            }
+            break;
+        case QEvent::WindowActivate:
+            preventFocusUntilNextTurn();
+            break;
+        case QEvent::WindowDeactivate:
+            if (isRecording()) {
+                stopRecording();
+                clearFocus();
+            }
+            break;
+        default:
+            break;
+    }
+    return QLineEdit::event(event);
+}
+
+void RecorderControl::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (logic_->isRecording())
+        return;
+    logic_->beginRecording();
+    eventMonitor_ = new LocalEventMonitor(
+        {QEvent::KeyPress, QEvent::MouseButtonRelease},
+        [this](QObject* receiver, QEvent* event) { return handleMonitoredEvent(receiver, event); },
+        this);
+    eventMonitor_->start();
+}
+
+void RecorderControl::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    stopRecording();
+}
+
+void RecorderControl::showEvent(QShowEvent* event) {
+    QLineEdit::showEvent(event);
+    preventFocusUntilNextTurn();
+}
+
+void RecorderControl::hideEvent(QHideEvent* event) {
+    stopRecording();
+    QLineEdit::hideEvent(event);
+}
+
+void RecorderControl::changeEvent(QEvent* event) {
+    // Moved to another window: the recording belonged to the old one.
+    if (event->type() == QEvent::ParentChange)
+        stopRecording();
+    QLineEdit::changeEvent(event);
+}
+
+bool RecorderControl::handleMonitoredEvent(QObject* watched, QEvent* event) {
+    RecorderEvent recorded;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        recorded.kind = RecorderEvent::Kind::keyDown;
+        recorded.modifiers = modifierFlags(key->modifiers());
+        if (services_.keyCodeForScanCode)
+            recorded.keyCode = services_.keyCodeForScanCode(key->nativeScanCode());
+        // Qt reports Shift-Tab as its own key; it is Tab with Shift all the same.
+        focusMovesOn_ = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    } else {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton && mouse->button() != Qt::RightButton)
+            return false;
+        // The clear button reacts to its own click.
+        if (isOnClearButton(watched))
+            return false;
+        recorded.kind = mouse->button() == Qt::LeftButton ? RecorderEvent::Kind::leftMouseUp
+                                                          : RecorderEvent::Kind::rightMouseUp;
+        const QPointF local = mapFromGlobal(mouse->globalPosition());
+        recorded.x = local.x();
+        recorded.y = local.y();
+    }
+    const auto disposition = logic_->handleEvent(recorded);
+    focusMovesOn_ = false;
+    return disposition == RecorderLogic::Disposition::swallow;
+}
+
+void RecorderControl::beep() {
+    if (services_.beep) {
+        services_.beep();
+    } else {
+        QApplication::beep();
+    }
+}
+
+int RecorderControl::runAlert(const Alert& alert) {
+    QMessageBox box(QMessageBox::Warning, QString(), QString::fromStdString(alert.message),
+                    QMessageBox::NoButton, window());
+    box.setWindowModality(Qt::WindowModal);
+    box.setInformativeText(QString::fromStdString(alert.informativeText));
+    std::vector<QAbstractButton*> buttons;
+    if (alert.buttons.empty())
+        buttons.push_back(box.addButton(QMessageBox::Ok));
+    for (const auto& title : alert.buttons)
+        buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(buttons.front());
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? 0 : static_cast<int>(chosen - buttons.begin());
+}
+
+void RecorderControl::endEditing() {
+    stopRecording();
+    if (!focusMovesOn_)
+        clearFocus();
+}
+
+void RecorderControl::focus() {
+    setFocus(Qt::OtherFocusReason);
+}
+
+void RecorderControl::setText(const std::string& text) {
+    QLineEdit::setText(QString::fromStdString(text));
+}
+
+void RecorderControl::setPlaceholder(const std::string& text) {
+    setPlaceholderText(QString::fromStdString(text));
+}
+
+void RecorderControl::setShowsClearButton(bool shows) {
+    clearAction_->setVisible(shows);
+}
+
+void RecorderControl::stopRecording() {
+    // The monitor may be the caller: it stops now and goes once the event it handles is done.
+    if (auto* monitor = std::exchange(eventMonitor_, nullptr)) {
+        monitor->stop();
+        monitor->deleteLater();
+    }
+    if (logic_)
+        logic_->endRecording();
+}
+
+// Qt focuses the first focusable widget of a window that is shown or activated; the recorder
+// must not be that one, or it would start recording unasked. From the next turn on the user
+// can focus it.
+void RecorderControl::preventFocusUntilNextTurn() {
+    setFocusPolicy(Qt::NoFocus);
+    QTimer::singleShot(0, this, [this] { setFocusPolicy(Qt::StrongFocus); });
+}
+
+bool RecorderControl::isOnClearButton(QObject* watched) const {
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    return widget && widget != this && isAncestorOf(widget) &&
+           clearAction_->associatedObjects().contains(const_cast<QWidget*>(widget));
+}
+
+}  // namespace pindrake::GlobalShortcuts

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "shortcuts/RecorderLogic.h"
+#include "shortcuts/widgets/LocalEventMonitor.h"
+
+class QAction;
+
+namespace pindrake::GlobalShortcuts {
+
+// What a recorder needs from the application.
+struct RecorderServices {
+    Registry& registry;
+    const platform::KeyboardLayout& layout;
+    // The virtual key code of a key event's native scan code (the X key code under xcb); none
+    // for keys that stored shortcuts cannot name.
+    std::function<std::optional<int>(quint32 nativeScanCode)> keyCodeForScanCode;
+    // The application's main menu, when it has one.
+    RecorderLogic::MenuSource mainMenu = {};
+    // The system beep unless given.
+    std::function<void()> beep = {};
+};
+
+// The shortcut recorder: a small read-only field showing the name's shortcut, with a clear
+// button while one is set. Focusing it starts a recording, which takes every key press and
+// click of the application until it ends (a shortcut accepted, Escape, Tab, a click outside,
+// focus lost, the window deactivated or the control hidden). Global hot keys are paused while
+// it records.
+class RecorderControl final : public QLineEdit, private RecorderHost {
+  public:
+    static constexpr int fixedWidth = 130;
+
+    RecorderControl(RecorderServices services, Name name, RecorderLogic::OnChange onChange,
+                    QWidget* parent = nullptr);
+    ~RecorderControl() override;
+
+    const Name& shortcutName() const { return logic_->shortcutName(); }
+    // Shows the new name's shortcut, unless it has the raw value of the current one.
+    void setShortcutName(Name name) { logic_->setShortcutName(std::move(name)); }
+    bool isRecording() const { return logic_->isRecording(); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    // RecorderHost
+    void beep() override;
+    int runAlert(const Alert& alert) override;
+    void endEditing() override;
+    void focus() override;
+    void setText(const std::string& text) override;
+    void setPlaceholder(const std::string& text) override;
+    void setShowsClearButton(bool shows) override;
+    double boundsWidth() const override { return width(); }
+    double boundsHeight() const override { return height(); }
+
+    bool handleMonitoredEvent(QObject* receiver, QEvent* event);
+    void stopRecording();
+    void preventFocusUntilNextTurn();
+    bool isOnClearButton(QObject* watched) const;
+
+    RecorderServices services_;
+    QAction* clearAction_;
+    std::unique_ptr<RecorderLogic> logic_;
+    // Present exactly while recording.
+    LocalEventMonitor* eventMonitor_ = nullptr;
+    // Set while a Tab press is handled: Qt's own handling of the press moves the focus on.
+    bool focusMovesOn_ = false;
+};
+
+}  // namespace pindrake::GlobalShortcuts

@@ -1,0 +1,160 @@
+#include "ShellFixture.h"
+#include "app/model/IconCache.h"
+#include "app/model/MenuBarMenu.h"
+
+namespace pindrake::app::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class AppShellTest : public ShellFixture {};
+
+TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnly) {
+    struct Row {
+        bool failing;
+    };
+    for (const Row row : {Row{false}, Row{true}}) {
+        defaults.remove(AppDelegate::hasLaunchedBeforeKey);
+        loginItems.registrations = 0;
+        loginItems.failure =
+            row.failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
+        launch();
+        EXPECT_TRUE(defaults.boolean(AppDelegate::hasLaunchedBeforeKey));
+        launch();
+        EXPECT_EQ(loginItems.registrations, 1) << row.failing;
+    }
+}
+
+TEST_F(AppShellTest, NothingIsWiredBeforeLaunchingHasFinished) {
+    delegate = makeDelegate();
+    delegate->togglePanel();
+    pressHotKey();
+    copy("before launch");
+    EXPECT_FALSE(delegate->panelController());
+    EXPECT_FALSE(delegate->clipboardMonitor());
+    EXPECT_TRUE(log.names().empty());
+    EXPECT_TRUE(delegate->historyStore().items()->empty());
+}
+
+TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuit) {
+    pasteboard.simulateCopy({{"public.utf8-plain-text", "on the clipboard at launch"}});
+    launch();
+    main.advance(2s);
+    EXPECT_TRUE(delegate->historyStore().items()->empty());
+    copy("after launch");
+    ASSERT_EQ(delegate->historyStore().items()->size(), 1u);
+    EXPECT_EQ(delegate->viewModel().filteredItems.get()->size(), 1u);
+
+    delegate->applicationWillTerminate();
+    copy("after quit");
+    EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
+}
+
+TEST_F(AppShellTest, TheHotKeyTogglesThePanelOnRelease) {
+    launch();
+    hotKeys.press(hotKey);
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+    hotKeys.release(hotKey);
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    pressHotKey();
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+    EXPECT_TRUE(log.timeOf("activate Editor"));
+
+    shortcuts.setPausedForRecording(true);
+    pressHotKey();
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+}
+
+TEST_F(AppShellTest, ANoticeTellsWhenPastingIsImpossible) {
+    for (const bool trusted : {true, false}) {
+        keys.trusted = trusted;
+        delegate = makeDelegate();
+        log.clear();
+        delegate->applicationDidFinishLaunching();
+        EXPECT_EQ(log.timeOf("paste unavailable notice").has_value(), !trusted);
+    }
+}
+
+TEST_F(AppShellTest, TheMenuOffersItsItemsAndFollowsTheUpdater) {
+    launch();
+    MenuBarMenu menu(main, *delegate, shell);
+    std::vector<std::string> titles;
+    for (const auto& entry : menu.entries())
+        titles.push_back(entry.isSeparator ? "-" : entry.titleKey);
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"open_history", "settings_ellipsis", "check_for_updates",
+                                        "-", "about_pindrake", "quit"}));
+    EXPECT_FALSE(menu.entries()[2].isEnabled);
+    updater.setCanCheck(true);
+    auto entries = menu.entries();
+    EXPECT_TRUE(entries[2].isEnabled);
+    entries[2].action();
+    EXPECT_EQ(updater.checks, 1);
+
+    entries[0].action();
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    entries[5].action();
+    EXPECT_TRUE(log.timeOf("terminate"));
+}
+
+TEST_F(AppShellTest, SettingsOpenOnTheNextTurnAndAreRaisedOnceTheyExist) {
+    launch();
+    MenuBarMenu menu(main, *delegate, shell);
+    menu.entries()[1].action();
+    EXPECT_FALSE(log.timeOf("open settings"));
+    main.runUntilIdle();
+    EXPECT_EQ(log.names(), (std::vector<std::string>{"activate self", "open settings"}));
+
+    // The window appears 0.25 s later: found by the fourth look.
+    main.advance(250ms);
+    shell.settingsWindowExists = true;
+    main.advance(2s);
+    EXPECT_EQ(shell.raiseAttempts, 4);
+
+    // Never there: one look and 40 more, then it stops.
+    shell.settingsWindowExists = false;
+    shell.raiseAttempts = 0;
+    menu.openSettingsWindow();
+    main.advance(10s);
+    EXPECT_EQ(shell.raiseAttempts, 41);
+}
+
+TEST_F(AppShellTest, TheUpdateModelMirrorsTheUpdaterFromTheStart) {
+    updater.setCanCheck(true);
+    UpdaterViewModel model(updater);
+    EXPECT_TRUE(model.canCheckForUpdates().get());
+    updater.setCanCheck(false);
+    EXPECT_FALSE(model.canCheckForUpdates().get());
+    model.checkForUpdates();
+    EXPECT_EQ(updater.checks, 0);
+}
+
+TEST(IconCacheTest, MissingApplicationsAreAskedForAgainAndFilesAreKeptForTheLast200Paths) {
+    int appFetches = 0;
+    AppIconCache<std::string> apps([&](const std::string& id) -> std::optional<std::string> {
+        ++appFetches;
+        if (id == "missing")
+            return std::nullopt;
+        return "icon of " + id;
+    });
+    EXPECT_FALSE(apps.icon("missing"));
+    EXPECT_FALSE(apps.icon("missing"));
+    EXPECT_EQ(apps.icon("Editor"), "icon of Editor");
+    EXPECT_EQ(apps.icon("Editor"), "icon of Editor");
+    EXPECT_EQ(appFetches, 3);
+
+    std::vector<std::string> fetched;
+    FileIconCache<std::string> files([&](const std::string& path) {
+        fetched.push_back(path);
+        return "icon of " + path;
+    });
+    for (int i = 0; i <= 200; ++i)
+        files.icon("/f" + std::to_string(i));
+    files.icon("/f200");  // the newest stays
+    EXPECT_EQ(fetched.size(), 201u);
+    EXPECT_EQ(files.icon("/f0"), "icon of /f0");  // the oldest went
+    EXPECT_EQ(fetched.size(), 202u);
+}
+
+}  // namespace
+}  // namespace pindrake::app::test

@@ -1,0 +1,195 @@
+#include "ViewModelFixture.h"
+
+namespace pindrake::app::test {
+namespace {
+
+class ConverterMenuTest : public ViewModelFixture {
+  protected:
+    void SetUp() override {
+        copyAll({"plain text", R"({"k": [1, 2]})"});
+        vm = makeViewModel();
+    }
+    // Highlights ai.summarize on the entry at `position`, from a closed menu.
+    void highlightSummary(int position) {
+        vm->closeConverterMenu();
+        vm->selectedIndex = position;
+        const auto& candidates = vm->converterCandidates.get();
+        const auto at = std::find(candidates.begin(), candidates.end(), &summarize);
+        ASSERT_NE(at, candidates.end());
+        vm->selectConverter(static_cast<int>(at - candidates.begin()));
+    }
+    std::string summaryKey(int position) const {
+        return HistoryViewModel::aiKey((*vm->filteredItems.get())[position], summarize);
+    }
+
+    std::shared_ptr<HistoryViewModel> vm;
+};
+
+TEST_F(ConverterMenuTest, OpensOnTheSelectedEntryWithPasteAsIsAndNoPreview) {
+    vm->selectedIndex = 1;
+    vm->openConverterMenu();
+    EXPECT_TRUE(vm->isConverterMenuOpen.get());
+    EXPECT_EQ(vm->converterTargetItem()->plainText, "plain text");
+    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_EQ(asIs.calls, 0);
+
+    vm->query = "nothing matches";
+    vm->closeConverterMenu();
+    vm->openConverterMenu();
+    EXPECT_FALSE(vm->isConverterMenuOpen.get());
+}
+
+TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
+    vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
+    vm->moveSelectionDown();
+    EXPECT_EQ(prettify.calls, 1);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    vm->moveSelectionUp();  // back to "as is": the running preview is dropped
+    prettify.finish("stale");
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+
+    vm->moveSelectionDown();
+    prettify.finish("pretty");
+    EXPECT_EQ(vm->convertedPreviewText.get(), "pretty");
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+
+    vm->selectConverter(3);
+    vm->moveSelectionDown();
+    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_TRUE(vm->scrollToSelection);
+
+    vm->closeConverterMenu();
+    EXPECT_FALSE(vm->isConverterMenuOpen.get());
+    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+}
+
+TEST_F(ConverterMenuTest, TheOpenMenuKeepsItsEntryWhileTheSelectionMovesUnderIt) {
+    vm->openConverterMenu();  // on the JSON entry
+    vm->query = "plain";      // the selection now shows another entry
+    EXPECT_EQ(vm->converterCandidates->size(), 4u);
+    EXPECT_EQ(vm->actionItem()->plainText, R"({"k": [1, 2]})");
+
+    vm->closeConverterMenu();
+    EXPECT_EQ(vm->converterCandidates->size(), 3u);
+    EXPECT_EQ(vm->actionItem()->plainText, "plain text");
+    vm->openConverterMenu();
+    EXPECT_EQ(vm->converterTargetItem()->plainText, "plain text");
+}
+
+TEST_F(ConverterMenuTest, AnAIPreviewStartsAfterHalfASecondAndShowsItsResult) {
+    highlightSummary(0);
+    EXPECT_TRUE(vm->isConvertingPreview.get());
+    EXPECT_TRUE(vm->aiLoadingKeys->contains(summaryKey(0)));
+    main.advance(HistoryViewModel::aiStartDelay - std::chrono::milliseconds(10));
+    EXPECT_EQ(summarize.calls, 0);
+    main.advance(std::chrono::milliseconds(10));
+    ASSERT_EQ(summarize.calls, 1);
+
+    summarize.finish("short");
+    EXPECT_EQ(vm->convertedPreviewText.get(), "short");
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+    EXPECT_TRUE(vm->aiLoadingKeys->empty());
+}
+
+TEST_F(ConverterMenuTest, ARunningAIConversionIsSharedAndItsResultCachedFor300Seconds) {
+    highlightSummary(0);
+    main.advance(HistoryViewModel::aiStartDelay);
+    vm->moveSelectionUp();    // away to prettify; the AI conversion goes on
+    vm->moveSelectionDown();  // back: polls instead of converting again
+    EXPECT_TRUE(vm->isConvertingPreview.get());
+    main.advance(std::chrono::milliseconds(1200));
+    summarize.finish("shared");
+    EXPECT_EQ(summarize.calls, 1);
+    EXPECT_TRUE(vm->aiLoadingKeys->empty());
+    main.advance(HistoryViewModel::aiPollInterval);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "shared");
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+
+    // Stored 0.5 s ago: shown at once until 300 s after storing, converted again from then.
+    main.advance(HistoryViewModel::aiResultLifetime - std::chrono::milliseconds(600));
+    highlightSummary(0);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "shared");
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+    main.advance(std::chrono::milliseconds(100));
+    highlightSummary(0);
+    EXPECT_TRUE(vm->isConvertingPreview.get());
+    main.advance(HistoryViewModel::aiStartDelay);
+    EXPECT_EQ(summarize.calls, 2);
+}
+
+TEST_F(ConverterMenuTest, AResultArrivingAfterTheHighlightMovedIsKeptButNotShown) {
+    highlightSummary(1);
+    main.advance(HistoryViewModel::aiStartDelay);
+    vm->closeConverterMenu();
+    summarize.finish("late");
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
+    highlightSummary(1);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "late");
+}
+
+TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKept) {
+    highlightSummary(1);
+    main.advance(HistoryViewModel::aiStartDelay);
+    summarize.finish(std::nullopt);  // hands its input back
+    EXPECT_EQ(vm->convertedPreviewText.get(), "plain text");
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+    EXPECT_EQ(vm->aiResultCacheSize(), 0u);
+
+    highlightSummary(1);
+    main.advance(HistoryViewModel::aiStartDelay);
+    EXPECT_EQ(summarize.calls, 2);
+}
+
+TEST_F(ConverterMenuTest, APollGivesUpAfterSixtyChecks) {
+    highlightSummary(0);
+    main.advance(HistoryViewModel::aiStartDelay);
+    vm->moveSelectionDown();
+    vm->moveSelectionUp();  // polls the conversion that never ends
+    main.advance(HistoryViewModel::aiPollInterval * (HistoryViewModel::aiPollLimit - 1));
+    EXPECT_TRUE(vm->isConvertingPreview.get());
+    main.advance(HistoryViewModel::aiPollInterval);
+    EXPECT_FALSE(vm->isConvertingPreview.get());
+    EXPECT_EQ(summarize.calls, 1);
+}
+
+TEST_F(ConverterMenuTest, TheCacheDropsExpiredResultsOnceItReaches51) {
+    struct Row {
+        int expiredBefore;
+        int validBefore;
+        std::size_t sizeAfterOneMore;
+    };
+    const std::vector<Row> rows = {
+        {0, 50, 51},  // nothing expired: nothing dropped, the cache may grow past 50
+        {50, 0, 1},
+        {49, 0, 50},  // below the threshold expired entries stay
+        {30, 20, 21},
+    };
+    for (int i = 0; i < 51; ++i)
+        copy("entry " + std::to_string(i));
+    for (const auto& row : rows) {
+        vm = makeViewModel();
+        int position = 0;
+        auto produce = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                highlightSummary(position++);
+                main.advance(HistoryViewModel::aiStartDelay);
+                summarize.finish("result");
+            }
+        };
+        produce(row.expiredBefore);
+        main.advance(HistoryViewModel::aiResultLifetime);
+        produce(row.validBefore);
+        const std::size_t before = vm->aiResultCacheSize();
+        produce(1);
+        EXPECT_EQ(before, static_cast<std::size_t>(row.expiredBefore + row.validBefore));
+        EXPECT_EQ(vm->aiResultCacheSize(), row.sizeAfterOneMore) << row.expiredBefore;
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::app::test

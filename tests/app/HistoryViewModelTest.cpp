@@ -1,0 +1,141 @@
+#include "ViewModelFixture.h"
+
+namespace pindrake::app::test {
+namespace {
+
+class HistoryViewModelTest : public ViewModelFixture {
+  protected:
+    std::vector<std::string> shownTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& item : *vm->filteredItems.get())
+            texts.push_back(item.plainText.value_or("?"));
+        return texts;
+    }
+    std::vector<std::string> candidateIds() const {
+        std::vector<std::string> ids;
+        for (const auto* c : vm->converterCandidates.get())
+            ids.push_back(c->id());
+        return ids;
+    }
+
+    std::shared_ptr<HistoryViewModel> vm;
+};
+
+TEST_F(HistoryViewModelTest, StartsWithTheWholeHistoryAndTheFirstEntrysCandidates) {
+    copyAll({"plain", R"({"a": 1})"});
+    vm = makeViewModel();
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{R"({"a": 1})", "plain"}));
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_EQ(candidateIds(), (std::vector<std::string>{"paste.asis", "json.prettify",
+                                                        "ai.summarize", "ai.translate"}));
+}
+
+TEST_F(HistoryViewModelTest, EmptyHistoryHasNoCandidatesAndMovesDoNothing) {
+    vm = makeViewModel();
+    EXPECT_TRUE(vm->filteredItems.get()->empty());
+    EXPECT_TRUE(vm->converterCandidates->empty());
+    vm->moveSelectionDown();
+    vm->moveSelectionUp();
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_FALSE(vm->scrollToSelection);
+}
+
+TEST_F(HistoryViewModelTest, EveryQueryEditFiltersAtOnceAndSelectsTheFirstMatch) {
+    copyAll({"apple pie", "banana", "Apple juice", "cherry"});
+    vm = makeViewModel();
+    vm->selectedIndex = 2;
+
+    struct Row {
+        std::string query;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Row> rows = {
+        {"a", {"Apple juice", "banana", "apple pie"}},
+        {"APPLE", {"Apple juice", "apple pie"}},
+        {" ", {"Apple juice", "apple pie"}},  // spaces are searched, not ignored
+        {"zzz", {}},
+        {"", {"cherry", "Apple juice", "banana", "apple pie"}},
+    };
+    for (const auto& row : rows) {
+        vm->query = row.query;
+        EXPECT_EQ(shownTexts(), row.shown) << row.query;
+        EXPECT_EQ(vm->selectedIndex.get(), 0) << row.query;
+        EXPECT_EQ(vm->converterCandidates->empty(), row.shown.empty()) << row.query;
+    }
+}
+
+TEST_F(HistoryViewModelTest, MovesWrapAroundAndAskToScroll) {
+    copyAll({"1", "2", "3", "4", "5"});
+    vm = makeViewModel();
+    struct Row {
+        bool down;
+        int expected;
+    };
+    // From 0: up wraps to the last, down from the last wraps to the first.
+    const std::vector<Row> rows = {{false, 4}, {true, 0}, {true, 1}, {false, 0}};
+    for (const auto& row : rows) {
+        vm->scrollToSelection = false;
+        row.down ? vm->moveSelectionDown() : vm->moveSelectionUp();
+        EXPECT_EQ(vm->selectedIndex.get(), row.expected);
+        EXPECT_TRUE(vm->scrollToSelection);
+    }
+}
+
+TEST_F(HistoryViewModelTest, ANewCaptureWhileOpenRefiltersAndSelectsTheTop) {
+    copyAll({"alpha one", "beta", "alpha two"});
+    vm = makeViewModel();
+    vm->selectedIndex = 2;
+    copy("gamma");
+    EXPECT_EQ(shownTexts().front(), "gamma");
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+
+    vm->query = "alpha";
+    vm->selectedIndex = 1;
+    copy("alpha three");
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"alpha three", "alpha two", "alpha one"}));
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+}
+
+TEST_F(HistoryViewModelTest, CandidatesAreAskedForOnlyWhenTheEntrysKindsDiffer) {
+    copyAll({R"({"b": 2})", "second plain", "first plain"});
+    vm = makeViewModel();
+    const int initial = candidateCalls;
+    vm->selectedIndex = 1;  // same kinds and types as the first
+    EXPECT_EQ(candidateCalls, initial);
+    vm->selectedIndex = 2;  // JSON
+    EXPECT_EQ(candidateCalls, initial + 1);
+    EXPECT_EQ(candidateIds()[1], "json.prettify");
+    vm->selectedIndex = 2;
+    EXPECT_EQ(candidateCalls, initial + 1);
+}
+
+TEST_F(HistoryViewModelTest, ResetForShowClosesTheMenuClearsTheQueryAndKeepsTheAICache) {
+    copyAll({"older", "newest"});
+    vm = makeViewModel();
+    vm->selectedIndex = 1;
+    vm->selectConverter(1);  // ai.summarize on "older"
+    main.advance(HistoryViewModel::aiStartDelay);
+    summarize.finish("summary");
+    vm->query = "old";
+
+    const int callsBefore = candidateCalls;
+    vm->resetForShow();
+    EXPECT_FALSE(vm->isConverterMenuOpen.get());
+    EXPECT_EQ(vm->query.get(), "");
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"newest", "older"}));
+    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_FALSE(vm->converterTargetItem());
+    // The key was forgotten, so the first entry's candidates are asked for again.
+    EXPECT_GT(candidateCalls, callsBefore);
+    EXPECT_EQ(candidateIds().size(), 3u);
+
+    vm->selectedIndex = 1;
+    vm->selectConverter(1);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "summary");
+    EXPECT_EQ(summarize.calls, 1);
+}
+
+}  // namespace
+}  // namespace pindrake::app::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "markdown/format/MarkupFormatter.h"
+
+namespace pindrake::markdown::testing {
+
+using Options = MarkupFormatter::Options;
+using LineLimit = Options::PreferredLineLimit;
+
+inline Options withLineLimit(std::int64_t length, LineLimit::SplittingElement element =
+                                                      LineLimit::SplittingElement::softBreak) {
+    Options options;
+    options.preferredLineLimit = LineLimit(length, element);
+    return options;
+}
+
+// One formatting example: the tree, the options and the text expected.
+struct FormatCase {
+    const char* name;
+    Markup tree;
+    Options options;
+    std::string expected;
+};
+
+inline void expectFormats(const std::vector<FormatCase>& cases) {
+    for (const auto& c : cases) {
+        EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
+    }
+}
+
+inline Paragraph paragraph(std::string text) {
+    return Paragraph{Text(std::move(text))};
+}
+
+}  // namespace pindrake::markdown::testing

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "markdown/parse/Outline.h"
+#include "markdown/parse/ParseDocument.h"
+
+namespace pindrake::markdown {
+namespace {
+
+using testing::outline;
+using testing::rangeList;
+
+struct Case {
+    const char* markdown;
+    const char* tree;  // outline of the document
+    ParseOptions options = {};
+};
+
+void expectTrees(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        const Document document = parseDocument(c.markdown, c.options);
+        EXPECT_EQ(outline(document.raw()), c.tree) << "for: " << c.markdown;
+    }
+}
+
+TEST(ConversionTest, BlocksKeepTheirPayloads) {
+    expectTrees({
+        {"", "document"},
+        {"# One\n\nTwo\n---\n", "document{heading1{text\"One\"} heading2{text\"Two\"}}"},
+        {"Two\n===\n", "document{heading1{text\"Two\"}}"},
+        {"    code\n", "document{codeBlock(-)\"code\n\"}"},
+        {"```\nx\n```\n", "document{codeBlock(-)\"x\n\"}"},
+        {"``` swift  extra\nx\n```\n", "document{codeBlock(swift  extra)\"x\n\"}"},
+        {"3. a\n4. b\n",
+         "document{orderedList3{listItem{paragraph{text\"a\"}} "
+         "listItem{paragraph{text\"b\"}}}}"},
+        {"0) a\n", "document{orderedList0{listItem{paragraph{text\"a\"}}}}"},
+        {"- [x] done\n- [ ] open\n- plain\n",
+         "document{unorderedList{listItem[x]{paragraph{text\"done\"}} "
+         "listItem[ ]{paragraph{text\"open\"}} listItem{paragraph{text\"plain\"}}}}"},
+        {"> quote\n\n***\n", "document{blockQuote{paragraph{text\"quote\"}} thematicBreak}"},
+        {"<div>\nhi\n</div>\n", "document{htmlBlock\"<div>\nhi\n</div>\n\"}"},
+    });
+}
+
+TEST(ConversionTest, TightAndLooseListsGiveTheSameShape) {
+    const Document tight = parseDocument("- a\n- b\n");
+    const Document loose = parseDocument("- a\n\n- b\n");
+    EXPECT_EQ(outline(tight.raw()), outline(loose.raw()));
+    EXPECT_NE(rangeList(tight.raw()), rangeList(loose.raw()));
+}
+
+TEST(ConversionTest, InlinesKeepTheirPayloads) {
+    const ParseOptions plain = ParseOptions::disableSmartOpts;
+    expectTrees({
+        {"a *b* **c** ~~d~~",
+         "document{paragraph{text\"a \" emphasis{text\"b\"} text\" \" "
+         "strong{text\"c\"} text\" \" strikethrough{text\"d\"}}}"},
+        {"a\nb  \nc\\\nd",
+         "document{paragraph{text\"a\" softBreak text\"b\" lineBreak "
+         "text\"c\" lineBreak text\"d\"}}"},
+        {"[t](/u \"T\") [e]() [f](<>) [g](/v \"\")",
+         "document{paragraph{link(/u|T){text\"t\"} text\" \" link(-|-){text\"e\"} text\" \" "
+         "link(-|-){text\"f\"} text\" \" link(/v|-){text\"g\"}}}"},
+        {"[r]\n\n[r]: /ref \"Ref\"\n", "document{paragraph{link(/ref|Ref){text\"r\"}}}"},
+        {"<https://x.org> https://y.org",
+         "document{paragraph{link(https://x.org|-){text\"https://x.org\"} "
+         "text\" https://y.org\"}}"},
+        {"![an *alt*](/i.png)",
+         "document{paragraph{image(/i.png|-){text\"an \" emphasis{text\"alt\"}}}}"},
+        {"a <b>c</b>",
+         "document{paragraph{text\"a \" inlineHTML\"<b>\" text\"c\" "
+         "inlineHTML\"</b>\"}}"},
+        {"\"q\" -- ... 'x'",
+         "document{paragraph{text\"\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x93 "
+         "\xE2\x80\xA6 \xE2\x80\x98x\xE2\x80\x99\"}}"},
+        {"\"q\" -- ... 'x'", "document{paragraph{text\"\"q\" -- ... 'x'\"}}", plain},
+    });
+}
+
+TEST(ConversionTest, CodeSpansBecomeSymbolLinksOnlyWhenAskedAndDoubled) {
+    const ParseOptions symbols = ParseOptions::parseSymbolLinks;
+    expectTrees({
+        {"`x` ``y``", "document{paragraph{inlineCode\"x\" text\" \" inlineCode\"y\"}}"},
+        {"`x` ``y`` ```z```",
+         "document{paragraph{inlineCode\"x\" text\" \" symbolLink\"y\" "
+         "text\" \" symbolLink\"z\"}}",
+         symbols},
+    });
+}
+
+TEST(ConversionTest, AttributeSpansWrapTheirText) {
+    expectTrees({
+        {"^[a *b*](k: 1, j: 2)",
+         "document{paragraph{inlineAttributes\"k: 1, j: 2\"{text\"a \" emphasis{text\"b\"}}}}"},
+        {"^[x] stays", "document{paragraph{text\"^[x] stays\"}}"},
+        {"[x ^[y](u)", "document{paragraph{text\"[x \" inlineAttributes\"u\"{text\"y\"}}}"},
+        {"^[a [l](/d)](n: (1))",
+         "document{paragraph{inlineAttributes\"n: (1)\"{text\"a \" link(/d|-){text\"l\"}}}}"},
+        {"^[a](unclosed", "document{paragraph{text\"^[a](unclosed\"}}"},
+        {"x^y", "document{paragraph{text\"x^y\"}}"},
+    });
+}
+
+TEST(ConversionTest, TablesHaveAHeadABodyAndSpans) {
+    expectTrees({
+        {"| a | b |\n|---|---|\n",
+         "document{table(--){tableHead{tableCell1x1{text\"a\"} tableCell1x1{text\"b\"}} "
+         "tableBody}}"},
+        {"| a | b | c | d |\n|:-:|:--|--:|---|\n",
+         "document{table(clr-){tableHead{tableCell1x1{text\"a\"} tableCell1x1{text\"b\"} "
+         "tableCell1x1{text\"c\"} tableCell1x1{text\"d\"}} tableBody}}"},
+        // two adjacent pipes continue the cell on the left; a blank between them does not
+        {"| h | i | j |\n|---|---|---|\n| a || b |\n| a | | b |\n",
+         "document{table(---){tableHead{tableCell1x1{text\"h\"} tableCell1x1{text\"i\"} "
+         "tableCell1x1{text\"j\"}} tableBody{tableRow{tableCell2x1{text\"a\"} tableCell0x1 "
+         "tableCell1x1{text\"b\"}} tableRow{tableCell1x1{text\"a\"} tableCell1x1 "
+         "tableCell1x1{text\"b\"}}}}}"},
+        // a marker continues the cell above it, through other markers
+        {"| h |\n|---|\n| a |\n| ^ |\n| ^ |\n",
+         "document{table(-){tableHead{tableCell1x1{text\"h\"}} tableBody{tableRow{"
+         "tableCell1x3{text\"a\"}} tableRow{tableCell1x0} tableRow{tableCell1x0}}}}"},
+        // in the header a marker keeps its text, and so does one below only markers
+        {"| ^ |\n|---|\n| ^ |\n",
+         "document{table(-){tableHead{tableCell1x0{text\"^\"}} tableBody{tableRow{"
+         "tableCell1x0{text\"^\"}}}}}"},
+        // a marker under a filler extends the filler
+        {"| h | i |\n|---|---|\n| a ||\n| b | ^ |\n",
+         "document{table(--){tableHead{tableCell1x1{text\"h\"} tableCell1x1{text\"i\"}} "
+         "tableBody{tableRow{tableCell2x1{text\"a\"} tableCell0x2} tableRow{"
+         "tableCell1x1{text\"b\"} tableCell1x0}}}}"},
+        // short rows are padded with plain cells, long rows are cut
+        {"| h | i |\n|---|---|\n| a |\n| ^ | b | c |\n",
+         "document{table(--){tableHead{tableCell1x1{text\"h\"} tableCell1x1{text\"i\"}} "
+         "tableBody{tableRow{tableCell1x2{text\"a\"} tableCell1x1} tableRow{tableCell1x0 "
+         "tableCell1x1{text\"b\"}}}}}"},
+    });
+}
+
+TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
+    struct RangeCase {
+        const char* markdown;
+        const char* ranges;
+        ParseOptions options = {};
+    };
+    const RangeCase cases[] = {
+        {"`x`", "document 1:1-1:4; paragraph 1:1-1:4; inlineCode 1:1-1:4"},
+        {"``x``", "document 1:1-1:6; paragraph 1:1-1:6; symbolLink 1:1-1:6",
+         ParseOptions::parseSymbolLinks},
+        {"", "document -"},
+        {"a\nb", "document 1:1-2:2; paragraph 1:1-2:2; text 1:1-1:2; softBreak -; text 2:1-2:2"},
+        {"é *b*",
+         "document 1:1-1:7; paragraph 1:1-1:7; text 1:1-1:4; emphasis 1:4-1:7; "
+         "text 1:5-1:6"},
+        {"| a |\n|---|\n| b |\n| c |\n\n| d |\n|---|\n| e |\n",
+         "document 1:1-8:6; table 1:1-4:6; tableHead 1:1-1:6; tableCell 1:2-1:5; text 1:3-1:4; "
+         "tableBody 3:1-4:6; tableRow 3:1-3:6; tableCell 3:2-3:5; text 3:3-3:4; "
+         "tableRow 4:1-4:6; tableCell 4:2-4:5; text 4:3-4:4; "
+         "table 6:1-8:6; tableHead 6:1-6:6; tableCell 6:2-6:5; text 6:3-6:4; "
+         "tableBody 8:1-8:6; tableRow 8:1-8:6; tableCell 8:2-8:5; text 8:3-8:4"},
+        {"a\r\nb\rc",
+         "document 1:1-3:2; paragraph 1:1-3:2; text 1:1-1:2; softBreak -; "
+         "text 2:1-2:2; softBreak -; text 3:1-3:2"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rangeList(parseDocument(c.markdown, c.options).raw()), c.ranges)
+            << "for: " << c.markdown;
+    }
+}
+
+TEST(ConversionTest, SourceAndIdentifiers) {
+    const Url source = Url::fromString("file:///notes/a.md");
+    const Document first = parseDocument("a", source);
+    const Document second = parseDocument("a", source);
+    ASSERT_TRUE(first.range());
+    EXPECT_EQ(first.range()->start().source, source);
+    EXPECT_EQ(first.raw().child(0).parsedRange()->end().source, source);
+    EXPECT_LT(first.identifier().rootId, second.identifier().rootId);
+}
+
+TEST(ConversionTest, FilesAreReadAsUtf8OrByTheirByteOrderMark) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("pindrake-parse-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"plain.md", "# \xC3\xA9"},
+        {"bom8.md", "\xEF\xBB\xBF# \xC3\xA9"},
+        {"le16.md", std::string("\xFF\xFE#\0 \0\xE9\0", 8)},
+        {"be16.md", std::string("\xFE\xFF\0#\0 \0\xE9", 8)},
+    };
+    for (const Case& c : cases) {
+        const auto path = folder / c.name;
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        const Document document = parseDocumentFile(path);
+        EXPECT_EQ(outline(document.raw()), "document{heading1{text\"\xC3\xA9\"}}") << c.name;
+        EXPECT_EQ(document.range()->start().source.path(), path.string()) << c.name;
+    }
+    std::ofstream(folder / "odd.md", std::ios::binary) << std::string("\xFF\xFE#", 3);
+    EXPECT_THROW(parseDocumentFile(folder / "odd.md"), std::runtime_error);
+    EXPECT_THROW(parseDocumentFile(folder / "missing.md"), std::filesystem::filesystem_error);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ConversionTest, MinimalDoxygenAloneChangesNothing) {
+    const char* text = "@param x the value\n\\returns y";
+    EXPECT_EQ(outline(parseDocument(text, ParseOptions::parseMinimalDoxygen).raw()),
+              outline(parseDocument(text).raw()));
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

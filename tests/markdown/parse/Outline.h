@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "markdown/tree/RawMarkup.h"
+
+namespace pindrake::markdown::testing {
+
+// A one-line picture of a subtree: each node's kind and payload, children in braces, for
+// example paragraph{text"a" emphasis{text"b"}}.
+std::string outline(const RawMarkup& node);
+
+// The range of every node in pre-order, as "kind 1:1-1:4" separated by "; " ("kind -" for a
+// node without a range).
+std::string rangeList(const RawMarkup& node);
+
+}  // namespace pindrake::markdown::testing

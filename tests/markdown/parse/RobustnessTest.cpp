@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "markdown/parse/CmarkOptions.h"
+#include "markdown/parse/Outline.h"
+#include "markdown/parse/ParseDocument.h"
+
+namespace pindrake::markdown {
+namespace {
+
+TEST(ParseOptionsTest, CmarkBitsFollowTheOptions) {
+    struct Case {
+        ParseOptions options;
+        int bits;
+    };
+    const Case cases[] = {
+        {{}, 0x100402},
+        {ParseOptions::disableSmartOpts, 0x100002},
+        {ParseOptions::disableSourcePosOpts, 0x100400},
+        {ParseOptions::disableSmartOpts | ParseOptions::disableSourcePosOpts, 0x100000},
+        {ParseOptions::parseSymbolLinks | ParseOptions::parseMinimalDoxygen, 0x100402},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cmarkOptionsFor(c.options), c.bits) << c.options.rawValue;
+}
+
+// The depth of the deepest node, walked without recursion.
+std::size_t depthOf(const RawMarkup& root) {
+    std::size_t deepest = 0;
+    std::vector<std::pair<const RawMarkup*, std::size_t>> pending{{&root, 1}};
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, depth);
+        for (const RawMarkupPtr& child : node->children())
+            pending.push_back({child.get(), depth + 1});
+    }
+    return deepest;
+}
+
+TEST(RobustnessTest, DeepNestingParsesWithoutExhaustingTheStack) {
+    std::string quotes;
+    for (int i = 0; i < 100000; ++i)
+        quotes += "> ";
+    quotes += "x";
+    std::string emphasis;
+    for (int i = 0; i < 50000; ++i)
+        emphasis += "*a ";
+    for (int i = 0; i < 50000; ++i)
+        emphasis += "b*";
+    std::string brackets;
+    for (int i = 0; i < 50000; ++i)
+        brackets += "^[";
+    for (int i = 0; i < 50000; ++i)
+        brackets += "](k)";
+    struct Case {
+        const char* name;
+        const std::string& text;
+        std::size_t minimumDepth;
+    };
+    const Case cases[] = {
+        {"block quotes", quotes, 100000},
+        {"emphasis", emphasis, 40000},
+        {"attribute spans", brackets, 40000},
+    };
+    for (const Case& c : cases) {
+        const Document document = parseDocument(c.text);
+        EXPECT_GE(depthOf(document.raw()), c.minimumDepth) << c.name;
+    }
+}
+
+TEST(RobustnessTest, HostileTablesAndParenthesesStayLinear) {
+    std::string wideHeader(4000, '|');
+    wideHeader += "\n" + std::string(4000, '-') + "|\n";
+    wideHeader.replace(wideHeader.find('\n') + 1, 0, "|");
+    std::string header;
+    std::string delimiter;
+    for (int i = 0; i < 2000; ++i) {
+        header += "| a ";
+        delimiter += "|---";
+    }
+    std::string shortRows = header + "|\n" + delimiter + "|\n";
+    while (shortRows.size() < 64 * 1024)
+        shortRows += "x\n";
+    std::string openParens;
+    while (openParens.size() < 256 * 1024)
+        openParens += "^[a](";
+    std::string delimiterLines;
+    while (delimiterLines.size() < 256 * 1024)
+        delimiterLines += "a | b\n|-|\n";
+    const std::string* texts[] = {&shortRows, &openParens, &delimiterLines};
+    for (const std::string* text : texts) {
+        const auto start = std::chrono::steady_clock::now();
+        const Document document = parseDocument(*text);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(elapsed, std::chrono::seconds(2)) << text->substr(0, 40);
+        // Far fewer nodes than a cell per column per row would make.
+        EXPECT_LT(document.raw().subtreeCount(), static_cast<std::int64_t>(text->size()) * 2);
+    }
+}
+
+TEST(RobustnessTest, ParsesOnFourThreadsGiveTheSameTreesAsOne) {
+    const std::vector<std::string> texts = {
+        "a ~~gone~~ *b* ^[c](k: v)\n\n| h | i |\n|---|---|\n| a || \n| ^ | b |\n",
+        "- [x] task ~~struck~~\n- [ ] `code` and ``symbol``\n",
+        "> quote with ~~strike~~ and **strong**\n",
+    };
+    std::vector<std::string> expected;
+    for (const std::string& text : texts)
+        expected.push_back(testing::outline(parseDocument(text).raw()));
+    std::vector<std::vector<std::string>> seen(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 300; ++round) {
+                const std::size_t i = (t + static_cast<std::size_t>(round)) % texts.size();
+                std::string tree = testing::outline(parseDocument(texts[i]).raw());
+                if (tree != expected[i])
+                    seen[t].push_back(std::move(tree));
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const auto& differing : seen)
+        EXPECT_TRUE(differing.empty()) << differing.front();
+}
+
+}  // namespace
+}  // namespace pindrake::markdown

@@ -1,0 +1,57 @@
+#include "platform/javascript/JavaScriptContext.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace pindrake::platform {
+namespace {
+
+using namespace std::chrono_literals;
+
+double secondsTaken(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Each way into the engine is bounded, and a script that was ended leaves the context usable.
+TEST(JavaScriptContext, EveryEntryEndsAtTheTimeLimit) {
+    auto context = JavaScriptContext::create(200ms);
+    ASSERT_TRUE(context);
+    ASSERT_FALSE(context->evaluate("function spin() { for (;;) {} }").exception);
+    const std::vector<std::function<std::optional<std::string>()>> entries = {
+        [&] { return context->evaluate("for (;;) {}").exception; },
+        [&] { return context->callGlobalFunction("spin", "x"); },
+    };
+    for (const auto& entry : entries) {
+        std::optional<std::string> exception;
+        const double taken = secondsTaken([&] { exception = entry(); });
+        EXPECT_EQ(exception, "JavaScript execution terminated.");
+        EXPECT_GE(taken, 0.2);
+        EXPECT_LT(taken, 2.0);
+        // The limit counts from each entry, not from the context's creation.
+        EXPECT_EQ(context->evaluate("var s = 0; for (let i = 0; i < 1e5; ++i) s += i; '' + s").text,
+                  "4999950000");
+    }
+}
+
+TEST(JavaScriptContext, StopTokenEndsARunningScriptFromAnotherThread) {
+    CancellationToken stop;
+    auto context = JavaScriptContext::create(std::chrono::minutes(1), stop);
+    ASSERT_TRUE(context);
+    std::thread stopper([stop] {
+        std::this_thread::sleep_for(100ms);
+        stop.cancel();
+    });
+    std::optional<std::string> exception;
+    const double taken = secondsTaken([&] { exception = context->evaluate("for (;;) {}").exception; });
+    stopper.join();
+    EXPECT_EQ(exception, "JavaScript execution terminated.");
+    EXPECT_LT(taken, 2.0);
+}
+
+}  // namespace
+}  // namespace pindrake::platform

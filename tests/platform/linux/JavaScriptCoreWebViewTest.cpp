@@ -1,0 +1,96 @@
+#include "platform/linux/JavaScriptCoreWebView.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <thread>
+
+#include "support/MainQueueWaits.h"
+#include "support/ThreadNames.h"
+
+namespace pindrake::platform {
+namespace {
+
+using Evaluation = WebView::Evaluation;
+
+class JavaScriptCoreWebViewTest : public ::testing::Test {
+  protected:
+    std::optional<std::string> load(const std::string& html) {
+        std::optional<std::optional<std::string>> outcome;
+        view.loadHTML(html, [&](std::optional<std::string> error) { outcome = error; });
+        test_support::runUntil(main, [&] { return outcome.has_value(); });
+        return outcome.value_or("no answer");
+    }
+
+    Evaluation evaluate(const std::string& script) {
+        std::optional<Evaluation> outcome;
+        view.evaluateJavaScript(script, [&](Evaluation e) { outcome = e; });
+        test_support::runUntil(main, [&] { return outcome.has_value(); });
+        return outcome.value_or(Evaluation::exception("no answer"));
+    }
+
+    ManualScheduler main;
+    JavaScriptCoreWebView view{main};
+};
+
+TEST_F(JavaScriptCoreWebViewTest, PageOffersItsDomToScripts) {
+    EXPECT_EQ(load("<html><body><p id='x'>caf\u00e9 &amp; more</p></body></html>"), std::nullopt);
+    EXPECT_EQ(evaluate("document.getElementById('x').textContent").text, "caf\u00e9 & more");
+    EXPECT_EQ(evaluate("window === this && typeof DOMParser").text, "function");
+}
+
+TEST_F(JavaScriptCoreWebViewTest, LoadingAPageWipesWhatScriptsDefined) {
+    evaluate("var before = 1;");
+    EXPECT_EQ(evaluate("typeof before").text, "number");
+    ASSERT_EQ(load("<p></p>"), std::nullopt);
+    EXPECT_EQ(evaluate("typeof before").text, "undefined");
+}
+
+TEST_F(JavaScriptCoreWebViewTest, EvaluationGivesStringsOtherValuesOrErrors) {
+    EXPECT_EQ(evaluate("'a' + 'b'").text, "ab");
+    const auto number = evaluate("42");
+    EXPECT_FALSE(number.text || number.error);
+    EXPECT_EQ(evaluate("throw new TypeError('no')").error, "TypeError: no");
+    EXPECT_EQ(evaluate("function f() { f(); } f()").error,
+              "RangeError: Maximum call stack size exceeded.");
+}
+
+TEST_F(JavaScriptCoreWebViewTest, ScriptPastTheTimeLimitFailsAndTheViewCarriesOn) {
+    JavaScriptCoreWebView limited(main, {}, std::chrono::milliseconds(150));
+    std::vector<Evaluation> outcomes;
+    for (const char* script : {"for (;;) {}", "'still here'"})
+        limited.evaluateJavaScript(script, [&](Evaluation e) { outcomes.push_back(e); });
+    ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 2; }));
+    EXPECT_EQ(outcomes[0].error, "JavaScript execution terminated.");
+    EXPECT_EQ(outcomes[1].text, "still here");
+}
+
+// The main thread never waits for a busy script: destruction stops it, and its thread ends
+// on its own soon after.
+TEST_F(JavaScriptCoreWebViewTest, DestroyingABusyViewNeitherWaitsNorLeavesItRunning) {
+    auto busy = std::make_unique<JavaScriptCoreWebView>(main, std::filesystem::path(),
+                                                        std::chrono::seconds(60));
+    const int webViewThreadsBefore = test_support::threadsNamed("web-view");
+    bool called = false;
+    busy->evaluateJavaScript("for (;;) {}", [&](Evaluation) { called = true; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the script is running
+    const auto blocked = test_support::timeBlocked([&] { busy.reset(); });
+    EXPECT_LT(blocked.count(), 5.0) << "ms on the destroying thread";
+    std::cout << "[ measured ] destroying a view running a 60 s script blocked for "
+              << blocked.count() << " ms\n";
+    EXPECT_TRUE(test_support::threadsNamedFallTo("web-view", webViewThreadsBefore - 1));
+    main.runUntilIdle();
+    EXPECT_FALSE(called);
+}
+
+TEST_F(JavaScriptCoreWebViewTest, DestroyedViewDropsPendingCompletions) {
+    auto doomed = std::make_unique<JavaScriptCoreWebView>(main);
+    bool called = false;
+    doomed->evaluateJavaScript("1", [&](Evaluation) { called = true; });
+    doomed.reset();
+    main.runUntilIdle();
+    EXPECT_FALSE(called);
+}
+
+}  // namespace
+}  // namespace pindrake::platform

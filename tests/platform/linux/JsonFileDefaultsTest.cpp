@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "foundation/Files.h"
+#include "platform/linux/JsonFileDefaults.h"
+#include "support/TestFiles.h"
+
+namespace pindrake::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class JsonFileDefaultsTest : public ::testing::Test {
+  protected:
+    // A settings file as a user's hand or a crash left it.
+    void writeFile(const std::string& text) {
+        ASSERT_FALSE(files::createPrivateDirectory(path.parent_path()));
+        ASSERT_FALSE(files::writeAtomically(path, text));
+    }
+
+    test_support::TemporaryDirectory temporary;
+    const fs::path path = temporary.path() / "pindrake" / "defaults.json";
+};
+
+TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestartsInAPrivateFile) {
+    {
+        JsonFileDefaults defaults(path);
+        EXPECT_EQ(defaults.value("GlobalShortcuts_toggleHistory"), std::nullopt);
+        defaults.set("GlobalShortcuts_toggleHistory", false);
+        defaults.set("GlobalShortcuts_other", std::string("false"));
+        defaults.set("maxHistoryItems", std::int64_t{750});
+        defaults.set("ratio", 0.5);
+        defaults.set("hasLaunchedBefore", true);
+        defaults.set("gone", std::string("soon"));
+        defaults.remove("gone");
+    }
+    EXPECT_EQ(test_support::permissions(path), 0600u);
+    EXPECT_EQ(test_support::permissions(path.parent_path()), 0700u);
+    JsonFileDefaults reread(path);
+    EXPECT_EQ(reread.value("GlobalShortcuts_toggleHistory"), Defaults::Value(false));
+    EXPECT_EQ(reread.value("GlobalShortcuts_other"), Defaults::Value(std::string("false")));
+    EXPECT_EQ(reread.value("maxHistoryItems"), Defaults::Value(std::int64_t{750}));
+    EXPECT_EQ(reread.value("ratio"), Defaults::Value(0.5));
+    EXPECT_TRUE(reread.boolean("hasLaunchedBefore"));
+    EXPECT_EQ(reread.value("gone"), std::nullopt);
+    EXPECT_EQ(reread.keys().size(), 5u);
+}
+
+TEST_F(JsonFileDefaultsTest, EachUnreadableFileIsSetAsideUnderItsOwnTimedNameNotOverwritten) {
+    // The second one comes within the same second: it must not replace the first, which held
+    // the user's settings.
+    const std::string broken[] = {"{\"maxHistoryItems\": 750,", "[1]"};
+    const auto before = std::chrono::system_clock::now();
+    for (const auto& text : broken) {
+        writeFile(text);
+        JsonFileDefaults defaults(path);
+        EXPECT_EQ(defaults.value("maxHistoryItems"), std::nullopt);
+        defaults.set("hasLaunchedBefore", true);
+    }
+    EXPECT_TRUE(JsonFileDefaults(path).boolean("hasLaunchedBefore"));
+
+    const auto stamp = [](std::chrono::system_clock::time_point when) {
+        const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+        std::tm parts{};
+        gmtime_r(&seconds, &parts);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+        return std::string(text);
+    };
+    std::set<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "defaults.json")
+            continue;
+        kept.insert(files::read(entry.path()).value_or(""));
+        const std::string prefix = "defaults.json.unreadable-";
+        ASSERT_TRUE(name.starts_with(prefix)) << name;
+        const std::string time = name.substr(prefix.size(), 16);
+        EXPECT_TRUE(time == stamp(before) || time == stamp(std::chrono::system_clock::now()))
+            << name;
+    }
+    EXPECT_EQ(kept, (std::set<std::string>{broken[0], broken[1]}));
+}
+
+TEST_F(JsonFileDefaultsTest, HandEditedMembersOfOtherKindsReadAsAbsentAndAreKept) {
+    writeFile(R"({"list":[1,2],"nothing":null,"n":3})");
+    JsonFileDefaults defaults(path);
+    EXPECT_EQ(defaults.value("list"), std::nullopt);
+    EXPECT_EQ(defaults.value("nothing"), std::nullopt);
+    // Present all the same: a default must not be written over them.
+    EXPECT_TRUE(defaults.contains("list"));
+    EXPECT_TRUE(defaults.contains("nothing"));
+    EXPECT_FALSE(defaults.contains("absent"));
+    defaults.set("n", std::int64_t{4});
+    EXPECT_NE(files::read(path).value_or("").find("\"list\""), std::string::npos);
+}
+
+TEST_F(JsonFileDefaultsTest, DeepNestingIsRefusedNotWalked) {
+    writeFile("{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + "}");
+    EXPECT_EQ(JsonFileDefaults(path).value("a"), std::nullopt);
+}
+
+TEST(JsonFileDefaultsPath, FollowsXdgConfigHomeAndIgnoresRelativeOnes) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string restore = saved ? saved : "";
+    setenv("XDG_CONFIG_HOME", "/tmp/somewhere", 1);
+    EXPECT_EQ(JsonFileDefaults::standardPath(), fs::path("/tmp/somewhere/pindrake/defaults.json"));
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    EXPECT_EQ(JsonFileDefaults::standardPath().parent_path().parent_path().filename(), ".config");
+    saved ? setenv("XDG_CONFIG_HOME", restore.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace pindrake::platform

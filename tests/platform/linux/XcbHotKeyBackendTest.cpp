@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/ManualScheduler.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/linux/XcbHotKeyBackend.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/Registry.h"
+#include "shortcuts/ShortcutDescription.h"
+
+// Real hot keys on the test display, pressed by xdotool.
+namespace pindrake::GlobalShortcuts {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::HotKeyBackend;
+using platform::XcbHotKeyBackend;
+
+constexpr std::uint16_t shiftMask = XCB_MOD_MASK_SHIFT;
+constexpr std::uint16_t superMask = XCB_MOD_MASK_4;  // where the test server keeps Super
+
+// Another X client, to see which combinations we hold.
+class OtherClient {
+  public:
+    OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    }
+    ~OtherClient() { xcb_disconnect(connection_); }
+
+    // Grabs (and keeps) the combination; false when someone else holds it.
+    bool grab(xcb_keycode_t keycode, std::uint16_t modifiers) {
+        auto* error = xcb_request_check(
+            connection_, xcb_grab_key_checked(connection_, 0, root_, modifiers, keycode,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        const bool granted = !error;
+        std::free(error);
+        return granted;
+    }
+    // Returns once the server has let go, so that other connections see it at once.
+    void ungrab(xcb_keycode_t keycode, std::uint16_t modifiers) {
+        xcb_ungrab_key(connection_, keycode, root_, modifiers);
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
+    bool canGrab(xcb_keycode_t keycode, std::uint16_t modifiers) {
+        if (!grab(keycode, modifiers))
+            return false;
+        ungrab(keycode, modifiers);
+        return true;
+    }
+
+    // Presses the keys in order and lets go of them in reverse, as a user would.
+    void type(const std::vector<xcb_keycode_t>& keys) {
+        for (auto key : keys)
+            xcb_test_fake_input(connection_, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, root_, 0, 0, 0);
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+            xcb_test_fake_input(connection_, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, root_, 0, 0,
+                                0);
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
+
+    // Exchanges two rows of the server's modifier map (0 is Shift ... 7 is Mod5).
+    void swapModifiers(int a, int b) {
+        auto* mapping = xcb_get_modifier_mapping_reply(
+            connection_, xcb_get_modifier_mapping(connection_), nullptr);
+        ASSERT_TRUE(mapping);
+        const int perModifier = mapping->keycodes_per_modifier;
+        std::vector<xcb_keycode_t> keycodes(
+            xcb_get_modifier_mapping_keycodes(mapping),
+            xcb_get_modifier_mapping_keycodes(mapping) + 8 * perModifier);
+        std::free(mapping);
+        std::swap_ranges(keycodes.begin() + a * perModifier,
+                         keycodes.begin() + (a + 1) * perModifier,
+                         keycodes.begin() + b * perModifier);
+        auto* reply = xcb_set_modifier_mapping_reply(
+            connection_,
+            xcb_set_modifier_mapping(connection_, static_cast<std::uint8_t>(perModifier),
+                                     keycodes.data()),
+            nullptr);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
+        std::free(reply);
+    }
+
+    // The core keyboard state, locked modifiers included.
+    std::uint16_t modifierState() {
+        auto* pointer =
+            xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr);
+        const std::uint16_t state = pointer ? pointer->mask : 0;
+        std::free(pointer);
+        return state;
+    }
+
+  private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+};
+
+const Name& toggle = Name::toggleHistory();
+// Pressed after a scenario: its release arriving means every earlier event has been handled,
+// since the server delivers our events in order.
+const Name marker("marker", Shortcut(Key::m, ModifierFlag::shift | ModifierFlag::command));
+
+class XcbHotKeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend = XcbHotKeyBackend::connect(queue);
+        ASSERT_TRUE(backend) << "no X display";
+        layout = platform::XkbKeyboardLayout::forDisplay();
+        registry = std::make_unique<Registry>(defaults, *backend, *layout);
+        registry->declare(toggle);
+        registry->onKeyDown(toggle, [this] { ++downs; });
+        registry->onKeyUp(toggle, [this] { ++ups; });
+        registry->declare(marker);
+        registry->onKeyUp(marker, [this] { ++markers; });
+    }
+
+    // The display's key code for a key, as the other client needs it.
+    xcb_keycode_t keycodeOf(Key key) const {
+        for (std::uint32_t keycode = 8; keycode <= 255; ++keycode) {
+            if (layout->virtualKeyCodeForKeycode(keycode) == key.rawValue)
+                return static_cast<xcb_keycode_t>(keycode);
+        }
+        ADD_FAILURE() << "no key code for " << key.rawValue;
+        return 0;
+    }
+
+    // Shift+Super+<key> typed by key codes, which stay put whatever the layout; typed again
+    // until the hot key fires (the backend follows a mapping change on its own time), within
+    // a bound.
+    bool typeUntilToggled(OtherClient& other, Key key) {
+        const int expected = ups + 1;
+        for (int attempt = 0; attempt < 25 && ups < expected; ++attempt) {
+            other.type({keycodeOf(Key::shift), keycodeOf(Key::command), keycodeOf(key)});
+            runUntil([&] { return ups >= expected; }, 200ms);
+        }
+        return ups == expected;
+    }
+
+    void xdotool(const std::string& arguments) {
+        ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+    }
+
+    bool runUntil(const std::function<bool()>& done,
+                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            queue.waitForPost(20ms);
+            queue.runUntilIdle();
+        }
+        return true;
+    }
+
+    // Everything xdotool sent so far has been handled once the marker comes back.
+    void settle() {
+        const int expected = markers + 1;
+        xdotool("key shift+super+m");
+        ASSERT_TRUE(runUntil([&] { return markers == expected; }));
+    }
+
+    ManualScheduler queue;
+    platform::InMemoryDefaults defaults;
+    std::unique_ptr<XcbHotKeyBackend> backend;
+    std::unique_ptr<platform::XkbKeyboardLayout> layout;
+    std::unique_ptr<Registry> registry;
+    int downs = 0;
+    int ups = 0;
+    int markers = 0;
+};
+
+TEST_F(XcbHotKeys, EachWayOfPressingShiftSuperVRunsTheKeyUpActionExactlyOnce) {
+    EXPECT_TRUE(registry->isEnabled(toggle));
+    OtherClient other;
+    const struct {
+        const char* lock;     // toggled on around the press when set
+        const char* press;    // leaves V down when `release` is set
+        const char* release;  // only the release of V ends the press
+    } rows[] = {
+        {nullptr, "key shift+super+v", nullptr},
+        {nullptr, "keydown shift+super+v keyup shift keyup super", "keyup v"},
+        // Held longer than the server's auto-repeat delay.
+        {nullptr, "keydown shift+super+v sleep 1", "keyup v keyup super keyup shift"},
+        {"Num_Lock", "key shift+super+v", nullptr},
+        {"Caps_Lock", "key shift+super+v", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.press);
+        downs = ups = 0;
+        const std::uint16_t before = other.modifierState();
+        if (row.lock) {
+            xdotool(std::string("key ") + row.lock);
+            ASSERT_NE(other.modifierState(), before) << row.lock << " did not lock";
+        }
+        xdotool(row.press);
+        if (row.release) {
+            ASSERT_TRUE(runUntil([&] { return downs == 1; }));
+            EXPECT_EQ(ups, 0);
+            xdotool(row.release);
+        }
+        settle();
+        EXPECT_EQ(downs, 1);
+        EXPECT_EQ(ups, 1);
+        if (row.lock)
+            xdotool(std::string("key ") + row.lock);
+        ASSERT_EQ(other.modifierState(), before);
+    }
+}
+
+TEST_F(XcbHotKeys, AChangedShortcutLetsGoOfTheOldCombination) {
+    OtherClient other;
+    EXPECT_FALSE(other.canGrab(keycodeOf(Key::v), shiftMask | superMask));
+
+    registry->setShortcut(Shortcut(Key::b, ModifierFlag::shift | ModifierFlag::command), toggle);
+    EXPECT_TRUE(other.canGrab(keycodeOf(Key::v), shiftMask | superMask));
+    EXPECT_FALSE(other.canGrab(keycodeOf(Key::b), shiftMask | superMask));
+    EXPECT_FALSE(other.canGrab(keycodeOf(Key::b), shiftMask | superMask | XCB_MOD_MASK_LOCK));
+
+    xdotool("key shift+super+v");
+    xdotool("key shift+super+b");
+    settle();
+    EXPECT_EQ(ups, 1);
+}
+
+TEST_F(XcbHotKeys, ACombinationHeldByAnotherClientIsTaken) {
+    OtherClient other;
+    ASSERT_TRUE(other.grab(keycodeOf(Key::k), shiftMask | superMask));
+    const Shortcut shiftCommandK(Key::k, ModifierFlag::shift | ModifierFlag::command);
+    EXPECT_TRUE(registry->isTakenBySystem(shiftCommandK));
+    // Our own hot keys are not the system's.
+    EXPECT_FALSE(registry->isTakenBySystem(Shortcut(9, 768)));
+
+    testing::internal::CaptureStdout();
+    registry->setShortcut(shiftCommandK, toggle);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘K: -9878\n");
+    EXPECT_FALSE(registry->isEnabled(toggle));
+
+    // Once the other client lets go, enabling tries again and wins.
+    other.ungrab(keycodeOf(Key::k), shiftMask | superMask);
+    registry->enable({toggle});
+    EXPECT_TRUE(registry->isEnabled(toggle));
+}
+
+TEST_F(XcbHotKeys, TheFunctionModifierAndUnknownKeysCannotBeGrabbed) {
+    EXPECT_EQ(backend->registerHotKey(100, 9, 0x20000), HotKeyBackend::statusInvalid);
+    EXPECT_EQ(backend->registerHotKey(101, Key::function.rawValue, 0x100),
+              HotKeyBackend::statusInvalid);
+    EXPECT_EQ(backend->registerHotKey(102, 0x10000, 0x100), HotKeyBackend::statusInvalid);
+}
+
+TEST_F(XcbHotKeys, ProbesAndRefusalsLeaveNoGrabBehind) {
+    OtherClient other;
+    const xcb_keycode_t k = keycodeOf(Key::k);
+    const xcb_keycode_t j = keycodeOf(Key::j);
+    const std::uint16_t numLock = XCB_MOD_MASK_2;  // where the test server keeps NumLock
+    const std::uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, numLock,
+                                          XCB_MOD_MASK_LOCK | numLock};
+
+    // Checking a free combination grabs it for a moment; it must be given back, or every
+    // combination the recorder merely checks would go dead for all programs.
+    EXPECT_FALSE(
+        registry->isTakenBySystem(Shortcut(Key::j, ModifierFlag::shift | ModifierFlag::command)));
+    for (auto lock : lockVariants)
+        EXPECT_TRUE(other.canGrab(j, shiftMask | superMask | lock)) << lock;
+
+    // Another client holds only the CapsLock variant: ours is refused whole, and the variants
+    // it did get are let go again.
+    ASSERT_TRUE(other.grab(k, shiftMask | superMask | XCB_MOD_MASK_LOCK));
+    testing::internal::CaptureStdout();
+    registry->setShortcut(Shortcut(Key::k, ModifierFlag::shift | ModifierFlag::command), toggle);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘K: -9878\n");
+    for (auto lock : {lockVariants[0], lockVariants[2], lockVariants[3]})
+        EXPECT_TRUE(other.canGrab(k, shiftMask | superMask | lock)) << lock;
+}
+
+TEST_F(XcbHotKeys, KeyNamesAndGrabsFollowLiveLayoutChanges) {
+    OtherClient other;
+    const struct {
+        const char* layouts;
+        const char* shownAs;  // Shift+Super+Y
+    } rows[] = {
+        {"de", "⇧⌘Z"}, {"ru", "⇧⌘Y"}, {"gr,fr", "⇧⌘Y"}, {"ru,de", "⇧⌘Z"}, {"us", "⇧⌘Y"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.layouts);
+        ASSERT_EQ(std::system((std::string("setxkbmap -layout ") + row.layouts).c_str()), 0);
+        EXPECT_EQ(
+            description(Shortcut(Key::y, ModifierFlag::shift | ModifierFlag::command), *layout),
+            row.shownAs);
+        EXPECT_TRUE(typeUntilToggled(other, Key::v));
+    }
+}
+
+TEST_F(XcbHotKeys, GrabsFollowSuperMovingToAnotherModifier) {
+    OtherClient other;
+    constexpr int mod3 = 5;
+    constexpr int mod4 = 6;
+    other.swapModifiers(mod3, mod4);
+    EXPECT_TRUE(typeUntilToggled(other, Key::v)) << "Super on Mod3";
+    // The grab under the old mapping is gone.
+    EXPECT_TRUE(other.canGrab(keycodeOf(Key::v), shiftMask | superMask));
+    other.swapModifiers(mod3, mod4);
+    EXPECT_TRUE(typeUntilToggled(other, Key::v)) << "Super back on Mod4";
+}
+
+}  // namespace
+}  // namespace pindrake::GlobalShortcuts

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "foundation/Files.h"
+#include "platform/linux/XdgAutostartLoginItems.h"
+#include "support/TestFiles.h"
+
+namespace pindrake::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgram) {
+    test_support::TemporaryDirectory home;
+    XdgAutostartLoginItems items(home.path() / "config" / "autostart", "/opt/pin drake/bin/app");
+    EXPECT_FALSE(items.isEnabled());
+    EXPECT_FALSE(items.registerApp());
+    EXPECT_TRUE(items.isEnabled());
+    const auto text = files::read(items.entryPath());
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("\nExec=\"/opt/pin drake/bin/app\"\n"), std::string::npos);
+    EXPECT_TRUE(text->starts_with("[Desktop Entry]\nType=Application\n"));
+
+    EXPECT_FALSE(items.unregisterApp());
+    EXPECT_FALSE(items.isEnabled());
+    EXPECT_FALSE(items.unregisterApp());  // already gone is fine
+}
+
+TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldReadOtherwise) {
+    struct Row {
+        std::string path;
+        std::optional<std::string> exec;
+    };
+    const std::vector<Row> rows = {
+        {"/a/b", R"("/a/b")"},
+        {"/a/$HOME`x`", R"("/a/\\$HOME\\`x\\`")"},
+        {R"(/a/"q"\z)", R"("/a/\\"q\\"\\\\z")"},
+        {"/a/100%", R"("/a/100%%")"},
+        {"/a/line\nExec=evil", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const auto entry = XdgAutostartLoginItems::desktopEntry(row.path);
+        if (!row.exec) {
+            EXPECT_FALSE(entry) << row.path;
+            continue;
+        }
+        ASSERT_TRUE(entry);
+        EXPECT_NE(entry->find("\nExec=" + *row.exec + "\n"), std::string::npos) << *entry;
+    }
+    test_support::TemporaryDirectory home;
+    XdgAutostartLoginItems items(home.path(), "/a/line\nExec=evil");
+    EXPECT_TRUE(items.registerApp());
+    EXPECT_FALSE(fs::exists(items.entryPath()));
+}
+
+TEST(XdgAutostartLoginItemsTest, AnEntryTheUserHidOrReplacedIsNotEnabled) {
+    test_support::TemporaryDirectory home;
+    XdgAutostartLoginItems items(home.path(), "/usr/bin/pindrake");
+    struct Row {
+        std::string content;
+        bool enabled;
+    };
+    const std::vector<Row> rows = {
+        {"[Desktop Entry]\nExec=x\n", true},
+        {"[Desktop Entry]\nExec=x\nHidden=true\n", false},
+        {"[Desktop Entry]\nHidden = true\r\nExec=x", false},
+        {"[Desktop Entry]\nHidden=false\n", true},
+    };
+    for (const auto& row : rows) {
+        ASSERT_FALSE(files::writeAtomically(items.entryPath(), row.content));
+        EXPECT_EQ(items.isEnabled(), row.enabled) << row.content;
+    }
+    fs::remove(items.entryPath());
+    fs::create_directory(items.entryPath());
+    EXPECT_FALSE(items.isEnabled());
+}
+
+}  // namespace
+}  // namespace pindrake::platform

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/linux/XkbKeyNames.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/ShortcutDescription.h"
+
+namespace pindrake::platform {
+namespace {
+
+using GlobalShortcuts::Key;
+namespace ModifierFlag = GlobalShortcuts::ModifierFlag;
+using GlobalShortcuts::Shortcut;
+
+std::unique_ptr<XkbKeyboardLayout> compiled(const char* layouts) {
+    auto layout = XkbKeyboardLayout::fromNames(layouts);
+    if (!layout)
+        ADD_FAILURE() << "keymap \"" << layouts << "\" did not compile (xkb-data?)";
+    return layout;
+}
+
+struct LayoutRow {
+    const char* layout;
+    Key key;
+    std::optional<std::string> character;
+    const char* commandDescription;
+};
+
+TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
+    const LayoutRow rows[] = {
+        {"us", Key::a, "a", "⌘A"},
+        // AZERTY: the key at the place of A types q, the digit row types symbols.
+        {"fr", Key::a, "q", "⌘Q"},
+        {"fr", Key::one, "&", "⌘&"},
+        {"fr", Key::two, "é", "⌘É"},
+        // German: Y and Z swap; the key left of 1 is a dead circumflex.
+        {"de", Key::y, "z", "⌘Z"},
+        {"de", Key::minus, "ß", "⌘Ss"},
+        {"de", Key::backtick, std::nullopt, "⌘\uFFFD"},
+        // Modifier keys type nothing.
+        {"us", Key::shift, std::nullopt, "⌘\uFFFD"},
+    };
+    for (const auto& row : rows) {
+        auto layout = compiled(row.layout);
+        if (!layout)
+            continue;
+        const Shortcut shortcut(row.key, ModifierFlag::command);
+        EXPECT_EQ(layout->characterFor(static_cast<std::uint16_t>(row.key.rawValue)), row.character)
+            << row.layout << " " << row.key.rawValue;
+        EXPECT_EQ(GlobalShortcuts::description(shortcut, *layout), row.commandDescription)
+            << row.layout << " " << row.key.rawValue;
+    }
+}
+
+TEST(XkbKeyboardLayout, KeysAreNamedInTheActiveGroupWhenItsLettersAreLatinElseTheFirstLatinOne) {
+    const struct {
+        const char* layouts;
+        const char* variants;
+        std::uint32_t activeGroup;
+        const char* shiftCommandY;
+    } rows[] = {
+        {"us,de", "", 0, "⇧⌘Y"},
+        {"us,de", "", 1, "⇧⌘Z"},
+        {"ru", "", 0, "⇧⌘Y"},  // no Latin group: as on a US keyboard
+        {"gr", "", 0, "⇧⌘Y"},
+        {"ru,de", "", 0, "⇧⌘Z"},  // the first Latin group, not the US table
+        {"de,ru", "", 1, "⇧⌘Z"},
+        {"us", "dvorak", 0, "⇧⌘F"},
+        {"jp", "", 0, "⇧⌘Y"},
+    };
+    for (const auto& row : rows) {
+        auto layout = XkbKeyboardLayout::fromNames(row.layouts, row.variants);
+        ASSERT_TRUE(layout) << row.layouts;
+        layout->setActiveGroup(row.activeGroup);
+        EXPECT_EQ(GlobalShortcuts::description(
+                      Shortcut(Key::y, ModifierFlag::shift | ModifierFlag::command), *layout),
+                  row.shiftCommandY)
+            << row.layouts << " " << row.variants << " group " << row.activeGroup;
+    }
+}
+
+TEST(XkbKeyboardLayout, KeyCodesWithoutAKeyHaveNoCharacter) {
+    auto layout = compiled("us,de");
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->characterFor(Key::function.rawValue), std::nullopt);
+    EXPECT_EQ(layout->characterFor(10), std::nullopt);
+    EXPECT_EQ(layout->characterFor(0xFFFF), std::nullopt);
+}
+
+TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
+    auto layout = compiled("us");
+    ASSERT_TRUE(layout);
+    std::set<int> named;
+    for (int code = 0; code <= 0xFF; ++code) {
+        const auto name = xkbKeyName(static_cast<std::uint16_t>(code));
+        if (!name)
+            continue;
+        named.insert(code);
+        EXPECT_EQ(virtualKeyCode(*name), code) << *name;
+    }
+    // 113 named keys, less the function key that PC keyboards lack.
+    EXPECT_EQ(named.size(), 112u);
+
+    // Each name is a key of the real keymap under its own name (not an alias), so that incoming
+    // key events map back to it.
+    std::set<int> reached;
+    for (std::uint32_t keycode = 8; keycode <= 255; ++keycode) {
+        if (auto code = layout->virtualKeyCodeForKeycode(keycode))
+            reached.insert(*code);
+    }
+    EXPECT_EQ(reached, named);
+}
+
+}  // namespace
+}  // namespace pindrake::platform

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "foundation/Localization.h"
+#include "platform/fake/FakeHotKeyBackend.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/widgets/RecorderControl.h"
+
+namespace pindrake::GlobalShortcuts::test_support {
+
+// X key codes of the evdev keymap, as Qt hands them out for native scan codes on X11.
+namespace scanCode {
+inline constexpr quint32 escape = 9;
+inline constexpr quint32 backspace = 22;
+inline constexpr quint32 tab = 23;
+inline constexpr quint32 a = 38;
+inline constexpr quint32 k = 45;
+inline constexpr quint32 v = 55;
+}  // namespace scanCode
+
+inline constexpr platform::FakeHotKeyBackend::Combination shiftCommandV{9, 768};
+inline constexpr platform::FakeHotKeyBackend::Combination shiftCommandK{40, 768};
+
+// A key press as the X11 platform delivers it, to whichever widget has the focus.
+inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, nativeScanCode, 0, 0);
+    QWidget* target = QApplication::focusWidget();
+    QApplication::sendEvent(target ? static_cast<QObject*>(target) : qApp, &event);
+}
+
+// The application's shortcuts over fakes, on a US keyboard, with English texts.
+class ShortcutsFixture {
+  public:
+    ShortcutsFixture() {
+        ::setenv("LANGUAGE", "en", 1);
+        ::setenv("LC_ALL", "C.UTF-8", 1);
+        setUpLocalization("pindrake");
+        registry.declare(Name::toggleHistory());
+        registry.onKeyUp(Name::toggleHistory(), [this] { ++toggled; });
+    }
+
+    RecorderServices services() {
+        return {registry,
+                *layout,
+                [this](quint32 code) -> std::optional<int> {
+                    if (auto keyCode = layout->virtualKeyCodeForKeycode(code))
+                        return *keyCode;
+                    return std::nullopt;
+                },
+                {},
+                [this] { ++beeps; }};
+    }
+
+    // Whether the global hot key runs its action now.
+    bool hotKeyWorks() {
+        const int before = toggled;
+        backend.pressAndRelease(shiftCommandV);
+        return toggled == before + 1;
+    }
+
+    platform::InMemoryDefaults defaults;
+    platform::FakeHotKeyBackend backend;
+    std::unique_ptr<platform::XkbKeyboardLayout> layout =
+        platform::XkbKeyboardLayout::fromNames("us");
+    Registry registry{defaults, backend, *layout};
+    int toggled = 0;
+    int beeps = 0;
+};
+
+}  // namespace pindrake::GlobalShortcuts::test_support

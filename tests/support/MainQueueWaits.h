@@ -1,0 +1,30 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "foundation/ManualScheduler.h"
+
+namespace pindrake::test_support {
+
+// Runs the main queue until `done` holds, waiting for posts from worker threads in between.
+// False when nothing more arrived within the time-out.
+inline bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    for (;;) {
+        main.runUntilIdle();
+        if (done())
+            return true;
+        if (!main.waitForPost(timeout))
+            return false;
+    }
+}
+
+// How long `action` holds up the calling thread.
+inline std::chrono::duration<double, std::milli> timeBlocked(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::steady_clock::now() - start;
+}
+
+}  // namespace pindrake::test_support

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+namespace pindrake::test_support {
+
+// Runs the Qt event loop until the condition holds or the time is up.
+inline bool waitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+}  // namespace pindrake::test_support
