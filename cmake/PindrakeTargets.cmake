@@ -2,9 +2,16 @@
 
 set(PINDRAKE_WARNINGS -Wall -Wextra)
 
+if(PINDRAKE_SANITIZE AND PINDRAKE_SANITIZE_THREAD)
+  message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer: pick one")
+endif()
 if(PINDRAKE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+if(PINDRAKE_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 # pindrake_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])

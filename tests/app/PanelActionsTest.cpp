@@ -96,7 +96,7 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
     };
     for (const auto& row : rows) {
         vm->resetForShow();
-        keys.pasteCount = 0;
+        keys.pastes.clear();
         summarize.pending.clear();
         vm->selectedIndex = 1;
         vm->selectConverter(2);  // ai.summarize on the JSON entry
@@ -105,7 +105,7 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
         while (!summarize.pending.empty())
             summarize.finish("done");
         main.advance(1s);
-        EXPECT_EQ(keys.pasteCount, row.expectedPastes) << row.name;
+        EXPECT_EQ(keys.pasteCount(), row.expectedPastes) << row.name;
     }
 }
 

@@ -20,6 +20,10 @@ inline bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
     }
 }
 
+// The most a call that never waits may hold up its thread in tests: far below any wait on a
+// script or a transfer (seconds), with room for sanitizer builds. Tests print what they measure.
+inline constexpr double neverWaitsMs = 50.0;
+
 // How long `action` holds up the calling thread.
 inline std::chrono::duration<double, std::milli> timeBlocked(const std::function<void()>& action) {
     const auto start = std::chrono::steady_clock::now();
