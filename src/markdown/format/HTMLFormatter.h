@@ -1,31 +1,20 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "foundation/OptionSet.h"
 #include "markdown/tree/MarkupWalker.h"
 
 namespace pindrake::markdown {
 
-// What the HTML formatter interprets beyond the tree: an option set over one word.
-struct HTMLFormatterOptions {
-    std::uint64_t rawValue = 0;
-
+// What the HTML formatter interprets beyond the tree.
+struct HTMLFormatterOptions : OptionSet<HTMLFormatterOptions> {
     // A block quote that reads as an aside ("> Note: ...") becomes an aside element.
     static const HTMLFormatterOptions parseAsides;
     // The "class" member of an inline attribute text (JSON or JSON5) becomes a class attribute.
     static const HTMLFormatterOptions parseInlineAttributeClass;
-
-    constexpr bool contains(HTMLFormatterOptions member) const noexcept {
-        return (rawValue & member.rawValue) == member.rawValue;
-    }
-    friend constexpr HTMLFormatterOptions operator|(HTMLFormatterOptions a,
-                                                    HTMLFormatterOptions b) noexcept {
-        return {a.rawValue | b.rawValue};
-    }
-    friend constexpr bool operator==(HTMLFormatterOptions, HTMLFormatterOptions) noexcept = default;
 };
 
 inline constexpr HTMLFormatterOptions HTMLFormatterOptions::parseAsides{1};

@@ -2,41 +2,16 @@
 
 #include <vector>
 
+#include "foundation/Ascii.h"
+#include "foundation/Unicode.h"
+
 namespace pindrake::markdown::detail {
 
 namespace {
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
-
 bool isIdentifierChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-void appendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 class Reader {
@@ -168,15 +143,15 @@ class Reader {
                                       (unsigned_[0] == '.' && unsigned_.size() > 1));
     }
 
-    bool hexDigits(std::size_t count, char32_t& value) {
+    bool hexDigits(std::size_t count, char16_t& value) {
         if (text_.size() - at_ < count)
             return false;
         value = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            const char c = text_[at_ + i];
-            if (!isHexDigit(c))
+            const int digit = ascii::hexValue(text_[at_ + i]);
+            if (digit < 0)
                 return false;
-            value = value * 16 + static_cast<char32_t>(hexValue(c));
+            value = static_cast<char16_t>(value * 16 + digit);
         }
         at_ += count;
         return true;
@@ -214,10 +189,10 @@ class Reader {
                 consume('\n');
                 return true;
             case 'x': {
-                char32_t code = 0;
+                char16_t code = 0;
                 if (!hexDigits(2, code))
                     return false;
-                appendUtf8(value, code);
+                value += unicode::toUtf8(std::u16string_view(&code, 1));
                 return true;
             }
             case 'u':
@@ -230,20 +205,20 @@ class Reader {
         }
     }
 
+    // A high surrogate escape must be followed by its low one when another escape follows;
+    // a surrogate standing alone reads as U+FFFD.
     bool unicodeEscape(std::string& value) {
-        char32_t code = 0;
-        if (!hexDigits(4, code))
+        char16_t units[2] = {};
+        std::size_t count = 1;
+        if (!hexDigits(4, units[0]))
             return false;
-        if (code >= 0xD800 && code <= 0xDBFF && text_.substr(at_, 2) == "\\u") {
+        if (units[0] >= 0xD800 && units[0] <= 0xDBFF && text_.substr(at_, 2) == "\\u") {
             at_ += 2;
-            char32_t low = 0;
-            if (!hexDigits(4, low) || low < 0xDC00 || low > 0xDFFF)
+            if (!hexDigits(4, units[1]) || units[1] < 0xDC00 || units[1] > 0xDFFF)
                 return false;
-            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
+            count = 2;
         }
-        appendUtf8(value, code);
+        value += unicode::toUtf8(std::u16string_view(units, count));
         return true;
     }
 

@@ -1,31 +1,21 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "foundation/OptionSet.h"
+#include "markdown/parse/DebugQuoted.h"
 #include "markdown/tree/MarkupWalker.h"
 
 namespace pindrake::markdown {
 
-// What the dump shows besides kinds and element texts: an option set over one word.
-struct MarkupDumpOptions {
-    std::uint64_t rawValue = 0;
-
+// What the dump shows besides kinds and element texts.
+struct MarkupDumpOptions : OptionSet<MarkupDumpOptions> {
     static const MarkupDumpOptions printSourceLocations;
     static const MarkupDumpOptions printUniqueIdentifiers;
     static const MarkupDumpOptions printEverything;
-
-    constexpr bool contains(MarkupDumpOptions member) const noexcept {
-        return (rawValue & member.rawValue) == member.rawValue;
-    }
-    friend constexpr MarkupDumpOptions operator|(MarkupDumpOptions a,
-                                                 MarkupDumpOptions b) noexcept {
-        return {a.rawValue | b.rawValue};
-    }
-    friend constexpr bool operator==(MarkupDumpOptions, MarkupDumpOptions) noexcept = default;
 };
 
 inline constexpr MarkupDumpOptions MarkupDumpOptions::printSourceLocations{1};
@@ -73,8 +63,5 @@ class MarkupTreeDumper : public MarkupWalker {
 
 // The element and everything below it as an indented tree.
 std::string debugDescription(const Markup& markup, MarkupDumpOptions options = {});
-
-// The text between double quotes, with quotes, backslashes and control characters escaped.
-std::string debugQuoted(std::string_view text);
 
 }  // namespace pindrake::markdown

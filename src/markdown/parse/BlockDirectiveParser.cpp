@@ -104,39 +104,36 @@ bool PendingBlockDirective::acceptArgumentsText(TrimmedLine line) {
     return piece.has_value();
 }
 
-bool PendingBlockDirective::acceptArgumentsEnd(TrimmedLine line) {
-    require(parseState == State::argumentsEnd, "directive not at the end of its arguments");
+bool PendingBlockDirective::acceptDelimiter(TrimmedLine& line, char delimiter, State next) {
     line.lexWhitespace();
-    if (!line.restStartsWith(')'))
+    if (!line.restStartsWith(delimiter))
         return false;
     line.lex(1);
     endLocation = locationOf(line);
-    parseState = State::contentsStart;
+    parseState = next;
+    return true;
+}
+
+bool PendingBlockDirective::acceptArgumentsEnd(TrimmedLine line) {
+    require(parseState == State::argumentsEnd, "directive not at the end of its arguments");
+    if (!acceptDelimiter(line, ')', State::contentsStart))
+        return false;
     acceptContentsStart(std::move(line));
     return true;
 }
 
 bool PendingBlockDirective::acceptContentsStart(TrimmedLine line) {
     require(parseState == State::contentsStart, "directive not at its contents");
-    line.lexWhitespace();
-    if (!line.restStartsWith('{'))
+    if (!acceptDelimiter(line, '{', State::contents))
         return false;
-    line.lex(1);
-    endLocation = locationOf(line);
-    parseState = State::contents;
     acceptContents(std::move(line));
     return true;
 }
 
 bool PendingBlockDirective::acceptContents(TrimmedLine line) {
     require(parseState == State::contents, "directive not in its contents");
-    line.lexWhitespace();
-    if (line.restStartsWith('}')) {
-        line.lex(1);
-        endLocation = locationOf(line);
-        parseState = State::done;
+    if (acceptDelimiter(line, '}', State::done))
         return true;
-    }
     std::string_view content = line.rest();
     while (!content.empty() && isBlank(content.back()))
         content.remove_suffix(1);

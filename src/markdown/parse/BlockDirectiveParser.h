@@ -39,6 +39,9 @@ struct PendingBlockDirective {
     bool acceptArgumentsEnd(TrimmedLine line);
     bool acceptContentsStart(TrimmedLine line);
     bool acceptContents(TrimmedLine line);
+    // Blanks and then `delimiter`, which moves the directive on to `next`; false, with the
+    // line's blanks taken, when the delimiter is not there.
+    bool acceptDelimiter(TrimmedLine& line, char delimiter, ParseState next);
 };
 
 // A Doxygen command line ("@param name ...", "\returns ...") and the lines after it.

@@ -4,6 +4,7 @@
 #include <cmark-gfm-extension_api.h>
 #include <cmark-gfm.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>

@@ -90,7 +90,29 @@ void* ParseArena::calloc(std::size_t count, std::size_t size) {
     return piece;
 }
 
+// The last piece of the current block grows or shrinks where it stands: cmark grows its
+// buffers step by step, and a copy at each step would leave every earlier size behind.
+bool ParseArena::resizeInPlace(void* pointer, std::size_t size) {
+    if (blocks_ == nullptr || size > SIZE_MAX / 2)
+        return false;
+    unsigned char* piece = static_cast<unsigned char*>(pointer) - headerBytes;
+    std::size_t old = 0;
+    std::memcpy(&old, piece, sizeof old);
+    unsigned char* const used = blocks_->bytes + blocks_->used;
+    if (piece + headerBytes + roundUp(old) != used)
+        return false;
+    const std::size_t start = blocks_->used - headerBytes - roundUp(old);
+    const std::size_t end = start + headerBytes + roundUp(size);
+    if (end > blocks_->capacity)
+        return false;
+    blocks_->used = end;
+    std::memcpy(piece, &size, sizeof size);
+    return true;
+}
+
 void* ParseArena::realloc(void* pointer, std::size_t size) {
+    if (pointer != nullptr && currentArena->resizeInPlace(pointer, size))
+        return pointer;
     void* piece = currentArena->allocate(size);
     if (pointer != nullptr) {
         std::size_t old = 0;

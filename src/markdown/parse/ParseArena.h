@@ -26,6 +26,7 @@ class ParseArena {
     static void* realloc(void* pointer, std::size_t size);
     static void free(void* pointer);
     void* allocate(std::size_t size);
+    bool resizeInPlace(void* pointer, std::size_t size);
 
     Block* blocks_ = nullptr;
     ParseArena* previous_;

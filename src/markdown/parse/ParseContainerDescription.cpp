@@ -1,7 +1,8 @@
 #include "markdown/parse/ParseContainerDescription.h"
 
-#include <cstdio>
 #include <string_view>
+
+#include "markdown/parse/DebugQuoted.h"
 
 namespace pindrake::markdown {
 
@@ -31,39 +32,6 @@ struct DescriptionPrinter {
     }
 };
 
-// The text in double quotes, with quotes, backslashes and control characters escaped.
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                    char escaped[12];
-                    std::snprintf(escaped, sizeof escaped, "\\u{%X}", static_cast<unsigned>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
-
 std::string kindText(const PendingDoxygenCommand& command) {
     switch (command.kind) {
         case PendingDoxygenCommand::Kind::param:
@@ -84,7 +52,7 @@ void printLines(DescriptionPrinter& printer, const std::vector<TrimmedLine>& lin
     printer.pendingNewlines += 1;
     printer.indentation += 4;
     for (const TrimmedLine& line : lines) {
-        printer.print(quoted(line.rest()));
+        printer.print(debugQuoted(line.rest()));
         printer.pendingNewlines = 1;
     }
     printer.indentation -= 4;
@@ -121,7 +89,7 @@ std::string containerDescription(const std::vector<ParseContainer>& containers, 
                     printer.pendingNewlines += 1;
                     std::string pieces;
                     for (const TrimmedLine::Lex& lex : directive.argumentsText)
-                        pieces += (pieces.empty() ? "" : "\n") + quoted(lex.text);
+                        pieces += (pieces.empty() ? "" : "\n") + debugQuoted(lex.text);
                     printer.print(pieces);
                     printer.indentation -= 4;
                 }

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstdint>
+#include "foundation/OptionSet.h"
 
 namespace pindrake::markdown {
 
-// How a Markdown text is parsed. An option set over one 64-bit word; the empty set is what
-// the application itself uses.
-struct ParseOptions {
-    std::uint64_t rawValue = 0;
-
+// How a Markdown text is parsed; the empty set is what the application itself uses.
+struct ParseOptions : OptionSet<ParseOptions> {
     // Read "@name(arguments) { contents }" block directives through the line parser instead
     // of one cmark pass over the whole text.
     static const ParseOptions parseBlockDirectives;
@@ -20,26 +17,6 @@ struct ParseOptions {
     static const ParseOptions parseMinimalDoxygen;
     // Parse without cmark's exact source positions for multi-line inline spans.
     static const ParseOptions disableSourcePosOpts;
-
-    constexpr bool contains(ParseOptions member) const noexcept {
-        return (rawValue & member.rawValue) == member.rawValue;
-    }
-    constexpr bool isEmpty() const noexcept { return rawValue == 0; }
-
-    friend constexpr ParseOptions operator|(ParseOptions a, ParseOptions b) noexcept {
-        return {a.rawValue | b.rawValue};
-    }
-    friend constexpr ParseOptions operator&(ParseOptions a, ParseOptions b) noexcept {
-        return {a.rawValue & b.rawValue};
-    }
-    friend constexpr ParseOptions operator-(ParseOptions a, ParseOptions b) noexcept {
-        return {a.rawValue & ~b.rawValue};
-    }
-    constexpr ParseOptions& operator|=(ParseOptions other) noexcept {
-        rawValue |= other.rawValue;
-        return *this;
-    }
-    friend constexpr bool operator==(ParseOptions, ParseOptions) noexcept = default;
 };
 
 inline constexpr ParseOptions ParseOptions::parseBlockDirectives{1};

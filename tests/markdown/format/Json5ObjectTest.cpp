@@ -19,6 +19,10 @@ TEST(Json5ObjectTest, ReadsTheStringMember) {
         {R"({a: {b: [1, "}", {c: null}]}, class: 'k'})", "k"},
         {R"({'class': 'it\'s', other: -Infinity})", "it's"},
         {R"({"class": "\ud83d\ude00"})", "\U0001F600"},
+        {R"({"class": "\x41\xe9\u20AC"})", "A\u00e9\u20ac"},
+        {R"({"class": "\ud83d!\ude00"})", "\ufffd!\ufffd"},
+        {R"({"class": "\ud83d\u0041"})", std::nullopt},
+        {R"({"class": "\u12G4"})", std::nullopt},
         {R"({"class": "a\
 b"})",
          "ab"},

@@ -204,6 +204,14 @@ TEST(ConversionTest, FilesAreReadAsUtf8OrByTheirByteOrderMark) {
         EXPECT_EQ(outline(document.raw()), "document{heading1{text\"\xC3\xA9\"}}") << c.name;
         EXPECT_EQ(document.range()->start().source.path(), path.string()) << c.name;
     }
+    // A surrogate without its pair is replaced, not a reason to refuse the file.
+    std::ofstream(folder / "lone.md", std::ios::binary) << std::string(
+        "\xFF\xFE#\0 \0\0\xD8"
+        "a\0",
+        10);
+    EXPECT_EQ(outline(parseDocumentFile(folder / "lone.md").raw()),
+              "document{heading1{text\"\xEF\xBF\xBD"
+              "a\"}}");
     std::ofstream(folder / "odd.md", std::ios::binary) << std::string("\xFF\xFE#", 3);
     EXPECT_THROW(parseDocumentFile(folder / "odd.md"), std::runtime_error);
     EXPECT_THROW(parseDocumentFile(folder / "missing.md"), std::filesystem::filesystem_error);

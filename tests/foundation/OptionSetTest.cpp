@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "foundation/OptionSet.h"
+
+namespace pindrake {
+namespace {
+
+struct Flags : OptionSet<Flags, std::uint8_t> {
+    static const Flags a;
+    static const Flags b;
+    static const Flags high;
+};
+inline constexpr Flags Flags::a{1};
+inline constexpr Flags Flags::b{2};
+inline constexpr Flags Flags::high{0x80};
+
+TEST(OptionSetTest, CombinesAndTestsFlags) {
+    const Flags ab = Flags::a | Flags::b;
+    struct Case {
+        Flags set;
+        std::uint8_t raw;
+    };
+    const Case cases[] = {
+        {ab, 3},
+        {ab & Flags::b, 2},
+        {ab - Flags::a, 2},
+        {(ab | Flags::high) - ab, 0x80},
+        {Flags::a - Flags::a, 0},
+        {Flags{}, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.set.rawValue, c.raw) << int(c.raw);
+
+    EXPECT_TRUE(ab.contains(Flags::a));
+    EXPECT_TRUE(ab.contains(ab));
+    EXPECT_TRUE(ab.contains(Flags{}));
+    EXPECT_FALSE(Flags::a.contains(ab)) << "every flag of the member must be set";
+    EXPECT_TRUE(Flags{}.isEmpty());
+    EXPECT_FALSE(Flags::high.isEmpty());
+    EXPECT_EQ(ab, Flags::b | Flags::a);
+    EXPECT_NE(ab, Flags::a);
+
+    Flags grown = Flags::a;
+    grown |= Flags::high;
+    EXPECT_EQ(grown.rawValue, 0x81);
+}
+
+}  // namespace
+}  // namespace pindrake
