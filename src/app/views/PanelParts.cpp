@@ -1,0 +1,96 @@
+#include "app/views/PanelParts.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/views/PanelRules.h"
+#include "app/views/PanelStyle.h"
+
+namespace pindrake::app::views {
+
+DimLayer::DimLayer(QWidget* parent) : QWidget(parent) {}
+
+void DimLayer::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintRoundedFill(painter, QRectF(rect()), cardRadius, QColor(0, 0, 0, qRound(0.28 * 255)));
+}
+
+void DimLayer::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    emit clicked();
+}
+
+void Card::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintCard(painter, *this);
+}
+
+Toast::Toast(QWidget* parent) : QLabel(parent) {
+    QFont font = this->font();
+    font.setPixelSize(12);
+    font.setWeight(QFont::Medium);
+    setFont(font);
+    setContentsMargins(12, 6, 12, 6);
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+    hideTimer_.setSingleShot(true);
+    hideTimer_.setInterval(visibleMilliseconds);
+    connect(&hideTimer_, &QTimer::timeout, this, &QWidget::hide);
+}
+
+void Toast::showMessage(const QString& text) {
+    // Restarting the timer drops the hide of the toast this one replaces.
+    setText(text);
+    adjustSize();
+    place();
+    show();
+    raise();
+    hideTimer_.start();
+}
+
+void Toast::place() {
+    if (const auto* column = parentWidget())
+        move((column->width() - width()) / 2, column->height() - height() - 8);
+}
+
+void Toast::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        paintRoundedFill(painter, QRectF(rect()), height() / 2.0,
+                         QColor(0, 0, 0, qRound(0.7 * 255)));
+    }
+    QLabel::paintEvent(event);
+}
+
+QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent) {
+    auto* hint = new QWidget(parent);
+    auto* row = new QHBoxLayout(hint);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(5);
+    auto* cap = new QLabel(QString::fromStdString(keyText), hint);
+    QFont capFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    capFont.setPixelSize(12);
+    capFont.setWeight(QFont::Medium);
+    if (keyCapIsTracked(keyText))
+        capFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    cap->setFont(capFont);
+    cap->setContentsMargins(6, 2, 6, 2);
+    cap->setObjectName(QStringLiteral("keyCap"));
+    cap->setStyleSheet(
+        QStringLiteral("#keyCap { background: rgba(128,128,128,0.3); border-radius: 4px; }"));
+    auto* text = new QLabel(QString::fromStdString(label), hint);
+    QFont textFont = text->font();
+    textFont.setPixelSize(12);
+    text->setFont(textFont);
+    text->setForegroundRole(QPalette::PlaceholderText);
+    row->addWidget(cap);
+    row->addWidget(text);
+    return hint;
+}
+
+}  // namespace pindrake::app::views

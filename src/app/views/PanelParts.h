@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+#include <string>
+
+namespace pindrake::app::views {
+
+// A rounded black veil over a column that is not in use; a click on it brings that column in.
+class DimLayer final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit DimLayer(QWidget* parent);
+
+  signals:
+    void clicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// A card with the translucent backing of the panel's columns.
+class Card : public QWidget {
+  public:
+    explicit Card(QWidget* parent = nullptr) : QWidget(parent) {}
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A short message floating above the bottom edge; each request shows its text for 1.2 s.
+class Toast final : public QLabel {
+  public:
+    static constexpr int visibleMilliseconds = 1200;
+
+    explicit Toast(QWidget* parent);
+    void showMessage(const QString& text);
+    bool isShowing() const { return isVisible(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void place();
+    QTimer hideTimer_;
+};
+
+// A key cap and its label, as in the hints bars.
+QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent);
+
+}  // namespace pindrake::app::views

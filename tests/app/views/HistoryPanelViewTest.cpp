@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "../ShellFixture.h"
+#include "EnglishTexts.h"
+#include "app/views/ConverterMenuView.h"
+#include "app/views/HistoryList.h"
+#include "app/views/HistoryPanelView.h"
+#include "app/views/PreviewPane.h"
+#include "app/views/RowIcons.h"
+#include "app/views/SearchField.h"
+#include "foundation/Localization.h"
+
+// The panel's view on the offscreen platform, over the whole application on fakes.
+namespace pindrake::app::views {
+namespace {
+
+using namespace std::chrono_literals;
+
+QString text(std::string_view key) {
+    return QString::fromStdString(localized(key));
+}
+
+class HistoryPanelViewTest : public test::ShellFixture {
+  protected:
+    HistoryPanelViewTest() { useEnglishTexts(); }
+
+    void launchWithConverters() {
+        delegate = std::make_unique<AppDelegate>(
+            AppDelegate::Services{
+                main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
+                window, shell, conversion.services,
+                [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
+                    return converters::ConverterList{&asIs, &upper};
+                }},
+            folder.path());
+        delegate->applicationDidFinishLaunching();
+    }
+
+    // Shows the panel and builds its view the way the panel window does for each show.
+    HistoryPanelView& showPanel() {
+        pressHotKey();
+        main.runUntilIdle();
+        view = std::make_unique<HistoryPanelView>(HistoryPanelView::Services{
+            delegate->panelController()->shared_from_this(), delegate->historyStore(), icons,
+            [this] { return clock; }, [] { return Duration(400ms); }});
+        view->refresh();
+        return *view;
+    }
+    HistoryViewModel& model() { return delegate->viewModel(); }
+    void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&view->searchField(), key, modifiers);
+        view->refresh();
+    }
+
+    test::FakeConverter asIs{"paste.asis"};
+    test::FakeConverter upper{"text.upper"};
+    RowIcons icons;
+    TimePoint clock{std::chrono::seconds(1000)};
+    std::unique_ptr<HistoryPanelView> view;
+};
+
+TEST_F(HistoryPanelViewTest, EmptyHistorySaysSoWithoutHintsOrConverterColumn) {
+    launch();
+    auto& panel = showPanel();
+    EXPECT_EQ(panel.listAreaState(), ListAreaState::noClipboardHistory);
+    EXPECT_TRUE(panel.shownHints().empty());
+    EXPECT_FALSE(panel.isConverterCardShown());
+}
+
+TEST_F(HistoryPanelViewTest, AQueryThatMatchesNothingSaysSoAndHidesTheHints) {
+    launch();
+    copy("alpha");
+    auto& panel = showPanel();
+    EXPECT_EQ(panel.listAreaState(), ListAreaState::list);
+    EXPECT_EQ(panel.shownHints().size(), 3u);
+    QTest::keyClicks(&panel.searchField(), "zzz");
+    panel.refresh();
+    EXPECT_EQ(model().query.get(), "zzz");
+    EXPECT_EQ(panel.listAreaState(), ListAreaState::noMatchingHistory);
+    EXPECT_TRUE(panel.shownHints().empty());
+}
+
+TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDimsTheHistory) {
+    launchWithConverters();
+    copy("one");
+    copy("two");
+    copy("three");
+    auto& panel = showPanel();
+    EXPECT_EQ(panel.historyList().selectedRow(), 0);
+    EXPECT_TRUE(panel.isConverterDimmed());
+    type(Qt::Key_Down);
+    EXPECT_EQ(model().selectedIndex.get(), 1);
+    EXPECT_EQ(panel.historyList().selectedRow(), 1);
+    EXPECT_FALSE(model().scrollToSelection) << "the list consumed the scroll request";
+    type(Qt::Key_Up);
+    type(Qt::Key_Up);
+    EXPECT_EQ(model().selectedIndex.get(), 2) << "wraps around";
+
+    type(Qt::Key_Right);
+    EXPECT_TRUE(model().isConverterMenuOpen.get());
+    EXPECT_TRUE(panel.isHistoryDimmed());
+    EXPECT_FALSE(panel.isConverterDimmed());
+    EXPECT_EQ(panel.shownHints(), (std::vector<QString>{text("hint_back"), text("hint_close")}));
+    EXPECT_EQ(panel.converterMenu().highlightedRow(), 0);
+    type(Qt::Key_Down);
+    EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
+    EXPECT_EQ(model().selectedIndex.get(), 2) << "Down moves in the menu now";
+
+    type(Qt::Key_Escape);
+    EXPECT_FALSE(model().isConverterMenuOpen.get()) << "the first Escape closes the menu only";
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    EXPECT_EQ(panel.converterMenu().highlightedRow(), 0) << "unfocused: the first row";
+    type(Qt::Key_Escape);
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+}
+
+TEST_F(HistoryPanelViewTest, ThePreviewShowsTheSelectedTextCutToFiveHundredCharacters) {
+    launch();
+    copy(std::string(501, 'x'));
+    copy("short");
+    auto& panel = showPanel();
+    EXPECT_EQ(panel.previewPane().content(), PreviewPane::Content::text);
+    EXPECT_EQ(panel.previewPane().shownText(), QStringLiteral("short"));
+    type(Qt::Key_Down);
+    EXPECT_EQ(panel.previewPane().shownText(),
+              QString(500, QLatin1Char('x')) + QStringLiteral("…"));
+}
+
+TEST_F(HistoryPanelViewTest, CopyAndDeleteConfirmOnlyWhatHappened) {
+    launch();
+    copy("keep");
+    copy("drop");
+    auto& panel = showPanel();
+    type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), text("toast_copied"));
+    type(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), text("toast_deleted"));
+    EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
+    EXPECT_EQ(delegate->historyStore().items()->front().plainText, "keep");
+
+    type(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_TRUE(delegate->historyStore().items()->empty());
+    // A delete in an empty list deletes nothing: the toast still shows the last real one.
+    panel.showToast(QStringLiteral("marker"));
+    type(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), QStringLiteral("marker"));
+}
+
+TEST_F(HistoryPanelViewTest, SelectingPartOfTheQueryCopiesItAsUsual) {
+    launch();
+    copy("entry");
+    auto& panel = showPanel();
+    QTest::keyClicks(&panel.searchField(), "ent");
+    panel.searchField().selectAll();
+    const auto before = pasteboard.changeCount();
+    type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), std::nullopt);
+    EXPECT_EQ(pasteboard.changeCount(), before) << "the entry was not copied";
+}
+
+TEST_F(HistoryPanelViewTest, ARefusedPasteShowsTheToastOnceAndClearsTheFlag) {
+    launch();
+    copy("text");
+    keys.trusted = false;
+    auto& panel = showPanel();
+    EXPECT_EQ(panel.toastText(), std::nullopt);
+    type(Qt::Key_Return);
+    EXPECT_FALSE(model().accessibilityDenied.get());
+    EXPECT_EQ(panel.toastText(), text("toast_accessibility_required"));
+    EXPECT_TRUE(delegate->panelController()->isShowing()) << "the panel stays open";
+}
+
+TEST_F(HistoryPanelViewTest, ADoubleClickOnARowPastesItAndClickingTwoRowsOnlySelects) {
+    launchWithConverters();
+    copy("first");
+    copy("second");
+    auto& panel = showPanel();
+    panel.handleRowClick(1);
+    clock += 100ms;
+    panel.handleRowClick(0);
+    EXPECT_EQ(model().selectedIndex.get(), 0);
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    clock += 500ms;
+    panel.handleRowClick(1);
+    clock += 500ms;
+    panel.handleRowClick(1);
+    EXPECT_TRUE(delegate->panelController()->isShowing()) << "the interval had passed";
+    clock += 100ms;
+    panel.handleRowClick(1);
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+    main.advance(HistoryViewModel::pasteDelay);
+    EXPECT_EQ(keys.pasteCount(), 1);
+    ASSERT_NE(pasteboard.contents().data("public.utf8-plain-text"), nullptr);
+    EXPECT_EQ(*pasteboard.contents().data("public.utf8-plain-text"), "first");
+}
+
+TEST_F(HistoryPanelViewTest, ClicksOnTheDimLayersSwitchColumns) {
+    launchWithConverters();
+    copy("text");
+    auto& panel = showPanel();
+    panel.handleConverterClick(1);
+    panel.refresh();
+    EXPECT_TRUE(model().isConverterMenuOpen.get());
+    EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
+    EXPECT_TRUE(panel.isHistoryDimmed());
+}
+
+}  // namespace
+}  // namespace pindrake::app::views
