@@ -149,6 +149,11 @@ void Registry::setEnabled(bool enabled) {
     applySwitches();
 }
 
+void Registry::setPausedForRecording(bool paused) {
+    isPausedForRecording_ = paused;
+    applySwitches();
+}
+
 void Registry::menuDidBeginTracking() {
     if (std::exchange(isMenuOpen_, true))
         return;
@@ -248,7 +253,7 @@ bool Registry::hasStreams(const Name& name) const {
 }
 
 void Registry::applySwitches() {
-    if (!isEnabled_ || isMenuOpen_) {
+    if (!isEnabled_ || isMenuOpen_ || isPausedForRecording_) {
         if (!hotKeys_.isSuspended())
             hotKeys_.suspend();
         return;

@@ -72,9 +72,11 @@ class Registry {
     bool isEnabled() const { return isEnabled_; }
     void setEnabled(bool enabled);
 
-    // Set by the shortcut recorder while it records: presses then run nothing.
+    // Set by the shortcut recorder while it records: presses then run nothing, and the hot keys
+    // are let go meanwhile, since a held one takes its key before any window could see it, so
+    // the recorder could never record it (nor the current shortcut again).
     bool isPausedForRecording() const { return isPausedForRecording_; }
-    void setPausedForRecording(bool paused) { isPausedForRecording_ = paused; }
+    void setPausedForRecording(bool paused);
     // "GlobalShortcuts_recorderActiveStatusDidChange": set by a recorder when it starts (true)
     // and ends (false) recording.
     Published<bool>& recorderActiveStatusDidChange() { return recorderActiveStatusDidChange_; }

@@ -92,7 +92,8 @@ TEST(BackgroundTask, SerialQueueRunsJobsOneAtATimeInOrder) {
 // the job in progress, and the jobs not started never run.
 TEST(BackgroundTask, FinishingNeverWaitsAndRunsTheLastJobAfterTheOneInProgress) {
     auto queue = std::make_unique<WorkQueue>("org.example.long-queue-name", 1);
-    EXPECT_EQ(test_support::threadsNamed("long-queue-name"), 1);
+    const auto worker = test_support::threadsNamed("long-queue-name");
+    EXPECT_EQ(worker.size(), 1u);
     std::promise<void> started;
     std::atomic<bool> release{false};
     std::vector<std::string> ran;  // written by the worker only, read after `done`
@@ -116,7 +117,7 @@ TEST(BackgroundTask, FinishingNeverWaitsAndRunsTheLastJobAfterTheOneInProgress) 
     release = true;
     EXPECT_NE(done.get_future().get(), std::this_thread::get_id());
     EXPECT_EQ(ran, (std::vector<std::string>{"busy", "last"}));
-    EXPECT_TRUE(test_support::threadsNamedFallTo("long-queue-name", 0));
+    EXPECT_TRUE(test_support::threadsEnd(worker));
 }
 
 }  // namespace

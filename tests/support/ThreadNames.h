@@ -1,29 +1,49 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <thread>
 
 namespace pindrake::test_support {
 
-// How many threads of this process carry `name` at the system level (as `top` shows them).
-inline int threadsNamed(const std::string& name) {
-    int count = 0;
+// The system-level ids of this process's threads named `name` (as `top` shows them). Tests
+// compare sets rather than counts: threads that earlier tests left to finish on their own may
+// end at any moment.
+inline std::set<std::string> threadsNamed(const std::string& name) {
+    std::set<std::string> ids;
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
         std::ifstream comm(task.path() / "comm");
         std::string threadName;
         if (std::getline(comm, threadName) && threadName == name)
-            ++count;
+            ids.insert(task.path().filename().string());
     }
-    return count;
+    return ids;
 }
 
-// Whether the threads named `name` came down to `count` within a few seconds.
-inline bool threadsNamedFallTo(const std::string& name, int count) {
+// The threads named `name` that are not among `earlier`.
+inline std::set<std::string> threadsNamedSince(const std::string& name,
+                                               const std::set<std::string>& earlier) {
+    std::set<std::string> added;
+    const auto now = threadsNamed(name);
+    std::set_difference(now.begin(), now.end(), earlier.begin(), earlier.end(),
+                        std::inserter(added, added.end()));
+    return added;
+}
+
+// Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds.
+inline bool threadsEnd(const std::set<std::string>& threads) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (threadsNamed(name) > count) {
+    const auto anyAlive = [&] {
+        return std::any_of(threads.begin(), threads.end(), [](const std::string& id) {
+            return std::filesystem::exists("/proc/self/task/" + id);
+        });
+    };
+    while (anyAlive()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

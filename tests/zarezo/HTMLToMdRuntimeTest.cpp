@@ -105,12 +105,13 @@ TEST_F(HTMLToMdRuntimeTest, ConversionPastTheTimeLimitFailsAndTheNextOneRuns) {
 // answers the conversion at once, and lets the worker end on its own.
 TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaiting) {
     installLibrary("function html2md(html) { for (;;) {} }");
-    const int workersBefore = test_support::threadsNamed("html-to-md");
+    const auto workersBefore = test_support::threadsNamed("html-to-md");
     auto runtime = makeRuntime(std::chrono::minutes(1));
-    EXPECT_EQ(test_support::threadsNamed("html-to-md"), workersBefore);
+    EXPECT_TRUE(test_support::threadsNamedSince("html-to-md", workersBefore).empty());
     std::vector<MarkdownResult> outcomes;
     runtime->convert("<p>x</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
-    EXPECT_EQ(test_support::threadsNamed("html-to-md"), workersBefore + 1);
+    const auto worker = test_support::threadsNamedSince("html-to-md", workersBefore);
+    EXPECT_EQ(worker.size(), 1u);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the script is spinning
     const auto blocked = test_support::timeBlocked([&] { runtime.reset(); });
     EXPECT_LT(blocked.count(), test_support::neverWaitsMs) << "ms on the destroying thread";
@@ -118,7 +119,7 @@ TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaitin
               << blocked.count() << " ms\n";
     main.runUntilIdle();
     EXPECT_EQ(outcomes, std::vector<MarkdownResult>{ZarezoError::jsContextCreationFailed()});
-    EXPECT_TRUE(test_support::threadsNamedFallTo("html-to-md", workersBefore));
+    EXPECT_TRUE(test_support::threadsEnd(worker));
 }
 
 // The real library on a large input: the main queue only starts the work and takes the result.

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,40 +21,26 @@ namespace pindrake::markdown {
 
 namespace {
 
-struct ParserFree {
-    void operator()(cmark_parser* parser) const noexcept { cmark_parser_free(parser); }
-};
-struct NodeFree {
-    void operator()(cmark_node* node) const noexcept { cmark_node_free(node); }
-};
-struct IterFree {
-    void operator()(cmark_iter* iter) const noexcept { cmark_iter_free(iter); }
-};
-
-// The parsed cmark tree of one text, freed in the order cmark expects: document, iterator,
-// parser.
+// The parsed cmark tree of one text. Parser, tree and iterator all live in the arena, which
+// releases them at once when the parse goes: freeing them piece by piece first would only
+// walk the tree again to hand each piece to an allocator that ignores it.
 struct CmarkParse {
     ParseArena arena;
-    std::unique_ptr<cmark_parser, ParserFree> parser;
-    std::unique_ptr<cmark_iter, IterFree> iterator;
-    std::unique_ptr<cmark_node, NodeFree> document;
+    cmark_parser* parser = nullptr;
+    cmark_node* document = nullptr;
+    cmark_iter* iterator = nullptr;
 
     CmarkParse(std::string_view text, ParseOptions options) {
         cmark_gfm_core_extensions_ensure_registered();
-        parser.reset(cmark_parser_new_with_mem(cmarkOptionsFor(options), arena.allocator()));
+        parser = cmark_parser_new_with_mem(cmarkOptionsFor(options), arena.allocator());
         for (const char* name : {"table", "strikethrough", "tasklist"}) {
             cmark_syntax_extension* extension = cmark_find_syntax_extension(name);
             require(extension != nullptr, "cmark-gfm lacks a core extension");
-            cmark_parser_attach_syntax_extension(parser.get(), extension);
+            cmark_parser_attach_syntax_extension(parser, extension);
         }
-        cmark_parser_feed(parser.get(), text.data(), text.size());
-        document.reset(cmark_parser_finish(parser.get()));
-        iterator.reset(cmark_iter_new(document.get()));
-    }
-    ~CmarkParse() {
-        document.reset();
-        iterator.reset();
-        parser.reset();
+        cmark_parser_feed(parser, text.data(), text.size());
+        document = cmark_parser_finish(parser);
+        iterator = cmark_iter_new(document);
     }
     CmarkParse(const CmarkParse&) = delete;
     CmarkParse& operator=(const CmarkParse&) = delete;
@@ -431,7 +416,7 @@ Document parseWithCmark(std::string_view text, const Url& source, ParseOptions o
     RawMarkupPtr root;
     {
         CmarkParse parse(text, options);
-        root = Converter(source, options).convert(parse.iterator.get());
+        root = Converter(source, options).convert(parse.iterator);
     }
     return Document::fromRoot(std::move(root), cmarkup_increment_and_get_unique_id());
 }

@@ -90,6 +90,27 @@ ModifierFlags modifierFlags(Qt::KeyboardModifiers modifiers) {
     return flags;
 }
 
+bool isModifierKey(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Meta:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+        case Qt::Key_Hyper_L:
+        case Qt::Key_Hyper_R:
+        case Qt::Key_Mode_switch:
+        case Qt::Key_CapsLock:
+        case Qt::Key_NumLock:
+        case Qt::Key_ScrollLock:
+            return true;
+        default:
+            return false;
+    }
+}
+
 std::optional<QKeySequence> keySequence(const Shortcut& shortcut,
                                         const platform::KeyboardLayout& layout) {
     std::optional<Qt::Key> key;

@@ -14,6 +14,10 @@ namespace pindrake::GlobalShortcuts {
 Qt::KeyboardModifiers qtModifiers(ModifierFlags flags);
 ModifierFlags modifierFlags(Qt::KeyboardModifiers modifiers);
 
+// Whether the key only changes the modifiers (Shift, Super, the lock keys...). Such presses
+// are what a user makes on the way to a combination; they never form one themselves.
+bool isModifierKey(int qtKey);
+
 // The shortcut as the toolkit's own key sequence, for actions and buttons: the special key's Qt
 // key or the key's character in the layout, with its modifiers. None when the key has no key
 // equivalent (the keypad keys, a dead key).

@@ -102,6 +102,8 @@ bool RecorderControl::handleMonitoredEvent(QObject* watched, QEvent* event) {
     RecorderEvent recorded;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (isModifierKey(key->key()))
+            return false;
         recorded.kind = RecorderEvent::Kind::keyDown;
         recorded.modifiers = modifierFlags(key->modifiers());
         if (services_.keyCodeForScanCode)

@@ -113,6 +113,7 @@ TEST_F(CurlHttpClientTest, AnswersOrFailsByTheRequestsLimits) {
 // Destruction neither waits for requests in flight nor loses them: each completes once, as
 // cancelled, the queued ones included.
 TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting) {
+    const auto workersBefore = test_support::threadsNamed("http");
     auto doomed = std::make_unique<CurlHttpClient>(main, 4);
     std::vector<int> completions(10, 0);
     std::vector<HttpResponse> responses(10);
@@ -124,13 +125,14 @@ TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting)
     }
     while (stalledStarted < 4)  // the four workers are all in a transfer
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const int workersBefore = test_support::threadsNamed("http");
+    const auto doomedWorkers = test_support::threadsNamedSince("http", workersBefore);
+    EXPECT_EQ(doomedWorkers.size(), 4u);
     const auto blocked = test_support::timeBlocked([&] { doomed.reset(); });
     EXPECT_LT(blocked.count(), test_support::neverWaitsMs) << "ms on the destroying thread";
     std::cout << "[ measured ] destroying a client with 10 slow requests blocked for "
               << blocked.count() << " ms\n";
     // The transfers stop while the server still holds them, and their threads end.
-    EXPECT_TRUE(test_support::threadsNamedFallTo("http", workersBefore - 4));
+    EXPECT_TRUE(test_support::threadsEnd(doomedWorkers));
     released = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // late answers must not count
     main.runUntilIdle();

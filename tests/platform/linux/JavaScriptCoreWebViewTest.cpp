@@ -68,17 +68,19 @@ TEST_F(JavaScriptCoreWebViewTest, ScriptPastTheTimeLimitFailsAndTheViewCarriesOn
 // The main thread never waits for a busy script: destruction stops it, and its thread ends
 // on its own soon after.
 TEST_F(JavaScriptCoreWebViewTest, DestroyingABusyViewNeitherWaitsNorLeavesItRunning) {
+    const auto webViewThreadsBefore = test_support::threadsNamed("web-view");
     auto busy = std::make_unique<JavaScriptCoreWebView>(main, std::filesystem::path(),
                                                         std::chrono::seconds(60));
-    const int webViewThreadsBefore = test_support::threadsNamed("web-view");
     bool called = false;
     busy->evaluateJavaScript("for (;;) {}", [&](Evaluation) { called = true; });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the script is running
+    const auto busyThreads = test_support::threadsNamedSince("web-view", webViewThreadsBefore);
+    EXPECT_EQ(busyThreads.size(), 1u);
     const auto blocked = test_support::timeBlocked([&] { busy.reset(); });
     EXPECT_LT(blocked.count(), test_support::neverWaitsMs) << "ms on the destroying thread";
     std::cout << "[ measured ] destroying a view running a 60 s script blocked for "
               << blocked.count() << " ms\n";
-    EXPECT_TRUE(test_support::threadsNamedFallTo("web-view", webViewThreadsBefore - 1));
+    EXPECT_TRUE(test_support::threadsEnd(busyThreads));
     main.runUntilIdle();
     EXPECT_FALSE(called);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 
+#include "foundation/ManualScheduler.h"
+#include "platform/linux/XcbHotKeyBackend.h"
 #include "platform/linux/XkbKeyNames.h"
 #include "platform/linux/XkbKeyboardLayout.h"
 #include "shortcuts/ShortcutDescription.h"
@@ -113,6 +116,18 @@ TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
             reached.insert(*code);
     }
     EXPECT_EQ(reached, named);
+}
+
+TEST(XcbHotKeyBackend, AnUnreachableDisplayIsLoggedAndGivesNoBackend) {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string restore = saved ? saved : "";
+    ::setenv("DISPLAY", ":65000", 1);
+    ManualScheduler queue;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(XcbHotKeyBackend::connect(queue), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("The X display could not be reached"),
+              std::string::npos);
+    saved ? ::setenv("DISPLAY", restore.c_str(), 1) : ::unsetenv("DISPLAY");
 }
 
 }  // namespace
