@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "app/model/AppDelegate.h"
 #include "app/model/MenuBarMenu.h"
@@ -65,9 +68,21 @@ void reportUpdateCheck(const platform::FeedUpdater::CheckResult& result) {
     box->show();
 }
 
+// Where no usable language is set (a bare session, a service, a locale that is not installed),
+// the texts are the English ones rather than their keys.
+void chooseEnglishWhenNoLanguageIsSet() {
+    const char* messages = std::setlocale(LC_MESSAGES, "");
+    const std::string_view name = messages ? messages : "C";
+    if (name != "C" && name != "POSIX" && !name.starts_with("C."))
+        return;
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::setenv("LANGUAGE", "en", 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    chooseEnglishWhenNoLanguageIsSet();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pindrake"));
     QApplication::setApplicationVersion(

@@ -153,6 +153,10 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
 QWidget* HistoryPanelView::makeConverterColumn() {
     converterColumn_ = new QWidget(this);
     converterColumn_->setFixedSize(columnWidth, panelHeight);
+    // Without a selected entry the column is empty space: the history column stays on the left.
+    QSizePolicy keepPlace = converterColumn_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    converterColumn_->setSizePolicy(keepPlace);
     auto* stack = new QVBoxLayout(converterColumn_);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(8);

@@ -57,9 +57,31 @@ QIcon RowIcons::symbol(RowIcon kind) {
     return themed("text-x-generic", QStyle::SP_FileIcon);
 }
 
+// Converters name their symbols as the system they were first drawn for does; these are the
+// icon theme's pictures with the same meaning.
 QIcon RowIcons::converterSymbol(const std::string& iconName) {
-    return QIcon::fromTheme(QString::fromStdString(iconName),
-                            QApplication::style()->standardIcon(QStyle::SP_ArrowRight));
+    static const std::map<std::string, const char*, std::less<>> themeNames = {
+        {"doc.on.clipboard", "edit-paste"},
+        {"folder", "folder"},
+        {"doc.text", "text-x-generic"},
+        {"doc.text.viewfinder", "edit-find"},
+        {"curlybraces", "text-x-script"},
+        {"lock.open", "changes-allow"},
+        {"lock", "changes-prevent"},
+        {"link", "insert-link"},
+        {"clock", "appointment-new"},
+        {"textformat.size", "format-text-direction-ltr"},
+        {"chevron.left.forwardslash.chevron.right", "text-html"},
+        {"text.document", "x-office-document"},
+        {"number", "format-text-bold"},
+        {"doc.richtext", "text-html"},
+        {"doc.plaintext", "text-x-generic"},
+        {"sparkles", "starred"},
+    };
+    const auto found = themeNames.find(iconName);
+    const QString name = found != themeNames.end() ? QString::fromLatin1(found->second)
+                                                   : QString::fromStdString(iconName);
+    return QIcon::fromTheme(name, QApplication::style()->standardIcon(QStyle::SP_ArrowRight));
 }
 
 QIcon RowIcons::icon(const clipboard::ClipboardItem& item) {
