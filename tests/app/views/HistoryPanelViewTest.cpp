@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QTest>
 
 #include "../ShellFixture.h"
@@ -8,6 +9,7 @@
 #include "app/views/ConverterMenuView.h"
 #include "app/views/HistoryList.h"
 #include "app/views/HistoryPanelView.h"
+#include "app/views/PanelParts.h"
 #include "app/views/PreviewPane.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
@@ -206,6 +208,76 @@ TEST_F(HistoryPanelViewTest, ClicksOnTheDimLayersSwitchColumns) {
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
     EXPECT_TRUE(panel.isHistoryDimmed());
+}
+
+QPalette schemePalette(bool dark) {
+    QPalette palette = QApplication::palette();
+    if (dark) {
+        palette.setColor(QPalette::Window, QColor(40, 40, 44));
+        palette.setColor(QPalette::Base, QColor(30, 30, 34));
+        palette.setColor(QPalette::Text, Qt::white);
+        palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+    }
+    return palette;
+}
+
+// Middle of the row's left padding, where only the highlight is painted.
+int rowLightness(HistoryPanelView& panel, int row) {
+    const QImage image = panel.grab().toImage();
+    auto& list = panel.historyList();
+    const QRect rect = list.visualRect(list.model()->index(row, 0));
+    const QPoint at = list.viewport()->mapTo(&panel, QPoint(rect.left() + 9, rect.center().y()));
+    return image.pixelColor(at).lightness();
+}
+
+void save(HistoryPanelView& panel, const char* name) {
+    QDir().mkpath(QStringLiteral(PINDRAKE_SCREENSHOTS));
+    panel.grab().save(QStringLiteral(PINDRAKE_SCREENSHOTS "/%1.png").arg(QLatin1String(name)));
+}
+
+TEST_F(HistoryPanelViewTest,
+       TheSelectedRowIsDarkerOnLightAndLighterOnDarkAndWeakerWithTheMenuOpen) {
+    launchWithConverters();
+    for (const bool dark : {false, true}) {
+        view.reset();
+        auto& empty = showPanel();
+        empty.setPalette(schemePalette(dark));
+        save(empty, dark ? "widget-panel-empty-dark" : "widget-panel-empty-light");
+        delegate->panelController()->hidePanel(false);
+        main.runUntilIdle();
+    }
+    copy("first");
+    copy("{\"json\": true}");
+    for (const bool dark : {false, true}) {
+        view.reset();
+        auto& panel = showPanel();
+        panel.setPalette(schemePalette(dark));
+        panel.refresh();
+        const int selected = rowLightness(panel, 0);
+        const int plain = rowLightness(panel, 1);
+        if (dark)
+            EXPECT_GT(selected, plain + 20) << "white at 0.15 on dark";
+        else
+            EXPECT_LT(selected, plain - 10) << "black at 0.08 on light";
+        save(panel, dark ? "widget-panel-filled-dark" : "widget-panel-filled-light");
+
+        type(Qt::Key_Right);
+        save(panel, dark ? "widget-converter-menu-dark" : "widget-converter-menu-light");
+        type(Qt::Key_Escape);
+        // Compared with the dim layer lifted: the weaker highlight of an unfocused list.
+        model().openConverterMenu();
+        panel.refresh();
+        for (auto* dim : panel.findChildren<DimLayer*>())
+            dim->hide();
+        const int unfocused = rowLightness(panel, 0);
+        EXPECT_LT(std::abs(unfocused - plain), std::abs(selected - plain))
+            << (dark ? "dark" : "light");
+        EXPECT_NE(unfocused, plain) << (dark ? "dark" : "light");
+        model().closeConverterMenu();
+        delegate->panelController()->hidePanel(false);
+        main.runUntilIdle();
+    }
 }
 
 }  // namespace
