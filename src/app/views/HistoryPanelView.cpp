@@ -26,24 +26,6 @@ QString text(std::string_view key) {
     return QString::fromStdString(localized(key));
 }
 
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
-
-QLabel* cardTitle(std::string_view key, QWidget* parent) {
-    auto* title = new QLabel(text(key), parent);
-    QFont font = title->font();
-    font.setPixelSize(11);
-    font.setWeight(QFont::Medium);
-    title->setFont(font);
-    title->setForegroundRole(QPalette::PlaceholderText);
-    title->setContentsMargins(10, 8, 10, 4);
-    return title;
-}
-
 // Keeps an overlay covering its parent, whatever the parent's size becomes.
 class FollowParent final : public QObject {
   public:
@@ -135,9 +117,7 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
     stack->addStretch(1);
 
     hintsBar_ = new QWidget(column);
-    hintsBar_->setObjectName(QStringLiteral("hintsBar"));
-    hintsBar_->setStyleSheet(QStringLiteral("#hintsBar { background: rgba(128,128,128,0.15); }"));
-    hintsBar_->setAttribute(Qt::WA_StyledBackground);
+    paintAsHintsBar(*hintsBar_);
     hintsBar_->setFixedHeight(32);
     auto* hintsRow = new QHBoxLayout(hintsBar_);
     hintsRow->setContentsMargins(16, 0, 16, 0);
@@ -173,9 +153,7 @@ QWidget* HistoryPanelView::makeConverterColumn() {
             &HistoryPanelView::handleConverterClick);
     cardStack->addWidget(converterMenu_);
     auto* hintRow = new QWidget(converterCard_);
-    hintRow->setObjectName(QStringLiteral("hintsBar"));
-    hintRow->setStyleSheet(QStringLiteral("#hintsBar { background: rgba(128,128,128,0.15); }"));
-    hintRow->setAttribute(Qt::WA_StyledBackground);
+    paintAsHintsBar(*hintRow);
     auto* hintLayout = new QHBoxLayout(hintRow);
     hintLayout->setContentsMargins(16, 8, 16, 8);
     hintLayout->addStretch(1);

@@ -96,7 +96,7 @@ class HistoryPanelView final : public QWidget {
     bool refreshPending_ = false;
 
     SearchField* searchField_ = nullptr;
-    QFrame* listDivider_ = nullptr;
+    QWidget* listDivider_ = nullptr;
     QStackedWidget* listArea_ = nullptr;
     HistoryList* historyList_ = nullptr;
     QLabel* emptyText_ = nullptr;

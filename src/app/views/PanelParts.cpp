@@ -1,12 +1,14 @@
 #include "app/views/PanelParts.h"
 
 #include <QFontDatabase>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
+#include "foundation/Localization.h"
 
 namespace pindrake::app::views {
 
@@ -65,6 +67,30 @@ void Toast::paintEvent(QPaintEvent* event) {
                          QColor(0, 0, 0, qRound(0.7 * 255)));
     }
     QLabel::paintEvent(event);
+}
+
+QLabel* cardTitle(std::string_view key, QWidget* parent) {
+    auto* title = new QLabel(QString::fromStdString(localized(key)), parent);
+    QFont font = title->font();
+    font.setPixelSize(11);
+    font.setWeight(QFont::Medium);
+    title->setFont(font);
+    title->setForegroundRole(QPalette::PlaceholderText);
+    title->setContentsMargins(10, 8, 10, 4);
+    return title;
+}
+
+QWidget* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+void paintAsHintsBar(QWidget& bar) {
+    bar.setObjectName(QStringLiteral("hintsBar"));
+    bar.setStyleSheet(QStringLiteral("#hintsBar { background: rgba(128,128,128,0.15); }"));
+    bar.setAttribute(Qt::WA_StyledBackground);
 }
 
 QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent) {

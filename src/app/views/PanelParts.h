@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <string>
+#include <string_view>
 
 namespace pindrake::app::views {
 
@@ -47,6 +48,13 @@ class Toast final : public QLabel {
     void place();
     QTimer hideTimer_;
 };
+
+// The small grey title at the top of a card.
+QLabel* cardTitle(std::string_view key, QWidget* parent);
+// The faint line under a card's title or the search field.
+QWidget* divider(QWidget* parent);
+// Gives a bar the faint separator-coloured backing of the hints bars.
+void paintAsHintsBar(QWidget& bar);
 
 // A key cap and its label, as in the hints bars.
 QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent);

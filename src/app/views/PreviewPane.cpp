@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
 #include "app/views/RowIcons.h"
@@ -17,17 +18,6 @@
 namespace pindrake::app::views {
 
 namespace {
-
-QLabel* smallTitle(const std::string& key, QWidget* parent) {
-    auto* title = new QLabel(QString::fromStdString(localized(key)), parent);
-    QFont font = title->font();
-    font.setPixelSize(11);
-    font.setWeight(QFont::Medium);
-    title->setFont(font);
-    title->setForegroundRole(QPalette::PlaceholderText);
-    title->setContentsMargins(10, 8, 10, 4);
-    return title;
-}
 
 QPixmap scaledToFit(const QImage& image, int maxWidth, int maxHeight) {
     return QPixmap::fromImage(
@@ -69,11 +59,8 @@ PreviewPane::PreviewPane(RowIcons& icons, std::filesystem::path historyFolder, Q
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(smallTitle("preview", this));
-    auto* divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setForegroundRole(QPalette::Mid);
-    layout->addWidget(divider);
+    layout->addWidget(cardTitle("preview", this));
+    layout->addWidget(divider(this));
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
