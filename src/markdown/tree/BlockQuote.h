@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/BlockContainer.h"
 
@@ -10,7 +11,13 @@ namespace pindrake::markdown {
 // A quoted block.
 class BlockQuote final : public BlockContainer<BlockQuote, MarkupKind::blockQuote> {
   public:
-    BlockQuote(std::initializer_list<BlockMarkup> children = {}, bool inheritSourceRange = false)
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, BlockQuote{BlockMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<BlockQuote, BlockMarkup, C...>
+    explicit BlockQuote(C&&... children)
+        : BlockQuote(detail::childArray<BlockMarkup>(std::forward<C>(children)...)) {}
+    BlockQuote(std::initializer_list<BlockMarkup> children, bool inheritSourceRange)
         : BlockQuote(std::span<const BlockMarkup>(children.begin(), children.size()),
                      inheritSourceRange) {}
     // With inheritSourceRange, the range from the first child's start to the last child's end.

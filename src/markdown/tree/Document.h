@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/BlockContainer.h"
 
@@ -10,7 +11,13 @@ namespace pindrake::markdown {
 // The root of a Markdown tree: parsing a text yields one.
 class Document final : public BlockContainer<Document, MarkupKind::document> {
   public:
-    Document(std::initializer_list<BlockMarkup> children = {}, bool inheritSourceRange = false)
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, Document{BlockMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<Document, BlockMarkup, C...>
+    explicit Document(C&&... children)
+        : Document(detail::childArray<BlockMarkup>(std::forward<C>(children)...)) {}
+    Document(std::initializer_list<BlockMarkup> children, bool inheritSourceRange)
         : Document(std::span<const BlockMarkup>(children.begin(), children.size()),
                    inheritSourceRange) {}
     // With inheritSourceRange, the range from the first child's start to the last child's end.

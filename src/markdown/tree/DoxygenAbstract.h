@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/BlockContainer.h"
 
@@ -10,8 +11,12 @@ namespace pindrake::markdown {
 // The abstract (brief description) of a documented symbol. Its node never has a range of its own.
 class DoxygenAbstract final : public BlockContainer<DoxygenAbstract, MarkupKind::doxygenAbstract> {
   public:
-    DoxygenAbstract(std::initializer_list<BlockMarkup> children = {})
-        : DoxygenAbstract(std::span<const BlockMarkup>(children.begin(), children.size())) {}
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, DoxygenAbstract{BlockMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<DoxygenAbstract, BlockMarkup, C...>
+    explicit DoxygenAbstract(C&&... children)
+        : DoxygenAbstract(detail::childArray<BlockMarkup>(std::forward<C>(children)...)) {}
     template <ElementRange<BlockMarkup> R>
     explicit DoxygenAbstract(R&& children)
         : BlockContainer(newTree({}, detail::rawNodesOf(children))) {}

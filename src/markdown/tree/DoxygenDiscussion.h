@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/BlockContainer.h"
 
@@ -11,8 +12,13 @@ namespace pindrake::markdown {
 class DoxygenDiscussion final
     : public BlockContainer<DoxygenDiscussion, MarkupKind::doxygenDiscussion> {
   public:
-    DoxygenDiscussion(std::initializer_list<BlockMarkup> children = {})
-        : DoxygenDiscussion(std::span<const BlockMarkup>(children.begin(), children.size())) {}
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child,
+    // DoxygenDiscussion{BlockMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<DoxygenDiscussion, BlockMarkup, C...>
+    explicit DoxygenDiscussion(C&&... children)
+        : DoxygenDiscussion(detail::childArray<BlockMarkup>(std::forward<C>(children)...)) {}
     template <ElementRange<BlockMarkup> R>
     explicit DoxygenDiscussion(R&& children)
         : BlockContainer(newTree({}, detail::rawNodesOf(children))) {}

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/BlockContainer.h"
 
@@ -10,8 +11,12 @@ namespace pindrake::markdown {
 // A note on a documented symbol. Its node never has a range of its own.
 class DoxygenNote final : public BlockContainer<DoxygenNote, MarkupKind::doxygenNote> {
   public:
-    DoxygenNote(std::initializer_list<BlockMarkup> children = {})
-        : DoxygenNote(std::span<const BlockMarkup>(children.begin(), children.size())) {}
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, DoxygenNote{BlockMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<DoxygenNote, BlockMarkup, C...>
+    explicit DoxygenNote(C&&... children)
+        : DoxygenNote(detail::childArray<BlockMarkup>(std::forward<C>(children)...)) {}
     template <ElementRange<BlockMarkup> R>
     explicit DoxygenNote(R&& children)
         : BlockContainer(newTree({}, detail::rawNodesOf(children))) {}

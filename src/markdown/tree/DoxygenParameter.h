@@ -12,7 +12,7 @@ namespace pindrake::markdown {
 // of its own.
 class DoxygenParameter final : public BlockContainer<DoxygenParameter, MarkupKind::doxygenParam> {
   public:
-    DoxygenParameter(std::string name, std::initializer_list<BlockMarkup> children = {})
+    explicit DoxygenParameter(std::string name, std::initializer_list<BlockMarkup> children = {})
         : DoxygenParameter(std::move(name),
                            std::span<const BlockMarkup>(children.begin(), children.size())) {}
     template <ElementRange<BlockMarkup> R>

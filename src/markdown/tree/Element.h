@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <concepts>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +16,6 @@ namespace pindrake::markdown {
 // What every concrete element type shares: its kind, wrapping a node as a new tree, reading
 // its own payload and rebuilding its node. Element types add no data of their own.
 //
-// Containers that admit their own kind as a child (Emphasis, Strong, Strikethrough, BlockQuote,
-// CustomBlock, Document, the Doxygen blocks) read `E{inner}`, with `inner` an E, as a copy
-// under clang and as a nesting under GCC. Nest through a range of children, such as
-// `E(std::vector<InlineMarkup>{inner})`, or `E({inner}, false)` where E takes the range flag:
-// both mean the same under either compiler.
 template <class Derived, MarkupKind Kind>
 class Element : public Markup {
   public:
@@ -62,7 +59,19 @@ class Element : public Markup {
     }
 };
 
+// Children given one by one to an element of type E whose children are of type X. One argument
+// of type E itself is left to the copy constructor, so that E{e} means a copy whichever the
+// compiler (an initializer-list constructor would make it a nesting under some).
+template <class E, class X, class... C>
+concept ChildElements = (ConvertibleElement<C, X> && ...) &&
+                        !(sizeof...(C) == 1 && (std::same_as<std::remove_cvref_t<C>, E> && ...));
+
 namespace detail {
+template <class X, class... C>
+std::array<X, sizeof...(C)> childArray(C&&... children) {
+    return {X(std::forward<C>(children))...};
+}
+
 // Link and image texts given by hand: an empty text is stored as absent.
 inline std::optional<std::string> absentIfEmpty(std::optional<std::string>&& text) {
     std::optional<std::string> kept;

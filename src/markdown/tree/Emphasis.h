@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/InlineContainer.h"
 
@@ -10,7 +11,13 @@ namespace pindrake::markdown {
 // Emphasised inline content.
 class Emphasis final : public InlineContainer<Emphasis, MarkupKind::emphasis> {
   public:
-    Emphasis(std::initializer_list<InlineMarkup> children = {}, bool inheritSourceRange = false)
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, Emphasis{InlineMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<Emphasis, InlineMarkup, C...>
+    explicit Emphasis(C&&... children)
+        : Emphasis(detail::childArray<InlineMarkup>(std::forward<C>(children)...)) {}
+    Emphasis(std::initializer_list<InlineMarkup> children, bool inheritSourceRange)
         : Emphasis(std::span<const InlineMarkup>(children.begin(), children.size()),
                    inheritSourceRange) {}
     // With inheritSourceRange, the range from the first child's start to the last child's end.

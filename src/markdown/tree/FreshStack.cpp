@@ -77,41 +77,21 @@ class FreshRegion {
         mprotect(memory_, page, PROT_NONE);
         usable_ = memory_ + page;
         usableBytes_ = freshStackBytes - page;
-#if defined(PINDRAKE_FRESH_STACK_TSAN)
-        fiber_ = __tsan_create_fiber(0);
-#endif
     }
     FreshRegion(const FreshRegion&) = delete;
     FreshRegion& operator=(const FreshRegion&) = delete;
-    ~FreshRegion() {
-#if defined(PINDRAKE_FRESH_STACK_TSAN)
-        __tsan_destroy_fiber(fiber_);
-#endif
-        munmap(memory_, freshStackBytes);
-    }
+    ~FreshRegion() { munmap(memory_, freshStackBytes); }
 
-    void* lowest() const noexcept {
-        return usable_;
-    }
-    std::size_t size() const noexcept {
-        return usableBytes_;
-    }
+    void* lowest() const noexcept { return usable_; }
+    std::size_t size() const noexcept { return usableBytes_; }
     std::uintptr_t floor() const noexcept {
         return floorOf(reinterpret_cast<std::uintptr_t>(usable_), usableBytes_);
     }
-#if defined(PINDRAKE_FRESH_STACK_TSAN)
-    void* fiber() const noexcept {
-        return fiber_;
-    }
-#endif
 
   private:
     std::byte* memory_ = nullptr;
     std::byte* usable_ = nullptr;
     std::size_t usableBytes_ = 0;
-#if defined(PINDRAKE_FRESH_STACK_TSAN)
-    void* fiber_ = nullptr;
-#endif
 };
 
 // The stacks of one thread: its own, and the fresh ones it has moved to, innermost last.
@@ -128,6 +108,7 @@ struct Call {
     void (*body)(void*);
     void* context;
     std::exception_ptr failure;
+    ucontext_t* caller;
 #if defined(PINDRAKE_FRESH_STACK_ASAN)
     const void* callerLowest = nullptr;
     std::size_t callerSize = 0;
@@ -155,7 +136,8 @@ void runStartingCall() {
 #if defined(PINDRAKE_FRESH_STACK_TSAN)
     __tsan_switch_to_fiber(call->callerFiber, 0);
 #endif
-    // Returning resumes the caller's context (uc_link).
+    // Straight back, without leaving this function: its frame ends with this stack's use.
+    setcontext(call->caller);
 }
 
 }  // namespace
@@ -176,14 +158,14 @@ void FreshStack::run(void (*body)(void*), void* context) {
         stacks.regions.push_back(std::make_unique<FreshRegion>());
     const FreshRegion& region = *stacks.regions[stacks.inUse];
 
-    Call call{body, context, nullptr};
     ucontext_t caller;
     ucontext_t fresh;
+    Call call{body, context, nullptr, &caller};
     if (getcontext(&fresh) != 0)
         throw std::system_error(errno, std::generic_category(), "no context for a fresh stack");
     fresh.uc_stack.ss_sp = region.lowest();
     fresh.uc_stack.ss_size = region.size();
-    fresh.uc_link = &caller;
+    fresh.uc_link = nullptr;
     makecontext(&fresh, runStartingCall, 0);
 
     const std::uintptr_t callerFloor = stacks.floor;
@@ -191,8 +173,10 @@ void FreshStack::run(void (*body)(void*), void* context) {
     ++stacks.inUse;
     startingCall = &call;
 #if defined(PINDRAKE_FRESH_STACK_TSAN)
+    // A fiber per move: the sanitizer's record of the calls on it ends with the move.
+    void* fiber = __tsan_create_fiber(0);
     call.callerFiber = __tsan_get_current_fiber();
-    __tsan_switch_to_fiber(region.fiber(), 0);
+    __tsan_switch_to_fiber(fiber, 0);
 #endif
 #if defined(PINDRAKE_FRESH_STACK_ASAN)
     void* fakeStack = nullptr;
@@ -201,6 +185,9 @@ void FreshStack::run(void (*body)(void*), void* context) {
     const int switched = swapcontext(&caller, &fresh);
 #if defined(PINDRAKE_FRESH_STACK_ASAN)
     __sanitizer_finish_switch_fiber(fakeStack, nullptr, nullptr);
+#endif
+#if defined(PINDRAKE_FRESH_STACK_TSAN)
+    __tsan_destroy_fiber(fiber);
 #endif
     --stacks.inUse;
     stacks.floor = callerFloor;

@@ -11,7 +11,7 @@ namespace pindrake::markdown {
 // Inline content with a level. The initialisers store any level; the setter wants 1 or more.
 class Heading final : public InlineContainer<Heading, MarkupKind::heading> {
   public:
-    Heading(std::int64_t level, std::initializer_list<InlineMarkup> children = {})
+    explicit Heading(std::int64_t level, std::initializer_list<InlineMarkup> children = {})
         : Heading(level, std::span<const InlineMarkup>(children.begin(), children.size())) {}
     template <ElementRange<InlineMarkup> R>
     Heading(std::int64_t level, R&& children)

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <utility>
 
 #include "markdown/tree/InlineContainer.h"
 
@@ -10,7 +11,13 @@ namespace pindrake::markdown {
 // Strongly emphasised inline content.
 class Strong final : public InlineContainer<Strong, MarkupKind::strong> {
   public:
-    Strong(std::initializer_list<InlineMarkup> children = {}, bool inheritSourceRange = false)
+    // The children one by one. A single child of this very type is not nested but copied, as
+    // the copy constructor does: nest it as a converted child, Strong{InlineMarkup(inner)}.
+    template <class... C>
+    requires ChildElements<Strong, InlineMarkup, C...>
+    explicit Strong(C&&... children)
+        : Strong(detail::childArray<InlineMarkup>(std::forward<C>(children)...)) {}
+    Strong(std::initializer_list<InlineMarkup> children, bool inheritSourceRange)
         : Strong(std::span<const InlineMarkup>(children.begin(), children.size()),
                  inheritSourceRange) {}
     // With inheritSourceRange, the range from the first child's start to the last child's end.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "TreeFixtures.h"
 
 namespace pindrake::markdown {
@@ -87,9 +89,33 @@ TEST(ContainerTest, InheritedRangeSpansFirstToLastChild) {
 
     Text parsed = Text::wrap(textNode("a", span(1, 1, 1, 2)));
     EXPECT_FALSE(Paragraph({parsed}, false).range());
-    EXPECT_FALSE(Emphasis({parsed}).range());
+    EXPECT_FALSE(Emphasis{parsed}.range());
     EXPECT_EQ(BlockQuote({Paragraph({parsed}, true)}, true).range(), span(1, 1, 1, 2));
     EXPECT_FALSE(DoxygenNote{Paragraph({parsed}, true)}.range());
+}
+
+// Braces around one element of the container's own type copy it under every compiler; one
+// converted to the child type nests. Nothing converts to an element implicitly.
+TEST(ContainerTest, BracesAroundOneElementOfTheSameTypeCopyIt) {
+    Emphasis inner{Text("x")};
+    Emphasis copied{inner};
+    EXPECT_TRUE(copied.isIdentical(inner));
+    Emphasis nested{InlineMarkup(inner)};
+    EXPECT_EQ(nested.childCount(), 1);
+    EXPECT_EQ(nested.child(0)->kind(), MarkupKind::emphasis);
+    Emphasis twoDeep{inner, Text("y")};
+    EXPECT_EQ(twoDeep.raw().subtreeCount(), 4);
+
+    BlockQuote quote{Paragraph{}};
+    EXPECT_TRUE(BlockQuote{quote}.isIdentical(quote));
+    EXPECT_EQ(BlockQuote{BlockMarkup(quote)}.raw().subtreeCount(), 3);
+    EXPECT_TRUE(Document{Document{}}.isEmpty());
+
+    static_assert(!std::is_convertible_v<std::int64_t, Heading>);
+    static_assert(!std::is_convertible_v<std::string, DoxygenParameter>);
+    static_assert(!std::is_convertible_v<Text, Emphasis>);
+    static_assert(!std::is_convertible_v<Paragraph, BlockQuote>);
+    static_assert(std::is_convertible_v<Text, InlineMarkup>);
 }
 
 TEST(ContainerTest, PlainTextRules) {

@@ -1,5 +1,29 @@
 #include "LiveHeapBytes.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define PINDRAKE_SANITIZER_HEAP 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define PINDRAKE_SANITIZER_HEAP 1
+#endif
+
+#if defined(PINDRAKE_SANITIZER_HEAP)
+
+// The sanitizers own the heap and count what is live.
+#include <sanitizer/allocator_interface.h>
+
+namespace pindrake::markdown::testing {
+
+std::int64_t liveHeapBytes() noexcept {
+    return static_cast<std::int64_t>(__sanitizer_get_current_allocated_bytes());
+}
+
+}  // namespace pindrake::markdown::testing
+
+#else
+
 #include <malloc.h>
 
 #include <atomic>
@@ -39,3 +63,5 @@ std::int64_t liveHeapBytes() noexcept {
 }
 
 }  // namespace pindrake::markdown::testing
+
+#endif
