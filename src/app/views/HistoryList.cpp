@@ -87,9 +87,9 @@ HistoryList::HistoryList(RowIcons& icons, QWidget* parent)
     connect(&icons, &RowIcons::siteIconLoaded, &model_, &HistoryListModel::refreshItem);
 }
 
-void HistoryList::setSelection(int selectedIndex, bool isFocused) {
+void HistoryList::showSelection(int selectedIndex, bool isFocused) {
     selectedIndex_ = selectedIndex;
-    delegate_.setSelection(selectedIndex, isFocused);
+    delegate_.showSelection(selectedIndex, isFocused);
     viewport()->update();
 }
 

@@ -33,7 +33,7 @@ class HistoryRowDelegate final : public QStyledItemDelegate {
 
     HistoryRowDelegate(const HistoryListModel& model, RowIcons& icons, QObject* parent = nullptr)
         : QStyledItemDelegate(parent), model_(model), icons_(icons) {}
-    void setSelection(int selectedIndex, bool isFocused) {
+    void showSelection(int selectedIndex, bool isFocused) {
         selectedIndex_ = selectedIndex;
         isFocused_ = isFocused;
     }
@@ -54,7 +54,7 @@ class HistoryList final : public QListView {
   public:
     HistoryList(RowIcons& icons, QWidget* parent = nullptr);
     void setItems(HistoryViewModel::ItemList items) { model_.setItems(std::move(items)); }
-    void setSelection(int selectedIndex, bool isFocused);
+    void showSelection(int selectedIndex, bool isFocused);
     void scrollToTop() { QListView::scrollToTop(); }
     void centreRow(int row);
     int selectedRow() const { return selectedIndex_; }

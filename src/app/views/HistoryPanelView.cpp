@@ -206,7 +206,7 @@ void HistoryPanelView::refresh() {
     refreshList(items);
 
     const bool isMenuOpen = viewModel_.isConverterMenuOpen.get();
-    historyList_->setSelection(viewModel_.selectedIndex.get(), !isMenuOpen);
+    historyList_->showSelection(viewModel_.selectedIndex.get(), !isMenuOpen);
     historyDim_->setVisible(isMenuOpen);
     if (isMenuOpen)
         historyDim_->raise();

@@ -47,7 +47,11 @@ class HistoryPanelViewTest : public test::ShellFixture {
         main.runUntilIdle();
         view = std::make_unique<HistoryPanelView>(HistoryPanelView::Services{
             delegate->panelController()->shared_from_this(), delegate->historyStore(), icons,
-            [this] { return clock; }, [] { return Duration(400ms); }});
+            [this] { return clock; }, [] { return Duration(400ms); },
+            [](const QKeyEvent& event) {
+                return event.key() == Qt::Key_V &&
+                       event.modifiers() == (Qt::ShiftModifier | Qt::MetaModifier);
+            }});
         view->refresh();
         return *view;
     }
@@ -208,6 +212,18 @@ TEST_F(HistoryPanelViewTest, ClicksOnTheDimLayersSwitchColumns) {
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
     EXPECT_TRUE(panel.isHistoryDimmed());
+}
+
+TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
+    launch();
+    copy("text");
+    auto& panel = showPanel();
+    type(Qt::Key_V, Qt::ShiftModifier);
+    EXPECT_EQ(model().query.get(), "v");
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
+    EXPECT_FALSE(delegate->panelController()->isShowing());
+    EXPECT_EQ(panel.searchField().text(), "v") << "the hot key typed nothing";
 }
 
 QPalette schemePalette(bool dark) {
