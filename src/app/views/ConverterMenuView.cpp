@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
 #include "app/views/RowIcons.h"
@@ -91,7 +92,7 @@ void ConverterMenuView::setState(State state) {
     else if (!anyLoading)
         spinnerTimer_.stop();
     if (selectionMoved && state_.selectedIndex >= 0 && state_.selectedIndex < count)
-        scrollToItem(item(state_.selectedIndex), QAbstractItemView::PositionAtCenter);
+        scrollToCentre(*this, indexFromItem(item(state_.selectedIndex)));
     viewport()->update();
 }
 

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/views/PanelParts.h"
 #include "app/views/PanelStyle.h"
 
 namespace pindrake::app::views {
@@ -95,7 +96,7 @@ void HistoryList::showSelection(int selectedIndex, bool isFocused) {
 
 void HistoryList::centreRow(int row) {
     if (row >= 0 && row < model_.rowCount())
-        scrollTo(model_.index(row), QAbstractItemView::PositionAtCenter);
+        scrollToCentre(*this, model_.index(row));
 }
 
 void HistoryList::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPropertyAnimation>
+#include <QScrollBar>
 
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
@@ -91,6 +93,25 @@ void paintAsHintsBar(QWidget& bar) {
     bar.setObjectName(QStringLiteral("hintsBar"));
     bar.setStyleSheet(QStringLiteral("#hintsBar { background: rgba(128,128,128,0.15); }"));
     bar.setAttribute(Qt::WA_StyledBackground);
+}
+
+void scrollToCentre(QAbstractItemView& list, const QModelIndex& row) {
+    QScrollBar* bar = list.verticalScrollBar();
+    const int from = bar->value();
+    list.scrollTo(row, QAbstractItemView::PositionAtCenter);
+    const int to = bar->value();
+    if (from == to)
+        return;
+    bar->setValue(from);
+    // One animation per list: a newer move takes over from where the last one got to.
+    static constexpr const char* animationName = "pindrakeScroll";
+    delete bar->findChild<QPropertyAnimation*>(QLatin1String(animationName));
+    auto* animation = new QPropertyAnimation(bar, "value", bar);
+    animation->setObjectName(QLatin1String(animationName));
+    animation->setDuration(150);
+    animation->setEasingCurve(QEasingCurve::OutQuad);
+    animation->setEndValue(to);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent) {

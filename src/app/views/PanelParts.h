@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -55,6 +56,9 @@ QLabel* cardTitle(std::string_view key, QWidget* parent);
 QWidget* divider(QWidget* parent);
 // Gives a bar the faint separator-coloured backing of the hints bars.
 void paintAsHintsBar(QWidget& bar);
+
+// Scrolls the row to the middle of the list with a short ease-out (0.15 s).
+void scrollToCentre(QAbstractItemView& list, const QModelIndex& row);
 
 // A key cap and its label, as in the hints bars.
 QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScrollBar>
 #include <QTest>
 
 #include "../ShellFixture.h"
@@ -224,6 +225,37 @@ TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
     type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
     EXPECT_FALSE(delegate->panelController()->isShowing());
     EXPECT_EQ(panel.searchField().text(), "v") << "the hot key typed nothing";
+}
+
+TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {
+    launch();
+    for (int i = 0; i < 40; ++i)
+        copy("entry " + std::to_string(i));
+    auto& panel = showPanel();
+    panel.resize(panel.size());
+    panel.show();
+    auto& list = panel.historyList();
+    auto* bar = list.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const auto rowIsVisible = [&](int row) {
+        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
+    };
+
+    type(Qt::Key_Up);
+    EXPECT_EQ(model().selectedIndex.get(), 39);
+    EXPECT_EQ(bar->value(), 0) << "the move eases in rather than jumping";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
+
+    const int scrolled = bar->value();
+    panel.handleRowClick(35);
+    panel.refresh();
+    QTest::qWait(200);
+    EXPECT_EQ(model().selectedIndex.get(), 35);
+    EXPECT_EQ(bar->value(), scrolled) << "a click selects without scrolling";
+
+    QTest::keyClicks(&panel.searchField(), "entry 1");
+    panel.refresh();
+    EXPECT_EQ(bar->value(), 0) << "a new list starts at the top";
 }
 
 QPalette schemePalette(bool dark) {
