@@ -1,6 +1,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "Require.h"
@@ -8,8 +10,8 @@
 #include "foundation/Unicode.h"
 
 // Feeds arbitrary bytes to the history file reader, as a damaged or edited history.json would
-// reach it. Whatever it accepts must name no file outside the history folder, give a title, and
-// come back unchanged from a save and a reload.
+// reach it. Whatever it accepts must name no file but its own image, repeat no id, give a title,
+// and come back unchanged from a save and a reload.
 namespace {
 
 using pindrake::fuzz::require;
@@ -37,11 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ClipboardItem& item : decoded->items) {
         require(isUpperCaseUuid(item.id), "an entry's id is a canonical UUID");
         require(std::isfinite(item.createdAt.secondsSinceReferenceDate), "createdAt is finite");
-        require(!item.imageFilename || history_file::isBareFileName(*item.imageFilename),
-                "an image file name stays inside the folder");
+        require(!item.imageFilename || *item.imageFilename == item.id + ".png",
+                "an entry names no image file but its own");
         require(pindrake::unicode::isValidUtf8(item.displayText()), "the title is valid UTF-8");
     }
-    const auto reread = history_file::decode(history_file::encode(decoded->items));
+    std::set<std::string> ids;
+    for (const ClipboardItem& item : decoded->items)
+        require(ids.insert(item.id).second, "no two entries share an id");
+    require(decoded->skipped.size() == decoded->dropped.size(), "every left-out entry is kept");
+    const auto reread = history_file::decode(history_file::encode(HistoryList(decoded->items)));
     require(reread.has_value(), "a saved history reads back");
     require(reread->skipped.empty(), "no saved entry is skipped on reading");
     require(reread->items == decoded->items, "a history survives a save and a reload");

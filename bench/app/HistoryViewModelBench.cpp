@@ -65,7 +65,7 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
     {
         clipboard::HistoryStore store(folder, {defaults, pasteboard, codec});
         clipboard::PasteService paste({main, pasteboard, keys, codec});
-        store.items() = history();
+        store.items() = clipboard::HistoryList(history());
         auto vm = HistoryViewModel::create({main, store, paste, keys, workspace, conversion});
         store.search("e");  // the store folds each text once; typing finds them folded
 

@@ -88,7 +88,7 @@ struct HistoryFixture {
         defaults.set(HistoryStore::maxHistoryItemsKey, std::int64_t{2000});
         files::createPrivateDirectory(folder.path());
         files::writeAtomically(folder.path() / "history.json",
-                               history_file::encode(sampleHistory(2000)));
+                               history_file::encode(HistoryList(sampleHistory(2000))));
     }
     std::unique_ptr<HistoryStore> open() {
         return std::make_unique<HistoryStore>(folder.path(),

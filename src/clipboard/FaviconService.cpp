@@ -4,6 +4,16 @@
 
 namespace pindrake::clipboard {
 
+namespace {
+
+// A port that only repeats the scheme's own is no port: "https://h:443/" is "https://h/".
+std::optional<int> siteOwnPort(std::string_view scheme, std::optional<int> port) {
+    const bool isDefault = (scheme == "https" && port == 443) || (scheme == "http" && port == 80);
+    return isDefault ? std::nullopt : port;
+}
+
+}  // namespace
+
 std::shared_ptr<FaviconService> FaviconService::create(Services services,
                                                        std::string iconServiceBase) {
     return std::shared_ptr<FaviconService>(
@@ -30,7 +40,9 @@ void FaviconService::favicon(std::string_view text, Completion completion) {
         return;
     }
     // All pages of a site share one icon. A site on a port of its own is a site of its own.
-    const std::string key = url->port ? url->host + ":" + std::to_string(*url->port) : url->host;
+    const std::string scheme = url->scheme.empty() ? "https" : url->scheme;
+    const std::optional<int> port = siteOwnPort(scheme, url->port);
+    const std::string key = port ? url->host + ":" + std::to_string(*port) : url->host;
     if (auto cached = cache_.get(key)) {
         deliver(std::move(completion), std::move(cached));
         return;
@@ -41,11 +53,10 @@ void FaviconService::favicon(std::string_view text, Completion completion) {
         return;  // joins the fetch already running
 
     std::weak_ptr<FaviconService> weakSelf = weak_from_this();
-    fetchFavicon(url->host, url->scheme.empty() ? "https" : url->scheme, url->port,
-                 [weakSelf, key](std::optional<platform::Image> icon) {
-                     if (auto self = weakSelf.lock())
-                         self->finishFetch(key, std::move(icon));
-                 });
+    fetchFavicon(url->host, scheme, port, [weakSelf, key](std::optional<platform::Image> icon) {
+        if (auto self = weakSelf.lock())
+            self->finishFetch(key, std::move(icon));
+    });
 }
 
 void FaviconService::fetchFavicon(std::string host, std::string scheme, std::optional<int> port,
@@ -64,6 +75,35 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
         completion(std::nullopt);
         return;
     }
+    const SiteIconDiskCache* disk = services_.diskCache;
+    if (!disk || !services_.onDisk) {
+        load(std::move(locations), next, std::move(completion));
+        return;
+    }
+    std::weak_ptr<FaviconService> weakSelf = weak_from_this();
+    services_.onDisk([disk, &main = services_.main, weakSelf, locations = std::move(locations),
+                      next, completion = std::move(completion)]() mutable {
+        auto kept = disk->lookup(locations[next]);
+        main.post([weakSelf, kept = std::move(kept), locations = std::move(locations), next,
+                   completion = std::move(completion)]() mutable {
+            auto self = weakSelf.lock();
+            if (!self) {
+                completion(std::nullopt);
+                return;
+            }
+            if (kept) {
+                if (auto icon = self->services_.imageCodec.decode(*kept)) {
+                    completion(std::move(icon));
+                    return;
+                }
+            }
+            self->load(std::move(locations), next, std::move(completion));
+        });
+    });
+}
+
+void FaviconService::load(std::vector<std::string> locations, std::size_t next,
+                          Completion completion) {
     platform::HttpRequest request;
     request.url = locations[next];
     request.timeout = requestTimeout;
@@ -80,6 +120,13 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
         }
         if (response.succeeded() && response.status == 200) {
             if (auto icon = self->services_.imageCodec.decode(response.body)) {
+                if (const SiteIconDiskCache* disk = self->services_.diskCache;
+                    disk && self->services_.onDisk) {
+                    self->services_.onDisk(
+                        [disk, url = locations[next], body = std::move(response.body)] {
+                            disk->store(url, body);
+                        });
+                }
                 completion(std::move(icon));
                 return;
             }

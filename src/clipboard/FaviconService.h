@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clipboard/LruCache.h"
+#include "clipboard/SiteIconDiskCache.h"
 #include "foundation/Scheduler.h"
 #include "platform/HttpClient.h"
 #include "platform/Image.h"
@@ -26,6 +27,11 @@ class FaviconService : public std::enable_shared_from_this<FaviconService> {
         Scheduler& main;
         platform::HttpClient& http;
         const platform::ImageCodec& imageCodec;
+        // Responses fetched in earlier launches, reused whatever their age; looked up and kept
+        // through `onDisk`, which runs a job on a worker. Without them, nothing outlives the
+        // process.
+        const SiteIconDiskCache* diskCache = nullptr;
+        std::function<void(std::function<void()>)> onDisk;
     };
 
     // A public service answering "/ip3/<host>.ico" with the site's icon.
@@ -51,7 +57,9 @@ class FaviconService : public std::enable_shared_from_this<FaviconService> {
   private:
     FaviconService(Services services, std::string iconServiceBase);
 
+    // Tries the locations from `next` on: each one on disk first, then over the network.
     void fetchFrom(std::vector<std::string> locations, std::size_t next, Completion completion);
+    void load(std::vector<std::string> locations, std::size_t next, Completion completion);
     void finishFetch(const std::string& key, std::optional<platform::Image> icon);
     void deliver(Completion completion, std::optional<platform::Image> icon);
 

@@ -3,10 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
+#include <set>
 #include <stdexcept>
 
 #include "foundation/Unicode.h"
+#include "foundation/Uuid.h"
 
 namespace pindrake::clipboard::history_file {
 
@@ -19,21 +20,6 @@ class DecodingError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
-
-// Accepts any case and stores the canonical upper-case form.
-std::optional<std::string> canonicalUuid(std::string_view text) {
-    if (text.size() != 36)
-        return std::nullopt;
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const bool hyphenPlace = i == 8 || i == 13 || i == 18 || i == 23;
-        if (hyphenPlace ? out[i] != '-' : !std::isxdigit(static_cast<unsigned char>(out[i]))) {
-            return std::nullopt;
-        }
-        out[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[i])));
-    }
-    return out;
-}
 
 const json* member(const json& object, const char* key) {
     const auto it = object.find(key);
@@ -87,8 +73,8 @@ ClipboardItem decodeItem(const json& object) {
     item.plainText = optionalString(object, "plainText");
     item.htmlText = optionalString(object, "htmlText");
     item.imageFilename = optionalString(object, "imageFilename");
-    // A name that could reach outside the folder is never used to read or delete a file.
-    if (item.imageFilename && !isBareFileName(*item.imageFilename))
+    // Only the entry's own image file is ever read or deleted for it, whatever the file says.
+    if (item.imageFilename && *item.imageFilename != imageFileName(item.id))
         item.imageFilename.reset();
     forEachString(object, "pasteboardTypes",
                   [&](const std::string& type) { item.pasteboardTypes.insert(type); });
@@ -122,11 +108,15 @@ ordered_json encodeItem(const ClipboardItem& item) {
 
 }  // namespace
 
-std::string encode(const std::vector<ClipboardItem>& items) {
+std::string encode(const HistoryList& items) {
     ordered_json array = ordered_json::array();
     for (const auto& item : items)
         array.push_back(encodeItem(item));
     return array.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+std::string imageFileName(std::string_view id) {
+    return std::string(id) + ".png";
 }
 
 std::optional<Decoded> decode(std::string_view text) {
@@ -139,12 +129,22 @@ std::optional<Decoded> decode(std::string_view text) {
 
     Decoded decoded;
     decoded.items.reserve(array.size());
+    std::set<std::string, std::less<>> ids;
     for (std::size_t index = 0; index < array.size(); ++index) {
+        std::string problem;
         try {
-            decoded.items.push_back(decodeItem(array[index]));
+            ClipboardItem item = decodeItem(array[index]);
+            if (ids.insert(item.id).second) {
+                decoded.items.push_back(std::move(item));
+                continue;
+            }
+            problem = "it repeats the id " + item.id;
         } catch (const std::exception& error) {
-            decoded.skipped.push_back("entry " + std::to_string(index) + ": " + error.what());
+            problem = error.what();
         }
+        decoded.skipped.push_back("entry " + std::to_string(index) + ": " + problem);
+        decoded.dropped.push_back(
+            array[index].dump(-1, ' ', false, json::error_handler_t::replace));
     }
     return decoded;
 }

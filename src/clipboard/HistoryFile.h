@@ -6,23 +6,29 @@
 #include <vector>
 
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/HistoryList.h"
 
 namespace pindrake::clipboard::history_file {
 
 // The history file: a compact JSON array of entries, newest first. Each entry's keys are
 // written in a fixed order (id, createdAt, tags, plainText, htmlText, imageFilename,
 // pasteboardTypes, sourceBundleID), absent optional values left out.
-std::string encode(const std::vector<ClipboardItem>& items);
+std::string encode(const HistoryList& items);
 
 struct Decoded {
     std::vector<ClipboardItem> items;
-    // One line per entry that could not be read and was left out.
+    // One line per entry that was left out: unreadable, or repeating an earlier entry's id.
     std::vector<std::string> skipped;
+    // Those entries as they stood in the file (compact JSON), to be kept elsewhere.
+    std::vector<std::string> dropped;
 };
 
 // Reads entry by entry, so one bad entry costs only itself. Nothing when the text is not a JSON
 // array at all.
 std::optional<Decoded> decode(std::string_view text);
+
+// The only image file an entry may have: "<ID>.png".
+std::string imageFileName(std::string_view id);
 
 // Whether a stored image file name can be used: a bare name inside the history folder.
 bool isBareFileName(std::string_view name);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 #include <variant>
 
 #include "clipboard/HistoryFile.h"
@@ -25,19 +26,41 @@ bool sameText(const std::string& a, const std::string& b) {
     return a == b || unicode::nfc(a) == unicode::nfc(b);
 }
 
-// "20240131T235959Z", for the name of a history file moved aside.
-std::string utcStamp(const Date& date) {
-    const auto seconds = static_cast<std::time_t>(std::floor(date.unixSeconds()));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-    return text;
+// Files of the history folder are read only when they are regular files: a link planted there is
+// never followed.
+std::optional<std::string> readFolderFile(const fs::path& path) {
+    auto bytes = files::readWithoutFollowingLinks(path);
+    std::error_code error;
+    if (!bytes && fs::is_symlink(path, error))
+        log::warning("Refused to follow the link " + path.string() + " in the history folder");
+    return bytes;
+}
+
+// "<name>.XXXXXX" left by a write that was interrupted before its rename.
+bool isTemporaryOf(std::string_view name, const std::function<bool(std::string_view)>& isOurs) {
+    constexpr std::size_t suffix = 7;  // ".XXXXXX"
+    if (!name.starts_with('.') || name.size() <= 1 + suffix || name[name.size() - suffix] != '.')
+        return false;
+    return isOurs(name.substr(1, name.size() - 1 - suffix));
+}
+
+// "<ID>.png" or "<ID>.pboard".
+bool isEntryFileName(std::string_view name) {
+    for (const std::string_view extension :
+         {std::string_view(".png"), std::string_view(".pboard")}) {
+        if (name.ends_with(extension)) {
+            const auto id = name.substr(0, name.size() - extension.size());
+            return canonicalUuid(id) == id;
+        }
+    }
+    return false;
 }
 
 }  // namespace
 
-fs::path HistoryStore::defaultDirectory() { return userFolders::dataHome() / folderName; }
+fs::path HistoryStore::defaultDirectory() {
+    return userFolders::dataHome() / folderName;
+}
 
 std::size_t HistoryStore::historyLimit(const platform::Defaults& defaults) {
     std::int64_t stored = 0;
@@ -63,6 +86,7 @@ HistoryStore::HistoryStore(fs::path directory, Services services)
                      " could not be made: " + error.message());
     }
     load();
+    removeLeftovers();
 }
 
 void HistoryStore::load() {
@@ -71,37 +95,36 @@ void HistoryStore::load() {
     if (!exists && !error)
         return;
 
-    const auto text = files::read(historyFile_);
+    const auto text = readFolderFile(historyFile_);
     auto decoded = text ? history_file::decode(*text) : std::nullopt;
     if (!decoded) {
-        mustSetAsideHistoryFile_ = true;
-        log::warning("The history file " + historyFile_.string() +
-                     " could not be read; it will be kept aside when the history is next saved");
+        log::warning("The history file " + historyFile_.string() + " could not be read");
+        historyWasUnreadable_ = true;
+        historyFileIsUntouchable_ = !setAsideUnreadableHistory();
         return;
     }
     for (const auto& problem : decoded->skipped) {
-        log::warning("Left out of the history (unreadable " + problem + ")");
+        log::warning("Left out of the history (" + problem + ")");
     }
-    items_ = std::move(decoded->items);
+    items_ = HistoryList(std::move(decoded->items));
+    if (!decoded->dropped.empty())
+        keepDroppedEntries(std::move(decoded->dropped));
 }
 
 void HistoryStore::save() {
-    if (mustSetAsideHistoryFile_ && !setAsideUnreadableHistory())
+    if (historyFileIsUntouchable_)
         return;
-    if (auto error = files::writeAtomically(historyFile_, history_file::encode(items_.get()))) {
-        log::warning("The history could not be saved: " + error.message());
-    }
+    writer_.saveHistory([list = items_.get(), file = historyFile_] {
+        if (auto error = files::writeAtomically(file, history_file::encode(list))) {
+            log::warning("The history could not be saved: " + error.message());
+        }
+    });
 }
 
 // Never overwrites the file it could not read: when moving it aside fails, nothing is saved.
 bool HistoryStore::setAsideUnreadableHistory() {
-    const std::string base = std::string(historyFileName) + ".corrupt-" + utcStamp(services_.now());
-    fs::path aside = directory_ / base;
+    const fs::path aside = asideName("corrupt");
     std::error_code error;
-    for (int n = 2; fs::exists(aside, error); ++n) {
-        aside = directory_ / (base + "-" + std::to_string(n));
-    }
-
     fs::rename(historyFile_, aside, error);
     if (error && error != std::errc::no_such_file_or_directory) {
         log::warning("The unreadable history file could not be moved aside (" + error.message() +
@@ -110,105 +133,160 @@ bool HistoryStore::setAsideUnreadableHistory() {
     }
     if (!error)
         log::warning("The unreadable history file was kept as " + aside.string());
-    mustSetAsideHistoryFile_ = false;
     return true;
+}
+
+// Beside the history file: "history.json.<tag>-<UTC time>".
+fs::path HistoryStore::asideName(std::string_view tag) const {
+    const auto when = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::duration<double>(services_.now().unixSeconds())));
+    return files::asidePath(historyFile_, tag, when);
+}
+
+// Entries the history could not take are kept in a file of their own, never lost silently.
+void HistoryStore::keepDroppedEntries(std::vector<std::string> dropped) {
+    std::string array = "[";
+    for (const auto& entry : dropped)
+        array += (array.size() > 1 ? "," : "") + entry;
+    array += "]";
+    const fs::path file = asideName("dropped");
+    log::warning(std::to_string(dropped.size()) + " history entries were kept in " + file.string());
+    writer_.writeFile([file, array = std::move(array)] {
+        if (auto error = files::writeAtomically(file, array))
+            log::warning("The dropped history entries could not be kept: " + error.message());
+    });
+}
+
+// Removes what interrupted writes left behind and, when the history was read, the files of
+// entries it no longer has (they may hold old clipboard texts). Runs on the writer, before
+// any file of a new entry is written.
+void HistoryStore::removeLeftovers() {
+    std::set<std::string, std::less<>> named;
+    for (const auto& item : items_.get()) {
+        named.insert(item.id + ".pboard");
+        named.insert(history_file::imageFileName(item.id));
+    }
+    const bool removeOrphans = !historyWasUnreadable_;
+    writer_.writeFile([directory = directory_, named = std::move(named), removeOrphans] {
+        const auto isOurs = [](std::string_view name) {
+            return name == historyFileName || isEntryFileName(name);
+        };
+        std::error_code error;
+        std::vector<fs::path> leftovers;
+        for (const auto& entry : fs::directory_iterator(directory, error)) {
+            const std::string name = entry.path().filename().string();
+            if (isTemporaryOf(name, isOurs) ||
+                (removeOrphans && isEntryFileName(name) && !named.contains(name))) {
+                leftovers.push_back(entry.path());
+            }
+        }
+        for (const auto& path : leftovers)
+            fs::remove(path, error);
+        if (!leftovers.empty()) {
+            log::warning("Removed " + std::to_string(leftovers.size()) +
+                         " leftover files from the history folder");
+        }
+    });
 }
 
 void HistoryStore::add(const ClipboardContent& content,
                        const platform::PasteboardContents& offered) {
-    const auto& current = items_.get();
+    const HistoryList& current = items_.get();
     if (content.plainText && !current.empty() && current.front().plainText &&
         sameText(*current.front().plainText, *content.plainText)) {
         return;
     }
 
-    ClipboardItem item;
-    item.id = makeUuid();
+    auto item = std::make_shared<ClipboardItem>();
+    item->id = makeUuid();
     if (content.image) {
         // The entry names its image file even when writing it failed.
-        item.imageFilename = item.id + ".png";
-        writeImage(*content.image, *item.imageFilename);
+        item->imageFilename = history_file::imageFileName(item->id);
+        writeImage(*content.image, *item->imageFilename);
     }
-    saveSnapshot(offered, item.id);
-    item.createdAt = services_.now();
-    item.tags = content.tags;
-    item.plainText = content.plainText;
-    item.htmlText = content.html;
-    item.pasteboardTypes = content.pasteboardTypes;
-    item.sourceBundleID = content.sourceBundleID;
+    saveSnapshot(offered, item->id);
+    item->createdAt = services_.now();
+    item->tags = content.tags;
+    item->plainText = content.plainText;
+    item->htmlText = content.html;
+    item->pasteboardTypes = content.pasteboardTypes;
+    item->sourceBundleID = content.sourceBundleID;
 
-    std::vector<ClipboardItem> list;
+    std::vector<HistoryList::Entry> list;
     list.reserve(current.size() + 1);
     list.push_back(std::move(item));
-    list.insert(list.end(), current.begin(), current.end());
+    list.insert(list.end(), current.entries().begin(), current.entries().end());
     trim(list);
-    items_ = std::move(list);
+    items_ = HistoryList(std::move(list));
     save();
 }
 
 // Drops the oldest entries beyond the limit, with their files.
-void HistoryStore::trim(std::vector<ClipboardItem>& list) const {
+void HistoryStore::trim(std::vector<HistoryList::Entry>& list) {
     const std::size_t limit = historyLimit(services_.defaults);
     while (list.size() > limit) {
-        deleteFiles(list.back());
+        deleteFiles(*list.back());
         list.pop_back();
     }
 }
 
 void HistoryStore::remove(const ClipboardItem& item) {
-    const auto& current = items_.get();
+    const auto& current = items_.get().entries();
     const auto found = std::find_if(current.begin(), current.end(),
-                                    [&](const ClipboardItem& i) { return i.id == item.id; });
+                                    [&](const HistoryList::Entry& e) { return e->id == item.id; });
     if (found == current.end())
         return;
-    deleteFiles(*found);
-    std::vector<ClipboardItem> list = current;
+    deleteFiles(**found);
+    std::vector<HistoryList::Entry> list = current;
     list.erase(list.begin() + (found - current.begin()));
-    items_ = std::move(list);
+    items_ = HistoryList(std::move(list));
     save();
 }
 
 void HistoryStore::clearAll() {
     for (const auto& item : items_.get())
         deleteFiles(item);
-    items_.set({});
+    items_ = HistoryList();
     save();
 }
 
-std::vector<ClipboardItem> HistoryStore::search(std::string_view query) const {
-    const auto& list = items_.get();
+HistoryList HistoryStore::search(std::string_view query) const {
+    const HistoryList& list = items_.get();
     if (query.empty())
         return list;
     if (searchKeys_.size() > 2 * list.size() + 64) {
         // Forget the entries that left the list.
-        std::unordered_map<std::string, std::string> kept;
-        for (const auto& item : list) {
-            if (auto node = searchKeys_.extract(item.id))
+        decltype(searchKeys_) kept;
+        for (const auto& entry : list.entries()) {
+            if (auto node = searchKeys_.extract(entry.get()))
                 kept.insert(std::move(node));
         }
         searchKeys_ = std::move(kept);
     }
     const std::string folded = unicode::caseFolded(query);
-    std::vector<ClipboardItem> found;
-    for (const auto& item : list) {
-        if (searchKey(item).find(folded) != std::string::npos)
-            found.push_back(item);
+    std::vector<HistoryList::Entry> found;
+    for (const auto& entry : list.entries()) {
+        if (searchKey(entry).find(folded) != std::string::npos)
+            found.push_back(entry);
     }
-    return found;
+    return HistoryList(std::move(found));
 }
 
 // An entry's title is a piece of its text whenever it has text, so the text alone decides;
 // entries without text are matched by their title.
-const std::string& HistoryStore::searchKey(const ClipboardItem& item) const {
-    auto found = searchKeys_.find(item.id);
+std::string HistoryStore::searchKey(const HistoryList::Entry& entry) const {
+    const bool hasText = entry->plainText && !entry->plainText->empty();
+    if (!hasText)
+        return unicode::caseFolded(entry->displayText());
+    auto found = searchKeys_.find(entry.get());
     if (found == searchKeys_.end()) {
-        const bool hasText = item.plainText && !item.plainText->empty();
+        // The cache holds the entry too, so its address is never reused by another one.
         found = searchKeys_
-                    .emplace(item.id,
-                             unicode::caseFolded(hasText ? *item.plainText : item.displayText()))
+                    .emplace(entry.get(), std::pair{entry, unicode::caseFolded(*entry->plainText)})
                     .first;
     }
-    return found->second;
+    return found->second.second;
 }
 
 ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
@@ -217,8 +295,8 @@ ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
     content.html = item.htmlText;
     content.tags = item.tags;
     content.pasteboardTypes = item.pasteboardTypes;
-    if (item.imageFilename && history_file::isBareFileName(*item.imageFilename)) {
-        if (auto bytes = files::read(directory_ / *item.imageFilename)) {
+    if (const auto path = imagePath(item); !path.empty()) {
+        if (auto bytes = readFolderFile(path)) {
             content.image = services_.imageCodec.inspect(*bytes);
         }
     }
@@ -226,47 +304,83 @@ ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
 }
 
 bool HistoryStore::restoreToPasteboard(const ClipboardItem& item) {
-    const auto path = snapshotPath(item.id);
-    if (path.empty())
-        return false;
-    const auto text = files::read(path);
-    if (!text)
-        return false;
-    const auto contents = snapshot::decode(*text);
+    const auto contents = readSnapshot(item.id);
     if (!contents)
         return false;
     services_.pasteboard.write(*contents);
     return true;
 }
 
-void HistoryStore::deleteFiles(const ClipboardItem& item) const {
-    std::error_code ignored;
-    if (item.imageFilename && history_file::isBareFileName(*item.imageFilename)) {
-        fs::remove(directory_ / *item.imageFilename, ignored);
+std::optional<platform::PasteboardContents> HistoryStore::readSnapshot(
+    const std::string& id) const {
+    {
+        std::lock_guard lock(pendingSnapshots_->mutex);
+        if (const auto found = pendingSnapshots_->byId.find(id);
+            found != pendingSnapshots_->byId.end()) {
+            return *found->second;
+        }
     }
-    if (const auto path = snapshotPath(item.id); !path.empty())
-        fs::remove(path, ignored);
+    const auto path = snapshotPath(id);
+    if (path.empty())
+        return std::nullopt;
+    const auto text = readFolderFile(path);
+    if (!text)
+        return std::nullopt;
+    return snapshot::decode(*text);
 }
 
-void HistoryStore::writeImage(const platform::Image& image, const std::string& fileName) const {
-    const auto png = services_.imageCodec.encodePng(image);
-    if (!png) {
-        log::warning("The image of a new history entry could not be made into a PNG");
-        return;
-    }
-    if (auto error = files::writeAtomically(directory_ / fileName, *png)) {
-        log::warning("The image " + fileName + " could not be saved: " + error.message());
-    }
+void HistoryStore::deleteFiles(const ClipboardItem& item) {
+    writer_.writeFile([image = imagePath(item), snapshot = snapshotPath(item.id)] {
+        std::error_code ignored;
+        if (!image.empty())
+            fs::remove(image, ignored);
+        if (!snapshot.empty())
+            fs::remove(snapshot, ignored);
+    });
+}
+
+void HistoryStore::writeImage(const platform::Image& image, const std::string& fileName) {
+    writer_.writeFile([image, path = directory_ / fileName, &codec = services_.imageCodec] {
+        const auto png = codec.encodePng(image);
+        if (!png) {
+            log::warning("The image of a new history entry could not be made into a PNG");
+            return;
+        }
+        if (auto error = files::writeAtomically(path, *png)) {
+            log::warning("The image " + path.filename().string() +
+                         " could not be saved: " + error.message());
+        }
+    });
 }
 
 void HistoryStore::saveSnapshot(const platform::PasteboardContents& offered,
-                                const std::string& id) const {
-    const auto text = snapshot::encode(offered);
-    if (!text)
+                                const std::string& id) {
+    const auto path = snapshotPath(id);
+    if (path.empty() || offered.empty())  // nothing to put back later
         return;
-    if (auto error = files::writeAtomically(snapshotPath(id), *text)) {
-        log::warning("The clipboard snapshot of " + id + " could not be saved: " + error.message());
+    auto contents = std::make_shared<const platform::PasteboardContents>(offered);
+    {
+        std::lock_guard lock(pendingSnapshots_->mutex);
+        pendingSnapshots_->byId[id] = contents;
     }
+    writer_.writeFile([contents, path, id, pending = pendingSnapshots_] {
+        if (const auto text = snapshot::encode(*contents)) {
+            if (auto error = files::writeAtomically(path, *text)) {
+                log::warning("The clipboard snapshot of " + id +
+                             " could not be saved: " + error.message());
+            }
+        }
+        std::lock_guard lock(pending->mutex);
+        pending->byId.erase(id);
+    });
+}
+
+// Empty when the entry has no image file of its own.
+fs::path HistoryStore::imagePath(const ClipboardItem& item) const {
+    const std::string own = history_file::imageFileName(item.id);
+    if (!item.imageFilename || *item.imageFilename != own || !history_file::isBareFileName(own))
+        return {};
+    return directory_ / own;
 }
 
 // Empty for an identifier that is not a plain name, so no path outside the folder is formed.

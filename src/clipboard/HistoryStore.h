@@ -2,12 +2,16 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "clipboard/ClipboardContent.h"
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/HistoryList.h"
+#include "clipboard/HistoryWriter.h"
 #include "foundation/Published.h"
 #include "platform/Defaults.h"
 #include "platform/ImageCodec.h"
@@ -16,7 +20,9 @@
 namespace pindrake::clipboard {
 
 // The clipboard history and its folder: "history.json", one "<id>.png" per image entry and one
-// "<id>.pboard" snapshot per entry. Every change is saved at once. Main thread only.
+// "<id>.pboard" snapshot per entry. Every change is saved at once, by a writer thread, so the
+// main thread never waits on the disk; destruction waits for what is still to be written.
+// Main thread only.
 class HistoryStore {
   public:
     struct Services {
@@ -41,8 +47,8 @@ class HistoryStore {
     HistoryStore& operator=(const HistoryStore&) = delete;
 
     // Newest first. Assigning a whole list publishes it without saving it.
-    Published<std::vector<ClipboardItem>>& items() { return items_; }
-    const Published<std::vector<ClipboardItem>>& items() const { return items_; }
+    Published<HistoryList>& items() { return items_; }
+    const Published<HistoryList>& items() const { return items_; }
     const std::filesystem::path& directory() const { return directory_; }
     const std::filesystem::path& historyFile() const { return historyFile_; }
 
@@ -53,34 +59,56 @@ class HistoryStore {
     void clearAll();
     // The entries whose text or title contains the query, ignoring case, in history order;
     // everything for an empty query.
-    std::vector<ClipboardItem> search(std::string_view query) const;
+    HistoryList search(std::string_view query) const;
     // The entry as a content, with its image loaded from its file.
     ClipboardContent content(const ClipboardItem& item) const;
     // Puts the entry's snapshot back on the clipboard; false (clipboard untouched) when it has
     // no usable snapshot.
     bool restoreToPasteboard(const ClipboardItem& item);
+    // Waits until every change so far is on disk.
+    void flush() { writer_.flush(); }
 
   private:
     void load();
     void save();
-    void trim(std::vector<ClipboardItem>& list) const;
-    void deleteFiles(const ClipboardItem& item) const;
-    void writeImage(const platform::Image& image, const std::string& fileName) const;
-    void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id) const;
+    void trim(std::vector<HistoryList::Entry>& list);
+    void deleteFiles(const ClipboardItem& item);
+    void writeImage(const platform::Image& image, const std::string& fileName);
+    void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id);
     bool setAsideUnreadableHistory();
+    std::filesystem::path asideName(std::string_view tag) const;
+    void keepDroppedEntries(std::vector<std::string> dropped);
+    void removeLeftovers();
+    std::filesystem::path imagePath(const ClipboardItem& item) const;
     std::filesystem::path snapshotPath(const std::string& id) const;
-    const std::string& searchKey(const ClipboardItem& item) const;
+    std::optional<platform::PasteboardContents> readSnapshot(const std::string& id) const;
+    std::string searchKey(const HistoryList::Entry& entry) const;
+
+    // Snapshots handed to the writer and not yet on disk, by entry id: a paste right after
+    // a copy finds them here. Shared with the writer's jobs.
+    struct PendingSnapshots {
+        std::mutex mutex;
+        std::unordered_map<std::string, std::shared_ptr<const platform::PasteboardContents>> byId;
+    };
 
     std::filesystem::path directory_;
     std::filesystem::path historyFile_;
     Services services_;
-    Published<std::vector<ClipboardItem>> items_;
-    // A history file that could not be read at all is moved aside before anything replaces it.
-    bool mustSetAsideHistoryFile_ = false;
+    Published<HistoryList> items_;
+    // Set when a history file that could not be read could not be moved aside either: it is
+    // never overwritten.
+    bool historyFileIsUntouchable_ = false;
+    bool historyWasUnreadable_ = false;
+    std::shared_ptr<PendingSnapshots> pendingSnapshots_ = std::make_shared<PendingSnapshots>();
 
-    // Case-folded search text by entry id (an entry never changes its text), so that a
-    // search after a change folds only the new entries.
-    mutable std::unordered_map<std::string, std::string> searchKeys_;
+    // Case-folded search text of the entries with text, by entry. Entries never change, so a
+    // search after a change folds only the new ones; the titles of entries without text carry
+    // a local time and are folded afresh.
+    mutable std::unordered_map<const ClipboardItem*, std::pair<HistoryList::Entry, std::string>>
+        searchKeys_;
+
+    // Last, so that it finishes writing before anything above goes away.
+    HistoryWriter writer_;
 };
 
 }  // namespace pindrake::clipboard

@@ -90,6 +90,32 @@ std::optional<std::string> read(const std::filesystem::path& path) {
     return std::move(contents).str();
 }
 
+std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> contents;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        contents.emplace();
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                contents.reset();
+                break;
+            }
+            if (got == 0)
+                break;
+            contents->append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return contents;
+}
+
 std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,
                                 std::chrono::system_clock::time_point when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);

@@ -17,6 +17,8 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
 std::error_code createPrivateDirectory(const std::filesystem::path& path);
 
 std::optional<std::string> read(const std::filesystem::path& path);
+// Reads a regular file only: nothing for a symbolic link (never followed) or anything else.
+std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path);
 
 // Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the
 // UTC time given), with "-2", "-3"... added while that name is taken, so that a file kept aside

@@ -32,6 +32,12 @@ std::filesystem::path dataHome() {
     return fromVariable("XDG_DATA_HOME", home() / ".local" / "share");
 }
 
-std::filesystem::path configHome() { return fromVariable("XDG_CONFIG_HOME", home() / ".config"); }
+std::filesystem::path configHome() {
+    return fromVariable("XDG_CONFIG_HOME", home() / ".config");
+}
+
+std::filesystem::path cacheHome() {
+    return fromVariable("XDG_CACHE_HOME", home() / ".cache");
+}
 
 }  // namespace pindrake::userFolders

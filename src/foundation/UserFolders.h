@@ -11,5 +11,7 @@ std::filesystem::path home();
 std::filesystem::path dataHome();
 // $XDG_CONFIG_HOME, by default ~/.config.
 std::filesystem::path configHome();
+// $XDG_CACHE_HOME, by default ~/.cache.
+std::filesystem::path cacheHome();
 
 }  // namespace pindrake::userFolders

@@ -12,9 +12,15 @@ std::string makeUuid() {
     return text;
 }
 
-bool isUuid(const std::string& text) {
+std::optional<std::string> canonicalUuid(std::string_view text) {
+    // The copy also ends the text at its real end, so a NUL inside cannot pass.
+    const std::string terminated(text);
     uuid_t raw;
-    return text.size() == 36 && uuid_parse(text.c_str(), raw) == 0;
+    if (terminated.size() != 36 || uuid_parse(terminated.c_str(), raw) != 0)
+        return std::nullopt;
+    char canonical[37];
+    uuid_unparse_upper(raw, canonical);
+    return std::string(canonical);
 }
 
 }  // namespace pindrake

@@ -1,8 +1,10 @@
 #include "platform/PasteKey.h"
 
-#include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
+
+#include "foundation/Ascii.h"
 
 namespace pindrake::platform {
 
@@ -35,20 +37,12 @@ constexpr std::array<std::pair<std::string_view, PasteKey>, 22> terminals = {{
     {"sakura", PasteKey::controlShiftV},
 }};
 
-bool equalIgnoringAsciiCase(std::string_view text, std::string_view lowerCase) {
-    return std::equal(text.begin(), text.end(), lowerCase.begin(), lowerCase.end(),
-                      [](char c, char lower) {
-                          if (c >= 'A' && c <= 'Z')
-                              c = static_cast<char>(c - 'A' + 'a');
-                          return c == lower;
-                      });
-}
-
 }  // namespace
 
 PasteKey pasteKeyForWindowClass(std::string_view windowClass) {
+    const std::string lowered = ascii::lowered(windowClass);
     for (const auto& [name, key] : terminals) {
-        if (equalIgnoringAsciiCase(windowClass, name))
+        if (lowered == name)
             return key;
     }
     return PasteKey::controlV;

@@ -164,7 +164,7 @@ TEST_F(PanelActionsTest, CopyFallsBackToTheStoredTextAndReportsWhenItCopiedNothi
     // An entry with neither snapshot nor stored content leaves the clipboard alone.
     clipboard::ClipboardItem empty;
     empty.id = makeUuid();
-    store.items() = {empty};
+    store.items() = clipboard::HistoryList(std::vector<clipboard::ClipboardItem>{empty});
     main.advance(1s);
     const auto changes = pasteboard.changeCount();
     EXPECT_FALSE(vm->copySelected(monitor));

@@ -28,7 +28,10 @@ class ViewModelFixture : public ::testing::Test {
         monitor = clipboard::ClipboardMonitor::create(
             {main, pasteboard, workspace, codec},
             [this](const clipboard::ClipboardContent& content,
-                   const platform::PasteboardContents& offered) { store.add(content, offered); });
+                   const platform::PasteboardContents& offered) {
+                store.add(content, offered);
+                store.flush();  // the files are on disk for tests that damage them
+            });
         monitor->start();
         keys.onPaste = [this] { log.add("ctrl+v " + clipboardText()); };
         workspace.frontmost = editor;

@@ -70,6 +70,34 @@ TEST_F(ClipboardMonitorTest, ReadsOnceForEveryChangeEvenOfTheSameText) {
     EXPECT_EQ(pasteboard.readCount(), 2);
 }
 
+// A clipboard offering nothing the monitor can use is read once per change, not at every poll.
+TEST_F(ClipboardMonitorTest, AnUnusableCopyIsReadOnceAndNeverCaptured) {
+    monitor->start();
+    pasteboard.simulateCopy({{"application/x-private", "bytes"}});
+    main.advance(seconds(5));
+    EXPECT_TRUE(captured.empty());
+    EXPECT_EQ(pasteboard.readCount(), 1);
+}
+
+// The paste service pauses the monitor around its own writes and then takes the count as seen.
+TEST_F(ClipboardMonitorTest, CopiesMadeWhilePausedAreNeverCaptured) {
+    monitor->start();
+    monitor->setPaused(true);
+    copyText("during the pause");
+    main.advance(seconds(2));
+    EXPECT_TRUE(captured.empty());
+    EXPECT_EQ(pasteboard.readCount(), 0);
+
+    monitor->setLastChangeCount(pasteboard.changeCount());
+    monitor->setPaused(false);
+    main.advance(seconds(2));
+    EXPECT_TRUE(captured.empty());
+    copyText("after the pause");
+    main.advance(seconds(0.5));
+    ASSERT_EQ(captured.size(), 1u);
+    EXPECT_EQ(captured[0].plainText, "after the pause");
+}
+
 TEST_F(ClipboardMonitorTest, StopsPollingWhenGone) {
     monitor->start();
     monitor.reset();

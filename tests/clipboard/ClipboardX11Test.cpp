@@ -15,10 +15,10 @@
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
 #include "clipboard/Snapshot.h"
-#include "platform/linux/QtScheduler.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"
+#include "platform/linux/QtScheduler.h"
 #include "platform/linux/XcbKeySynth.h"
 #include "platform/linux/XcbWorkspace.h"
 #include "support/QtEventLoop.h"
@@ -77,6 +77,7 @@ class ClipboardX11Test : public ::testing::Test {
     }
 
     platform::PasteboardContents snapshotOf(const ClipboardItem& item) {
+        store->flush();
         return snapshot::decode(test_support::readFile(folder.path() / (item.id + ".pboard")))
             .value_or(platform::PasteboardContents{});
     }
@@ -111,6 +112,7 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
 
     const ClipboardItem imageItem = captureFromXclip("image/png", png);
     ASSERT_TRUE(imageItem.imageFilename);
+    store->flush();
     EXPECT_EQ(test_support::readFile(folder.path() / *imageItem.imageFilename), png);
     EXPECT_EQ(*snapshotOf(imageItem).data("public.png"), png);
     EXPECT_EQ(store->items()->size(), 3u);

@@ -48,6 +48,9 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         {"eyJhbGciOi.eyJzdWIi.c2lnbmF0dXJl", {Tag::jwt}},
         {"eyJhbGciOi.eyJzdWIi.c2lnbmF0dXJl.more", {}},
         {"eyJhbGciOi..eyJzdWIi.c2lnbmF0dXJl", {Tag::jwt}},
+        {"eyIhbGciOi.eyJzdWIi.c2lnbmF0dXJl", {}},
+        {"EYJhbGciOi.eyJzdWIi.c2lnbmF0dXJl", {}},
+        {"abc.def.ghi", {}},
         // Colour codes (held to their pattern below), and a heading that looks like one.
         {"# Title", {Tag::markdown}},
         {"rgb(1, 2, 3)", {Tag::colorCode}},

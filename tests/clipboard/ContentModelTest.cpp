@@ -57,7 +57,7 @@ TEST(HistoryFileTest, WritesKeysInOrderLeavesOutAbsentValuesAndReadsItBack) {
     bare.id = "11111111-2222-4333-8444-555555555555";
     bare.createdAt = Date{1};
 
-    const std::string encoded = history_file::encode({full, bare});
+    const std::string encoded = history_file::encode(HistoryList({full, bare}));
     EXPECT_EQ(encoded,
               R"([{"id":"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D","createdAt":726402115.25,)"
               R"("tags":["json","url"],"plainText":"日本語 \"q\"\n","htmlText":"<a>x</a>",)"
@@ -84,7 +84,13 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
         {id + "}", true},
         {id + R"(,"plainText":null,"tags":null})", true},
         {id + R"(,"extra":[1,2]})", true},
-        {id + R"(,"imageFilename":"A.png"})", true, "A.png"},
+        // Only the entry's own image; never another file of the folder or outside it.
+        {id + R"(,"imageFilename":"6F9619FF-8B86-D011-B42D-00C04FC964FF.png"})", true,
+         "6F9619FF-8B86-D011-B42D-00C04FC964FF.png"},
+        {id + R"(,"imageFilename":"6f9619ff-8b86-d011-b42d-00c04fc964ff.png"})", true},
+        {id + R"(,"imageFilename":"A.png"})", true},
+        {id + R"(,"imageFilename":"history.json.corrupt-20240101T000000Z"})", true},
+        {id + R"(,"imageFilename":"6F9619FF-8B86-D011-B42D-00C04FC964FF.pboard"})", true},
         {id + R"(,"imageFilename":"../secret.png"})", true},
         {id + R"(,"imageFilename":"a/b.png"})", true},
         {id + R"(,"imageFilename":"."})", true},
@@ -104,10 +110,23 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
         ASSERT_TRUE(decoded) << c.entry;
         ASSERT_EQ(decoded->items.size(), c.decodes ? 1u : 0u) << c.entry;
         EXPECT_EQ(decoded->skipped.size(), c.decodes ? 0u : 1u) << c.entry;
+        EXPECT_EQ(decoded->dropped,
+                  c.decodes ? std::vector<std::string>{}
+                            : std::vector<std::string>{nlohmann::json::parse(c.entry).dump()})
+            << c.entry;
         if (c.decodes) {
             EXPECT_EQ(decoded->items[0].imageFilename, c.image) << c.entry;
         }
     }
+
+    // A repeated id is dropped, whatever its case; the first entry stays.
+    const auto repeated = history_file::decode(
+        "[" + id + R"(,"plainText":"first"},)" + id + R"(,"plainText":"second"},)" +
+        R"({"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","createdAt":1}])");
+    ASSERT_TRUE(repeated);
+    ASSERT_EQ(repeated->items.size(), 1u);
+    EXPECT_EQ(repeated->items[0].plainText, "first");
+    EXPECT_EQ(repeated->dropped.size(), 2u);
 
     const auto tagged = history_file::decode("[" + id + R"(,"tags":["json","yaml","json"]}])");
     ASSERT_TRUE(tagged && tagged->items.size() == 1);

@@ -2,10 +2,10 @@
 
 #include "clipboard/FaviconService.h"
 #include "clipboard/ImageSamples.h"
-#include "support/LoopbackServer.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/QtImageCodec.h"
+#include "support/LoopbackServer.h"
 
 namespace pindrake::clipboard {
 namespace {
@@ -57,7 +57,7 @@ class FaviconLoopbackTest : public ::testing::Test {
     platform::CurlHttpClient http{main};
     platform::QtImageCodec codec;
     std::shared_ptr<FaviconService> service =
-        FaviconService::create({main, http, codec}, server.url("/service"));
+        FaviconService::create({main, http, codec, nullptr, {}}, server.url("/service"));
 };
 
 TEST_F(FaviconLoopbackTest, FollowsARedirectToTheSiteIconAndFetchesItOnceForConcurrentRows) {

@@ -41,6 +41,7 @@ class HistoryStoreTest : public ::testing::Test {
     void addText(HistoryStore& store, const std::string& text) {
         store.add(textContent(text), {{"public.utf8-plain-text", text}});
         now.secondsSinceReferenceDate += 1;
+        store.flush();
     }
 
     void addImage(HistoryStore& store) {
@@ -48,6 +49,7 @@ class HistoryStoreTest : public ::testing::Test {
         content.image = codec.decode(png);
         content.pasteboardTypes = {"public.png"};
         store.add(content, {{"public.png", png}});
+        store.flush();
     }
 
     void writeHistory(const std::string& json) {
@@ -115,6 +117,19 @@ TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
     EXPECT_EQ(filesEndingWith(".pboard"), 5u);
 }
 
+// A change costs the same whatever the history holds: the new list shares the entries it keeps,
+// and a paste right after a copy finds the snapshot the writer may not have written yet.
+TEST_F(HistoryStoreTest, ANewListSharesTheEntriesItKeeps) {
+    auto store = openStore();
+    addText(*store, "kept");
+    const auto kept = store->items()->entries().front();
+    store->add(textContent("new"), {{"public.utf8-plain-text", "new"}});
+    EXPECT_EQ(store->items()->entries().at(1), kept);
+    pasteboard.simulateCopy({});
+    EXPECT_TRUE(store->restoreToPasteboard(store->items()->front()));
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "new"}}));
+}
+
 TEST_F(HistoryStoreTest, LimitComesFromTheUserSetting) {
     using Value = std::optional<platform::Defaults::Value>;
     // Unset or zero: the default; clamped to 100..2000; a fraction is cut; other types ignored.
@@ -169,14 +184,14 @@ TEST_F(HistoryStoreTest, ABadEntryCostsOnlyItself) {
 TEST_F(HistoryStoreTest, AnUnreadableHistoryFileIsKeptAsideNotOverwritten) {
     const std::string damaged = R"([{"id":")" + someId + R"(","createdAt":)";
     writeHistory(damaged);
+    now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
     auto store = openStore();
     EXPECT_TRUE(store->items()->empty());
-    EXPECT_EQ(test_support::readFile(directory / "history.json"), damaged);
-
-    now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
-    addText(*store, "new");
     const fs::path aside = directory / "history.json.corrupt-20231114T221320Z";
     EXPECT_EQ(test_support::readFile(aside), damaged);
+    EXPECT_FALSE(fs::exists(directory / "history.json"));
+
+    addText(*store, "new");
     const auto saved = nlohmann::json::parse(test_support::readFile(directory / "history.json"));
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0]["plainText"], "new");
@@ -207,7 +222,77 @@ TEST_F(HistoryStoreTest, NeverTouchesFilesOutsideItsFolder) {
     ASSERT_EQ(store->items()->size(), 1u);
     EXPECT_FALSE(store->content(store->items()->front()).image);
     store->clearAll();
+    store->flush();
     EXPECT_TRUE(fs::exists(victim));
+}
+
+// A planted link may point anywhere; its target is never pasted, shown or read.
+TEST_F(HistoryStoreTest, LinksPlantedInTheFolderAreNeverFollowed) {
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1,"imageFilename":")" + someId +
+                 R"(.png"}])");
+    const fs::path outside = temporary.path() / "outside";
+    fs::create_directories(outside);
+    test_support::writeFile(outside / "secret.pboard", R"({"public.utf8-plain-text":"c2VjcmV0"})");
+    test_support::writeFile(outside / "secret.png", png);
+    fs::create_symlink(outside / "secret.pboard", directory / (someId + ".pboard"));
+    fs::create_symlink(outside / "secret.png", directory / (someId + ".png"));
+    auto store = openStore();
+    const ClipboardItem item = store->items()->front();
+    ASSERT_EQ(item.imageFilename, someId + ".png");
+    pasteboard.simulateCopy({{"public.utf8-plain-text", "before"}});
+    EXPECT_FALSE(store->restoreToPasteboard(item));
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "before"}}));
+    EXPECT_FALSE(store->content(item).image);
+
+    // Removing the entry removes the links, never what they point at.
+    store->remove(item);
+    store->flush();
+    EXPECT_TRUE(fs::exists(outside / "secret.pboard") && fs::exists(outside / "secret.png"));
+}
+
+// What interrupted writes left and files of entries that are gone are removed at start; entries
+// the history cannot take are kept aside; everything else in the folder is left alone.
+TEST_F(HistoryStoreTest, StartUpRemovesLeftoversAndKeepsDroppedEntries) {
+    const std::string orphan = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1,"plainText":"kept"},)" +
+                 R"({"id":"not an id","createdAt":2},)" + R"({"id":")" + someId +
+                 R"(","createdAt":3,"plainText":"twin"}])");
+    const std::vector<std::string> leftovers = {orphan + ".pboard", orphan + ".png",
+                                                ".history.json.Ab12Cd",
+                                                "." + someId + ".pboard.x9Y8z7"};
+    const std::vector<std::string> keptFiles = {someId + ".pboard", "notes.txt",
+                                                "history.json.corrupt-20200101T000000Z",
+                                                ".hidden.Ab12Cd", "not-an-id.pboard"};
+    for (const auto& name : leftovers)
+        test_support::writeFile(directory / name, "old clipboard text");
+    for (const auto& name : keptFiles)
+        test_support::writeFile(directory / name, "x");
+    now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
+
+    auto store = openStore();
+    store->flush();
+    ASSERT_EQ(store->items()->size(), 1u);
+    EXPECT_EQ(store->items()->front().plainText, "kept");
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(fs::exists(directory / name)) << name;
+    for (const auto& name : keptFiles)
+        EXPECT_TRUE(fs::exists(directory / name)) << name;
+    const auto dropped = nlohmann::json::parse(
+        test_support::readFile(directory / "history.json.dropped-20231114T221320Z"));
+    ASSERT_EQ(dropped.size(), 2u);
+    EXPECT_EQ(dropped[0]["id"], "not an id");
+    EXPECT_EQ(dropped[1]["plainText"], "twin");
+}
+
+TEST_F(HistoryStoreTest, AnUnreadableHistoryLeavesTheEntryFilesItMayName) {
+    const std::string id = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
+    writeHistory("[{");
+    test_support::writeFile(directory / (id + ".pboard"), "{}");
+    test_support::writeFile(directory / ".history.json.Ab12Cd", "[");
+    auto store = openStore();
+    store->flush();
+    EXPECT_TRUE(fs::exists(directory / (id + ".pboard")));
+    EXPECT_FALSE(fs::exists(directory / ".history.json.Ab12Cd"));
 }
 
 TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
@@ -235,7 +320,30 @@ TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
     EXPECT_EQ(texts("report.pdf"), Texts{"/home/u/Report.PDF"});
     EXPECT_EQ(texts("2023-11-15"), Texts{"画像 – 2023-11-15 07:13:20"});
     EXPECT_TRUE(texts("zebra").empty());
+
+    // The title follows the time zone in force at each search.
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
+    EXPECT_TRUE(texts("2023-11-15").empty());
+    EXPECT_EQ(texts("2023-11-14"), Texts{"画像 – 2023-11-14 22:13:20"});
     icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
+}
+
+// Entries are told apart by themselves, not by their ids: two entries sharing an id, or a list
+// that gives an id another text, never get an answer meant for another entry.
+TEST_F(HistoryStoreTest, SearchNeverAnswersForAnotherEntryWithTheSameId) {
+    auto store = openStore();
+    const auto entry = [](std::string text) {
+        ClipboardItem item;
+        item.id = someId;
+        item.plainText = std::move(text);
+        return item;
+    };
+    store->items() = HistoryList(std::vector<ClipboardItem>{entry("alpha"), entry("beta")});
+    EXPECT_EQ(store->search("alpha").size(), 1u);
+    EXPECT_EQ(store->search("beta").size(), 1u);
+    store->items() = HistoryList(std::vector<ClipboardItem>{entry("gamma")});
+    EXPECT_TRUE(store->search("alpha").empty());
+    EXPECT_EQ(store->search("gamma").size(), 1u);
 }
 
 TEST_F(HistoryStoreTest, ObserversSearchTheListTheyAreToldAbout) {
@@ -243,9 +351,9 @@ TEST_F(HistoryStoreTest, ObserversSearchTheListTheyAreToldAbout) {
     addText(*store, "alpha");
     std::vector<std::size_t> seen;
     auto view = store->items().observeForView(
-        [&](const std::vector<ClipboardItem>&) { seen.push_back(store->search("zebra").size()); });
+        [&](const HistoryList&) { seen.push_back(store->search("zebra").size()); });
     auto model = store->items().subscribe(
-        [&](const std::vector<ClipboardItem>&) { seen.push_back(store->search("a").size()); });
+        [&](const HistoryList&) { seen.push_back(store->search("a").size()); });
     addText(*store, "zebra");
     EXPECT_EQ(seen, (std::vector<std::size_t>{1, 1, 2}));  // the model's first call is at once
 }
@@ -255,6 +363,7 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
     ClipboardContent captioned = textContent("text");
     captioned.image = codec.decode(png);
     store->add(captioned, {{"public.utf8-plain-text", "text"}});
+    store->flush();
     const auto item = store->items()->front();
     fs::remove(directory / *item.imageFilename);
     EXPECT_FALSE(store->content(item).image);
@@ -280,6 +389,7 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
     }
 
     store->add(textContent("no types"), {});
+    store->flush();
     EXPECT_FALSE(fs::exists(directory / (store->items()->front().id + ".pboard")));
 }
 
@@ -291,11 +401,13 @@ TEST_F(HistoryStoreTest, RemovesAndClears) {
     const auto image = store->items().get()[1];
 
     store->remove(image);
+    store->flush();
     EXPECT_EQ(store->items()->size(), 1u);
     EXPECT_FALSE(fs::exists(directory / (image.id + ".png")));
     EXPECT_FALSE(fs::exists(directory / (image.id + ".pboard")));
 
     store->clearAll();
+    store->flush();
     EXPECT_TRUE(store->items()->empty());
     EXPECT_EQ(test_support::readFile(store->historyFile()), "[]");
     EXPECT_EQ(filesEndingWith(".pboard"), 0u);

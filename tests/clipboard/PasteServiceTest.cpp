@@ -88,6 +88,7 @@ TEST_F(PasteServiceTest, AMissingSnapshotPastesTheStoredContentInstead) {
     content.html = "<p>stored text</p>";
     content.image = codec.decode(png);
     store.add(content, {{"public.utf8-plain-text", "stored text"}});
+    store.flush();
     const ClipboardItem entry = store.items()->front();
     fs::remove(folder.path() / (entry.id + ".pboard"));
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <set>
 
 namespace pindrake {
@@ -12,15 +11,25 @@ TEST(Uuid, UpperCaseVersionFourAndUnique) {
     std::set<std::string> seen;
     for (int i = 0; i < 1000; ++i) {
         const auto id = makeUuid();
-        ASSERT_TRUE(isUuid(id)) << id;
+        ASSERT_EQ(canonicalUuid(id), id);
         EXPECT_EQ(id[14], '4');
-        for (char c : id)
-            EXPECT_FALSE(std::islower(static_cast<unsigned char>(c))) << id;
         seen.insert(id);
     }
     EXPECT_EQ(seen.size(), 1000u);
-    EXPECT_FALSE(isUuid("../../etc/passwd"));
-    EXPECT_FALSE(isUuid(""));
+}
+
+TEST(Uuid, ReadsAnyCaseIntoTheUpperCaseFormAndNothingElse) {
+    const std::string upper = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
+    EXPECT_EQ(canonicalUuid("6f9619ff-8b86-d011-b42d-00c04fc964ff"), upper);
+    EXPECT_EQ(canonicalUuid(upper), upper);
+    for (const std::string& bad : {std::string("../../etc/passwd"), std::string(""),
+                                   std::string("6F9619FF8B86D011B42D00C04FC964FF"),
+                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964F"),
+                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964FG"),
+                                   std::string("6F9619FF+8B86-D011-B42D-00C04FC964FF"),
+                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964FF\0", 37)}) {
+        EXPECT_EQ(canonicalUuid(bad), std::nullopt) << bad;
+    }
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ std::shared_ptr<HistoryViewModel> HistoryViewModel::create(Services services) {
 }
 
 HistoryViewModel::HistoryViewModel(Services services)
-    : filteredItems(std::make_shared<const std::vector<ClipboardItem>>()),
+    : filteredItems(std::make_shared<const clipboard::HistoryList>()),
       services_(std::move(services)) {}
 
 void HistoryViewModel::subscribe() {
@@ -48,7 +48,7 @@ void HistoryViewModel::subscribe() {
         self,
         [](HistoryViewModel& model, const std::string& q) { model.applyFilter(q, 0, true); }));
     subscriptions_.push_back(services_.historyStore.items().subscribe<HistoryViewModel>(
-        self, [](HistoryViewModel& model, const std::vector<ClipboardItem>&) {
+        self, [](HistoryViewModel& model, const clipboard::HistoryList&) {
             if (!model.suppressItemsUpdate_)
                 model.applyFilter(model.query.get(), 0, true);
         }));
@@ -74,8 +74,8 @@ const ClipboardItem* HistoryViewModel::actionItem() const {
 
 void HistoryViewModel::applyFilter(const std::string& q, int index, bool resetSelection) {
     auto& store = services_.historyStore;
-    auto list = std::make_shared<const std::vector<ClipboardItem>>(q.empty() ? store.items().get()
-                                                                             : store.search(q));
+    auto list = std::make_shared<const clipboard::HistoryList>(q.empty() ? store.items().get()
+                                                                         : store.search(q));
     const int count = static_cast<int>(list->size());
     filteredItems = std::move(list);
     selectedIndex = resetSelection ? 0 : std::min(index, std::max(count - 1, 0));

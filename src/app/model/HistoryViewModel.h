@@ -29,7 +29,7 @@ namespace pindrake::app {
 class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
   public:
     // Shared, never changed once published: a filter costs no copy per observer.
-    using ItemList = std::shared_ptr<const std::vector<clipboard::ClipboardItem>>;
+    using ItemList = std::shared_ptr<const clipboard::HistoryList>;
     using ConverterList = converters::ConverterList;
     using CandidateSource = std::function<ConverterList(
         const clipboard::ContentTags& tags, const std::set<std::string>& pasteboardTypes,

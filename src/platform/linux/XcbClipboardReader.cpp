@@ -5,6 +5,7 @@
 #include <xcb/xfixes.h>
 
 #include "foundation/Log.h"
+#include "platform/linux/XcbReply.h"
 
 namespace pindrake::platform {
 
@@ -49,7 +50,7 @@ bool XcbClipboardReader::watch() {
     if (!extension || !extension->present)
         return false;
     xfixesFirstEvent_ = extension->first_event;
-    std::free(xcb_xfixes_query_version_reply(
+    xcbReply(xcb_xfixes_query_version_reply(
         c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
         nullptr));
 

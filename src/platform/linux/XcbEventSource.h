@@ -1,17 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <cstdlib>
-#include <memory>
 
 #include <xcb/xcb.h>
 
+#include "platform/linux/XcbReply.h"
+
 namespace pindrake::platform {
 
-struct FreeXcbEvent {
-    void operator()(xcb_generic_event_t* event) const { std::free(event); }
-};
-using XcbEvent = std::unique_ptr<xcb_generic_event_t, FreeXcbEvent>;
+using XcbEvent = XcbReply<xcb_generic_event_t>;
 
 // The events of one connection, waited for with a deadline on a worker thread. A byte written to
 // the stop descriptor ends every wait at once, for good.

@@ -2,9 +2,9 @@
 
 #include <xcb/xtest.h>
 
+#include "platform/linux/XcbReply.h"
+
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 
 namespace pindrake::platform {
 
@@ -43,11 +43,6 @@ Chord chordFor(PasteKey key) {
 // (Super), Mod5 (AltGr). Lock and Mod2 (Num Lock) toggle on a press, so they are left alone.
 constexpr std::array<int, 6> heldRows = {0, 2, 3, 5, 6, 7};
 
-template <class Reply>
-std::unique_ptr<Reply, decltype(&std::free)> owned(Reply* reply) {
-    return {reply, &std::free};
-}
-
 // Looked up on every paste, so a keyboard layout switched meanwhile is followed.
 std::vector<xcb_keycode_t> keycodesFor(xcb_connection_t* c, const std::vector<Key>& keys) {
     std::vector<xcb_keycode_t> found;
@@ -56,7 +51,7 @@ std::vector<xcb_keycode_t> keycodesFor(xcb_connection_t* c, const std::vector<Ke
     const xcb_setup_t* setup = xcb_get_setup(c);
     const xcb_keycode_t first = setup->min_keycode;
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    const auto reply = owned(xcb_get_keyboard_mapping_reply(
+    const auto reply = xcbReply(xcb_get_keyboard_mapping_reply(
         c, xcb_get_keyboard_mapping(c, first, static_cast<std::uint8_t>(count)), nullptr));
     if (!reply)
         return found;
@@ -111,8 +106,8 @@ std::vector<xcb_keycode_t> XcbKeySynth::heldModifierKeys() const {
     xcb_connection_t* c = x_.get();
     const auto keymapCookie = xcb_query_keymap(c);
     const auto mapping =
-        owned(xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
-    const auto keymap = owned(xcb_query_keymap_reply(c, keymapCookie, nullptr));
+        xcbReply(xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
+    const auto keymap = xcbReply(xcb_query_keymap_reply(c, keymapCookie, nullptr));
     std::vector<xcb_keycode_t> held;
     if (!mapping || !keymap)
         return held;

@@ -2,19 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "platform/linux/PasteboardTypeMapping.h"
+#include "platform/linux/XcbReply.h"
 
 namespace pindrake::platform {
 
 namespace {
-
-template <class Reply>
-std::unique_ptr<Reply, decltype(&std::free)> owned(Reply* reply) {
-    return {reply, &std::free};
-}
 
 // The targets that can give one type, in the owner's order, Latin-1 text after any UTF-8.
 struct PlannedType {
@@ -174,8 +169,8 @@ std::optional<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::takeProp
     const auto cookie = xcb_get_property(context_.connection, 1, window_, context_.atoms.property,
                                          XCB_GET_PROPERTY_TYPE_ANY, 0, words);
     xcb_generic_error_t* error = nullptr;
-    const auto reply = owned(xcb_get_property_reply(context_.connection, cookie, &error));
-    std::free(error);
+    const auto reply = xcbReply(xcb_get_property_reply(context_.connection, cookie, &error));
+    xcbReply(error);
     if (!reply || reply->type == XCB_ATOM_NONE || reply->bytes_after > 0)
         return std::nullopt;
     const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
@@ -188,7 +183,8 @@ std::optional<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::takeProp
 
 std::optional<xcb_window_t> XcbSelectionTransfer::currentOwner() const {
     const auto cookie = xcb_get_selection_owner(context_.connection, context_.atoms.selection);
-    const auto reply = owned(xcb_get_selection_owner_reply(context_.connection, cookie, nullptr));
+    const auto reply =
+        xcbReply(xcb_get_selection_owner_reply(context_.connection, cookie, nullptr));
     if (!reply)
         return std::nullopt;
     return reply->owner;
@@ -197,7 +193,8 @@ std::optional<xcb_window_t> XcbSelectionTransfer::currentOwner() const {
 std::vector<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::namesOf(
     const std::string& atomList) {
     std::vector<xcb_atom_t> atoms(std::min(atomList.size() / 4, context_.limits.maxTargets));
-    std::memcpy(atoms.data(), atomList.data(), atoms.size() * 4);
+    if (!atoms.empty())
+        std::memcpy(atoms.data(), atomList.data(), atoms.size() * 4);
 
     auto& names = context_.atomNames;
     std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> asked;
@@ -207,8 +204,8 @@ std::vector<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::namesOf(
     }
     for (const auto& [atom, cookie] : asked) {
         xcb_generic_error_t* error = nullptr;
-        const auto reply = owned(xcb_get_atom_name_reply(context_.connection, cookie, &error));
-        std::free(error);
+        const auto reply = xcbReply(xcb_get_atom_name_reply(context_.connection, cookie, &error));
+        xcbReply(error);
         if (reply) {
             names.emplace(
                 atom,

@@ -1,8 +1,8 @@
 #include "platform/linux/ScriptedSelectionOwner.h"
 
-#include <cstdlib>
+#include "platform/linux/XcbReply.h"
+
 #include <cstring>
-#include <memory>
 
 namespace pindrake::platform::testing {
 
@@ -30,11 +30,9 @@ ScriptedSelectionOwner::~ScriptedSelectionOwner() {
 bool ScriptedSelectionOwner::ownsClipboard() const {
     if (!x_.isConnected())
         return false;
-    auto* reply = xcb_get_selection_owner_reply(
-        x_.get(), xcb_get_selection_owner(x_.get(), clipboard_), nullptr);
-    const bool owns = reply && reply->owner == window_;
-    std::free(reply);
-    return owns;
+    const auto reply = xcbReply(xcb_get_selection_owner_reply(
+        x_.get(), xcb_get_selection_owner(x_.get(), clipboard_), nullptr));
+    return reply && reply->owner == window_;
 }
 
 void ScriptedSelectionOwner::run() {
@@ -44,7 +42,7 @@ void ScriptedSelectionOwner::run() {
             std::this_thread::sleep_for(1ms);
             continue;
         }
-        const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> owned(event, &std::free);
+        const auto owned = xcbReply(event);
         if ((event->response_type & 0x7F) != XCB_SELECTION_REQUEST)
             continue;
         if (!answer(*reinterpret_cast<xcb_selection_request_event_t*>(event))) {

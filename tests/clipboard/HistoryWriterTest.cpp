@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "clipboard/HistoryWriter.h"
+
+namespace pindrake::clipboard {
+namespace {
+
+// Records the order in which jobs ran, from the writer's thread.
+struct Journal {
+    void note(std::string what) {
+        std::lock_guard lock(mutex);
+        entries.push_back(std::move(what));
+    }
+    std::mutex mutex;
+    std::vector<std::string> entries;
+};
+
+TEST(HistoryWriterTest, WritesFilesBeforeTheSaveThatNamesThemAndOnlyTheNewestOfPiledUpSaves) {
+    Journal journal;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> started;
+    HistoryWriter writer;
+    writer.saveHistory([&] {
+        journal.note("save 1");
+        started.set_value();
+        released.wait();  // a slow disk: everything below piles up meanwhile
+    });
+    started.get_future().wait();
+    writer.writeFile([&] { journal.note("image of 2"); });
+    writer.saveHistory([&] { journal.note("save 2"); });
+    writer.writeFile([&] { journal.note("snapshot of 3"); });
+    writer.saveHistory([&] { journal.note("save 3"); });
+    release.set_value();
+    writer.flush();
+    EXPECT_EQ(journal.entries,
+              (std::vector<std::string>{"save 1", "image of 2", "snapshot of 3", "save 3"}));
+}
+
+TEST(HistoryWriterTest, FinishesEverythingGivenBeforeItGoes) {
+    Journal journal;
+    {
+        HistoryWriter writer;
+        for (int i = 0; i < 50; ++i)
+            writer.writeFile([&, i] { journal.note(std::to_string(i)); });
+        writer.saveHistory([&] { journal.note("save"); });
+    }
+    ASSERT_EQ(journal.entries.size(), 51u);
+    EXPECT_EQ(journal.entries.front(), "0");
+    EXPECT_EQ(journal.entries.back(), "save");
+}
+
+}  // namespace
+}  // namespace pindrake::clipboard
