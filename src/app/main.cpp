@@ -19,6 +19,7 @@
 #include "app/views/SettingsWindow.h"
 #include "app/views/TrayIcon.h"
 #include "clipboard/FaviconService.h"
+#include "clipboard/SiteIconDiskCache.h"
 #include "converters/Converter.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/Localization.h"
@@ -123,7 +124,12 @@ int main(int argc, char** argv) {
         platform::JavaScriptCoreWebView::factory(mainQueue),
         converters::currentUserLocale()};
 
-    app::views::RowIcons icons(clipboard::FaviconService::create({mainQueue, http, imageCodec}));
+    // Site icons outlive the process on disk; the files are read and written off the main thread.
+    const clipboard::SiteIconDiskCache siteIconFiles(clipboard::SiteIconDiskCache::defaultFolder());
+    WorkQueue siteIconDisk("site-icons", 1);
+    app::views::RowIcons icons(clipboard::FaviconService::create(
+        {mainQueue, http, imageCodec, &siteIconFiles,
+         [&siteIconDisk](std::function<void()> job) { siteIconDisk.async(std::move(job)); }}));
     app::AppDelegate* delegate = nullptr;
 
     const GlobalShortcuts::RecorderServices recorder{
