@@ -41,10 +41,26 @@ Toast::Toast(QWidget* parent) : QLabel(parent) {
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    opacity_ = new QGraphicsOpacityEffect(this);
+    setGraphicsEffect(opacity_);
+    fade_ = new QPropertyAnimation(opacity_, "opacity", this);
+    fade_->setDuration(fadeMilliseconds);
+    fade_->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(fade_, &QPropertyAnimation::finished, this, [this] {
+        if (opacity_->opacity() == 0)
+            hide();
+    });
     hide();
     hideTimer_.setSingleShot(true);
     hideTimer_.setInterval(visibleMilliseconds);
-    connect(&hideTimer_, &QTimer::timeout, this, &QWidget::hide);
+    connect(&hideTimer_, &QTimer::timeout, this, [this] { fadeTo(0); });
+}
+
+void Toast::fadeTo(double opacity) {
+    fade_->stop();
+    fade_->setStartValue(opacity_->opacity());
+    fade_->setEndValue(opacity);
+    fade_->start();
 }
 
 void Toast::showMessage(const QString& text) {
@@ -54,6 +70,7 @@ void Toast::showMessage(const QString& text) {
     place();
     show();
     raise();
+    fadeTo(1);
     hideTimer_.start();
 }
 

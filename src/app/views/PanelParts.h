@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QTimer>
 #include <QWidget>
 
@@ -33,10 +35,12 @@ class Card : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A short message floating above the bottom edge; each request shows its text for 1.2 s.
+// A short message floating above the bottom edge; each request shows its text for 1.2 s, and
+// it fades in and out in 0.2 s.
 class Toast final : public QLabel {
   public:
     static constexpr int visibleMilliseconds = 1200;
+    static constexpr int fadeMilliseconds = 200;
 
     explicit Toast(QWidget* parent);
     void showMessage(const QString& text);
@@ -47,7 +51,10 @@ class Toast final : public QLabel {
 
   private:
     void place();
+    void fadeTo(double opacity);
     QTimer hideTimer_;
+    QGraphicsOpacityEffect* opacity_;
+    QPropertyAnimation* fade_;
 };
 
 // The small grey title at the top of a card.

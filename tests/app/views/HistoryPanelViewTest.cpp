@@ -168,6 +168,18 @@ TEST_F(HistoryPanelViewTest, SelectingPartOfTheQueryCopiesItAsUsual) {
     EXPECT_EQ(pasteboard.changeCount(), before) << "the entry was not copied";
 }
 
+TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
+    launch();
+    auto& panel = showPanel();
+    panel.showToast(QStringLiteral("first"));
+    QTest::qWait(1000);
+    panel.showToast(QStringLiteral("second"));
+    EXPECT_EQ(panel.toastText(), QStringLiteral("second"));
+    QTest::qWait(600);
+    EXPECT_EQ(panel.toastText(), QStringLiteral("second")) << "hidden on the first one's time";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.toastText(); }, 1500));
+}
+
 TEST_F(HistoryPanelViewTest, ARefusedPasteShowsTheToastOnceAndClearsTheFlag) {
     launch();
     copy("text");
