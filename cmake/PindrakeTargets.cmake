@@ -89,6 +89,12 @@ function(pindrake_test name)
     set(ARG_TIMEOUT 300)
   endif()
   set(env "PINDRAKE_RESOURCES=${PROJECT_BINARY_DIR}/resources" "OMP_THREAD_LIMIT=1")
+  if(PINDRAKE_SANITIZE)
+    # Reports from uninstrumented system libraries, each explained in its file.
+    list(APPEND env
+      "UBSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/ubsan.supp:print_stacktrace=1"
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  endif()
   set(labels ${ARG_LABEL})
   if(ARG_X11)
     list(APPEND labels x11)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters {
@@ -15,14 +16,6 @@ namespace {
 // The parser's memory grows with the square of the nesting depth (thousands of levels take
 // gigabytes), so deeper documents are not handed to it at all.
 constexpr std::size_t maximumNesting = 1500;
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -41,8 +34,8 @@ std::size_t estimatedNesting(std::string_view html) {
             ++at;
         std::string name;
         while (at < html.size() &&
-               (isAsciiLetter(html[at]) || (!name.empty() && html[at] >= '0' && html[at] <= '9'))) {
-            name += asciiLower(html[at++]);
+               (ascii::isAlpha(html[at]) || (!name.empty() && ascii::isDigit(html[at])))) {
+            name += ascii::toLower(html[at++]);
         }
         if (name.empty())
             continue;

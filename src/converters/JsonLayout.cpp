@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters::json {
@@ -29,14 +30,6 @@ struct Token {
     std::uint32_t closing = 0;
 };
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isHexDigit(char c) {
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool isJsonSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -59,7 +52,7 @@ std::size_t stringLength(std::string_view text, std::size_t at) {
         const char escaped = text[i + 1];
         if (escaped == 'u') {
             if (i + 6 > text.size() ||
-                !std::all_of(text.begin() + i + 2, text.begin() + i + 6, isHexDigit)) {
+                !std::all_of(text.begin() + i + 2, text.begin() + i + 6, ascii::isHexDigit)) {
                 return 0;
             }
             i += 6;
@@ -77,13 +70,13 @@ std::size_t numberLength(std::string_view text, std::size_t at) {
     std::size_t i = at;
     auto digitsFrom = [&](std::size_t from) {
         std::size_t end = from;
-        while (end < text.size() && isDigit(text[end]))
+        while (end < text.size() && ascii::isDigit(text[end]))
             ++end;
         return end;
     };
     if (i < text.size() && text[i] == '-')
         ++i;
-    if (i >= text.size() || !isDigit(text[i]))
+    if (i >= text.size() || !ascii::isDigit(text[i]))
         return 0;
     i = text[i] == '0' ? i + 1 : digitsFrom(i);
     if (i < text.size() && text[i] == '.') {
@@ -178,7 +171,7 @@ std::optional<std::vector<Token>> tokenize(std::string_view text) {
             }
         } else if (valueAllowed && !open.empty()) {
             const std::size_t length =
-                (c == '-' || isDigit(c)) ? numberLength(text, i) : literalLength(text, i);
+                (c == '-' || ascii::isDigit(c)) ? numberLength(text, i) : literalLength(text, i);
             if (length == 0)
                 return std::nullopt;
             push(TokenKind::scalar, length);

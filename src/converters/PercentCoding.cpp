@@ -1,22 +1,13 @@
 #include "converters/PercentCoding.h"
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters::percent {
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isQueryAllowed(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+    if (ascii::isAlnum(c))
         return true;
     return std::string_view("!$&'()*+,-./:;=?@_~").find(c) != std::string_view::npos;
 }
@@ -31,8 +22,8 @@ std::optional<std::string> decoded(std::string_view text) {
             bytes += text[i];
             continue;
         }
-        const int high = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        const int high = i + 1 < text.size() ? ascii::hexValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? ascii::hexValue(text[i + 2]) : -1;
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes += static_cast<char>(high * 16 + low);

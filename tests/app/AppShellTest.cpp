@@ -46,6 +46,9 @@ TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuit) {
     EXPECT_EQ(delegate->viewModel().filteredItems.get()->size(), 1u);
 
     delegate->applicationWillTerminate();
+    EXPECT_NE(test_support::readFile(folder.path() / "history.json").find("after launch"),
+              std::string::npos)
+        << "pending saves are written before the process ends";
     copy("after quit");
     EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
 }

@@ -63,6 +63,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::applicationWillTerminate() {
     if (clipboardMonitor_)
         clipboardMonitor_->stop();
+    // Saves run on the store's writer thread; the last captures must reach the disk before
+    // the process ends.
+    historyStore_.flush();
 }
 
 void AppDelegate::togglePanel() {
