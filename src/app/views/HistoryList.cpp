@@ -1,0 +1,113 @@
+#include "app/views/HistoryList.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/views/PanelParts.h"
+#include "app/views/PanelStyle.h"
+
+namespace pindrake::app::views {
+
+void HistoryListModel::setItems(HistoryViewModel::ItemList items) {
+    beginResetModel();
+    items_ = std::move(items);
+    endResetModel();
+}
+
+const clipboard::ClipboardItem* HistoryListModel::item(int row) const {
+    if (!items_ || row < 0 || row >= static_cast<int>(items_->size()))
+        return nullptr;
+    return &(*items_)[static_cast<std::size_t>(row)];
+}
+
+int HistoryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !items_ ? 0 : static_cast<int>(items_->size());
+}
+
+QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
+    const auto* entry = item(index.row());
+    if (!entry || role != Qt::DisplayRole)
+        return {};
+    return QString::fromStdString(entry->displayText());
+}
+
+void HistoryListModel::refreshItem(const QString& id) {
+    if (!items_)
+        return;
+    const std::string wanted = id.toStdString();
+    for (std::size_t row = 0; row < items_->size(); ++row) {
+        if ((*items_)[row].id == wanted) {
+            const QModelIndex at = index(static_cast<int>(row));
+            emit dataChanged(at, at);
+        }
+    }
+}
+
+void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    const auto* entry = model_.item(index.row());
+    if (!entry)
+        return;
+    const auto* view = qobject_cast<const QWidget*>(option.widget);
+    const bool dark = view && isDarkScheme(*view);
+    const QRectF row = QRectF(option.rect).adjusted(4, 0, -4, 0);
+    const double opacity = highlightOpacity(index.row() == selectedIndex_, isFocused_, dark);
+    if (opacity > 0)
+        paintRoundedFill(*painter, row, rowRadius, highlightColor(opacity, dark));
+
+    const int left = option.rect.left() + 4 + 14;
+    const QRect iconRect(left, option.rect.center().y() - iconSize / 2 + 1, iconSize, iconSize);
+    icons_.icon(*entry).paint(painter, iconRect);
+
+    QFont font = option.font;
+    font.setPixelSize(13);
+    painter->setFont(font);
+    painter->setPen(option.palette.color(QPalette::Text));
+    const QRect textRect(iconRect.right() + 9, option.rect.top(),
+                         option.rect.right() - 4 - 14 - iconRect.right() - 9, option.rect.height());
+    const QString title = index.data(Qt::DisplayRole).toString().simplified();
+    painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                      QFontMetrics(font).elidedText(title, Qt::ElideRight, textRect.width()));
+}
+
+QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    return {0, rowHeight};
+}
+
+HistoryList::HistoryList(RowIcons& icons, QWidget* parent)
+    : QListView(parent), delegate_(model_, icons) {
+    setModel(&model_);
+    setItemDelegate(&delegate_);
+    setUniformItemSizes(true);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+    connect(&icons, &RowIcons::siteIconLoaded, &model_, &HistoryListModel::refreshItem);
+}
+
+void HistoryList::showSelection(int selectedIndex, bool isFocused) {
+    selectedIndex_ = selectedIndex;
+    delegate_.showSelection(selectedIndex, isFocused);
+    viewport()->update();
+}
+
+void HistoryList::centreRow(int row) {
+    if (row >= 0 && row < model_.rowCount())
+        scrollToCentre(*this, model_.index(row));
+}
+
+void HistoryList::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && at.isValid())
+        emit rowClicked(at.row());
+}
+
+// The panel tells double clicks apart itself, by position and interval.
+void HistoryList::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+}  // namespace pindrake::app::views

@@ -1,0 +1,88 @@
+#include "app/views/PanelRules.h"
+
+#include <algorithm>
+
+#include "foundation/Unicode.h"
+
+namespace pindrake::app::views {
+
+using clipboard::ContentTag;
+
+ListAreaState listAreaState(bool hasFilteredItems, bool queryIsEmpty, bool storeIsEmpty) {
+    if (hasFilteredItems)
+        return ListAreaState::list;
+    if (!queryIsEmpty)
+        return ListAreaState::noMatchingHistory;
+    // The store has entries the filter has not caught up with yet: show nothing meanwhile.
+    if (!storeIsEmpty)
+        return ListAreaState::nothing;
+    return ListAreaState::noClipboardHistory;
+}
+
+RowIcon rowIcon(const clipboard::ClipboardItem& item, bool hasAppIcon) {
+    const auto& types = item.pasteboardTypes;
+    if (types.contains("public.file-url") && item.plainText)
+        return RowIcon::fileIcon;
+    if (types.contains("public.png") || types.contains("public.tiff"))
+        return RowIcon::photo;
+    if (item.tags.contains(ContentTag::url))
+        return RowIcon::siteIcon;
+    if (item.sourceBundleID && hasAppIcon)
+        return RowIcon::appIcon;
+    if (item.tags.contains(ContentTag::json))
+        return RowIcon::json;
+    if (types.contains("public.html"))
+        return RowIcon::richText;
+    return RowIcon::plainText;
+}
+
+double highlightOpacity(bool isSelected, bool isFocused, bool isDark) {
+    if (!isSelected)
+        return 0;
+    if (isFocused)
+        return isDark ? 0.15 : 0.08;
+    return isDark ? 0.07 : 0.04;
+}
+
+std::optional<int> highlightedConverterRow(int selectedIndex, bool isFocused, int count) {
+    const int row = isFocused ? selectedIndex : 0;
+    if (row < 0 || row >= count)
+        return std::nullopt;
+    return row;
+}
+
+std::vector<KeyHint> keyHints(bool isConverterMenuOpen) {
+    if (isConverterMenuOpen)
+        return {{"←", "hint_back"}, {"esc", "hint_close"}};
+    return {{"→", "hint_convert"}, {"⌘⌫", "hint_delete"}, {"esc", "hint_close"}};
+}
+
+bool keyCapIsTracked(std::string_view keyText) {
+    static constexpr std::string_view modifierSymbols[] = {"⇧", "⌘", "⌥", "⌃"};
+    return std::ranges::any_of(modifierSymbols, [&](std::string_view symbol) {
+        return keyText.find(symbol) != std::string_view::npos;
+    });
+}
+
+std::string previewText(std::string_view text) {
+    const std::string prefix = unicode::graphemePrefix(text, previewTextLimit);
+    if (prefix.size() == text.size())
+        return prefix;
+    return prefix + "…";
+}
+
+Size thumbnailSize(Size image, double maxSize) {
+    if (image.width <= maxSize && image.height <= maxSize)
+        return image;
+    const double scale = std::min(maxSize / image.width, maxSize / image.height);
+    return {image.width * scale, image.height * scale};
+}
+
+bool DoubleClickDetector::click(int position, TimePoint now, Duration interval) {
+    const bool isDouble = lastPosition_ == position && now - lastTime_ < interval;
+    lastPosition_ = position;
+    lastTime_ = now;
+    return isDouble;
+}
+
+}  // namespace pindrake::app::views

@@ -1,0 +1,244 @@
+#include "app/views/QtPanelWindow.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace pindrake::app::views {
+
+namespace {
+
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    const auto cookie =
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// A grab fails while the window is not yet mapped or another client holds one; it is tried
+// again for a short while.
+constexpr int grabAttemptLimit = 50;
+constexpr int grabRetryMilliseconds = 10;
+
+}  // namespace
+
+class QtPanelWindow::Frame final : public QWidget {
+  public:
+    explicit Frame(QtPanelWindow& owner)
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::WindowDoesNotAcceptFocus),
+          owner_(owner) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setObjectName(QStringLiteral("pindrakePanel"));
+        setWindowTitle(QStringLiteral("Pindrake"));
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+
+  protected:
+    // Under the pointer grab, clicks elsewhere on the screen arrive here, outside our rect.
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!rect().contains(event->position().toPoint()) && owner_.onOutsideClick_) {
+            event->accept();
+            auto handler = owner_.onOutsideClick_;
+            handler();
+            return;
+        }
+        QWidget::mousePressEvent(event);
+    }
+
+  private:
+    QtPanelWindow& owner_;
+};
+
+QtPanelWindow::QtPanelWindow(ContentFactory makeContent, KeyTarget keyTarget)
+    : makeContent_(std::move(makeContent)), keyTarget_(std::move(keyTarget)) {
+    grabRetry_.setInterval(grabRetryMilliseconds);
+    QObject::connect(&grabRetry_, &QTimer::timeout, [this] { grabInput(); });
+}
+
+QWidget* QtPanelWindow::window() const {
+    return window_;
+}
+
+QtPanelWindow::~QtPanelWindow() {
+    releaseInput();
+    delete window_;
+}
+
+// The panel never holds the focus, so it never loses it: `onResignKey` has nothing to report.
+void QtPanelWindow::create(const Rect& frame, std::function<void()>) {
+    if (window_)
+        return;
+    window_ = new Frame(*this);
+    setFrame(frame);
+}
+
+void QtPanelWindow::buildContent() {
+    if (content_ || !window_)
+        return;
+    content_ = makeContent_(window_);
+    window_->layout()->addWidget(content_);
+}
+
+void QtPanelWindow::releaseContent() {
+    delete content_.data();
+    content_ = nullptr;
+}
+
+std::optional<Rect> QtPanelWindow::mainScreenFrame() const {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    const QRect area = screen->availableGeometry();
+    return Rect{double(area.x()), double(area.y()), double(area.width()), double(area.height())};
+}
+
+Rect QtPanelWindow::frame() const {
+    if (!window_)
+        return {};
+    const QRect geometry = window_->geometry();
+    return {double(geometry.x()), double(geometry.y()), double(geometry.width()),
+            double(geometry.height())};
+}
+
+void QtPanelWindow::setFrame(const Rect& frame) {
+    if (window_)
+        window_->setGeometry(qRound(frame.x), qRound(frame.y), qRound(frame.width),
+                             qRound(frame.height));
+}
+
+void QtPanelWindow::setAlpha(double alpha) {
+    if (window_)
+        window_->setWindowOpacity(alpha);
+}
+
+void QtPanelWindow::makeKeyAndOrderFront() {
+    if (!window_)
+        return;
+    window_->show();
+    window_->raise();
+    showOnAllDesktops();
+    if (content_) {
+        if (QWidget* target = keyTarget_(content_))
+            target->setFocus(Qt::OtherFocusReason);
+    }
+    wantsGrabs_ = true;
+    grabAttempts_ = 0;
+    grabInput();
+}
+
+void QtPanelWindow::orderOut() {
+    releaseInput();
+    if (window_)
+        window_->hide();
+}
+
+void QtPanelWindow::fadeTo(double alpha, Duration duration, Easing easing,
+                           std::function<void()> completion) {
+    if (!window_) {
+        completion();
+        return;
+    }
+    auto* animation = new QPropertyAnimation(window_, "windowOpacity", window_);
+    animation->setDuration(
+        int(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count()));
+    animation->setEndValue(alpha);
+    animation->setEasingCurve(easing == Easing::easeIn ? QEasingCurve::InQuad
+                                                       : QEasingCurve::OutQuad);
+    QObject::connect(animation, &QPropertyAnimation::finished, window_,
+                     [completion = std::move(completion)] { completion(); });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void QtPanelWindow::showOverlay(std::function<void()> onOutsideClick) {
+    onOutsideClick_ = std::move(onOutsideClick);
+}
+
+// The panel stops taking keys and clicks as soon as it starts to hide, so that the paste that
+// follows reaches the window in front.
+void QtPanelWindow::removeOverlay() {
+    onOutsideClick_ = nullptr;
+    releaseInput();
+}
+
+void QtPanelWindow::grabInput() {
+    auto* connection = x11Connection();
+    if (!wantsGrabs_ || !window_ || !connection) {
+        grabRetry_.stop();
+        return;
+    }
+    const auto window = static_cast<xcb_window_t>(window_->winId());
+    if (!keyboardGrabbed_) {
+        std::unique_ptr<xcb_grab_keyboard_reply_t, decltype(&std::free)> reply(
+            xcb_grab_keyboard_reply(connection,
+                                    xcb_grab_keyboard(connection, 1, window, XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr),
+            &std::free);
+        keyboardGrabbed_ = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+    if (!pointerGrabbed_) {
+        // Owner events: clicks on the panel reach its widgets as usual, the others come here.
+        std::unique_ptr<xcb_grab_pointer_reply_t, decltype(&std::free)> reply(
+            xcb_grab_pointer_reply(
+                connection,
+                xcb_grab_pointer(connection, 1, window,
+                                 XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                     XCB_EVENT_MASK_POINTER_MOTION,
+                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE,
+                                 XCB_CURSOR_NONE, XCB_CURRENT_TIME),
+                nullptr),
+            &std::free);
+        pointerGrabbed_ = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+    if (hasGrabs() || ++grabAttempts_ >= grabAttemptLimit)
+        grabRetry_.stop();
+    else if (!grabRetry_.isActive())
+        grabRetry_.start();
+}
+
+void QtPanelWindow::releaseInput() {
+    wantsGrabs_ = false;
+    grabRetry_.stop();
+    auto* connection = x11Connection();
+    if (!connection)
+        return;
+    if (keyboardGrabbed_)
+        xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
+    if (pointerGrabbed_)
+        xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
+    keyboardGrabbed_ = pointerGrabbed_ = false;
+    xcb_flush(connection);
+}
+
+void QtPanelWindow::showOnAllDesktops() {
+    auto* connection = x11Connection();
+    if (!connection)
+        return;
+    const auto window = static_cast<xcb_window_t>(window_->winId());
+    const std::uint32_t allDesktops = 0xFFFFFFFF;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                        atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                        &allDesktops);
+    xcb_flush(connection);
+}
+
+}  // namespace pindrake::app::views

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+#include "app/model/PanelWindow.h"
+
+namespace pindrake::app::views {
+
+// The panel as a frameless tool window above the others, on every desktop. It never takes the
+// focus: while shown it grabs the keyboard (so the window in front keeps the focus and receives
+// the paste with no reactivation) and the pointer (so a click elsewhere hides the panel and
+// reaches no other window).
+class QtPanelWindow final : public PanelWindow {
+  public:
+    // Builds the panel's view inside the given frame, for each show.
+    using ContentFactory = std::function<QWidget*(QWidget* frame)>;
+    // The widget that takes the keys typed while the panel shows (the search field).
+    using KeyTarget = std::function<QWidget*(QWidget* content)>;
+
+    QtPanelWindow(ContentFactory makeContent, KeyTarget keyTarget);
+    ~QtPanelWindow() override;
+
+    void create(const Rect& frame, std::function<void()> onResignKey) override;
+    bool hasContent() const override { return content_ != nullptr; }
+    void buildContent() override;
+    void releaseContent() override;
+    std::optional<Rect> mainScreenFrame() const override;
+    Rect frame() const override;
+    void setFrame(const Rect& frame) override;
+    void setAlpha(double alpha) override;
+    void makeKeyAndOrderFront() override;
+    void orderOut() override;
+    void fadeTo(double alpha, Duration duration, Easing easing,
+                std::function<void()> completion) override;
+    void showOverlay(std::function<void()> onOutsideClick) override;
+    void removeOverlay() override;
+
+    QWidget* window() const;
+    QWidget* content() const { return content_; }
+    // Both grabs are held.
+    bool hasGrabs() const { return keyboardGrabbed_ && pointerGrabbed_; }
+
+  private:
+    class Frame;
+    void grabInput();
+    void releaseInput();
+    void showOnAllDesktops();
+
+    ContentFactory makeContent_;
+    KeyTarget keyTarget_;
+    Frame* window_ = nullptr;
+    QPointer<QWidget> content_;
+    std::function<void()> onOutsideClick_;
+    bool wantsGrabs_ = false;
+    bool keyboardGrabbed_ = false;
+    bool pointerGrabbed_ = false;
+    QTimer grabRetry_;
+    int grabAttempts_ = 0;
+};
+
+}  // namespace pindrake::app::views

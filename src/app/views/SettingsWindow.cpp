@@ -1,0 +1,156 @@
+#include "app/views/SettingsWindow.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <vector>
+
+#include "foundation/Localization.h"
+#include "shortcuts/Name.h"
+#include "shortcuts/widgets/RecorderView.h"
+
+namespace pindrake::app::views {
+
+namespace {
+
+QString text(std::string_view key) {
+    return QString::fromStdString(localized(key));
+}
+
+QGroupBox* section(std::string_view titleKey, QWidget* parent) {
+    return new QGroupBox(text(titleKey), parent);
+}
+
+// Fills "%d" placeholders in order, so that a catalogue may place them where its language
+// wants; a catalogue with fewer placeholders simply shows fewer numbers.
+QString formatCounts(const std::string& format, const std::vector<std::size_t>& numbers) {
+    QString result;
+    std::size_t next = 0;
+    const QString pattern = QString::fromStdString(format);
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'd') {
+            if (next < numbers.size())
+                result += QString::number(numbers[next++]);
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow(Services services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)) {
+    setWindowTitle(text("settings_title"));
+    setFixedSize(380, 420);
+    auto* column = new QVBoxLayout(this);
+
+    notice_ = pasteNotice();
+    column->addWidget(notice_);
+
+    auto* keys = section("keyboard_shortcut_section", this);
+    auto* keysLayout = new QVBoxLayout(keys);
+    keysLayout->addWidget(GlobalShortcuts::RecorderView::withLabelKey(
+        "open_history", services_.recorder, GlobalShortcuts::Name::toggleHistory(), {}, keys));
+    column->addWidget(keys);
+
+    auto* general = section("general_section", this);
+    auto* generalLayout = new QVBoxLayout(general);
+    launchAtLogin_ = new QCheckBox(text("launch_at_login"), general);
+    launchAtLogin_->setChecked(services_.loginItems.isEnabled());
+    // Only the user's clicks run the update; putting the switch back after a failure does not.
+    connect(launchAtLogin_, &QCheckBox::clicked, this, &SettingsWindow::launchAtLoginChanged);
+    generalLayout->addWidget(launchAtLogin_);
+    column->addWidget(general);
+
+    auto* data = section("data_section", this);
+    auto* dataRow = new QHBoxLayout(data);
+    dataRow->addWidget(new QLabel(text("current_history_count"), data));
+    count_ = new QLabel(data);
+    count_->setForegroundRole(QPalette::PlaceholderText);
+    dataRow->addWidget(count_);
+    dataRow->addStretch(1);
+    clearButton_ = new QPushButton(text("clear_all_history"), data);
+    clearButton_->setStyleSheet(QStringLiteral("color: #d70015;"));
+    connect(clearButton_, &QPushButton::clicked, this, &SettingsWindow::confirmClear);
+    dataRow->addWidget(clearButton_);
+    column->addWidget(data);
+    column->addStretch(1);
+
+    itemsSubscription_ =
+        services_.store.items().observeForView([this](const auto&) { refreshCount(); });
+    refreshCount();
+
+    pasteCheck_.setInterval(pasteCheckMilliseconds);
+    connect(&pasteCheck_, &QTimer::timeout, this,
+            [this] { notice_->setVisible(!services_.keySynth.isTrusted()); });
+    pasteCheck_.start();
+}
+
+// There is no system page that grants synthesised key presses here: the notice says what the
+// display lacks instead.
+QWidget* SettingsWindow::pasteNotice() {
+    auto* notice = new QWidget(this);
+    auto* row = new QHBoxLayout(notice);
+    row->setContentsMargins(0, 4, 0, 4);
+    row->setSpacing(12);
+    auto* sign = new QLabel(notice);
+    sign->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(22, 22));
+    auto* reason = new QLabel(text("accessibility_permission_reason"), notice);
+    reason->setWordWrap(true);
+    row->addWidget(sign);
+    row->addWidget(reason, 1);
+    notice->setVisible(!services_.keySynth.isTrusted());
+    return notice;
+}
+
+bool SettingsWindow::isPasteNoticeShown() const {
+    return !notice_->isHidden();
+}
+
+QString SettingsWindow::countText() const {
+    return count_->text();
+}
+
+void SettingsWindow::refreshCount() {
+    count_->setText(formatCounts(localized("history_count_format"),
+                                 {services_.store.items()->size(),
+                                  clipboard::HistoryStore::historyLimit(services_.defaults)}));
+}
+
+void SettingsWindow::launchAtLoginChanged(bool enabled) {
+    auto& items = services_.loginItems;
+    const std::error_code error = enabled ? items.registerApp() : items.unregisterApp();
+    if (error) {
+        const QSignalBlocker quiet(launchAtLogin_);
+        launchAtLogin_->setChecked(!enabled);
+    }
+}
+
+void SettingsWindow::confirmClear() {
+    if (confirmation_)
+        return;
+    confirmation_ = new QMessageBox(QMessageBox::Warning, text("settings_title"),
+                                    text("confirm_clear_history"), QMessageBox::NoButton, this);
+    auto* remove = confirmation_->addButton(text("delete"), QMessageBox::DestructiveRole);
+    confirmation_->addButton(text("cancel"), QMessageBox::RejectRole);
+    confirmation_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(confirmation_, &QMessageBox::buttonClicked, this, [this, remove](auto* button) {
+        if (button == remove)
+            services_.store.clearAll();
+    });
+    connect(confirmation_, &QObject::destroyed, this, [this] { confirmation_ = nullptr; });
+    // Opened without a nested event loop: the main thread keeps running.
+    confirmation_->open();
+}
+
+}  // namespace pindrake::app::views

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/views/PanelRules.h"
+#include "app/views/SearchKeyRouting.h"
+
+namespace pindrake::app::views {
+namespace {
+
+using clipboard::ClipboardItem;
+using clipboard::ContentTag;
+
+TEST(ListArea, ShowsTheListThenTheQuerysMissThenWaitsForTheFilterThenSaysTheHistoryIsEmpty) {
+    struct Case {
+        bool hasFiltered, queryEmpty, storeEmpty;
+        ListAreaState expected;
+    };
+    for (const Case& c : {Case{true, false, false, ListAreaState::list},
+                          Case{true, true, false, ListAreaState::list},
+                          Case{false, false, false, ListAreaState::noMatchingHistory},
+                          Case{false, false, true, ListAreaState::noMatchingHistory},
+                          Case{false, true, false, ListAreaState::nothing},
+                          Case{false, true, true, ListAreaState::noClipboardHistory}}) {
+        EXPECT_EQ(listAreaState(c.hasFiltered, c.queryEmpty, c.storeEmpty), c.expected)
+            << c.hasFiltered << c.queryEmpty << c.storeEmpty;
+    }
+}
+
+ClipboardItem entry(std::set<std::string> types, clipboard::ContentTags tags,
+                    std::optional<std::string> text = "text",
+                    std::optional<std::string> source = std::nullopt) {
+    ClipboardItem item;
+    item.pasteboardTypes = std::move(types);
+    item.tags = std::move(tags);
+    item.plainText = std::move(text);
+    item.sourceBundleID = std::move(source);
+    return item;
+}
+
+TEST(RowIconRule, TheFirstMatchingRuleWins) {
+    struct Case {
+        const char* what;
+        ClipboardItem item;
+        bool hasAppIcon;
+        RowIcon expected;
+    };
+    const Case cases[] = {
+        {"file with text kinds",
+         entry({"public.file-url", "public.utf8-plain-text"}, {ContentTag::json, ContentTag::url},
+               "/tmp/a", "Files"),
+         true, RowIcon::fileIcon},
+        {"file without a path falls through", entry({"public.file-url"}, {}, std::nullopt), false,
+         RowIcon::plainText},
+        {"image from an application", entry({"public.png"}, {}, std::nullopt, "Gimp"), true,
+         RowIcon::photo},
+        {"tiff", entry({"public.tiff"}, {}), false, RowIcon::photo},
+        {"address from a browser",
+         entry({"public.utf8-plain-text"}, {ContentTag::url}, "https://a.example", "Browser"), true,
+         RowIcon::siteIcon},
+        {"json from an installed application", entry({}, {ContentTag::json}, "{}", "Editor"), true,
+         RowIcon::appIcon},
+        {"json from an application that is gone", entry({}, {ContentTag::json}, "{}", "Gone"),
+         false, RowIcon::json},
+        {"json without source", entry({}, {ContentTag::json}, "{}"), false, RowIcon::json},
+        {"html", entry({"public.html"}, {ContentTag::html}), false, RowIcon::richText},
+        {"plain", entry({"public.utf8-plain-text"}, {ContentTag::plainText}), false,
+         RowIcon::plainText},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rowIcon(c.item, c.hasAppIcon), c.expected) << c.what;
+}
+
+TEST(Highlight, OpacityBySelectionFocusAndScheme) {
+    struct Case {
+        bool selected, focused, dark;
+        double expected;
+    };
+    for (const Case& c : {Case{true, true, false, 0.08}, Case{true, true, true, 0.15},
+                          Case{true, false, false, 0.04}, Case{true, false, true, 0.07},
+                          Case{false, true, true, 0}, Case{false, false, false, 0}})
+        EXPECT_DOUBLE_EQ(highlightOpacity(c.selected, c.focused, c.dark), c.expected);
+}
+
+TEST(ConverterHighlight, TheChoiceWhenFocusedTheFirstRowOtherwiseNothingPastTheEnd) {
+    EXPECT_EQ(highlightedConverterRow(3, false, 5), 0);
+    EXPECT_EQ(highlightedConverterRow(3, true, 5), 3);
+    EXPECT_EQ(highlightedConverterRow(5, true, 5), std::nullopt);
+    EXPECT_EQ(highlightedConverterRow(-1, true, 5), std::nullopt);
+    EXPECT_EQ(highlightedConverterRow(0, false, 0), std::nullopt);
+}
+
+TEST(KeyHints, TwoWithTheMenuOpenThreeWithItClosedAndModifierCapsSpacedOut) {
+    const auto open = keyHints(true);
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_EQ(open[0].labelKey, "hint_back");
+    EXPECT_EQ(open[1].labelKey, "hint_close");
+    const auto closed = keyHints(false);
+    ASSERT_EQ(closed.size(), 3u);
+    EXPECT_EQ(closed[0].keyText, "→");
+    EXPECT_EQ(closed[1].keyText, "⌘⌫");
+    EXPECT_EQ(closed[2].keyText, "esc");
+    EXPECT_TRUE(keyCapIsTracked("⌘⌫"));
+    EXPECT_TRUE(keyCapIsTracked("⇧⌥"));
+    EXPECT_TRUE(keyCapIsTracked("⌃"));
+    for (const char* plain : {"esc", "←", "→", "↩\uFE0E"})
+        EXPECT_FALSE(keyCapIsTracked(plain)) << plain;
+}
+
+std::string repeated(const std::string& unit, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += unit;
+    return text;
+}
+
+TEST(PreviewText, CutsAfterFiveHundredUserPerceivedCharacters) {
+    EXPECT_EQ(previewText(repeated("a", 500)), repeated("a", 500));
+    EXPECT_EQ(previewText(repeated("a", 501)), repeated("a", 500) + "…");
+    // Each is several code points (a family emoji, an accented letter) but one character.
+    const std::string family = "👨‍👩‍👧";
+    EXPECT_EQ(previewText(repeated(family, 500)), repeated(family, 500));
+    EXPECT_EQ(previewText(repeated("e\u0301", 501)), repeated("e\u0301", 500) + "…");
+    EXPECT_EQ(previewText(""), "");
+}
+
+TEST(Thumbnail, ScalesDownToTheSquareKeepingTheAspectRatio) {
+    EXPECT_EQ(thumbnailSize({1000, 500}, 220), (Size{220, 110}));
+    EXPECT_EQ(thumbnailSize({500, 1000}, 220), (Size{110, 220}));
+    EXPECT_EQ(thumbnailSize({100, 80}, 220), (Size{100, 80}));
+    EXPECT_EQ(thumbnailSize({220, 220}, 220), (Size{220, 220}));
+}
+
+TEST(DoubleClick, SamePositionWithinTheIntervalOnly) {
+    using namespace std::chrono_literals;
+    DoubleClickDetector clicks;
+    const TimePoint start{std::chrono::seconds(100)};
+    const Duration interval = 500ms;
+    EXPECT_FALSE(clicks.click(2, start, interval));
+    EXPECT_TRUE(clicks.click(2, start + 300ms, interval));
+    EXPECT_TRUE(clicks.click(2, start + 600ms, interval)) << "a third quick click doubles again";
+    EXPECT_FALSE(clicks.click(3, start + 700ms, interval)) << "another row";
+    EXPECT_FALSE(clicks.click(3, start + 1200ms, interval)) << "the interval has passed";
+    EXPECT_FALSE(clicks.click(3, start + 1200ms + interval, interval)) << "exactly the interval";
+}
+
+TEST(SearchKeys, KeyEquivalentsThenFieldCommandsThenEditing) {
+    const SearchKeyModifiers none{};
+    const SearchKeyModifiers ctrl{true};
+    const SearchKeyModifiers shift{false, true};
+    const SearchKeyModifiers ctrlShift{true, true};
+    struct Case {
+        const char* what;
+        SearchKey key;
+        SearchKeyModifiers modifiers;
+        SearchFieldState state;
+        SearchCommand expected;
+        bool caretToEnd = false;
+    };
+    const SearchFieldState middle{false, false, false, false};
+    const SearchFieldState atEnd{false, false, true, false};
+    const SearchFieldState atStart{false, true, false, false};
+    const SearchFieldState menuMiddle{true, false, false, false};
+    const SearchFieldState selected{false, false, false, true};
+    const Case cases[] = {
+        {"right inside the query edits", SearchKey::right, none, middle, SearchCommand::none},
+        {"right at the end opens the menu", SearchKey::right, none, atEnd,
+         SearchCommand::arrowRight},
+        {"right with the menu open, inside", SearchKey::right, none, menuMiddle,
+         SearchCommand::none},
+        {"left inside the query edits", SearchKey::left, none, middle, SearchCommand::none},
+        {"left at the start", SearchKey::left, none, atStart, SearchCommand::arrowLeft},
+        {"left with the menu open", SearchKey::left, none, menuMiddle, SearchCommand::arrowLeft},
+        {"shift+left selects", SearchKey::left, shift, atStart, SearchCommand::none},
+        {"down", SearchKey::down, none, middle, SearchCommand::arrowDown, true},
+        {"up", SearchKey::up, none, middle, SearchCommand::arrowUp, true},
+        {"shift+down selects", SearchKey::down, shift, middle, SearchCommand::none},
+        {"ctrl+c with nothing selected", SearchKey::c, ctrl, middle, SearchCommand::copy},
+        {"ctrl+c with a selection copies it", SearchKey::c, ctrl, selected, SearchCommand::none},
+        {"ctrl+shift+c", SearchKey::c, ctrlShift, middle, SearchCommand::none},
+        {"plain c types", SearchKey::c, none, middle, SearchCommand::none},
+        {"ctrl+backspace", SearchKey::backspace, ctrl, middle, SearchCommand::deleteEntry},
+        {"backspace edits", SearchKey::backspace, none, middle, SearchCommand::none},
+        {"escape", SearchKey::escape, none, middle, SearchCommand::escape},
+        {"return", SearchKey::enter, none, middle, SearchCommand::enter},
+        {"shift+return", SearchKey::enter, shift, middle, SearchCommand::enter},
+        {"ctrl+return", SearchKey::enter, ctrl, middle, SearchCommand::none},
+        {"other keys", SearchKey::other, none, atEnd, SearchCommand::none},
+    };
+    for (const Case& c : cases) {
+        const auto decision = routeSearchKey(c.key, c.modifiers, c.state);
+        EXPECT_EQ(decision.command, c.expected) << c.what;
+        EXPECT_EQ(decision.moveCaretToEnd, c.caretToEnd) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::app::views

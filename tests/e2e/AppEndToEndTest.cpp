@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+// The installed application end to end: what is copied elsewhere comes back through the panel.
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string run(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+void xdotool(const std::string& arguments) {
+    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+class AppEndToEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("PINDRAKE_RESOURCES"));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath("cache"));
+        app.setProcessEnvironment(environment);
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(QStringLiteral(PINDRAKE_E2E_APP), {});
+        ASSERT_TRUE(app.waitForStarted(10'000));
+
+        target.setWindowTitle(QStringLiteral("e2e target"));
+        target.setGeometry(40, 600, 600, 150);
+        target.show();
+        target.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&target));
+        QDir().mkpath(QStringLiteral(PINDRAKE_E2E_SCREENSHOTS));
+    }
+    void TearDown() override {
+        app.terminate();
+        if (!app.waitForFinished(5000))
+            app.kill();
+    }
+
+    // Another application copies the text and keeps offering it.
+    void copy(const std::string& text) {
+        const std::string file = home.filePath("copied.txt").toStdString();
+        std::ofstream(file, std::ios::binary) << text;
+        ASSERT_EQ(std::system(("xclip -selection clipboard -i " + file).c_str()), 0);
+    }
+
+    nlohmann::json history() {
+        std::ifstream file(home.filePath("data/Murvet/history.json").toStdString());
+        if (!file)
+            return nlohmann::json::array();
+        auto json = nlohmann::json::parse(file, nullptr, false);
+        if (json.is_object() && json.contains("items"))
+            return json["items"];
+        return json.is_array() ? json : nlohmann::json::array();
+    }
+    bool historyHas(std::size_t count) {
+        return QTest::qWaitFor([&] { return history().size() == count; }, 10'000);
+    }
+    bool panelVisible() {
+        return !run("xdotool search --onlyvisible --name '^Pindrake$' 2>/dev/null").empty();
+    }
+    bool waitPanel(bool visible) {
+        return QTest::qWaitFor([&] { return panelVisible() == visible; }, 5000);
+    }
+    void screenshot(const char* name) {
+        QTest::qWait(300);
+        QApplication::primaryScreen()->grabWindow(0).save(
+            QStringLiteral(PINDRAKE_E2E_SCREENSHOTS "/%1.png").arg(QLatin1String(name)));
+    }
+    void openPanel() {
+        xdotool("key --clearmodifiers shift+super+v");
+        ASSERT_TRUE(waitPanel(true)) << "the hot key did not show the panel";
+        QTest::qWait(150);
+    }
+
+    QTemporaryDir home;
+    QProcess app;
+    QPlainTextEdit target;
+};
+
+TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeAndOutsideClick) {
+    // The first copy may come before the app watches the clipboard; copy until it is seen.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            copy("alpha one");
+            return QTest::qWaitFor([&] { return history().size() == 1; }, 1000);
+        },
+        15'000))
+        << "the app never recorded a copy";
+    copy("beta two");
+    ASSERT_TRUE(historyHas(2));
+    copy("alpha three");
+    ASSERT_TRUE(historyHas(3));
+
+    openPanel();
+    screenshot("panel-filled");
+    xdotool("type --delay 30 alpha");
+    xdotool("key Down");
+    xdotool("key Return");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return target.toPlainText() == "alpha one"; }, 5000))
+        << "received: " << target.toPlainText().toStdString();
+    EXPECT_FALSE(panelVisible());
+    QTest::qWait(1500);
+    EXPECT_EQ(history().size(), 3u) << "the paste was recorded again";
+    EXPECT_EQ(target.toPlainText(), "alpha one") << "pasted more than once";
+
+    // Through a converter: the second one offered for JSON lays it out.
+    target.clear();
+    copy(R"({"a":"x","b":[1,2]})");
+    ASSERT_TRUE(historyHas(4));
+    openPanel();
+    xdotool("key Right");
+    xdotool("key Down");
+    screenshot("panel-converter-menu");
+    xdotool("key Return");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return target.toPlainText().contains('\n'); }, 5000))
+        << "received: " << target.toPlainText().toStdString();
+    QString squeezed = target.toPlainText();
+    squeezed.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_EQ(squeezed.toStdString(), R"({"a":"x","b":[1,2]})");
+    EXPECT_EQ(history().size(), 4u) << "the converted paste was recorded";
+
+    openPanel();
+    xdotool("key Escape");
+    EXPECT_TRUE(waitPanel(false)) << "Escape did not hide the panel";
+
+    openPanel();
+    xdotool("mousemove 1270 790 click 1");
+    EXPECT_TRUE(waitPanel(false)) << "a click outside did not hide the panel";
+
+    // An empty search.
+    openPanel();
+    xdotool("type --delay 30 nothing-matches-this");
+    screenshot("panel-no-match");
+    xdotool("key Escape");
+    EXPECT_TRUE(waitPanel(false));
+}
+
+}  // namespace
