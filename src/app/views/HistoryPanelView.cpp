@@ -207,7 +207,7 @@ void HistoryPanelView::refresh() {
 
     const bool isMenuOpen = viewModel_.isConverterMenuOpen.get();
     historyList_->showSelection(viewModel_.selectedIndex.get(), !isMenuOpen);
-    historyDim_->setVisible(isMenuOpen);
+    historyDim_->setDimmed(isMenuOpen);
     if (isMenuOpen)
         historyDim_->raise();
     if (shownMenuOpen_ != isMenuOpen)
@@ -277,7 +277,7 @@ void HistoryPanelView::refreshConverterColumn() {
     const bool isMenuOpen = viewModel_.isConverterMenuOpen.get();
     const auto& candidates = viewModel_.converterCandidates.get();
     converterCard_->setVisible(!candidates.empty() || isMenuOpen);
-    converterDim_->setVisible(!isMenuOpen);
+    converterDim_->setDimmed(!isMenuOpen);
     if (!isMenuOpen)
         converterDim_->raise();
     // While the menu is open it works on its own entry, which the selection may have left.
@@ -370,13 +370,13 @@ std::optional<QString> HistoryPanelView::toastText() const {
 }
 
 bool HistoryPanelView::isHistoryDimmed() const {
-    return !historyDim_->isHidden();
+    return historyDim_->isDimmed();
 }
 bool HistoryPanelView::isConverterCardShown() const {
     return !converterColumn_->isHidden() && !converterCard_->isHidden();
 }
 bool HistoryPanelView::isConverterDimmed() const {
-    return isConverterCardShown() && !converterDim_->isHidden();
+    return isConverterCardShown() && converterDim_->isDimmed();
 }
 
 }  // namespace pindrake::app::views

@@ -14,11 +14,42 @@
 
 namespace pindrake::app::views {
 
-DimLayer::DimLayer(QWidget* parent) : QWidget(parent) {}
+DimLayer::DimLayer(QWidget* parent) : QWidget(parent) {
+    fade_.setDuration(fadeMilliseconds);
+    fade_.setEasingCurve(QEasingCurve::OutCubic);
+    connect(&fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        strength_ = value.toReal();
+        update();
+    });
+    connect(&fade_, &QVariantAnimation::finished, this, [this] {
+        if (!dimmed_)
+            hide();
+    });
+}
+
+void DimLayer::setDimmed(bool dimmed) {
+    if (placed_ && dimmed == dimmed_)
+        return;
+    dimmed_ = dimmed;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !dimmed);
+    fade_.stop();
+    if (!placed_) {
+        placed_ = true;
+        strength_ = dimmed ? 1.0 : 0.0;
+        setVisible(dimmed);
+        return;
+    }
+    if (dimmed)
+        show();
+    fade_.setStartValue(strength_);
+    fade_.setEndValue(dimmed ? 1.0 : 0.0);
+    fade_.start();
+}
 
 void DimLayer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintRoundedFill(painter, QRectF(rect()), cardRadius, QColor(0, 0, 0, qRound(0.28 * 255)));
+    paintRoundedFill(painter, QRectF(rect()), cardRadius,
+                     QColor(0, 0, 0, qRound(0.28 * 255 * strength_)));
 }
 
 void DimLayer::mousePressEvent(QMouseEvent* event) {

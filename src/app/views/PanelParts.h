@@ -13,10 +13,16 @@
 namespace pindrake::app::views {
 
 // A rounded black veil over a column that is not in use; a click on it brings that column in.
+// It fades in and out with the column switch (0.15 s, ease-out); while fading out it lets
+// clicks through, so it only ever brings in a column that is really dimmed.
 class DimLayer final : public QWidget {
     Q_OBJECT
   public:
+    static constexpr int fadeMilliseconds = 150;
+
     explicit DimLayer(QWidget* parent);
+    void setDimmed(bool dimmed);
+    bool isDimmed() const { return dimmed_; }
 
   signals:
     void clicked();
@@ -24,6 +30,12 @@ class DimLayer final : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    bool placed_ = false;  // the first state is taken at once, not faded into
+    bool dimmed_ = false;
+    qreal strength_ = 0.0;  // of the full veil, animated
+    QVariantAnimation fade_;
 };
 
 // A card with the translucent backing of the panel's columns.

@@ -227,6 +227,25 @@ TEST_F(HistoryPanelViewTest, ClicksOnTheDimLayersSwitchColumns) {
     EXPECT_TRUE(panel.isHistoryDimmed());
 }
 
+TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwhile) {
+    launchWithConverters();
+    copy("text");
+    auto& panel = showPanel();
+    type(Qt::Key_Right);
+    ASSERT_TRUE(model().isConverterMenuOpen.get());
+    DimLayer* leaving = nullptr;
+    for (auto* dim : panel.findChildren<DimLayer*>()) {
+        if (!dim->isDimmed())
+            leaving = dim;
+    }
+    ASSERT_NE(leaving, nullptr);
+    EXPECT_FALSE(leaving->isHidden()) << "fades out rather than vanishing";
+    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QTest::qWait(DimLayer::fadeMilliseconds + 150);
+    EXPECT_TRUE(leaving->isHidden());
+    EXPECT_TRUE(panel.isHistoryDimmed());
+}
+
 TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
     launch();
     copy("text");
