@@ -410,15 +410,25 @@ class Converter {
     std::optional<std::optional<SourceRange>> pendingBody_;
 };
 
+RawMarkupPtr convertedRoot(std::string_view text, const Url& source, ParseOptions options) {
+    CmarkParse parse(text, options);
+    return Converter(source, options).convert(parse.iterator);
+}
+
 }  // namespace
 
 Document parseWithCmark(std::string_view text, const Url& source, ParseOptions options) {
-    RawMarkupPtr root;
-    {
-        CmarkParse parse(text, options);
-        root = Converter(source, options).convert(parse.iterator);
-    }
-    return Document::fromRoot(std::move(root), cmarkup_increment_and_get_unique_id());
+    return Document::fromRoot(convertedRoot(text, source, options),
+                              cmarkup_increment_and_get_unique_id());
+}
+
+std::vector<RawMarkupPtr> FreshCmarkRun::parse(std::string_view text, const Url& source,
+                                               ParseOptions options) {
+    const RawMarkupPtr root = convertedRoot(text, source, options);
+    const auto children = root->children();
+    for (const RawMarkupPtr& child : children)
+        FreshNodeRange::markFresh(FreshNodeToken(), *child);
+    return {children.begin(), children.end()};
 }
 
 }  // namespace pindrake::markdown

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "markdown/parse/ParseOptions.h"
 #include "markdown/tree/Document.h"
@@ -12,5 +13,12 @@ namespace pindrake::markdown {
 // converted node by node into a new tree. The walk keeps its own stack of open nodes, so the
 // depth of the text's nesting costs heap, never call stack.
 Document parseWithCmark(std::string_view text, const Url& source, ParseOptions options);
+
+// The same pass for a run of lines that goes into a larger document: the top-level nodes,
+// not placed in any document yet and fresh, so the caller may still settle their ranges.
+struct FreshCmarkRun {
+    static std::vector<RawMarkupPtr> parse(std::string_view text, const Url& source,
+                                           ParseOptions options);
+};
 
 }  // namespace pindrake::markdown

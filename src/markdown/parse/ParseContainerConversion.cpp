@@ -35,14 +35,13 @@ void convertLines(const std::vector<TrimmedLine>& lines, const ParseContainer* h
         text += copy.rest();
     }
     const Url source = lines.empty() ? Url() : lines.front().source();
-    const Document parsed = parseWithCmark(text, source, options);
     RangeAdjuster adjuster{lines.empty() ? 1 : lines.front().lineNumber().value_or(1),
                            std::move(tracker), std::move(trimmed)};
-    for (const RawMarkupPtr& child : parsed.raw().children())
+    for (RawMarkupPtr& child : FreshCmarkRun::parse(text, source, options)) {
         adjuster.adjust(*child);
+        out.push_back(std::move(child));
+    }
     tracker = std::move(adjuster.ranges);
-    for (const RawMarkupPtr& child : parsed.raw().children())
-        out.push_back(child);
 }
 
 RawMarkupData doxygenData(const PendingDoxygenCommand& command) {
