@@ -37,9 +37,10 @@ void convertLines(const std::vector<TrimmedLine>& lines, const ParseContainer* h
     const Url source = lines.empty() ? Url() : lines.front().source();
     RangeAdjuster adjuster{lines.empty() ? 1 : lines.front().lineNumber().value_or(1),
                            std::move(tracker), std::move(trimmed)};
-    for (RawMarkupPtr& child : FreshCmarkRun::parse(text, source, options)) {
+    const RawMarkupPtr parsed = FreshCmarkRun::parse(text, source, options);
+    for (const RawMarkupPtr& child : parsed->children()) {
         adjuster.adjust(*child);
-        out.push_back(std::move(child));
+        out.push_back(child);
     }
     tracker = std::move(adjuster.ranges);
 }

@@ -227,15 +227,9 @@ RawMarkup::Error::Error(RawMarkupPtr from, std::string_view targetTypeName)
     message_ = "Can't wrap a " + from_->describeData() + " in a " + targetTypeName_;
 }
 
-void FreshNodeRange::markFresh(FreshNodeToken, const RawMarkup& root) {
-    std::vector<const RawMarkup*> pending{&root};
-    while (!pending.empty()) {
-        auto& node = const_cast<RawMarkup&>(*pending.back());
-        pending.pop_back();
-        node.fresh_ = true;
-        for (const RawMarkupPtr& child : node.children())
-            pending.push_back(child.get());
-    }
+RawMarkupPtr FreshNodeRange::marked(FreshNodeToken, RawMarkupPtr made) noexcept {
+    const_cast<RawMarkup&>(*made).fresh_ = true;
+    return made;
 }
 
 void FreshNodeRange::rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange) {

@@ -190,8 +190,8 @@ class FreshNodeToken {
 // tree can be changed through here.
 class FreshNodeRange {
   public:
-    // Marks every node of a tree that its caller has just built, and not yet shared, as fresh.
-    static void markFresh(FreshNodeToken, const RawMarkup& root);
+    // The node its caller has just made, and holds the only reference to, marked fresh.
+    static RawMarkupPtr marked(FreshNodeToken, RawMarkupPtr made) noexcept;
     // Settles the range of a fresh node, which then is no longer fresh. Stops on any other node.
     static void rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange);
 };

@@ -111,9 +111,9 @@ TEST(RangeAdjusterTest, ShiftsEachBoundByItsOwnLine) {
 }
 
 TEST(RangeAdjusterTest, RewritesFreshNodesOnceAndWidensTheTracker) {
-    const std::vector<RawMarkupPtr> nodes = FreshCmarkRun::parse("a\nb", {}, {});
-    ASSERT_EQ(nodes.size(), 1u);
-    const RawMarkup& paragraph = *nodes[0];
+    const RawMarkupPtr run = FreshCmarkRun::parse("a\nb", {}, {});
+    ASSERT_EQ(run->childCount(), 1);
+    const RawMarkup& paragraph = run->child(0);
     ASSERT_EQ(paragraph.childCount(), 3);
     const RawMarkup& softBreak = paragraph.child(1);
     ASSERT_FALSE(softBreak.hasParsedRange());
