@@ -27,13 +27,14 @@ void RangeAdjuster::adjust(const RawMarkup& node) {
     while (!pending.empty()) {
         const RawMarkup* current = pending.back();
         pending.pop_back();
-        std::optional<SourceRange> range = current->parsedRange();
-        if (range) {
-            range = shifted(*range);
-            ranges.add(*range);
+        if (const std::optional<SourceRange> range = current->parsedRange()) {
+            const SourceRange moved = shifted(*range);
+            ranges.add(moved);
+            FreshNodeRange::rewrite(*current, moved);
+        } else {
+            // Settled too, so that no node leaves here fresh.
+            FreshNodeRange::rewrite(*current, std::nullopt);
         }
-        // Rangeless nodes too, so that none leaves here fresh.
-        FreshNodeRange::rewrite(*current, std::move(range));
         const auto children = current->children();
         for (auto it = children.rbegin(); it != children.rend(); ++it)
             pending.push_back(it->get());
