@@ -168,7 +168,8 @@ struct OpenNode {
 
 class Converter {
   public:
-    Converter(const Url& source, ParseOptions options) : source_(source), options_(options) {}
+    Converter(const Url& source, ParseOptions options, std::optional<FreshNodeToken> fresh)
+        : source_(source), options_(options), fresh_(fresh) {}
 
     RawMarkupPtr convert(cmark_iter* iterator) {
         require(cmark_iter_next(iterator) == CMARK_EVENT_ENTER, "cmark walk starts elsewhere");
@@ -210,6 +211,13 @@ class Converter {
     }
 
   private:
+    // A node just made, marked fresh when the pass is for a run of a larger document.
+    RawMarkupPtr made(RawMarkupPtr node) const noexcept {
+        if (fresh_)
+            return FreshNodeRange::marked(*fresh_, std::move(node));
+        return node;
+    }
+
     // cmark's inclusive, 1-based positions as a half-open range; a code span's reach takes in
     // its backtick runs, which cmark leaves out.
     std::optional<SourceRange> rangeOf(cmark_node* node) const {
@@ -227,7 +235,7 @@ class Converter {
     }
 
     RawMarkupPtr leaf(cmark_node* node, CmarkNodeType type) const {
-        return RawMarkup::create(leafData(node, type), rangeOf(node));
+        return made(RawMarkup::create(leafData(node, type), rangeOf(node)));
     }
 
     RawMarkupData leafData(cmark_node* node, CmarkNodeType type) const {
@@ -270,7 +278,7 @@ class Converter {
     RawMarkupPtr finish(const OpenNode& open) {
         if (open.type == CmarkNodeType::table)
             return finishTable(open);
-        return RawMarkup::create(containerData(open), open.range, childrenOf(open));
+        return made(RawMarkup::create(containerData(open), open.range, childrenOf(open)));
     }
 
     RawMarkupData containerData(const OpenNode& open) const {
@@ -365,7 +373,7 @@ class Converter {
             head = rows.front();
             rows = rows.subspan(1);
         } else {
-            head = RawMarkup::create(payload::TableHead{}, std::nullopt);
+            head = made(RawMarkup::create(payload::TableHead{}, std::nullopt));
         }
         std::optional<SourceRange> bodyRange;
         if (rows.empty()) {
@@ -381,11 +389,11 @@ class Converter {
             widest = std::max(widest, static_cast<std::size_t>(row->childCount()));
         if (widest > alignments.size())
             alignments.resize(widest);
-        RawMarkupPtr body = RawMarkup::create(payload::TableBody{}, bodyRange, rows);
+        RawMarkupPtr body = made(RawMarkup::create(payload::TableBody{}, bodyRange, rows));
         headerSeen_ = false;
         pendingBody_.reset();
         const RawMarkupPtr parts[] = {std::move(head), std::move(body)};
-        return RawMarkup::create(payload::Table{std::move(alignments)}, open.range, parts);
+        return made(RawMarkup::create(payload::Table{std::move(alignments)}, open.range, parts));
     }
 
     // The body's range runs from its first row's start to the table's end.
@@ -404,6 +412,7 @@ class Converter {
 
     Url source_;
     ParseOptions options_;
+    std::optional<FreshNodeToken> fresh_;
     std::vector<OpenNode> open_;
     std::vector<RawMarkupPtr> children_;
     bool headerSeen_ = false;
@@ -411,15 +420,21 @@ class Converter {
     std::optional<std::optional<SourceRange>> pendingBody_;
 };
 
+RawMarkupPtr convertedRoot(std::string_view text, const Url& source, ParseOptions options,
+                           std::optional<FreshNodeToken> fresh) {
+    CmarkParse parse(text, options);
+    return Converter(source, options, fresh).convert(parse.iterator);
+}
+
 }  // namespace
 
 Document parseWithCmark(std::string_view text, const Url& source, ParseOptions options) {
-    RawMarkupPtr root;
-    {
-        CmarkParse parse(text, options);
-        root = Converter(source, options).convert(parse.iterator);
-    }
-    return Document::fromRoot(std::move(root), cmarkup_increment_and_get_unique_id());
+    return Document::fromRoot(convertedRoot(text, source, options, std::nullopt),
+                              cmarkup_increment_and_get_unique_id());
+}
+
+RawMarkupPtr FreshCmarkRun::parse(std::string_view text, const Url& source, ParseOptions options) {
+    return convertedRoot(text, source, options, FreshNodeToken());
 }
 
 }  // namespace pindrake::markdown

@@ -13,4 +13,10 @@ namespace pindrake::markdown {
 // depth of the text's nesting costs heap, never call stack.
 Document parseWithCmark(std::string_view text, const Url& source, ParseOptions options);
 
+// The same pass for a run of lines that goes into a larger document: the document node, never
+// published, and every node below it fresh, so the caller may still settle their ranges.
+struct FreshCmarkRun {
+    static RawMarkupPtr parse(std::string_view text, const Url& source, ParseOptions options);
+};
+
 }  // namespace pindrake::markdown

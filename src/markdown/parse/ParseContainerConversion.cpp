@@ -35,14 +35,14 @@ void convertLines(const std::vector<TrimmedLine>& lines, const ParseContainer* h
         text += copy.rest();
     }
     const Url source = lines.empty() ? Url() : lines.front().source();
-    const Document parsed = parseWithCmark(text, source, options);
     RangeAdjuster adjuster{lines.empty() ? 1 : lines.front().lineNumber().value_or(1),
                            std::move(tracker), std::move(trimmed)};
-    for (const RawMarkupPtr& child : parsed.raw().children())
+    const RawMarkupPtr parsed = FreshCmarkRun::parse(text, source, options);
+    for (const RawMarkupPtr& child : parsed->children()) {
         adjuster.adjust(*child);
-    tracker = std::move(adjuster.ranges);
-    for (const RawMarkupPtr& child : parsed.raw().children())
         out.push_back(child);
+    }
+    tracker = std::move(adjuster.ranges);
 }
 
 RawMarkupData doxygenData(const PendingDoxygenCommand& command) {

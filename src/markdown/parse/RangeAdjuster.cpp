@@ -31,6 +31,9 @@ void RangeAdjuster::adjust(const RawMarkup& node) {
             const SourceRange moved = shifted(*range);
             ranges.add(moved);
             FreshNodeRange::rewrite(*current, moved);
+        } else {
+            // Settled too, so that no node leaves here fresh.
+            FreshNodeRange::rewrite(*current, std::nullopt);
         }
         const auto children = current->children();
         for (auto it = children.rbegin(); it != children.rend(); ++it)

@@ -17,14 +17,15 @@ struct RangeTracker {
 // Moves the ranges of nodes parsed from a run of lines into the coordinates of the whole
 // text: lines down to where the run starts, columns right by what was trimmed from the start
 // of each line. Rewrites the fresh nodes in place, each before its children, without
-// recursion, and widens the tracker by every shifted range.
+// recursion, and widens the tracker by every shifted range. Every node it passes stops being
+// fresh, ranged or not.
 struct RangeAdjuster {
     std::int64_t startLine = 1;
     RangeTracker ranges;
     std::vector<std::int64_t> trimmedIndentationPerLine;
 
     SourceRange shifted(const SourceRange& range) const;
-    // The node and its whole subtree; they must be fresh from a parse and not yet shared.
+    // The node and its whole subtree; stops unless every one of them is fresh from the parser.
     void adjust(const RawMarkup& node);
 };
 

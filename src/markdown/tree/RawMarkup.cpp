@@ -227,10 +227,13 @@ RawMarkup::Error::Error(RawMarkupPtr from, std::string_view targetTypeName)
     message_ = "Can't wrap a " + from_->describeData() + " in a " + targetTypeName_;
 }
 
+RawMarkupPtr FreshNodeRange::marked(FreshNodeToken, RawMarkupPtr made) noexcept {
+    const_cast<RawMarkup&>(*made).fresh_ = true;
+    return made;
+}
+
 void FreshNodeRange::rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange) {
-    require(node.references_.load(std::memory_order_relaxed) == 1,
-            "only a node that nothing shares yet may have its range rewritten");
-    require(!node.rangeRewritten_, "a node's range may be rewritten only once");
+    require(node.fresh_, "only a node fresh from the parser may have its range rewritten");
     auto& fresh = const_cast<RawMarkup&>(node);
     if (fresh.hasRange_) {
         fresh.storedRange().~SourceRange();
@@ -240,7 +243,7 @@ void FreshNodeRange::rewrite(const RawMarkup& node, std::optional<SourceRange> p
         new (fresh.rangeStorage_) SourceRange(std::move(*parsedRange));
         fresh.hasRange_ = true;
     }
-    fresh.rangeRewritten_ = true;
+    fresh.fresh_ = false;
 }
 
 }  // namespace pindrake::markdown

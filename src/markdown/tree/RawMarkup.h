@@ -148,7 +148,8 @@ class RawMarkup {
     mutable std::atomic<std::uint32_t> references_{1};
     MarkupKind kind_;
     bool hasRange_ = false;
-    bool rangeRewritten_ = false;
+    // Only the parser marks a node fresh, and only until it settles the node's range.
+    bool fresh_ = false;
     std::int64_t childCount_;
     union {
         std::int64_t subtreeCount_;
@@ -175,14 +176,23 @@ class RawMarkup::Error : public std::exception {
     std::string message_;
 };
 
+// Held only by the parser's code that turns a cmark pass into nodes it has not placed in a
+// tree yet: nothing else can mark nodes fresh.
+class FreshNodeToken {
+  private:
+    FreshNodeToken() = default;
+    friend struct FreshCmarkRun;
+};
+
 // The parser's one way to touch a node after creation: it corrects the range of a node it
 // has just built while shifting a parsed run into document coordinates, before the node is
-// placed in a finished document. Walk the nodes through RawMarkup::children() (not through
-// elements) so no extra reference exists.
+// placed in a finished document. A node built any other way is never fresh, so no finished
+// tree can be changed through here.
 class FreshNodeRange {
   public:
-    // Stops unless the node has exactly one reference (its creator's or its single parent's)
-    // and its range has not been rewritten before.
+    // The node its caller has just made, and holds the only reference to, marked fresh.
+    static RawMarkupPtr marked(FreshNodeToken, RawMarkupPtr made) noexcept;
+    // Settles the range of a fresh node, which then is no longer fresh. Stops on any other node.
     static void rewrite(const RawMarkup& node, std::optional<SourceRange> parsedRange);
 };
 

@@ -148,6 +148,22 @@ TEST(DirectiveTest, PlainTextParsesAsWithoutDirectives) {
     }
 }
 
+TEST(DirectiveTest, FinishedDocumentsKeepTheirRanges) {
+    // Interior nodes of a finished tree hold a single reference, as fresh ones do.
+    for (const ParseOptions options : {ParseOptions(), directives, doxygen}) {
+        const Document document = parseDocument("@dir {\n  a *b*\n}\n\nc\n", options);
+        const RawMarkup& root = document.raw();
+        ASSERT_GT(root.childCount(), 0);
+        const RawMarkup& last = root.child(root.childCount() - 1);
+        ASSERT_GT(last.childCount(), 0);
+        for (const RawMarkup* node :
+             {&root, &root.child(0), &root.child(0).child(0), &last, &last.child(0)}) {
+            EXPECT_DEATH(FreshNodeRange::rewrite(*node, std::nullopt), "fresh from the parser")
+                << outline(*node);
+        }
+    }
+}
+
 TEST(DirectiveTest, ContainersDescribeThemselvesIndented) {
     struct Case {
         const char* text;

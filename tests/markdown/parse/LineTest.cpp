@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "markdown/parse/CommonMarkConverter.h"
 #include "markdown/parse/RangeAdjuster.h"
 #include "markdown/parse/TrimmedLine.h"
 
@@ -109,16 +110,22 @@ TEST(RangeAdjusterTest, ShiftsEachBoundByItsOwnLine) {
     }
 }
 
-TEST(RangeAdjusterTest, RewritesFreshNodesAndWidensTheTracker) {
-    const SourceRange inner(at(1, 2), at(1, 3));
-    RawMarkupPtr text = RawMarkup::create(payload::Text{"x"}, inner);
-    RawMarkupPtr paragraph = RawMarkup::create(payload::Paragraph{}, std::nullopt,
-                                               std::vector<RawMarkupPtr>{std::move(text)});
-    RangeAdjuster adjuster{3, {SourceRange(at(1, 1), at(1, 1))}, {2}};
-    adjuster.adjust(*paragraph);
-    EXPECT_FALSE(paragraph->parsedRange());
-    EXPECT_EQ(paragraph->child(0).parsedRange(), SourceRange(at(3, 4), at(3, 5)));
-    EXPECT_EQ(adjuster.ranges.totalRange, SourceRange(at(1, 1), at(3, 5)));
+TEST(RangeAdjusterTest, RewritesFreshNodesOnceAndWidensTheTracker) {
+    const RawMarkupPtr run = FreshCmarkRun::parse("a\nb", {}, {});
+    ASSERT_EQ(run->childCount(), 1);
+    const RawMarkup& paragraph = run->child(0);
+    ASSERT_EQ(paragraph.childCount(), 3);
+    const RawMarkup& softBreak = paragraph.child(1);
+    ASSERT_FALSE(softBreak.hasParsedRange());
+    RangeAdjuster adjuster{3, {SourceRange(at(1, 1), at(1, 1))}, {2, 1}};
+    adjuster.adjust(paragraph);
+    EXPECT_EQ(paragraph.parsedRange(), SourceRange(at(3, 3), at(4, 3)));
+    EXPECT_EQ(paragraph.child(0).parsedRange(), SourceRange(at(3, 3), at(3, 4)));
+    EXPECT_FALSE(softBreak.hasParsedRange());
+    EXPECT_EQ(adjuster.ranges.totalRange, SourceRange(at(1, 1), at(4, 3)));
+    // Adjusted nodes are settled, rangeless ones too: a second shift would move them twice.
+    EXPECT_DEATH(adjuster.adjust(paragraph), "fresh from the parser");
+    EXPECT_DEATH(FreshNodeRange::rewrite(softBreak, std::nullopt), "fresh from the parser");
 }
 
 }  // namespace

@@ -117,21 +117,18 @@ TEST(RawMarkupTest, ConcurrentDrawsNeverRepeat) {
     EXPECT_EQ(drawn.back() - drawn.front() + 1, drawn.size());
 }
 
-TEST(RawMarkupTest, ParserMayRewriteAFreshNodesRangeOnce) {
+TEST(RawMarkupTest, NodesBuiltOutsideTheParserAreNeverFresh) {
+    // Each holds its nodes' only references, as a parser's fresh nodes would.
     auto child = textNode("a", span(1, 1, 1, 2));
     auto parent = node(payload::Paragraph{}, span(1, 1, 1, 2), {child});
-    child = nullptr;  // the parent's reference is the only one left
+    child = nullptr;
+    EXPECT_DEATH(FreshNodeRange::rewrite(*parent, std::nullopt), "fresh from the parser");
+    EXPECT_DEATH(FreshNodeRange::rewrite(parent->child(0), std::nullopt), "fresh from the parser");
 
-    const RawMarkup& fresh = parent->child(0);
-    FreshNodeRange::rewrite(fresh, span(5, 3, 5, 4));
-    EXPECT_EQ(fresh.parsedRange(), span(5, 3, 5, 4));
-    EXPECT_DEATH(FreshNodeRange::rewrite(fresh, std::nullopt), "rewritten only once");
-
-    RawMarkupPtr shared = parent;
-    EXPECT_DEATH(FreshNodeRange::rewrite(*parent, std::nullopt), "nothing shares");
-    shared = nullptr;
-    FreshNodeRange::rewrite(*parent, std::nullopt);
-    EXPECT_FALSE(parent->hasParsedRange());
+    const Document built{Paragraph{Text("a")}};
+    EXPECT_DEATH(FreshNodeRange::rewrite(built.raw(), std::nullopt), "fresh from the parser");
+    EXPECT_DEATH(FreshNodeRange::rewrite(built.raw().child(0).child(0), std::nullopt),
+                 "fresh from the parser");
 }
 
 }  // namespace
