@@ -5,7 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "../ShellFixture.h"
+#include "app/ShellFixture.h"
 #include "EnglishTexts.h"
 #include "app/views/ConverterMenuView.h"
 #include "app/views/HistoryList.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "../ShellFixture.h"
+#include "app/ShellFixture.h"
 #include "EnglishTexts.h"
 #include "app/views/SettingsWindow.h"
 #include "foundation/Localization.h"

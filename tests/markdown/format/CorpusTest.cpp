@@ -5,9 +5,10 @@
 #include <set>
 #include <sstream>
 
-#include "GfmSpecExamples.h"
+#include "markdown/GfmSpecExamples.h"
 #include "markdown/format/MarkupFormatter.h"
 #include "markdown/parse/ParseDocument.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -44,7 +45,7 @@ std::map<int, std::string> expectedFailures() {
 }
 
 TEST(CorpusTest, SpecExamplesSurviveFormattingAndParsing) {
-    const auto examples = testing::specExamples(testing::readFile(PINDRAKE_GFM_SPEC_TEXT));
+    const auto examples = testing::specExamples(test_support::readFile(PINDRAKE_GFM_SPEC_TEXT));
     ASSERT_GT(examples.size(), 600u);
     const auto listed = expectedFailures();
     ASSERT_FALSE(listed.empty());

@@ -10,8 +10,6 @@
 #include <cmark-gfm.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -19,32 +17,12 @@
 #include <vector>
 
 #include "markdown/parse/CmarkOptions.h"
+#include "markdown/GfmSpecExamples.h"
 #include "markdown/parse/ParseDocument.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::markdown {
 namespace {
-
-std::string readFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// The examples' Markdown, in order; the spec writes tabs as "→".
-std::vector<std::string> specExamples(const std::string& spec) {
-    const std::string fence = "```````````````````````````````` example";
-    std::vector<std::string> examples;
-    std::size_t at = 0;
-    while ((at = spec.find(fence, at)) != std::string::npos) {
-        const std::size_t start = spec.find('\n', at) + 1;
-        const std::size_t end = spec.find("\n.\n", start - 1);
-        std::string markdown = spec.substr(start, end + 1 - start);
-        for (std::size_t tab; (tab = markdown.find("\xE2\x86\x92")) != std::string::npos;)
-            markdown.replace(tab, 3, "\t");
-        examples.push_back(markdown == "\n" ? "" : markdown);
-        at = end;
-    }
-    return examples;
-}
 
 // One node as both sides describe it.
 struct NodeView {
@@ -255,7 +233,7 @@ std::string describe(const std::vector<NodeView>& nodes) {
 
 // Example number -> reason, from the checked-in list ("N: reason" lines, # comments).
 std::map<int, std::string> expectedDifferences() {
-    std::istringstream lines(readFile(PINDRAKE_CORPUS_DIFFERENCES));
+    std::istringstream lines(test_support::readFile(PINDRAKE_CORPUS_DIFFERENCES));
     std::map<int, std::string> expected;
     for (std::string line; std::getline(lines, line);) {
         if (line.empty() || line[0] == '#')
@@ -266,12 +244,11 @@ std::map<int, std::string> expectedDifferences() {
 }
 
 TEST(CorpusTest, TreesAgreeWithCmarkOnEverySpecExample) {
-    const std::vector<std::string> examples = specExamples(readFile(PINDRAKE_GFM_SPEC_TEXT));
+    const auto examples =
+        testing::specExamples(test_support::readFile(PINDRAKE_GFM_SPEC_TEXT));
     ASSERT_GT(examples.size(), 600u);
     const std::map<int, std::string> expected = expectedDifferences();
-    for (std::size_t i = 0; i < examples.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        const std::string& markdown = examples[i];
+    for (const auto& [number, markdown] : examples) {
         const auto ours = ourNodes(parseDocument(markdown).raw(), markdown);
         const auto theirs = cmarkNodes(markdown);
         const bool listed = expected.contains(number);

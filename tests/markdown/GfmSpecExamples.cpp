@@ -1,8 +1,7 @@
 #include "GfmSpecExamples.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
+#include <string_view>
 
 namespace pindrake::markdown::testing {
 
@@ -10,12 +9,15 @@ namespace {
 
 const std::string fence(32, '`');
 
-std::string withTabs(std::string text) {
-    const std::string arrow = "\u2192";
-    for (std::size_t at = text.find(arrow); at != std::string::npos; at = text.find(arrow, at)) {
-        text.replace(at, arrow.size(), "\t");
+std::string withTabs(std::string_view text) {
+    constexpr std::string_view arrow = "\u2192";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = text.find(arrow); at != std::string_view::npos; at = text.find(arrow)) {
+        out.append(text.substr(0, at)).push_back('\t');
+        text.remove_prefix(at + arrow.size());
     }
-    return text;
+    return out.append(text);
 }
 
 }  // namespace
@@ -47,9 +49,5 @@ std::vector<SpecExample> specExamples(const std::string& specText) {
     return examples;
 }
 
-std::string readFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 }  // namespace pindrake::markdown::testing

@@ -14,6 +14,4 @@ struct SpecExample {
 // arrow that stands for a tab in them is turned back into a tab.
 std::vector<SpecExample> specExamples(const std::string& specText);
 
-std::string readFile(const char* path);
-
 }  // namespace pindrake::markdown::testing
