@@ -111,14 +111,20 @@ void HistoryStore::load() {
         keepDroppedEntries(std::move(decoded->dropped));
 }
 
-void HistoryStore::save() {
-    if (historyFileIsUntouchable_)
+void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
+    if (historyFileIsUntouchable_) {
+        // Nothing is saved, but what the user removed still goes.
+        for (auto& removal : removals)
+            writer_.writeFile(std::move(removal));
         return;
-    writer_.saveHistory([list = items_.get(), file = historyFile_] {
-        if (auto error = files::writeAtomically(file, history_file::encode(list))) {
-            log::warning("The history could not be saved: " + error.message());
-        }
-    });
+    }
+    writer_.saveHistory(
+        [list = items_.get(), file = historyFile_] {
+            if (auto error = files::writeAtomically(file, history_file::encode(list))) {
+                log::warning("The history could not be saved: " + error.message());
+            }
+        },
+        std::move(removals));
 }
 
 // Never overwrites the file it could not read: when moving it aside fails, nothing is saved.
@@ -217,16 +223,18 @@ void HistoryStore::add(const ClipboardContent& content,
     list.reserve(current.size() + 1);
     list.push_back(std::move(item));
     list.insert(list.end(), current.entries().begin(), current.entries().end());
-    trim(list);
+    std::vector<HistoryWriter::Job> removals;
+    trim(list, removals);
     items_ = HistoryList(std::move(list));
-    save();
+    save(std::move(removals));
 }
 
-// Drops the oldest entries beyond the limit, with their files.
-void HistoryStore::trim(std::vector<HistoryList::Entry>& list) {
+// Drops the oldest entries beyond the limit; their files go after the save.
+void HistoryStore::trim(std::vector<HistoryList::Entry>& list,
+                        std::vector<HistoryWriter::Job>& removals) {
     const std::size_t limit = historyLimit(services_.defaults);
     while (list.size() > limit) {
-        deleteFiles(*list.back());
+        removals.push_back(fileRemoval(*list.back()));
         list.pop_back();
     }
 }
@@ -237,18 +245,19 @@ void HistoryStore::remove(const ClipboardItem& item) {
                                     [&](const HistoryList::Entry& e) { return e->id == item.id; });
     if (found == current.end())
         return;
-    deleteFiles(**found);
+    std::vector<HistoryWriter::Job> removals = {fileRemoval(**found)};
     std::vector<HistoryList::Entry> list = current;
     list.erase(list.begin() + (found - current.begin()));
     items_ = HistoryList(std::move(list));
-    save();
+    save(std::move(removals));
 }
 
 void HistoryStore::clearAll() {
+    std::vector<HistoryWriter::Job> removals;
     for (const auto& item : items_.get())
-        deleteFiles(item);
+        removals.push_back(fileRemoval(item));
     items_ = HistoryList();
-    save();
+    save(std::move(removals));
 }
 
 HistoryList HistoryStore::search(std::string_view query) const {
@@ -329,14 +338,14 @@ std::optional<platform::PasteboardContents> HistoryStore::readSnapshot(
     return snapshot::decode(*text);
 }
 
-void HistoryStore::deleteFiles(const ClipboardItem& item) {
-    writer_.writeFile([image = imagePath(item), snapshot = snapshotPath(item.id)] {
+HistoryWriter::Job HistoryStore::fileRemoval(const ClipboardItem& item) const {
+    return [image = imagePath(item), snapshot = snapshotPath(item.id)] {
         std::error_code ignored;
         if (!image.empty())
             fs::remove(image, ignored);
         if (!snapshot.empty())
             fs::remove(snapshot, ignored);
-    });
+    };
 }
 
 void HistoryStore::writeImage(const platform::Image& image, const std::string& fileName) {

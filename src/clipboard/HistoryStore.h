@@ -70,9 +70,10 @@ class HistoryStore {
 
   private:
     void load();
-    void save();
-    void trim(std::vector<HistoryList::Entry>& list);
-    void deleteFiles(const ClipboardItem& item);
+    // Saves the published list; `removals` (of the files of entries it dropped) run after it.
+    void save(std::vector<HistoryWriter::Job> removals);
+    void trim(std::vector<HistoryList::Entry>& list, std::vector<HistoryWriter::Job>& removals);
+    HistoryWriter::Job fileRemoval(const ClipboardItem& item) const;
     void writeImage(const platform::Image& image, const std::string& fileName);
     void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id);
     bool setAsideUnreadableHistory();

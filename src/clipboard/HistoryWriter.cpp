@@ -1,5 +1,7 @@
 #include "clipboard/HistoryWriter.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace pindrake::clipboard {
@@ -23,10 +25,11 @@ void HistoryWriter::writeFile(Job job) {
     workArrived_.notify_one();
 }
 
-void HistoryWriter::saveHistory(Job save) {
+void HistoryWriter::saveHistory(Job save, std::vector<Job> removals) {
     {
         std::lock_guard lock(mutex_);
         pendingSave_ = std::move(save);
+        std::move(removals.begin(), removals.end(), std::back_inserter(removalsAfterSave_));
     }
     workArrived_.notify_one();
 }
@@ -51,9 +54,12 @@ void HistoryWriter::run() {
             lock.lock();
         } else if (pendingSave_) {
             Job save = std::exchange(pendingSave_, nullptr);
+            std::vector<Job> removals = std::exchange(removalsAfterSave_, {});
             busy_ = true;
             lock.unlock();
             save();
+            for (auto& removal : removals)
+                removal();
             lock.lock();
         } else if (stopping_) {
             return;

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/inotify.h>
 #include <unicode/timezone.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 #include "clipboard/HistoryStore.h"
 #include "foundation/Uuid.h"
@@ -412,6 +415,50 @@ TEST_F(HistoryStoreTest, RemovesAndClears) {
     EXPECT_EQ(test_support::readFile(store->historyFile()), "[]");
     EXPECT_EQ(filesEndingWith(".pboard"), 0u);
     EXPECT_TRUE(fs::exists(directory / "orphan.png"));  // only files of entries are removed
+}
+
+// A kill between the two never leaves a history naming files that are gone: the files of an
+// entry go only after a history without it has replaced the old one.
+TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
+    defaults.set(HistoryStore::maxHistoryItemsKey, std::int64_t{100});
+    const std::vector<std::pair<std::string, std::function<void(HistoryStore&)>>> cases = {
+        {"trim", [this](HistoryStore& store) { addText(store, "one too many"); }},
+        {"remove", [](HistoryStore& store) { store.remove(store.items()->back()); }},
+        {"clear all", [](HistoryStore& store) { store.clearAll(); }},
+    };
+    for (const auto& [name, drop] : cases) {
+        SCOPED_TRACE(name);
+        directory = temporary.path() / name;
+        auto store = openStore();
+        addImage(*store);
+        const std::string id = store->items()->front().id;
+        for (int i = 1; i < 100; ++i)
+            addText(*store, "text " + std::to_string(i));
+
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(::inotify_add_watch(watch, directory.c_str(), IN_MOVED_TO | IN_DELETE), 0);
+        drop(*store);
+        store->flush();
+        std::vector<std::string> events;
+        alignas(inotify_event) char buffer[1 << 16];
+        for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                events.push_back((event->mask & IN_DELETE ? "removed " : "replaced ") +
+                                 std::string(event->name));
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        ::close(watch);
+        const auto position = [&](const std::string& event) {
+            return std::find(events.begin(), events.end(), event) - events.begin();
+        };
+        const auto saved = position("replaced history.json");
+        ASSERT_LT(saved, std::ssize(events)) << testing::PrintToString(events);
+        EXPECT_LT(saved, position("removed " + id + ".png")) << testing::PrintToString(events);
+        EXPECT_LT(saved, position("removed " + id + ".pboard")) << testing::PrintToString(events);
+        EXPECT_FALSE(fs::exists(directory / (id + ".png")));
+    }
 }
 
 TEST(HistoryStoreDirectoryTest, FollowsXdgDataHome) {

@@ -42,6 +42,28 @@ TEST(HistoryWriterTest, WritesFilesBeforeTheSaveThatNamesThemAndOnlyTheNewestOfP
               (std::vector<std::string>{"save 1", "image of 2", "snapshot of 3", "save 3"}));
 }
 
+// A kill between a save and the removals it allows never leaves a history naming removed files.
+TEST(HistoryWriterTest, RemovesFilesOnlyAfterASaveThatNoLongerNamesThem) {
+    Journal journal;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> started;
+    HistoryWriter writer;
+    writer.saveHistory([&] {
+        journal.note("save 1");
+        started.set_value();
+        released.wait();
+    });
+    started.get_future().wait();
+    writer.saveHistory([&] { journal.note("save 2"); }, {[&] { journal.note("remove A"); }});
+    writer.writeFile([&] { journal.note("image of 3"); });
+    writer.saveHistory([&] { journal.note("save 3"); }, {[&] { journal.note("remove B"); }});
+    release.set_value();
+    writer.flush();
+    EXPECT_EQ(journal.entries,
+              (std::vector<std::string>{"save 1", "image of 3", "save 3", "remove A", "remove B"}));
+}
+
 TEST(HistoryWriterTest, FinishesEverythingGivenBeforeItGoes) {
     Journal journal;
     {
