@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,18 +21,25 @@ struct Journal {
     std::vector<std::string> entries;
 };
 
+// Starts "save 1", which holds the writer (a slow disk) until the returned promise is kept:
+// everything given meanwhile piles up.
+std::promise<void> startSlowSave(HistoryWriter& writer, Journal& journal) {
+    std::promise<void> release;
+    auto started = std::make_shared<std::promise<void>>();
+    auto isRunning = started->get_future();
+    writer.saveHistory([&journal, started, released = release.get_future().share()] {
+        journal.note("save 1");
+        started->set_value();
+        released.wait();
+    });
+    isRunning.wait();
+    return release;
+}
+
 TEST(HistoryWriterTest, WritesFilesBeforeTheSaveThatNamesThemAndOnlyTheNewestOfPiledUpSaves) {
     Journal journal;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::promise<void> started;
     HistoryWriter writer;
-    writer.saveHistory([&] {
-        journal.note("save 1");
-        started.set_value();
-        released.wait();  // a slow disk: everything below piles up meanwhile
-    });
-    started.get_future().wait();
+    auto release = startSlowSave(writer, journal);
     writer.writeFile([&] { journal.note("image of 2"); });
     writer.saveHistory([&] { journal.note("save 2"); });
     writer.writeFile([&] { journal.note("snapshot of 3"); });
@@ -45,16 +53,8 @@ TEST(HistoryWriterTest, WritesFilesBeforeTheSaveThatNamesThemAndOnlyTheNewestOfP
 // A kill between a save and the removals it allows never leaves a history naming removed files.
 TEST(HistoryWriterTest, RemovesFilesOnlyAfterASaveThatNoLongerNamesThem) {
     Journal journal;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::promise<void> started;
     HistoryWriter writer;
-    writer.saveHistory([&] {
-        journal.note("save 1");
-        started.set_value();
-        released.wait();
-    });
-    started.get_future().wait();
+    auto release = startSlowSave(writer, journal);
     writer.saveHistory([&] { journal.note("save 2"); }, {[&] { journal.note("remove A"); }});
     writer.writeFile([&] { journal.note("image of 3"); });
     writer.saveHistory([&] { journal.note("save 3"); }, {[&] { journal.note("remove B"); }});
