@@ -110,7 +110,7 @@ TEST_F(HistoryStoreTest, SavesEntriesPrivatelyWithUpperCaseIdsAndTheClockAndRelo
     EXPECT_EQ(openStore()->items().get(), saved);
 }
 
-TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
+TEST_F(HistoryStoreTest, AddDropsATextEqualToTheNewestOnlyAndSharesTheEntriesItKeeps) {
     auto store = openStore();
     addText(*store, "é");
     const auto fileBefore = test_support::readFile(store->historyFile());
@@ -125,13 +125,9 @@ TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
     EXPECT_EQ(store->items()->size(), 5u);
     EXPECT_EQ(filesEndingWith(".png"), 2u);
     EXPECT_EQ(filesEndingWith(".pboard"), 5u);
-}
 
-// A change costs the same whatever the history holds: the new list shares the entries it keeps,
-// and a paste right after a copy finds the snapshot the writer may not have written yet.
-TEST_F(HistoryStoreTest, ANewListSharesTheEntriesItKeeps) {
-    auto store = openStore();
-    addText(*store, "kept");
+    // A change costs the same whatever the history holds: the new list shares the entries it
+    // keeps, and a paste right after a copy finds the snapshot the writer may not have written.
     const auto kept = store->items()->entries().front();
     store->add(textContent("new"), {{"public.utf8-plain-text", "new"}});
     EXPECT_EQ(store->items()->entries().at(1), kept);
