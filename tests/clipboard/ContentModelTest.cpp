@@ -71,52 +71,43 @@ TEST(HistoryFileTest, WritesKeysInOrderLeavesOutAbsentValuesAndReadsItBack) {
     EXPECT_EQ(decoded->items, (std::vector<ClipboardItem>{full, bare}));
 }
 
-// One entry at a time: a bad entry is skipped, a bad image name is dropped (it could leave the
-// folder), duplicate and unknown tags collapse, and the id comes back in upper case.
+// One entry at a time: a bad entry is kept aside as it stood, a bad image name is dropped (it could
+// leave the folder), duplicate and unknown tags collapse, and the id comes back in upper case.
 TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
+    const std::string ownImage = "6F9619FF-8B86-D011-B42D-00C04FC964FF.png";
     const std::string id = R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff","createdAt":5)";
-    struct Case {
-        std::string entry;
-        bool decodes;
-        std::optional<std::string> image = std::nullopt;
+    const auto decodeOne = [](const std::string& entry) {
+        const auto decoded = history_file::decode("[" + entry + "]");
+        EXPECT_TRUE(decoded) << entry;
+        return decoded.value_or(history_file::Decoded{});
     };
-    const std::vector<Case> cases = {
-        {id + "}", true},
-        {id + R"(,"plainText":null,"tags":null})", true},
-        {id + R"(,"extra":[1,2]})", true},
-        // Only the entry's own image; never another file of the folder or outside it.
-        {id + R"(,"imageFilename":"6F9619FF-8B86-D011-B42D-00C04FC964FF.png"})", true,
-         "6F9619FF-8B86-D011-B42D-00C04FC964FF.png"},
-        {id + R"(,"imageFilename":"6f9619ff-8b86-d011-b42d-00c04fc964ff.png"})", true},
-        {id + R"(,"imageFilename":"A.png"})", true},
-        {id + R"(,"imageFilename":"history.json.corrupt-20240101T000000Z"})", true},
-        {id + R"(,"imageFilename":"6F9619FF-8B86-D011-B42D-00C04FC964FF.pboard"})", true},
-        {id + R"(,"imageFilename":"../secret.png"})", true},
-        {id + R"(,"imageFilename":"a/b.png"})", true},
-        {id + R"(,"imageFilename":"."})", true},
-        {id + R"(,"imageFilename":".."})", true},
-        {id + R"(,"imageFilename":""})", true},
-        {R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff"})", false},
-        {R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff","createdAt":"5"})", false},
-        {R"({"createdAt":5})", false},
-        {R"({"id":"x","createdAt":5})", false},
-        {id + R"(,"plainText":3})", false},
-        {id + R"(,"tags":"json"})", false},
-        {id + R"(,"pasteboardTypes":[1]})", false},
-        {"[]", false},
-    };
-    for (const auto& c : cases) {
-        const auto decoded = history_file::decode("[" + c.entry + "]");
-        ASSERT_TRUE(decoded) << c.entry;
-        ASSERT_EQ(decoded->items.size(), c.decodes ? 1u : 0u) << c.entry;
-        EXPECT_EQ(decoded->skipped.size(), c.decodes ? 0u : 1u) << c.entry;
-        EXPECT_EQ(decoded->dropped,
-                  c.decodes ? std::vector<std::string>{}
-                            : std::vector<std::string>{nlohmann::json::parse(c.entry).dump()})
-            << c.entry;
-        if (c.decodes) {
-            EXPECT_EQ(decoded->items[0].imageFilename, c.image) << c.entry;
-        }
+    const auto own = decodeOne(id + R"(,"imageFilename":")" + ownImage + R"("})");
+    ASSERT_EQ(own.items.size(), 1u);
+    EXPECT_TRUE(own.skipped.empty() && own.dropped.empty());
+    EXPECT_EQ(own.items[0].imageFilename, ownImage);
+    EXPECT_EQ(own.items[0].id, "6F9619FF-8B86-D011-B42D-00C04FC964FF");
+
+    // Decoded without an image: never another file of the folder or one outside it.
+    for (const std::string image :
+         {"6f9619ff-8b86-d011-b42d-00c04fc964ff.png", "A.png",
+          "history.json.corrupt-20240101T000000Z", "6F9619FF-8B86-D011-B42D-00C04FC964FF.pboard",
+          "../secret.png", "a/b.png", ".", "..", ""}) {
+        const auto decoded = decodeOne(id + R"(,"imageFilename":")" + image + R"("})");
+        ASSERT_EQ(decoded.items.size(), 1u) << image;
+        EXPECT_EQ(decoded.items[0].imageFilename, std::nullopt) << image;
+    }
+    for (const std::string rest : {"}", R"(,"plainText":null,"tags":null})", R"(,"extra":[1,2]})"})
+        EXPECT_EQ(decodeOne(id + rest).items.size(), 1u) << rest;
+
+    for (const std::string& entry : std::vector<std::string>{
+             R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff"})",
+             R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff","createdAt":"5"})",
+             R"({"createdAt":5})", R"({"id":"x","createdAt":5})", id + R"(,"plainText":3})",
+             id + R"(,"tags":"json"})", id + R"(,"pasteboardTypes":[1]})", "[]"}) {
+        const auto decoded = decodeOne(entry);
+        EXPECT_TRUE(decoded.items.empty()) << entry;
+        EXPECT_EQ(decoded.skipped.size(), 1u) << entry;
+        EXPECT_EQ(decoded.dropped, std::vector<std::string>{nlohmann::json::parse(entry).dump()});
     }
 
     // A repeated id is dropped, whatever its case; the first entry stays.
@@ -128,21 +119,15 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
     EXPECT_EQ(repeated->items[0].plainText, "first");
     EXPECT_EQ(repeated->dropped.size(), 2u);
 
-    const auto tagged = history_file::decode("[" + id + R"(,"tags":["json","yaml","json"]}])");
-    ASSERT_TRUE(tagged && tagged->items.size() == 1);
-    EXPECT_EQ(tagged->items[0].tags, ContentTags{ContentTag::json});
-    EXPECT_EQ(tagged->items[0].id, "6F9619FF-8B86-D011-B42D-00C04FC964FF");
-}
-
-TEST(HistoryFileTest, OnlyAnArrayIsAHistory) {
+    const auto tagged = decodeOne(id + R"(,"tags":["json","yaml","json"]})");
+    ASSERT_EQ(tagged.items.size(), 1u);
+    EXPECT_EQ(tagged.items[0].tags, ContentTags{ContentTag::json});
+    // A stray invalid byte costs nothing but that character; only an array is a history.
+    const auto repaired = decodeOne(id + ",\"plainText\":\"a\xFF\"}");
+    ASSERT_EQ(repaired.items.size(), 1u);
+    EXPECT_EQ(repaired.items[0].plainText, "a\uFFFD");
     EXPECT_FALSE(history_file::decode("{}"));
     EXPECT_FALSE(history_file::decode("[{\"id\":"));
-    // A stray invalid byte costs nothing but that character.
-    const auto decoded = history_file::decode(
-        "[{\"id\":\"6F9619FF-8B86-D011-B42D-00C04FC964FF\",\"createdAt\":1,\"plainText\":\"a\xFF\"}"
-        "]");
-    ASSERT_TRUE(decoded && decoded->items.size() == 1);
-    EXPECT_EQ(decoded->items[0].plainText, "a\uFFFD");
 }
 
 }  // namespace

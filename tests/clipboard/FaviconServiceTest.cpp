@@ -94,7 +94,7 @@ TEST_F(FaviconServiceTest, FallsThroughToTheIconService) {
     }
 }
 
-TEST_F(FaviconServiceTest, NoIconIsNotRememberedAndABareWordAsksNobody) {
+TEST_F(FaviconServiceTest, NoIconIsRememberedABareWordAsksNobodyAndWaitersAreAnswered) {
     auto none = ask("https://nothing.test/");
     main.runUntilIdle();
     ASSERT_TRUE(none->has_value());
@@ -111,14 +111,13 @@ TEST_F(FaviconServiceTest, NoIconIsNotRememberedAndABareWordAsksNobody) {
         EXPECT_FALSE(answer->value()) << text;
     }
     EXPECT_EQ(http.requests().size(), 4u);
-}
 
-TEST_F(FaviconServiceTest, WaitersGetNoIconWhenTheServiceGoesAway) {
-    auto answer = ask("https://gone.test/");
+    // Waiters get no icon when the service goes away.
+    auto gone = ask("https://gone.test/");
     service.reset();
     main.runUntilIdle();
-    ASSERT_TRUE(answer->has_value());
-    EXPECT_FALSE(answer->value());
+    ASSERT_TRUE(gone->has_value());
+    EXPECT_FALSE(gone->value());
 }
 
 // An icon once fetched is reused in later launches, from a private folder, whatever its age.

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 
 #include "clipboard/HistoryStore.h"
@@ -76,8 +75,10 @@ class HistoryStoreTest : public ::testing::Test {
 };
 
 // The exact layout of an entry is held by the history file's own test; this one holds what the
-// store puts in it.
-TEST_F(HistoryStoreTest, SavesEntriesWithUpperCaseIdsAndTheClockAndReloadsTheSameHistory) {
+// store puts in it, and that the folder and its files stay private.
+TEST_F(HistoryStoreTest, SavesEntriesPrivatelyWithUpperCaseIdsAndTheClockAndReloadsThem) {
+    fs::create_directories(directory);
+    fs::permissions(directory, fs::perms(0755));
     auto store = openStore();
     ClipboardContent rich = textContent("# Title");
     rich.html = "<h1>Title</h1>";
@@ -91,19 +92,25 @@ TEST_F(HistoryStoreTest, SavesEntriesWithUpperCaseIdsAndTheClockAndReloadsTheSam
     ASSERT_EQ(json.size(), 2u);
     const auto id = json[0]["id"].get<std::string>();
     EXPECT_EQ(id.size(), 36u);
-    EXPECT_TRUE(std::ranges::none_of(id, [](unsigned char c) { return std::islower(c); })) << id;
+    EXPECT_TRUE(std::ranges::none_of(id, [](char c) { return c >= 'a' && c <= 'z'; })) << id;
     EXPECT_EQ(json[0]["imageFilename"], id + ".png");
     EXPECT_EQ(json[0]["createdAt"], 700000001.25);
     EXPECT_FALSE(json[0].contains("plainText") || json[0].contains("sourceBundleID"));
     EXPECT_EQ(json[1]["createdAt"], 700000000.5);
     EXPECT_EQ(json[1]["sourceBundleID"], "org.example.Editor");
 
+    // Nothing half-written is left behind.
+    EXPECT_EQ(test_support::permissions(directory), 0700u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 4);
+    for (const auto& file : fs::directory_iterator(directory))
+        EXPECT_EQ(test_support::permissions(file.path()), 0600u) << file.path();
+
     const auto saved = store->items().get();
     store.reset();
     EXPECT_EQ(openStore()->items().get(), saved);
 }
 
-TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
+TEST_F(HistoryStoreTest, AddDropsATextEqualToTheNewestOnlyAndSharesTheEntriesItKeeps) {
     auto store = openStore();
     addText(*store, "é");
     const auto fileBefore = test_support::readFile(store->historyFile());
@@ -118,13 +125,9 @@ TEST_F(HistoryStoreTest, DropsATextEqualToTheNewestEntryOnly) {
     EXPECT_EQ(store->items()->size(), 5u);
     EXPECT_EQ(filesEndingWith(".png"), 2u);
     EXPECT_EQ(filesEndingWith(".pboard"), 5u);
-}
 
-// A change costs the same whatever the history holds: the new list shares the entries it keeps,
-// and a paste right after a copy finds the snapshot the writer may not have written yet.
-TEST_F(HistoryStoreTest, ANewListSharesTheEntriesItKeeps) {
-    auto store = openStore();
-    addText(*store, "kept");
+    // A change costs the same whatever the history holds: the new list shares the entries it
+    // keeps, and a paste right after a copy finds the snapshot the writer may not have written.
     const auto kept = store->items()->entries().front();
     store->add(textContent("new"), {{"public.utf8-plain-text", "new"}});
     EXPECT_EQ(store->items()->entries().at(1), kept);
@@ -133,7 +136,7 @@ TEST_F(HistoryStoreTest, ANewListSharesTheEntriesItKeeps) {
     EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "new"}}));
 }
 
-TEST_F(HistoryStoreTest, LimitComesFromTheUserSetting) {
+TEST_F(HistoryStoreTest, TheLimitComesFromTheUserSettingAndTrimsAtTheNextAdd) {
     using Value = std::optional<platform::Defaults::Value>;
     // Unset or zero: the default; clamped to 100..2000; a fraction is cut; other types ignored.
     const std::vector<std::pair<Value, std::size_t>> cases = {{std::nullopt, 500},
@@ -150,22 +153,8 @@ TEST_F(HistoryStoreTest, LimitComesFromTheUserSetting) {
             settings.set(HistoryStore::maxHistoryItemsKey, *stored);
         EXPECT_EQ(HistoryStore::historyLimit(settings), limit);
     }
-}
 
-TEST_F(HistoryStoreTest, TrimsTheOldestEntriesWithTheirFiles) {
-    defaults.set(HistoryStore::maxHistoryItemsKey, std::int64_t{100});
-    auto store = openStore();
-    addImage(*store);
-    const ClipboardItem oldest = store->items()->front();
-    for (int i = 0; i < 100; ++i)
-        addText(*store, "text " + std::to_string(i));
-    ASSERT_EQ(store->items()->size(), 100u);
-    EXPECT_EQ(store->items()->back().plainText, "text 0");
-    EXPECT_FALSE(fs::exists(directory / (oldest.id + ".png")));
-    EXPECT_EQ(filesEndingWith(".pboard"), 100u);
-}
-
-TEST_F(HistoryStoreTest, ALoadedHistoryIsTrimmedOnlyByTheNextAdd) {
+    // A loaded history longer than the limit is trimmed only by the next add.
     std::string file = "[";
     for (int i = 0; i < 800; ++i)
         file += (i ? R"(,{"id":")" : R"({"id":")") + makeUuid() + R"(","createdAt":1})";
@@ -176,57 +165,30 @@ TEST_F(HistoryStoreTest, ALoadedHistoryIsTrimmedOnlyByTheNextAdd) {
     EXPECT_EQ(openStore()->items()->size(), 500u);
 }
 
-TEST_F(HistoryStoreTest, ABadEntryCostsOnlyItself) {
-    writeHistory(R"([{"id":")" + someId + R"(","createdAt":3,"plainText":"kept"},)" +
-                 R"({"id":"broken","createdAt":2}])");
-    auto store = openStore();
-    ASSERT_EQ(store->items()->size(), 1u);
-    EXPECT_EQ(store->items()->front().plainText, "kept");
-}
-
-TEST_F(HistoryStoreTest, AnUnreadableHistoryFileIsKeptAsideNotOverwritten) {
+// A history that cannot be read is moved aside once and never overwritten; the entry files it
+// may name stay, only the temporary files of interrupted writes go.
+TEST_F(HistoryStoreTest, AnUnreadableHistoryIsKeptAsideWithTheFilesItMayName) {
     const std::string damaged = R"([{"id":")" + someId + R"(","createdAt":)";
     writeHistory(damaged);
+    test_support::writeFile(directory / (someId + ".pboard"), "{}");
+    test_support::writeFile(directory / ".history.json.Ab12Cd", "[");
     now = Date::fromUnixSeconds(1700000000);  // 2023-11-14 22:13:20 UTC
     auto store = openStore();
+    store->flush();
     EXPECT_TRUE(store->items()->empty());
     const fs::path aside = directory / "history.json.corrupt-20231114T221320Z";
     EXPECT_EQ(test_support::readFile(aside), damaged);
     EXPECT_FALSE(fs::exists(directory / "history.json"));
+    EXPECT_TRUE(fs::exists(directory / (someId + ".pboard")));
+    EXPECT_FALSE(fs::exists(directory / ".history.json.Ab12Cd"));
 
     addText(*store, "new");
     const auto saved = nlohmann::json::parse(test_support::readFile(directory / "history.json"));
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0]["plainText"], "new");
-
     addText(*store, "newer");  // moved aside once only
     EXPECT_EQ(test_support::readFile(aside), damaged);
     EXPECT_EQ(filesEndingWith("Z"), 1u);
-}
-
-TEST_F(HistoryStoreTest, KeepsItsFolderAndFilesPrivate) {
-    fs::create_directories(directory);
-    fs::permissions(directory, fs::perms(0755));
-    auto store = openStore();
-    addImage(*store);
-    const auto& item = store->items()->front();
-    EXPECT_EQ(test_support::permissions(directory), 0700u);
-    for (const auto& name : {std::string("history.json"), item.id + ".png", item.id + ".pboard"})
-        EXPECT_EQ(test_support::permissions(directory / name), 0600u) << name;
-    // Nothing half-written is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(directory), fs::directory_iterator()), 3);
-}
-
-TEST_F(HistoryStoreTest, NeverTouchesFilesOutsideItsFolder) {
-    const fs::path victim = temporary.path() / "data" / "victim.png";
-    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1,"imageFilename":"../victim.png"}])");
-    test_support::writeFile(victim, png);
-    auto store = openStore();
-    ASSERT_EQ(store->items()->size(), 1u);
-    EXPECT_FALSE(store->content(store->items()->front()).image);
-    store->clearAll();
-    store->flush();
-    EXPECT_TRUE(fs::exists(victim));
 }
 
 // A planted link may point anywhere; its target is never pasted, shown or read.
@@ -287,17 +249,6 @@ TEST_F(HistoryStoreTest, StartUpRemovesLeftoversAndKeepsDroppedEntries) {
     EXPECT_EQ(dropped[1]["plainText"], "twin");
 }
 
-TEST_F(HistoryStoreTest, AnUnreadableHistoryLeavesTheEntryFilesItMayName) {
-    const std::string id = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
-    writeHistory("[{");
-    test_support::writeFile(directory / (id + ".pboard"), "{}");
-    test_support::writeFile(directory / ".history.json.Ab12Cd", "[");
-    auto store = openStore();
-    store->flush();
-    EXPECT_TRUE(fs::exists(directory / (id + ".pboard")));
-    EXPECT_FALSE(fs::exists(directory / ".history.json.Ab12Cd"));
-}
-
 TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
     // An image's title shows its local creation time.
     icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("Asia/Tokyo"));
@@ -332,8 +283,9 @@ TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {
 }
 
 // Entries are told apart by themselves, not by their ids: two entries sharing an id, or a list
-// that gives an id another text, never get an answer meant for another entry.
-TEST_F(HistoryStoreTest, SearchNeverAnswersForAnotherEntryWithTheSameId) {
+// that gives an id another text, never get an answer meant for another entry. Observers search
+// the list they are told about.
+TEST_F(HistoryStoreTest, SearchAnswersForTheEntriesOfTheListInForceOnly) {
     auto store = openStore();
     const auto entry = [](std::string text) {
         ClipboardItem item;
@@ -347,11 +299,7 @@ TEST_F(HistoryStoreTest, SearchNeverAnswersForAnotherEntryWithTheSameId) {
     store->items() = HistoryList(std::vector<ClipboardItem>{entry("gamma")});
     EXPECT_TRUE(store->search("alpha").empty());
     EXPECT_EQ(store->search("gamma").size(), 1u);
-}
 
-TEST_F(HistoryStoreTest, ObserversSearchTheListTheyAreToldAbout) {
-    auto store = openStore();
-    addText(*store, "alpha");
     std::vector<std::size_t> seen;
     auto view = store->items().observeForView(
         [&](const HistoryList&) { seen.push_back(store->search("zebra").size()); });
@@ -373,15 +321,14 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
 
     const fs::path file = directory / (item.id + ".pboard");
     const PasteboardContents before = {{"public.utf8-plain-text", "before"}};
-    const std::vector<std::pair<std::optional<std::string>, PasteboardContents>> cases = {
+    // A type that does not decode is left out; a snapshot with nothing whole restores nothing.
+    std::vector<std::pair<std::optional<std::string>, PasteboardContents>> cases = {
         {R"({"public.html":"PGI+","public.utf8-plain-text":"not base64!"})",
-         {{"public.html", "<b>"}}},
-        {R"(["PGI+"])", before},
-        {R"({"public.html":5})", before},
-        {R"({"public.html":"%%%%"})", before},
-        {"{", before},
-        {std::nullopt, before},
-    };
+         {{"public.html", "<b>"}}}};
+    for (const char* unusable :
+         {R"(["PGI+"])", R"({"public.html":5})", R"({"public.html":"%%%%"})", "{"})
+        cases.emplace_back(unusable, before);
+    cases.emplace_back(std::nullopt, before);
     for (const auto& [snapshot, restored] : cases) {
         fs::remove(file);
         if (snapshot)
@@ -396,48 +343,34 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
     EXPECT_FALSE(fs::exists(directory / (store->items()->front().id + ".pboard")));
 }
 
-TEST_F(HistoryStoreTest, RemovesAndClears) {
-    auto store = openStore();
-    addImage(*store);
-    addText(*store, "two");
-    test_support::writeFile(directory / "orphan.png", png);
-    const auto image = store->items().get()[1];
-
-    store->remove(image);
-    store->flush();
-    EXPECT_EQ(store->items()->size(), 1u);
-    EXPECT_FALSE(fs::exists(directory / (image.id + ".png")));
-    EXPECT_FALSE(fs::exists(directory / (image.id + ".pboard")));
-
-    store->clearAll();
-    store->flush();
-    EXPECT_TRUE(store->items()->empty());
-    EXPECT_EQ(test_support::readFile(store->historyFile()), "[]");
-    EXPECT_EQ(filesEndingWith(".pboard"), 0u);
-    EXPECT_TRUE(fs::exists(directory / "orphan.png"));  // only files of entries are removed
-}
-
-// A kill between the two never leaves a history naming files that are gone: the files of an
+// Trimming, removing and clearing take the files of the entries they drop, and only those. A
+// kill between the two never leaves a history naming files that are gone: the files of an
 // entry go only after a history without it has replaced the old one.
 TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
     defaults.set(HistoryStore::maxHistoryItemsKey, std::int64_t{100});
-    const std::vector<std::pair<std::string, std::function<void(HistoryStore&)>>> cases = {
-        {"trim", [this](HistoryStore& store) { addText(store, "one too many"); }},
-        {"remove", [](HistoryStore& store) { store.remove(store.items()->back()); }},
-        {"clear all", [](HistoryStore& store) { store.clearAll(); }},
+    struct Case {
+        std::string name;
+        std::function<void(HistoryStore&)> drop;
+        std::size_t left;
     };
-    for (const auto& [name, drop] : cases) {
-        SCOPED_TRACE(name);
-        directory = temporary.path() / name;
+    const std::vector<Case> cases = {
+        {"trim", [this](HistoryStore& store) { addText(store, "one too many"); }, 100},
+        {"remove", [](HistoryStore& store) { store.remove(store.items()->back()); }, 99},
+        {"clear all", [](HistoryStore& store) { store.clearAll(); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        directory = temporary.path() / c.name;
         auto store = openStore();
-        addImage(*store);
+        addImage(*store);  // the oldest entry
         const std::string id = store->items()->front().id;
         for (int i = 1; i < 100; ++i)
             addText(*store, "text " + std::to_string(i));
+        test_support::writeFile(directory / "orphan.png", png);
 
         const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ASSERT_GE(::inotify_add_watch(watch, directory.c_str(), IN_MOVED_TO | IN_DELETE), 0);
-        drop(*store);
+        c.drop(*store);
         store->flush();
         std::vector<std::string> events;
         alignas(inotify_event) char buffer[1 << 16];
@@ -457,7 +390,12 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
         ASSERT_LT(saved, std::ssize(events)) << testing::PrintToString(events);
         EXPECT_LT(saved, position("removed " + id + ".png")) << testing::PrintToString(events);
         EXPECT_LT(saved, position("removed " + id + ".pboard")) << testing::PrintToString(events);
-        EXPECT_FALSE(fs::exists(directory / (id + ".png")));
+
+        EXPECT_EQ(store->items()->size(), c.left);
+        EXPECT_EQ(openStore()->items()->size(), c.left);
+        EXPECT_EQ(filesEndingWith(".pboard"), c.left);
+        EXPECT_EQ(filesEndingWith(".png"), 1u);  // only files of entries are removed
+        EXPECT_TRUE(fs::exists(directory / "orphan.png"));
     }
 }
 

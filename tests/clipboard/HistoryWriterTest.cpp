@@ -36,32 +36,21 @@ std::promise<void> startSlowSave(HistoryWriter& writer, Journal& journal) {
     return release;
 }
 
-TEST(HistoryWriterTest, WritesFilesBeforeTheSaveThatNamesThemAndOnlyTheNewestOfPiledUpSaves) {
+// Of saves that piled up only the newest is written, after every file given before it; the
+// removals each save allows come after it, so a kill in between never leaves a history naming
+// removed files.
+TEST(HistoryWriterTest, WritesFilesFirstThenOnlyTheNewestOfPiledUpSavesThenRemovals) {
     Journal journal;
     HistoryWriter writer;
     auto release = startSlowSave(writer, journal);
     writer.writeFile([&] { journal.note("image of 2"); });
-    writer.saveHistory([&] { journal.note("save 2"); });
-    writer.writeFile([&] { journal.note("snapshot of 3"); });
-    writer.saveHistory([&] { journal.note("save 3"); });
-    release.set_value();
-    writer.flush();
-    EXPECT_EQ(journal.entries,
-              (std::vector<std::string>{"save 1", "image of 2", "snapshot of 3", "save 3"}));
-}
-
-// A kill between a save and the removals it allows never leaves a history naming removed files.
-TEST(HistoryWriterTest, RemovesFilesOnlyAfterASaveThatNoLongerNamesThem) {
-    Journal journal;
-    HistoryWriter writer;
-    auto release = startSlowSave(writer, journal);
     writer.saveHistory([&] { journal.note("save 2"); }, {[&] { journal.note("remove A"); }});
-    writer.writeFile([&] { journal.note("image of 3"); });
+    writer.writeFile([&] { journal.note("snapshot of 3"); });
     writer.saveHistory([&] { journal.note("save 3"); }, {[&] { journal.note("remove B"); }});
     release.set_value();
     writer.flush();
-    EXPECT_EQ(journal.entries,
-              (std::vector<std::string>{"save 1", "image of 3", "save 3", "remove A", "remove B"}));
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"save 1", "image of 2", "snapshot of 3",
+                                                         "save 3", "remove A", "remove B"}));
 }
 
 TEST(HistoryWriterTest, FinishesEverythingGivenBeforeItGoes) {

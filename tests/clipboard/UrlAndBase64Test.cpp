@@ -26,19 +26,12 @@ TEST(UrlTest, PortsStopAt65535) {
 // A file URL names a local file only: another host or an escaped NUL (which would cut the path
 // short for the system) names none.
 TEST(UrlTest, FileUrlsNameLocalPathsOnly) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"file:///tmp/a%20b.txt", "/tmp/a b.txt"},
-        {"file://localhost/tmp/a", "/tmp/a"},
-        {"file:/tmp/a", "/tmp/a"},
-        {"file://otherhost/tmp/a", std::nullopt},
-        {"file://otherhost/", std::nullopt},
-        {"file:///tmp/a%00.txt", std::nullopt},
-        {"file:///tmp/%00", std::nullopt},
-        {"file:///tmp/a%0", std::nullopt},
-        {"file:///tmp/a%zz", std::nullopt},
-    };
-    for (const auto& [text, path] : cases)
-        EXPECT_EQ(filePathFromUrl(text), path) << text;
+    EXPECT_EQ(filePathFromUrl("file:///tmp/a%20b.txt"), "/tmp/a b.txt");
+    EXPECT_EQ(filePathFromUrl("file://localhost/tmp/a"), "/tmp/a");
+    EXPECT_EQ(filePathFromUrl("file:/tmp/a"), "/tmp/a");
+    for (const char* text : {"file://otherhost/tmp/a", "file://otherhost/", "file:///tmp/a%00.txt",
+                             "file:///tmp/%00", "file:///tmp/a%0", "file:///tmp/a%zz"})
+        EXPECT_EQ(filePathFromUrl(text), std::nullopt) << text;
 }
 
 TEST(Base64Test, PaddingIsOneOrTwoEqualsSignsAtTheEnd) {
