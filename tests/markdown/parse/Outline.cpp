@@ -33,6 +33,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // What follows the kind's name in the outline: the payload's fields.
 std::string payloadLabel(const RawMarkupData& data) {
