@@ -19,18 +19,25 @@ inline Options withLineLimit(std::int64_t length, LineLimit::SplittingElement el
     return options;
 }
 
-// One formatting example: the tree, the options and the text expected.
+// One formatting example: the tree, the text expected and the options, default ones if none.
 struct FormatCase {
     const char* name;
     Markup tree;
-    Options options;
     std::string expected;
+    Options options = {};
 };
 
 inline void expectFormats(const std::vector<FormatCase>& cases) {
     for (const auto& c : cases) {
         EXPECT_EQ(format(c.tree, c.options), c.expected) << c.name;
     }
+}
+
+template <class Change>
+Options changed(Change change) {
+    Options options;
+    change(options);
+    return options;
 }
 
 inline Paragraph paragraph(std::string text) {

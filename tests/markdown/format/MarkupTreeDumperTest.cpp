@@ -10,6 +10,7 @@ Paragraph paragraph(std::string text) {
 }
 
 TEST(MarkupTreeDumperTest, DrawsTheTree) {
+    const Document quotes{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}};
     struct Case {
         const char* name;
         Markup tree;
@@ -46,18 +47,14 @@ TEST(MarkupTreeDumperTest, DrawsTheTree) {
         {"table without alignments", Table({}, {}, {}), "Table alignments: ||\n├─ Head\n└─ Body"},
         {"directive name in debug form", BlockDirective("a\"b", "x: 1", {}),
          "BlockDirective name: \"a\\\"b\"\n├─ Argument text segments:\n|    \"x: 1\""},
+        // An inner element keeps its branch and columns.
+        {"inner, not last", *quotes.child(0),
+         "├─ BlockQuote\n│  └─ Paragraph\n│     └─ Text \"a\""},
+        {"inner, last", *quotes.child(1), "└─ BlockQuote\n   └─ Paragraph\n      └─ Text \"b\""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(debugDescription(c.tree), c.expected) << c.name;
     }
-}
-
-TEST(MarkupTreeDumperTest, AnInnerElementKeepsItsBranchAndColumns) {
-    const Document tree{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}};
-    EXPECT_EQ(debugDescription(*tree.child(0)),
-              "├─ BlockQuote\n│  └─ Paragraph\n│     └─ Text \"a\"");
-    EXPECT_EQ(debugDescription(*tree.child(1)),
-              "└─ BlockQuote\n   └─ Paragraph\n      └─ Text \"b\"");
 }
 
 TEST(MarkupTreeDumperTest, IdentifiersAndRanges) {

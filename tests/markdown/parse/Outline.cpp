@@ -29,60 +29,53 @@ std::string alignmentLetters(const payload::Table& table) {
     return letters;
 }
 
-std::string label(const RawMarkup& node) {
-    std::string name(caseName(node.kind()));
-    const RawMarkupData data = node.data();
-    std::visit(
-        [&]<class P>(const P& p) {
-            if constexpr (std::is_same_v<P, payload::Text> ||
-                          std::is_same_v<P, payload::HTMLBlock> ||
-                          std::is_same_v<P, payload::InlineHTML> ||
-                          std::is_same_v<P, payload::InlineCode> ||
-                          std::is_same_v<P, payload::CustomInline>) {
-                name += quoted([&] {
-                    if constexpr (std::is_same_v<P, payload::Text>)
-                        return p.text;
-                    else if constexpr (std::is_same_v<P, payload::InlineCode>)
-                        return p.code;
-                    else if constexpr (std::is_same_v<P, payload::CustomInline>)
-                        return p.text;
-                    else
-                        return p.html;
-                }());
-            } else if constexpr (std::is_same_v<P, payload::SymbolLink>) {
-                name += quoted(optional(p.destination));
-            } else if constexpr (std::is_same_v<P, payload::CodeBlock>) {
-                name += "(" + optional(p.language) + ")" + quoted(p.code);
-            } else if constexpr (std::is_same_v<P, payload::Heading>) {
-                name += std::to_string(p.level);
-            } else if constexpr (std::is_same_v<P, payload::OrderedList>) {
-                name += std::to_string(p.startIndex);
-            } else if constexpr (std::is_same_v<P, payload::ListItem>) {
-                if (p.checkbox)
-                    name += *p.checkbox == Checkbox::checked ? "[x]" : "[ ]";
-            } else if constexpr (std::is_same_v<P, payload::Link> ||
-                                 std::is_same_v<P, payload::Image>) {
-                if constexpr (std::is_same_v<P, payload::Link>)
-                    name += "(" + optional(p.destination) + "|" + optional(p.title) + ")";
-                else
-                    name += "(" + optional(p.source) + "|" + optional(p.title) + ")";
-            } else if constexpr (std::is_same_v<P, payload::InlineAttributes>) {
-                name += quoted(p.attributes);
-            } else if constexpr (std::is_same_v<P, payload::Table>) {
-                name += "(" + alignmentLetters(p) + ")";
-            } else if constexpr (std::is_same_v<P, payload::BlockDirective>) {
-                name += "@" + p.name + "(";
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// What follows the kind's name in the outline: the payload's fields.
+std::string payloadLabel(const RawMarkupData& data) {
+    const auto pair = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
+        return "(" + optional(a) + "|" + optional(b) + ")";
+    };
+    return std::visit(
+        Overloaded{
+            [](const payload::Text& p) { return quoted(p.text); },
+            [](const payload::CustomInline& p) { return quoted(p.text); },
+            [](const payload::InlineCode& p) { return quoted(p.code); },
+            [](const payload::HTMLBlock& p) { return quoted(p.html); },
+            [](const payload::InlineHTML& p) { return quoted(p.html); },
+            [](const payload::InlineAttributes& p) { return quoted(p.attributes); },
+            [](const payload::DoxygenParam& p) { return quoted(p.name); },
+            [](const payload::SymbolLink& p) { return quoted(optional(p.destination)); },
+            [](const payload::CodeBlock& p) {
+                return "(" + optional(p.language) + ")" + quoted(p.code);
+            },
+            [](const payload::Heading& p) { return std::to_string(p.level); },
+            [](const payload::OrderedList& p) { return std::to_string(p.startIndex); },
+            [](const payload::ListItem& p) -> std::string {
+                if (!p.checkbox)
+                    return "";
+                return *p.checkbox == Checkbox::checked ? "[x]" : "[ ]";
+            },
+            [&](const payload::Link& p) { return pair(p.destination, p.title); },
+            [&](const payload::Image& p) { return pair(p.source, p.title); },
+            [](const payload::Table& p) { return "(" + alignmentLetters(p) + ")"; },
+            [](const payload::TableCell& p) {
+                return std::to_string(p.colspan) + "x" + std::to_string(p.rowspan);
+            },
+            [](const payload::BlockDirective& p) {
+                std::string text = "@" + p.name + "(";
                 for (const auto& segment : p.arguments.segments)
-                    name += "[" + std::string(segment.trimmedText()) + "]";
-                name += ")";
-            } else if constexpr (std::is_same_v<P, payload::DoxygenParam>) {
-                name += quoted(p.name);
-            } else if constexpr (std::is_same_v<P, payload::TableCell>) {
-                name += std::to_string(p.colspan) + "x" + std::to_string(p.rowspan);
-            }
+                    text += "[" + std::string(segment.trimmedText()) + "]";
+                return text + ")";
+            },
+            [](const auto&) { return std::string(); },
         },
         data);
-    return name;
 }
 
 std::string rangeText(const RawMarkup& node) {
@@ -96,7 +89,7 @@ std::string rangeText(const RawMarkup& node) {
 }  // namespace
 
 std::string outline(const RawMarkup& node) {
-    std::string text = label(node);
+    std::string text = std::string(caseName(node.kind())) + payloadLabel(node.data());
     if (node.childCount() == 0)
         return text;
     text += "{";

@@ -77,9 +77,7 @@ TEST(AsideTest, TextRangeMovesRightByTheRemovedBytes) {
         EXPECT_EQ(range->end(), quoteOf(c.text).child(0)->child(0)->range()->end()) << c.text;
         EXPECT_EQ(aside->content.at(0).range(), quoteOf(c.text).child(0)->range()) << c.text;
     }
-}
-
-TEST(AsideTest, ShiftedRangeNeverPassesItsEnd) {
+    // A range shorter than the tag moves no further than its end.
     auto paragraph = node(payload::Paragraph{}, std::nullopt,
                           {textNode("Warning: longer than its range", span(2, 1, 2, 4))});
     auto quote = BlockQuote::wrap(node(payload::BlockQuote{}, std::nullopt, {paragraph}));
@@ -97,32 +95,26 @@ TEST(AsideTest, NoTagWithoutALeadingTextInALeadingParagraph) {
     EXPECT_TRUE(Aside(BlockQuote{}).content.empty());
 }
 
-TEST(AsideTest, TheQuoteAndItsTreeStayAsTheyWere) {
-    Document document{Paragraph{Text("intro")}, BlockQuote{Paragraph{Text("Tip: x")}}};
-    BlockQuote quote = *document.child(1)->as<BlockQuote>();
-    auto before = quote.identifier();
-    Aside aside(quote);
-    EXPECT_EQ(quote.identifier(), before);
-    EXPECT_EQ(testing::elementAt<Text>(quote, {0, 0}).string(), "Tip: x");
-    // The rebuilt quote stands in a new tree in the old quote's place.
-    auto rebuiltQuote = aside.content.at(0).parent();
-    ASSERT_TRUE(rebuiltQuote);
-    EXPECT_EQ(rebuiltQuote->identifier().childId, before.childId);
-    EXPECT_NE(rebuiltQuote->identifier().rootId, before.rootId);
-}
-
 // A parsed document holding one parsed quote that starts with the given text.
 Document documentQuoting(const std::string& text) {
     return Document::wrap(node(payload::Document{}, span(1, 1, 4, 9), {quoteOf(text).rawPtr()}));
 }
 
-TEST(AsideTest, TheRebuiltQuoteAndItsParentKeepTheirRanges) {
+// The rebuilt quote stands in a new tree in the old quote's place, keeping its own and its
+// parent's ranges; the old quote and its tree stay as they were.
+TEST(AsideTest, TheRebuiltQuoteTakesTheOldOnesPlaceAndRanges) {
     Document document = documentQuoting("Tip: x");
-    Aside aside(*document.child(0)->as<BlockQuote>());
-    auto quote = aside.content.at(0).parent();
-    ASSERT_TRUE(quote);
-    EXPECT_EQ(quote->range(), span(1, 1, 1, 9));
-    EXPECT_EQ(quote->parent()->range(), span(1, 1, 4, 9));
+    BlockQuote quote = *document.child(0)->as<BlockQuote>();
+    auto before = quote.identifier();
+    Aside aside(quote);
+    EXPECT_EQ(quote.identifier(), before);
+    EXPECT_EQ(testing::elementAt<Text>(quote, {0, 0}).string(), "Tip: x");
+    auto rebuiltQuote = aside.content.at(0).parent();
+    ASSERT_TRUE(rebuiltQuote);
+    EXPECT_EQ(rebuiltQuote->identifier().childId, before.childId);
+    EXPECT_NE(rebuiltQuote->identifier().rootId, before.rootId);
+    EXPECT_EQ(rebuiltQuote->range(), span(1, 1, 1, 9));
+    EXPECT_EQ(rebuiltQuote->parent()->range(), span(1, 1, 4, 9));
 }
 
 // An edit of an element whose new parent is not built yet folds into the edit before it; the

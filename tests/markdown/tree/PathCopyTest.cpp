@@ -53,25 +53,21 @@ TEST(PathCopyTest, DeepEditGivesANewTreeSharingEverythingOffThePath) {
     EXPECT_EQ(document.range(), span(1, 1, 5, 4));
 }
 
-TEST(PathCopyTest, AChildrenEditKeepsTheElementsRangeButNotItsAncestors) {
-    Paragraph paragraph = elementAt<Paragraph>(threeBlocks(), {1, 0});
-    paragraph.replaceChildrenInRange(1, 1, std::vector<InlineMarkup>{Text("z")});
-    EXPECT_EQ(paragraph.range(), span(3, 3, 3, 4));
-    EXPECT_FALSE(paragraph.parent()->range());
-    EXPECT_FALSE(paragraph.root().range());
-}
-
-TEST(PathCopyTest, LaterNumbersFollowTheNewSubtreeSizes) {
+// A children edit keeps the element's own range; later elements are numbered after the new
+// subtree.
+TEST(PathCopyTest, AChildrenEditKeepsTheElementsRangeAndRenumbersWhatFollows) {
     Document document = threeBlocks();
     EXPECT_EQ(document.child(2)->identifier().childId, 6);
-    Paragraph first = elementAt<Paragraph>(document, {0});
-    first.replaceChildrenInRange(1, 1, std::vector<InlineMarkup>{Text("b"), SoftBreak()});
-    Markup root = first.root();
-    EXPECT_EQ(root.child(1)->identifier().childId, 5);
+    Paragraph paragraph = elementAt<Paragraph>(document, {1, 0});
+    paragraph.replaceChildrenInRange(1, 1, std::vector<InlineMarkup>{Text("b"), SoftBreak()});
+    EXPECT_EQ(paragraph.range(), span(3, 3, 3, 4));
+    EXPECT_FALSE(paragraph.parent()->range());
+    Markup root = paragraph.root();
+    EXPECT_FALSE(root.range());
+    EXPECT_EQ(root.child(1)->identifier().childId, 3);
     EXPECT_EQ(root.child(2)->identifier().childId, 8);
-}
 
-TEST(PathCopyTest, EditingARootStartsANewTree) {
+    // Editing a root starts a new tree.
     Heading heading = Heading::wrap(node(payload::Heading{1}, span(1, 1, 1, 4)));
     Heading earlier = heading;
     heading.setLevel(3);

@@ -20,11 +20,6 @@ TEST(RawMarkupTest, CountsAreWorkedOutAtCreation) {
     EXPECT_EQ(node(payload::Document{}, std::nullopt, {paragraph, paragraph})->subtreeCount(), 7);
 }
 
-TEST(RawMarkupTest, ReadingAnotherKindsPayloadStops) {
-    auto link = node(payload::Link{"https://x.org", std::nullopt});
-    EXPECT_DEATH(link->payload<payload::Image>(), "Image markup wrapped unexpected link");
-}
-
 TEST(RawMarkupTest, DataEquality) {
     struct Case {
         const char* name;
@@ -68,25 +63,23 @@ TEST(RawMarkupTest, StructureIgnoresRangesButNotDataOrShape) {
     EXPECT_FALSE(pair("x")->hasSameStructure(*pair("y")));
 }
 
-// Path copying never hands over a bad index; if it ever did, the stop names the fault.
-TEST(RawMarkupTest, SubstitutingOutsideTheChildrenStops) {
-    auto parent = node(payload::Paragraph{}, std::nullopt, {textNode("a")});
+// Misuse stops, or throws, with a message naming the fault. Path copying never hands over a
+// bad index; if it ever did, the stop says so.
+TEST(RawMarkupTest, MisuseNamesTheFault) {
+    auto link = node(payload::Link{"https://x.org", std::nullopt}, std::nullopt, {textNode("a")});
+    EXPECT_DEATH(link->payload<payload::Image>(), "Image markup wrapped unexpected link");
     for (std::int64_t index : {1, -1})
-        EXPECT_DEATH(parent->substitutingChild(textNode("x"), index, true),
+        EXPECT_DEATH(link->substitutingChild(textNode("x"), index, true),
                      "child index out of range");
-}
-
-TEST(RawMarkupTest, TextFormAndWrappingError) {
-    EXPECT_EQ(describe(payload::CodeBlock{"x = 1", std::nullopt}),
-              "codeBlock(\"x = 1\", language: none)");
-    EXPECT_EQ(describe(payload::TableCell{1, 2}), "tableCell(colspan: 1, rowspan: 2)");
-
     try {
         Heading::wrap(node(payload::Paragraph{}));
-        FAIL() << "wrapping a paragraph as a heading must throw";
+        ADD_FAILURE() << "wrapping a paragraph as a heading must throw";
     } catch (const RawMarkup::Error& error) {
         EXPECT_STREQ(error.what(), "Can't wrap a paragraph in a Heading");
     }
+    EXPECT_EQ(describe(payload::CodeBlock{"x = 1", std::nullopt}),
+              "codeBlock(\"x = 1\", language: none)");
+    EXPECT_EQ(describe(payload::TableCell{1, 2}), "tableCell(colspan: 1, rowspan: 2)");
 }
 
 TEST(RawMarkupTest, FirstTreeIdentifierIsOne) {

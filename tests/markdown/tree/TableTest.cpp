@@ -10,13 +10,11 @@ using testing::node;
 using testing::span;
 
 Table::Row rowOf(int cells) {
-    std::vector<Table::Cell> row(static_cast<std::size_t>(cells), Table::Cell{});
-    return Table::Row(row);
+    return Table::Row(std::vector<Table::Cell>(static_cast<std::size_t>(cells), Table::Cell{}));
 }
 
 Table::Head headOf(int cells) {
-    std::vector<Table::Cell> head(static_cast<std::size_t>(cells), Table::Cell{});
-    return Table::Head(head);
+    return Table::Head(std::vector<Table::Cell>(static_cast<std::size_t>(cells), Table::Cell{}));
 }
 
 TEST(TableTest, AlignmentsArePaddedToTheWidestRowButNeverShortened) {
@@ -45,39 +43,34 @@ TEST(TableTest, AlignmentsArePaddedToTheWidestRowButNeverShortened) {
     }
 }
 
+// A body edited outside the table is repadded only when the body setter takes it back.
 TEST(TableTest, SettersRepadTheAlignmentsButNeverShortenThem) {
-    Table table({}, headOf(3), Table::Body{});
+    Table table({}, headOf(3), Table::Body{rowOf(2)});
     table.setColumnAlignments({});
     EXPECT_EQ(table.columnAlignments(), Alignments(3));
     table.setHead(headOf(2));
     EXPECT_EQ(table.columnAlignments(), Alignments(3));
-}
 
-TEST(TableTest, EmptinessIgnoresTheAlwaysPresentHeadAndBody) {
+    Table::Body body = table.body();
+    body.appendRow(rowOf(5));
+    Table parent = *body.parent()->as<Table>();
+    EXPECT_EQ(parent.columnAlignments().size(), 3u);
+    EXPECT_EQ(parent.maxColumnCount(), 5);
+    table.setBody(body);
+    EXPECT_EQ(table.columnAlignments().size(), 5u);
+
+    // Head and body are always there, and do not make a table non-empty.
     Table empty({}, Table::Head{}, Table::Body{});
     EXPECT_TRUE(empty.isEmpty());
     EXPECT_EQ(empty.childCount(), 2);
     EXPECT_FALSE(Table({}, Table::Head{}, Table::Body{Table::Row{}}).isEmpty());
 }
 
-TEST(TableTest, BodyEditedOutsideTheTableIsNotRepaddedUntilTheBodySetterRuns) {
-    Table table({}, headOf(3), Table::Body{rowOf(2)});
-    Table::Body body = table.body();
-    body.appendRow(rowOf(5));
-    Table parent = *body.parent()->as<Table>();
-    EXPECT_EQ(parent.columnAlignments().size(), 3u);
-    EXPECT_EQ(parent.maxColumnCount(), 5);
-
-    table.setBody(body);
-    EXPECT_EQ(table.columnAlignments().size(), 5u);
-}
-
 TEST(TableTest, HeadSetterSharesTheBodyAndDropsTheTablesRange) {
     auto parsedBody =
         node(payload::TableBody{}, span(3, 1, 3, 8), {node(payload::TableRow{}, span(3, 1, 3, 8))});
-    auto parsed = Table::wrap(node(payload::Table{}, span(1, 1, 3, 8),
+    Table table = Table::wrap(node(payload::Table{}, span(1, 1, 3, 8),
                                    {node(payload::TableHead{}, span(1, 1, 1, 8)), parsedBody}));
-    Table table = parsed;
     table.setHead(headOf(2));
     EXPECT_FALSE(table.range());
     EXPECT_EQ(table.raw().children()[1], parsedBody);
