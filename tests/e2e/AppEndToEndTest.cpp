@@ -22,17 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
-
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
@@ -72,20 +61,17 @@ class AppEndToEndTest : public ::testing::Test {
         ASSERT_EQ(std::system(("xclip -selection clipboard -i " + file).c_str()), 0);
     }
 
+    // The entries the app has saved; a file caught mid-write reads as none.
     nlohmann::json history() {
         std::ifstream file(home.filePath("data/Murvet/history.json").toStdString());
-        if (!file)
-            return nlohmann::json::array();
         auto json = nlohmann::json::parse(file, nullptr, false);
-        if (json.is_object() && json.contains("items"))
-            return json["items"];
         return json.is_array() ? json : nlohmann::json::array();
     }
     bool historyHas(std::size_t count) {
         return QTest::qWaitFor([&] { return history().size() == count; }, 10'000);
     }
     bool panelVisible() {
-        return !run("xdotool search --onlyvisible --name '^Pindrake$' 2>/dev/null").empty();
+        return std::system("xdotool search --onlyvisible --name '^Pindrake$' >/dev/null") == 0;
     }
     bool waitPanel(bool visible) {
         return QTest::qWaitFor([&] { return panelVisible() == visible; }, 5000);
@@ -155,13 +141,6 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     openPanel();
     xdotool("mousemove 1270 790 click 1");
     EXPECT_TRUE(waitPanel(false)) << "a click outside did not hide the panel";
-
-    // An empty search.
-    openPanel();
-    xdotool("type --delay 30 nothing-matches-this");
-    screenshot("panel-no-match");
-    xdotool("key Escape");
-    EXPECT_TRUE(waitPanel(false));
 }
 
 }  // namespace

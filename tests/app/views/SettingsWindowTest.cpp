@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/ShellFixture.h"
 #include "EnglishTexts.h"
+#include "app/ShellFixture.h"
 #include "app/views/SettingsWindow.h"
 #include "foundation/Localization.h"
 
