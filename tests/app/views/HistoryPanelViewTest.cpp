@@ -141,6 +141,8 @@ TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     panel.showToast(QStringLiteral("marker"));
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "deleted nothing, said Deleted";
+    type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "copied nothing, said Copied";
 
     // A refused paste says why, once, and leaves the panel open.
     main.advance(1s);
