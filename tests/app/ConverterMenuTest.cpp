@@ -106,18 +106,7 @@ TEST_F(ConverterMenuTest, AnAIConversionStartsAfterHalfASecondIsSharedAndCachedF
     EXPECT_FALSE(vm->isConvertingPreview.get());
 }
 
-TEST_F(ConverterMenuTest, AResultArrivingAfterTheHighlightMovedIsKeptButNotShown) {
-    highlightSummary(1);
-    main.advance(HistoryViewModel::aiStartDelay);
-    vm->closeConverterMenu();
-    summarize.finish("late");
-    EXPECT_FALSE(vm->convertedPreviewText.get());
-    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
-    highlightSummary(1);
-    EXPECT_EQ(vm->convertedPreviewText.get(), "late");
-}
-
-TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKept) {
+TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKeptALateResultIsKeptButNotShown) {
     highlightSummary(1);
     main.advance(HistoryViewModel::aiStartDelay);
     summarize.finish(std::nullopt);  // hands its input back
@@ -128,6 +117,12 @@ TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKept) {
     highlightSummary(1);
     main.advance(HistoryViewModel::aiStartDelay);
     EXPECT_EQ(summarize.calls, 2);
+    vm->closeConverterMenu();
+    summarize.finish("late");
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
+    highlightSummary(1);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "late");
 }
 
 TEST_F(ConverterMenuTest, APollGivesUpAfterSixtyChecks) {

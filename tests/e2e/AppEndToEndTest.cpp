@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,15 +11,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 // The installed application end to end: what is copied elsewhere comes back through the panel.
 namespace {
-
-using namespace std::chrono_literals;
 
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
@@ -61,7 +57,7 @@ class AppEndToEndTest : public ::testing::Test {
         ASSERT_EQ(std::system(("xclip -selection clipboard -i " + file).c_str()), 0);
     }
 
-    // The entries the app has saved; a file caught mid-write reads as none.
+    // The entries the app has saved; none before its first save.
     nlohmann::json history() {
         std::ifstream file(home.filePath("data/Murvet/history.json").toStdString());
         auto json = nlohmann::json::parse(file, nullptr, false);
