@@ -71,7 +71,8 @@ TEST_F(AppShellTest, ANoticeTellsWhenPastingIsImpossible) {
     }
 }
 
-TEST_F(AppShellTest, TheMenuFollowsTheUpdaterAndOpensSettingsOnTheNextTurn) {
+TEST_F(AppShellTest, TheMenuFollowsTheUpdaterFromTheStartAndOpensSettingsOnTheNextTurn) {
+    updater.setCanCheck(true);
     launch();
     MenuBarMenu menu(main, *delegate, shell);
     menu.entries()[1].action();
@@ -96,26 +97,19 @@ TEST_F(AppShellTest, TheMenuFollowsTheUpdaterAndOpensSettingsOnTheNextTurn) {
     EXPECT_EQ(titles,
               (std::vector<std::string>{"open_history", "settings_ellipsis", "check_for_updates",
                                         "-", "about_pindrake", "quit"}));
-    EXPECT_FALSE(menu.entries()[2].isEnabled);
-    updater.setCanCheck(true);
+    EXPECT_TRUE(menu.entries()[2].isEnabled);
+    updater.setCanCheck(false);
     auto entries = menu.entries();
-    EXPECT_TRUE(entries[2].isEnabled);
+    EXPECT_FALSE(entries[2].isEnabled);
+    entries[2].action();
+    EXPECT_EQ(updater.checks, 0);
+    updater.setCanCheck(true);
     entries[2].action();
     EXPECT_EQ(updater.checks, 1);
     entries[0].action();
     EXPECT_TRUE(delegate->panelController()->isShowing());
     entries[5].action();
     EXPECT_TRUE(log.timeOf("terminate"));
-}
-
-TEST_F(AppShellTest, TheUpdateModelMirrorsTheUpdaterFromTheStart) {
-    updater.setCanCheck(true);
-    UpdaterViewModel model(updater);
-    EXPECT_TRUE(model.canCheckForUpdates().get());
-    updater.setCanCheck(false);
-    EXPECT_FALSE(model.canCheckForUpdates().get());
-    model.checkForUpdates();
-    EXPECT_EQ(updater.checks, 0);
 }
 
 TEST(IconCacheTest, MissingApplicationsAreAskedForAgainAndFilesAreKeptForTheLast200Paths) {
