@@ -44,6 +44,11 @@ class HistoryPanelViewTest : public test::ShellFixture {
         view->refresh();
         return *view;
     }
+    HistoryPanelView& launchAndShow(std::initializer_list<std::string> copied) {
+        launch();
+        copyAll(copied);
+        return showPanel();
+    }
     void hidePanel() {
         delegate->panelController()->hidePanel(false);
         main.runUntilIdle();
@@ -63,8 +68,7 @@ class HistoryPanelViewTest : public test::ShellFixture {
 };
 
 TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatches) {
-    launch();
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({});
     EXPECT_EQ(panel.listAreaState(), ListAreaState::noClipboardHistory);
     EXPECT_TRUE(panel.shownHints().empty());
     EXPECT_FALSE(panel.isConverterCardShown());
@@ -82,9 +86,7 @@ TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatche
 
 TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDimsTheHistory) {
     offeredConverters = {&asIs, &upper};
-    launch();
-    copyAll({std::string(501, 'x'), "two", "three"});
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({std::string(501, 'x'), "two", "three"});
     EXPECT_EQ(panel.historyList().selectedRow(), 0);
     EXPECT_TRUE(panel.isConverterDimmed());
     type(Qt::Key_Down);
@@ -116,9 +118,7 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDims
 }
 
 TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
-    launch();
-    copyAll({"keep", "drop"});
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({"keep", "drop"});
     type(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), text("toast_copied"));
     type(Qt::Key_Backspace, Qt::ControlModifier);
@@ -156,8 +156,7 @@ TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
 }
 
 TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
-    launch();
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({});
     panel.showToast(QStringLiteral("first"));
     QTest::qWait(1000);
     panel.showToast(QStringLiteral("second"));
@@ -169,9 +168,7 @@ TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
 
 TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
     offeredConverters = {&asIs, &upper};
-    launch();
-    copyAll({"first", "second"});
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({"first", "second"});
     panel.show();
     const auto click = [](QAbstractItemView& list, int row, Qt::MouseButton button) {
         const QPoint at = list.visualRect(list.model()->index(row, 0)).center();
@@ -210,9 +207,7 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
 
 TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwhile) {
     offeredConverters = {&asIs, &upper};
-    launch();
-    copy("text");
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({"text"});
     type(Qt::Key_Right);
     ASSERT_TRUE(model().isConverterMenuOpen.get());
     DimLayer* leaving = nullptr;
@@ -229,9 +224,7 @@ TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwh
 }
 
 TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
-    launch();
-    copy("text");
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({"text"});
     type(Qt::Key_V, Qt::ShiftModifier);
     EXPECT_EQ(model().query.get(), "v");
     EXPECT_TRUE(isShowing());
