@@ -5,7 +5,7 @@ namespace {
 
 using HistoryViewModelTest = ViewModelFixture;
 
-TEST_F(HistoryViewModelTest, StartsWithTheWholeHistoryAndTheFirstEntrysCandidates) {
+TEST_F(HistoryViewModelTest, StartsWithTheWholeHistoryAndTheFirstEntrysCandidatesOrWithNothing) {
     vm = makeViewModel();
     EXPECT_TRUE(vm->filteredItems.get()->empty());
     EXPECT_TRUE(vm->converterCandidates->empty());
