@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -9,12 +11,18 @@
 
 #include "app/model/ApplicationShell.h"
 #include "app/model/PanelWindow.h"
+#include "clipboard/ClipboardMonitor.h"
 #include "converters/Converter.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/Workspace.h"
+#include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/FakeLanguageModel.h"
 #include "platform/fake/FakeTextRecognizer.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/InMemoryPasteboard.h"
+#include "platform/fake/RecordingKeySynth.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::app::test {
 
@@ -191,6 +199,38 @@ struct ConversionFixture {
     platform::FakeTextRecognizer recognizer;
     platform::FakeLanguageModel languageModel;
     converters::ConversionServices services;
+};
+
+// What every app test shares: the virtual clock, the log, the desktop's fakes and a folder.
+class AppWorld : public ::testing::Test {
+  protected:
+    AppWorld() { workspace.frontmost = editor; }
+
+    // Another application copies `text`; a monitor captures it at its next poll.
+    void copy(const std::string& text) {
+        pasteboard.simulateCopy({{"public.utf8-plain-text", text}, {"text/x-origin", "app"}});
+        main.advance(clipboard::ClipboardMonitor::pollInterval);
+    }
+    std::string clipboardText() const {
+        const auto* text = pasteboard.contents().data("public.utf8-plain-text");
+        return text ? *text : "<none>";
+    }
+    // Copies the texts oldest first, so the history lists them in reverse.
+    void copyAll(std::initializer_list<std::string> texts) {
+        for (const auto& text : texts)
+            copy(text);
+    }
+
+    ManualScheduler main;
+    EventLog log{main};
+    platform::InMemoryDefaults defaults;
+    platform::InMemoryPasteboard pasteboard;
+    LoggingWorkspace workspace{log};
+    platform::FakeImageCodec codec;
+    platform::RecordingKeySynth keys;
+    ConversionFixture conversion{main};
+    test_support::TemporaryDirectory folder;
+    const platform::RunningApplication editor{"Editor", 42};
 };
 
 }  // namespace pindrake::app::test

@@ -9,36 +9,29 @@ using namespace std::chrono_literals;
 
 class AppShellTest : public ShellFixture {};
 
-TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnly) {
-    struct Row {
-        bool failing;
-    };
-    for (const Row row : {Row{false}, Row{true}}) {
+TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnlyEvenWhenThatFails) {
+    for (const bool failing : {false, true}) {
         defaults.remove(AppDelegate::hasLaunchedBeforeKey);
         loginItems.registrations = 0;
         loginItems.failure =
-            row.failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
+            failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
         launch();
         EXPECT_TRUE(defaults.boolean(AppDelegate::hasLaunchedBeforeKey));
         launch();
-        EXPECT_EQ(loginItems.registrations, 1) << row.failing;
+        EXPECT_EQ(loginItems.registrations, 1) << failing;
     }
 }
 
-TEST_F(AppShellTest, NothingIsWiredBeforeLaunchingHasFinished) {
+TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuitAndSavesBeforeEnding) {
     delegate = makeDelegate();
     delegate->togglePanel();
     pressHotKey();
-    copy("before launch");
+    copy("on the clipboard at launch");
     EXPECT_FALSE(delegate->panelController());
     EXPECT_FALSE(delegate->clipboardMonitor());
-    EXPECT_TRUE(log.names().empty());
-    EXPECT_TRUE(delegate->historyStore().items()->empty());
-}
+    EXPECT_TRUE(log.names().empty()) << "nothing is wired before launching has finished";
 
-TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuit) {
-    pasteboard.simulateCopy({{"public.utf8-plain-text", "on the clipboard at launch"}});
-    launch();
+    delegate->applicationDidFinishLaunching();
     main.advance(2s);
     EXPECT_TRUE(delegate->historyStore().items()->empty());
     copy("after launch");
@@ -53,7 +46,7 @@ TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuit) {
     EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
 }
 
-TEST_F(AppShellTest, TheHotKeyTogglesThePanelOnRelease) {
+TEST_F(AppShellTest, TheHotKeyTogglesThePanelOnReleaseUnlessARecorderHoldsIt) {
     launch();
     hotKeys.press(hotKey);
     EXPECT_FALSE(delegate->panelController()->isShowing());
@@ -78,67 +71,52 @@ TEST_F(AppShellTest, ANoticeTellsWhenPastingIsImpossible) {
     }
 }
 
-TEST_F(AppShellTest, TheMenuOffersItsItemsAndFollowsTheUpdater) {
-    launch();
-    MenuBarMenu menu(main, *delegate, shell);
-    std::vector<std::string> titles;
-    for (const auto& entry : menu.entries())
-        titles.push_back(entry.isSeparator ? "-" : entry.titleKey);
-    EXPECT_EQ(titles,
-              (std::vector<std::string>{"open_history", "settings_ellipsis", "check_for_updates",
-                                        "-", "about_pindrake", "quit"}));
-    EXPECT_FALSE(menu.entries()[2].isEnabled);
+TEST_F(AppShellTest, TheMenuFollowsTheUpdaterFromTheStartAndOpensSettingsOnTheNextTurn) {
     updater.setCanCheck(true);
-    auto entries = menu.entries();
-    EXPECT_TRUE(entries[2].isEnabled);
-    entries[2].action();
-    EXPECT_EQ(updater.checks, 1);
-
-    entries[0].action();
-    EXPECT_TRUE(delegate->panelController()->isShowing());
-    entries[5].action();
-    EXPECT_TRUE(log.timeOf("terminate"));
-}
-
-TEST_F(AppShellTest, SettingsOpenOnTheNextTurnAndAreRaisedOnceTheyExist) {
     launch();
     MenuBarMenu menu(main, *delegate, shell);
     menu.entries()[1].action();
     EXPECT_FALSE(log.timeOf("open settings"));
     main.runUntilIdle();
     EXPECT_EQ(log.names(), (std::vector<std::string>{"activate self", "open settings"}));
-
     // The window appears 0.25 s later: found by the fourth look.
     main.advance(250ms);
     shell.settingsWindowExists = true;
     main.advance(2s);
     EXPECT_EQ(shell.raiseAttempts, 4);
-
     // Never there: one look and 40 more, then it stops.
     shell.settingsWindowExists = false;
     shell.raiseAttempts = 0;
     menu.openSettingsWindow();
     main.advance(10s);
     EXPECT_EQ(shell.raiseAttempts, 41);
-}
 
-TEST_F(AppShellTest, TheUpdateModelMirrorsTheUpdaterFromTheStart) {
-    updater.setCanCheck(true);
-    UpdaterViewModel model(updater);
-    EXPECT_TRUE(model.canCheckForUpdates().get());
+    std::vector<std::string> titles;
+    for (const auto& entry : menu.entries())
+        titles.push_back(entry.isSeparator ? "-" : entry.titleKey);
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"open_history", "settings_ellipsis", "check_for_updates",
+                                        "-", "about_pindrake", "quit"}));
+    EXPECT_TRUE(menu.entries()[2].isEnabled);
     updater.setCanCheck(false);
-    EXPECT_FALSE(model.canCheckForUpdates().get());
-    model.checkForUpdates();
+    auto entries = menu.entries();
+    EXPECT_FALSE(entries[2].isEnabled);
+    entries[2].action();
     EXPECT_EQ(updater.checks, 0);
+    updater.setCanCheck(true);
+    entries[2].action();
+    EXPECT_EQ(updater.checks, 1);
+    entries[0].action();
+    EXPECT_TRUE(delegate->panelController()->isShowing());
+    entries[5].action();
+    EXPECT_TRUE(log.timeOf("terminate"));
 }
 
 TEST(IconCacheTest, MissingApplicationsAreAskedForAgainAndFilesAreKeptForTheLast200Paths) {
     int appFetches = 0;
     AppIconCache<std::string> apps([&](const std::string& id) -> std::optional<std::string> {
         ++appFetches;
-        if (id == "missing")
-            return std::nullopt;
-        return "icon of " + id;
+        return id == "missing" ? std::nullopt : std::optional("icon of " + id);
     });
     EXPECT_FALSE(apps.icon("missing"));
     EXPECT_FALSE(apps.icon("missing"));

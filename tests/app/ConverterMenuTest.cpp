@@ -21,24 +21,7 @@ class ConverterMenuTest : public ViewModelFixture {
     std::string summaryKey(int position) const {
         return HistoryViewModel::aiKey((*vm->filteredItems.get())[position], summarize);
     }
-
-    std::shared_ptr<HistoryViewModel> vm;
 };
-
-TEST_F(ConverterMenuTest, OpensOnTheSelectedEntryWithPasteAsIsAndNoPreview) {
-    vm->selectedIndex = 1;
-    vm->openConverterMenu();
-    EXPECT_TRUE(vm->isConverterMenuOpen.get());
-    EXPECT_EQ(vm->converterTargetItem()->plainText, "plain text");
-    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
-    EXPECT_FALSE(vm->convertedPreviewText.get());
-    EXPECT_EQ(asIs.calls, 0);
-
-    vm->query = "nothing matches";
-    vm->closeConverterMenu();
-    vm->openConverterMenu();
-    EXPECT_FALSE(vm->isConverterMenuOpen.get());
-}
 
 TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
@@ -67,9 +50,13 @@ TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     EXPECT_FALSE(vm->isConvertingPreview.get());
 }
 
-TEST_F(ConverterMenuTest, TheOpenMenuKeepsItsEntryWhileTheSelectionMovesUnderIt) {
-    vm->openConverterMenu();  // on the JSON entry
-    vm->query = "plain";      // the selection now shows another entry
+TEST_F(ConverterMenuTest, OpensOnTheSelectedEntryAndKeepsItWhileTheSelectionMovesUnderIt) {
+    vm->openConverterMenu();  // on the JSON entry, with "as is" and no preview
+    EXPECT_TRUE(vm->isConverterMenuOpen.get());
+    EXPECT_EQ(vm->selectedConverterIndex.get(), 0);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_EQ(asIs.calls, 0);
+    vm->query = "plain";  // the selection now shows another entry
     EXPECT_EQ(vm->converterCandidates->size(), 4u);
     EXPECT_EQ(vm->actionItem()->plainText, R"({"k": [1, 2]})");
 
@@ -78,9 +65,14 @@ TEST_F(ConverterMenuTest, TheOpenMenuKeepsItsEntryWhileTheSelectionMovesUnderIt)
     EXPECT_EQ(vm->actionItem()->plainText, "plain text");
     vm->openConverterMenu();
     EXPECT_EQ(vm->converterTargetItem()->plainText, "plain text");
+
+    vm->query = "nothing matches";
+    vm->closeConverterMenu();
+    vm->openConverterMenu();
+    EXPECT_FALSE(vm->isConverterMenuOpen.get());
 }
 
-TEST_F(ConverterMenuTest, AnAIPreviewStartsAfterHalfASecondAndShowsItsResult) {
+TEST_F(ConverterMenuTest, AnAIConversionStartsAfterHalfASecondIsSharedAndCachedFor300Seconds) {
     highlightSummary(0);
     EXPECT_TRUE(vm->isConvertingPreview.get());
     EXPECT_TRUE(vm->aiLoadingKeys->contains(summaryKey(0)));
@@ -88,16 +80,6 @@ TEST_F(ConverterMenuTest, AnAIPreviewStartsAfterHalfASecondAndShowsItsResult) {
     EXPECT_EQ(summarize.calls, 0);
     main.advance(std::chrono::milliseconds(10));
     ASSERT_EQ(summarize.calls, 1);
-
-    summarize.finish("short");
-    EXPECT_EQ(vm->convertedPreviewText.get(), "short");
-    EXPECT_FALSE(vm->isConvertingPreview.get());
-    EXPECT_TRUE(vm->aiLoadingKeys->empty());
-}
-
-TEST_F(ConverterMenuTest, ARunningAIConversionIsSharedAndItsResultCachedFor300Seconds) {
-    highlightSummary(0);
-    main.advance(HistoryViewModel::aiStartDelay);
     vm->moveSelectionUp();    // away to prettify; the AI conversion goes on
     vm->moveSelectionDown();  // back: polls instead of converting again
     EXPECT_TRUE(vm->isConvertingPreview.get());
@@ -119,20 +101,12 @@ TEST_F(ConverterMenuTest, ARunningAIConversionIsSharedAndItsResultCachedFor300Se
     EXPECT_TRUE(vm->isConvertingPreview.get());
     main.advance(HistoryViewModel::aiStartDelay);
     EXPECT_EQ(summarize.calls, 2);
+    summarize.finish("short");
+    EXPECT_EQ(vm->convertedPreviewText.get(), "short") << "a result in view is shown at once";
+    EXPECT_FALSE(vm->isConvertingPreview.get());
 }
 
-TEST_F(ConverterMenuTest, AResultArrivingAfterTheHighlightMovedIsKeptButNotShown) {
-    highlightSummary(1);
-    main.advance(HistoryViewModel::aiStartDelay);
-    vm->closeConverterMenu();
-    summarize.finish("late");
-    EXPECT_FALSE(vm->convertedPreviewText.get());
-    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
-    highlightSummary(1);
-    EXPECT_EQ(vm->convertedPreviewText.get(), "late");
-}
-
-TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKept) {
+TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKeptALateResultIsKeptButNotShown) {
     highlightSummary(1);
     main.advance(HistoryViewModel::aiStartDelay);
     summarize.finish(std::nullopt);  // hands its input back
@@ -143,6 +117,12 @@ TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKept) {
     highlightSummary(1);
     main.advance(HistoryViewModel::aiStartDelay);
     EXPECT_EQ(summarize.calls, 2);
+    vm->closeConverterMenu();
+    summarize.finish("late");
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
+    highlightSummary(1);
+    EXPECT_EQ(vm->convertedPreviewText.get(), "late");
 }
 
 TEST_F(ConverterMenuTest, APollGivesUpAfterSixtyChecks) {

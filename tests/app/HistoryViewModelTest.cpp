@@ -3,41 +3,23 @@
 namespace pindrake::app::test {
 namespace {
 
-class HistoryViewModelTest : public ViewModelFixture {
-  protected:
-    std::vector<std::string> shownTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& item : *vm->filteredItems.get())
-            texts.push_back(item.plainText.value_or("?"));
-        return texts;
-    }
-    std::vector<std::string> candidateIds() const {
-        std::vector<std::string> ids;
-        for (const auto* c : vm->converterCandidates.get())
-            ids.push_back(c->id());
-        return ids;
-    }
+using HistoryViewModelTest = ViewModelFixture;
 
-    std::shared_ptr<HistoryViewModel> vm;
-};
+TEST_F(HistoryViewModelTest, StartsWithTheWholeHistoryAndTheFirstEntrysCandidatesOrWithNothing) {
+    vm = makeViewModel();
+    EXPECT_TRUE(vm->filteredItems.get()->empty());
+    EXPECT_TRUE(vm->converterCandidates->empty());
+    vm->moveSelectionDown();
+    vm->moveSelectionUp();
+    EXPECT_EQ(vm->selectedIndex.get(), 0) << "moves in an empty list do nothing";
+    EXPECT_FALSE(vm->scrollToSelection);
 
-TEST_F(HistoryViewModelTest, StartsWithTheWholeHistoryAndTheFirstEntrysCandidates) {
     copyAll({"plain", R"({"a": 1})"});
     vm = makeViewModel();
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{R"({"a": 1})", "plain"}));
     EXPECT_EQ(vm->selectedIndex.get(), 0);
     EXPECT_EQ(candidateIds(), (std::vector<std::string>{"paste.asis", "json.prettify",
                                                         "ai.summarize", "ai.translate"}));
-}
-
-TEST_F(HistoryViewModelTest, EmptyHistoryHasNoCandidatesAndMovesDoNothing) {
-    vm = makeViewModel();
-    EXPECT_TRUE(vm->filteredItems.get()->empty());
-    EXPECT_TRUE(vm->converterCandidates->empty());
-    vm->moveSelectionDown();
-    vm->moveSelectionUp();
-    EXPECT_EQ(vm->selectedIndex.get(), 0);
-    EXPECT_FALSE(vm->scrollToSelection);
 }
 
 TEST_F(HistoryViewModelTest, EveryQueryEditFiltersAtOnceAndSelectsTheFirstMatch) {

@@ -12,6 +12,10 @@ class PanelControllerTest : public ShellFixture {
 };
 
 TEST_F(PanelControllerTest, ShowRemembersTheFrontApplicationAndFadesInCentredHigh) {
+    panel().hidePanel(true);
+    main.advance(1s);
+    EXPECT_TRUE(log.names().empty()) << "a hide while hidden does nothing";
+
     panel().showPanel();
     EXPECT_EQ(log.names(),
               (std::vector<std::string>{"build content", "close settings", "overlay on",
@@ -103,12 +107,6 @@ TEST_F(PanelControllerTest, AShowDuringTheFadeOutKeepsThePanelAndItsContent) {
     main.advance(1s);
     EXPECT_FALSE(window.isVisible);
     EXPECT_FALSE(window.hasContent());
-}
-
-TEST_F(PanelControllerTest, AHideWhileHiddenDoesNothing) {
-    panel().hidePanel(true);
-    main.advance(1s);
-    EXPECT_TRUE(log.names().empty());
 }
 
 }  // namespace

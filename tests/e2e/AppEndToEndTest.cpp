@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,26 +11,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
 // The installed application end to end: what is copied elsewhere comes back through the panel.
 namespace {
-
-using namespace std::chrono_literals;
-
-std::string run(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
 
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
@@ -72,20 +57,17 @@ class AppEndToEndTest : public ::testing::Test {
         ASSERT_EQ(std::system(("xclip -selection clipboard -i " + file).c_str()), 0);
     }
 
+    // The entries the app has saved; none before its first save.
     nlohmann::json history() {
         std::ifstream file(home.filePath("data/Murvet/history.json").toStdString());
-        if (!file)
-            return nlohmann::json::array();
         auto json = nlohmann::json::parse(file, nullptr, false);
-        if (json.is_object() && json.contains("items"))
-            return json["items"];
         return json.is_array() ? json : nlohmann::json::array();
     }
     bool historyHas(std::size_t count) {
         return QTest::qWaitFor([&] { return history().size() == count; }, 10'000);
     }
     bool panelVisible() {
-        return !run("xdotool search --onlyvisible --name '^Pindrake$' 2>/dev/null").empty();
+        return std::system("xdotool search --onlyvisible --name '^Pindrake$' >/dev/null") == 0;
     }
     bool waitPanel(bool visible) {
         return QTest::qWaitFor([&] { return panelVisible() == visible; }, 5000);
@@ -155,13 +137,6 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     openPanel();
     xdotool("mousemove 1270 790 click 1");
     EXPECT_TRUE(waitPanel(false)) << "a click outside did not hide the panel";
-
-    // An empty search.
-    openPanel();
-    xdotool("type --delay 30 nothing-matches-this");
-    screenshot("panel-no-match");
-    xdotool("key Escape");
-    EXPECT_TRUE(waitPanel(false));
 }
 
 }  // namespace

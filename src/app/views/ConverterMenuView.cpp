@@ -1,12 +1,12 @@
 #include "app/views/ConverterMenuView.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 #include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
+#include "app/views/RowClicks.h"
 #include "app/views/RowIcons.h"
 
 namespace pindrake::app::views {
@@ -69,6 +69,7 @@ ConverterMenuView::ConverterMenuView(QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
+    reportRowClicks(*this, [this](int row) { emit converterClicked(row); });
     spinnerTimer_.setInterval(80);
     connect(&spinnerTimer_, &QTimer::timeout, this, [this] {
         spinnerStep_ = (spinnerStep_ + 1) % 12;
@@ -107,16 +108,6 @@ bool ConverterMenuView::isLoading(int row) const {
     if (state_.targetItemId)
         key = *state_.targetItemId + ":" + state_.candidates[static_cast<std::size_t>(row)]->id();
     return state_.aiLoadingKeys.contains(key);
-}
-
-void ConverterMenuView::mousePressEvent(QMouseEvent* event) {
-    const QModelIndex at = indexAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && at.isValid())
-        emit converterClicked(at.row());
-}
-
-void ConverterMenuView::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
 }
 
 }  // namespace pindrake::app::views

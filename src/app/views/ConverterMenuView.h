@@ -36,10 +36,6 @@ class ConverterMenuView final : public QListWidget {
   signals:
     void converterClicked(int row);
 
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
   private:
     class Delegate;
     State state_;

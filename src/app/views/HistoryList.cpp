@@ -1,10 +1,10 @@
 #include "app/views/HistoryList.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "app/views/PanelParts.h"
 #include "app/views/PanelStyle.h"
+#include "app/views/RowClicks.h"
 
 namespace pindrake::app::views {
 
@@ -85,6 +85,7 @@ HistoryList::HistoryList(RowIcons& icons, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
+    reportRowClicks(*this, [this](int row) { emit rowClicked(row); });
     connect(&icons, &RowIcons::siteIconLoaded, &model_, &HistoryListModel::refreshItem);
 }
 
@@ -97,17 +98,6 @@ void HistoryList::showSelection(int selectedIndex, bool isFocused) {
 void HistoryList::centreRow(int row) {
     if (row >= 0 && row < model_.rowCount())
         scrollToCentre(*this, model_.index(row));
-}
-
-void HistoryList::mousePressEvent(QMouseEvent* event) {
-    const QModelIndex at = indexAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && at.isValid())
-        emit rowClicked(at.row());
-}
-
-// The panel tells double clicks apart itself, by position and interval.
-void HistoryList::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
 }
 
 }  // namespace pindrake::app::views

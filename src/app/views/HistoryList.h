@@ -63,10 +63,6 @@ class HistoryList final : public QListView {
   signals:
     void rowClicked(int row);
 
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
   private:
     HistoryListModel model_;
     HistoryRowDelegate delegate_;

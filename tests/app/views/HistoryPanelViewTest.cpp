@@ -5,8 +5,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/ShellFixture.h"
 #include "EnglishTexts.h"
+#include "app/ShellFixture.h"
 #include "app/views/ConverterMenuView.h"
 #include "app/views/HistoryList.h"
 #include "app/views/HistoryPanelView.h"
@@ -30,18 +30,6 @@ class HistoryPanelViewTest : public test::ShellFixture {
   protected:
     HistoryPanelViewTest() { useEnglishTexts(); }
 
-    void launchWithConverters() {
-        delegate = std::make_unique<AppDelegate>(
-            AppDelegate::Services{
-                main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
-                window, shell, conversion.services,
-                [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
-                    return converters::ConverterList{&asIs, &upper};
-                }},
-            folder.path());
-        delegate->applicationDidFinishLaunching();
-    }
-
     // Shows the panel and builds its view the way the panel window does for each show.
     HistoryPanelView& showPanel() {
         pressHotKey();
@@ -56,6 +44,16 @@ class HistoryPanelViewTest : public test::ShellFixture {
         view->refresh();
         return *view;
     }
+    HistoryPanelView& launchAndShow(std::initializer_list<std::string> copied) {
+        launch();
+        copyAll(copied);
+        return showPanel();
+    }
+    void hidePanel() {
+        delegate->panelController()->hidePanel(false);
+        main.runUntilIdle();
+    }
+    bool isShowing() { return delegate->panelController()->isShowing(); }
     HistoryViewModel& model() { return delegate->viewModel(); }
     void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view->searchField(), key, modifiers);
@@ -69,18 +67,14 @@ class HistoryPanelViewTest : public test::ShellFixture {
     std::unique_ptr<HistoryPanelView> view;
 };
 
-TEST_F(HistoryPanelViewTest, EmptyHistorySaysSoWithoutHintsOrConverterColumn) {
-    launch();
-    auto& panel = showPanel();
+TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatches) {
+    auto& panel = launchAndShow({});
     EXPECT_EQ(panel.listAreaState(), ListAreaState::noClipboardHistory);
     EXPECT_TRUE(panel.shownHints().empty());
     EXPECT_FALSE(panel.isConverterCardShown());
-}
 
-TEST_F(HistoryPanelViewTest, AQueryThatMatchesNothingSaysSoAndHidesTheHints) {
-    launch();
     copy("alpha");
-    auto& panel = showPanel();
+    panel.refresh();
     EXPECT_EQ(panel.listAreaState(), ListAreaState::list);
     EXPECT_EQ(panel.shownHints().size(), 3u);
     QTest::keyClicks(&panel.searchField(), "zzz");
@@ -91,20 +85,19 @@ TEST_F(HistoryPanelViewTest, AQueryThatMatchesNothingSaysSoAndHidesTheHints) {
 }
 
 TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDimsTheHistory) {
-    launchWithConverters();
-    copy("one");
-    copy("two");
-    copy("three");
-    auto& panel = showPanel();
+    offeredConverters = {&asIs, &upper};
+    auto& panel = launchAndShow({std::string(501, 'x'), "two", "three"});
     EXPECT_EQ(panel.historyList().selectedRow(), 0);
     EXPECT_TRUE(panel.isConverterDimmed());
     type(Qt::Key_Down);
     EXPECT_EQ(model().selectedIndex.get(), 1);
     EXPECT_EQ(panel.historyList().selectedRow(), 1);
     EXPECT_FALSE(model().scrollToSelection) << "the list consumed the scroll request";
-    type(Qt::Key_Up);
-    type(Qt::Key_Up);
-    EXPECT_EQ(model().selectedIndex.get(), 2) << "wraps around";
+    EXPECT_EQ(panel.previewPane().content(), PreviewPane::Content::text);
+    EXPECT_EQ(panel.previewPane().shownText(), QStringLiteral("two"));
+    type(Qt::Key_Down);
+    EXPECT_EQ(panel.previewPane().shownText(),
+              QString(500, QLatin1Char('x')) + QStringLiteral("…"));
 
     type(Qt::Key_Right);
     EXPECT_TRUE(model().isConverterMenuOpen.get());
@@ -118,59 +111,52 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDims
 
     type(Qt::Key_Escape);
     EXPECT_FALSE(model().isConverterMenuOpen.get()) << "the first Escape closes the menu only";
-    EXPECT_TRUE(delegate->panelController()->isShowing());
+    EXPECT_TRUE(isShowing());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0) << "unfocused: the first row";
     type(Qt::Key_Escape);
-    EXPECT_FALSE(delegate->panelController()->isShowing());
+    EXPECT_FALSE(isShowing());
 }
 
-TEST_F(HistoryPanelViewTest, ThePreviewShowsTheSelectedTextCutToFiveHundredCharacters) {
-    launch();
-    copy(std::string(501, 'x'));
-    copy("short");
-    auto& panel = showPanel();
-    EXPECT_EQ(panel.previewPane().content(), PreviewPane::Content::text);
-    EXPECT_EQ(panel.previewPane().shownText(), QStringLiteral("short"));
-    type(Qt::Key_Down);
-    EXPECT_EQ(panel.previewPane().shownText(),
-              QString(500, QLatin1Char('x')) + QStringLiteral("…"));
-}
-
-TEST_F(HistoryPanelViewTest, CopyAndDeleteConfirmOnlyWhatHappened) {
-    launch();
-    copy("keep");
-    copy("drop");
-    auto& panel = showPanel();
+TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
+    auto& panel = launchAndShow({"keep", "drop"});
     type(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), text("toast_copied"));
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), text("toast_deleted"));
-    EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
+    ASSERT_EQ(delegate->historyStore().items()->size(), 1u);
     EXPECT_EQ(delegate->historyStore().items()->front().plainText, "keep");
 
+    // Ctrl+C on selected text in the field copies that text, as everywhere else.
+    panel.showToast(QStringLiteral("marker"));
+    QTest::keyClicks(&panel.searchField(), "kee");
+    panel.searchField().selectAll();
+    const auto changes = pasteboard.changeCount();
+    type(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(panel.toastText(), QStringLiteral("marker"));
+    EXPECT_EQ(pasteboard.changeCount(), changes) << "the entry was copied";
+
+    panel.searchField().clear();
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_TRUE(delegate->historyStore().items()->empty());
-    // A delete in an empty list deletes nothing: the toast still shows the last real one.
     panel.showToast(QStringLiteral("marker"));
     type(Qt::Key_Backspace, Qt::ControlModifier);
-    EXPECT_EQ(panel.toastText(), QStringLiteral("marker"));
-}
-
-TEST_F(HistoryPanelViewTest, SelectingPartOfTheQueryCopiesItAsUsual) {
-    launch();
-    copy("entry");
-    auto& panel = showPanel();
-    QTest::keyClicks(&panel.searchField(), "ent");
-    panel.searchField().selectAll();
-    const auto before = pasteboard.changeCount();
+    EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "deleted nothing, said Deleted";
     type(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(panel.toastText(), std::nullopt);
-    EXPECT_EQ(pasteboard.changeCount(), before) << "the entry was not copied";
+    EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "copied nothing, said Copied";
+
+    // A refused paste says why, once, and leaves the panel open.
+    main.advance(1s);
+    copy("text");
+    keys.trusted = false;
+    panel.refresh();
+    type(Qt::Key_Return);
+    EXPECT_FALSE(model().accessibilityDenied.get());
+    EXPECT_EQ(panel.toastText(), text("toast_accessibility_required"));
+    EXPECT_TRUE(isShowing());
 }
 
 TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
-    launch();
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({});
     panel.showToast(QStringLiteral("first"));
     QTest::qWait(1000);
     panel.showToast(QStringLiteral("second"));
@@ -180,57 +166,48 @@ TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.toastText(); }, 1500));
 }
 
-TEST_F(HistoryPanelViewTest, ARefusedPasteShowsTheToastOnceAndClearsTheFlag) {
-    launch();
-    copy("text");
-    keys.trusted = false;
-    auto& panel = showPanel();
-    EXPECT_EQ(panel.toastText(), std::nullopt);
-    type(Qt::Key_Return);
-    EXPECT_FALSE(model().accessibilityDenied.get());
-    EXPECT_EQ(panel.toastText(), text("toast_accessibility_required"));
-    EXPECT_TRUE(delegate->panelController()->isShowing()) << "the panel stays open";
-}
+TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
+    offeredConverters = {&asIs, &upper};
+    auto& panel = launchAndShow({"first", "second"});
+    panel.show();
+    const auto click = [](QAbstractItemView& list, int row, Qt::MouseButton button) {
+        const QPoint at = list.visualRect(list.model()->index(row, 0)).center();
+        QTest::mouseClick(list.viewport(), button, {}, at);
+    };
+    auto& list = panel.historyList();
 
-TEST_F(HistoryPanelViewTest, ADoubleClickOnARowPastesItAndClickingTwoRowsOnlySelects) {
-    launchWithConverters();
-    copy("first");
-    copy("second");
-    auto& panel = showPanel();
-    panel.handleRowClick(1);
-    clock += 100ms;
-    panel.handleRowClick(0);
-    EXPECT_EQ(model().selectedIndex.get(), 0);
-    EXPECT_TRUE(delegate->panelController()->isShowing());
-    clock += 500ms;
-    panel.handleRowClick(1);
-    clock += 500ms;
-    panel.handleRowClick(1);
-    EXPECT_TRUE(delegate->panelController()->isShowing()) << "the interval had passed";
-    clock += 100ms;
-    panel.handleRowClick(1);
-    EXPECT_FALSE(delegate->panelController()->isShowing());
-    main.advance(HistoryViewModel::pasteDelay);
-    EXPECT_EQ(keys.pasteCount(), 1);
-    ASSERT_NE(pasteboard.contents().data("public.utf8-plain-text"), nullptr);
-    EXPECT_EQ(*pasteboard.contents().data("public.utf8-plain-text"), "first");
-}
-
-TEST_F(HistoryPanelViewTest, ClicksOnTheDimLayersSwitchColumns) {
-    launchWithConverters();
-    copy("text");
-    auto& panel = showPanel();
-    panel.handleConverterClick(1);
+    click(panel.converterMenu(), 1, Qt::LeftButton);
     panel.refresh();
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
     EXPECT_TRUE(panel.isHistoryDimmed());
+    model().closeConverterMenu();
+
+    click(list, 1, Qt::RightButton);
+    click(list, 1, Qt::RightButton);
+    EXPECT_EQ(model().selectedIndex.get(), 0) << "other buttons do nothing";
+    EXPECT_TRUE(isShowing());
+    click(list, 1, Qt::LeftButton);
+    clock += 100ms;
+    click(list, 0, Qt::LeftButton);
+    EXPECT_EQ(model().selectedIndex.get(), 0);
+    EXPECT_TRUE(isShowing()) << "two rows";
+    clock += 500ms;
+    click(list, 1, Qt::LeftButton);
+    clock += 500ms;
+    click(list, 1, Qt::LeftButton);
+    EXPECT_TRUE(isShowing()) << "the interval had passed";
+    clock += 100ms;
+    click(list, 1, Qt::LeftButton);
+    EXPECT_FALSE(isShowing());
+    main.advance(HistoryViewModel::pasteDelay);
+    EXPECT_EQ(keys.pasteCount(), 1);
+    EXPECT_EQ(clipboardText(), "first");
 }
 
 TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwhile) {
-    launchWithConverters();
-    copy("text");
-    auto& panel = showPanel();
+    offeredConverters = {&asIs, &upper};
+    auto& panel = launchAndShow({"text"});
     type(Qt::Key_Right);
     ASSERT_TRUE(model().isConverterMenuOpen.get());
     DimLayer* leaving = nullptr;
@@ -247,14 +224,12 @@ TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwh
 }
 
 TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
-    launch();
-    copy("text");
-    auto& panel = showPanel();
+    auto& panel = launchAndShow({"text"});
     type(Qt::Key_V, Qt::ShiftModifier);
     EXPECT_EQ(model().query.get(), "v");
-    EXPECT_TRUE(delegate->panelController()->isShowing());
+    EXPECT_TRUE(isShowing());
     type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
-    EXPECT_FALSE(delegate->panelController()->isShowing());
+    EXPECT_FALSE(isShowing());
     EXPECT_EQ(panel.searchField().text(), "v") << "the hot key typed nothing";
 }
 
@@ -263,7 +238,6 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     for (int i = 0; i < 40; ++i)
         copy("entry " + std::to_string(i));
     auto& panel = showPanel();
-    panel.resize(panel.size());
     panel.show();
     auto& list = panel.historyList();
     auto* bar = list.verticalScrollBar();
@@ -289,18 +263,6 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     EXPECT_EQ(bar->value(), 0) << "a new list starts at the top";
 }
 
-QPalette schemePalette(bool dark) {
-    QPalette palette = QApplication::palette();
-    if (dark) {
-        palette.setColor(QPalette::Window, QColor(40, 40, 44));
-        palette.setColor(QPalette::Base, QColor(30, 30, 34));
-        palette.setColor(QPalette::Text, Qt::white);
-        palette.setColor(QPalette::WindowText, Qt::white);
-        palette.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
-    }
-    return palette;
-}
-
 // Middle of the row's left padding, where only the highlight is painted.
 int rowLightness(HistoryPanelView& panel, int row) {
     const QImage image = panel.grab().toImage();
@@ -310,39 +272,47 @@ int rowLightness(HistoryPanelView& panel, int row) {
     return image.pixelColor(at).lightness();
 }
 
-void save(HistoryPanelView& panel, const char* name) {
-    QDir().mkpath(QStringLiteral(PINDRAKE_SCREENSHOTS));
-    panel.grab().save(QStringLiteral(PINDRAKE_SCREENSHOTS "/%1.png").arg(QLatin1String(name)));
-}
-
 TEST_F(HistoryPanelViewTest,
        TheSelectedRowIsDarkerOnLightAndLighterOnDarkAndWeakerWithTheMenuOpen) {
-    launchWithConverters();
-    for (const bool dark : {false, true}) {
+    offeredConverters = {&asIs, &upper};
+    launch();
+    QDir().mkpath(QStringLiteral(PINDRAKE_SCREENSHOTS));
+    const auto showIn = [&](bool dark) -> HistoryPanelView& {
         view.reset();
-        auto& empty = showPanel();
-        empty.setPalette(schemePalette(dark));
-        save(empty, dark ? "widget-panel-empty-dark" : "widget-panel-empty-light");
-        delegate->panelController()->hidePanel(false);
-        main.runUntilIdle();
+        auto& panel = showPanel();
+        QPalette palette = QApplication::palette();
+        if (dark) {
+            palette.setColor(QPalette::Window, QColor(40, 40, 44));
+            palette.setColor(QPalette::Base, QColor(30, 30, 34));
+            palette.setColor(QPalette::Text, Qt::white);
+            palette.setColor(QPalette::WindowText, Qt::white);
+            palette.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+        }
+        panel.setPalette(palette);
+        panel.refresh();
+        return panel;
+    };
+    const auto save = [](HistoryPanelView& panel, const char* name, bool dark) {
+        panel.grab().save(QStringLiteral(PINDRAKE_SCREENSHOTS "/widget-%1-%2.png")
+                              .arg(QLatin1String(name), QLatin1String(dark ? "dark" : "light")));
+    };
+    for (const bool dark : {false, true}) {
+        save(showIn(dark), "panel-empty", dark);
+        hidePanel();
     }
     copy("first");
     copy("{\"json\": true}");
     for (const bool dark : {false, true}) {
-        view.reset();
-        auto& panel = showPanel();
-        panel.setPalette(schemePalette(dark));
-        panel.refresh();
+        auto& panel = showIn(dark);
         const int selected = rowLightness(panel, 0);
         const int plain = rowLightness(panel, 1);
         if (dark)
             EXPECT_GT(selected, plain + 20) << "white at 0.15 on dark";
         else
             EXPECT_LT(selected, plain - 10) << "black at 0.08 on light";
-        save(panel, dark ? "widget-panel-filled-dark" : "widget-panel-filled-light");
-
+        save(panel, "panel-filled", dark);
         type(Qt::Key_Right);
-        save(panel, dark ? "widget-converter-menu-dark" : "widget-converter-menu-light");
+        save(panel, "converter-menu", dark);
         type(Qt::Key_Escape);
         // Compared with the dim layer lifted: the weaker highlight of an unfocused list.
         model().openConverterMenu();
@@ -350,12 +320,10 @@ TEST_F(HistoryPanelViewTest,
         for (auto* dim : panel.findChildren<DimLayer*>())
             dim->hide();
         const int unfocused = rowLightness(panel, 0);
-        EXPECT_LT(std::abs(unfocused - plain), std::abs(selected - plain))
-            << (dark ? "dark" : "light");
-        EXPECT_NE(unfocused, plain) << (dark ? "dark" : "light");
+        EXPECT_LT(std::abs(unfocused - plain), std::abs(selected - plain)) << dark;
+        EXPECT_NE(unfocused, plain) << dark;
         model().closeConverterMenu();
-        delegate->panelController()->hidePanel(false);
-        main.runUntilIdle();
+        hidePanel();
     }
 }
 

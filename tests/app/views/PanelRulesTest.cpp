@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/views/PanelRules.h"
-#include "app/views/SearchKeyRouting.h"
 
 namespace pindrake::app::views {
 namespace {
@@ -91,18 +90,17 @@ TEST(ConverterHighlight, TheChoiceWhenFocusedTheFirstRowOtherwiseNothingPastTheE
 }
 
 TEST(KeyHints, TwoWithTheMenuOpenThreeWithItClosedAndModifierCapsSpacedOut) {
-    const auto open = keyHints(true);
-    ASSERT_EQ(open.size(), 2u);
-    EXPECT_EQ(open[0].labelKey, "hint_back");
-    EXPECT_EQ(open[1].labelKey, "hint_close");
-    const auto closed = keyHints(false);
-    ASSERT_EQ(closed.size(), 3u);
-    EXPECT_EQ(closed[0].keyText, "→");
-    EXPECT_EQ(closed[1].keyText, "⌘⌫");
-    EXPECT_EQ(closed[2].keyText, "esc");
-    EXPECT_TRUE(keyCapIsTracked("⌘⌫"));
-    EXPECT_TRUE(keyCapIsTracked("⇧⌥"));
-    EXPECT_TRUE(keyCapIsTracked("⌃"));
+    const auto labels = [](bool menuOpen) {
+        std::vector<std::string> out;
+        for (const auto& hint : keyHints(menuOpen))
+            out.push_back(hint.keyText + " " + hint.labelKey);
+        return out;
+    };
+    EXPECT_EQ(labels(true), (std::vector<std::string>{"← hint_back", "esc hint_close"}));
+    EXPECT_EQ(labels(false),
+              (std::vector<std::string>{"→ hint_convert", "⌘⌫ hint_delete", "esc hint_close"}));
+    for (const char* tracked : {"⌘⌫", "⇧⌥", "⌃"})
+        EXPECT_TRUE(keyCapIsTracked(tracked)) << tracked;
     for (const char* plain : {"esc", "←", "→", "↩\uFE0E"})
         EXPECT_FALSE(keyCapIsTracked(plain)) << plain;
 }
@@ -142,56 +140,6 @@ TEST(DoubleClick, SamePositionWithinTheIntervalOnly) {
     EXPECT_FALSE(clicks.click(3, start + 700ms, interval)) << "another row";
     EXPECT_FALSE(clicks.click(3, start + 1200ms, interval)) << "the interval has passed";
     EXPECT_FALSE(clicks.click(3, start + 1200ms + interval, interval)) << "exactly the interval";
-}
-
-TEST(SearchKeys, KeyEquivalentsThenFieldCommandsThenEditing) {
-    const SearchKeyModifiers none{};
-    const SearchKeyModifiers ctrl{true};
-    const SearchKeyModifiers shift{false, true};
-    const SearchKeyModifiers ctrlShift{true, true};
-    struct Case {
-        const char* what;
-        SearchKey key;
-        SearchKeyModifiers modifiers;
-        SearchFieldState state;
-        SearchCommand expected;
-        bool caretToEnd = false;
-    };
-    const SearchFieldState middle{false, false, false, false};
-    const SearchFieldState atEnd{false, false, true, false};
-    const SearchFieldState atStart{false, true, false, false};
-    const SearchFieldState menuMiddle{true, false, false, false};
-    const SearchFieldState selected{false, false, false, true};
-    const Case cases[] = {
-        {"right inside the query edits", SearchKey::right, none, middle, SearchCommand::none},
-        {"right at the end opens the menu", SearchKey::right, none, atEnd,
-         SearchCommand::arrowRight},
-        {"right with the menu open, inside", SearchKey::right, none, menuMiddle,
-         SearchCommand::none},
-        {"left inside the query edits", SearchKey::left, none, middle, SearchCommand::none},
-        {"left at the start", SearchKey::left, none, atStart, SearchCommand::arrowLeft},
-        {"left with the menu open", SearchKey::left, none, menuMiddle, SearchCommand::arrowLeft},
-        {"shift+left selects", SearchKey::left, shift, atStart, SearchCommand::none},
-        {"down", SearchKey::down, none, middle, SearchCommand::arrowDown, true},
-        {"up", SearchKey::up, none, middle, SearchCommand::arrowUp, true},
-        {"shift+down selects", SearchKey::down, shift, middle, SearchCommand::none},
-        {"ctrl+c with nothing selected", SearchKey::c, ctrl, middle, SearchCommand::copy},
-        {"ctrl+c with a selection copies it", SearchKey::c, ctrl, selected, SearchCommand::none},
-        {"ctrl+shift+c", SearchKey::c, ctrlShift, middle, SearchCommand::none},
-        {"plain c types", SearchKey::c, none, middle, SearchCommand::none},
-        {"ctrl+backspace", SearchKey::backspace, ctrl, middle, SearchCommand::deleteEntry},
-        {"backspace edits", SearchKey::backspace, none, middle, SearchCommand::none},
-        {"escape", SearchKey::escape, none, middle, SearchCommand::escape},
-        {"return", SearchKey::enter, none, middle, SearchCommand::enter},
-        {"shift+return", SearchKey::enter, shift, middle, SearchCommand::enter},
-        {"ctrl+return", SearchKey::enter, ctrl, middle, SearchCommand::none},
-        {"other keys", SearchKey::other, none, atEnd, SearchCommand::none},
-    };
-    for (const Case& c : cases) {
-        const auto decision = routeSearchKey(c.key, c.modifiers, c.state);
-        EXPECT_EQ(decision.command, c.expected) << c.what;
-        EXPECT_EQ(decision.moveCaretToEnd, c.caretToEnd) << c.what;
-    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/LoopbackServer.h"
+#include "support/MainQueueWaits.h"
 
 // Rows of web addresses show the globe until the site's own icon has arrived.
 namespace pindrake::app::views {
@@ -48,8 +49,7 @@ TEST(RowIconsSiteIcon, TheGlobeUntilTheIconOfTheTrimmedAddressArrivesFetchedOnce
     item.plainText = "  \n" + server.url("/page") + " \n";
     EXPECT_NE(centre(icons.icon(item)), QColor(Qt::red)) << "the globe first";
     icons.icon(item);
-    while (loaded.isEmpty() && main.waitForPost(std::chrono::seconds(10)))
-        main.runUntilIdle();
+    test_support::runUntil(main, [&] { return !loaded.isEmpty(); });
     EXPECT_EQ(loaded.toStdString(), item.id);
     EXPECT_EQ(centre(icons.icon(item)), QColor(Qt::red));
     EXPECT_EQ(server.hits("/favicon.ico"), 1);
