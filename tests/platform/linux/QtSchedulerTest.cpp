@@ -2,23 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <thread>
 #include <vector>
+
+#include "support/QtEventLoop.h"
 
 namespace pindrake {
 namespace {
 
 using std::chrono::milliseconds;
-
-void spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
 
 TEST(QtScheduler, PostsFromAWorkerRunOnTheMainThreadInOrderAndTimersUntilCancelled) {
     QtScheduler scheduler(QCoreApplication::instance());
@@ -44,8 +37,8 @@ TEST(QtScheduler, PostsFromAWorkerRunOnTheMainThreadInOrderAndTimersUntilCancell
         if (++ticks == 3)
             repeating.cancel();
     });
-    spinUntil([&] { return delayedRan; });
-    spinUntil([] { return false; }, 60);
+    test_support::waitUntil([&] { return delayedRan; });
+    test_support::waitUntil([] { return false; }, milliseconds(60));
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_TRUE(delayedRan);
