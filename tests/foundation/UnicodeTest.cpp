@@ -12,12 +12,10 @@ const std::string kFamily =
 const std::string kFlagJapan = "\xF0\x9F\x87\xAF\xF0\x9F\x87\xB5";  // regional indicators
 const std::string kEAcuteDecomposed = "e\xCC\x81";
 const std::string kEAcuteComposed = "\xC3\xA9";
+const std::string kReplacement = "\xEF\xBF\xBD";
 
-TEST(Unicode, GraphemeCountTreatsSequencesAsOneCharacter) {
-    struct Case {
-        std::string text;
-        std::size_t count;
-    } cases[] = {
+TEST(Unicode, GraphemesAreCountedAndCutAsWholeCharacters) {
+    const std::pair<std::string, std::size_t> counts[] = {
         {"", 0},
         {"abc", 3},
         {"a\r\nb", 3},
@@ -27,11 +25,9 @@ TEST(Unicode, GraphemeCountTreatsSequencesAsOneCharacter) {
         {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", 1},  // thumbs up + skin tone
         {"\xE6\x97\xA5\xE6\x9C\xAC", 2},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(graphemeCount(c.text), c.count) << c.text;
-}
+    for (const auto& [text, count] : counts)
+        EXPECT_EQ(graphemeCount(text), count) << text;
 
-TEST(Unicode, GraphemePrefixNeverSplitsACharacter) {
     EXPECT_EQ(graphemePrefix(kFamily + "abc", 2), kFamily + "a");
     EXPECT_EQ(graphemePrefix(kEAcuteDecomposed + kEAcuteDecomposed, 1), kEAcuteDecomposed);
     EXPECT_EQ(graphemePrefix(kFlagJapan + kFlagJapan, 1), kFlagJapan);
@@ -40,30 +36,21 @@ TEST(Unicode, GraphemePrefixNeverSplitsACharacter) {
 }
 
 TEST(Unicode, InvalidUtf8BecomesReplacementCharactersNeverEmpty) {
-    const std::string bad =
-        "a\xFF"
-        "b\xC3";  // stray byte and truncated sequence
+    const std::string bad = std::string("a\xFF") + "b\xC3";  // stray byte, truncated sequence
     EXPECT_FALSE(isValidUtf8(bad));
-    EXPECT_EQ(sanitizedUtf8(bad),
-              "a\xEF\xBF\xBD"
-              "b\xEF\xBF\xBD");
+    EXPECT_EQ(sanitizedUtf8(bad), "a" + kReplacement + "b" + kReplacement);
     EXPECT_EQ(toUtf16(bad), u"a\uFFFDb\uFFFD");
     EXPECT_EQ(graphemeCount(bad), 4u);
     EXPECT_EQ(nfc(bad), sanitizedUtf8(bad));
     // An overlong encoding of '/' must not come back as '/'.
     EXPECT_EQ(toUtf16("\xC0\xAF").find(u'/'), std::u16string::npos);
+    const std::u16string lone = {u'a', static_cast<char16_t>(0xD800), u'b'};
+    EXPECT_EQ(toUtf8(lone), "a" + kReplacement + "b");
 }
 
-TEST(Unicode, Utf16RoundTripAndLoneSurrogates) {
+TEST(Unicode, Utf16RoundTripsAndNfcComposes) {
     const std::string text = "x" + kFamily + kEAcuteComposed + "\xE6\x97\xA5";
     EXPECT_EQ(toUtf8(toUtf16(text)), text);
-    const std::u16string lone = {u'a', static_cast<char16_t>(0xD800), u'b'};
-    EXPECT_EQ(toUtf8(lone),
-              "a\xEF\xBF\xBD"
-              "b");
-}
-
-TEST(Unicode, NfcComposes) {
     EXPECT_EQ(nfc(kEAcuteDecomposed), kEAcuteComposed);
     EXPECT_EQ(nfc("plain"), "plain");
     EXPECT_EQ(nfc("\xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB"), "\xED\x95\x9C");  // Hangul jamo
@@ -75,19 +62,24 @@ TEST(Unicode, TrimmingRemovesUnicodeWhiteSpaceAndLineBreaksOnly) {
     EXPECT_EQ(trimmed("\xE2\x80\x8Bx"), "\xE2\x80\x8Bx") << "zero-width space is not white space";
     EXPECT_TRUE(isBlank("  \n\xC2\xA0"));
     EXPECT_FALSE(isBlank(" . "));
-    EXPECT_EQ(trimmed("\xFF "), "\xEF\xBF\xBD") << "invalid bytes are content, not space";
+    EXPECT_EQ(trimmed("\xFF "), kReplacement) << "invalid bytes are content, not space";
 }
 
 TEST(Unicode, CaseInsensitiveContainment) {
-    EXPECT_TRUE(containsCaseInsensitive("Hello World", "WORLD"));
-    EXPECT_TRUE(
-        containsCaseInsensitive("Stra\xC3\x9F"
-                                "e",
-                                "STRASSE"));
-    EXPECT_TRUE(containsCaseInsensitive("\xCE\xA3\xCE\x99\xCE\xA3", "\xCF\x83\xCE\xB9"));  // Greek
-    EXPECT_TRUE(containsCaseInsensitive("anything", ""));
-    EXPECT_FALSE(containsCaseInsensitive("abc", "abd"));
-    EXPECT_FALSE(containsCaseInsensitive("", "a"));
+    const struct {
+        std::string text;
+        std::string part;
+        bool contained;
+    } cases[] = {
+        {"Hello World", "WORLD", true},
+        {"Straße", "STRASSE", true},
+        {"\xCE\xA3\xCE\x99\xCE\xA3", "\xCF\x83\xCE\xB9", true},  // Greek
+        {"anything", "", true},
+        {"abc", "abd", false},
+        {"", "a", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(containsCaseInsensitive(c.text, c.part), c.contained) << c.text << " " << c.part;
 }
 
 }  // namespace

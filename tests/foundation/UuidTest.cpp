@@ -22,14 +22,15 @@ TEST(Uuid, ReadsAnyCaseIntoTheUpperCaseFormAndNothingElse) {
     const std::string upper = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
     EXPECT_EQ(canonicalUuid("6f9619ff-8b86-d011-b42d-00c04fc964ff"), upper);
     EXPECT_EQ(canonicalUuid(upper), upper);
-    for (const std::string& bad : {std::string("../../etc/passwd"), std::string(""),
-                                   std::string("6F9619FF8B86D011B42D00C04FC964FF"),
-                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964F"),
-                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964FG"),
-                                   std::string("6F9619FF+8B86-D011-B42D-00C04FC964FF"),
-                                   std::string("6F9619FF-8B86-D011-B42D-00C04FC964FF\0", 37)}) {
-        EXPECT_EQ(canonicalUuid(bad), std::nullopt) << bad;
-    }
+    const std::string bad[] = {"../../etc/passwd",
+                               "",
+                               "6F9619FF8B86D011B42D00C04FC964FF",
+                               "6F9619FF-8B86-D011-B42D-00C04FC964F",
+                               "6F9619FF-8B86-D011-B42D-00C04FC964FG",
+                               "6F9619FF+8B86-D011-B42D-00C04FC964FF",
+                               upper + '\0'};
+    for (const auto& text : bad)
+        EXPECT_EQ(canonicalUuid(text), std::nullopt) << text;
 }
 
 }  // namespace

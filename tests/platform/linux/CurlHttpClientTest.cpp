@@ -53,10 +53,6 @@ class CurlHttpClientTest : public ::testing::Test {
         routes.Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
             response.set_redirect("file:///etc/passwd");
         });
-        routes.Get("/slow", [](const httplib::Request&, httplib::Response& response) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(600));
-            response.set_content("late", "text/plain");
-        });
         server.start();
     }
 
@@ -97,7 +93,7 @@ TEST_F(CurlHttpClientTest, AnswersOrFailsByTheRequestsLimits) {
         {{.url = server.url("/big-chunked"), .maxBodyBytes = 4u << 20},
          200,
          std::string(3u << 20, 'x')},
-        {{.url = server.url("/slow"), .timeout = seconds(0.2)}, -1, ""},
+        {{.url = server.url("/stalled"), .timeout = seconds(0.2)}, -1, ""},
         {{.url = "http://127.0.0.1:1/"}, 0, ""},  // refused: a failure without a status
     };
     for (const auto& c : cases) {

@@ -2,25 +2,18 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <thread>
 #include <vector>
+
+#include "support/QtEventLoop.h"
 
 namespace pindrake {
 namespace {
 
 using std::chrono::milliseconds;
 
-void spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
-
-TEST(QtScheduler, PostFromAWorkerRunsOnTheMainThreadInOrder) {
+TEST(QtScheduler, PostsFromAWorkerRunOnTheMainThreadInOrderAndTimersUntilCancelled) {
     QtScheduler scheduler(QCoreApplication::instance());
     std::vector<int> order;
     std::thread::id ranOn;
@@ -33,13 +26,6 @@ TEST(QtScheduler, PostFromAWorkerRunsOnTheMainThreadInOrder) {
         }
     });
     worker.join();
-    spinUntil([&] { return order.size() == 3; });
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-}
-
-TEST(QtScheduler, DelayedAndRepeatingWorkCanBeCancelled) {
-    QtScheduler scheduler(QCoreApplication::instance());
     bool cancelledRan = false;
     bool delayedRan = false;
     auto cancelled = scheduler.postAfter(milliseconds(20), [&] { cancelledRan = true; });
@@ -51,8 +37,10 @@ TEST(QtScheduler, DelayedAndRepeatingWorkCanBeCancelled) {
         if (++ticks == 3)
             repeating.cancel();
     });
-    spinUntil([&] { return delayedRan; });
-    spinUntil([] { return false; }, 60);
+    test_support::waitUntil([&] { return delayedRan; });
+    test_support::waitUntil([] { return false; }, milliseconds(60));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_TRUE(delayedRan);
     EXPECT_FALSE(cancelledRan);
     EXPECT_EQ(ticks, 3);

@@ -2,6 +2,7 @@
 
 #include "platform/linux/XcbReply.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace pindrake::platform::testing {
@@ -25,14 +26,6 @@ ScriptedSelectionOwner::~ScriptedSelectionOwner() {
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
-}
-
-bool ScriptedSelectionOwner::ownsClipboard() const {
-    if (!x_.isConnected())
-        return false;
-    const auto reply = xcbReply(xcb_get_selection_owner_reply(
-        x_.get(), xcb_get_selection_owner(x_.get(), clipboard_), nullptr));
-    return reply && reply->owner == window_;
 }
 
 void ScriptedSelectionOwner::run() {
@@ -59,30 +52,29 @@ bool ScriptedSelectionOwner::answer(const xcb_selection_request_event_t& request
         std::vector<xcb_atom_t> atoms = {targets_};
         for (const auto& offer : offers_)
             atoms.push_back(x_.atom(offer.target));
-        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, request.requestor, request.property,
-                            XCB_ATOM_ATOM, 32, static_cast<std::uint32_t>(atoms.size()),
-                            atoms.data());
-        notify(request, request.property);
+        give(request, XCB_ATOM_ATOM, 32, atoms.size(), atoms.data());
         return behaviour_ != Behaviour::diesAfterTargets;
     }
     if (behaviour_ == Behaviour::answersOnlyTargets)
         return true;
-    for (const auto& offer : offers_) {
-        if (x_.atom(offer.target) != request.target)
-            continue;
-        pause(offer.delay);
-        if (offer.refused) {
-            notify(request, XCB_ATOM_NONE);
-        } else {
-            xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, request.requestor,
-                                request.property, request.target, 8,
-                                static_cast<std::uint32_t>(offer.bytes.size()), offer.bytes.data());
-            notify(request, request.property);
-        }
-        return true;
+    const auto offer = std::find_if(offers_.begin(), offers_.end(), [&](const Offer& o) {
+        return x_.atom(o.target) == request.target;
+    });
+    if (offer != offers_.end())
+        pause(offer->delay);
+    if (offer == offers_.end() || offer->refused) {
+        notify(request, XCB_ATOM_NONE);
+    } else {
+        give(request, request.target, 8, offer->bytes.size(), offer->bytes.data());
     }
-    notify(request, XCB_ATOM_NONE);
     return true;
+}
+
+void ScriptedSelectionOwner::give(const xcb_selection_request_event_t& request, xcb_atom_t type,
+                                  std::uint8_t format, std::size_t count, const void* data) {
+    xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, request.requestor, request.property, type,
+                        format, static_cast<std::uint32_t>(count), data);
+    notify(request, request.property);
 }
 
 void ScriptedSelectionOwner::notify(const xcb_selection_request_event_t& request,

@@ -30,12 +30,13 @@ class ScriptedSelectionOwner {
     ScriptedSelectionOwner(const ScriptedSelectionOwner&) = delete;
     ScriptedSelectionOwner& operator=(const ScriptedSelectionOwner&) = delete;
 
-    bool ownsClipboard() const;
-
   private:
     void run();
     // False once the owner has gone away.
     bool answer(const xcb_selection_request_event_t& request);
+    // Stores the answer in the requested property and tells the requestor.
+    void give(const xcb_selection_request_event_t& request, xcb_atom_t type, std::uint8_t format,
+              std::size_t count, const void* data);
     void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
     void pause(std::chrono::milliseconds delay) const;
 

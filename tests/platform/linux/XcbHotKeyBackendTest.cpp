@@ -13,10 +13,13 @@
 
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/InMemoryDefaults.h"
+#include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbHotKeyBackend.h"
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XkbKeyboardLayout.h"
 #include "shortcuts/Registry.h"
 #include "shortcuts/ShortcutDescription.h"
+#include "support/MainQueueWaits.h"
 
 // Real hot keys on the test display, pressed by xdotool.
 namespace pindrake::GlobalShortcuts {
@@ -29,28 +32,17 @@ using platform::XcbHotKeyBackend;
 constexpr std::uint16_t shiftMask = XCB_MOD_MASK_SHIFT;
 constexpr std::uint16_t superMask = XCB_MOD_MASK_4;  // where the test server keeps Super
 
-// Another X client, to see which combinations we hold.
+// Another X client, to see which combinations we hold, and the user's hands on the keyboard.
 class OtherClient {
   public:
-    OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(connection_); }
-
     // Grabs (and keeps) the combination; false when someone else holds it.
     bool grab(xcb_keycode_t keycode, std::uint16_t modifiers) {
-        auto* error = xcb_request_check(
-            connection_, xcb_grab_key_checked(connection_, 0, root_, modifiers, keycode,
-                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        const bool granted = !error;
-        std::free(error);
-        return granted;
+        return x_.succeeded(xcb_grab_key_checked(x_.get(), 0, x_.root(), modifiers, keycode,
+                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     // Returns once the server has let go, so that other connections see it at once.
     void ungrab(xcb_keycode_t keycode, std::uint16_t modifiers) {
-        xcb_ungrab_key(connection_, keycode, root_, modifiers);
-        std::free(
-            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        x_.succeeded(xcb_ungrab_key_checked(x_.get(), keycode, x_.root(), modifiers));
     }
     bool canGrab(xcb_keycode_t keycode, std::uint16_t modifiers) {
         if (!grab(keycode, modifiers))
@@ -62,49 +54,42 @@ class OtherClient {
     // Presses the keys in order and lets go of them in reverse, as a user would.
     void type(const std::vector<xcb_keycode_t>& keys) {
         for (auto key : keys)
-            xcb_test_fake_input(connection_, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, root_, 0, 0, 0);
+            fakeKey(XCB_KEY_PRESS, key);
         for (auto it = keys.rbegin(); it != keys.rend(); ++it)
-            xcb_test_fake_input(connection_, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, root_, 0, 0,
-                                0);
-        std::free(
-            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+            fakeKey(XCB_KEY_RELEASE, *it);
     }
 
     // Exchanges two rows of the server's modifier map (0 is Shift ... 7 is Mod5).
     void swapModifiers(int a, int b) {
-        auto* mapping = xcb_get_modifier_mapping_reply(
-            connection_, xcb_get_modifier_mapping(connection_), nullptr);
+        const auto mapping = platform::xcbReply(
+            xcb_get_modifier_mapping_reply(x_.get(), xcb_get_modifier_mapping(x_.get()), nullptr));
         ASSERT_TRUE(mapping);
         const int perModifier = mapping->keycodes_per_modifier;
-        std::vector<xcb_keycode_t> keycodes(
-            xcb_get_modifier_mapping_keycodes(mapping),
-            xcb_get_modifier_mapping_keycodes(mapping) + 8 * perModifier);
-        std::free(mapping);
-        std::swap_ranges(keycodes.begin() + a * perModifier,
-                         keycodes.begin() + (a + 1) * perModifier,
-                         keycodes.begin() + b * perModifier);
-        auto* reply = xcb_set_modifier_mapping_reply(
-            connection_,
-            xcb_set_modifier_mapping(connection_, static_cast<std::uint8_t>(perModifier),
-                                     keycodes.data()),
-            nullptr);
+        xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
+        std::swap_ranges(keycodes + a * perModifier, keycodes + (a + 1) * perModifier,
+                         keycodes + b * perModifier);
+        const auto reply = platform::xcbReply(xcb_set_modifier_mapping_reply(
+            x_.get(),
+            xcb_set_modifier_mapping(x_.get(), static_cast<std::uint8_t>(perModifier), keycodes),
+            nullptr));
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
-        std::free(reply);
     }
 
     // The core keyboard state, locked modifiers included.
     std::uint16_t modifierState() {
-        auto* pointer =
-            xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr);
-        const std::uint16_t state = pointer ? pointer->mask : 0;
-        std::free(pointer);
-        return state;
+        const auto pointer = platform::xcbReply(
+            xcb_query_pointer_reply(x_.get(), xcb_query_pointer(x_.get(), x_.root()), nullptr));
+        return pointer ? pointer->mask : 0;
     }
 
   private:
-    xcb_connection_t* connection_;
-    xcb_window_t root_ = 0;
+    void fakeKey(std::uint8_t type, xcb_keycode_t key) {
+        x_.succeeded(
+            xcb_test_fake_input_checked(x_.get(), type, key, XCB_CURRENT_TIME, x_.root(), 0, 0, 0));
+    }
+
+    platform::XcbConnection x_;
 };
 
 const Name& toggle = Name::toggleHistory();
@@ -148,20 +133,12 @@ class XcbHotKeys : public ::testing::Test {
         return ups == expected;
     }
 
-    void xdotool(const std::string& arguments) {
-        ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+        return test_support::runUntil(queue, done, limit);
     }
 
-    bool runUntil(const std::function<bool()>& done,
-                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            queue.waitForPost(20ms);
-            queue.runUntilIdle();
-        }
-        return true;
+    void xdotool(const std::string& arguments) {
+        ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
     }
 
     // Everything xdotool sent so far has been handled once the marker comes back.
@@ -234,25 +211,6 @@ TEST_F(XcbHotKeys, AChangedShortcutLetsGoOfTheOldCombination) {
     EXPECT_EQ(ups, 1);
 }
 
-TEST_F(XcbHotKeys, ACombinationHeldByAnotherClientIsTaken) {
-    OtherClient other;
-    ASSERT_TRUE(other.grab(keycodeOf(Key::k), shiftMask | superMask));
-    const Shortcut shiftCommandK(Key::k, ModifierFlag::shift | ModifierFlag::command);
-    EXPECT_TRUE(registry->isTakenBySystem(shiftCommandK));
-    // Our own hot keys are not the system's.
-    EXPECT_FALSE(registry->isTakenBySystem(Shortcut(9, 768)));
-
-    testing::internal::CaptureStdout();
-    registry->setShortcut(shiftCommandK, toggle);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘K: -9878\n");
-    EXPECT_FALSE(registry->isEnabled(toggle));
-
-    // Once the other client lets go, enabling tries again and wins.
-    other.ungrab(keycodeOf(Key::k), shiftMask | superMask);
-    registry->enable({toggle});
-    EXPECT_TRUE(registry->isEnabled(toggle));
-}
-
 TEST_F(XcbHotKeys, TheFunctionModifierAndUnknownKeysCannotBeGrabbed) {
     EXPECT_EQ(backend->registerHotKey(100, 9, 0x20000), HotKeyBackend::statusInvalid);
     EXPECT_EQ(backend->registerHotKey(101, Key::function.rawValue, 0x100),
@@ -260,7 +218,7 @@ TEST_F(XcbHotKeys, TheFunctionModifierAndUnknownKeysCannotBeGrabbed) {
     EXPECT_EQ(backend->registerHotKey(102, 0x10000, 0x100), HotKeyBackend::statusInvalid);
 }
 
-TEST_F(XcbHotKeys, ProbesAndRefusalsLeaveNoGrabBehind) {
+TEST_F(XcbHotKeys, CombinationsHeldElsewhereAreRefusedWholeAndProbesLeaveNoGrabBehind) {
     OtherClient other;
     const xcb_keycode_t k = keycodeOf(Key::k);
     const xcb_keycode_t j = keycodeOf(Key::j);
@@ -274,15 +232,25 @@ TEST_F(XcbHotKeys, ProbesAndRefusalsLeaveNoGrabBehind) {
         registry->isTakenBySystem(Shortcut(Key::j, ModifierFlag::shift | ModifierFlag::command)));
     for (auto lock : lockVariants)
         EXPECT_TRUE(other.canGrab(j, shiftMask | superMask | lock)) << lock;
+    // Our own hot keys are not the system's.
+    EXPECT_FALSE(registry->isTakenBySystem(Shortcut(9, 768)));
 
-    // Another client holds only the CapsLock variant: ours is refused whole, and the variants
-    // it did get are let go again.
+    // Another client holds only the CapsLock variant: ours is refused whole, said once, and the
+    // variants it did get are let go again.
     ASSERT_TRUE(other.grab(k, shiftMask | superMask | XCB_MOD_MASK_LOCK));
+    const Shortcut shiftCommandK(Key::k, ModifierFlag::shift | ModifierFlag::command);
+    EXPECT_TRUE(registry->isTakenBySystem(shiftCommandK));
     testing::internal::CaptureStdout();
-    registry->setShortcut(Shortcut(Key::k, ModifierFlag::shift | ModifierFlag::command), toggle);
+    registry->setShortcut(shiftCommandK, toggle);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘K: -9878\n");
+    EXPECT_FALSE(registry->isEnabled(toggle));
     for (auto lock : {lockVariants[0], lockVariants[2], lockVariants[3]})
         EXPECT_TRUE(other.canGrab(k, shiftMask | superMask | lock)) << lock;
+
+    // Once the other client lets go, enabling tries again and wins.
+    other.ungrab(k, shiftMask | superMask | XCB_MOD_MASK_LOCK);
+    registry->enable({toggle});
+    EXPECT_TRUE(registry->isEnabled(toggle));
 }
 
 TEST_F(XcbHotKeys, KeyNamesAndGrabsFollowLiveLayoutChanges) {

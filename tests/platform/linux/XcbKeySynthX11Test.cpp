@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 #include <xcb/xtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbKeySynth.h"
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbWorkspace.h"
 #include "support/QtEventLoop.h"
 
@@ -42,10 +42,9 @@ class KeyRecorder : public QObject {
 };
 
 bool isDown(const XcbConnection& x, xcb_keycode_t code) {
-    auto* keymap = xcb_query_keymap_reply(x.get(), xcb_query_keymap(x.get()), nullptr);
-    const bool down = keymap && (keymap->keys[code / 8] & (1u << (code % 8))) != 0;
-    std::free(keymap);
-    return down;
+    const auto keymap =
+        xcbReply(xcb_query_keymap_reply(x.get(), xcb_query_keymap(x.get()), nullptr));
+    return keymap && (keymap->keys[code / 8] & (1u << (code % 8))) != 0;
 }
 
 TEST(XcbKeySynthX11Test, PressesTheKeyTheApplicationPastesWithAndRestoresHeldModifiers) {

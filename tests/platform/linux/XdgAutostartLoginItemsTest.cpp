@@ -9,7 +9,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgram) {
+TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgramUnlessHidden) {
     test_support::TemporaryDirectory home;
     XdgAutostartLoginItems items(home.path() / "config" / "autostart", "/opt/pin drake/bin/app");
     EXPECT_FALSE(items.isEnabled());
@@ -23,6 +23,21 @@ TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgram) 
     EXPECT_FALSE(items.unregisterApp());
     EXPECT_FALSE(items.isEnabled());
     EXPECT_FALSE(items.unregisterApp());  // already gone is fine
+
+    // An entry the user hid or replaced is not enabled.
+    const std::pair<std::string, bool> entries[] = {
+        {"[Desktop Entry]\nExec=x\n", true},
+        {"[Desktop Entry]\nExec=x\nHidden=true\n", false},
+        {"[Desktop Entry]\nHidden = true\r\nExec=x", false},
+        {"[Desktop Entry]\nHidden=false\n", true},
+    };
+    for (const auto& [content, enabled] : entries) {
+        ASSERT_FALSE(files::writeAtomically(items.entryPath(), content));
+        EXPECT_EQ(items.isEnabled(), enabled) << content;
+    }
+    fs::remove(items.entryPath());
+    fs::create_directory(items.entryPath());
+    EXPECT_FALSE(items.isEnabled());
 }
 
 TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldReadOtherwise) {
@@ -50,28 +65,6 @@ TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldRea
     XdgAutostartLoginItems items(home.path(), "/a/line\nExec=evil");
     EXPECT_TRUE(items.registerApp());
     EXPECT_FALSE(fs::exists(items.entryPath()));
-}
-
-TEST(XdgAutostartLoginItemsTest, AnEntryTheUserHidOrReplacedIsNotEnabled) {
-    test_support::TemporaryDirectory home;
-    XdgAutostartLoginItems items(home.path(), "/usr/bin/pindrake");
-    struct Row {
-        std::string content;
-        bool enabled;
-    };
-    const std::vector<Row> rows = {
-        {"[Desktop Entry]\nExec=x\n", true},
-        {"[Desktop Entry]\nExec=x\nHidden=true\n", false},
-        {"[Desktop Entry]\nHidden = true\r\nExec=x", false},
-        {"[Desktop Entry]\nHidden=false\n", true},
-    };
-    for (const auto& row : rows) {
-        ASSERT_FALSE(files::writeAtomically(items.entryPath(), row.content));
-        EXPECT_EQ(items.isEnabled(), row.enabled) << row.content;
-    }
-    fs::remove(items.entryPath());
-    fs::create_directory(items.entryPath());
-    EXPECT_FALSE(items.isEnabled());
 }
 
 }  // namespace

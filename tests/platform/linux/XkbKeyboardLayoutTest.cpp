@@ -57,6 +57,9 @@ TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
         EXPECT_EQ(GlobalShortcuts::description(shortcut, *layout), row.commandDescription)
             << row.layout << " " << row.key.rawValue;
     }
+    // Key codes without a key.
+    for (int code : {int(Key::function.rawValue), 10, 0xFFFF})
+        EXPECT_EQ(compiled("us,de")->characterFor(static_cast<std::uint16_t>(code)), std::nullopt);
 }
 
 TEST(XkbKeyboardLayout, KeysAreNamedInTheActiveGroupWhenItsLettersAreLatinElseTheFirstLatinOne) {
@@ -84,14 +87,6 @@ TEST(XkbKeyboardLayout, KeysAreNamedInTheActiveGroupWhenItsLettersAreLatinElseTh
                   row.shiftCommandY)
             << row.layouts << " " << row.variants << " group " << row.activeGroup;
     }
-}
-
-TEST(XkbKeyboardLayout, KeyCodesWithoutAKeyHaveNoCharacter) {
-    auto layout = compiled("us,de");
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->characterFor(Key::function.rawValue), std::nullopt);
-    EXPECT_EQ(layout->characterFor(10), std::nullopt);
-    EXPECT_EQ(layout->characterFor(0xFFFF), std::nullopt);
 }
 
 TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
