@@ -46,6 +46,17 @@ TEST(JsonLayoutTest, KeepsEveryLexemeAndChangesOnlyLayout) {
         EXPECT_EQ(json::prettified(c.pretty), c.pretty) << c.input;
         EXPECT_EQ(json::minified(c.minified), c.minified) << c.input;
     }
+
+    // Stable among many duplicates too, where an unstable sort reorders them.
+    std::string source, as, ks;
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        source += ",\"k\":" + n + ",\"a\":" + n;
+        as += ",\"a\":" + n;
+        ks += ",\"k\":" + n;
+    }
+    EXPECT_EQ(json::minified(json::prettified("{" + source.substr(1) + "}").value_or("")),
+              "{" + as.substr(1) + ks + "}");
 }
 
 TEST(JsonLayoutTest, RejectsWhatIsNotAnObjectOrArrayOfStrictJson) {
