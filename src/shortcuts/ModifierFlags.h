@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/OptionSet.h"
 #include "platform/HotKeyBackend.h"
 
 namespace pindrake::GlobalShortcuts {
@@ -10,33 +11,7 @@ namespace pindrake::GlobalShortcuts {
 // Event modifier flags, by the values of the system whose stored shortcuts we keep. Stored
 // shortcuts use Carbon masks (plain integers) instead; the two meet only through the
 // conversions below, and a type of their own keeps one from being passed for the other.
-class ModifierFlags {
-  public:
-    constexpr ModifierFlags() = default;
-    constexpr explicit ModifierFlags(std::uint32_t rawValue) : rawValue_(rawValue) {}
-
-    constexpr std::uint32_t rawValue() const { return rawValue_; }
-    constexpr bool isEmpty() const { return rawValue_ == 0; }
-    // Whether every flag of `flags` is set here.
-    constexpr bool contains(ModifierFlags flags) const {
-        return (rawValue_ & flags.rawValue_) == flags.rawValue_;
-    }
-
-    friend constexpr ModifierFlags operator|(ModifierFlags a, ModifierFlags b) {
-        return ModifierFlags(a.rawValue_ | b.rawValue_);
-    }
-    friend constexpr ModifierFlags operator&(ModifierFlags a, ModifierFlags b) {
-        return ModifierFlags(a.rawValue_ & b.rawValue_);
-    }
-    friend constexpr ModifierFlags operator~(ModifierFlags a) {
-        return ModifierFlags(~a.rawValue_);
-    }
-    constexpr ModifierFlags& operator|=(ModifierFlags other) { return *this = *this | other; }
-    friend constexpr bool operator==(ModifierFlags, ModifierFlags) = default;
-
-  private:
-    std::uint32_t rawValue_ = 0;
-};
+struct ModifierFlags : OptionSet<ModifierFlags, std::uint32_t> {};
 
 namespace ModifierFlag {
 inline constexpr ModifierFlags capsLock{0x10000};

@@ -112,7 +112,7 @@ RecorderLogic::Disposition RecorderLogic::handleEvent(const RecorderEvent& event
     }
     // Without Control, Option or Command only function keys make a global shortcut: anything
     // else would take a key away from typing in every program.
-    if ((modifiers & ~(ModifierFlag::shift | ModifierFlag::function)).isEmpty() &&
+    if ((modifiers - (ModifierFlag::shift | ModifierFlag::function)).isEmpty() &&
         !isFunctionKey(special)) {
         host_.beep();
         return Disposition::swallow;

@@ -41,7 +41,7 @@ std::optional<Shortcut> Shortcut::fromKeyEvent(KeyEventType type, int keyCode,
                                                ModifierFlags modifiers) {
     if (type != KeyEventType::keyDown && type != KeyEventType::keyUp)
         return std::nullopt;
-    return Shortcut(keyCode, carbonMask(modifiers & ~ModifierFlag::function));
+    return Shortcut(keyCode, carbonMask(modifiers - ModifierFlag::function));
 }
 
 std::string Shortcut::toJson() const {

@@ -8,7 +8,6 @@
 #include "ConverterTestSupport.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "platform/linux/TesseractTextRecognizer.h"
-#include "platform/linux/UnavailableLanguageModel.h"
 
 // The converters with the engines the application runs: the JavaScript HTML-to-Markdown
 // libraries and Tesseract with its English and Japanese data.
@@ -62,7 +61,7 @@ class ConverterEnginesTest : public ::testing::Test {
                                "en_US"};
 };
 
-TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConverters) {
+TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConvertersOrComesBack) {
     ClipboardContent page;
     page.html = "<h4>Deep</h4><p>Hello <b>bold</b> &amp; more</p><ul><li>one</li><li>two</li></ul>";
     page.plainText = "Deep Hello bold & more";
@@ -75,9 +74,8 @@ TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConverters) {
     // Without an HTML part, the text is taken for the HTML.
     const ClipboardContent markup = text("<p><i>it</i></p>", {ContentTag::html});
     EXPECT_EQ(run("html.toMarkdown", markup), text("_it_", {ContentTag::markdown}));
-}
 
-TEST_F(ConverterEnginesTest, HtmlTheEnginesRefuseGivesTheInputBack) {
+    // HTML the engines refuse gives the input back.
     for (const std::string html : {"", "  \n\t "}) {
         const ClipboardContent input = text(html, {ContentTag::html});
         EXPECT_EQ(run("html.toMarkdown", input), input);
@@ -95,15 +93,6 @@ TEST_F(ConverterEnginesTest, TextInAnImageIsReadLineByLine) {
          {imageEntry(renderedText({})), imageEntry("\x89PNG\r\n\x1a\n broken")}) {
         EXPECT_EQ(run("image.ocr", unreadable), unreadable);
     }
-}
-
-TEST_F(ConverterEnginesTest, WithoutALanguageModelTheInputComesBack) {
-    platform::UnavailableLanguageModel unavailable;
-    ConversionServices withoutModel{engines.main, engines.workers,     engines.textRecognizer,
-                                    unavailable,  engines.makeWebView, engines.userLocale};
-    const ClipboardContent input = text("some text", {ContentTag::plainText});
-    for (const Converter* converter : Converters::aiConverters())
-        EXPECT_EQ(harness.run(*converter, input, withoutModel), input) << converter->id();
 }
 
 }  // namespace

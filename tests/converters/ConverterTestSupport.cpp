@@ -42,16 +42,19 @@ std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter
 }
 
 const Converter& ConverterHarness::named(std::string_view id) {
-    for (const ConverterList* list : {&Converters::fileConverters(), &Converters::imageConverters(),
-                                      &Converters::textConverters(), &Converters::aiConverters()}) {
-        for (const Converter* converter : *list) {
-            if (converter->id() == id)
-                return *converter;
-        }
+    for (const Converter* converter : everyConverter()) {
+        if (converter->id() == id)
+            return *converter;
     }
-    if (Converters::pasteAsIs().id() == id)
-        return Converters::pasteAsIs();
     throw std::invalid_argument("no converter " + std::string(id));
+}
+
+std::vector<const Converter*> everyConverter() {
+    std::vector<const Converter*> all{&Converters::pasteAsIs()};
+    for (const ConverterList* list : {&Converters::fileConverters(), &Converters::imageConverters(),
+                                      &Converters::textConverters(), &Converters::aiConverters()})
+        all.insert(all.end(), list->begin(), list->end());
+    return all;
 }
 
 ClipboardContent text(std::string plainText, clipboard::ContentTags tags) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <vector>
 
 #include "clipboard/ClipboardContent.h"
 #include "converters/Converter.h"
@@ -44,6 +45,9 @@ struct ConverterHarness {
     // The registry's converter with this identifier.
     static const Converter& named(std::string_view id);
 };
+
+// Every converter of the registry's lists, and paste-as-is.
+std::vector<const Converter*> everyConverter();
 
 clipboard::ClipboardContent text(std::string plainText, clipboard::ContentTags tags = {});
 clipboard::ClipboardContent plainTextResult(std::string plainText);

@@ -109,12 +109,8 @@ TEST_F(TextCodingTest, ConvertersWithoutTheirInputGiveItBackWhole) {
     empty.tags = {clipboard::ContentTag::plainText};
     ClipboardContent htmlOnly = empty;
     htmlOnly.html = "<p>only html</p>";
-    for (const ConverterList* list : {&Converters::fileConverters(), &Converters::imageConverters(),
-                                      &Converters::textConverters(), &Converters::aiConverters()}) {
-        for (const Converter* converter : *list) {
-            EXPECT_EQ(harness.run(*converter, empty), empty) << converter->id();
-        }
-    }
+    for (const Converter* converter : testing::everyConverter())
+        EXPECT_EQ(harness.run(*converter, empty), empty) << converter->id();
     EXPECT_EQ(harness.run(Converters::pasteAsIs(), htmlOnly), htmlOnly);
     // The HTML-to-text converter reads the HTML even without text.
     EXPECT_EQ(harness.run(harness.named("plaintext"), htmlOnly), plainTextResult("only html"));

@@ -40,26 +40,11 @@ class ConversionRuntimeTest : public ::testing::Test {
   protected:
     std::shared_ptr<ConversionRuntime> makeRuntime(MarkdownResult turndownAnswer,
                                                    MarkdownResult htmlToMdAnswer) {
+        turndownCalls.clear();
+        htmlToMdCalls.clear();
         return std::make_shared<ConversionRuntime>(
             main, std::make_unique<ScriptedEngine>(main, std::move(turndownAnswer), turndownCalls),
             std::make_unique<ScriptedEngine>(main, std::move(htmlToMdAnswer), htmlToMdCalls));
-    }
-
-    MarkdownResult convert(ConversionRuntime& runtime, std::string html, ConversionEngine engine) {
-        return testing::convertAndWait(main,
-                                       [&](MarkdownCompletion done) {
-                                           runtime.convert(std::move(html), optionsFor(engine),
-                                                           std::move(done));
-                                       })
-            .value_or(ZarezoError::jsException("no answer"));
-    }
-
-    // The engine was asked exactly once, with the HTML as given and the caller's options.
-    static void expectOneCall(const std::vector<EngineCall>& calls, const std::string& html,
-                              ConversionEngine engine) {
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].html, html);
-        EXPECT_EQ(calls[0].options, optionsFor(engine));
     }
 
     ManualScheduler main;
@@ -67,41 +52,53 @@ class ConversionRuntimeTest : public ::testing::Test {
     std::vector<EngineCall> htmlToMdCalls;
 };
 
-TEST_F(ConversionRuntimeTest, BlankInputFailsWithoutTouchingAnEngine) {
+// Each engine is asked at most once, with the HTML untrimmed and the caller's options but for
+// the engine; its Markdown gets the caller's bullet marker outside code.
+TEST_F(ConversionRuntimeTest, ChoosesTheEngineFallsBackOnceAndPostProcesses) {
+    using enum ConversionEngine;
+    const MarkdownResult notFound = ZarezoError::libraryNotFound("html-to-md.min.js");
+    const MarkdownResult emptyResult = ZarezoError::emptyResult();
+    const struct {
+        MarkdownResult turndownAnswer, htmlToMdAnswer;
+        ConversionEngine engine;
+        MarkdownResult expected;
+        std::vector<EngineCall>::size_type turndownAsked, htmlToMdAsked;
+    } cases[] = {
+        {std::string("* from turndown"), {}, turndown, std::string("+ from turndown"), 1, 0},
+        {{}, std::string("* from html-to-md"), htmlToMd, std::string("+ from html-to-md"), 0, 1},
+        {ZarezoError::jsException("boom"), std::string("* one\n```\n* code\n```\n"), turndown,
+         std::string("+ one\n```\n* code\n```\n"), 1, 1},
+        // Errors of html-to-md reach the caller unchanged.
+        {emptyResult, notFound, turndown, notFound, 1, 1},
+        {emptyResult, notFound, htmlToMd, notFound, 0, 1},
+    };
+    const std::string html = "  <ul><li>x</li></ul>\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.expected));
+        auto runtime = makeRuntime(c.turndownAnswer, c.htmlToMdAnswer);
+        EXPECT_EQ(testing::convertAndWait(main, *runtime, html, optionsFor(c.engine)), c.expected);
+        ASSERT_EQ(turndownCalls.size(), c.turndownAsked);
+        ASSERT_EQ(htmlToMdCalls.size(), c.htmlToMdAsked);
+        for (const auto& [calls, engine] :
+             {std::pair{&turndownCalls, turndown}, std::pair{&htmlToMdCalls, htmlToMd}}) {
+            for (const EngineCall& call : *calls) {
+                EXPECT_EQ(call.html, html);
+                EXPECT_EQ(call.options, optionsFor(engine));
+            }
+        }
+    }
+
+    // Blank input fails without touching an engine.
     auto runtime = makeRuntime(std::string("t"), std::string("h"));
     for (const char* blank : {"", " \t\r\n ", "\u00A0 \u00A0", "\u3000\u2028"}) {
-        for (auto engine : {ConversionEngine::turndown, ConversionEngine::htmlToMd}) {
-            EXPECT_EQ(convert(*runtime, blank, engine), MarkdownResult(ZarezoError::emptyResult()))
+        for (auto engine : {turndown, htmlToMd}) {
+            EXPECT_EQ(testing::convertAndWait(main, *runtime, blank, optionsFor(engine)),
+                      emptyResult)
                 << "input " << ::testing::PrintToString(blank);
         }
     }
     EXPECT_TRUE(turndownCalls.empty());
     EXPECT_TRUE(htmlToMdCalls.empty());
-}
-
-TEST_F(ConversionRuntimeTest, EachEngineGetsTheUntrimmedHtmlAndTheOptions) {
-    auto runtime = makeRuntime(std::string("* from turndown"), std::string("* from html-to-md"));
-    EXPECT_EQ(convert(*runtime, "  <p>x</p>\n", ConversionEngine::turndown),
-              MarkdownResult("+ from turndown"));
-    EXPECT_EQ(convert(*runtime, " <b>y</b>", ConversionEngine::htmlToMd),
-              MarkdownResult("+ from html-to-md"));
-    expectOneCall(turndownCalls, "  <p>x</p>\n", ConversionEngine::turndown);
-    expectOneCall(htmlToMdCalls, " <b>y</b>", ConversionEngine::htmlToMd);
-}
-
-TEST_F(ConversionRuntimeTest, TurndownFailureFallsBackAndTheFallbackIsPostProcessed) {
-    auto runtime =
-        makeRuntime(ZarezoError::jsException("boom"), std::string("* one\n```\n* code\n```\n"));
-    EXPECT_EQ(convert(*runtime, "<ul><li>one</li></ul>", ConversionEngine::turndown),
-              MarkdownResult("+ one\n```\n* code\n```\n"));
-    expectOneCall(htmlToMdCalls, "<ul><li>one</li></ul>", ConversionEngine::htmlToMd);
-}
-
-TEST_F(ConversionRuntimeTest, HtmlToMdErrorsReachTheCallerUnchanged) {
-    const MarkdownResult notFound = ZarezoError::libraryNotFound("html-to-md.min.js");
-    auto runtime = makeRuntime(ZarezoError::emptyResult(), notFound);
-    for (auto engine : {ConversionEngine::turndown, ConversionEngine::htmlToMd})
-        EXPECT_EQ(convert(*runtime, "<p>x</p>", engine), notFound);
 }
 
 TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {

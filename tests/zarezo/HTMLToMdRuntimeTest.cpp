@@ -27,9 +27,7 @@ class HTMLToMdRuntimeTest : public ::testing::Test {
     void installLibrary(std::string_view text) { folder.write("html-to-md.min.js", text); }
 
     std::optional<MarkdownResult> convert(HTMLToMdRuntime& runtime, std::string html = "<p>x</p>") {
-        return testing::convertAndWait(main, [&](MarkdownCompletion done) {
-            runtime.convert(html, ZarezoOptions(), std::move(done));
-        });
+        return testing::convertAndWait(main, runtime, std::move(html));
     }
 
     ManualScheduler main;
@@ -53,13 +51,12 @@ TEST_F(HTMLToMdRuntimeTest, LibraryStaysUnloadedUntilAWorkingOneIsInstalled) {
 
     installLibrary("function html2md(html) { return 'md:' + html; }");
     EXPECT_EQ(convert(*runtime), MarkdownResult(std::string("md:<p>x</p>")));
-}
 
-TEST_F(HTMLToMdRuntimeTest, AnythingButAStringIsAConversionFailure) {
+    // Anything but a string is a conversion failure.
     for (const char* value : {"null", "undefined", "42", "({})", "(function () { throw 1; })()"}) {
         installLibrary(std::string("function html2md() { return ") + value + "; }");
-        auto runtime = makeRuntime();
-        EXPECT_EQ(convert(*runtime), MarkdownResult(ZarezoError::conversionFailed())) << value;
+        EXPECT_EQ(convert(*makeRuntime()), MarkdownResult(ZarezoError::conversionFailed()))
+            << value;
     }
 }
 
@@ -67,31 +64,11 @@ TEST_F(HTMLToMdRuntimeTest, ConversionsStartedTogetherShareOneLoad) {
     installLibrary("var calls = 0; function html2md() { calls += 1; return 'call ' + calls; }");
     auto runtime = makeRuntime();
     std::vector<MarkdownResult> outcomes;
-    runtime->convert("<p>a</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
-    runtime->convert("<p>b</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
+    runtime->convert("<p>a</p>", ZarezoOptions(), testing::appendTo(outcomes));
+    runtime->convert("<p>b</p>", ZarezoOptions(), testing::appendTo(outcomes));
     ASSERT_TRUE(testing::runUntil(main, [&] { return outcomes.size() == 2; }));
     EXPECT_EQ(outcomes,
               (std::vector<MarkdownResult>{std::string("call 1"), std::string("call 2")}));
-}
-
-TEST_F(HTMLToMdRuntimeTest, DestroyedRuntimeAnswersEveryWaitingConversion) {
-    // A slow load keeps the first conversion busy, so the later ones are surely still queued.
-    installLibrary(
-        "var start = Date.now(); while (Date.now() - start < 100) {}"
-        "function html2md(html) { return html; }");
-    auto runtime = makeRuntime();
-    std::vector<MarkdownResult> outcomes;
-    for (int i = 0; i < 20; ++i) {
-        runtime->convert("<p>x</p>", ZarezoOptions(),
-                         [&](MarkdownResult r) { outcomes.push_back(r); });
-    }
-    runtime.reset();
-    main.runUntilIdle();
-    ASSERT_EQ(outcomes.size(), 20u);
-    const MarkdownResult gone = ZarezoError::jsContextCreationFailed();
-    for (const auto& outcome : outcomes)
-        EXPECT_TRUE(outcome == MarkdownResult(std::string("<p>x</p>")) || outcome == gone);
-    EXPECT_EQ(outcomes.back(), gone);
 }
 
 TEST_F(HTMLToMdRuntimeTest, ConversionPastTheTimeLimitFailsAndTheNextOneRuns) {
@@ -102,14 +79,15 @@ TEST_F(HTMLToMdRuntimeTest, ConversionPastTheTimeLimitFailsAndTheNextOneRuns) {
 }
 
 // The worker starts with the first conversion; destroying a busy runtime stops the script,
-// answers the conversion at once, and lets the worker end on its own.
+// answers the running conversion and every waiting one, and lets the worker end on its own.
 TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaiting) {
     installLibrary("function html2md(html) { for (;;) {} }");
     const auto workersBefore = test_support::threadsNamed("html-to-md");
     auto runtime = makeRuntime(std::chrono::minutes(1));
     EXPECT_TRUE(test_support::threadsNamedSince("html-to-md", workersBefore).empty());
     std::vector<MarkdownResult> outcomes;
-    runtime->convert("<p>x</p>", ZarezoOptions(), [&](MarkdownResult r) { outcomes.push_back(r); });
+    for (int i = 0; i < 20; ++i)
+        runtime->convert("<p>x</p>", ZarezoOptions(), testing::appendTo(outcomes));
     const auto worker = test_support::threadsNamedSince("html-to-md", workersBefore);
     EXPECT_EQ(worker.size(), 1u);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the script is spinning
@@ -118,7 +96,7 @@ TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaitin
     std::cout << "[ measured ] destroying html-to-md running a 60 s script blocked for "
               << blocked.count() << " ms\n";
     main.runUntilIdle();
-    EXPECT_EQ(outcomes, std::vector<MarkdownResult>{ZarezoError::jsContextCreationFailed()});
+    EXPECT_EQ(outcomes, std::vector<MarkdownResult>(20, ZarezoError::jsContextCreationFailed()));
     EXPECT_TRUE(test_support::threadsEnd(worker));
 }
 

@@ -44,15 +44,12 @@ const Case cases[] = {
     {"unclosed_fence_runs_to_the_end", "-", "~~~\n* code", "~~~\n* code"},
 };
 
-class ListMarkerRewriteTest : public testing::TestWithParam<Case> {};
-
-TEST_P(ListMarkerRewriteTest, RewritesBulletsOutsideCode) {
-    const Case& c = GetParam();
-    EXPECT_EQ(postProcessMarkdown(c.markdown, c.marker), c.expected);
+TEST(ListMarkerRewriteTest, RewritesBulletsOutsideCode) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(postProcessMarkdown(c.markdown, c.marker), c.expected);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, ListMarkerRewriteTest, testing::ValuesIn(cases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pindrake::zarezo

@@ -59,9 +59,7 @@ TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
     html += "deep";
     // A stack overflow would come early; the limit only keeps the run short.
     TurndownRuntime turndown(main, JavaScriptCoreWebView::factory(main, std::chrono::seconds(2)));
-    auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
-        turndown.convert(html, ZarezoOptions(), std::move(done));
-    });
+    auto outcome = testing::convertAndWait(main, turndown, html);
     ASSERT_TRUE(outcome);
     if (auto* markdown = std::get_if<std::string>(&*outcome)) {
         EXPECT_NE(markdown->find("deep"), std::string::npos);

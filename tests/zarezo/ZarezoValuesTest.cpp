@@ -29,20 +29,16 @@ TEST(ZarezoErrorTest, EveryKindHasItsText) {
 
 // Stored settings come back only by their exact spelling.
 TEST(ZarezoOptionsTest, RawValuesParseOnlyExactly) {
-    EXPECT_EQ(rawValue(ZarezoHeadingStyle::setext), "setext");
-    EXPECT_EQ(rawValue(ZarezoHeadingStyle::atx), "atx");
-    EXPECT_EQ(rawValue(ZarezoCodeBlockStyle::indented), "indented");
-    EXPECT_EQ(rawValue(ZarezoCodeBlockStyle::fenced), "fenced");
-    EXPECT_EQ(rawValue(ConversionEngine::turndown), "turndown");
-    EXPECT_EQ(rawValue(ConversionEngine::htmlToMd), "htmlToMd");
-
-    EXPECT_EQ(fromRawValue<ZarezoHeadingStyle>("setext"), ZarezoHeadingStyle::setext);
-    EXPECT_EQ(fromRawValue<ZarezoHeadingStyle>("atx"), ZarezoHeadingStyle::atx);
-    EXPECT_EQ(fromRawValue<ZarezoCodeBlockStyle>("indented"), ZarezoCodeBlockStyle::indented);
-    EXPECT_EQ(fromRawValue<ZarezoCodeBlockStyle>("fenced"), ZarezoCodeBlockStyle::fenced);
-    EXPECT_EQ(fromRawValue<ConversionEngine>("turndown"), ConversionEngine::turndown);
-    EXPECT_EQ(fromRawValue<ConversionEngine>("htmlToMd"), ConversionEngine::htmlToMd);
-
+    const auto roundTrip = [](auto value, const char* raw) {
+        EXPECT_EQ(rawValue(value), raw);
+        EXPECT_EQ(fromRawValue<decltype(value)>(raw), value) << raw;
+    };
+    roundTrip(ZarezoHeadingStyle::setext, "setext");
+    roundTrip(ZarezoHeadingStyle::atx, "atx");
+    roundTrip(ZarezoCodeBlockStyle::indented, "indented");
+    roundTrip(ZarezoCodeBlockStyle::fenced, "fenced");
+    roundTrip(ConversionEngine::turndown, "turndown");
+    roundTrip(ConversionEngine::htmlToMd, "htmlToMd");
     for (const char* raw : {"", "ATX", "atx ", " atx", "Setext", "setex"})
         EXPECT_EQ(fromRawValue<ZarezoHeadingStyle>(raw), std::nullopt) << raw;
     for (const char* raw : {"Fenced", "fence", "indented\n"})

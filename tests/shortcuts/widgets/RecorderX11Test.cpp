@@ -9,11 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake/InMemoryDefaults.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/XcbHotKeyBackend.h"
-#include "platform/linux/XkbKeyboardLayout.h"
 #include "shortcuts/widgets/RecorderControl.h"
+#include "shortcuts/widgets/WidgetTestSupport.h"
 
 // The recorder on a real display, with real hot keys, typed into by xdotool.
 namespace pindrake::GlobalShortcuts {
@@ -39,16 +38,7 @@ TEST(RecorderOnX11, RecordsWhatIsTypedEvenTheCurrentHotKeyWhichWorksAgainAfterwa
     QWidget window;
     auto* field = new QLineEdit;
     auto* control =
-        new RecorderControl({registry,
-                             *layout,
-                             [&](quint32 code) -> std::optional<int> {
-                                 if (auto keyCode = layout->virtualKeyCodeForKeycode(code))
-                                     return *keyCode;
-                                 return std::nullopt;
-                             },
-                             {},
-                             [&] { ++beeps; }},
-                            toggle, {});
+        new RecorderControl(test_support::recorderServices(registry, *layout, beeps), toggle, {});
     auto* column = new QVBoxLayout(&window);
     column->addWidget(field);
     column->addWidget(control);

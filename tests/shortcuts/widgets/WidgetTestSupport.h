@@ -37,6 +37,20 @@ inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeSc
     QApplication::sendEvent(target ? static_cast<QObject*>(target) : qApp, &event);
 }
 
+// What a recorder needs, with key codes from `layout` and beeps counted in `beeps`.
+inline RecorderServices recorderServices(Registry& registry,
+                                         const platform::XkbKeyboardLayout& layout, int& beeps) {
+    return {registry,
+            layout,
+            [&layout](quint32 code) -> std::optional<int> {
+                if (auto keyCode = layout.virtualKeyCodeForKeycode(code))
+                    return *keyCode;
+                return std::nullopt;
+            },
+            {},
+            [&beeps] { ++beeps; }};
+}
+
 // The application's shortcuts over fakes, on a US keyboard, with English texts.
 class ShortcutsFixture {
   public:
@@ -48,17 +62,7 @@ class ShortcutsFixture {
         registry.onKeyUp(Name::toggleHistory(), [this] { ++toggled; });
     }
 
-    RecorderServices services() {
-        return {registry,
-                *layout,
-                [this](quint32 code) -> std::optional<int> {
-                    if (auto keyCode = layout->virtualKeyCodeForKeycode(code))
-                        return *keyCode;
-                    return std::nullopt;
-                },
-                {},
-                [this] { ++beeps; }};
-    }
+    RecorderServices services() { return recorderServices(registry, *layout, beeps); }
 
     // Whether the global hot key runs its action now.
     bool hotKeyWorks() {
