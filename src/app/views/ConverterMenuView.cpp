@@ -6,7 +6,7 @@
 #include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
-#include "app/views/RowClicks.h"
+#include "app/views/ClickOnlyList.h"
 #include "app/views/RowIcons.h"
 
 namespace pindrake::app::views {
@@ -61,15 +61,8 @@ class ConverterMenuView::Delegate final : public QStyledItemDelegate {
 
 ConverterMenuView::ConverterMenuView(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new Delegate(*this));
-    setUniformItemSizes(true);
-    setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::NoFocus);
-    setSelectionMode(QAbstractItemView::NoSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
-    reportRowClicks(*this, [this](int row) { emit converterClicked(row); });
+    makeClickOnlyList(*this, [this](int row) { emit converterClicked(row); });
     spinnerTimer_.setInterval(80);
     connect(&spinnerTimer_, &QTimer::timeout, this, [this] {
         spinnerStep_ = (spinnerStep_ + 1) % 12;

@@ -4,7 +4,7 @@
 
 #include "app/views/PanelParts.h"
 #include "app/views/PanelStyle.h"
-#include "app/views/RowClicks.h"
+#include "app/views/ClickOnlyList.h"
 
 namespace pindrake::app::views {
 
@@ -78,14 +78,7 @@ HistoryList::HistoryList(RowIcons& icons, QWidget* parent)
     : QListView(parent), delegate_(model_, icons) {
     setModel(&model_);
     setItemDelegate(&delegate_);
-    setUniformItemSizes(true);
-    setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::NoFocus);
-    setSelectionMode(QAbstractItemView::NoSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-    reportRowClicks(*this, [this](int row) { emit rowClicked(row); });
+    makeClickOnlyList(*this, [this](int row) { emit rowClicked(row); });
     connect(&icons, &RowIcons::siteIconLoaded, &model_, &HistoryListModel::refreshItem);
 }
 

@@ -1,4 +1,4 @@
-#include "app/views/RowClicks.h"
+#include "app/views/ClickOnlyList.h"
 
 #include <QMouseEvent>
 
@@ -8,7 +8,7 @@ namespace {
 // Takes the presses off the list's viewport before the list's own handling sees them.
 class RowClickFilter final : public QObject {
   public:
-    RowClickFilter(QAbstractItemView& list, std::function<void(int)> clicked)
+    RowClickFilter(QListView& list, std::function<void(int)> clicked)
         : QObject(&list), list_(list), clicked_(std::move(clicked)) {}
 
     bool eventFilter(QObject*, QEvent* event) override {
@@ -23,13 +23,20 @@ class RowClickFilter final : public QObject {
     }
 
   private:
-    QAbstractItemView& list_;
+    QListView& list_;
     std::function<void(int)> clicked_;
 };
 
 }  // namespace
 
-void reportRowClicks(QAbstractItemView& list, std::function<void(int row)> clicked) {
+void makeClickOnlyList(QListView& list, std::function<void(int row)> clicked) {
+    list.setUniformItemSizes(true);
+    list.setFrameShape(QFrame::NoFrame);
+    list.setFocusPolicy(Qt::NoFocus);
+    list.setSelectionMode(QAbstractItemView::NoSelection);
+    list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list.viewport()->setAutoFillBackground(false);
     list.viewport()->installEventFilter(new RowClickFilter(list, std::move(clicked)));
 }
 
