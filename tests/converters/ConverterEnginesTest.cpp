@@ -48,7 +48,7 @@ class ConverterEnginesTest : public ::testing::Test {
   protected:
     std::optional<ClipboardContent> run(const std::string& converter,
                                         const ClipboardContent& input) {
-        return harness.run(harness.named(converter), input, engines);
+        return harness.run(harness.named(converter), input, &engines);
     }
 
     testing::ConverterHarness harness;
