@@ -33,9 +33,7 @@ class RecorderControlTest : public ::testing::Test, protected ShortcutsFixture {
         layout->addWidget(control);
         layout->addWidget(after);
         layout->addWidget(label);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(showActive(window));
         QCoreApplication::processEvents();
     }
 
@@ -68,9 +66,7 @@ TEST_F(RecorderControlTest, ShowsTheStoredShortcutWithoutStartingToRecord) {
     // Also where it is the window's only field: it can be focused from the next turn on.
     QWidget alone;
     auto* only = new RecorderControl(services(), Name::toggleHistory(), {}, &alone);
-    alone.show();
-    alone.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
+    ASSERT_TRUE(showActive(alone));
     EXPECT_FALSE(only->isRecording());
     EXPECT_TRUE(hotKeyWorks());
     QCoreApplication::processEvents();
@@ -143,12 +139,7 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
          }},
         {"focus elsewhere", [this] { after->setFocus(Qt::MouseFocusReason); }},
         {"click outside", [this] { QTest::mouseClick(label, Qt::LeftButton); }},
-        {"window deactivated",
-         [&] {
-             otherWindow.show();
-             otherWindow.activateWindow();
-             ASSERT_TRUE(QTest::qWaitForWindowActive(&otherWindow));
-         }},
+        {"window deactivated", [&] { ASSERT_TRUE(showActive(otherWindow)); }},
         {"hidden", [this] { control->hide(); }},
         {"moved to another window", [&] { control->setParent(&otherWindow); }},
     };
@@ -174,8 +165,7 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
         control->setParent(&window);
         window.layout()->addWidget(control);
         control->show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(showActive(window));
         QCoreApplication::processEvents();
     }
 }
@@ -228,8 +218,7 @@ TEST_F(RecorderControlTest, ASystemConflictAsksWindowModallyAndStoresOnlyWhenFor
         const bool forced = std::string(answer) == "Use Anyway";
         EXPECT_EQ(stored(), forced ? shiftCommandKShortcut : shiftCommandVShortcut);
         // Back in its window, a control that stored nothing records again.
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(showActive(window));
         EXPECT_EQ(control->isRecording(), !forced);
         control->clearFocus();
     }
