@@ -23,7 +23,6 @@ inline constexpr quint32 backspace = 22;
 inline constexpr quint32 tab = 23;
 inline constexpr quint32 a = 38;
 inline constexpr quint32 k = 45;
-inline constexpr quint32 v = 55;
 inline constexpr quint32 leftShift = 50;
 inline constexpr quint32 leftSuper = 133;
 }  // namespace scanCode
