@@ -20,16 +20,11 @@ namespace pindrake::converters::testing {
 using clipboard::ClipboardContent;
 
 std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
-                                                      const ClipboardContent& input) {
-    return run(converter, input, services);
-}
-
-std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
                                                       const ClipboardContent& input,
-                                                      const ConversionServices& with) {
+                                                      const ConversionServices* with) {
     std::optional<ClipboardContent> result;
     int deliveries = 0;
-    converter.convert(input, with, [&](ClipboardContent content) {
+    converter.convert(input, with ? *with : services, [&](ClipboardContent content) {
         ++deliveries;
         result = std::move(content);
     });

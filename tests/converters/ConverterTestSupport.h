@@ -34,14 +34,11 @@ struct ConverterHarness {
                                     main, std::make_shared<platform::ScriptedWebView::Script>()),
                                 "en_US"};
 
-    // Converts and runs the main queue until the result arrives; nothing when it never does or
-    // arrives more than once.
-    std::optional<clipboard::ClipboardContent> run(const Converter& converter,
-                                                   const clipboard::ClipboardContent& input);
-    // The same with other services on the same main queue.
+    // Converts (with `services`, or others on the same main queue) and runs the main queue until
+    // the result arrives; nothing when it never does or arrives more than once.
     std::optional<clipboard::ClipboardContent> run(const Converter& converter,
                                                    const clipboard::ClipboardContent& input,
-                                                   const ConversionServices& with);
+                                                   const ConversionServices* with = nullptr);
     // The registry's converter with this identifier.
     static const Converter& named(std::string_view id);
 };

@@ -44,14 +44,6 @@ TEST_F(RealConversionTest, EachEngineConvertsWithItsBundledLibrary) {
                              "- one\n- two\n\n```\n* not a bullet\n```"));
 }
 
-TEST_F(RealConversionTest, BrokenWebViewFallsBackToHtmlToMd) {
-    Zarezo zarezo(main, [this] {
-        return std::make_unique<JavaScriptCoreWebView>(main, "/nonexistent/page-dom.min.js");
-    });
-    EXPECT_EQ(convert(zarezo, "<ul><li>only</li></ul>", ConversionEngine::turndown),
-              MarkdownResult("- only"));
-}
-
 TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
     std::string html;
     for (int i = 0; i < 5000; ++i)

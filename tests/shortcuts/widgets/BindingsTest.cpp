@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLayout>
 #include <QPushButton>
 #include <QTest>
 
@@ -129,13 +128,11 @@ TEST_F(BindingsTest, HotKeyEventsReachAWidgetOnlyWhileItIsShown) {
     widget.show();
     backend.pressAndRelease(shiftCommandV);
     EXPECT_EQ(all.size(), 4u);
-    EXPECT_EQ(ups.size(), 2u);
 }
 
 TEST_F(BindingsTest, ARecorderViewShowsItsLabelAsGivenOrLocalisedOrNone) {
     RecorderView bare(services(), Name::toggleHistory());
     EXPECT_EQ(bare.label(), nullptr);
-    EXPECT_EQ(bare.layout()->count(), 1);
 
     // A plain text is shown verbatim, even when it is a text key.
     RecorderView plain(QString("toast_copied"), services(), Name::toggleHistory());
@@ -143,7 +140,6 @@ TEST_F(BindingsTest, ARecorderViewShowsItsLabelAsGivenOrLocalisedOrNone) {
         RecorderView::withLabelKey("toast_copied", services(), Name::toggleHistory()));
     EXPECT_EQ(qobject_cast<QLabel*>(plain.label())->text(), "toast_copied");
     EXPECT_EQ(qobject_cast<QLabel*>(keyed->label())->text(), "Copied");
-    EXPECT_EQ(keyed->layout()->count(), 2);
 
     // Another name: the same control, showing that name's shortcut.
     registry.saveShortcut(Shortcut(Key::j, shiftCommand), other);

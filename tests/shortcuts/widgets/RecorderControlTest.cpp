@@ -33,9 +33,7 @@ class RecorderControlTest : public ::testing::Test, protected ShortcutsFixture {
         layout->addWidget(control);
         layout->addWidget(after);
         layout->addWidget(label);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(showActive(window));
         QCoreApplication::processEvents();
     }
 
@@ -58,11 +56,8 @@ class RecorderControlTest : public ::testing::Test, protected ShortcutsFixture {
     QLabel* label = new QLabel("elsewhere");
 };
 
-TEST_F(RecorderControlTest, ShowsTheStoredShortcutAtItsWidthWithoutStartingToRecord) {
+TEST_F(RecorderControlTest, ShowsTheStoredShortcutWithoutStartingToRecord) {
     EXPECT_EQ(control->text(), "⇧⌘V");
-    EXPECT_EQ(control->width(), 130);
-    EXPECT_TRUE(control->isReadOnly());
-    EXPECT_EQ(control->placeholderText(), "Record Shortcut");
     // Shown and activated, the window focuses its first field, never the recorder.
     EXPECT_TRUE(before->hasFocus());
     EXPECT_FALSE(control->isRecording());
@@ -71,9 +66,7 @@ TEST_F(RecorderControlTest, ShowsTheStoredShortcutAtItsWidthWithoutStartingToRec
     // Also where it is the window's only field: it can be focused from the next turn on.
     QWidget alone;
     auto* only = new RecorderControl(services(), Name::toggleHistory(), {}, &alone);
-    alone.show();
-    alone.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
+    ASSERT_TRUE(showActive(alone));
     EXPECT_FALSE(only->isRecording());
     EXPECT_TRUE(hotKeyWorks());
     QCoreApplication::processEvents();
@@ -83,7 +76,9 @@ TEST_F(RecorderControlTest, ShowsTheStoredShortcutAtItsWidthWithoutStartingToRec
 
 TEST_F(RecorderControlTest, TypingShiftSuperKRecordsStoresAndRegistersIt) {
     startRecording();
-    EXPECT_EQ(control->placeholderText(), "Press Shortcut");
+    // Clicks inside the control keep it recording.
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(control, Qt::RightButton, {}, QPoint(5, 5));
     // The modifiers go down first, each a key press of its own that records nothing.
     press(Qt::Key_Shift, Qt::ShiftModifier, scanCode::leftShift);
     press(Qt::Key_Meta, superShift, scanCode::leftSuper);
@@ -110,8 +105,6 @@ TEST_F(RecorderControlTest, KeysThatRefuseClearOrCancelKeepOrChangeTheShortcutAs
         bool stillRecording;
     } rows[] = {
         {"bare letter", Qt::Key_A, Qt::NoModifier, scanCode::a, shiftCommandVShortcut, 1, true},
-        {"shift letter", Qt::Key_A, Qt::ShiftModifier, scanCode::a, shiftCommandVShortcut, 1, true},
-        {"unnamed key", Qt::Key_Print, Qt::MetaModifier, 107, shiftCommandVShortcut, 1, true},
         {"escape", Qt::Key_Escape, Qt::NoModifier, scanCode::escape, shiftCommandVShortcut, 0,
          false},
         {"backspace", Qt::Key_Backspace, Qt::NoModifier, scanCode::backspace, std::nullopt, 0,
@@ -139,15 +132,14 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
     } rows[] = {
         {"accepted", [] { press(Qt::Key_K, superShift, scanCode::k); }},
         {"escape", [] { press(Qt::Key_Escape, Qt::NoModifier, scanCode::escape); }},
-        {"tab", [] { press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab); }},
+        {"tab",
+         [this] {
+             press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab);
+             EXPECT_TRUE(after->hasFocus());
+         }},
         {"focus elsewhere", [this] { after->setFocus(Qt::MouseFocusReason); }},
         {"click outside", [this] { QTest::mouseClick(label, Qt::LeftButton); }},
-        {"window deactivated",
-         [&] {
-             otherWindow.show();
-             otherWindow.activateWindow();
-             ASSERT_TRUE(QTest::qWaitForWindowActive(&otherWindow));
-         }},
+        {"window deactivated", [&] { ASSERT_TRUE(showActive(otherWindow)); }},
         {"hidden", [this] { control->hide(); }},
         {"moved to another window", [&] { control->setParent(&otherWindow); }},
     };
@@ -173,21 +165,9 @@ TEST_F(RecorderControlTest, HotKeysResumeOnEveryWayOutOfARecording) {
         control->setParent(&window);
         window.layout()->addWidget(control);
         control->show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(showActive(window));
         QCoreApplication::processEvents();
     }
-}
-
-TEST_F(RecorderControlTest, ClicksInsideKeepRecordingAndTabMovesTheFocusOn) {
-    startRecording();
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseClick(control, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_TRUE(control->isRecording());
-
-    press(Qt::Key_Tab, Qt::NoModifier, scanCode::tab);
-    EXPECT_TRUE(after->hasFocus());
-    EXPECT_EQ(stored(), shiftCommandVShortcut);
 }
 
 TEST_F(RecorderControlTest, TheWindowsOwnShortcutsDoNotFireWhileRecording) {
@@ -238,8 +218,7 @@ TEST_F(RecorderControlTest, ASystemConflictAsksWindowModallyAndStoresOnlyWhenFor
         const bool forced = std::string(answer) == "Use Anyway";
         EXPECT_EQ(stored(), forced ? shiftCommandKShortcut : shiftCommandVShortcut);
         // Back in its window, a control that stored nothing records again.
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(showActive(window));
         EXPECT_EQ(control->isRecording(), !forced);
         control->clearFocus();
     }

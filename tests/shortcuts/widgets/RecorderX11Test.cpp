@@ -42,9 +42,7 @@ TEST(RecorderOnX11, RecordsWhatIsTypedEvenTheCurrentHotKeyWhichWorksAgainAfterwa
     auto* column = new QVBoxLayout(&window);
     column->addWidget(field);
     column->addWidget(control);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(test_support::showActive(window));
 
     xdotool("key shift+super+v");
     EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; }));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
 
 #include <cstdlib>
 #include <memory>
@@ -22,7 +23,6 @@ inline constexpr quint32 backspace = 22;
 inline constexpr quint32 tab = 23;
 inline constexpr quint32 a = 38;
 inline constexpr quint32 k = 45;
-inline constexpr quint32 v = 55;
 inline constexpr quint32 leftShift = 50;
 inline constexpr quint32 leftSuper = 133;
 }  // namespace scanCode
@@ -35,6 +35,13 @@ inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeSc
     QKeyEvent event(QEvent::KeyPress, key, modifiers, nativeScanCode, 0, 0);
     QWidget* target = QApplication::focusWidget();
     QApplication::sendEvent(target ? static_cast<QObject*>(target) : qApp, &event);
+}
+
+// Shows `window` and waits until it is the active one; false when it never becomes so.
+inline bool showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
 }
 
 // What a recorder needs, with key codes from `layout` and beeps counted in `beeps`.
