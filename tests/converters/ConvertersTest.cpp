@@ -18,6 +18,61 @@ std::string ids(const ConverterList& list) {
     return out;
 }
 
+struct CatalogueRow {
+    std::string id;
+    std::string titleKey;
+    std::string iconName;
+    ContentTags accepts;
+};
+
+// The fixed names others look converters up by: id, catalogue key of the title, icon.
+TEST(ConvertersTest, CatalogueListsEachConverterWithItsIdentity) {
+    const std::string html = "chevron.left.forwardslash.chevron.right";
+    const std::vector<std::pair<const ConverterList*, std::vector<CatalogueRow>>> lists = {
+        {&Converters::fileConverters(),
+         {{"filepath", "converter_file_path", "folder", {plainText}},
+          {"filename", "converter_file_name", "doc.text", {plainText}}}},
+        {&Converters::imageConverters(),
+         {{"image.ocr", "converter_image_ocr", "doc.text.viewfinder", {plainText}}}},
+        {&Converters::textConverters(),
+         {{"json.prettify", "converter_json_prettify", "curlybraces", {json}},
+          {"json.minify", "converter_json_minify", "curlybraces", {json}},
+          {"base64.decode", "converter_base64_decode", "lock.open", {base64}},
+          {"base64.encode", "converter_base64_encode", "lock", {base64}},
+          {"url.decode", "converter_url_decode", "link", {urlEncoded}},
+          {"url.encode", "converter_url_encode", "link", {url}},
+          {"unix.toDate", "converter_unix_to_date", "clock", {unixTime}},
+          {"unix.fromDate", "converter_date_to_unix", "clock", {unixTime}},
+          {"fullwidth.toHalf", "converter_full_to_half", "textformat.size", {fullWidth}},
+          {"fullwidth.toFull", "converter_half_to_full", "textformat.size", {fullWidth}},
+          {"html.escape", "converter_html_escape", html, {ContentTag::html}},
+          {"html.unescape", "converter_html_unescape", html, {ContentTag::html}},
+          {"markdown.toHTML", "converter_to_html", html, {markdown}},
+          {"html.toMarkdown", "converter_to_markdown", "text.document", {ContentTag::html}},
+          {"text.toSlack", "converter_to_slack", "number", {ContentTag::html, markdown}},
+          {"text.toNotion", "converter_to_notion", "doc.richtext", {ContentTag::html, markdown}},
+          {"plaintext", "converter_plain_text", "doc.plaintext", {ContentTag::html}}}},
+        {&Converters::aiConverters(),
+         {{"ai.summarize", "converter_ai_summarize", "sparkles", {}},
+          {"ai.translate", "converter_ai_translate", "sparkles", {}}}},
+    };
+    for (const auto& [list, rows] : lists) {
+        ASSERT_EQ(list->size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const Converter& converter = *(*list)[i];
+            SCOPED_TRACE(rows[i].id);
+            EXPECT_EQ(converter.id(), rows[i].id);
+            EXPECT_EQ(converter.titleKey(), rows[i].titleKey);
+            EXPECT_EQ(converter.iconName(), rows[i].iconName);
+            EXPECT_EQ(converter.acceptsTags(), rows[i].accepts);
+        }
+    }
+    EXPECT_EQ(Converters::pasteAsIs().id(), "paste.asis");
+    EXPECT_EQ(Converters::pasteAsIs().titleKey(), "converter_paste_as_is");
+    EXPECT_EQ(Converters::pasteAsIs().iconName(), "doc.on.clipboard");
+    EXPECT_TRUE(Converters::pasteAsIs().acceptsTags().empty());
+}
+
 TEST(ConvertersTest, CandidatesFollowTheFileImageTextAndAiRules) {
     const std::string fileUrl = "public.file-url";
     const std::string files = " filepath filename";
