@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "FormatterFixtures.h"
 #include "markdown/format/MarkupTreeDumper.h"
 
 namespace pindrake::markdown {
 namespace {
 
-Paragraph paragraph(std::string text) {
-    return Paragraph{Text(std::move(text))};
-}
+using testing::paragraph;
 
 TEST(MarkupTreeDumperTest, DrawsTheTree) {
     const Document quotes{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}};

@@ -17,19 +17,19 @@
 
 #include "markdown/GfmSpecExamples.h"
 #include "markdown/parse/CmarkOptions.h"
+#include "markdown/parse/Outline.h"
 #include "markdown/parse/ParseDocument.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::markdown {
 namespace {
 
-// One node as both sides describe it.
-struct NodeView {
-    std::string name;
-    std::string position;  // "l:c-l:c", the end inclusive; "-" for none
-    std::string text;      // literal text or link target and title
-    friend bool operator==(const NodeView&, const NodeView&) = default;
-};
+// One node as both sides describe it: cmark's kind name, "l:c-l:c" with the end inclusive or
+// "-" for none, and the literal text or link target and title.
+std::string nodeLine(const std::string& name, const std::string& position,
+                     const std::string& text) {
+    return name + " " + position + " \"" + text + "\"\n";
+}
 
 std::string orEmpty(const char* text) {
     return text != nullptr ? text : "";
@@ -50,8 +50,8 @@ std::string cmarkPosition(cmark_node* node) {
            std::to_string(endLine) + ":" + std::to_string(endColumn);
 }
 
-// cmark's own tree of the text, parsed the way we parse, as pre-order node views.
-std::vector<NodeView> cmarkNodes(const std::string& markdown) {
+// cmark's own tree of the text, parsed the way we parse, as pre-order node lines.
+std::string cmarkNodes(const std::string& markdown) {
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, decltype(&cmark_parser_free)> parser(
         cmark_parser_new(cmarkOptionsFor({})), &cmark_parser_free);
@@ -62,42 +62,42 @@ std::vector<NodeView> cmarkNodes(const std::string& markdown) {
         cmark_parser_finish(parser.get()), &cmark_node_free);
     std::unique_ptr<cmark_iter, decltype(&cmark_iter_free)> walk(cmark_iter_new(document.get()),
                                                                  &cmark_iter_free);
-    std::vector<NodeView> nodes;
+    std::string nodes;
     for (cmark_event_type event; (event = cmark_iter_next(walk.get())) != CMARK_EVENT_DONE;) {
         cmark_node* node = cmark_iter_get_node(walk.get());
         if (event != CMARK_EVENT_ENTER)
             continue;
-        NodeView view{cmark_node_get_type_string(node), cmarkPosition(node), {}};
+        std::string text;
         switch (cmark_node_get_type(node)) {
             case CMARK_NODE_LINK:
             case CMARK_NODE_IMAGE:
-                view.text =
+                text =
                     orEmpty(cmark_node_get_url(node)) + "|" + orEmpty(cmark_node_get_title(node));
                 break;
             case CMARK_NODE_ATTRIBUTE:
-                view.text = orEmpty(cmark_node_get_attributes(node));
+                text = orEmpty(cmark_node_get_attributes(node));
                 break;
             case CMARK_NODE_LIST:
                 if (cmark_node_get_list_type(node) == CMARK_ORDERED_LIST)
-                    view.text = std::to_string(cmark_node_get_list_start(node));
+                    text = std::to_string(cmark_node_get_list_start(node));
                 break;
             case CMARK_NODE_HEADING:
-                view.text = std::to_string(cmark_node_get_heading_level(node));
+                text = std::to_string(cmark_node_get_heading_level(node));
                 break;
             case CMARK_NODE_CODE_BLOCK:
-                view.text = orEmpty(cmark_node_get_fence_info(node)) +
+                text = orEmpty(cmark_node_get_fence_info(node)) +
                             orEmpty(cmark_node_get_literal(node));
                 break;
             case CMARK_NODE_TEXT:
             case CMARK_NODE_CODE:
             case CMARK_NODE_HTML_BLOCK:
             case CMARK_NODE_HTML_INLINE:
-                view.text = orEmpty(cmark_node_get_literal(node));
+                text = orEmpty(cmark_node_get_literal(node));
                 break;
             default:
                 break;
         }
-        nodes.push_back(std::move(view));
+        nodes += nodeLine(cmark_node_get_type_string(node), cmarkPosition(node), text);
     }
     return nodes;
 }
@@ -176,27 +176,14 @@ std::string ourPosition(const RawMarkup& node, const std::string& markdown) {
            std::to_string(range->end().line) + ":" + std::to_string(endColumn);
 }
 
-std::vector<NodeView> ourNodes(const RawMarkup& root, const std::string& markdown) {
-    std::vector<NodeView> nodes;
-    std::vector<const RawMarkup*> pending{&root};
-    while (!pending.empty()) {
-        const RawMarkup* node = pending.back();
-        pending.pop_back();
+std::string ourNodes(const RawMarkup& root, const std::string& markdown) {
+    std::string nodes;
+    for (const RawMarkup* node : testing::preorder(root)) {
         // cmark has no body node: its rows sit in the table.
         if (node->kind() != MarkupKind::tableBody)
-            nodes.push_back({cmarkName(*node), ourPosition(*node, markdown), nodeText(*node)});
-        const auto children = node->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            pending.push_back(it->get());
+            nodes += nodeLine(cmarkName(*node), ourPosition(*node, markdown), nodeText(*node));
     }
     return nodes;
-}
-
-std::string describe(const std::vector<NodeView>& nodes) {
-    std::ostringstream out;
-    for (const NodeView& node : nodes)
-        out << node.name << " " << node.position << " \"" << node.text << "\"\n";
-    return out.str();
 }
 
 // Example number -> reason, from the checked-in list ("N: reason" lines, # comments).
@@ -223,7 +210,7 @@ TEST(CorpusTest, TreesAgreeWithCmarkOnEverySpecExample) {
             EXPECT_NE(ours, theirs)
                 << "example " << number << " is listed as differing but now agrees";
         } else {
-            EXPECT_EQ(describe(ours), describe(theirs)) << "example " << number << ":\n"
+            EXPECT_EQ(ours, theirs) << "example " << number << ":\n"
                                                         << markdown;
         }
     }

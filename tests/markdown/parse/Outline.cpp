@@ -103,18 +103,25 @@ std::string outline(const RawMarkup& node) {
     return text + "}";
 }
 
+std::vector<const RawMarkup*> preorder(const RawMarkup& root) {
+    std::vector<const RawMarkup*> nodes;
+    std::vector<const RawMarkup*> pending{&root};
+    while (!pending.empty()) {
+        nodes.push_back(pending.back());
+        pending.pop_back();
+        const auto children = nodes.back()->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(it->get());
+    }
+    return nodes;
+}
+
 std::string rangeList(const RawMarkup& node) {
     std::string text;
-    std::vector<const RawMarkup*> pending{&node};
-    while (!pending.empty()) {
-        const RawMarkup* current = pending.back();
-        pending.pop_back();
+    for (const RawMarkup* current : preorder(node)) {
         if (!text.empty())
             text += "; ";
         text += std::string(caseName(current->kind())) + " " + rangeText(*current);
-        const auto children = current->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            pending.push_back(it->get());
     }
     return text;
 }
