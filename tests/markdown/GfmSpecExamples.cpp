@@ -49,5 +49,4 @@ std::vector<SpecExample> specExamples(const std::string& specText) {
     return examples;
 }
 
-
 }  // namespace pindrake::markdown::testing

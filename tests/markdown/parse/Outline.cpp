@@ -36,7 +36,8 @@ struct Overloaded : F... {
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
 
-// What follows the kind's name in the outline: the payload's fields.
+}  // namespace
+
 std::string payloadLabel(const RawMarkupData& data) {
     const auto pair = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
         return "(" + optional(a) + "|" + optional(b) + ")";
@@ -77,6 +78,8 @@ std::string payloadLabel(const RawMarkupData& data) {
         },
         data);
 }
+
+namespace {
 
 std::string rangeText(const RawMarkup& node) {
     const auto range = node.parsedRange();

@@ -11,6 +11,9 @@ namespace pindrake::markdown::testing {
 // example paragraph{text"a" emphasis{text"b"}}.
 std::string outline(const RawMarkup& node);
 
+// What follows a node's kind in the outline: its payload's fields.
+std::string payloadLabel(const RawMarkupData& data);
+
 // The subtree's nodes in pre-order, walked without recursion.
 std::vector<const RawMarkup*> preorder(const RawMarkup& root);
 
