@@ -95,6 +95,8 @@ TEST(HTMLFormatterTest, AsidesFromTreesAndFromMarkdownText) {
     const auto quote = [](std::string text) { return BlockQuote{paragraph(std::move(text))}; };
     expectHTML({
         {"aside", quote("Note: hi"), "<aside data-kind=\"Note\">\n<p>hi</p>\n</aside>\n", asides},
+        {"tag of two words stays a quote", quote("Two words: hi"),
+         "<blockquote>\n<p>Two words: hi</p>\n</blockquote>\n", asides},
         {"no aside without the option", quote("Note: hi"),
          "<blockquote>\n<p>Note: hi</p>\n</blockquote>\n"},
     });
