@@ -107,6 +107,8 @@ TEST(ConversionTest, TablesHaveAHeadABodyAndSpans) {
     });
 }
 
+// The corpus test pins every range against cmark's; these are what it cannot show, the ticks
+// included in a code span's range among them.
 TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
     struct RangeCase {
         const char* markdown;
@@ -118,7 +120,6 @@ TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
         {"``x``", "document 1:1-1:6; paragraph 1:1-1:6; symbolLink 1:1-1:6",
          ParseOptions::parseSymbolLinks},
         {"", "document -"},
-        {"a\nb", "document 1:1-2:2; paragraph 1:1-2:2; text 1:1-1:2; softBreak -; text 2:1-2:2"},
         {"é *b*",
          "document 1:1-1:7; paragraph 1:1-1:7; text 1:1-1:4; emphasis 1:4-1:7; "
          "text 1:5-1:6"},
