@@ -1,5 +1,7 @@
 #include "GfmSpecExamples.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string_view>
 
@@ -49,5 +51,19 @@ std::vector<SpecExample> specExamples(const std::string& specText) {
     return examples;
 }
 
+std::map<int, std::string> listedExamples(const std::string& listText) {
+    std::istringstream lines(listText);
+    std::map<int, std::string> listed;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        int number = 0;
+        std::string reason;
+        fields >> number >> reason;
+        EXPECT_TRUE(listed.emplace(number, reason).second) << "listed twice: " << number;
+    }
+    return listed;
+}
 
 }  // namespace pindrake::markdown::testing

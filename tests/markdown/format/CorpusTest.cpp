@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 
 #include "markdown/GfmSpecExamples.h"
 #include "markdown/format/MarkupFormatter.h"
@@ -27,28 +24,14 @@ const std::set<std::string> knownReasons = {
     "empty-text",              // an empty text of the parser leaves no trace
 };
 
-std::map<int, std::string> expectedFailures() {
-    std::ifstream file(PINDRAKE_ROUND_TRIP_FAILURES);
-    std::map<int, std::string> failures;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        int number = 0;
-        std::string reason;
-        fields >> number >> reason;
-        EXPECT_TRUE(knownReasons.count(reason)) << "unknown reason in: " << line;
-        EXPECT_TRUE(failures.emplace(number, reason).second) << "listed twice: " << number;
-    }
-    return failures;
-}
-
 TEST(CorpusTest, SpecExamplesSurviveFormattingAndParsing) {
     const auto examples = testing::specExamples(test_support::readFile(PINDRAKE_GFM_SPEC_TEXT));
     ASSERT_GT(examples.size(), 600u);
-    const auto listed = expectedFailures();
+    const auto listed =
+        testing::listedExamples(test_support::readFile(PINDRAKE_ROUND_TRIP_FAILURES));
     ASSERT_FALSE(listed.empty());
+    for (const auto& [number, reason] : listed)
+        EXPECT_TRUE(knownReasons.contains(reason)) << "unknown reason for " << number;
     for (const auto& example : examples) {
         const Document tree = parseDocument(example.markdown);
         const std::string text = format(tree);

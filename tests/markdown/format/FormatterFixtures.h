@@ -44,4 +44,11 @@ inline Paragraph paragraph(std::string text) {
     return Paragraph{Text(std::move(text))};
 }
 
+// A table cell holding one text, or nothing for an empty one.
+inline Table::Cell cell(std::string text, std::uint64_t colspan = 1, std::uint64_t rowspan = 1) {
+    if (text.empty())
+        return Table::Cell(colspan, rowspan, {});
+    return Table::Cell(colspan, rowspan, {Text(std::move(text))});
+}
+
 }  // namespace pindrake::markdown::testing

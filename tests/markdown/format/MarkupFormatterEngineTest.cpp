@@ -115,12 +115,6 @@ TEST(MarkupFormatterEngineTest, DeepNestingNeedsNoDeepStack) {
     EXPECT_EQ(format(Document{list}), expected + "a");
 }
 
-TEST(MarkupFormatterEngineTest, TrimmedLinesDropOnlyOuterEmptyLines) {
-    using Lines = std::vector<std::string_view>;
-    EXPECT_EQ(MarkupFormatter::trimmedLines("\n\nx\n\n y\n\n"), (Lines{"x", "", " y"}));
-    EXPECT_EQ(MarkupFormatter::trimmedLines("\n\n"), Lines{});
-}
-
 // Soft breaks become spaces; everything else, a cell's spans too, stays as it was.
 TEST(SoftBreakDeleterTest, SoftBreaksBecomeSpacesAndNothingElseChanges) {
     const Document input{

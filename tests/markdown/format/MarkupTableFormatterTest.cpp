@@ -5,6 +5,7 @@
 namespace pindrake::markdown {
 namespace {
 
+using testing::cell;
 using testing::expectFormats;
 using testing::Options;
 using testing::withLineLimit;
@@ -12,12 +13,6 @@ using Alignments = Table::Alignments;
 constexpr auto left = ColumnAlignment::left;
 constexpr auto center = ColumnAlignment::center;
 constexpr auto right = ColumnAlignment::right;
-
-Table::Cell cell(std::string text, std::uint64_t colspan = 1, std::uint64_t rowspan = 1) {
-    if (text.empty())
-        return Table::Cell(colspan, rowspan, {});
-    return Table::Cell(colspan, rowspan, {Text(std::move(text))});
-}
 
 Table table(Alignments alignments, Table::Head head, std::vector<Table::Row> rows) {
     return Table(std::move(alignments), head, Table::Body(rows));

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "FormatterFixtures.h"
 #include "markdown/format/MarkupTreeDumper.h"
+#include "markdown/tree/TreeFixtures.h"
 
 namespace pindrake::markdown {
 namespace {
 
-Paragraph paragraph(std::string text) {
-    return Paragraph{Text(std::move(text))};
-}
+using testing::node;
+using testing::paragraph;
+using testing::span;
+using testing::textNode;
 
 TEST(MarkupTreeDumperTest, DrawsTheTree) {
     const Document quotes{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}};
@@ -64,16 +67,11 @@ TEST(MarkupTreeDumperTest, IdentifiersAndRanges) {
                                          MarkupDumpOptions::printUniqueIdentifiers),
               "Document Root #" + root + " #0\n└─ Paragraph #1\n   └─ Text #2 \"a\"");
 
-    const auto node = [](RawMarkupData data, std::optional<SourceRange> range,
-                         std::vector<RawMarkupPtr> kids = {}) {
-        return RawMarkup::create(std::move(data), std::move(range), std::move(kids));
-    };
-    const SourceRange whole({1, 1, {}}, {1, 4, {}});
-    const SourceRange point({1, 2, {}}, {1, 2, {}});
+    const SourceRange whole = span(1, 1, 1, 4);
     const auto parsed =
         Document::wrap(node(payload::Document{}, whole,
-                            {node(payload::Paragraph{}, whole, {node(payload::Text{"a"}, point)}),
-                             node(payload::ThematicBreak{}, std::nullopt)}));
+                            {node(payload::Paragraph{}, whole, {textNode("a", span(1, 2, 1, 2))}),
+                             node(payload::ThematicBreak{})}));
     EXPECT_EQ(debugDescription(parsed, MarkupDumpOptions::printSourceLocations),
               "Document @1:1-1:4\n├─ Paragraph @1:1-1:4\n│  └─ Text @1:2 \"a\"\n"
               "└─ ThematicBreak");

@@ -20,10 +20,7 @@ class TreeGenerator {
   public:
     explicit TreeGenerator(unsigned seed) : random_(seed) {}
 
-    Document document() {
-        std::vector<BlockMarkup> blocks = this->blocks(0);
-        return Document(blocks);
-    }
+    Document document() { return Document(blocks(0)); }
 
   private:
     std::size_t below(std::size_t n) { return random_() % n; }
@@ -118,9 +115,8 @@ class TreeGenerator {
         // cmark-gfm reads task items only outside block quotes.
         const bool tasks = !ordered && depth == 0 && below(3) == 0;
         std::vector<ListItem> items;
-        for (std::size_t i = 1 + below(3); i > 0; --i) {
+        for (std::size_t i = 1 + below(3); i > 0; --i)
             items.push_back(item(depth, tasks));
-        }
         if (ordered)
             return OrderedList(items);
         return UnorderedList(items);

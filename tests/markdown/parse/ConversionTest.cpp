@@ -29,14 +29,11 @@ void expectTrees(const std::vector<Case>& cases) {
 }
 
 // The corpus test compares every GFM construct with cmark's own tree; these are what it cannot
-// tell apart: check states, absent against empty fields, and the options.
+// tell apart: absent against empty fields, and the options.
 TEST(ConversionTest, PayloadsBeyondWhatCmarksTreeShows) {
     expectTrees({
         {"", "document"},
         {"0) a\n", "document{orderedList0{listItem{paragraph{text\"a\"}}}}"},
-        {"- [x] done\n- [ ] open\n- plain\n",
-         "document{unorderedList{listItem[x]{paragraph{text\"done\"}} "
-         "listItem[ ]{paragraph{text\"open\"}} listItem{paragraph{text\"plain\"}}}}"},
         {"[t](/u \"T\") [e]() [f](<>) [g](/v \"\")",
          "document{paragraph{link(/u|T){text\"t\"} text\" \" link(-|-){text\"e\"} text\" \" "
          "link(-|-){text\"f\"} text\" \" link(/v|-){text\"g\"}}}"},
@@ -110,6 +107,8 @@ TEST(ConversionTest, TablesHaveAHeadABodyAndSpans) {
     });
 }
 
+// The corpus test pins every range against cmark's; these are what it cannot show, the ticks
+// included in a code span's range among them.
 TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
     struct RangeCase {
         const char* markdown;
@@ -121,7 +120,6 @@ TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
         {"``x``", "document 1:1-1:6; paragraph 1:1-1:6; symbolLink 1:1-1:6",
          ParseOptions::parseSymbolLinks},
         {"", "document -"},
-        {"a\nb", "document 1:1-2:2; paragraph 1:1-2:2; text 1:1-1:2; softBreak -; text 2:1-2:2"},
         {"é *b*",
          "document 1:1-1:7; paragraph 1:1-1:7; text 1:1-1:4; emphasis 1:4-1:7; "
          "text 1:5-1:6"},

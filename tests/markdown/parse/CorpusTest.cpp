@@ -1,6 +1,6 @@
 // Every example of the GitHub-flavoured Markdown spec that ships with cmark-gfm, parsed by
-// us and by cmark-gfm with the same options: the trees must agree node for node (kinds, literal
-// text, link targets and positions). The differences we expect are listed with their reasons in
+// us and by cmark-gfm with the same options: the trees must agree node for node (kinds,
+// positions and each node's data). The differences we expect are listed with their reasons in
 // corpus-differences.txt; an unlisted difference fails, and so does a listed one that no longer
 // occurs.
 #include <gtest/gtest.h>
@@ -11,25 +11,24 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "markdown/GfmSpecExamples.h"
 #include "markdown/parse/CmarkOptions.h"
+#include "markdown/parse/Outline.h"
 #include "markdown/parse/ParseDocument.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::markdown {
 namespace {
 
-// One node as both sides describe it.
-struct NodeView {
-    std::string name;
-    std::string position;  // "l:c-l:c", the end inclusive; "-" for none
-    std::string text;      // literal text or link target and title
-    friend bool operator==(const NodeView&, const NodeView&) = default;
-};
+// One node as both sides describe it: cmark's kind name, "l:c-l:c" with the end inclusive or
+// "-" for none, and its data as the outline labels it.
+std::string nodeLine(const std::string& name, const std::string& position,
+                     const std::string& text) {
+    return name + " " + position + " " + text + "\n";
+}
 
 std::string orEmpty(const char* text) {
     return text != nullptr ? text : "";
@@ -50,8 +49,54 @@ std::string cmarkPosition(cmark_node* node) {
            std::to_string(endLine) + ":" + std::to_string(endColumn);
 }
 
-// cmark's own tree of the text, parsed the way we parse, as pre-order node views.
-std::vector<NodeView> cmarkNodes(const std::string& markdown) {
+// cmark's node data in the form of our outline's labels, an absent text written "-".
+std::string cmarkLabel(cmark_node* node) {
+    const auto quoted = [](const char* text) { return "\"" + orEmpty(text) + "\""; };
+    const auto orDash = [](const char* text) {
+        return text != nullptr && *text != '\0' ? std::string(text) : "-";
+    };
+    const std::string type = cmark_node_get_type_string(node);
+    if (type == "table") {
+        std::string letters;
+        const std::uint8_t* alignments = cmark_gfm_extensions_get_table_alignments(node);
+        for (std::uint16_t i = 0; i < cmark_gfm_extensions_get_table_columns(node); ++i)
+            letters += alignments[i] == 0 ? '-' : static_cast<char>(alignments[i]);
+        return "(" + letters + ")";
+    }
+    if (type == "table_cell") {
+        return std::to_string(cmark_gfm_extensions_get_table_cell_colspan(node)) + "x" +
+               std::to_string(cmark_gfm_extensions_get_table_cell_rowspan(node));
+    }
+    if (type == "tasklist")
+        return cmark_gfm_extensions_get_tasklist_item_checked(node) ? "[x]" : "[ ]";
+    switch (cmark_node_get_type(node)) {
+        case CMARK_NODE_LINK:
+        case CMARK_NODE_IMAGE:
+            return "(" + orDash(cmark_node_get_url(node)) + "|" +
+                   orDash(cmark_node_get_title(node)) + ")";
+        case CMARK_NODE_ATTRIBUTE:
+            return quoted(cmark_node_get_attributes(node));
+        case CMARK_NODE_LIST:
+            if (cmark_node_get_list_type(node) != CMARK_ORDERED_LIST)
+                return "";
+            return std::to_string(cmark_node_get_list_start(node));
+        case CMARK_NODE_HEADING:
+            return std::to_string(cmark_node_get_heading_level(node));
+        case CMARK_NODE_CODE_BLOCK:
+            return "(" + orDash(cmark_node_get_fence_info(node)) + ")" +
+                   quoted(cmark_node_get_literal(node));
+        case CMARK_NODE_TEXT:
+        case CMARK_NODE_CODE:
+        case CMARK_NODE_HTML_BLOCK:
+        case CMARK_NODE_HTML_INLINE:
+            return quoted(cmark_node_get_literal(node));
+        default:
+            return "";
+    }
+}
+
+// cmark's own tree of the text, parsed the way we parse, as pre-order node lines.
+std::string cmarkNodes(const std::string& markdown) {
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, decltype(&cmark_parser_free)> parser(
         cmark_parser_new(cmarkOptionsFor({})), &cmark_parser_free);
@@ -62,42 +107,12 @@ std::vector<NodeView> cmarkNodes(const std::string& markdown) {
         cmark_parser_finish(parser.get()), &cmark_node_free);
     std::unique_ptr<cmark_iter, decltype(&cmark_iter_free)> walk(cmark_iter_new(document.get()),
                                                                  &cmark_iter_free);
-    std::vector<NodeView> nodes;
+    std::string nodes;
     for (cmark_event_type event; (event = cmark_iter_next(walk.get())) != CMARK_EVENT_DONE;) {
         cmark_node* node = cmark_iter_get_node(walk.get());
         if (event != CMARK_EVENT_ENTER)
             continue;
-        NodeView view{cmark_node_get_type_string(node), cmarkPosition(node), {}};
-        switch (cmark_node_get_type(node)) {
-            case CMARK_NODE_LINK:
-            case CMARK_NODE_IMAGE:
-                view.text =
-                    orEmpty(cmark_node_get_url(node)) + "|" + orEmpty(cmark_node_get_title(node));
-                break;
-            case CMARK_NODE_ATTRIBUTE:
-                view.text = orEmpty(cmark_node_get_attributes(node));
-                break;
-            case CMARK_NODE_LIST:
-                if (cmark_node_get_list_type(node) == CMARK_ORDERED_LIST)
-                    view.text = std::to_string(cmark_node_get_list_start(node));
-                break;
-            case CMARK_NODE_HEADING:
-                view.text = std::to_string(cmark_node_get_heading_level(node));
-                break;
-            case CMARK_NODE_CODE_BLOCK:
-                view.text = orEmpty(cmark_node_get_fence_info(node)) +
-                            orEmpty(cmark_node_get_literal(node));
-                break;
-            case CMARK_NODE_TEXT:
-            case CMARK_NODE_CODE:
-            case CMARK_NODE_HTML_BLOCK:
-            case CMARK_NODE_HTML_INLINE:
-                view.text = orEmpty(cmark_node_get_literal(node));
-                break;
-            default:
-                break;
-        }
-        nodes.push_back(std::move(view));
+        nodes += nodeLine(cmark_node_get_type_string(node), cmarkPosition(node), cmarkLabel(node));
     }
     return nodes;
 }
@@ -118,40 +133,6 @@ std::string cmarkName(const RawMarkup& node) {
         return node.payload<payload::ListItem>().checkbox ? "tasklist" : "item";
     const auto found = renamed.find(node.kind());
     return found != renamed.end() ? found->second : std::string(caseName(node.kind()));
-}
-
-std::string nodeText(const RawMarkup& node) {
-    const auto orEmpty = [](const std::optional<std::string>& s) { return s ? *s : ""; };
-    switch (node.kind()) {
-        case MarkupKind::text:
-            return node.payload<payload::Text>().text;
-        case MarkupKind::inlineCode:
-            return node.payload<payload::InlineCode>().code;
-        case MarkupKind::inlineHTML:
-            return node.payload<payload::InlineHTML>().html;
-        case MarkupKind::htmlBlock:
-            return node.payload<payload::HTMLBlock>().html;
-        case MarkupKind::codeBlock: {
-            const auto& block = node.payload<payload::CodeBlock>();
-            return orEmpty(block.language) + block.code;
-        }
-        case MarkupKind::heading:
-            return std::to_string(node.payload<payload::Heading>().level);
-        case MarkupKind::orderedList:
-            return std::to_string(node.payload<payload::OrderedList>().startIndex);
-        case MarkupKind::link: {
-            const auto& link = node.payload<payload::Link>();
-            return orEmpty(link.destination) + "|" + orEmpty(link.title);
-        }
-        case MarkupKind::image: {
-            const auto& image = node.payload<payload::Image>();
-            return orEmpty(image.source) + "|" + orEmpty(image.title);
-        }
-        case MarkupKind::inlineAttributes:
-            return node.payload<payload::InlineAttributes>().attributes;
-        default:
-            return {};
-    }
 }
 
 // Our range in cmark's terms: inclusive end, and a code span narrowed to its content.
@@ -176,45 +157,22 @@ std::string ourPosition(const RawMarkup& node, const std::string& markdown) {
            std::to_string(range->end().line) + ":" + std::to_string(endColumn);
 }
 
-std::vector<NodeView> ourNodes(const RawMarkup& root, const std::string& markdown) {
-    std::vector<NodeView> nodes;
-    std::vector<const RawMarkup*> pending{&root};
-    while (!pending.empty()) {
-        const RawMarkup* node = pending.back();
-        pending.pop_back();
+std::string ourNodes(const RawMarkup& root, const std::string& markdown) {
+    std::string nodes;
+    for (const RawMarkup* node : testing::preorder(root)) {
         // cmark has no body node: its rows sit in the table.
         if (node->kind() != MarkupKind::tableBody)
-            nodes.push_back({cmarkName(*node), ourPosition(*node, markdown), nodeText(*node)});
-        const auto children = node->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            pending.push_back(it->get());
+            nodes += nodeLine(cmarkName(*node), ourPosition(*node, markdown),
+                              testing::payloadLabel(node->data()));
     }
     return nodes;
-}
-
-std::string describe(const std::vector<NodeView>& nodes) {
-    std::ostringstream out;
-    for (const NodeView& node : nodes)
-        out << node.name << " " << node.position << " \"" << node.text << "\"\n";
-    return out.str();
-}
-
-// Example number -> reason, from the checked-in list ("N: reason" lines, # comments).
-std::map<int, std::string> expectedDifferences() {
-    std::istringstream lines(test_support::readFile(PINDRAKE_CORPUS_DIFFERENCES));
-    std::map<int, std::string> expected;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        expected[std::stoi(line)] = line.substr(line.find(':') + 1);
-    }
-    return expected;
 }
 
 TEST(CorpusTest, TreesAgreeWithCmarkOnEverySpecExample) {
     const auto examples = testing::specExamples(test_support::readFile(PINDRAKE_GFM_SPEC_TEXT));
     ASSERT_GT(examples.size(), 600u);
-    const std::map<int, std::string> expected = expectedDifferences();
+    const auto expected =
+        testing::listedExamples(test_support::readFile(PINDRAKE_CORPUS_DIFFERENCES));
     for (const auto& [number, markdown] : examples) {
         const auto ours = ourNodes(parseDocument(markdown).raw(), markdown);
         const auto theirs = cmarkNodes(markdown);
@@ -223,8 +181,7 @@ TEST(CorpusTest, TreesAgreeWithCmarkOnEverySpecExample) {
             EXPECT_NE(ours, theirs)
                 << "example " << number << " is listed as differing but now agrees";
         } else {
-            EXPECT_EQ(describe(ours), describe(theirs)) << "example " << number << ":\n"
-                                                        << markdown;
+            EXPECT_EQ(ours, theirs) << "example " << number << ":\n" << markdown;
         }
     }
 }

@@ -36,7 +36,8 @@ struct Overloaded : F... {
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
 
-// What follows the kind's name in the outline: the payload's fields.
+}  // namespace
+
 std::string payloadLabel(const RawMarkupData& data) {
     const auto pair = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
         return "(" + optional(a) + "|" + optional(b) + ")";
@@ -78,6 +79,8 @@ std::string payloadLabel(const RawMarkupData& data) {
         data);
 }
 
+namespace {
+
 std::string rangeText(const RawMarkup& node) {
     const auto range = node.parsedRange();
     if (!range)
@@ -103,18 +106,25 @@ std::string outline(const RawMarkup& node) {
     return text + "}";
 }
 
+std::vector<const RawMarkup*> preorder(const RawMarkup& root) {
+    std::vector<const RawMarkup*> nodes;
+    std::vector<const RawMarkup*> pending{&root};
+    while (!pending.empty()) {
+        nodes.push_back(pending.back());
+        pending.pop_back();
+        const auto children = nodes.back()->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(it->get());
+    }
+    return nodes;
+}
+
 std::string rangeList(const RawMarkup& node) {
     std::string text;
-    std::vector<const RawMarkup*> pending{&node};
-    while (!pending.empty()) {
-        const RawMarkup* current = pending.back();
-        pending.pop_back();
+    for (const RawMarkup* current : preorder(node)) {
         if (!text.empty())
             text += "; ";
         text += std::string(caseName(current->kind())) + " " + rangeText(*current);
-        const auto children = current->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            pending.push_back(it->get());
     }
     return text;
 }

@@ -22,10 +22,6 @@ BlockQuote quoteOf(const std::string& text) {
     return BlockQuote::wrap(node(payload::BlockQuote{}, span(1, 1, 1, end), {paragraph}));
 }
 
-std::string firstText(const Aside& aside) {
-    return aside.content.at(0).child(0)->as<Text>()->string();
-}
-
 TEST(AsideTest, TagsAreRecognisedUnderEachRequirement) {
     struct Case {
         const char* text;
@@ -54,7 +50,7 @@ TEST(AsideTest, TagsAreRecognisedUnderEachRequirement) {
         if (!aside)
             continue;
         EXPECT_EQ(aside->kind.rawValue(), *c.kind) << c.text;
-        EXPECT_EQ(firstText(*aside), c.rest) << c.text;
+        EXPECT_EQ(aside->content.at(0).child(0)->as<Text>()->string(), c.rest) << c.text;
         EXPECT_EQ(aside->content.at(0).childCount(), 2) << c.text;
     }
 }
