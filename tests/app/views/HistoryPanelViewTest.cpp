@@ -84,7 +84,7 @@ TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatche
     EXPECT_TRUE(panel.shownHints().empty());
 }
 
-TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDimsTheHistory) {
+TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeClosesItTheHotKeyHides) {
     offeredConverters = {&asIs, &upper};
     auto& panel = launchAndShow({std::string(501, 'x'), "two", "three"});
     EXPECT_EQ(panel.historyList().selectedRow(), 0);
@@ -113,8 +113,13 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDims
     EXPECT_FALSE(model().isConverterMenuOpen.get()) << "the first Escape closes the menu only";
     EXPECT_TRUE(isShowing());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0) << "unfocused: the first row";
-    type(Qt::Key_Escape);
+
+    // The hot key typed while the panel holds the keyboard hides it and types nothing.
+    type(Qt::Key_V, Qt::ShiftModifier);
+    EXPECT_EQ(model().query.get(), "v");
+    type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
     EXPECT_FALSE(isShowing());
+    EXPECT_EQ(panel.searchField().text(), "v");
 }
 
 TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
@@ -126,16 +131,6 @@ TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     ASSERT_EQ(delegate->historyStore().items()->size(), 1u);
     EXPECT_EQ(delegate->historyStore().items()->front().plainText, "keep");
 
-    // Ctrl+C on selected text in the field copies that text, as everywhere else.
-    panel.showToast(QStringLiteral("marker"));
-    QTest::keyClicks(&panel.searchField(), "kee");
-    panel.searchField().selectAll();
-    const auto changes = pasteboard.changeCount();
-    type(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(panel.toastText(), QStringLiteral("marker"));
-    EXPECT_EQ(pasteboard.changeCount(), changes) << "the entry was copied";
-
-    panel.searchField().clear();
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_TRUE(delegate->historyStore().items()->empty());
     panel.showToast(QStringLiteral("marker"));
@@ -194,9 +189,6 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
     EXPECT_TRUE(isShowing()) << "two rows";
     clock += 500ms;
     click(list, 1, Qt::LeftButton);
-    clock += 500ms;
-    click(list, 1, Qt::LeftButton);
-    EXPECT_TRUE(isShowing()) << "the interval had passed";
     clock += 100ms;
     click(list, 1, Qt::LeftButton);
     EXPECT_FALSE(isShowing());
@@ -221,16 +213,6 @@ TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwh
     QTest::qWait(DimLayer::fadeMilliseconds + 150);
     EXPECT_TRUE(leaving->isHidden());
     EXPECT_TRUE(panel.isHistoryDimmed());
-}
-
-TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
-    auto& panel = launchAndShow({"text"});
-    type(Qt::Key_V, Qt::ShiftModifier);
-    EXPECT_EQ(model().query.get(), "v");
-    EXPECT_TRUE(isShowing());
-    type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
-    EXPECT_FALSE(isShowing());
-    EXPECT_EQ(panel.searchField().text(), "v") << "the hot key typed nothing";
 }
 
 TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {
