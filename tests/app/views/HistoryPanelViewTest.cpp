@@ -103,6 +103,15 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeCloses
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_TRUE(panel.isHistoryDimmed());
     EXPECT_FALSE(panel.isConverterDimmed());
+    // The veil leaving the converter column fades out, taking no clicks meanwhile.
+    DimLayer* leaving = nullptr;
+    for (auto* dim : panel.findChildren<DimLayer*>())
+        leaving = dim->isDimmed() ? leaving : dim;
+    ASSERT_NE(leaving, nullptr);
+    EXPECT_FALSE(leaving->isHidden());
+    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QTest::qWait(DimLayer::fadeMilliseconds + 150);
+    EXPECT_TRUE(leaving->isHidden());
     EXPECT_EQ(panel.shownHints(), (std::vector<QString>{text("hint_back"), text("hint_close")}));
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0);
     type(Qt::Key_Down);
@@ -195,24 +204,6 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
     main.advance(HistoryViewModel::pasteDelay);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardText(), "first");
-}
-
-TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwhile) {
-    offeredConverters = {&asIs, &upper};
-    auto& panel = launchAndShow({"text"});
-    type(Qt::Key_Right);
-    ASSERT_TRUE(model().isConverterMenuOpen.get());
-    DimLayer* leaving = nullptr;
-    for (auto* dim : panel.findChildren<DimLayer*>()) {
-        if (!dim->isDimmed())
-            leaving = dim;
-    }
-    ASSERT_NE(leaving, nullptr);
-    EXPECT_FALSE(leaving->isHidden()) << "fades out rather than vanishing";
-    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
-    QTest::qWait(DimLayer::fadeMilliseconds + 150);
-    EXPECT_TRUE(leaving->isHidden());
-    EXPECT_TRUE(panel.isHistoryDimmed());
 }
 
 TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {

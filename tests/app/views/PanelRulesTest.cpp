@@ -70,17 +70,6 @@ TEST(RowIconRule, TheFirstMatchingRuleWins) {
         EXPECT_EQ(rowIcon(c.item, c.hasAppIcon), c.expected) << c.what;
 }
 
-TEST(Highlight, OpacityBySelectionFocusAndScheme) {
-    struct Case {
-        bool selected, focused, dark;
-        double expected;
-    };
-    for (const Case& c : {Case{true, true, false, 0.08}, Case{true, true, true, 0.15},
-                          Case{true, false, false, 0.04}, Case{true, false, true, 0.07},
-                          Case{false, true, true, 0}, Case{false, false, false, 0}})
-        EXPECT_DOUBLE_EQ(highlightOpacity(c.selected, c.focused, c.dark), c.expected);
-}
-
 TEST(ConverterHighlight, TheChoiceWhenFocusedTheFirstRowOtherwiseNothingPastTheEnd) {
     EXPECT_EQ(highlightedConverterRow(3, false, 5), 0);
     EXPECT_EQ(highlightedConverterRow(3, true, 5), 3);
