@@ -61,7 +61,7 @@ TEST(RowIconRule, TheFirstMatchingRuleWins) {
          RowIcon::appIcon},
         {"json from an application that is gone", entry({}, {ContentTag::json}, "{}", "Gone"),
          false, RowIcon::json},
-        {"json without source", entry({}, {ContentTag::json}, "{}"), false, RowIcon::json},
+        {"json without source", entry({}, {ContentTag::json}, "{}"), true, RowIcon::json},
         {"html", entry({"public.html"}, {ContentTag::html}), false, RowIcon::richText},
         {"plain", entry({"public.utf8-plain-text"}, {ContentTag::plainText}), false,
          RowIcon::plainText},
