@@ -190,17 +190,6 @@ class FakeConverter final : public converters::Converter {
     mutable int calls = 0;
 };
 
-// The services a conversion gets; the fake converters use none of them.
-struct ConversionFixture {
-    explicit ConversionFixture(ManualScheduler& main)
-        : services{main, workers, recognizer, languageModel, nullptr, "en_US"} {}
-
-    WorkQueue workers{"conversions", 1};
-    platform::FakeTextRecognizer recognizer;
-    platform::FakeLanguageModel languageModel;
-    converters::ConversionServices services;
-};
-
 // What every app test shares: the virtual clock, the log, the desktop's fakes and a folder.
 class AppWorld : public ::testing::Test {
   protected:
@@ -228,7 +217,12 @@ class AppWorld : public ::testing::Test {
     LoggingWorkspace workspace{log};
     platform::FakeImageCodec codec;
     platform::RecordingKeySynth keys;
-    ConversionFixture conversion{main};
+    // The services a conversion gets; the fake converters use none of them.
+    WorkQueue conversionWorkers{"conversions", 1};
+    platform::FakeTextRecognizer recognizer;
+    platform::FakeLanguageModel languageModel;
+    converters::ConversionServices conversion{main,          conversionWorkers, recognizer,
+                                              languageModel, nullptr,           "en_US"};
     test_support::TemporaryDirectory folder;
     const platform::RunningApplication editor{"Editor", 42};
 };

@@ -28,8 +28,7 @@ class ViewModelFixture : public AppWorld {
     }
 
     std::shared_ptr<HistoryViewModel> makeViewModel() {
-        return HistoryViewModel::create({main, store, pasteService, keys, workspace,
-                                         conversion.services,
+        return HistoryViewModel::create({main, store, pasteService, keys, workspace, conversion,
                                          [this](const clipboard::ContentTags& tags,
                                                 const std::set<std::string>&, bool, bool hasText) {
                                              ++candidateCalls;

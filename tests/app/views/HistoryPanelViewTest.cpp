@@ -84,7 +84,7 @@ TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatche
     EXPECT_TRUE(panel.shownHints().empty());
 }
 
-TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDimsTheHistory) {
+TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeClosesItTheHotKeyHides) {
     offeredConverters = {&asIs, &upper};
     auto& panel = launchAndShow({std::string(501, 'x'), "two", "three"});
     EXPECT_EQ(panel.historyList().selectedRow(), 0);
@@ -103,6 +103,15 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDims
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_TRUE(panel.isHistoryDimmed());
     EXPECT_FALSE(panel.isConverterDimmed());
+    // The veil leaving the converter column fades out, taking no clicks meanwhile.
+    DimLayer* leaving = nullptr;
+    for (auto* dim : panel.findChildren<DimLayer*>())
+        leaving = dim->isDimmed() ? leaving : dim;
+    ASSERT_NE(leaving, nullptr);
+    EXPECT_FALSE(leaving->isHidden());
+    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QTest::qWait(DimLayer::fadeMilliseconds + 150);
+    EXPECT_TRUE(leaving->isHidden());
     EXPECT_EQ(panel.shownHints(), (std::vector<QString>{text("hint_back"), text("hint_close")}));
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0);
     type(Qt::Key_Down);
@@ -113,8 +122,13 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionAndRightOpensTheMenuWhichDims
     EXPECT_FALSE(model().isConverterMenuOpen.get()) << "the first Escape closes the menu only";
     EXPECT_TRUE(isShowing());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0) << "unfocused: the first row";
-    type(Qt::Key_Escape);
+
+    // The hot key typed while the panel holds the keyboard hides it and types nothing.
+    type(Qt::Key_V, Qt::ShiftModifier);
+    EXPECT_EQ(model().query.get(), "v");
+    type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
     EXPECT_FALSE(isShowing());
+    EXPECT_EQ(panel.searchField().text(), "v");
 }
 
 TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
@@ -126,16 +140,6 @@ TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     ASSERT_EQ(delegate->historyStore().items()->size(), 1u);
     EXPECT_EQ(delegate->historyStore().items()->front().plainText, "keep");
 
-    // Ctrl+C on selected text in the field copies that text, as everywhere else.
-    panel.showToast(QStringLiteral("marker"));
-    QTest::keyClicks(&panel.searchField(), "kee");
-    panel.searchField().selectAll();
-    const auto changes = pasteboard.changeCount();
-    type(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(panel.toastText(), QStringLiteral("marker"));
-    EXPECT_EQ(pasteboard.changeCount(), changes) << "the entry was copied";
-
-    panel.searchField().clear();
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_TRUE(delegate->historyStore().items()->empty());
     panel.showToast(QStringLiteral("marker"));
@@ -180,7 +184,6 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
     panel.refresh();
     EXPECT_TRUE(model().isConverterMenuOpen.get());
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 1);
-    EXPECT_TRUE(panel.isHistoryDimmed());
     model().closeConverterMenu();
 
     click(list, 1, Qt::RightButton);
@@ -194,43 +197,12 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
     EXPECT_TRUE(isShowing()) << "two rows";
     clock += 500ms;
     click(list, 1, Qt::LeftButton);
-    clock += 500ms;
-    click(list, 1, Qt::LeftButton);
-    EXPECT_TRUE(isShowing()) << "the interval had passed";
     clock += 100ms;
     click(list, 1, Qt::LeftButton);
     EXPECT_FALSE(isShowing());
     main.advance(HistoryViewModel::pasteDelay);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardText(), "first");
-}
-
-TEST_F(HistoryPanelViewTest, TheVeilLeavingAColumnFadesOutAndTakesNoClicksMeanwhile) {
-    offeredConverters = {&asIs, &upper};
-    auto& panel = launchAndShow({"text"});
-    type(Qt::Key_Right);
-    ASSERT_TRUE(model().isConverterMenuOpen.get());
-    DimLayer* leaving = nullptr;
-    for (auto* dim : panel.findChildren<DimLayer*>()) {
-        if (!dim->isDimmed())
-            leaving = dim;
-    }
-    ASSERT_NE(leaving, nullptr);
-    EXPECT_FALSE(leaving->isHidden()) << "fades out rather than vanishing";
-    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
-    QTest::qWait(DimLayer::fadeMilliseconds + 150);
-    EXPECT_TRUE(leaving->isHidden());
-    EXPECT_TRUE(panel.isHistoryDimmed());
-}
-
-TEST_F(HistoryPanelViewTest, TheHotKeyTypedIntoThePanelHidesItInsteadOfTyping) {
-    auto& panel = launchAndShow({"text"});
-    type(Qt::Key_V, Qt::ShiftModifier);
-    EXPECT_EQ(model().query.get(), "v");
-    EXPECT_TRUE(isShowing());
-    type(Qt::Key_V, Qt::ShiftModifier | Qt::MetaModifier);
-    EXPECT_FALSE(isShowing());
-    EXPECT_EQ(panel.searchField().text(), "v") << "the hot key typed nothing";
 }
 
 TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {

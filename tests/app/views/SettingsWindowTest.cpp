@@ -69,11 +69,8 @@ TEST_F(SettingsWindowTest, AFailedLoginItemChangePutsTheSwitchBackWithoutASecond
 
     loginItems.failure = {};
     toggle.click();
-    EXPECT_TRUE(toggle.isChecked());
     EXPECT_TRUE(loginItems.enabled);
-    toggle.click();
-    EXPECT_FALSE(loginItems.enabled);
-    EXPECT_TRUE(open()->launchAtLoginSwitch().isChecked() == loginItems.enabled);
+    EXPECT_TRUE(open()->launchAtLoginSwitch().isChecked()) << "a new window shows the state";
 }
 
 TEST_F(SettingsWindowTest, TheNoticeShowsWhilePastingIsImpossible) {
