@@ -28,7 +28,6 @@ class CaptureLoopTest : public ::testing::Test {
             {main, pasteboard, workspace, codec},
             [this](const ClipboardContent& content, const PasteboardContents& offered) {
                 captured.push_back(content);
-                offers.push_back(offered);
                 store.add(content, offered);
             });
         monitor->start();
@@ -57,7 +56,6 @@ class CaptureLoopTest : public ::testing::Test {
     test_support::TemporaryDirectory folder;
     HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
     std::vector<ClipboardContent> captured;
-    std::vector<PasteboardContents> offers;
     std::shared_ptr<ClipboardMonitor> monitor;
     PasteService service{{main, pasteboard, keys, codec}};
     std::optional<PasteboardContents> clipboardAtPaste;
@@ -82,7 +80,6 @@ TEST_F(ClipboardMonitorTest, ReadsEachChangeOnceOnTheNextPollButNotWhatWasThereA
     EXPECT_EQ(captured[0].plainText, "same");
     EXPECT_EQ(captured[0].tags, ContentTags{ContentTag::plainText});
     EXPECT_EQ(captured[0].sourceBundleID, "org.example.Editor");
-    EXPECT_EQ(offers[0], pasteboard.contents());
     copyText("same");
     main.advance(seconds(0.5));
     EXPECT_EQ(captured.size(), 2u);
@@ -226,44 +223,44 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     EXPECT_EQ(copyAndCapture({{"public.utf8-plain-text", "after"}}).plainText, "after");
 }
 
-TEST_F(PasteServiceTest, PastesAContentAsImageHtmlAndTextEvenWithoutTrust) {
-    // Without trust no keys are sent, but the content is still on the clipboard.
-    keys.trusted = false;
-    ClipboardContent tiffImage;
-    tiffImage.image = codec.decode(std::string(FakeImageCodec::tiffSignature) + "t");
-    tiffImage.html = "<img>";
-    tiffImage.plainText = "alt";
-    service.paste(tiffImage, monitor);
-    EXPECT_EQ(keys.pasteCount(), 0);
-    std::vector<std::string> types;
-    for (const auto& entry : pasteboard.contents().entries())
-        types.push_back(entry.type);
-    EXPECT_EQ(types,
-              (std::vector<std::string>{"public.png", "public.html", "public.utf8-plain-text"}));
-    EXPECT_TRUE(monitor->isPaused());
-    main.advance(PasteService::resumeDelay);
-    EXPECT_FALSE(monitor->isPaused());
-    main.advance(seconds(2));
-    EXPECT_TRUE(store.items()->empty());
-}
-
-// Terminals that paste only the primary selection get the pasted contents there too; other
-// applications leave the user's selection alone.
-TEST_F(PasteServiceTest, ThePrimarySelectionCarriesThePasteOnlyForApplicationsThatPasteIt) {
-    const PasteboardContents text = {{"public.utf8-plain-text", "for the terminal"}};
-    for (const auto key : {platform::PasteKey::controlV, platform::PasteKey::controlShiftV,
-                           platform::PasteKey::shiftInsert}) {
+// A content goes on the clipboard best form first. Terminals that paste only the primary
+// selection get it there too; other applications leave the user's selection alone. Without
+// trust no keys are sent, but the content is still on the clipboard, and the selection is left
+// alone.
+TEST_F(PasteServiceTest, PastesAContentBestFormFirstAndInThePrimarySelectionOnlyWhereItIsPasted) {
+    ClipboardContent content;
+    content.image = codec.decode(tiff);
+    content.html = "<img>";
+    content.plainText = "alt";
+    const std::vector<std::string> bestFirst = {"public.png", "public.html",
+                                                "public.utf8-plain-text"};
+    using Key = std::optional<platform::PasteKey>;
+    for (const Key key : {Key(platform::PasteKey::controlV), Key(platform::PasteKey::controlShiftV),
+                          Key(platform::PasteKey::shiftInsert), Key()}) {
+        SCOPED_TRACE(key ? static_cast<int>(*key) : -1);
         pasteboard.simulateCopy({});
         pasteboard.copyToPrimarySelection();
-        keys.frontmostPasteKey = key;
-        ClipboardContent content;
-        content.plainText = "for the terminal";
+        keys.frontmostPasteKey = key.value_or(platform::PasteKey::shiftInsert);
+        keys.trusted = key.has_value();
+        const int pastesBefore = keys.pasteCount();
         service.paste(content, monitor);
-        EXPECT_EQ(keys.pastes.back(), key);
-        EXPECT_EQ(pasteboard.primarySelection(),
-                  key == platform::PasteKey::shiftInsert ? text : PasteboardContents{});
+        EXPECT_EQ(keys.pasteCount(), pastesBefore + (key ? 1 : 0));
+        if (key) {
+            EXPECT_EQ(keys.pastes.back(), *key);
+        }
+        std::vector<std::string> types;
+        for (const auto& entry : pasteboard.contents().entries())
+            types.push_back(entry.type);
+        EXPECT_EQ(types, bestFirst);
+        EXPECT_EQ(pasteboard.primarySelection(), key == platform::PasteKey::shiftInsert
+                                                     ? pasteboard.contents()
+                                                     : PasteboardContents{});
+        EXPECT_TRUE(monitor->isPaused());
         main.advance(PasteService::resumeDelay);
+        EXPECT_FALSE(monitor->isPaused());
     }
+    main.advance(seconds(2));
+    EXPECT_TRUE(store.items()->empty());
 }
 
 }  // namespace

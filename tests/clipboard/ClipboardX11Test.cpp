@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryStore.h"
@@ -82,55 +82,36 @@ class ClipboardX11Test : public ::testing::Test {
     std::vector<std::unique_ptr<QProcess>> owners;
 };
 
-// Every entry's snapshot is checked by the paste back, which puts exactly it on the clipboard.
+// Wiring only: the type mapping and the owners that misbehave have their own tests. Each entry's
+// snapshot is checked by the paste back, which puts exactly it on the clipboard.
 TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByte) {
     const std::string text = "Grüße, 世界 — text from another client\n";
-    const std::string html = "<p>Some <b>bold</b> text</p>";
     const std::string png = testing::encodedImage("PNG", 40, 30);
 
     const ClipboardItem textItem = captureFromXclip("UTF8_STRING", text);
     EXPECT_EQ(textItem.plainText, text);
     EXPECT_EQ(textItem.tags, ContentTags{ContentTag::plainText});
-    EXPECT_TRUE(textItem.pasteboardTypes.contains("public.utf8-plain-text"));
-
-    const ClipboardItem htmlItem = captureFromXclip("text/html", html);
-    EXPECT_EQ(htmlItem.htmlText, html);
-    EXPECT_EQ(htmlItem.plainText, std::nullopt);
-
     const ClipboardItem imageItem = captureFromXclip("image/png", png);
     ASSERT_TRUE(imageItem.imageFilename);
     store->flush();
     EXPECT_EQ(test_support::readFile(folder.path() / *imageItem.imageFilename), png);
 
-    // File managers offer copied files as URI lists.
-    const std::string path = (folder.path() / "report.pdf").string();
-    const ClipboardItem file = captureFromXclip("text/uri-list", "file://" + path + "\r\n");
-    EXPECT_EQ(file.plainText, path);
-    EXPECT_TRUE(file.pasteboardTypes.contains("public.file-url"));
-    EXPECT_EQ(store->items()->size(), 4u);
-
     PasteService paster({main, *pasteboard, keys, codec});
-    struct Back {
-        ClipboardItem item;
-        QString target;
-        std::string bytes;
-    };
-    for (const auto& back : {Back{textItem, "UTF8_STRING", text}, Back{htmlItem, "text/html", html},
-                             Back{imageItem, "image/png", png}}) {
-        const auto changesBefore = pasteboard->changeCount();
-        paster.paste(back.item, *store, monitor);
-        EXPECT_GT(pasteboard->changeCount(), changesBefore);
-        const QByteArray read = readClipboard(back.target);
-        EXPECT_EQ(std::string(read.constData(), static_cast<std::size_t>(read.size())), back.bytes)
-            << back.target.toStdString();
+    for (const auto& [item, target, bytes] :
+         {std::tuple{textItem, "UTF8_STRING", text}, std::tuple{imageItem, "image/png", png}}) {
+        paster.paste(item, *store, monitor);
+        const QByteArray read = readClipboard(target);
+        EXPECT_EQ(std::string(read.constData(), static_cast<std::size_t>(read.size())), bytes)
+            << target;
         ASSERT_TRUE(waitUntil([&] { return !monitor->isPaused(); }));
     }
     // Our own pastes are never captured, however late the clipboard events come.
     waitUntil([] { return false; }, 1500ms);
-    EXPECT_EQ(store->items()->size(), 4u);
+    EXPECT_EQ(store->items()->size(), 2u);
 }
 
-TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
+// The paste key itself is held by the key synthesiser's and the end-to-end tests.
+TEST_F(ClipboardX11Test, FindsTheActiveApplicationAndBringsItBack) {
     const auto frontmostIs = [&](const QWidget& window) {
         return waitUntil([&] {
             const auto app = workspace.frontmostApplication();
@@ -138,7 +119,6 @@ TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
         });
     };
     QLineEdit target;
-    target.setWindowTitle("paste target");
     target.show();
     ASSERT_TRUE(frontmostIs(target));
     const auto remembered = workspace.frontmostApplication();
@@ -146,18 +126,11 @@ TEST_F(ClipboardX11Test, FindsTheActiveApplicationBringsItBackAndPastesIntoIt) {
     EXPECT_FALSE(remembered->bundleIdentifier->empty());
 
     QLineEdit other;
-    other.setWindowTitle("other");
     other.show();  // the window manager activates a new window by itself
     ASSERT_TRUE(frontmostIs(other));
     workspace.activate(*remembered);
     ASSERT_TRUE(frontmostIs(target));
-    ASSERT_TRUE(waitUntil([&] { return target.hasFocus(); }));
-
-    ASSERT_TRUE(keys.isTrusted());
-    pasteboard->write({{"public.utf8-plain-text", "pasted by Ctrl+V"}});
-    keys.postPaste(platform::PasteKey::controlV);
-    EXPECT_TRUE(waitUntil([&] { return target.text() == "pasted by Ctrl+V"; }))
-        << "line edit holds: " << target.text().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return target.hasFocus(); }));
 }
 
 }  // namespace

@@ -24,15 +24,18 @@ HttpResponse status(long code) {
     return {.status = code, .body = "<html>", .error = {}};
 }
 
+// Asks for an icon and returns where the answer will land.
+std::shared_ptr<std::optional<std::optional<platform::Image>>> requestIcon(FaviconService& service,
+                                                                           std::string_view text) {
+    auto answer = std::make_shared<std::optional<std::optional<platform::Image>>>();
+    service.favicon(text,
+                    [answer](std::optional<platform::Image> image) { *answer = std::move(image); });
+    return answer;
+}
+
 class FaviconServiceTest : public ::testing::Test {
   protected:
-    // Asks for an icon and returns where the answer will land.
-    std::shared_ptr<std::optional<std::optional<platform::Image>>> ask(std::string_view text) {
-        auto answer = std::make_shared<std::optional<std::optional<platform::Image>>>();
-        service->favicon(
-            text, [answer](std::optional<platform::Image> image) { *answer = std::move(image); });
-        return answer;
-    }
+    auto ask(std::string_view text) { return requestIcon(*service, text); }
 
     ManualScheduler main;
     platform::ScriptedHttpClient http{main};
@@ -129,12 +132,10 @@ TEST_F(FaviconServiceTest, IconsFetchedOnceComeFromDiskInLaterLaunches) {
     http.respond(serviceBase + "/ip3/example.com.ico", ok(icon));
     for (int launch = 0; launch < 2; ++launch) {
         auto launched = FaviconService::create({main, http, codec, &disk, onDisk}, serviceBase);
-        std::optional<std::optional<platform::Image>> answer;
-        launched->favicon("https://example.com/",
-                          [&](std::optional<platform::Image> image) { answer = std::move(image); });
+        const auto answer = requestIcon(*launched, "https://example.com/");
         main.runUntilIdle();
-        ASSERT_TRUE(answer && *answer) << "launch " << launch;
-        EXPECT_EQ((*answer)->encoded(), icon);
+        ASSERT_TRUE(answer->has_value() && answer->value()) << "launch " << launch;
+        EXPECT_EQ((*answer)->value().encoded(), icon);
     }
     // The first launch asked the site, then the icon service; the second nobody. Failures are
     // not kept: the site's 404 is asked for again.

@@ -399,21 +399,18 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
     }
 }
 
-TEST(HistoryStoreDirectoryTest, FollowsXdgDataHome) {
-    const auto saved = [](const char* name) {
+TEST(HistoryStoreDirectoryTest, FollowsAnAbsoluteXdgDataHome) {
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
         const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    };
-    const auto dataHome = saved("XDG_DATA_HOME");
-    const auto home = saved("HOME");
+        saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
     ::setenv("XDG_DATA_HOME", "/data/home", 1);
     EXPECT_EQ(HistoryStore::defaultDirectory(), fs::path("/data/home/Murvet"));
-    ::setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
+    ::setenv("XDG_DATA_HOME", "relative", 1);
     ::setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(HistoryStore::defaultDirectory(), fs::path("/home/someone/.local/share/Murvet"));
-    const std::pair<const char*, std::optional<std::string>> restore[] = {
-        {"XDG_DATA_HOME", dataHome}, {"HOME", home}};
-    for (const auto& [name, value] : restore)
+    for (const auto& [name, value] : saved)
         value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
 }
 
