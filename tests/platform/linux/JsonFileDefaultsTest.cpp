@@ -53,8 +53,10 @@ TEST_F(JsonFileDefaultsTest, AbsentFalseTextAndNumbersStayApartAcrossRestartsInA
 
 TEST_F(JsonFileDefaultsTest, EachUnreadableFileIsSetAsideUnderItsOwnTimedNameNotOverwritten) {
     // The second one comes within the same second: it must not replace the first, which held
-    // the user's settings.
+    // the user's settings. The names carry UTC, not the local time of a zone far from it.
     const std::string broken[] = {"{\"maxHistoryItems\": 750,", "[1]"};
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
     const auto before = std::chrono::system_clock::now();
     for (const auto& text : broken) {
         writeFile(text);
@@ -85,6 +87,8 @@ TEST_F(JsonFileDefaultsTest, EachUnreadableFileIsSetAsideUnderItsOwnTimedNameNot
             << name;
     }
     EXPECT_EQ(kept, (std::set<std::string>{broken[0], broken[1]}));
+    ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST_F(JsonFileDefaultsTest, HandEditedFilesNeitherWalkDeepNestingNorLoseMembersOfOtherKinds) {
