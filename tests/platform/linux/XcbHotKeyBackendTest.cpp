@@ -253,13 +253,18 @@ TEST_F(XcbHotKeys, CombinationsHeldElsewhereAreRefusedWholeAndProbesLeaveNoGrabB
     EXPECT_TRUE(registry->isEnabled(toggle));
 }
 
+// Which group names the keys has its own table without a display; here, names and grabs follow
+// each switch as it happens.
 TEST_F(XcbHotKeys, KeyNamesAndGrabsFollowLiveLayoutChanges) {
     OtherClient other;
     const struct {
         const char* layouts;
         const char* shownAs;  // Shift+Super+Y
     } rows[] = {
-        {"de", "⇧⌘Z"}, {"ru", "⇧⌘Y"}, {"gr,fr", "⇧⌘Y"}, {"ru,de", "⇧⌘Z"}, {"us", "⇧⌘Y"},
+        {"de", "⇧⌘Z"},
+        {"ru", "⇧⌘Y"},
+        {"ru,de", "⇧⌘Z"},
+        {"us", "⇧⌘Y"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.layouts);
