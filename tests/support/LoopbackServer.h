@@ -41,7 +41,6 @@ class LoopbackServer {
     std::string url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
-    int port() const { return port_; }
     int hits(const std::string& path) {
         std::lock_guard lock(mutex_);
         return hits_[path];

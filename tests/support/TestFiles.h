@@ -13,6 +13,11 @@
 // Files and folders for tests that touch the disk.
 namespace pindrake::test_support {
 
+inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 // A fresh private folder under the system's temporary folder, removed with everything in it.
 class TemporaryDirectory {
   public:
@@ -37,8 +42,7 @@ class TemporaryDirectory {
                                 std::string_view bytes) const {
         const auto full = path_ / relative;
         std::filesystem::create_directories(full.parent_path());
-        std::ofstream(full, std::ios::binary)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        writeFile(full, bytes);
         return full;
     }
 
@@ -49,11 +53,6 @@ class TemporaryDirectory {
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The permission bits, e.g. 0600.

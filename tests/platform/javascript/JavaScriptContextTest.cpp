@@ -6,16 +6,14 @@
 #include <functional>
 #include <thread>
 
+#include "support/MainQueueWaits.h"
+
 namespace pindrake::platform {
 namespace {
 
 using namespace std::chrono_literals;
 
-double secondsTaken(const std::function<void()>& action) {
-    const auto start = std::chrono::steady_clock::now();
-    action();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using test_support::timeBlocked;
 
 // Each way into the engine is bounded, and a script that was ended leaves the context usable.
 TEST(JavaScriptContext, EveryEntryEndsAtTheTimeLimit) {
@@ -28,10 +26,10 @@ TEST(JavaScriptContext, EveryEntryEndsAtTheTimeLimit) {
     };
     for (const auto& entry : entries) {
         std::optional<std::string> exception;
-        const double taken = secondsTaken([&] { exception = entry(); });
+        const auto taken = timeBlocked([&] { exception = entry(); });
         EXPECT_EQ(exception, "JavaScript execution terminated.");
-        EXPECT_GE(taken, 0.2);
-        EXPECT_LT(taken, 2.0);
+        EXPECT_GE(taken, 200ms);
+        EXPECT_LT(taken, 2s);
         // The limit counts from each entry, not from the context's creation.
         EXPECT_EQ(context->evaluate("var s = 0; for (let i = 0; i < 1e5; ++i) s += i; '' + s").text,
                   "4999950000");
@@ -47,10 +45,10 @@ TEST(JavaScriptContext, StopTokenEndsARunningScriptFromAnotherThread) {
         stop.cancel();
     });
     std::optional<std::string> exception;
-    const double taken = secondsTaken([&] { exception = context->evaluate("for (;;) {}").exception; });
+    const auto taken = timeBlocked([&] { exception = context->evaluate("for (;;) {}").exception; });
     stopper.join();
     EXPECT_EQ(exception, "JavaScript execution terminated.");
-    EXPECT_LT(taken, 2.0);
+    EXPECT_LT(taken, 2s);
 }
 
 }  // namespace

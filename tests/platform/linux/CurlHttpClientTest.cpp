@@ -60,8 +60,7 @@ class CurlHttpClientTest : public ::testing::Test {
         std::optional<HttpResponse> result;
         client.get(std::move(request), [&result](HttpResponse response) { result = response; });
         EXPECT_FALSE(result) << "the completion must come through the main queue";
-        while (!result && main.waitForPost(std::chrono::seconds(10)))
-            main.runUntilIdle();
+        test_support::runUntil(main, [&] { return result.has_value(); });
         return result.value_or(HttpResponse{.status = 0, .body = {}, .error = "no answer"});
     }
 

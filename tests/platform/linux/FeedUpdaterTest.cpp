@@ -45,28 +45,25 @@ TEST(FeedUpdaterTest, ComparesTheFeedsVersionWithOurs) {
     EXPECT_FALSE(FeedUpdater::parseVersion("-1"));
 }
 
-TEST(FeedUpdaterTest, OffersNoCheckWithoutAFeed) {
-    ManualScheduler main;
-    ScriptedHttpClient http(main);
-    FeedUpdater updater(http, "", "1.0", [](const auto&) { FAIL(); });
-    std::vector<bool> seen;
-    updater.observeCanCheckForUpdates([&](bool value) { seen.push_back(value); });
-    updater.checkForUpdates();
-    main.runUntilIdle();
-    EXPECT_EQ(seen, std::vector<bool>{false});
-    EXPECT_TRUE(http.requests().empty());
-}
-
-// An answer that arrives after its updater is gone is dropped.
+// Without a feed address nothing can be checked; with one, an answer that arrives after its
+// updater is gone is dropped.
 TEST(FeedUpdaterTest, FetchesTheFeedOnceAtATimeAndReportsTheOutcomeWhileItLives) {
     ManualScheduler main;
     ScriptedHttpClient http(main);
+    std::vector<bool> seen;
+    FeedUpdater feedless(http, "", "1.0", [](const auto&) { FAIL(); });
+    feedless.observeCanCheckForUpdates([&](bool value) { seen.push_back(value); });
+    feedless.checkForUpdates();
+    main.runUntilIdle();
+    EXPECT_EQ(seen, std::vector<bool>{false});
+    EXPECT_TRUE(http.requests().empty());
+
     const std::string feed = "https://example.org/feed.json";
     http.respond(feed, ok(R"({"version": "1.1"})"));
     std::vector<Outcome> reports;
     const auto report = [&](const FeedUpdater::CheckResult& r) { reports.push_back(r.outcome); };
     FeedUpdater updater(http, feed, "1.0", report);
-    std::vector<bool> seen;
+    seen.clear();
     updater.observeCanCheckForUpdates([&](bool value) { seen.push_back(value); });
 
     updater.checkForUpdates();

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/linux/XcbConnection.h"
+#include "platform/linux/XcbReply.h"
 
 namespace pindrake::platform::testing {
 
@@ -25,26 +28,92 @@ class ScriptedSelectionOwner {
 
     // Owns the clipboard once constructed.
     explicit ScriptedSelectionOwner(std::vector<Offer> offers,
-                                    Behaviour behaviour = Behaviour::serves);
-    ~ScriptedSelectionOwner();
+                                    Behaviour behaviour = Behaviour::serves)
+        : offers_(std::move(offers)), behaviour_(behaviour) {
+        if (!x_.isConnected())
+            return;
+        targets_ = x_.atom("TARGETS");
+        const xcb_window_t window = xcb_generate_id(x_.get());
+        xcb_create_window(x_.get(), 0, window, x_.root(), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        x_.succeeded(xcb_set_selection_owner_checked(x_.get(), window, x_.atom("CLIPBOARD"),
+                                                     XCB_CURRENT_TIME));
+        thread_ = std::thread([this] { run(); });
+    }
+    ~ScriptedSelectionOwner() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
     ScriptedSelectionOwner(const ScriptedSelectionOwner&) = delete;
     ScriptedSelectionOwner& operator=(const ScriptedSelectionOwner&) = delete;
 
   private:
-    void run();
+    void run() {
+        while (!stop_) {
+            const auto event = xcbReply(xcb_poll_for_event(x_.get()));
+            if (!event) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } else if ((event->response_type & 0x7F) == XCB_SELECTION_REQUEST &&
+                       !answer(*reinterpret_cast<xcb_selection_request_event_t*>(event.get()))) {
+                xcb_disconnect(x_.release());
+                return;
+            }
+        }
+    }
+
     // False once the owner has gone away.
-    bool answer(const xcb_selection_request_event_t& request);
+    bool answer(const xcb_selection_request_event_t& request) {
+        if (behaviour_ == Behaviour::neverAnswers)
+            return true;
+        if (request.target == targets_) {
+            std::vector<xcb_atom_t> atoms = {targets_};
+            for (const auto& offer : offers_)
+                atoms.push_back(x_.atom(offer.target));
+            give(request, XCB_ATOM_ATOM, 32, atoms.size(), atoms.data());
+            return behaviour_ != Behaviour::diesAfterTargets;
+        }
+        if (behaviour_ == Behaviour::answersOnlyTargets)
+            return true;
+        const auto offer = std::find_if(offers_.begin(), offers_.end(), [&](const Offer& o) {
+            return x_.atom(o.target) == request.target;
+        });
+        if (offer == offers_.end() || offer->refused) {
+            notify(request, XCB_ATOM_NONE);
+            return true;
+        }
+        const auto until = std::chrono::steady_clock::now() + offer->delay;
+        while (!stop_ && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        give(request, request.target, 8, offer->bytes.size(), offer->bytes.data());
+        return true;
+    }
+
     // Stores the answer in the requested property and tells the requestor.
     void give(const xcb_selection_request_event_t& request, xcb_atom_t type, std::uint8_t format,
-              std::size_t count, const void* data);
-    void notify(const xcb_selection_request_event_t& request, xcb_atom_t property);
-    void pause(std::chrono::milliseconds delay) const;
+              std::size_t count, const void* data) {
+        xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                            type, format, static_cast<std::uint32_t>(count), data);
+        notify(request, request.property);
+    }
+
+    void notify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
+        xcb_selection_notify_event_t event{};
+        event.response_type = XCB_SELECTION_NOTIFY;
+        event.time = request.time;
+        event.requestor = request.requestor;
+        event.selection = request.selection;
+        event.target = request.target;
+        event.property = property;
+        char raw[32] = {};
+        std::memcpy(raw, &event, sizeof event);
+        xcb_send_event(x_.get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, raw);
+        xcb_flush(x_.get());
+    }
 
     std::vector<Offer> offers_;
     Behaviour behaviour_;
     XcbConnection x_;
-    xcb_window_t window_ = XCB_WINDOW_NONE;
-    xcb_atom_t clipboard_ = XCB_ATOM_NONE;
     xcb_atom_t targets_ = XCB_ATOM_NONE;
     std::atomic<bool> stop_{false};
     std::thread thread_;

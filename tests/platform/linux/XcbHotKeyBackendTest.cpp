@@ -196,7 +196,8 @@ TEST_F(XcbHotKeys, EachWayOfPressingShiftSuperVRunsTheKeyUpActionExactlyOnce) {
     }
 }
 
-TEST_F(XcbHotKeys, AChangedShortcutLetsGoOfTheOldCombination) {
+// Only the current combination is held; what no key press can make is refused.
+TEST_F(XcbHotKeys, AChangedShortcutLetsGoOfTheOldCombinationAndUnknownKeysAreRefused) {
     OtherClient other;
     EXPECT_FALSE(other.canGrab(keycodeOf(Key::v), shiftMask | superMask));
 
@@ -209,13 +210,12 @@ TEST_F(XcbHotKeys, AChangedShortcutLetsGoOfTheOldCombination) {
     xdotool("key shift+super+b");
     settle();
     EXPECT_EQ(ups, 1);
-}
 
-TEST_F(XcbHotKeys, TheFunctionModifierAndUnknownKeysCannotBeGrabbed) {
-    EXPECT_EQ(backend->registerHotKey(100, 9, 0x20000), HotKeyBackend::statusInvalid);
-    EXPECT_EQ(backend->registerHotKey(101, Key::function.rawValue, 0x100),
-              HotKeyBackend::statusInvalid);
-    EXPECT_EQ(backend->registerHotKey(102, 0x10000, 0x100), HotKeyBackend::statusInvalid);
+    for (const auto& [keyCode, modifiers] : {std::pair<std::uint32_t, std::uint32_t>{9, 0x20000},
+                                             {Key::function.rawValue, 0x100},
+                                             {0x10000, 0x100}})
+        EXPECT_EQ(backend->registerHotKey(100, keyCode, modifiers), HotKeyBackend::statusInvalid)
+            << keyCode;
 }
 
 TEST_F(XcbHotKeys, CombinationsHeldElsewhereAreRefusedWholeAndProbesLeaveNoGrabBehind) {
@@ -253,13 +253,18 @@ TEST_F(XcbHotKeys, CombinationsHeldElsewhereAreRefusedWholeAndProbesLeaveNoGrabB
     EXPECT_TRUE(registry->isEnabled(toggle));
 }
 
+// Which group names the keys has its own table without a display; here, names and grabs follow
+// each switch as it happens.
 TEST_F(XcbHotKeys, KeyNamesAndGrabsFollowLiveLayoutChanges) {
     OtherClient other;
     const struct {
         const char* layouts;
         const char* shownAs;  // Shift+Super+Y
     } rows[] = {
-        {"de", "⇧⌘Z"}, {"ru", "⇧⌘Y"}, {"gr,fr", "⇧⌘Y"}, {"ru,de", "⇧⌘Z"}, {"us", "⇧⌘Y"},
+        {"de", "⇧⌘Z"},
+        {"ru", "⇧⌘Y"},
+        {"ru,de", "⇧⌘Z"},
+        {"us", "⇧⌘Y"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.layouts);
