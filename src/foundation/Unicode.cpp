@@ -205,16 +205,4 @@ std::string caseFolded(std::string_view text) {
     return valid;
 }
 
-bool containsCaseInsensitive(std::string_view haystack, std::string_view needle) {
-    if (needle.empty())
-        return true;
-    if (isAscii(haystack) && isAscii(needle)) {
-        auto it =
-            std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                        [](char a, char b) { return ascii::toLower(a) == ascii::toLower(b); });
-        return it != haystack.end();
-    }
-    return caseFolded(haystack).find(caseFolded(needle)) != std::string::npos;
-}
-
 }  // namespace pindrake::unicode

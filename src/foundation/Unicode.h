@@ -26,7 +26,5 @@ bool isBlank(std::string_view text);
 
 // Full Unicode case folding, for comparisons that ignore case.
 std::string caseFolded(std::string_view text);
-// Whether `haystack` contains `needle`, ignoring case; an empty needle is contained.
-bool containsCaseInsensitive(std::string_view haystack, std::string_view needle);
 
 }  // namespace pindrake::unicode
