@@ -119,5 +119,7 @@ function(pindrake_bench area)
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${PINDRAKE_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+  # Benchmarks share the tests' support headers (temporary folders, timing).
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
 endfunction()

@@ -2,10 +2,6 @@
 // share of it spent outside the store's search (the same search timed alone in each iteration).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-
 #include "app/model/HistoryViewModel.h"
 #include "foundation/ManualScheduler.h"
 #include "foundation/Uuid.h"
@@ -16,16 +12,14 @@
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/Elapsed.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::app {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using test_support::Clock;
+using test_support::secondsSince;
 
 // 2000 entries of about 300 bytes of words, newest first, kinds as the monitor gives them.
 std::vector<clipboard::ClipboardItem> history() {
@@ -48,8 +42,7 @@ std::vector<clipboard::ClipboardItem> history() {
 }
 
 void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
-    std::string pattern = (fs::temp_directory_path() / "pindrake-bench-XXXXXX").string();
-    const fs::path folder = ::mkdtemp(pattern.data());
+    const test_support::TemporaryDirectory folder;
     ManualScheduler main;
     platform::InMemoryDefaults defaults;
     defaults.set(clipboard::HistoryStore::maxHistoryItemsKey, std::int64_t{2000});
@@ -63,7 +56,7 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
     const converters::ConversionServices conversion{main,          workers, recognizer,
                                                     languageModel, nullptr, "en_US"};
     {
-        clipboard::HistoryStore store(folder, {defaults, pasteboard, codec});
+        clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
         clipboard::PasteService paste({main, pasteboard, keys, codec});
         store.items() = clipboard::HistoryList(history());
         auto vm = HistoryViewModel::create({main, store, paste, keys, workspace, conversion});
@@ -87,7 +80,6 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
         state.counters["search_us"] = searchTime / n * 1e6;
         state.counters["share_outside_search"] = (filterTime - searchTime) / filterTime;
     }
-    fs::remove_all(folder);
 }
 BENCHMARK(BM_FilterOneTypedCharacterIn2000Entries)
     ->UseManualTime()

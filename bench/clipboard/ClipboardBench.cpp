@@ -7,9 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <random>
 
 #include "clipboard/ClipboardMonitor.h"
@@ -23,29 +20,14 @@
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/QtImageCodec.h"
+#include "support/Elapsed.h"
+#include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "pindrake-bench-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TemporaryFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using test_support::Clock;
+using test_support::secondsSince;
 
 // 1 KB texts of words; one in five holds non-ASCII words, one in twenty the word "fox".
 std::vector<std::string> sampleTexts(std::size_t count) {
@@ -95,7 +77,7 @@ struct HistoryFixture {
                                               HistoryStore::Services{defaults, pasteboard, codec});
     }
 
-    TemporaryFolder folder;
+    test_support::TemporaryDirectory folder;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::QtImageCodec codec;
@@ -216,7 +198,7 @@ std::string encoded(const QImage& image, const char* format) {
 void captureScreenshot(benchmark::State& state, const char* mime, const char* format) {
     static const QImage picture = screenshotLikeImage();
     const std::string bytes = encoded(picture, format);
-    TemporaryFolder folder;
+    test_support::TemporaryDirectory folder;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::ScriptedWorkspace workspace;
