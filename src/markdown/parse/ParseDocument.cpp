@@ -1,11 +1,10 @@
 #include "markdown/parse/ParseDocument.h"
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 
+#include "foundation/Files.h"
 #include "foundation/Unicode.h"
 #include "markdown/parse/BlockDirectiveParser.h"
 #include "markdown/parse/CommonMarkConverter.h"
@@ -54,18 +53,12 @@ Document parseDocument(std::string_view text, const Url& source, ParseOptions op
 }
 
 Document parseDocumentFile(const std::filesystem::path& path, ParseOptions options) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw std::filesystem::filesystem_error(
-            "cannot read Markdown file", path,
-            std::make_error_code(std::errc::no_such_file_or_directory));
-    }
-    std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) {
+    auto bytes = files::read(path);
+    if (!bytes) {
         throw std::filesystem::filesystem_error("cannot read Markdown file", path,
                                                 std::make_error_code(std::errc::io_error));
     }
-    return parseDocument(decodeText(std::move(bytes)), Url::fromFilePath(path.string()), options);
+    return parseDocument(decodeText(std::move(*bytes)), Url::fromFilePath(path.string()), options);
 }
 
 }  // namespace pindrake::markdown
