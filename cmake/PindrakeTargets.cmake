@@ -95,6 +95,14 @@ function(pindrake_test name)
       "UBSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/ubsan.supp:print_stacktrace=1"
       "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
   endif()
+  if(PINDRAKE_SANITIZE_THREAD)
+    # JavaScriptCore runs without its JIT, whose generated code TSan cannot see, and collects
+    # on the allocating thread: its collector thread's hand-over deadlocks under TSan's runtime
+    # (never without it).
+    list(APPEND env
+      "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+      "JSC_useJIT=false" "JSC_useConcurrentGC=false")
+  endif()
   set(labels ${ARG_LABEL})
   if(ARG_X11)
     list(APPEND labels x11)
