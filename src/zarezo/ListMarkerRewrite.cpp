@@ -141,6 +141,10 @@ std::string rewriteBulletLine(std::string_view line, std::string_view marker, Co
     rewritten.reserve(line.size() + marker.size());
     rewritten.append(line.substr(0, indent)).append(marker).append(" ");
     rewritten.append(line.substr(content));
+    // "*   ---" is an item holding a rule, but "- ---" reads back as a rule itself: the item
+    // would be lost and its list split.
+    if (isThematicBreak(rewritten))
+        return std::string(line);
     return rewritten;
 }
 

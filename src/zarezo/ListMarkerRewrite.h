@@ -19,7 +19,8 @@ class CodeFence {
 };
 
 // Rewrites the marker of an unordered list item to `marker`, leaving code blocks and thematic
-// breaks alone. `fence` carries the code-block state from line to line.
+// breaks alone, and an item whose rewritten line would read as a thematic break. `fence` carries
+// the code-block state from line to line.
 std::string rewriteBulletLine(std::string_view line, std::string_view marker, CodeFence& fence);
 
 // Applies rewriteBulletLine to every line. Lines end at a line feed or a CR LF pair; a lone
