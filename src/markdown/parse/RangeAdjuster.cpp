@@ -9,8 +9,8 @@ void RangeTracker::add(const SourceRange& range) {
 }
 
 SourceRange RangeAdjuster::shifted(const SourceRange& range) const {
-    // A line past the recorded ones was not trimmed: cmark cuts lines at carriage returns
-    // too, which the line splitter keeps inside a line.
+    // A line past the recorded ones counts as untrimmed: the splitter cuts lines where cmark
+    // does, so that only happens to a caller's own text.
     const auto shift = [this](const SourceLocation& location) {
         const auto index = static_cast<std::size_t>(location.line - 1);
         const std::int64_t trimmed = location.line >= 1 && index < trimmedIndentationPerLine.size()

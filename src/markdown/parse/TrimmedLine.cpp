@@ -153,19 +153,15 @@ std::vector<TrimmedLine> splitLines(std::string_view text, const Url& source) {
     std::vector<TrimmedLine> lines;
     std::int64_t number = 1;
     std::size_t start = 0;
-    std::size_t searchFrom = 0;
     while (true) {
-        const std::size_t feed = text.find('\n', searchFrom);
-        if (feed == std::string_view::npos) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
             lines.emplace_back(text.substr(start), number, source);
             return lines;
         }
-        searchFrom = feed + 1;
-        // A feed right after a carriage return is part of one character and cuts nothing.
-        if (feed > 0 && text[feed - 1] == '\r')
-            continue;
-        lines.emplace_back(text.substr(start, feed - start), number++, source);
-        start = feed + 1;
+        lines.emplace_back(text.substr(start, end - start), number++, source);
+        const bool pair = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        start = end + (pair ? 2 : 1);
     }
 }
 

@@ -74,7 +74,8 @@ class TrimmedLine {
 // The end of the character (extended grapheme cluster) that starts at byte `at`.
 std::size_t characterEnd(std::string_view text, std::size_t at);
 
-// The text's lines, cut at line feeds only: n line feeds give n + 1 lines, numbered from 1.
+// The text's lines, numbered from 1, cut where cmark cuts them: at a line feed, a carriage
+// return and line feed pair, or a lone carriage return. n breaks give n + 1 lines.
 std::vector<TrimmedLine> splitLines(std::string_view text, const Url& source);
 
 // Widens `range` to cover `other`; on ties the receiver's start and the argument's end win.

@@ -123,17 +123,23 @@ TEST(DirectiveTest, DoxygenCommandsNeedTheirOption) {
     });
 }
 
-TEST(DirectiveTest, CarriageReturnsNeitherSplitLinesNorStopTheParse) {
+TEST(DirectiveTest, CarriageReturnsEndLinesAsInThePlainRoute) {
     expectDocuments({
         {"a\r\nb\r\n@x {\r\n",
-         "document{paragraph{text\"a\" softBreak text\"b\" softBreak "
-         "text\"@x {\"}}",
-         "document 1:1-3:5; paragraph 1:1-3:5; text 1:1-1:2; softBreak -; text 2:1-2:2; "
-         "softBreak -; text 3:1-3:5"},
+         "document{paragraph{text\"a\" softBreak text\"b\"} blockDirective@x()}",
+         "document 1:1-3:5; paragraph 1:1-2:2; text 1:1-1:2; softBreak -; text 2:1-2:2; "
+         "blockDirective 3:1-3:5"},
+        {"@Note {\r\nImportant text\r\n}\r\n@Tip\r\n",
+         "document{blockDirective@Note(){paragraph{text\"Important text\"}} blockDirective@Tip()}",
+         "document 1:1-4:5; blockDirective 1:1-3:2; paragraph 2:1-2:15; text 2:1-2:15; "
+         "blockDirective 4:1-4:5"},
+        {"@d(a: 1,\r\nb: 2)\r{\rx }",
+         "document{blockDirective@d([a: 1,][b: 2]){paragraph{text\"x\"}}}",
+         "document 1:1-4:4; blockDirective 1:1-4:4; paragraph 4:1-4:2; text 4:1-4:2"},
         {"@d {\n  a\rb\n}",
          "document{blockDirective@d(){paragraph{text\"a\" softBreak "
          "text\"b\"}}}",
-         "document 1:1-3:2; blockDirective 1:1-3:2; paragraph 2:3-3:2; text 2:3-2:4; "
+         "document 1:1-4:2; blockDirective 1:1-4:2; paragraph 2:3-3:2; text 2:3-2:4; "
          "softBreak -; text 3:1-3:2"},
     });
 }

@@ -13,7 +13,7 @@ SourceLocation at(std::int64_t line, std::int64_t column) {
     return {line, column, {}};
 }
 
-TEST(LineTest, LinesAreCutAtLineFeedsOnly) {
+TEST(LineTest, LinesAreCutAtEveryLineBreakAsCmarkCutsThem) {
     struct Case {
         const char* text;
         std::vector<std::string> lines;
@@ -22,8 +22,9 @@ TEST(LineTest, LinesAreCutAtLineFeedsOnly) {
         {"", {""}},
         {"a\nb\n", {"a", "b", ""}},
         {"a\n\nb", {"a", "", "b"}},
-        {"a\r\nb\r\n", {"a\r\nb\r\n"}},
-        {"a\rb\nc", {"a\rb", "c"}},
+        {"a\r\nb\r\n", {"a", "b", ""}},
+        {"a\rb\nc", {"a", "b", "c"}},
+        {"a\r\r\nb\n\rc\r", {"a", "", "b", "", "c", ""}},
     };
     for (const Case& c : cases) {
         const std::vector<TrimmedLine> lines = splitLines(c.text, {});
