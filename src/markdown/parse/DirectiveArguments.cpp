@@ -111,12 +111,10 @@ class SegmentParser {
         const std::size_t count = escapedRun([](std::string_view c) { return c == "\""; });
         const std::optional<TrimmedLine::Lex> content = line_.lex(count, true);
         if (line_.restStartsWith('"')) {
-            // The closing mark and any escape pairs right after it.
-            std::size_t closing = 1;
-            const std::string_view rest = line_.rest();
-            while (closing + 1 < rest.size() && rest[closing] == '\\')
-                closing += 2;
-            line_.lex(closing);
+            line_.lex(1);
+            // Any escape pairs right after the closing mark go with it.
+            while (line_.restStartsWith('\\') && line_.rest().size() > 1)
+                line_.lex(2);
         } else {
             missing("\"");
         }

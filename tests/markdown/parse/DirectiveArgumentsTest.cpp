@@ -68,6 +68,9 @@ TEST(DirectiveArgumentsTest, GrammarAndDiagnostics) {
         {"a: \"a\\\"b\"", "a=a\\\"b |"},
         {"a: x\ty", "a=x\ty |"},
         {"\xC3\xA9: 1", "\xC3\xA9=1 |"},
+        // escape pairs after a closing quote are taken whole, a two-byte character too
+        {"a: \"x\"\\\xC3\xA9\\b, c: 1", "a=x, c=1 |"},
+        {"a: \"x\"\\\xC3\xA9, c: 1", "a=x, c=1 |"},
     };
     for (const Case& c : cases) {
         std::vector<Error> errors;
