@@ -406,7 +406,12 @@ void ParseContainerStack::addContent(TrimmedLine line) {
         case Kind::blockDirective:
             break;
     }
+    // The directive is tried on a copy, but its argument pieces, which grow with every line,
+    // are moved: copying them per line would make long argument lists quadratic. A refused
+    // line adds no piece, so on refusal they go back as they were.
+    std::vector<TrimmedLine::Lex> pieces = std::move(current.directive->argumentsText);
     PendingBlockDirective directive = *current.directive;
+    directive.argumentsText = std::move(pieces);
     bool accepted = false;
     if (directive.parseState == State::argumentsText) {
         accepted = directive.acceptArgumentsText(line);
@@ -439,6 +444,7 @@ void ParseContainerStack::addContent(TrimmedLine line) {
             pop();
         return;
     }
+    current.directive->argumentsText = std::move(directive.argumentsText);
     if (directive.parseState != State::contents)
         pop();
     const bool fence = line.isCodeFence();

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "markdown/parse/BlockDirectiveParser.h"
 #include "markdown/parse/Outline.h"
 #include "markdown/parse/ParseContainerDescription.h"
 #include "markdown/parse/ParseDocument.h"
+#include "support/Elapsed.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -196,6 +198,32 @@ TEST(DirectiveTest, ContainersDescribeThemselvesIndented) {
         const ParseContainerStack stack(c.text, {}, c.options);
         EXPECT_EQ(containerDescription(stack.containers()), c.description) << c.text;
     }
+}
+
+// The fastest of a few parses, so that a busy moment on the machine weighs less.
+double fastestParse(const std::string& text) {
+    double fastest = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        const auto start = test_support::Clock::now();
+        const Document document = parseDocument(text, directives);
+        fastest = std::min(fastest, test_support::secondsSince(start));
+    }
+    return fastest;
+}
+
+TEST(DirectiveTest, LongArgumentListsCostAboutWhatPlainLinesCost) {
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += "a: 1,\n";
+    const std::string arguments = "@d(\n" + lines + ")";
+    const Document document = parseDocument(arguments, directives);
+    ASSERT_EQ(document.raw().childCount(), 1);
+    EXPECT_EQ(document.raw().child(0).payload<payload::BlockDirective>().arguments.segments.size(),
+              20000u);
+    // Work per line that grew with the lines before it would make this hundreds of times
+    // slower than the same lines as a paragraph.
+    const std::string paragraph = "dd(\n" + lines + ")";
+    EXPECT_LT(fastestParse(arguments), 20 * fastestParse(paragraph));
 }
 
 TEST(DirectiveTest, DeepNestingCostsNoRecursion) {
