@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace pindrake::files {
@@ -38,6 +36,44 @@ void syncDirectory(const std::filesystem::path& directory) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Opening never blocks, not even on a pipe without a writer; only a regular file is read.
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, int flags,
+                                           std::error_code& error) {
+    error.clear();
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = lastError();
+        return std::nullopt;
+    }
+    std::optional<std::string> contents;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        error = lastError();
+    } else if (S_ISDIR(status.st_mode)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+    } else if (!S_ISREG(status.st_mode)) {
+        error = std::make_error_code(std::errc::not_supported);
+    } else {
+        contents.emplace();
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                error = lastError();
+                contents.reset();
+                break;
+            }
+            if (got == 0)
+                break;
+            contents->append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return contents;
 }
 
 }  // namespace
@@ -79,41 +115,18 @@ std::error_code createPrivateDirectory(const std::filesystem::path& path) {
     return {};
 }
 
+std::optional<std::string> read(const std::filesystem::path& path, std::error_code& error) {
+    return readRegularFile(path, O_RDONLY, error);
+}
+
 std::optional<std::string> read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return std::move(contents).str();
+    std::error_code ignored;
+    return read(path, ignored);
 }
 
 std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<std::string> contents;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        contents.emplace();
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                contents.reset();
-                break;
-            }
-            if (got == 0)
-                break;
-            contents->append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-    ::close(fd);
-    return contents;
+    std::error_code ignored;
+    return readRegularFile(path, O_RDONLY | O_NOFOLLOW, ignored);
 }
 
 std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,

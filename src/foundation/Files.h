@@ -16,8 +16,13 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
 // Creates the folder and its parents; the folder itself gets mode 0700.
 std::error_code createPrivateDirectory(const std::filesystem::path& path);
 
+// Reads a regular file whole. Anything else (a folder, a device, a pipe) is refused without a
+// read, so that nothing waits on a pipe or passes a folder off as an empty file. `error` says
+// why nothing was read: the operating system's code, "is a directory" for a folder and "not
+// supported" for any other kind of file.
+std::optional<std::string> read(const std::filesystem::path& path, std::error_code& error);
 std::optional<std::string> read(const std::filesystem::path& path);
-// Reads a regular file only: nothing for a symbolic link (never followed) or anything else.
+// As read, but a symbolic link is refused too, never followed.
 std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path);
 
 // Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the

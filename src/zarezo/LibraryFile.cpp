@@ -6,9 +6,11 @@
 namespace pindrake::zarezo {
 
 std::variant<std::string, ZarezoError> readLibraryFile(const std::filesystem::path& path) {
-    auto text = files::read(path);
+    std::error_code error;
+    auto text = files::read(path, error);
     if (!text)
-        return ZarezoError::libraryLoadingFailed("cannot read " + path.string());
+        return ZarezoError::libraryLoadingFailed("cannot read " + path.string() + ": " +
+                                                 error.message());
     if (!unicode::isValidUtf8(*text)) {
         return ZarezoError::libraryLoadingFailed(path.string() + " is not UTF-8 text");
     }

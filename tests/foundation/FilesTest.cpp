@@ -1,7 +1,10 @@
 #include "foundation/Files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -48,6 +51,42 @@ TEST_F(FilesTest, FailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1)
         << "no temporary file and no missing folder are made";
     EXPECT_FALSE(files::read(root_ / "missing" / "f").has_value());
+}
+
+TEST_F(FilesTest, OnlyRegularFilesAreReadAndRefusalsSayWhy) {
+    ASSERT_FALSE(files::writeAtomically(root_ / "f", "bytes"));
+    fs::create_symlink(root_ / "f", root_ / "link");
+    fs::create_directory(root_ / "folder");
+    // A pipe with a writer but no data: reading it would wait for ever.
+    ASSERT_EQ(::mkfifo((root_ / "pipe").c_str(), 0600), 0);
+    const int writer = ::open((root_ / "pipe").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    struct Case {
+        fs::path path;
+        const char* contents;  // none: refused
+        std::errc reason;
+    };
+    const Case cases[] = {
+        {root_ / "f", "bytes", {}},
+        {root_ / "link", "bytes", {}},
+        {root_ / "missing", nullptr, std::errc::no_such_file_or_directory},
+        {root_ / "folder", nullptr, std::errc::is_a_directory},
+        {"/dev/null", nullptr, std::errc::not_supported},
+        {root_ / "pipe", nullptr, std::errc::not_supported},
+    };
+    for (const Case& c : cases) {
+        std::error_code error = std::make_error_code(std::errc::io_error);
+        const std::optional<std::string> text = files::read(c.path, error);
+        EXPECT_EQ(text, c.contents ? std::optional<std::string>(c.contents) : std::nullopt)
+            << c.path;
+        EXPECT_EQ(error, c.contents ? std::error_code() : std::make_error_code(c.reason))
+            << c.path;
+        EXPECT_EQ(files::read(c.path), text) << c.path;
+    }
+    ::close(writer);
+    EXPECT_EQ(files::readWithoutFollowingLinks(root_ / "f"), "bytes");
+    for (const char* refused : {"link", "folder", "pipe"})
+        EXPECT_FALSE(files::readWithoutFollowingLinks(root_ / refused)) << refused;
 }
 
 TEST_F(FilesTest, PrivateDirectoryIsCreatedWithParentsAndTightened) {

@@ -1,10 +1,13 @@
 #include "zarezo/ResourceLookup.h"
 
+#include <system_error>
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "ZarezoTestSupport.h"
+#include "zarezo/LibraryFile.h"
 
 namespace pindrake::zarezo {
 namespace {
@@ -35,6 +38,19 @@ TEST(ResourceLookupTest, SearchOrderOverTheFolders) {
         const auto expected = c.expected ? std::optional(root.path() / c.expected) : std::nullopt;
         EXPECT_EQ(found, expected) << c.files.back();
     }
+}
+
+TEST(ResourceLookupTest, LibraryFilesAreRegularUtf8FilesAndRefusalsSayWhy) {
+    testing::TemporaryFolder root;
+    root.write("lib.js", "ok");
+    root.write("bad.js", "\xFF");
+    root.write("folder.js/inside", "");
+    EXPECT_EQ(std::get<std::string>(readLibraryFile(root.path() / "lib.js")), "ok");
+    EXPECT_EQ(std::get<ZarezoError>(readLibraryFile(root.path() / "bad.js")).kind(),
+              ZarezoError::Kind::libraryLoadingFailed);
+    const auto folder = std::get<ZarezoError>(readLibraryFile(root.path() / "folder.js"));
+    EXPECT_EQ(folder.detail(), "cannot read " + (root.path() / "folder.js").string() + ": " +
+                                   std::make_error_code(std::errc::is_a_directory).message());
 }
 
 }  // namespace

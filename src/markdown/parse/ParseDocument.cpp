@@ -53,11 +53,10 @@ Document parseDocument(std::string_view text, const Url& source, ParseOptions op
 }
 
 Document parseDocumentFile(const std::filesystem::path& path, ParseOptions options) {
-    auto bytes = files::read(path);
-    if (!bytes) {
-        throw std::filesystem::filesystem_error("cannot read Markdown file", path,
-                                                std::make_error_code(std::errc::io_error));
-    }
+    std::error_code error;
+    auto bytes = files::read(path, error);
+    if (!bytes)
+        throw std::filesystem::filesystem_error("cannot read Markdown file", path, error);
     return parseDocument(decodeText(std::move(*bytes)), Url::fromFilePath(path.string()), options);
 }
 

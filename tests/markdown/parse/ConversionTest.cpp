@@ -181,6 +181,21 @@ TEST(ConversionTest, FilesAreReadAsUtf8OrByTheirByteOrderMark) {
         EXPECT_EQ(document.range()->start().source.path(), path.string()) << c.name;
     }
     EXPECT_THROW(parseDocumentFile(folder / "missing.md"), std::filesystem::filesystem_error);
+    // What is not a readable regular file is an error with the system's reason, not an empty
+    // document.
+    const std::pair<std::filesystem::path, std::errc> refused[] = {
+        {folder / "missing.md", std::errc::no_such_file_or_directory},
+        {folder, std::errc::is_a_directory},
+    };
+    for (const auto& [path, reason] : refused) {
+        try {
+            parseDocumentFile(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const std::filesystem::filesystem_error& error) {
+            EXPECT_EQ(error.code(), std::make_error_code(reason)) << path;
+            EXPECT_EQ(error.path1(), path);
+        }
+    }
     std::filesystem::remove_all(folder);
 }
 
