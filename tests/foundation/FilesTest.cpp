@@ -79,8 +79,7 @@ TEST_F(FilesTest, OnlyRegularFilesAreReadAndRefusalsSayWhy) {
         const std::optional<std::string> text = files::read(c.path, error);
         EXPECT_EQ(text, c.contents ? std::optional<std::string>(c.contents) : std::nullopt)
             << c.path;
-        EXPECT_EQ(error, c.contents ? std::error_code() : std::make_error_code(c.reason))
-            << c.path;
+        EXPECT_EQ(error, c.contents ? std::error_code() : std::make_error_code(c.reason)) << c.path;
         EXPECT_EQ(files::read(c.path), text) << c.path;
     }
     ::close(writer);

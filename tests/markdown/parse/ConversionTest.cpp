@@ -154,20 +154,27 @@ TEST(ConversionTest, RangesFollowCmarkWithCodeSpanTicksAndExclusiveEnds) {
          "document 1:1-3:2; paragraph 1:1-3:2; text 1:1-1:2; softBreak -; "
          "text 2:1-2:2; softBreak -; text 3:1-3:2"},
         // a span over lines starts at its opener; line breaks inside move what follows
-        {"x ^[a\nb](c: 1) d", "document 1:1-2:11; paragraph 1:1-2:11; text 1:1-1:3; inlineAttributes 1:3-2:9; "
+        {"x ^[a\nb](c: 1) d",
+         "document 1:1-2:11; paragraph 1:1-2:11; text 1:1-1:3; inlineAttributes 1:3-2:9; "
          "text 1:5-1:6; softBreak -; text 2:1-2:2; text 2:9-2:11"},
-        {"^[a](c:\nz) d", "document 1:1-2:5; paragraph 1:1-2:5; inlineAttributes 1:1-2:3; text 1:3-1:4; "
+        {"^[a](c:\nz) d",
+         "document 1:1-2:5; paragraph 1:1-2:5; inlineAttributes 1:1-2:3; text 1:3-1:4; "
          "text 2:3-2:5"},
-        {"- ^[a](c:\n  z) d", "document 1:1-2:7; unorderedList 1:1-2:7; listItem 1:1-2:7; paragraph 1:3-2:7; "
+        {"- ^[a](c:\n  z) d",
+         "document 1:1-2:7; unorderedList 1:1-2:7; listItem 1:1-2:7; paragraph 1:3-2:7; "
          "inlineAttributes 1:3-2:5; text 1:5-1:6; text 2:5-2:7"},
         // inline HTML over lines ends on its last character
-        {"x <a\nb> c", "document 1:1-2:5; paragraph 1:1-2:5; text 1:1-1:3; inlineHTML 1:3-2:3; text 2:3-2:5"},
-        {"> <a\n> b=\"1\">", "document 1:1-2:9; blockQuote 1:1-2:9; paragraph 1:3-2:9; inlineHTML 1:3-2:9"},
+        {"x <a\nb> c",
+         "document 1:1-2:5; paragraph 1:1-2:5; text 1:1-1:3; inlineHTML 1:3-2:3; text 2:3-2:5"},
+        {"> <a\n> b=\"1\">",
+         "document 1:1-2:9; blockQuote 1:1-2:9; paragraph 1:3-2:9; inlineHTML 1:3-2:9"},
         // the lines of a paragraph right above a table
-        {"p\nq  \n| a |\n|---|\n| b |", "document 1:1-5:6; paragraph 1:1-2:4; text 1:1-1:2; softBreak -; text 2:1-2:2; "
+        {"p\nq  \n| a |\n|---|\n| b |",
+         "document 1:1-5:6; paragraph 1:1-2:4; text 1:1-1:2; softBreak -; text 2:1-2:2; "
          "table 3:1-5:6; tableHead 3:1-3:6; tableCell 3:2-3:5; text 3:3-3:4; "
          "tableBody 5:1-5:6; tableRow 5:1-5:6; tableCell 5:2-5:5; text 5:3-5:4"},
-        {"> p\n> | a |\n> |---|", "document 1:1-3:8; blockQuote 1:1-3:8; paragraph 1:3-1:4; text 1:3-1:4; "
+        {"> p\n> | a |\n> |---|",
+         "document 1:1-3:8; blockQuote 1:1-3:8; paragraph 1:3-1:4; text 1:3-1:4; "
          "table 2:3-3:8; tableHead 2:3-2:8; tableCell 2:4-2:7; text 2:5-2:6; tableBody -"},
     };
     for (const auto& c : cases) {
