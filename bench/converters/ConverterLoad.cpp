@@ -8,6 +8,8 @@
 // unclosed-code (48 KB); html-file reads the HTML from the file named by the third argument.
 #include <sys/resource.h>
 
+#include <cstdlib>
+
 #include <chrono>
 #include <iostream>
 #include <optional>
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: converter-load CONVERTER INPUT [BYTES]\n";
         return 2;
     }
+    setenv("PINDRAKE_RESOURCES", PINDRAKE_BUILD_RESOURCES, 0);
     const converters::Converter* converter = named(argv[1]);
     const auto content = input(argv[2], argc == 4 ? argv[3] : nullptr);
     if (!converter || !content) {

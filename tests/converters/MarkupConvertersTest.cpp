@@ -171,5 +171,32 @@ TEST_F(MarkupConvertersTest, PlainTextOfHtmlThatWouldCostTooMuchFallsBackToTheTe
     EXPECT_EQ(result->plainText->size(), 239'999u);
 }
 
+TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
+    // Markdown up to 4 MiB is rendered; beyond, neither HTML nor the chat markup is made of it.
+    std::string atCap;
+    while (atCap.size() < 4 * 1024 * 1024)
+        atCap += "*a*\n";
+    atCap.resize(4 * 1024 * 1024);
+    const auto converted = run("markdown.toHTML", markdown(atCap));
+    EXPECT_TRUE(converted && converted->plainText && converted->plainText->size() > 4 * 1024 * 1024);
+    const auto over = markdown(atCap + "b");
+    for (const char* converter : {"markdown.toHTML", "text.toSlack"})
+        EXPECT_TRUE(run(converter, over) == over) << converter;
+
+    // HTML up to 2 MiB goes to the engines; beyond, no engine is even started.
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices engines = harness.services;
+    engines.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    const std::string html(2 * 1024 * 1024, 'x');
+    for (const char* converter : {"html.toMarkdown", "text.toNotion"}) {
+        const auto tooLarge = text(html + "x", {ContentTag::html});
+        EXPECT_TRUE(harness.run(harness.named(converter), tooLarge, &engines) == tooLarge);
+        EXPECT_EQ(script->viewsCreated, 0) << converter;
+        harness.run(harness.named(converter), text(html, {ContentTag::html}), &engines);
+        EXPECT_GT(script->viewsCreated, 0) << converter;
+        script->viewsCreated = 0;
+    }
+}
+
 }  // namespace
 }  // namespace pindrake::converters
