@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/linux/PngImageData.h"
+
 namespace pindrake::platform {
 
 namespace {
@@ -62,7 +64,8 @@ bool fitsDecodingLimit(std::uint64_t width, std::uint64_t height, int depth) {
 
 // A PNG known by its signature and image header chunk, which must come first: 8 bytes of
 // signature, then the chunk's length (13), its type, width, height, bit depth, colour type,
-// compression, filter and interlace methods, and its checksum.
+// compression, filter and interlace methods, and its checksum; then the pixel data it
+// announces.
 std::optional<Image> pngFromHeader(std::string_view bytes) {
     constexpr std::size_t headerEnd = 8 + 4 + 4 + 13 + 4;
     if (bytes.size() < headerEnd)
@@ -79,6 +82,8 @@ std::optional<Image> pngFromHeader(std::string_view bytes) {
                             height <= 0x7FFFFFFF && isPngDepthOfColourType(depth, colourType) &&
                             bytes[26] == 0 && bytes[27] == 0 && (bytes[28] == 0 || bytes[28] == 1);
     if (!wellFormed || !fitsDecodingLimit(width, height, depth))
+        return std::nullopt;
+    if (!png::holdsImageData(bytes, {width, height, depth, colourType, bytes[28] == 1}))
         return std::nullopt;
     return Image(std::string(bytes), "png", static_cast<int>(width), static_cast<int>(height));
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace pindrake::platform::png {
+
+// What a PNG's header chunk says of its pixels.
+struct Header {
+    std::uint32_t width;
+    std::uint32_t height;
+    int depth;       // bits per sample
+    int colourType;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
+    bool interlaced;
+};
+
+// Whether the chunks after the header of `png` (the whole file) hold the pixel data the header
+// announces: every chunk whole with its checksum, a palette where one is needed, and image
+// data that inflates to every row, each with a valid filter. The pixels are never kept: the
+// data is inflated through a small buffer, which costs a fraction of decoding the picture.
+bool holdsImageData(std::string_view png, const Header& header);
+
+}  // namespace pindrake::platform::png
