@@ -88,22 +88,27 @@ int main(int argc, char** argv) {
     platform::FakeTextRecognizer recognizer;
     platform::FakeLanguageModel languageModel;
     const converters::ConversionServices services{
-        main, workers, recognizer, languageModel, platform::JavaScriptCoreWebView::factory(main),
+        main,   workers, recognizer, languageModel, platform::JavaScriptCoreWebView::factory(main),
         "en_US"};
 
     const auto start = std::chrono::steady_clock::now();
     std::optional<ClipboardContent> result;
     converter->convert(*content, services, [&](ClipboardContent out) { result = std::move(out); });
-    test_support::runUntil(main, [&] { return result.has_value(); }, std::chrono::minutes(10));
+    test_support::runUntil(
+        main, [&] { return result.has_value(); }, std::chrono::minutes(10));
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const std::size_t inputBytes = content->html ? content->html->size() : content->plainText->size();
+    const std::size_t inputBytes =
+        content->html ? content->html->size() : content->plainText->size();
     std::cout << argv[1] << " on " << argv[2] << " (" << inputBytes << " bytes): "
-              << (result ? (*result == *content ? "input given back" : "converted, " +
-                                std::to_string(result->plainText.value_or("").size()) + " bytes")
-                         : "no answer")
+              << (result
+                      ? (*result == *content
+                             ? "input given back"
+                             : "converted, " +
+                                   std::to_string(result->plainText.value_or("").size()) + " bytes")
+                      : "no answer")
               << ", " << took.count() << " ms, peak " << usage.ru_maxrss / 1024 << " MiB\n";
     return result ? 0 : 1;
 }

@@ -15,10 +15,13 @@ inline std::string ordinaryHtml(std::size_t bytes) {
         const std::string n = std::to_string(section);
         html += "<h2 id=\"s" + n + "\">Section " + n + "</h2>";
         for (int p = 0; p < 4; ++p) {
-            html += "<p style=\"color:#333;font-family:sans-serif\">Some <b>bold</b> words, an "
-                    "<a href=\"https://example.com/page/" + n + "\">example link</a>, <em>some "
-                    "emphasis</em> and <code>inline_code()</code> in an ordinary sentence that "
-                    "goes on for a while &amp; ends.</p>";
+            html +=
+                "<p style=\"color:#333;font-family:sans-serif\">Some <b>bold</b> words, an "
+                "<a href=\"https://example.com/page/" +
+                n +
+                "\">example link</a>, <em>some "
+                "emphasis</em> and <code>inline_code()</code> in an ordinary sentence that "
+                "goes on for a while &amp; ends.</p>";
         }
         html += "<ul><li>first point</li><li>second <i>point</i></li><li>third point</li></ul>";
         html += "<table><tr><th>key</th><th>value</th></tr><tr><td>a" + n +

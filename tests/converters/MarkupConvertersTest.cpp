@@ -178,7 +178,8 @@ TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
         atCap += "*a*\n";
     atCap.resize(4 * 1024 * 1024);
     const auto converted = run("markdown.toHTML", markdown(atCap));
-    EXPECT_TRUE(converted && converted->plainText && converted->plainText->size() > 4 * 1024 * 1024);
+    EXPECT_TRUE(converted && converted->plainText &&
+                converted->plainText->size() > 4 * 1024 * 1024);
     const auto over = markdown(atCap + "b");
     for (const char* converter : {"markdown.toHTML", "text.toSlack"})
         EXPECT_TRUE(run(converter, over) == over) << converter;

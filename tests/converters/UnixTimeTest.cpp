@@ -78,7 +78,7 @@ TEST_P(UnixTimeTest, UnixTimeBecomesJapanTime) {
         {"1700000000000", "2023-11-15 07:13:20 JST"},  // 13 characters: milliseconds
         {"1700000000999", "2023-11-15 07:13:20 JST"},  // the fraction is not rounded up
         {" 1700000000\n", "2023-11-15 07:13:20 JST"},
-        {"170000000000", "7357-01-31 23:13:20 JST"},  // 12 digits: still seconds
+        {"170000000000", "7357-01-31 23:13:20 JST"},    // 12 digits: still seconds
         {"00001700000000", "2023-11-15 07:13:20 JST"},  // 14 digits: seconds too
         {"17000000000000", "540678-07-22 15:13:20 JST"},
         {"99999999999999", "3170843-11-07 18:46:39 JST"},

@@ -13,13 +13,6 @@ namespace {
 constexpr std::size_t firstChunkAfterHeader = 8 + 4 + 4 + 13 + 4;
 constexpr int highestFilterType = 4;
 
-std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = at; i < at + 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
 int samplesPerPixel(int colourType) {
     switch (colourType) {
         case 2:
@@ -51,15 +44,20 @@ std::vector<RowRun> rowRuns(const Header& header) {
     struct Pass {
         int x0, dx, y0, dy;
     };
-    constexpr std::array<Pass, 7> passes{
-        {{0, 8, 0, 8}, {4, 8, 0, 8}, {0, 4, 4, 8}, {2, 4, 0, 4}, {0, 2, 2, 4}, {1, 2, 0, 2}, {0, 1, 1, 2}}};
+    constexpr std::array<Pass, 7> passes{{{0, 8, 0, 8},
+                                          {4, 8, 0, 8},
+                                          {0, 4, 4, 8},
+                                          {2, 4, 0, 4},
+                                          {0, 2, 2, 4},
+                                          {1, 2, 0, 2},
+                                          {0, 1, 1, 2}}};
     std::vector<RowRun> runs;
     for (const Pass& pass : passes) {
         const auto count = [](std::uint64_t size, int start, int step) {
             return size > static_cast<std::uint64_t>(start) ? (size - start + step - 1) / step : 0;
         };
-        runs.push_back(run(count(header.width, pass.x0, pass.dx),
-                           count(header.height, pass.y0, pass.dy)));
+        runs.push_back(
+            run(count(header.width, pass.x0, pass.dx), count(header.height, pass.y0, pass.dy)));
     }
     return runs;
 }
@@ -145,6 +143,18 @@ class Inflater {
 
 }  // namespace
 
+std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = at; i < at + 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+std::uint32_t checksum(std::string_view typeAndData) {
+    return static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
+                                            static_cast<uInt>(typeAndData.size())));
+}
+
 bool holdsImageData(std::string_view png, const Header& header) {
     RowWalker rows(rowRuns(header));
     Inflater inflater;
@@ -160,9 +170,7 @@ bool holdsImageData(std::string_view png, const Header& header) {
         if (length > png.size() - at - 12)
             return false;
         const std::string_view typeAndData = png.substr(at + 4, 4 + std::size_t{length});
-        const auto checksum =
-            crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()), typeAndData.size());
-        if (checksum != bigEndian32(png, at + 8 + length))
+        if (checksum(typeAndData) != bigEndian32(png, at + 8 + length))
             return false;
         const std::string_view type = typeAndData.substr(0, 4);
         if (type == "IDAT") {

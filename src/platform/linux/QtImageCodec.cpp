@@ -22,23 +22,6 @@ QByteArray borrowed(std::string_view bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = at; i < at + 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc >> 1 ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
-}
-
 bool isPngDepthOfColourType(int depth, int colourType) {
     switch (colourType) {
         case 0:  // grey
@@ -70,12 +53,12 @@ std::optional<Image> pngFromHeader(std::string_view bytes) {
     constexpr std::size_t headerEnd = 8 + 4 + 4 + 13 + 4;
     if (bytes.size() < headerEnd)
         return std::nullopt;
-    if (bigEndian32(bytes, 8) != 13 || bytes.substr(12, 4) != "IHDR")
+    if (png::bigEndian32(bytes, 8) != 13 || bytes.substr(12, 4) != "IHDR")
         return std::nullopt;
-    if (bigEndian32(bytes, 29) != crc32(bytes.substr(12, 4 + 13)))
+    if (png::bigEndian32(bytes, 29) != png::checksum(bytes.substr(12, 4 + 13)))
         return std::nullopt;
-    const std::uint32_t width = bigEndian32(bytes, 16);
-    const std::uint32_t height = bigEndian32(bytes, 20);
+    const std::uint32_t width = png::bigEndian32(bytes, 16);
+    const std::uint32_t height = png::bigEndian32(bytes, 20);
     const int depth = static_cast<unsigned char>(bytes[24]);
     const int colourType = static_cast<unsigned char>(bytes[25]);
     const bool wellFormed = width > 0 && height > 0 && width <= 0x7FFFFFFF &&

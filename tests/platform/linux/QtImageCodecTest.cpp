@@ -1,5 +1,5 @@
-#include <QImageReader>
 #include <zlib.h>
+#include <QImageReader>
 
 #include <gtest/gtest.h>
 
@@ -50,9 +50,9 @@ std::string chunk(const std::string& type, const std::string& data) {
     appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
     const std::string typeAndData = type + data;
     out += typeAndData;
-    appendBigEndian(out, static_cast<std::uint32_t>(crc32(
-                             0, reinterpret_cast<const Bytef*>(typeAndData.data()),
-                             static_cast<uInt>(typeAndData.size()))));
+    appendBigEndian(
+        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
+                                              static_cast<uInt>(typeAndData.size()))));
     return out;
 }
 
@@ -172,8 +172,7 @@ TEST(QtImageCodecTest, InspectsThePixelDataOfAPngWithoutDecodingIt) {
         {"1-bit grey", pngStart(16, 16, 1, 0), true},
         {"not compressed data", pngStart(16, 16, 8, 6, 0, "IHDR", std::string(200, 'x')), false},
         {"a row short", pngStart(16, 16, 8, 6, 0, "IHDR", deflated(rgbaRow * 15)), false},
-        {"unknown row filter", pngStart(16, 16, 8, 6, 0, "IHDR", deflated(rgbaRow * 16, 5)),
-         false},
+        {"unknown row filter", pngStart(16, 16, 8, 6, 0, "IHDR", deflated(rgbaRow * 16, 5)), false},
         {"damaged data checksum", damagedDataChecksum, false},
         {"palette missing", noPalette, false},
         {"cut in the data", pngStart(16, 16, 8, 6).substr(0, 50), false},
