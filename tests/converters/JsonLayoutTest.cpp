@@ -69,7 +69,9 @@ TEST(JsonLayoutTest, RejectsWhatIsNotAnObjectOrArrayOfStrictJson) {
         {"[\"unterminated]", "[\"bad \\x escape\"]", "[\"\\u12G4\"]", "[\"tab\tinside\"]",
          "[\"\xff\"]"},
         // A byte-order mark anywhere but first (where it is skipped).
-        {" \xEF\xBB\xBF[1]", "\xEF\xBB\xBF\xEF\xBB\xBF[1]", "[1]\xEF\xBB\xBF", "[\xEF\xBB\xBF1]"},
+        {" \xEF\xBB\xBF[1]", "\xEF\xBB\xBF\xEF\xBB\xBF[1]", "[1]\xEF\xBB\xBF",
+         "[\xEF\xBB\xBF"
+         "1]"},
     };
     for (const auto& group : rejected) {
         for (const auto& input : group) {
