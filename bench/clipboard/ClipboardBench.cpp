@@ -193,7 +193,7 @@ std::string encoded(const QImage& image, const char* format) {
 }
 
 // What the main thread does for one copied screenshot: read the clipboard's image and check it
-// (a PNG by its header, a TIFF by decoding it), store it as PNG, write the snapshot and save the
+// (a PNG by its structure, a TIFF by decoding it), store it as PNG, write the snapshot and save the
 // history.
 void captureScreenshot(benchmark::State& state, const char* mime, const char* format) {
     static const QImage picture = screenshotLikeImage();

@@ -3,10 +3,35 @@
 #include <nlohmann/json.hpp>
 
 #include "clipboard/Base64.h"
+#include "foundation/Unicode.h"
 
 namespace pindrake::clipboard::snapshot {
 
 using nlohmann::ordered_json;
+
+namespace {
+
+// A type's name is written as it is when it is valid UTF-8. Any other name, and one that starts
+// with this mark, is written as the mark and the name's bytes in Base64, so that every name
+// comes back byte for byte and two names never become one. Files written before names were
+// escaped hold no name that starts with the mark, and read as they always did.
+constexpr std::string_view escapedNameMark{"\0", 1};
+
+std::string writtenName(const std::string& type) {
+    if (unicode::isValidUtf8(type) && !type.starts_with(escapedNameMark))
+        return type;
+    return std::string(escapedNameMark) + base64::encode(type);
+}
+
+std::string readName(const std::string& key) {
+    if (key.starts_with(escapedNameMark)) {
+        if (auto name = base64::decode(key.substr(escapedNameMark.size())))
+            return std::move(*name);
+    }
+    return key;
+}
+
+}  // namespace
 
 std::optional<std::string> encode(const platform::PasteboardContents& contents) {
     if (contents.empty())
@@ -21,8 +46,7 @@ std::optional<std::string> encode(const platform::PasteboardContents& contents) 
     for (const auto& entry : contents.entries()) {
         if (json.size() > 1)
             json += ',';
-        json +=
-            ordered_json(entry.type).dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+        json += ordered_json(writtenName(entry.type)).dump();
         json += ":\"";
         json += base64::encode(entry.data);
         json += '"';
@@ -42,7 +66,7 @@ std::optional<platform::PasteboardContents> decode(std::string_view text) {
     platform::PasteboardContents contents;
     for (const auto& [type, value] : object.items()) {
         if (auto bytes = base64::decode(value.get_ref<const std::string&>())) {
-            contents.set(type, std::move(*bytes));
+            contents.set(readName(type), std::move(*bytes));
         }
     }
     if (contents.empty())

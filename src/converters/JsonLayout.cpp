@@ -327,9 +327,18 @@ class PrettyWriter {
     std::string out_;
 };
 
+// Texts saved by some editors start with a byte-order mark, which readers of JSON skip.
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark))
+        text.remove_prefix(byteOrderMark.size());
+    return text;
+}
+
 }  // namespace
 
 std::optional<std::string> prettified(std::string_view text) {
+    text = withoutByteOrderMark(text);
     const auto tokens = tokenize(text);
     if (!tokens)
         return std::nullopt;
@@ -337,6 +346,7 @@ std::optional<std::string> prettified(std::string_view text) {
 }
 
 std::optional<std::string> minified(std::string_view text) {
+    text = withoutByteOrderMark(text);
     const auto tokens = tokenize(text);
     if (!tokens)
         return std::nullopt;

@@ -14,9 +14,21 @@ using clipboard::ContentTag;
 
 namespace {
 
+// The HTML-to-Markdown engines take about a hundred times the size of their input in memory,
+// and a second a megabyte or two; no paste needs more than this.
+constexpr std::size_t maximumEngineHtmlBytes = std::size_t{2} << 20;
+
 // An entry's HTML: its HTML part, else its text.
 std::string htmlSource(const ClipboardContent& input) {
     return input.html.value_or(input.plainText.value_or(std::string()));
+}
+
+// The HTML to hand to the engines; nothing when there is none or too much.
+std::optional<std::string> engineHtml(const ClipboardContent& input) {
+    std::string html = htmlSource(input);
+    if (html.empty() || html.size() > maximumEngineHtmlBytes)
+        return std::nullopt;
+    return html;
 }
 
 const zarezo::ZarezoOptions& markdownOptions() {
@@ -82,11 +94,11 @@ ClipboardContent ToSlackConverter::transform(const ClipboardContent& input) cons
 
 void HTMLToMarkdownConverter::convert(ClipboardContent input, const ConversionServices& services,
                                       ConversionCompletion done) const {
-    std::string html = htmlSource(input);
-    if (html.empty())
+    auto html = engineHtml(input);
+    if (!html)
         return deliverOnMain(services.main, std::move(input), std::move(done));
     markdownFromHtml(
-        std::move(html), services,
+        std::move(*html), services,
         [input, done = std::move(done)](std::optional<std::string> markdown) {
             done(markdown ? convertedContent(std::move(*markdown), ContentTag::markdown) : input);
         });
@@ -100,11 +112,11 @@ void ToNotionConverter::convert(ClipboardContent input, const ConversionServices
         std::string markdown = *input.plainText;
         return finishNotion(std::move(input), std::move(markdown), services, std::move(done));
     }
-    std::string html = htmlSource(input);
-    if (html.empty())
+    auto html = engineHtml(input);
+    if (!html)
         return deliverOnMain(services.main, std::move(input), std::move(done));
     markdownFromHtml(
-        std::move(html), services,
+        std::move(*html), services,
         [input, services, done = std::move(done)](std::optional<std::string> markdown) mutable {
             if (!markdown)
                 return done(std::move(input));

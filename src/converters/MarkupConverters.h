@@ -20,7 +20,7 @@ class ToSlackConverter final : public TransformingConverter {
 };
 
 // The HTML-to-Markdown engines run on the main queue and answer later; these two wait for them
-// without blocking it.
+// without blocking it. HTML over 2 MiB is given back at once, unconverted.
 class HTMLToMarkdownConverter final : public Converter {
   public:
     using Converter::Converter;

@@ -33,9 +33,15 @@ std::optional<std::string> replacingMatches(std::string_view text, std::u16strin
     auto matcher = boundedMatcher(pattern, input);
     if (!matcher)
         return std::nullopt;
+    // Not the matcher's own replaceAll: a search that reaches the time limit ends it as if
+    // there were no more matches, and the rest of the text would pass through unreplaced.
+    const icu::UnicodeString replacementText(replacement.data(),
+                                             static_cast<int32_t>(replacement.size()));
     UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString replaced = matcher->replaceAll(
-        icu::UnicodeString(replacement.data(), static_cast<int32_t>(replacement.size())), status);
+    icu::UnicodeString replaced;
+    while (matcher->find(status) && U_SUCCESS(status))
+        matcher->appendReplacement(replaced, replacementText, status);
+    matcher->appendTail(replaced);
     if (U_FAILURE(status))
         return std::nullopt;
     std::string out;

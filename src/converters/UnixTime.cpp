@@ -16,9 +16,9 @@ namespace {
 
 constexpr char16_t japanZone[] = u"Asia/Tokyo";
 constexpr std::string_view zoneSuffix = " JST";
-// About 285,000 years either way: far beyond any date worth showing, well inside what the
-// calendar computes exactly.
-constexpr double largestMilliseconds = 8.64e15;
+// About 5.7 million years either way: room for every 14-digit number of seconds, inside the
+// range the calendar computes.
+constexpr double largestMilliseconds = 1.8e17;
 
 std::unique_ptr<icu::SimpleDateFormat> japanFormatter(const char16_t* pattern) {
     UErrorCode status = U_ZERO_ERROR;

@@ -25,7 +25,7 @@ TEST(ContentDetectionTest, ClassifiesTexts) {
         // Unix time: 10 digits for seconds, 13 for milliseconds, 2000 to 2100 inclusive; the
         // Arabic-Indic digits are numeric but no number.
         {"unixTime", {"1700000000", "1710000000000", "0946684800", "4102444800"}},
-        {"", {"17000000000", "0946684799", "4102444801", "١٧٠٠٠٠٠٠٠٠"}},
+        {"", {"17000000000", "00001700000000", "0946684799", "4102444801", "١٧٠٠٠٠٠٠٠٠"}},
         // JSON: an object or an array at the top.
         {"json", {"[1, 2]", "  [1,2]  \n", "{\"a\": {\"b\": [true, null]}}"}},
         {"", {"{word}", "42", "[1, 2] and more"}},

@@ -68,7 +68,10 @@ TEST(JsonLayoutTest, RejectsWhatIsNotAnObjectOrArrayOfStrictJson) {
          "[nulls]"},
         {"[\"unterminated]", "[\"bad \\x escape\"]", "[\"\\u12G4\"]", "[\"tab\tinside\"]",
          "[\"\xff\"]"},
-        {"\xEF\xBB\xBF[1]"},  // a byte-order mark
+        // A byte-order mark anywhere but first (where it is skipped).
+        {" \xEF\xBB\xBF[1]", "\xEF\xBB\xBF\xEF\xBB\xBF[1]", "[1]\xEF\xBB\xBF",
+         "[\xEF\xBB\xBF"
+         "1]"},
     };
     for (const auto& group : rejected) {
         for (const auto& input : group) {
@@ -106,6 +109,11 @@ TEST(JsonLayoutTest, ConvertersGiveThePlainTextOrTheInputUnchanged) {
         plainTextResult("{\n  \"a\" : 12345678901234567890,\n  \"b\" : [\n    1,\n    2\n  ]\n}"));
     EXPECT_EQ(harness.run(minify, input),
               plainTextResult("{\"b\":[1,2],\"a\":12345678901234567890}"));
+    // A leading byte-order mark is skipped.
+    const auto marked = text("\xEF\xBB\xBF [1, {\"b\": 2, \"a\": 1}]");
+    EXPECT_EQ(harness.run(prettify, marked),
+              plainTextResult("[\n  1,\n  {\n    \"a\" : 1,\n    \"b\" : 2\n  }\n]"));
+    EXPECT_EQ(harness.run(minify, marked), plainTextResult("[1,{\"b\":2,\"a\":1}]"));
     const auto bare = text("\"just a string\"", {clipboard::ContentTag::plainText});
     EXPECT_EQ(harness.run(prettify, bare), bare);
     EXPECT_EQ(harness.run(minify, bare), bare);

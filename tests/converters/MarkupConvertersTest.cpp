@@ -86,6 +86,18 @@ TEST_F(MarkupConvertersTest, ChatMarkupOfHugeInputsEndsWithoutCrashing) {
     EXPECT_TRUE(run("text.toSlack", html(unclosed)));
 }
 
+TEST_F(MarkupConvertersTest, ChatMarkupThatRunsOutOfTimeGivesTheInputBack) {
+    // Each unclosed code element makes the search scan to the end of its line; the search runs
+    // out of steps before it reaches the element on the next line, which is closed.
+    std::string markup;
+    for (int i = 0; i < 8000; ++i)
+        markup += "<code>";
+    const auto input = html(markup + "\n<code>x</code>");
+    const auto result = run("text.toSlack", input);
+    EXPECT_TRUE(result == input) << "not the input but "
+                                 << (result ? result->plainText->substr(0, 40) : "nothing");
+}
+
 TEST_F(MarkupConvertersTest, NoteMarkupKeepsThreeHeadingLevels) {
     EXPECT_EQ(
         run("text.toNotion", markdown("#### four\n##### five\n###### six\n####### seven\n## two\n"
@@ -124,6 +136,67 @@ TEST_F(MarkupConvertersTest, PlainTextOfTooDeepHtmlFallsBackToTheText) {
     EXPECT_EQ(run("plaintext", input), plainTextResult("the text"));
     input.plainText.reset();
     EXPECT_EQ(run("plaintext", input), input);
+}
+
+TEST_F(MarkupConvertersTest, PlainTextOfHtmlThatWouldCostTooMuchFallsBackToTheText) {
+    // Formatting elements left open in one paragraph are cloned into each later one: a million
+    // elements for 21 KB, where the parser would take hundreds of megabytes.
+    std::string reopened = "<p>";
+    for (int i = 0; i < 1000; ++i)
+        reopened += "<b class=" + std::to_string(i) + ">";
+    reopened += "</p>";
+    for (int i = 0; i < 1000; ++i)
+        reopened += "<p>x</p>";
+    std::string oversized = "<p>" + std::string(8 * 1024 * 1024, 'a') + "</p>";
+    for (const std::string& markup : {reopened, oversized}) {
+        ClipboardContent input;
+        input.html = markup;
+        input.plainText = "the text";
+        input.tags = {ContentTag::html};
+        const auto result = run("plaintext", input);
+        EXPECT_TRUE(result == plainTextResult("the text"))
+            << markup.size() << " bytes gave "
+            << (result && result->plainText ? result->plainText->substr(0, 40) : "nothing");
+    }
+
+    // Documents that are merely large, or dense in elements, are converted.
+    std::string lines;
+    for (int i = 0; i < 120'000; ++i)
+        lines += "a<br>";
+    ClipboardContent dense;
+    dense.html = lines;
+    dense.plainText = "the text";
+    const auto result = run("plaintext", dense);
+    ASSERT_TRUE(result && result->plainText);
+    EXPECT_EQ(result->plainText->size(), 239'999u);
+}
+
+TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
+    // Markdown up to 4 MiB is rendered; beyond, neither HTML nor the chat markup is made of it.
+    std::string atCap;
+    while (atCap.size() < 4 * 1024 * 1024)
+        atCap += "*a*\n";
+    atCap.resize(4 * 1024 * 1024);
+    const auto converted = run("markdown.toHTML", markdown(atCap));
+    EXPECT_TRUE(converted && converted->plainText &&
+                converted->plainText->size() > 4 * 1024 * 1024);
+    const auto over = markdown(atCap + "b");
+    for (const char* converter : {"markdown.toHTML", "text.toSlack"})
+        EXPECT_TRUE(run(converter, over) == over) << converter;
+
+    // HTML up to 2 MiB goes to the engines; beyond, no engine is even started.
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices engines = harness.services;
+    engines.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    const std::string html(2 * 1024 * 1024, 'x');
+    for (const char* converter : {"html.toMarkdown", "text.toNotion"}) {
+        const auto tooLarge = text(html + "x", {ContentTag::html});
+        EXPECT_TRUE(harness.run(harness.named(converter), tooLarge, &engines) == tooLarge);
+        EXPECT_EQ(script->viewsCreated, 0) << converter;
+        harness.run(harness.named(converter), text(html, {ContentTag::html}), &engines);
+        EXPECT_GT(script->viewsCreated, 0) << converter;
+        script->viewsCreated = 0;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/linux/PngImageData.h"
+
 namespace pindrake::platform {
 
 namespace {
@@ -18,23 +20,6 @@ constexpr std::string_view pngSignature{"\x89PNG\r\n\x1a\n", 8};
 
 QByteArray borrowed(std::string_view bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = at; i < at + 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc >> 1 ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
 }
 
 bool isPngDepthOfColourType(int depth, int colourType) {
@@ -62,23 +47,26 @@ bool fitsDecodingLimit(std::uint64_t width, std::uint64_t height, int depth) {
 
 // A PNG known by its signature and image header chunk, which must come first: 8 bytes of
 // signature, then the chunk's length (13), its type, width, height, bit depth, colour type,
-// compression, filter and interlace methods, and its checksum.
+// compression, filter and interlace methods, and its checksum; then the pixel data it
+// announces.
 std::optional<Image> pngFromHeader(std::string_view bytes) {
     constexpr std::size_t headerEnd = 8 + 4 + 4 + 13 + 4;
     if (bytes.size() < headerEnd)
         return std::nullopt;
-    if (bigEndian32(bytes, 8) != 13 || bytes.substr(12, 4) != "IHDR")
+    if (png::bigEndian32(bytes, 8) != 13 || bytes.substr(12, 4) != "IHDR")
         return std::nullopt;
-    if (bigEndian32(bytes, 29) != crc32(bytes.substr(12, 4 + 13)))
+    if (png::bigEndian32(bytes, 29) != png::checksum(bytes.substr(12, 4 + 13)))
         return std::nullopt;
-    const std::uint32_t width = bigEndian32(bytes, 16);
-    const std::uint32_t height = bigEndian32(bytes, 20);
+    const std::uint32_t width = png::bigEndian32(bytes, 16);
+    const std::uint32_t height = png::bigEndian32(bytes, 20);
     const int depth = static_cast<unsigned char>(bytes[24]);
     const int colourType = static_cast<unsigned char>(bytes[25]);
     const bool wellFormed = width > 0 && height > 0 && width <= 0x7FFFFFFF &&
                             height <= 0x7FFFFFFF && isPngDepthOfColourType(depth, colourType) &&
                             bytes[26] == 0 && bytes[27] == 0 && (bytes[28] == 0 || bytes[28] == 1);
     if (!wellFormed || !fitsDecodingLimit(width, height, depth))
+        return std::nullopt;
+    if (!png::holdsImageData(bytes, {width, height, depth, colourType, bytes[28] == 1}))
         return std::nullopt;
     return Image(std::string(bytes), "png", static_cast<int>(width), static_cast<int>(height));
 }

@@ -60,7 +60,7 @@ XcbSelectionTransfer::~XcbSelectionTransfer() {
 XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb_timestamp_t time,
                                                          PasteboardContents& contents) {
     time_ = time;
-    readDeadline_ = Clock::now() + context_.limits.wholeRead;
+    readStart_ = Clock::now();
     bytesLeft_ = context_.limits.maxBytes;
 
     const auto outcomeOf = [](Answer answer) {
@@ -96,7 +96,7 @@ XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb
 }
 
 XcbSelectionTransfer::Answer XcbSelectionTransfer::convert(xcb_atom_t target, std::string& bytes) {
-    if (Clock::now() >= readDeadline_)
+    if (Clock::now() >= readDeadline())
         return Answer::absent;
     const SelectionAtoms& atoms = context_.atoms;
     xcb_convert_selection(context_.connection, window_, atoms.selection, target, atoms.property,
@@ -151,7 +151,7 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::receiveIncrementally(std::str
 
 XcbSelectionTransfer::Answer XcbSelectionTransfer::waitFor(
     const std::function<bool(const xcb_generic_event_t&)>& matches) {
-    const auto deadline = std::min(Clock::now() + context_.limits.perAnswer, readDeadline_);
+    const auto deadline = std::min(Clock::now() + context_.limits.perAnswer, readDeadline());
     for (;;) {
         const XcbEvent event = context_.events.next(deadline);
         if (!event)
@@ -161,6 +161,14 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::waitFor(
         if (matches(*event))
             return Answer::data;
     }
+}
+
+XcbSelectionTransfer::Clock::time_point XcbSelectionTransfer::readDeadline() const {
+    const std::size_t received = context_.limits.maxBytes - bytesLeft_;
+    const std::chrono::duration<double> earned(static_cast<double>(received) /
+                                               static_cast<double>(context_.limits.slowestRate));
+    return readStart_ + context_.limits.wholeRead +
+           std::chrono::duration_cast<Clock::duration>(earned);
 }
 
 std::optional<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::takeProperty() {

@@ -18,8 +18,12 @@ namespace pindrake::platform {
 struct SelectionReadLimits {
     // For each answer: the list of targets, a conversion, one chunk of an incremental transfer.
     std::chrono::milliseconds perAnswer{1000};
+    // The whole read, extended by a second for every `slowestRate` bytes received: a large copy
+    // that keeps coming is read whole, however slow the machine, while an owner that trickles
+    // earns next to nothing. `maxBytes` bounds the extension too.
     std::chrono::milliseconds wholeRead{3000};
-    std::size_t maxBytes = std::size_t{128} << 20;  // all types together
+    std::size_t slowestRate = std::size_t{1} << 20;  // bytes a second
+    std::size_t maxBytes = std::size_t{128} << 20;   // all types together
     std::size_t maxTargets = 64;
 };
 
@@ -76,10 +80,13 @@ class XcbSelectionTransfer {
     std::optional<xcb_window_t> currentOwner() const;
     std::vector<std::pair<xcb_atom_t, std::string>> namesOf(const std::string& atomList);
 
+    // When the whole read ends, given what has been received so far.
+    Clock::time_point readDeadline() const;
+
     Context context_;
     xcb_window_t window_;
     xcb_timestamp_t time_ = XCB_CURRENT_TIME;
-    Clock::time_point readDeadline_;
+    Clock::time_point readStart_;
     std::size_t bytesLeft_ = 0;
 };
 

@@ -1,6 +1,9 @@
+#include <zlib.h>
 #include <QImageReader>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "clipboard/ImageSamples.h"
 #include "platform/linux/QtImageCodec.h"
@@ -41,29 +44,69 @@ void appendBigEndian(std::string& out, std::uint32_t value) {
         out += static_cast<char>((value >> shift) & 0xFF);
 }
 
-// A PNG signature and a first chunk (13 bytes: width, height, depth, colour type, compression,
-// filter, interlace) with its checksum, followed by pixel bytes that must never be looked at.
-std::string pngStart(std::uint32_t width, std::uint32_t height, int depth, int colourType,
-                     int interlace = 0, const std::string& chunkType = "IHDR") {
-    std::string chunk = chunkType;
-    appendBigEndian(chunk, width);
-    appendBigEndian(chunk, height);
-    for (int field : {depth, colourType, 0, 0, interlace})
-        chunk += static_cast<char>(field);
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const unsigned char byte : chunk) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    std::string png("\x89PNG\r\n\x1A\n\0\0\0\x0D", 12);
-    appendBigEndian(chunk, ~crc);
-    return png + chunk + "pixels that were never decoded";
+// A chunk: its data's length, its type, the data and the checksum of type and data.
+std::string chunk(const std::string& type, const std::string& data) {
+    std::string out;
+    appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::string typeAndData = type + data;
+    out += typeAndData;
+    appendBigEndian(
+        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
+                                              static_cast<uInt>(typeAndData.size()))));
+    return out;
 }
 
-// A PNG is taken by its signature and header chunk without decoding its pixels; the header
-// must be intact and describe a picture Qt would agree to decode.
-TEST(QtImageCodecTest, InspectsAPngByItsHeaderAlone) {
+// `size` bytes of `fill` compressed as image data, without ever holding them all.
+std::string deflated(std::uint64_t size, char fill = 0) {
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_SPEED);
+    std::vector<unsigned char> in(1 << 16, static_cast<unsigned char>(fill));
+    std::vector<unsigned char> out(1 << 16);
+    std::string compressed;
+    for (int flush = Z_NO_FLUSH; flush != Z_FINISH;) {
+        const auto step = static_cast<uInt>(std::min<std::uint64_t>(size, in.size()));
+        size -= step;
+        flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = in.data();
+        stream.avail_in = step;
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = static_cast<uInt>(out.size());
+            deflate(&stream, flush);
+            compressed.append(reinterpret_cast<const char*>(out.data()),
+                              out.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return compressed;
+}
+
+// A PNG signature and a first chunk (13 bytes: width, height, depth, colour type, compression,
+// filter, interlace), then a palette where the colour type needs one, image data and the end.
+// The image data holds every row of a non-interlaced picture (black, unfiltered) unless given.
+std::string pngStart(std::uint32_t width, std::uint32_t height, int depth, int colourType,
+                     int interlace = 0, const std::string& chunkType = "IHDR",
+                     std::optional<std::string> imageData = std::nullopt) {
+    std::string header;
+    appendBigEndian(header, width);
+    appendBigEndian(header, height);
+    for (int field : {depth, colourType, 0, 0, interlace})
+        header += static_cast<char>(field);
+    const int samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+    const std::uint64_t rowBytes = 1 + (std::uint64_t{width} * depth * samples + 7) / 8;
+    std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + chunk(chunkType, header);
+    if (colourType == 3)
+        png += chunk("PLTE", std::string(3, '\0'));
+    // Pictures beyond what Qt decodes are refused by their header; they get no data.
+    const std::uint64_t size = rowBytes * height;
+    if (!imageData)
+        imageData = size <= std::uint64_t{1} << 28 ? deflated(size) : std::string();
+    return png + chunk("IDAT", *imageData) + chunk("IEND", "");
+}
+
+// A PNG is taken by its structure without its pixels being made; the header must be intact and
+// describe a picture Qt would agree to decode.
+TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
     QtImageCodec codec;
     const int savedLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(128);  // MiB: 4096 x 8192 RGBA at 8 bits fits exactly
@@ -108,6 +151,40 @@ TEST(QtImageCodecTest, InspectsAPngByItsHeaderAlone) {
     const std::string tiff = encodedImage("TIFF", 20, 10);
     EXPECT_EQ(codec.inspect(tiff), codec.decode(tiff));
     EXPECT_FALSE(codec.inspect(tiff.substr(0, tiff.size() / 2)));  // other formats are decoded
+}
+
+// A PNG whose header is sound but whose image data would not decode is no picture: inspecting
+// it agrees with decoding it.
+TEST(QtImageCodecTest, InspectsThePixelDataOfAPngWithoutDecodingIt) {
+    QtImageCodec codec;
+    const std::uint64_t rgbaRow = 1 + 16 * 4;  // a filter byte and 16 pixels
+    std::string damagedDataChecksum = pngStart(16, 16, 8, 6);
+    damagedDataChecksum[damagedDataChecksum.size() - 12 - 1] ^= 1;
+    std::string noPalette = pngStart(16, 16, 8, 3);
+    noPalette.erase(33, 12 + 3);
+    struct Case {
+        std::string name;
+        std::string png;
+        bool isPicture;
+    };
+    const std::vector<Case> cases = {
+        {"whole", pngStart(16, 16, 8, 6), true},
+        {"1-bit grey", pngStart(16, 16, 1, 0), true},
+        {"not compressed data", pngStart(16, 16, 8, 6, 0, "IHDR", std::string(200, 'x')), false},
+        {"a row short", pngStart(16, 16, 8, 6, 0, "IHDR", deflated(rgbaRow * 15)), false},
+        {"unknown row filter", pngStart(16, 16, 8, 6, 0, "IHDR", deflated(rgbaRow * 16, 5)), false},
+        {"damaged data checksum", damagedDataChecksum, false},
+        {"palette missing", noPalette, false},
+        {"cut in the data", pngStart(16, 16, 8, 6).substr(0, 50), false},
+        // Interlaced 8 x 8 RGBA: seven passes of 1, 1, 1, 2, 2, 4 and 4 rows, 271 bytes.
+        {"interlaced", pngStart(8, 8, 8, 6, 1, "IHDR", deflated(271)), true},
+        {"interlaced, rows of the plain layout", pngStart(8, 8, 8, 6, 1, "IHDR", deflated(264)),
+         false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(codec.inspect(c.png).has_value(), c.isPicture) << c.name;
+        EXPECT_EQ(codec.decode(c.png).has_value(), c.isPicture) << c.name << ", decoded";
+    }
 }
 
 }  // namespace

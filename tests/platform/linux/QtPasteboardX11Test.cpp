@@ -202,5 +202,37 @@ TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {
     EXPECT_EQ(pasteboard->changeCount(), before + 1);
 }
 
+TEST_F(QtPasteboardX11Test, ASlowTransferIsReadWholeWhileItProgressesAndATrickleIsCut) {
+    // Half a second for the whole read, and another for every 64 KiB received.
+    monitor.reset();
+    SelectionReadLimits limits;
+    limits.wholeRead = 500ms;
+    limits.slowestRate = 64 << 10;
+    pasteboard = std::make_unique<QtPasteboard>(limits);
+    quiet();
+
+    // 384 KiB in chunks of 16 KiB, 60 ms apart: more than a second in all.
+    std::string text(384 << 10, 'a');
+    for (std::size_t i = 0; i < text.size(); i += 1021)
+        text[i] = static_cast<char>('b' + i % 23);
+    auto before = pasteboard->changeCount();
+    {
+        ScriptedSelectionOwner owner({{"UTF8_STRING", text, 0ms, false, 16 << 10, 60ms}});
+        waitForChange(before);
+        const PasteboardContents contents = pasteboard->read();
+        const std::string* read = contents.data("public.utf8-plain-text");
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->size(), text.size());
+        EXPECT_TRUE(*read == text);
+    }
+    quiet();
+
+    // A byte every 60 ms would take 24 s; it earns next to nothing beyond the half second.
+    before = pasteboard->changeCount();
+    ScriptedSelectionOwner owner({{"UTF8_STRING", std::string(400, 'a'), 0ms, false, 1, 60ms}});
+    EXPECT_LT(waitForChange(before), 3000ms);
+    EXPECT_EQ(pasteboard->read(), PasteboardContents{});
+}
+
 }  // namespace
 }  // namespace pindrake::platform

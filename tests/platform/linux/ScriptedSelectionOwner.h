@@ -23,6 +23,10 @@ class ScriptedSelectionOwner {
         std::string bytes;
         std::chrono::milliseconds delay{0};  // before answering
         bool refused = false;
+        // Above zero: sent incrementally in chunks of this size, each this long after the
+        // requestor took the previous one.
+        std::size_t chunkSize = 0;
+        std::chrono::milliseconds betweenChunks{0};
     };
     enum class Behaviour { serves, neverAnswers, answersOnlyTargets, diesAfterTargets };
 
@@ -33,6 +37,7 @@ class ScriptedSelectionOwner {
         if (!x_.isConnected())
             return;
         targets_ = x_.atom("TARGETS");
+        incr_ = x_.atom("INCR");
         const xcb_window_t window = xcb_generate_id(x_.get());
         xcb_create_window(x_.get(), 0, window, x_.root(), 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
@@ -82,11 +87,56 @@ class ScriptedSelectionOwner {
             notify(request, XCB_ATOM_NONE);
             return true;
         }
-        const auto until = std::chrono::steady_clock::now() + offer->delay;
-        while (!stop_ && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        pause(offer->delay);
+        if (offer->chunkSize > 0) {
+            giveIncrementally(request, *offer);
+            return true;
+        }
         give(request, request.target, 8, offer->bytes.size(), offer->bytes.data());
         return true;
+    }
+
+    void pause(std::chrono::milliseconds delay) {
+        const auto until = std::chrono::steady_clock::now() + delay;
+        while (!stop_ && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
+    // Announces the size, then puts each chunk, and last an empty one, once the requestor has
+    // deleted the one before. Gives up when the requestor stops taking them.
+    void giveIncrementally(const xcb_selection_request_event_t& request, const Offer& offer) {
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(x_.get(), request.requestor, XCB_CW_EVENT_MASK, &mask);
+        const auto size = static_cast<std::uint32_t>(offer.bytes.size());
+        give(request, incr_, 32, 1, &size);
+        for (std::size_t at = 0, length = 1; length > 0; at += length) {
+            if (!waitForDeletion(request))
+                return;
+            pause(offer.betweenChunks);
+            length = std::min(offer.chunkSize, offer.bytes.size() - at);
+            xcb_change_property(x_.get(), XCB_PROP_MODE_REPLACE, request.requestor,
+                                request.property, request.target, 8,
+                                static_cast<std::uint32_t>(length), offer.bytes.data() + at);
+            xcb_flush(x_.get());
+        }
+    }
+
+    bool waitForDeletion(const xcb_selection_request_event_t& request) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!stop_ && std::chrono::steady_clock::now() < giveUp) {
+            const auto event = xcbReply(xcb_poll_for_event(x_.get()));
+            if (!event) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
+                notify->window == request.requestor && notify->atom == request.property &&
+                notify->state == XCB_PROPERTY_DELETE) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // Stores the answer in the requested property and tells the requestor.
@@ -115,6 +165,7 @@ class ScriptedSelectionOwner {
     Behaviour behaviour_;
     XcbConnection x_;
     xcb_atom_t targets_ = XCB_ATOM_NONE;
+    xcb_atom_t incr_ = XCB_ATOM_NONE;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Markup for measuring the converters: ordinary documents as pages and notes give them, and the
+// hostile shapes that make a parser or a regular expression work far beyond the input's size.
+namespace pindrake::converters::bench {
+
+// An article as a browser copies it: headings, styled paragraphs with links and emphasis,
+// lists and a table, about `bytes` long.
+inline std::string ordinaryHtml(std::size_t bytes) {
+    std::string html = "<html><head><style>p{margin:0}</style></head><body><article>";
+    for (int section = 1; html.size() < bytes; ++section) {
+        const std::string n = std::to_string(section);
+        html += "<h2 id=\"s" + n + "\">Section " + n + "</h2>";
+        for (int p = 0; p < 4; ++p) {
+            html +=
+                "<p style=\"color:#333;font-family:sans-serif\">Some <b>bold</b> words, an "
+                "<a href=\"https://example.com/page/" +
+                n +
+                "\">example link</a>, <em>some "
+                "emphasis</em> and <code>inline_code()</code> in an ordinary sentence that "
+                "goes on for a while &amp; ends.</p>";
+        }
+        html += "<ul><li>first point</li><li>second <i>point</i></li><li>third point</li></ul>";
+        html += "<table><tr><th>key</th><th>value</th></tr><tr><td>a" + n +
+                "</td><td>1</td></tr><tr><td>b</td><td>2</td></tr></table>";
+    }
+    return html + "</article></body></html>";
+}
+
+// Notes in Markdown: headings, paragraphs with emphasis and links, lists and code blocks.
+inline std::string ordinaryMarkdown(std::size_t bytes) {
+    std::string markdown;
+    for (int section = 1; markdown.size() < bytes; ++section) {
+        const std::string n = std::to_string(section);
+        markdown += "## Section " + n + "\n\n";
+        markdown += "Some **bold** words, an [example link](https://example.com/" + n +
+                    "), *some emphasis* and `inline_code()` in an ordinary sentence.\n\n";
+        markdown += "- first point\n- second *point*\n- third point\n\n";
+        markdown += "```\nlet x = " + n + ";\n```\n\n";
+    }
+    return markdown;
+}
+
+// Formatting elements left open in a paragraph (each different, so none is dropped as a
+// repeat), then many short paragraphs: an HTML parser clones every one of them into each
+// paragraph, while the nesting stays shallow.
+inline std::string reopenedFormatting(int formattingElements, int paragraphs) {
+    std::string html = "<p>";
+    for (int i = 0; i < formattingElements; ++i)
+        html += "<b class=" + std::to_string(i) + ">";
+    html += "</p>";
+    for (int i = 0; i < paragraphs; ++i)
+        html += "<p>x</p>";
+    return html;
+}
+
+// Code elements left open on one line, each making a lazy search scan to the line's end, then a
+// closed one on the next line.
+inline std::string unclosedCode(int elements) {
+    std::string html;
+    for (int i = 0; i < elements; ++i)
+        html += "<code>";
+    return html + "\n<code>x</code>";
+}
+
+}  // namespace pindrake::converters::bench
