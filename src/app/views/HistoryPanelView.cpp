@@ -17,6 +17,7 @@
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
 #include "foundation/Localization.h"
+#include "shortcuts/DesktopKeyNames.h"
 
 namespace pindrake::app::views {
 
@@ -157,7 +158,8 @@ QWidget* HistoryPanelView::makeConverterColumn() {
     auto* hintLayout = new QHBoxLayout(hintRow);
     hintLayout->setContentsMargins(16, 8, 16, 8);
     hintLayout->addStretch(1);
-    hintLayout->addWidget(keyHint("↩\uFE0E", localized("paste"), hintRow));
+    hintLayout->addWidget(keyHint(GlobalShortcuts::desktopKeyName(GlobalShortcuts::SpecialKey::return_),
+                                      localized("paste"), hintRow));
     hintLayout->addStretch(1);
     cardStack->addWidget(hintRow);
     converterDim_ = coverWithDim(*converterCard_);
