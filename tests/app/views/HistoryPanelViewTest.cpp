@@ -235,6 +235,20 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     EXPECT_EQ(bar->value(), 0) << "a new list starts at the top";
 }
 
+TEST_F(HistoryPanelViewTest, EveryKeyCapIsOneSizeAndSitsInsideItsBar) {
+    offeredConverters = {&asIs, &upper};
+    auto& panel = launchAndShow({"first"});
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    const auto caps = panel.findChildren<QLabel*>(QStringLiteral("keyCap"));
+    ASSERT_EQ(caps.size(), 4) << "three in the hints bar, Return on the converter card";
+    for (const QLabel* cap : caps) {
+        EXPECT_EQ(cap->height(), caps.front()->height()) << cap->text().toStdString();
+        const QWidget* bar = cap->parentWidget()->parentWidget();
+        EXPECT_LE(cap->height() + 2 * 8, bar->height()) << cap->text().toStdString();
+    }
+}
+
 // Middle of the row's left padding, where only the highlight is painted.
 int rowLightness(HistoryPanelView& panel, int row) {
     const QImage image = panel.grab().toImage();
