@@ -36,6 +36,7 @@ class ConverterMenuView::Delegate final : public QStyledItemDelegate {
                              16 * 270);
             painter->restore();
         } else {
+            painter->setPen(option.palette.color(QPalette::PlaceholderText));
             RowIcons::converterSymbol(candidates[static_cast<std::size_t>(row)]->iconName())
                 .paint(painter, symbolRect);
         }

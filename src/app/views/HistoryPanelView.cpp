@@ -16,6 +16,7 @@
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
+#include "app/views/SymbolIcons.h"
 #include "foundation/Localization.h"
 #include "shortcuts/DesktopKeyNames.h"
 
@@ -84,9 +85,8 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
     headerRow->setContentsMargins(14, 7, 14, 7);
     headerRow->setSpacing(8);
     auto* glass = new QLabel(header);
-    glass->setPixmap(QIcon::fromTheme(QStringLiteral("edit-find"),
-                                      style()->standardIcon(QStyle::SP_FileDialogContentsView))
-                         .pixmap(24, 24));
+    glass->setPixmap(pixmapInColour(RowIcons::searchSymbol(), 24,
+                                    palette().color(QPalette::PlaceholderText)));
     glass->setFixedSize(40, 40);
     glass->setAlignment(Qt::AlignCenter);
     searchField_ = new SearchField(
