@@ -5,23 +5,11 @@
 
 namespace pindrake::GlobalShortcuts {
 
-namespace {
-
-int offsetFrom(SpecialKey key, SpecialKey first) {
-    return static_cast<int>(key) - static_cast<int>(first);
-}
-
-bool isBetween(SpecialKey key, SpecialKey first, SpecialKey last) {
-    return offsetFrom(key, first) >= 0 && offsetFrom(last, key) >= 0;
-}
-
-}  // namespace
-
 std::string desktopKeyName(SpecialKey key) {
     if (isBetween(key, SpecialKey::f1, SpecialKey::f20))
-        return "F" + std::to_string(offsetFrom(key, SpecialKey::f1) + 1);
+        return presentableDescription(key);
     if (isBetween(key, SpecialKey::keypad0, SpecialKey::keypad9))
-        return "Keypad " + std::to_string(offsetFrom(key, SpecialKey::keypad0));
+        return "Keypad " + std::to_string(offset(key, SpecialKey::keypad0));
     switch (key) {
         case SpecialKey::return_:
             return "Return";

@@ -4,7 +4,6 @@
 
 #include "shortcuts/DesktopKeyNames.h"
 #include "shortcuts/ModuleText.h"
-#include "shortcuts/ShortcutDescription.h"
 #include "shortcuts/SpecialKey.h"
 
 namespace pindrake::GlobalShortcuts {

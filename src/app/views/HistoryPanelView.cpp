@@ -85,8 +85,8 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
     headerRow->setContentsMargins(14, 7, 14, 7);
     headerRow->setSpacing(8);
     auto* glass = new QLabel(header);
-    glass->setPixmap(pixmapInColour(RowIcons::searchSymbol(), 24,
-                                    palette().color(QPalette::PlaceholderText)));
+    glass->setPixmap(
+        pixmapInColour(RowIcons::searchSymbol(), 24, palette().color(QPalette::PlaceholderText)));
     glass->setFixedSize(40, 40);
     glass->setAlignment(Qt::AlignCenter);
     searchField_ = new SearchField(
@@ -113,7 +113,8 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
     emptyText_->setFont(emptyFont);
     emptyText_->setForegroundRole(QPalette::PlaceholderText);
     emptyText_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    emptyText_->setContentsMargins(0, 20, 0, 20);
+    // 20 above and below the text; left and right it is centred anyway.
+    emptyText_->setMargin(20);
     stack->addWidget(historyList_);
     stack->addWidget(emptyText_);
 
@@ -157,8 +158,9 @@ QWidget* HistoryPanelView::makeConverterColumn() {
     auto* hintLayout = new QHBoxLayout(hintRow);
     hintLayout->setContentsMargins(16, 8, 16, 8);
     hintLayout->addStretch(1);
-    hintLayout->addWidget(keyHint(GlobalShortcuts::desktopKeyName(GlobalShortcuts::SpecialKey::return_),
-                                      localized("paste"), hintRow));
+    hintLayout->addWidget(
+        keyHint(GlobalShortcuts::desktopKeyName(GlobalShortcuts::SpecialKey::return_),
+                localized("paste"), hintRow));
     hintLayout->addStretch(1);
     cardStack->addWidget(hintRow);
     converterDim_ = coverWithDim(*converterCard_);
@@ -228,9 +230,8 @@ void HistoryPanelView::refresh() {
 
 QRegion HistoryPanelView::shape() const {
     QRegion painted;
-    for (const QWidget* card : {static_cast<const QWidget*>(historyColumn_),
-                                static_cast<const QWidget*>(converterCard_),
-                                static_cast<const QWidget*>(previewPane_)}) {
+    const QWidget* cards[] = {historyColumn_, converterCard_, previewPane_};
+    for (const QWidget* card : cards) {
         if (card->isVisibleTo(this))
             painted += roundedRegion(QRect(card->mapTo(this, QPoint(0, 0)), card->size()));
     }

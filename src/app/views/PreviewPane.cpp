@@ -2,18 +2,18 @@
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QPainter>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/views/OverlayScrollBar.h"
 #include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
-#include "app/views/OverlayScrollBar.h"
 #include "app/views/RowIcons.h"
 #include "app/views/Spinner.h"
 #include "app/views/WrappedText.h"
@@ -71,11 +71,12 @@ PreviewPane::PreviewPane(RowIcons& icons, std::filesystem::path historyFolder, Q
     new OverlayScrollBar(*scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     body_ = new QWidget;
-    body_->setAutoFillBackground(false);
     bodyLayout_ = new QVBoxLayout(body_);
     bodyLayout_->setContentsMargins(10, 10, 10, 10);
     bodyLayout_->setSpacing(8);
     scroll_->setWidget(body_);
+    // Taking the body in fills it; the card's rounded backing shows through it instead.
+    body_->setAutoFillBackground(false);
     layout->addWidget(scroll_, 1);
 }
 

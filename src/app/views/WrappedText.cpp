@@ -77,10 +77,10 @@ void WrappedText::paintEvent(QPaintEvent*) {
     const int lineHeight = fontMetrics().lineSpacing();
     int top = 0;
     for (const QString& line : linesFor(width())) {
-        painter.drawText(QRect(0, top, width(), lineHeight),
-                         int(alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter |
-                             Qt::TextExpandTabs,
-                         line);
+        painter.drawText(
+            QRect(0, top, width(), lineHeight),
+            int(alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextExpandTabs,
+            line);
         top += lineHeight;
     }
 }

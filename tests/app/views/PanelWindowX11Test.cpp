@@ -30,8 +30,8 @@ class CompositorStandIn {
     CompositorStandIn() : connection_(xcb_connect(nullptr, nullptr)) {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
         window_ = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1,
-                          0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
         const char name[] = "_NET_WM_CM_S0";
         std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
             xcb_intern_atom_reply(connection_,
@@ -44,7 +44,8 @@ class CompositorStandIn {
 
   private:
     void xcb_aux_sync() {
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
     xcb_connection_t* connection_;
     xcb_window_t window_ = 0;
@@ -78,8 +79,7 @@ class PanelWindowX11Test : public test::ShellFixture {
             [](QWidget* content) -> QWidget* {
                 return &static_cast<HistoryPanelView*>(content)->searchField();
             });
-        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight},
-                      {});
+        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight}, {});
         panel->buildContent();
         panel->makeKeyAndOrderFront();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));

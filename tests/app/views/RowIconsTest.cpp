@@ -79,14 +79,13 @@ TEST(RowSymbols, WithoutAnIconThemeEveryKindConverterAndTheSearchKeepTheirOwnPic
         drawn(QApplication::style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     std::vector<std::pair<std::string, QImage>> pictures;
-    for (auto kind : {RowIcon::photo, RowIcon::siteIcon, RowIcon::json, RowIcon::richText,
-                      RowIcon::plainText})
+    for (auto kind :
+         {RowIcon::photo, RowIcon::siteIcon, RowIcon::json, RowIcon::richText, RowIcon::plainText})
         pictures.emplace_back("kind " + std::to_string(int(kind)), drawn(RowIcons::symbol(kind)));
     std::set<std::string> iconNames;
-    for (const auto* list : {&converters::Converters::fileConverters(),
-                             &converters::Converters::imageConverters(),
-                             &converters::Converters::textConverters(),
-                             &converters::Converters::aiConverters()}) {
+    for (const auto* list :
+         {&converters::Converters::fileConverters(), &converters::Converters::imageConverters(),
+          &converters::Converters::textConverters(), &converters::Converters::aiConverters()}) {
         for (const auto* converter : *list)
             iconNames.insert(converter->iconName());
     }

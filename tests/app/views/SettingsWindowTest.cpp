@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 
-#include <cmath>
-#include <map>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
+#include <map>
 
 #include "EnglishTexts.h"
 #include "app/ShellFixture.h"
