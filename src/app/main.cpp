@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
 
     app::views::QtPanelWindow panelWindow(
         [&](QWidget* frame) -> QWidget* {
-            return new app::views::HistoryPanelView(
+            auto* view = new app::views::HistoryPanelView(
                 {delegate->panelController()->shared_from_this(), delegate->historyStore(), icons,
                  [] { return std::chrono::steady_clock::now(); },
                  [] {
@@ -164,6 +164,8 @@ int main(int argc, char** argv) {
                  },
                  [&](const QKeyEvent& event) { return isToggleKey(event); }},
                 frame);
+            app::views::keepWindowShaped(panelWindow, *view);
+            return view;
         },
         [](QWidget* content) -> QWidget* {
             return &static_cast<app::views::HistoryPanelView*>(content)->searchField();

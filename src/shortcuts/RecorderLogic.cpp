@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "shortcuts/DesktopKeyNames.h"
 #include "shortcuts/ModuleText.h"
-#include "shortcuts/ShortcutDescription.h"
 #include "shortcuts/SpecialKey.h"
 
 namespace pindrake::GlobalShortcuts {
@@ -145,7 +145,7 @@ void RecorderLogic::clear() {
 }
 
 RecorderLogic::Disposition RecorderLogic::accept(const Shortcut& shortcut) {
-    text_ = description(shortcut, layout_);
+    text_ = desktopKeyName(shortcut, layout_, KeyScope::global);
     host_.setText(text_);
     host_.setShowsClearButton(true);
     registry_.saveShortcut(shortcut, name_);
@@ -188,7 +188,7 @@ bool RecorderLogic::userKeepsSystemShortcut(const Shortcut& shortcut) {
 
 void RecorderLogic::showStoredShortcut() {
     const auto stored = registry_.getShortcut(name_);
-    text_ = stored ? description(*stored, layout_) : std::string();
+    text_ = stored ? desktopKeyName(*stored, layout_, KeyScope::global) : std::string();
     host_.setText(text_);
     updateClearButton();
 }

@@ -81,14 +81,6 @@ const std::unordered_map<int, SpecialKey>& keyCodeToSpecialKey() {
     return table;
 }
 
-bool isBetween(SpecialKey key, SpecialKey first, SpecialKey last) {
-    return key >= first && key <= last;
-}
-
-int offset(SpecialKey key, SpecialKey first) {
-    return static_cast<int>(key) - static_cast<int>(first);
-}
-
 std::string utf8(UChar32 c) {
     char buffer[U8_MAX_LENGTH];
     std::size_t length = 0;

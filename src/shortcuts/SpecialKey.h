@@ -62,6 +62,14 @@ enum class SpecialKey {
     keypadPlus,
 };
 
+// Runs of keys in order: F1 to F20, keypad 0 to 9.
+inline bool isBetween(SpecialKey key, SpecialKey first, SpecialKey last) {
+    return key >= first && key <= last;
+}
+inline int offset(SpecialKey key, SpecialKey first) {
+    return static_cast<int>(key) - static_cast<int>(first);
+}
+
 // A key code is special exactly when this finds it.
 std::optional<SpecialKey> specialKeyForKeyCode(int keyCode);
 

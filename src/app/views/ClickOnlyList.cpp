@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include "app/views/OverlayScrollBar.h"
+
 namespace pindrake::app::views {
 namespace {
 
@@ -34,8 +36,7 @@ void makeClickOnlyList(QListView& list, std::function<void(int row)> clicked) {
     list.setFrameShape(QFrame::NoFrame);
     list.setFocusPolicy(Qt::NoFocus);
     list.setSelectionMode(QAbstractItemView::NoSelection);
-    list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new OverlayScrollBar(list);
     list.viewport()->setAutoFillBackground(false);
     list.viewport()->installEventFilter(new RowClickFilter(list, std::move(clicked)));
 }

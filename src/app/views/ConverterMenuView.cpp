@@ -8,6 +8,7 @@
 #include "app/views/PanelStyle.h"
 #include "app/views/ClickOnlyList.h"
 #include "app/views/RowIcons.h"
+#include "app/views/Spinner.h"
 
 namespace pindrake::app::views {
 
@@ -29,13 +30,10 @@ class ConverterMenuView::Delegate final : public QStyledItemDelegate {
         }
         const QRect symbolRect(option.rect.left() + 18, option.rect.center().y() - 6, 13, 13);
         if (menu_.isLoading(row)) {
-            painter->save();
-            painter->setRenderHint(QPainter::Antialiasing);
-            painter->setPen(QPen(option.palette.color(QPalette::PlaceholderText), 2));
-            painter->drawArc(symbolRect.adjusted(1, 1, -1, -1), -menu_.spinnerStep_ * 16 * 30,
-                             16 * 270);
-            painter->restore();
+            paintSpinner(*painter, QRectF(symbolRect), menu_.spinnerStep_,
+                         option.palette.color(QPalette::PlaceholderText));
         } else {
+            painter->setPen(option.palette.color(QPalette::PlaceholderText));
             RowIcons::converterSymbol(candidates[static_cast<std::size_t>(row)]->iconName())
                 .paint(painter, symbolRect);
         }
@@ -63,9 +61,9 @@ ConverterMenuView::ConverterMenuView(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new Delegate(*this));
     setAutoFillBackground(false);
     makeClickOnlyList(*this, [this](int row) { emit converterClicked(row); });
-    spinnerTimer_.setInterval(80);
+    spinnerTimer_.setInterval(spinnerStepMilliseconds);
     connect(&spinnerTimer_, &QTimer::timeout, this, [this] {
-        spinnerStep_ = (spinnerStep_ + 1) % 12;
+        spinnerStep_ = (spinnerStep_ + 1) % spinnerSteps;
         viewport()->update();
     });
 }

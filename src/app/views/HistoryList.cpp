@@ -57,6 +57,8 @@ void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     const int left = option.rect.left() + 4 + 14;
     const QRect iconRect(left, option.rect.center().y() - iconSize / 2 + 1, iconSize, iconSize);
+    // Symbols take the secondary text colour from the pen; pictures ignore it.
+    painter->setPen(option.palette.color(QPalette::PlaceholderText));
     icons_.icon(*entry).paint(painter, iconRect);
 
     QFont font = option.font;

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,9 +13,12 @@
 #include "app/views/PanelParts.h"
 #include "app/views/PanelStyle.h"
 #include "app/views/PreviewPane.h"
+#include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
+#include "app/views/SymbolIcons.h"
 #include "foundation/Localization.h"
+#include "shortcuts/DesktopKeyNames.h"
 
 namespace pindrake::app::views {
 
@@ -69,8 +71,11 @@ HistoryPanelView::HistoryPanelView(Services services, QWidget* parent)
 HistoryPanelView::~HistoryPanelView() = default;
 
 QWidget* HistoryPanelView::makeHistoryColumn() {
-    auto* column = new Card(this);
-    column->setFixedSize(columnWidth, panelHeight);
+    historyColumn_ = new Card(this);
+    auto* column = historyColumn_;
+    // As tall as what it shows: with an empty history the panel is a short card, not a block.
+    column->setFixedWidth(columnWidth);
+    column->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
     auto* stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
@@ -80,9 +85,8 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
     headerRow->setContentsMargins(14, 7, 14, 7);
     headerRow->setSpacing(8);
     auto* glass = new QLabel(header);
-    glass->setPixmap(QIcon::fromTheme(QStringLiteral("edit-find"),
-                                      style()->standardIcon(QStyle::SP_FileDialogContentsView))
-                         .pixmap(24, 24));
+    glass->setPixmap(
+        pixmapInColour(RowIcons::searchSymbol(), 24, palette().color(QPalette::PlaceholderText)));
     glass->setFixedSize(40, 40);
     glass->setAlignment(Qt::AlignCenter);
     searchField_ = new SearchField(
@@ -100,27 +104,24 @@ QWidget* HistoryPanelView::makeHistoryColumn() {
 
     listDivider_ = divider(column);
     stack->addWidget(listDivider_);
-    listArea_ = new QStackedWidget(column);
-    historyList_ = new HistoryList(services_.icons, listArea_);
-    historyList_->setFixedHeight(panelHeight - 54 - 1 - 32);
+    historyList_ = new HistoryList(services_.icons, column);
+    historyList_->setFixedHeight(listHeight);
     connect(historyList_, &HistoryList::rowClicked, this, &HistoryPanelView::handleRowClick);
-    emptyText_ = new QLabel(listArea_);
+    emptyText_ = new QLabel(column);
     QFont emptyFont = emptyText_->font();
     emptyFont.setPixelSize(14);
     emptyText_->setFont(emptyFont);
     emptyText_->setForegroundRole(QPalette::PlaceholderText);
     emptyText_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    emptyText_->setContentsMargins(0, 20, 0, 20);
-    listArea_->addWidget(historyList_);
-    listArea_->addWidget(emptyText_);
-    stack->addWidget(listArea_);
-    stack->addStretch(1);
+    // 20 above and below the text; left and right it is centred anyway.
+    emptyText_->setMargin(20);
+    stack->addWidget(historyList_);
+    stack->addWidget(emptyText_);
 
     hintsBar_ = new QWidget(column);
     paintAsHintsBar(*hintsBar_);
-    hintsBar_->setFixedHeight(32);
     auto* hintsRow = new QHBoxLayout(hintsBar_);
-    hintsRow->setContentsMargins(16, 0, 16, 0);
+    hintsRow->setContentsMargins(16, 8, 16, 8);
     hintsRow->setSpacing(16);
     stack->addWidget(hintsBar_);
 
@@ -157,7 +158,9 @@ QWidget* HistoryPanelView::makeConverterColumn() {
     auto* hintLayout = new QHBoxLayout(hintRow);
     hintLayout->setContentsMargins(16, 8, 16, 8);
     hintLayout->addStretch(1);
-    hintLayout->addWidget(keyHint("↩\uFE0E", localized("paste"), hintRow));
+    hintLayout->addWidget(
+        keyHint(GlobalShortcuts::desktopKeyName(GlobalShortcuts::SpecialKey::return_),
+                localized("paste"), hintRow));
     hintLayout->addStretch(1);
     cardStack->addWidget(hintRow);
     converterDim_ = coverWithDim(*converterCard_);
@@ -222,6 +225,28 @@ void HistoryPanelView::refresh() {
         showToast(text("toast_accessibility_required"));
     }
     shownAccessibilityDenied_ = viewModel_.accessibilityDenied.get();
+    refreshShape();
+}
+
+QRegion HistoryPanelView::shape() const {
+    QRegion painted;
+    const QWidget* cards[] = {historyColumn_, converterCard_, previewPane_};
+    for (const QWidget* card : cards) {
+        if (card->isVisibleTo(this))
+            painted += roundedRegion(QRect(card->mapTo(this, QPoint(0, 0)), card->size()));
+    }
+    return painted;
+}
+
+void HistoryPanelView::refreshShape() {
+    // The cards take their places now, not at the next layout pass, so the shape is current.
+    layout()->activate();
+    converterColumn_->layout()->activate();
+    QRegion current = shape();
+    if (current == shownShape_)
+        return;
+    shownShape_ = std::move(current);
+    emit shapeChanged(shownShape_);
 }
 
 void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
@@ -244,15 +269,12 @@ void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
     listAreaState_ = views::listAreaState(count > 0, viewModel_.query->empty(),
                                           services_.store.items()->empty());
     listDivider_->setVisible(listAreaState_ != ListAreaState::nothing);
-    listArea_->setVisible(listAreaState_ != ListAreaState::nothing);
-    if (listAreaState_ == ListAreaState::list) {
-        listArea_->setCurrentWidget(historyList_);
-    } else {
-        emptyText_->setText(listAreaState_ == ListAreaState::noMatchingHistory
-                                ? text("no_matching_history")
-                                : text("no_clipboard_history"));
-        listArea_->setCurrentWidget(emptyText_);
-    }
+    historyList_->setVisible(listAreaState_ == ListAreaState::list);
+    emptyText_->setVisible(listAreaState_ == ListAreaState::noMatchingHistory ||
+                           listAreaState_ == ListAreaState::noClipboardHistory);
+    emptyText_->setText(listAreaState_ == ListAreaState::noMatchingHistory
+                            ? text("no_matching_history")
+                            : text("no_clipboard_history"));
     hintsBar_->setVisible(count > 0);
 }
 
@@ -377,6 +399,12 @@ bool HistoryPanelView::isConverterCardShown() const {
 }
 bool HistoryPanelView::isConverterDimmed() const {
     return isConverterCardShown() && converterDim_->isDimmed();
+}
+
+void keepWindowShaped(QtPanelWindow& window, HistoryPanelView& view) {
+    QObject::connect(&view, &HistoryPanelView::shapeChanged, &view,
+                     [&window](const QRegion& shape) { window.setShape(shape); });
+    window.setShape(view.shape());
 }
 
 }  // namespace pindrake::app::views

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -15,7 +16,6 @@
 class QFrame;
 class QKeyEvent;
 class QLabel;
-class QStackedWidget;
 
 namespace pindrake::app::views {
 
@@ -23,6 +23,7 @@ class ConverterMenuView;
 class DimLayer;
 class HistoryList;
 class PreviewPane;
+class QtPanelWindow;
 class RowIcons;
 class SearchField;
 class Toast;
@@ -39,6 +40,7 @@ class HistoryPanelView final : public QWidget {
     static constexpr int columnSpacing = 8;
     static constexpr int panelWidth = 2 * columnWidth + columnSpacing;
     static constexpr int panelHeight = 500;
+    static constexpr int listHeight = 413;
 
     struct Services {
         std::shared_ptr<PanelController> controller;
@@ -65,6 +67,9 @@ class HistoryPanelView final : public QWidget {
     // Brings the view up to the view model's state now, rather than on the next turn.
     void refresh();
 
+    // What the view paints: its cards, rounded. The rest of the panel is see-through.
+    QRegion shape() const;
+
     // For tests and screenshots: the parts as they are shown.
     SearchField& searchField() const { return *searchField_; }
     HistoryList& historyList() const { return *historyList_; }
@@ -77,6 +82,9 @@ class HistoryPanelView final : public QWidget {
     bool isConverterCardShown() const;
     bool isConverterDimmed() const;
 
+  signals:
+    void shapeChanged(const QRegion& shape);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -88,6 +96,7 @@ class HistoryPanelView final : public QWidget {
     void refreshList(const HistoryViewModel::ItemList& items);
     void refreshHints(bool isMenuOpen);
     void refreshConverterColumn();
+    void refreshShape();
     void dismissAndPaste();
 
     Services services_;
@@ -97,7 +106,7 @@ class HistoryPanelView final : public QWidget {
 
     SearchField* searchField_ = nullptr;
     QWidget* listDivider_ = nullptr;
-    QStackedWidget* listArea_ = nullptr;
+    QWidget* historyColumn_ = nullptr;
     HistoryList* historyList_ = nullptr;
     QLabel* emptyText_ = nullptr;
     QWidget* hintsBar_ = nullptr;
@@ -115,9 +124,13 @@ class HistoryPanelView final : public QWidget {
     std::optional<int> shownSelectedIndex_;
     std::optional<bool> shownMenuOpen_;
     bool shownAccessibilityDenied_ = false;
+    QRegion shownShape_;
     ListAreaState listAreaState_ = ListAreaState::nothing;
     DoubleClickDetector rowClicks_;
     DoubleClickDetector converterClicks_;
 };
+
+// Cuts or clears the panel window to the view's cards, now and whenever they change.
+void keepWindowShaped(QtPanelWindow& window, HistoryPanelView& view);
 
 }  // namespace pindrake::app::views

@@ -175,6 +175,8 @@ QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* 
         capFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     cap->setFont(capFont);
     cap->setContentsMargins(6, 2, 6, 2);
+    // A cap is as tall as its text, whatever the height of the bar it sits in.
+    cap->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     cap->setObjectName(QStringLiteral("keyCap"));
     cap->setStyleSheet(
         QStringLiteral("#keyCap { background: rgba(128,128,128,0.3); border-radius: 4px; }"));
@@ -183,8 +185,8 @@ QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* 
     textFont.setPixelSize(12);
     text->setFont(textFont);
     text->setForegroundRole(QPalette::PlaceholderText);
-    row->addWidget(cap);
-    row->addWidget(text);
+    row->addWidget(cap, 0, Qt::AlignVCenter);
+    row->addWidget(text, 0, Qt::AlignVCenter);
     return hint;
 }
 

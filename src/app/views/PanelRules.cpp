@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Unicode.h"
+#include "shortcuts/DesktopKeyNames.h"
 
 namespace pindrake::app::views {
 
@@ -52,9 +53,14 @@ std::optional<int> highlightedConverterRow(int selectedIndex, bool isFocused, in
 }
 
 std::vector<KeyHint> keyHints(bool isConverterMenuOpen) {
+    using namespace GlobalShortcuts;
+    const std::string escape = desktopKeyName(SpecialKey::escape);
     if (isConverterMenuOpen)
-        return {{"←", "hint_back"}, {"esc", "hint_close"}};
-    return {{"→", "hint_convert"}, {"⌘⌫", "hint_delete"}, {"esc", "hint_close"}};
+        return {{"←", "hint_back"}, {escape, "hint_close"}};
+    // Delete is Command-Delete, which inside the app's windows is Ctrl+Backspace.
+    const std::string deleteKey =
+        desktopKeyName(ModifierFlag::command, desktopKeyName(SpecialKey::delete_), KeyScope::inApp);
+    return {{"→", "hint_convert"}, {deleteKey, "hint_delete"}, {escape, "hint_close"}};
 }
 
 bool keyCapIsTracked(std::string_view keyText) {

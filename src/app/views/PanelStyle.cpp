@@ -30,4 +30,10 @@ void paintCard(QPainter& painter, const QWidget& widget) {
     paintRoundedFill(painter, QRectF(widget.rect()), cardRadius, backing);
 }
 
+QRegion roundedRegion(const QRect& rect, double radius) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect), radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
 }  // namespace pindrake::app::views

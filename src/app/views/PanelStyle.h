@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
+#include <QRegion>
 #include <QWidget>
 
 namespace pindrake::app::views {
@@ -15,6 +16,8 @@ void paintRoundedFill(QPainter& painter, const QRectF& rect, double radius, cons
 // A card's translucent backing, rounded like the panel's columns.
 void paintCard(QPainter& painter, const QWidget& widget);
 inline constexpr double cardRadius = 12;
+// The area of a card's rounded rectangle, for window shapes.
+QRegion roundedRegion(const QRect& rect, double radius = cardRadius);
 inline constexpr double rowRadius = 6;
 
 }  // namespace pindrake::app::views

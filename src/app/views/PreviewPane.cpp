@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QLocale>
@@ -9,10 +10,13 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/views/OverlayScrollBar.h"
 #include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
 #include "app/views/RowIcons.h"
+#include "app/views/Spinner.h"
+#include "app/views/WrappedText.h"
 #include "foundation/Localization.h"
 
 namespace pindrake::app::views {
@@ -64,15 +68,15 @@ PreviewPane::PreviewPane(RowIcons& icons, std::filesystem::path historyFolder, Q
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    new OverlayScrollBar(*scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     body_ = new QWidget;
-    body_->setAutoFillBackground(false);
     bodyLayout_ = new QVBoxLayout(body_);
     bodyLayout_->setContentsMargins(10, 10, 10, 10);
     bodyLayout_->setSpacing(8);
     scroll_->setWidget(body_);
+    // Taking the body in fills it; the card's rounded backing shows through it instead.
+    body_->setAutoFillBackground(false);
     layout->addWidget(scroll_, 1);
 }
 
@@ -98,10 +102,7 @@ void PreviewPane::show(const clipboard::ClipboardItem& item, bool isConverting,
                        const std::optional<std::string>& convertedText) {
     clear();
     if (isConverting) {
-        auto* label = new QLabel(QString::fromStdString("⏳ " + localized("converting")), body_);
-        label->setAlignment(Qt::AlignCenter);
-        label->setForegroundRole(QPalette::PlaceholderText);
-        bodyLayout_->addWidget(label);
+        bodyLayout_->addWidget(convertingIndicator());
         content_ = Content::converting;
     } else if (!convertedText && item.pasteboardTypes.contains("public.file-url") &&
                item.plainText) {
@@ -110,6 +111,24 @@ void PreviewPane::show(const clipboard::ClipboardItem& item, bool isConverting,
         showText(convertedText ? *convertedText : item.plainText.value_or(std::string()));
     }
     bodyLayout_->addStretch(1);
+}
+
+// A small turning arc and "converting", side by side in the middle.
+QWidget* PreviewPane::convertingIndicator() {
+    auto* indicator = new QWidget(body_);
+    auto* row = new QHBoxLayout(indicator);
+    row->setContentsMargins(0, 8, 0, 8);
+    row->setSpacing(8);
+    row->addStretch(1);
+    row->addWidget(new Spinner(indicator));
+    auto* label = new QLabel(QString::fromStdString(localized("converting")), indicator);
+    QFont font = label->font();
+    font.setPixelSize(12);
+    label->setFont(font);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    row->addWidget(label);
+    row->addStretch(1);
+    return indicator;
 }
 
 void PreviewPane::showFile(const std::string& path) {
@@ -128,13 +147,13 @@ void PreviewPane::showFile(const std::string& path) {
         picture->setPixmap(icons_.fileIcon(path).pixmap(64, 64));
     }
     bodyLayout_->addWidget(picture);
-    auto* name = new QLabel(QFileInfo(qPath).fileName(), body_);
+    auto* name = new WrappedText(QFileInfo(qPath).fileName(), body_, 2);
+    name->setObjectName(QStringLiteral("fileName"));
     QFont nameFont = name->font();
     nameFont.setPixelSize(13);
     nameFont.setWeight(QFont::Medium);
     name->setFont(nameFont);
-    name->setAlignment(Qt::AlignCenter);
-    name->setWordWrap(true);
+    name->setAlignment(Qt::AlignHCenter);
     bodyLayout_->addWidget(name);
     if (const auto info = fileInfoText(path)) {
         auto* line = new QLabel(QString::fromStdString(*info), body_);
@@ -169,10 +188,7 @@ bool PreviewPane::showImage(const std::string& fileName) {
 void PreviewPane::showText(const std::string& text) {
     if (text.empty())
         return;
-    textLabel_ = new QLabel(QString::fromStdString(previewText(text)), body_);
-    textLabel_->setTextFormat(Qt::PlainText);
-    textLabel_->setWordWrap(true);
-    textLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    textLabel_ = new WrappedText(QString::fromStdString(previewText(text)), body_);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPixelSize(12);
     textLabel_->setFont(mono);

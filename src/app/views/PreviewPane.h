@@ -15,6 +15,7 @@ class QVBoxLayout;
 namespace pindrake::app::views {
 
 class RowIcons;
+class WrappedText;
 
 // "type – size" of a file: the type's description and, for a file that is not a folder, its
 // size; none when the file cannot be read.
@@ -40,6 +41,7 @@ class PreviewPane final : public QWidget {
 
   private:
     void clear();
+    QWidget* convertingIndicator();
     void showFile(const std::string& path);
     bool showImage(const std::string& fileName);
     void showText(const std::string& text);
@@ -49,7 +51,7 @@ class PreviewPane final : public QWidget {
     QScrollArea* scroll_;
     QWidget* body_;
     QVBoxLayout* bodyLayout_;
-    QLabel* textLabel_ = nullptr;
+    WrappedText* textLabel_ = nullptr;
     Content content_ = Content::empty;
 };
 

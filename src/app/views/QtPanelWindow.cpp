@@ -8,10 +8,12 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace pindrake::app::views {
 
@@ -28,6 +30,21 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
         xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// A compositor owns the selection named after its screen while it runs.
+bool compositorRuns(xcb_connection_t* connection) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    const int screen = x11 && x11->display() ? DefaultScreen(x11->display()) : 0;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+    const xcb_atom_t selection = atom(connection, name.c_str());
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection),
+                                      nullptr),
+        &std::free);
+    return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
 // A grab fails while the window is not yet mapped or another client holds one; it is tried
@@ -86,7 +103,30 @@ void QtPanelWindow::create(const Rect& frame, std::function<void()>) {
     if (window_)
         return;
     window_ = new Frame(*this);
+    // The alpha channel is chosen when the window is made; a compositor that starts or stops
+    // later is met by the shape.
+    auto* connection = x11Connection();
+    composited_ = connection && compositorRuns(connection);
+    window_->setAttribute(Qt::WA_TranslucentBackground, composited_);
     setFrame(frame);
+}
+
+bool QtPanelWindow::isTranslucent() const {
+    return window_ && window_->testAttribute(Qt::WA_TranslucentBackground);
+}
+
+void QtPanelWindow::setShape(const QRegion& painted) {
+    shape_ = painted;
+    applyShape();
+}
+
+void QtPanelWindow::applyShape() {
+    if (!window_)
+        return;
+    if (composited_ && isTranslucent() && !shape_.isEmpty())
+        window_->clearMask();
+    else if (!shape_.isEmpty())
+        window_->setMask(shape_);
 }
 
 void QtPanelWindow::buildContent() {
@@ -133,6 +173,9 @@ void QtPanelWindow::setAlpha(double alpha) {
 void QtPanelWindow::makeKeyAndOrderFront() {
     if (!window_)
         return;
+    if (auto* connection = x11Connection())
+        composited_ = compositorRuns(connection);
+    applyShape();
     window_->show();
     window_->raise();
     showOnAllDesktops();

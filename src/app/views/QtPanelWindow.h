@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -39,7 +40,13 @@ class QtPanelWindow final : public PanelWindow {
     void showOverlay(std::function<void()> onOutsideClick) override;
     void removeOverlay() override;
 
+    // What the content paints; the rest of the window lets the desktop show through: the window
+    // is see-through where a compositor runs, and cut to this shape where none does.
+    void setShape(const QRegion& painted);
+
     QWidget* window() const;
+    // Whether the window was made with an alpha channel, for a compositor to blend.
+    bool isTranslucent() const;
     QWidget* content() const { return content_; }
     // Both grabs are held.
     bool hasGrabs() const { return keyboardGrabbed_ && pointerGrabbed_; }
@@ -49,6 +56,7 @@ class QtPanelWindow final : public PanelWindow {
     void grabInput();
     void releaseInput();
     void showOnAllDesktops();
+    void applyShape();
 
     ContentFactory makeContent_;
     KeyTarget keyTarget_;
@@ -60,6 +68,8 @@ class QtPanelWindow final : public PanelWindow {
     bool pointerGrabbed_ = false;
     QTimer grabRetry_;
     int grabAttempts_ = 0;
+    QRegion shape_;
+    bool composited_ = false;
 };
 
 }  // namespace pindrake::app::views

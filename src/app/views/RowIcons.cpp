@@ -6,14 +6,21 @@
 #include <QImage>
 #include <QStyle>
 
+#include "app/views/SymbolIcons.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::app::views {
 
 namespace {
 
-QIcon themed(const char* name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name),
+// The app's own drawing first, so that the meaning stays on any desktop; then the icon theme's,
+// then the style's.
+QIcon symbolNamed(std::string_view bundledName, const char* themeName,
+                  QStyle::StandardPixmap fallback) {
+    QIcon bundled = bundledSymbol(bundledName);
+    if (!bundled.isNull())
+        return bundled;
+    return QIcon::fromTheme(QString::fromLatin1(themeName),
                             QApplication::style()->standardIcon(fallback));
 }
 
@@ -42,23 +49,28 @@ RowIcons::RowIcons(std::shared_ptr<clipboard::FaviconService> favicons)
 QIcon RowIcons::symbol(RowIcon kind) {
     switch (kind) {
         case RowIcon::photo:
-            return themed("image-x-generic", QStyle::SP_FileIcon);
+            return symbolNamed("photo", "image-x-generic", QStyle::SP_FileIcon);
         case RowIcon::siteIcon:
-            return themed("applications-internet", QStyle::SP_DriveNetIcon);
+            return symbolNamed("globe", "applications-internet", QStyle::SP_DriveNetIcon);
         case RowIcon::json:
-            return themed("text-x-script", QStyle::SP_FileIcon);
+            return symbolNamed("curlybraces", "text-x-script", QStyle::SP_FileIcon);
         case RowIcon::richText:
-            return themed("text-html", QStyle::SP_FileIcon);
+            return symbolNamed("doc.richtext", "text-html", QStyle::SP_FileIcon);
         case RowIcon::fileIcon:
         case RowIcon::appIcon:
         case RowIcon::plainText:
             break;
     }
-    return themed("text-x-generic", QStyle::SP_FileIcon);
+    return symbolNamed("doc.plaintext", "text-x-generic", QStyle::SP_FileIcon);
 }
 
-// Converters name their symbols as the system they were first drawn for does; these are the
-// icon theme's pictures with the same meaning.
+QIcon RowIcons::searchSymbol() {
+    return symbolNamed("magnifyingglass", "edit-find", QStyle::SP_FileDialogContentsView);
+}
+
+// Converters name their symbols as the system they were first drawn for does; the app draws
+// them itself under those names, and these are the icon theme's pictures with the same meaning
+// should the app's own be missing.
 QIcon RowIcons::converterSymbol(const std::string& iconName) {
     static const std::map<std::string, const char*, std::less<>> themeNames = {
         {"doc.on.clipboard", "edit-paste"},
@@ -79,9 +91,8 @@ QIcon RowIcons::converterSymbol(const std::string& iconName) {
         {"sparkles", "starred"},
     };
     const auto found = themeNames.find(iconName);
-    const QString name = found != themeNames.end() ? QString::fromLatin1(found->second)
-                                                   : QString::fromStdString(iconName);
-    return QIcon::fromTheme(name, QApplication::style()->standardIcon(QStyle::SP_ArrowRight));
+    const std::string themeName = found != themeNames.end() ? found->second : iconName;
+    return symbolNamed(iconName, themeName.c_str(), QStyle::SP_ArrowRight);
 }
 
 QIcon RowIcons::icon(const clipboard::ClipboardItem& item) {

@@ -16,8 +16,8 @@
 
 namespace pindrake::app::views {
 
-// The pictures of history rows: symbols from the icon theme (with the style's own icons where
-// the theme lacks them), application and file icons through the shared caches, and site icons
+// The pictures of history rows: the app's own symbols (the icon theme's, then the style's, should
+// they be missing), application and file icons through the shared caches, and site icons
 // fetched once per entry. Main thread only.
 class RowIcons final : public QObject {
     Q_OBJECT
@@ -28,6 +28,8 @@ class RowIcons final : public QObject {
     QIcon icon(const clipboard::ClipboardItem& item);
     QIcon fileIcon(const std::string& path) { return fileIcons_.icon(path); }
     static QIcon symbol(RowIcon kind);
+    // The search field's magnifying glass.
+    static QIcon searchSymbol();
     // A converter's symbol by its name; a generic one when the theme has none.
     static QIcon converterSymbol(const std::string& iconName);
 

@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "foundation/Localization.h"
@@ -46,6 +48,35 @@ QString formatCounts(const std::string& format, const std::vector<std::size_t>& 
     return result;
 }
 
+// The contrast of two colours as the accessibility guidelines measure it, from 1 to 21.
+double contrast(const QColor& one, const QColor& other) {
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](float channel) {
+            return channel <= 0.03928f ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double a = luminance(one) + 0.05;
+    const double b = luminance(other) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
+
+// The red of a destructive action, made lighter on a dark background and darker on a light one
+// until it reads clearly against it.
+QColor destructiveRed(const QColor& background) {
+    constexpr double readable = 4.5;
+    QColor red(0xd7, 0x00, 0x15);
+    const bool lighten = background.lightnessF() < 0.5;
+    // On dark themes styles paint a button's face up to a third lighter than its palette colour.
+    const QColor face = lighten ? background.lighter(140) : background;
+    for (int step = 0; step < 50 && contrast(red, face) < readable; ++step) {
+        const float lightness = std::clamp(red.lightnessF() + (lighten ? 0.02f : -0.02f), 0.f, 1.f);
+        red = QColor::fromHslF(red.hslHueF(), red.hslSaturationF(), lightness);
+    }
+    return red;
+}
+
 }  // namespace
 
 SettingsWindow::SettingsWindow(Services services, QWidget* parent)
@@ -80,11 +111,12 @@ SettingsWindow::SettingsWindow(Services services, QWidget* parent)
     dataRow->addWidget(count_);
     dataRow->addStretch(1);
     clearButton_ = new QPushButton(text("clear_all_history"), data);
-    clearButton_->setStyleSheet(QStringLiteral("color: #d70015;"));
     connect(clearButton_, &QPushButton::clicked, this, &SettingsWindow::confirmClear);
     dataRow->addWidget(clearButton_);
     column->addWidget(data);
     column->addStretch(1);
+
+    colourClearButton();
 
     itemsSubscription_ =
         services_.store.items().observeForView([this](const auto&) { refreshCount(); });
@@ -94,6 +126,20 @@ SettingsWindow::SettingsWindow(Services services, QWidget* parent)
     connect(&pasteCheck_, &QTimer::timeout, this,
             [this] { notice_->setVisible(!services_.keySynth.isTrusted()); });
     pasteCheck_.start();
+}
+
+void SettingsWindow::colourClearButton() {
+    // Only the text colour is the button's own; the rest follows the window's palette.
+    QPalette colours;
+    colours.setColor(QPalette::ButtonText, destructiveRed(palette().color(QPalette::Button)));
+    clearButton_->setPalette(colours);
+}
+
+// The desktop's colours may change while the window is open (a switch to a dark theme).
+void SettingsWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        colourClearButton();
+    QWidget::changeEvent(event);
 }
 
 // There is no system page that grants synthesised key presses here: the notice says what the

@@ -44,8 +44,12 @@ class SettingsWindow final : public QWidget {
     // The confirmation while it is open.
     QMessageBox* clearConfirmation() const { return confirmation_; }
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     QWidget* pasteNotice();
+    void colourClearButton();
     void refreshCount();
     void launchAtLoginChanged(bool enabled);
     void confirmClear();

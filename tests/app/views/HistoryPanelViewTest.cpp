@@ -235,6 +235,51 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     EXPECT_EQ(bar->value(), 0) << "a new list starts at the top";
 }
 
+TEST_F(HistoryPanelViewTest, EveryKeyCapIsOneSizeAndSitsInsideItsBar) {
+    offeredConverters = {&asIs, &upper};
+    auto& panel = launchAndShow({"first"});
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    const auto caps = panel.findChildren<QLabel*>(QStringLiteral("keyCap"));
+    ASSERT_EQ(caps.size(), 4) << "three in the hints bar, Return on the converter card";
+    for (const QLabel* cap : caps) {
+        EXPECT_EQ(cap->height(), caps.front()->height()) << cap->text().toStdString();
+        const QWidget* bar = cap->parentWidget()->parentWidget();
+        EXPECT_LE(cap->height() + 2 * 8, bar->height()) << cap->text().toStdString();
+    }
+}
+
+TEST_F(HistoryPanelViewTest, ScrollBarsAreThinOverlaysThatShowOnlyWhileTheListScrolls) {
+    launch();
+    for (int i = 0; i < 40; ++i)
+        copy("entry " + std::to_string(i));
+    auto& panel = showPanel();
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    auto& list = panel.historyList();
+    const auto shownBars = [&] {
+        std::vector<QScrollBar*> bars;
+        for (auto* bar : list.findChildren<QScrollBar*>()) {
+            if (bar->isVisible())
+                bars.push_back(bar);
+        }
+        return bars;
+    };
+    EXPECT_EQ(list.viewport()->width(), list.width()) << "the rows keep the whole width";
+    EXPECT_TRUE(shownBars().empty()) << "at rest";
+
+    list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum() / 2);
+    const auto bars = shownBars();
+    ASSERT_EQ(bars.size(), 1u);
+    EXPECT_LE(bars.front()->width(), 8);
+    EXPECT_GE(bars.front()->x(), list.width() - 10) << "over the right edge";
+    EXPECT_EQ(list.viewport()->width(), list.width());
+    // Dragging it scrolls the list.
+    bars.front()->setValue(0);
+    EXPECT_EQ(list.verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownBars().empty(); }, 5000)) << "gone again";
+}
+
 // Middle of the row's left padding, where only the highlight is painted.
 int rowLightness(HistoryPanelView& panel, int row) {
     const QImage image = panel.grab().toImage();

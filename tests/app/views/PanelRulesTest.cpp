@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/views/PanelRules.h"
 
@@ -76,6 +77,17 @@ TEST(ConverterHighlight, TheChoiceWhenFocusedTheFirstRowOtherwiseNothingPastTheE
     EXPECT_EQ(highlightedConverterRow(5, true, 5), std::nullopt);
     EXPECT_EQ(highlightedConverterRow(-1, true, 5), std::nullopt);
     EXPECT_EQ(highlightedConverterRow(0, false, 0), std::nullopt);
+}
+
+TEST(KeyHints, KeysAreNamedAsTheDesktopWritesThemWithCommandAsCtrl) {
+    const auto keys = [](bool isMenuOpen) {
+        std::vector<std::string> texts;
+        for (const auto& hint : keyHints(isMenuOpen))
+            texts.push_back(hint.keyText);
+        return texts;
+    };
+    EXPECT_EQ(keys(false), (std::vector<std::string>{"→", "Ctrl+Backspace", "Esc"}));
+    EXPECT_EQ(keys(true), (std::vector<std::string>{"←", "Esc"}));
 }
 
 TEST(KeyHints, OnlyCapsWithModifierSymbolsAreSpacedOut) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
+#include <map>
 
 #include "EnglishTexts.h"
 #include "app/ShellFixture.h"
@@ -71,6 +75,58 @@ TEST_F(SettingsWindowTest, AFailedLoginItemChangePutsTheSwitchBackWithoutASecond
     toggle.click();
     EXPECT_TRUE(loginItems.enabled);
     EXPECT_TRUE(open()->launchAtLoginSwitch().isChecked()) << "a new window shows the state";
+}
+
+// The contrast of two colours by the accessibility guidelines' formula.
+double contrastRatio(const QColor& one, const QColor& other) {
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    const auto luminance = [&](const QColor& c) {
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(one) + 0.05;
+    const double b = luminance(other) + 0.05;
+    return std::max(a, b) / std::min(a, b);
+}
+
+TEST_F(SettingsWindowTest, TheRedClearButtonReadsClearlyOnLightAndDark) {
+    QPalette dark = QApplication::palette();
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    auto window = open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    for (const bool isDark : {false, true}) {
+        // Switched while open, as when the desktop changes its theme.
+        window->setPalette(isDark ? dark : QApplication::palette());
+        QTest::qWait(0);
+        QPushButton& button = window->clearButton();
+        const QImage image = button.grab().toImage();
+        const QRect inside = image.rect().adjusted(6, 6, -6, -6);
+        std::map<QRgb, int> counts;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                ++counts[image.pixel(x, y)];
+        }
+        const QColor background(std::ranges::max_element(counts, {}, [](const auto& entry) {
+                                    return entry.second;
+                                })->first);
+        double best = 1;
+        int redPixels = 0;
+        for (const auto& [pixel, count] : counts) {
+            const QColor colour(pixel);
+            if (colour.red() > colour.green() + 40 && colour.red() > colour.blue() + 40) {
+                ++redPixels;
+                best = std::max(best, contrastRatio(colour, background));
+            }
+        }
+        EXPECT_GT(redPixels, 0) << "dark " << isDark;
+        EXPECT_GE(best, 4.5) << "dark " << isDark;
+    }
 }
 
 TEST_F(SettingsWindowTest, TheNoticeShowsWhilePastingIsImpossible) {

@@ -146,7 +146,7 @@ TEST_F(BindingsTest, ARecorderViewShowsItsLabelAsGivenOrLocalisedOrNone) {
     RecorderControl* control = keyed->control();
     keyed->setName(other);
     EXPECT_EQ(keyed->control(), control);
-    EXPECT_EQ(control->text(), "⇧⌘J");
+    EXPECT_EQ(control->text(), "Shift+Super+J");
 }
 
 }  // namespace

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cmath>
+
+#include "EnglishTexts.h"
+#include "app/views/PreviewPane.h"
+#include "app/views/RowIcons.h"
+#include "app/views/Spinner.h"
+#include "app/views/WrappedText.h"
+
+// The preview card as shown: long text, long file names and the converting indicator.
+namespace pindrake::app::views {
+namespace {
+
+class PreviewPaneTest : public testing::Test {
+  protected:
+    PreviewPaneTest() {
+        useEnglishTexts();
+        pane.resize(390, 300);
+        pane.QWidget::show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    }
+    void showText(const std::string& text) {
+        clipboard::ClipboardItem item;
+        item.plainText = text;
+        pane.show(item, false, std::nullopt);
+    }
+    QScrollArea& scroll() { return *pane.findChild<QScrollArea*>(); }
+
+    RowIcons icons;
+    PreviewPane pane{icons, "/nonexistent"};
+};
+
+TEST_F(PreviewPaneTest, LongUnbrokenTextWrapsWithinTheCardSoEveryCharacterIsInView) {
+    const std::string hash(500, 'f');
+    for (const std::string& text :
+         {hash, "https://example.com/" + std::string(480, 'a'), "short " + hash.substr(6)}) {
+        showText(text);
+        ASSERT_EQ(text.size(), 500u);
+        QTest::qWait(0);
+        const QWidget* viewport = scroll().viewport();
+        const auto* shown = pane.findChild<WrappedText*>();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(scroll().horizontalScrollBar()->maximum(), 0) << "nothing to scroll sideways";
+        EXPECT_LE(shown->mapTo(viewport, QPoint(shown->width(), 0)).x(), viewport->width());
+        // Every character is on some line: the lines hold the whole text between them.
+        QString joined;
+        for (const QString& line : shown->shownLines())
+            joined += line;
+        EXPECT_EQ(joined.remove(u' '), QString::fromStdString(text).remove(u' '));
+        const int lineCount = static_cast<int>(shown->shownLines().size());
+        EXPECT_GE(shown->height(), lineCount * shown->fontMetrics().lineSpacing());
+        EXPECT_GT(lineCount, 5);
+    }
+}
+
+TEST_F(PreviewPaneTest, AFileNameStopsAtTwoLines) {
+    for (const QString& name :
+         {QStringLiteral("a quarterly report with a name far longer than any card could ever "
+                         "hold on two lines of text, and then some more words.txt"),
+          QString(200, u'n') + QStringLiteral(".png")}) {
+        clipboard::ClipboardItem item;
+        item.pasteboardTypes = {"public.file-url"};
+        item.plainText = "/tmp/" + name.toStdString();
+        pane.show(item, false, std::nullopt);
+        QTest::qWait(0);
+        const auto* shown = pane.findChild<WrappedText*>(QStringLiteral("fileName"));
+        ASSERT_NE(shown, nullptr);
+        const auto lines = shown->shownLines();
+        ASSERT_EQ(lines.size(), 2u) << name.toStdString();
+        EXPECT_TRUE(lines.back().endsWith(QStringLiteral("…"))) << lines.back().toStdString();
+        EXPECT_LE(shown->height(), 2 * shown->fontMetrics().lineSpacing());
+        EXPECT_LE(shown->width(), scroll().viewport()->width());
+    }
+}
+
+TEST_F(PreviewPaneTest, ConvertingShowsATurningSpinnerRatherThanAnEmojiThatMayNotExist) {
+    clipboard::ClipboardItem item;
+    item.plainText = "text";
+    pane.show(item, true, std::nullopt);
+    EXPECT_EQ(pane.content(), PreviewPane::Content::converting);
+    for (const auto* label : pane.findChildren<QLabel*>())
+        EXPECT_FALSE(label->text().contains(QStringLiteral("⏳")));
+    auto* spinner = pane.findChild<Spinner*>();
+    ASSERT_NE(spinner, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spinner->isVisible(); }));
+    const int first = spinner->step();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spinner->step() != first; }, 5000));
+
+    showText("done");
+    EXPECT_EQ(pane.findChild<Spinner*>(), nullptr);
+}
+
+}  // namespace
+}  // namespace pindrake::app::views
