@@ -90,7 +90,8 @@ std::optional<std::string> read(const std::filesystem::path& path) {
     return std::move(contents).str();
 }
 
-std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path) {
+std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path,
+                                                     std::size_t maxBytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
@@ -109,6 +110,10 @@ std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path
             }
             if (got == 0)
                 break;
+            if (static_cast<std::size_t>(got) > maxBytes - contents->size()) {
+                contents.reset();
+                break;
+            }
             contents->append(buffer, static_cast<std::size_t>(got));
         }
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +18,11 @@ std::error_code writeAtomically(const std::filesystem::path& path, std::string_v
 std::error_code createPrivateDirectory(const std::filesystem::path& path);
 
 std::optional<std::string> read(const std::filesystem::path& path);
-// Reads a regular file only: nothing for a symbolic link (never followed) or anything else.
-std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path);
+// Reads a regular file only: nothing for a symbolic link (never followed) or anything else, nor
+// for a file longer than `maxBytes`.
+std::optional<std::string> readWithoutFollowingLinks(
+    const std::filesystem::path& path,
+    std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the
 // UTC time given), with "-2", "-3"... added while that name is taken, so that a file kept aside
