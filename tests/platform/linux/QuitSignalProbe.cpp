@@ -1,6 +1,6 @@
 // A history on a Qt event loop that quits on signals as the application does:
 //   quit_signal_probe <folder> <captures> [--gated] [--default-signals]
-// adds the captures at once (every other one with an image, every fourth with a 16 KB text),
+// adds the captures at once (every third with an image, every eighth with a 16 KB text),
 // prints "=N" for each once the history holds it (acknowledged), then "burst", and runs until a
 // signal ends it. --gated holds every image's encoding until quitting has begun, so that nothing
 // acknowledged can reach the disk before the signal is handled; --default-signals leaves the
@@ -22,6 +22,7 @@
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/linux/QuitSignals.h"
+#include "support/NumberedCaptures.h"
 
 using namespace pindrake;
 
@@ -61,24 +62,6 @@ class GatedCodec final : public platform::ImageCodec {
     bool open_;
 };
 
-void addCapture(clipboard::HistoryStore& store, const platform::ImageCodec& codec, int number) {
-    std::string text = "capture " + std::to_string(number);
-    if (number % 4 == 0)
-        text += " " + std::string(16 * 1024, 'x');
-    clipboard::ClipboardContent content;
-    content.plainText = text;
-    content.tags = {clipboard::ContentTag::plainText};
-    content.pasteboardTypes = {"public.utf8-plain-text"};
-    platform::PasteboardContents offered = {{"public.utf8-plain-text", text}};
-    if (number % 2 == 0) {
-        const std::string png =
-            std::string(platform::FakeImageCodec::pngSignature) + std::to_string(number);
-        content.image = codec.decode(png);
-        offered.set("public.png", png);
-    }
-    store.add(content, offered);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,7 +92,8 @@ int main(int argc, char** argv) {
     const int captures = std::stoi(argv[2]);
     QTimer::singleShot(0, [&] {
         for (int number = 1; number <= captures; ++number) {
-            addCapture(store, codec, number);
+            const auto [content, offered] = test_support::numberedCapture(number, codec);
+            store.add(content, offered);
             if (store.items()->front().plainText->starts_with("capture " + std::to_string(number)))
                 say("=" + std::to_string(number));
         }
