@@ -20,6 +20,7 @@
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
+#include "support/NumberedCaptures.h"
 
 using namespace pindrake;
 
@@ -49,21 +50,7 @@ struct Folder {
 };
 
 void addCapture(Folder& folder, long number) {
-    std::string text = std::string(textPrefix) + std::to_string(number);
-    if (number % 8 == 0)
-        text += " " + std::string(16 * 1024, 'x');
-    clipboard::ClipboardContent content;
-    content.plainText = text;
-    content.tags = {clipboard::ContentTag::plainText};
-    content.pasteboardTypes = {"public.utf8-plain-text"};
-    platform::PasteboardContents offered = {{"public.utf8-plain-text", text}};
-    if (number % 3 == 0) {
-        const std::string png = std::string(platform::FakeImageCodec::pngSignature) + "pixels of " +
-                                std::to_string(number);
-        content.image = folder.codec.decode(png);
-        content.pasteboardTypes.insert("public.png");
-        offered.set("public.png", png);
-    }
+    auto [content, offered] = test_support::numberedCapture(number, folder.codec);
     say("+" + std::to_string(number));
     folder.store->add(content, offered);
 }

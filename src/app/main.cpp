@@ -4,12 +4,15 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "app/model/AppDelegate.h"
+#include "app/model/LaunchNotices.h"
 #include "app/model/MenuBarMenu.h"
 #include "app/views/HistoryPanelView.h"
 #include "app/views/QtApplicationShell.h"
@@ -19,10 +22,12 @@
 #include "app/views/SettingsWindow.h"
 #include "app/views/TrayIcon.h"
 #include "clipboard/FaviconService.h"
+#include "clipboard/HistoryFolderLock.h"
 #include "clipboard/SiteIconDiskCache.h"
 #include "converters/Converter.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/Localization.h"
+#include "foundation/Log.h"
 #include "foundation/Resources.h"
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/FeedUpdater.h"
@@ -31,6 +36,7 @@
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtScheduler.h"
+#include "platform/linux/QuitSignals.h"
 #include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/linux/UnavailableLanguageModel.h"
 #include "platform/linux/XcbHotKeyBackend.h"
@@ -80,6 +86,17 @@ void chooseEnglishWhenNoLanguageIsSet() {
     ::setenv("LANGUAGE", "en", 0);
 }
 
+// On the terminal that started the app; in a dialog when none did (a login, a desktop menu).
+void tellUser(const std::string& message) {
+    std::fputs((message + "\n").c_str(), stderr);
+    if (::isatty(STDERR_FILENO))
+        return;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Pindrake"),
+                    QString::fromStdString(message));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,6 +108,18 @@ int main(int argc, char** argv) {
     // The app lives in the tray and behind its hot key; closing a window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     setUpLocalization("pindrake");
+
+    // Two instances on one folder would each save their own history over the other's.
+    const auto historyFolder = clipboard::HistoryStore::defaultDirectory();
+    const clipboard::HistoryFolderLock folderLock(historyFolder);
+    if (folderLock.state() == clipboard::HistoryFolderLock::State::heldByAnother) {
+        tellUser(app::alreadyRunningNotice(historyFolder.string()));
+        return 1;
+    }
+    if (folderLock.state() == clipboard::HistoryFolderLock::State::unavailable) {
+        log::warning("The history folder could not be locked (" + folderLock.error().message() +
+                     "); a second instance would not be noticed");
+    }
 
     QtScheduler mainQueue(&application);
     auto hotKeys = platform::XcbHotKeyBackend::connect(mainQueue);
@@ -173,9 +202,10 @@ int main(int argc, char** argv) {
 
     app::AppDelegate appDelegate({mainQueue, defaults, pasteboard, workspace, imageCodec, keySynth,
                                   loginItems, updater, shortcuts, panelWindow, shell, conversion},
-                                 clipboard::HistoryStore::defaultDirectory());
+                                 historyFolder);
     delegate = &appDelegate;
     app::MenuBarMenu menu(mainQueue, appDelegate, shell);
+    const platform::QuitSignals quitSignals([&menu] { menu.quit(); });
     const auto iconFile = resources::find("icons/pindrake.png");
     const QIcon appIcon =
         QIcon::fromTheme(QStringLiteral("pindrake"),
@@ -184,6 +214,13 @@ int main(int argc, char** argv) {
     app::views::TrayIcon tray(menu, appIcon);
 
     appDelegate.applicationDidFinishLaunching();
+    const auto& toggle = GlobalShortcuts::Name::toggleHistory();
+    std::fputs(
+        app::runningNotice(
+            shortcuts.isEnabled(toggle) ? shortcuts.getShortcut(toggle) : std::nullopt, *layout)
+            .c_str(),
+        stdout);
+    std::fflush(stdout);
     QObject::connect(&application, &QCoreApplication::aboutToQuit,
                      [&] { appDelegate.applicationWillTerminate(); });
     return QApplication::exec();

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "clipboard/HistoryFile.h"
+#include "clipboard/SetAsideHistory.h"
 #include "clipboard/Snapshot.h"
 #include "foundation/Files.h"
 #include "foundation/Log.h"
@@ -44,16 +45,24 @@ bool isTemporaryOf(std::string_view name, const std::function<bool(std::string_v
     return isOurs(name.substr(1, name.size() - 1 - suffix));
 }
 
-// "<ID>.png" or "<ID>.pboard".
-bool isEntryFileName(std::string_view name) {
+// Set-aside files are read whole to find the entries they name; past this, every entry file
+// is kept rather than a hostile or huge file read.
+constexpr std::size_t maxSetAsideBytes = 256 * 1024 * 1024;
+
+// The "<ID>" of "<ID>.png" or "<ID>.pboard"; empty for any other name.
+std::string_view entryIdOf(std::string_view name) {
     for (const std::string_view extension :
          {std::string_view(".png"), std::string_view(".pboard")}) {
         if (name.ends_with(extension)) {
             const auto id = name.substr(0, name.size() - extension.size());
-            return canonicalUuid(id) == id;
+            return canonicalUuid(id) == id ? id : std::string_view();
         }
     }
-    return false;
+    return {};
+}
+
+bool isEntryFileName(std::string_view name) {
+    return !entryIdOf(name).empty();
 }
 
 }  // namespace
@@ -165,25 +174,31 @@ void HistoryStore::keepDroppedEntries(std::vector<std::string> dropped) {
 }
 
 // Removes what interrupted writes left behind and, when the history was read, the files of
-// entries it no longer has (they may hold old clipboard texts). Runs on the writer, before
-// any file of a new entry is written.
+// entries it no longer has (they may hold old clipboard texts). Files that a set-aside history
+// or dropped-entries file names are kept: those entries can still be recovered by hand. Runs on
+// the writer, before any file of a new entry is written.
 void HistoryStore::removeLeftovers() {
     std::set<std::string, std::less<>> named;
-    for (const auto& item : items_.get()) {
-        named.insert(item.id + ".pboard");
-        named.insert(history_file::imageFileName(item.id));
-    }
+    for (const auto& item : items_.get())
+        named.insert(item.id);
     const bool removeOrphans = !historyWasUnreadable_;
-    writer_.writeFile([directory = directory_, named = std::move(named), removeOrphans] {
+    writer_.writeFile([directory = directory_, named = std::move(named), removeOrphans]() mutable {
         const auto isOurs = [](std::string_view name) {
             return name == historyFileName || isEntryFileName(name);
         };
+        bool orphansGo = removeOrphans;
+        if (orphansGo) {
+            auto setAside =
+                set_aside_history::namedEntries(directory, historyFileName, maxSetAsideBytes);
+            named.merge(setAside.ids);
+            orphansGo = setAside.complete;
+        }
         std::error_code error;
         std::vector<fs::path> leftovers;
         for (const auto& entry : fs::directory_iterator(directory, error)) {
             const std::string name = entry.path().filename().string();
             if (isTemporaryOf(name, isOurs) ||
-                (removeOrphans && isEntryFileName(name) && !named.contains(name))) {
+                (orphansGo && isEntryFileName(name) && !named.contains(entryIdOf(name)))) {
                 leftovers.push_back(entry.path());
             }
         }

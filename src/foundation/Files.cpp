@@ -39,8 +39,10 @@ void syncDirectory(const std::filesystem::path& directory) {
 }
 
 // Opening never blocks, not even on a pipe without a writer; only a regular file is read.
+// A file longer than `maxBytes` is refused as too large.
 std::optional<std::string> readRegularFile(const std::filesystem::path& path, int flags,
-                                           std::error_code& error) {
+                                           std::error_code& error,
+                                           std::size_t maxBytes = std::numeric_limits<std::size_t>::max()) {
     error.clear();
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -69,6 +71,11 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& path, in
             }
             if (got == 0)
                 break;
+            if (static_cast<std::size_t>(got) > maxBytes - contents->size()) {
+                error = std::make_error_code(std::errc::file_too_large);
+                contents.reset();
+                break;
+            }
             contents->append(buffer, static_cast<std::size_t>(got));
         }
     }
@@ -124,9 +131,10 @@ std::optional<std::string> read(const std::filesystem::path& path) {
     return read(path, ignored);
 }
 
-std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path) {
+std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path,
+                                                     std::size_t maxBytes) {
     std::error_code ignored;
-    return readRegularFile(path, O_RDONLY | O_NOFOLLOW, ignored);
+    return readRegularFile(path, O_RDONLY | O_NOFOLLOW, ignored, maxBytes);
 }
 
 std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +23,11 @@ std::error_code createPrivateDirectory(const std::filesystem::path& path);
 // supported" for any other kind of file.
 std::optional<std::string> read(const std::filesystem::path& path, std::error_code& error);
 std::optional<std::string> read(const std::filesystem::path& path);
-// As read, but a symbolic link is refused too, never followed.
-std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path);
+// As read, but a symbolic link is refused too, never followed, and so is a file longer than
+// `maxBytes`.
+std::optional<std::string> readWithoutFollowingLinks(
+    const std::filesystem::path& path,
+    std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the
 // UTC time given), with "-2", "-3"... added while that name is taken, so that a file kept aside

@@ -10,10 +10,19 @@ std::filesystem::path applicationFolder() {
         return configured;
     }
     std::error_code error;
-    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return {};
-    return executable.parent_path().parent_path() / "share" / "pindrake";
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : folderBeside(executable);
+}
+
+std::filesystem::path folderBeside(const std::filesystem::path& executable) {
+    const auto folder = executable.parent_path();
+    for (const auto& candidate :
+         {folder / ".." / "share" / "pindrake", folder / PINDRAKE_BUILD_RESOURCES_FROM_PROGRAM}) {
+        std::error_code error;
+        if (std::filesystem::is_directory(candidate, error))
+            return candidate.lexically_normal();
+    }
+    return {};
 }
 
 std::optional<std::filesystem::path> find(std::string_view name) {

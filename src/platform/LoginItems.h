@@ -12,6 +12,9 @@ class LoginItems {
     virtual bool isEnabled() const = 0;
     virtual std::error_code registerApp() = 0;
     virtual std::error_code unregisterApp() = 0;
+    // While the application starts at login, makes the login item start this very program: one
+    // left by an older build or another install is pointed here. Nothing while it is off.
+    virtual std::error_code updateRegistration() = 0;
 };
 
 }  // namespace pindrake::platform

@@ -17,8 +17,12 @@ TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnlyEvenWhenThatFai
             failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
         launch();
         EXPECT_TRUE(defaults.boolean(AppDelegate::hasLaunchedBeforeKey));
+        EXPECT_EQ(loginItems.updates, 0) << failing;
         launch();
         EXPECT_EQ(loginItems.registrations, 1) << failing;
+        // Later launches keep the login item starting this program.
+        EXPECT_EQ(loginItems.updates, 1) << failing;
+        loginItems.updates = 0;
     }
 }
 

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "clipboard/HistoryStore.h"
+#include "clipboard/SetAsideHistory.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
@@ -247,6 +249,86 @@ TEST_F(HistoryStoreTest, StartUpRemovesLeftoversAndKeepsDroppedEntries) {
     ASSERT_EQ(dropped.size(), 2u);
     EXPECT_EQ(dropped[0]["id"], "not an id");
     EXPECT_EQ(dropped[1]["plainText"], "twin");
+}
+
+// Entries kept in a set-aside file can still be recovered by hand, so their images and
+// snapshots outlive every later start; only a real file in the folder counts, never a link.
+TEST_F(HistoryStoreTest, FilesOfSetAsideEntriesSurviveLaterStarts) {
+    const std::string droppedId = "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D";
+    const std::string corruptId = "1B2C3D4E-5F60-4172-8394-A5B6C7D8E9F0";
+    const std::string linkedId = "2C3D4E5F-6071-4283-94A5-B6C7D8E9F0A1";
+    const std::string orphanId = "3D4E5F60-7182-4394-A5B6-C7D8E9F0A1B2";
+    const auto entryFiles = [](const std::string& id) {
+        return std::vector<std::string>{id + ".png", id + ".pboard"};
+    };
+    // Not an entry (its date is a string), so it is dropped into a file of its own.
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1},{"id":")" +
+                 droppedId + R"(","createdAt":"yesterday","imageFilename":")" + droppedId +
+                 R"(.png"}])");
+    fs::create_directories(directory / "history.json.corrupt-20200101T000000Z");
+    const fs::path outside = temporary.path() / "planted.json";
+    test_support::writeFile(outside, R"([{"id":")" + linkedId + R"("}])");
+    fs::create_symlink(outside, directory / "history.json.dropped-20200101T000000Z");
+    for (const auto& id : {someId, droppedId, linkedId, orphanId})
+        for (const auto& name : entryFiles(id))
+            test_support::writeFile(directory / name, "x");
+
+    // Two starts: the first sets the damaged entry aside, the second reads only what is set aside.
+    for (int start = 1; start <= 2; ++start) {
+        auto store = openStore();
+        store->flush();
+        for (const auto& id : {someId, droppedId})
+            for (const auto& name : entryFiles(id))
+                EXPECT_TRUE(fs::exists(directory / name)) << name << " at start " << start;
+        for (const auto& id : {linkedId, orphanId})
+            for (const auto& name : entryFiles(id))
+                EXPECT_FALSE(fs::exists(directory / name)) << name << " at start " << start;
+    }
+
+    // A damaged history set aside at one start keeps its entries' files at the next ones.
+    writeHistory(R"([{"id":")" + corruptId + R"(","createdAt":)");
+    for (const auto& name : entryFiles(corruptId))
+        test_support::writeFile(directory / name, "x");
+    now = Date::fromUnixSeconds(1700000000);
+    for (int start = 1; start <= 2; ++start) {
+        auto store = openStore();
+        addText(*store, "new at start " + std::to_string(start));
+    }
+    EXPECT_TRUE(fs::exists(directory / "history.json.corrupt-20231114T221320Z"));
+    for (const auto& name : entryFiles(corruptId))
+        EXPECT_TRUE(fs::exists(directory / name)) << name;
+}
+
+// Ids are found by their shape in any text, in any case; a set-aside file too long to read
+// whole leaves nothing known, so nothing may be removed.
+TEST_F(HistoryStoreTest, SetAsideFilesNameTheIdsTheyHoldAndAreReadWithinABound) {
+    const struct {
+        std::string text;
+        std::set<std::string, std::less<>> ids;
+    } cases[] = {
+        {R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff","createdAt":)",
+         {"6F9619FF-8B86-D011-B42D-00C04FC964FF"}},
+        {"0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D1B2C3D4E-5F60-4172-8394-A5B6C7D8E9F0",
+         {"0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D", "1B2C3D4E-5F60-4172-8394-A5B6C7D8E9F0"}},
+        {"x0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4", {}},
+        {"0E9A5C2E-8D8B-4C1F-9E57_0A4C1A2B3C4D 0E9A5C2G-8D8B-4C1F-9E57-0A4C1A2B3C4D", {}},
+    };
+    for (const auto& [text, ids] : cases) {
+        std::set<std::string, std::less<>> found;
+        set_aside_history::collectIds(text, found);
+        EXPECT_EQ(found, ids) << text;
+    }
+
+    fs::create_directories(directory);
+    test_support::writeFile(directory / "history.json.dropped-20200101T000000Z",
+                            "[\"" + someId + "\"]");
+    test_support::writeFile(directory / "history.json.corrupt-20200101T000000Z",
+                            "[\"" + someId + "\"]");
+    test_support::writeFile(directory / "history.jsonx", "0E9A5C2E-8D8B-4C1F-9E57-0A4C1A2B3C4D");
+    const auto whole = set_aside_history::namedEntries(directory, "history.json", 80);
+    EXPECT_TRUE(whole.complete);
+    EXPECT_EQ(whole.ids, (std::set<std::string, std::less<>>{someId}));
+    EXPECT_FALSE(set_aside_history::namedEntries(directory, "history.json", 79).complete);
 }
 
 TEST_F(HistoryStoreTest, SearchesTextAndTitlesIgnoringCase) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -33,7 +36,8 @@ class AppEndToEndTest : public ::testing::Test {
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath("cache"));
         app.setProcessEnvironment(environment);
-        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        // Its own lines on the terminal are read by the tests; its log goes through.
+        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         app.start(QStringLiteral(PINDRAKE_E2E_APP), {});
         ASSERT_TRUE(app.waitForStarted(10'000));
 
@@ -81,6 +85,26 @@ class AppEndToEndTest : public ::testing::Test {
         xdotool("key --clearmodifiers shift+super+v");
         ASSERT_TRUE(waitPanel(true)) << "the hot key did not show the panel";
         QTest::qWait(150);
+    }
+
+    // The first visible window of the process; empty while it has none.
+    static std::string visibleWindowOf(qint64 pid) {
+        const std::string command = "xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                                    " 2>/dev/null | head -n 1";
+        std::string window;
+        if (FILE* found = ::popen(command.c_str(), "r")) {
+            char line[64] = {};
+            if (std::fgets(line, sizeof line, found))
+                window = line;
+            ::pclose(found);
+        }
+        while (!window.empty() && !std::isdigit(static_cast<unsigned char>(window.back())))
+            window.pop_back();
+        return window;
+    }
+    QString autostartEntry() {
+        QFile file(home.filePath("config/autostart/pindrake.desktop"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
     QTemporaryDir home;
@@ -137,6 +161,71 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     openPanel();
     xdotool("mousemove 1270 790 click 1");
     EXPECT_TRUE(waitPanel(false)) << "a click outside did not hide the panel";
+}
+
+// A second start on the same history folder tells the user, in a dialog when no terminal
+// started it, and ends; the first one goes on, and ends on SIGTERM as through its Quit item.
+TEST_F(AppEndToEndTest, ASecondStartSaysTheFirstRunsAndEndsWhileTheFirstGoesOn) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.canReadLine(); }, 15'000));
+    QByteArray said = app.readAll();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            said += app.readAll();
+            return said.count('\n') >= 2;
+        },
+        5000));
+    EXPECT_TRUE(said.contains("Shift+Super+V")) << said.toStdString();
+    EXPECT_TRUE(said.contains("Ctrl+C")) << said.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(app.processEnvironment());
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.start(QStringLiteral(PINDRAKE_E2E_APP), {});
+    ASSERT_TRUE(second.waitForStarted(10'000));
+    std::string dialog;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            dialog = visibleWindowOf(second.processId());
+            return !dialog.empty();
+        },
+        15'000))
+        << "no dialog told that Pindrake is already running";
+    screenshot("already-running");
+    xdotool("windowactivate --sync " + dialog + " key Return");
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAll().contains("already running"));
+
+    ASSERT_EQ(app.state(), QProcess::Running) << "the first instance did not go on";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            copy("kept by the first");
+            return QTest::qWaitFor([&] { return history().size() == 1; }, 1000);
+        },
+        15'000));
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(10'000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << "SIGTERM killed the app";
+    EXPECT_EQ(app.exitCode(), 0);
+}
+
+// A login item left by another build starts that build: a later start points it here.
+TEST_F(AppEndToEndTest, ALaterStartPointsTheLoginItemAtThisProgram) {
+    const QString exec = QStringLiteral("Exec=\"%1\"\n").arg(QStringLiteral(PINDRAKE_E2E_APP));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return autostartEntry().contains(exec); }, 15'000))
+        << "the first start wrote no login item: " << autostartEntry().toStdString();
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(10'000));
+
+    QFile entry(home.filePath("config/autostart/pindrake.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    entry.write("[Desktop Entry]\nType=Application\nExec=/old/build/src/app/pindrake\n");
+    entry.close();
+    app.start(QStringLiteral(PINDRAKE_E2E_APP), {});
+    ASSERT_TRUE(app.waitForStarted(10'000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return autostartEntry().contains(exec); }, 15'000))
+        << autostartEntry().toStdString();
 }
 
 }  // namespace

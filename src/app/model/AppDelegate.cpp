@@ -33,6 +33,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         defaults.set(hasLaunchedBeforeKey, true);
         if (const auto error = services_.loginItems.registerApp())
             log::warning("Could not add the login item: " + error.message());
+    } else if (const auto error = services_.loginItems.updateRegistration()) {
+        log::warning("Could not point the login item at this program: " + error.message());
     }
 
     std::weak_ptr<AppDelegate*> weak = self_;

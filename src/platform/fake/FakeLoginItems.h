@@ -19,7 +19,13 @@ class FakeLoginItems final : public LoginItems {
         return failure;
     }
 
+    std::error_code updateRegistration() override {
+        ++updates;
+        return failure;
+    }
+
     bool enabled = false;
+    int updates = 0;
     int registrations = 0;
     std::error_code failure;  // set to make every request fail
 };

@@ -1,7 +1,9 @@
 #include "platform/linux/XdgAutostartLoginItems.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "foundation/Files.h"
 #include "foundation/UserFolders.h"
@@ -45,11 +47,58 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// Spaces around the equals sign do not count.
-bool isHiddenLine(std::string_view line) {
-    const auto equals = line.find('=');
-    return equals != std::string_view::npos && trimmed(line.substr(0, equals)) == "Hidden" &&
-           trimmed(line.substr(equals + 1)) == "true";
+// The values of the "<key>=" lines, in order; spaces around the equals sign do not count.
+std::vector<std::string_view> valuesOf(std::string_view text, std::string_view key) {
+    std::vector<std::string_view> values;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const auto line = text.substr(0, end);
+        const auto equals = line.find('=');
+        if (equals != std::string_view::npos && trimmed(line.substr(0, equals)) == key)
+            values.push_back(trimmed(line.substr(equals + 1)));
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return values;
+}
+
+// The user switched the entry off.
+bool isHidden(std::string_view text) {
+    return std::ranges::count(valuesOf(text, "Hidden"), std::string_view("true")) > 0;
+}
+
+// The escapes of a desktop entry's string values: \s \n \t \r \\.
+std::optional<std::string> unescapedValue(std::string_view value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            out += value[i];
+            continue;
+        }
+        if (++i == value.size())
+            return std::nullopt;
+        switch (value[i]) {
+            case 's':
+                out += ' ';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -87,25 +136,56 @@ std::optional<std::string> XdgAutostartLoginItems::desktopEntry(
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool XdgAutostartLoginItems::isEnabled() const {
+std::optional<std::string> XdgAutostartLoginItems::programOf(std::string_view execValue) {
+    const auto exec = unescapedValue(execValue);
+    if (!exec || exec->empty())
+        return std::nullopt;
+    std::string program;
+    if (exec->front() != '"') {
+        program = exec->substr(0, exec->find(' '));
+    } else {
+        std::size_t i = 1;
+        for (; i < exec->size() && (*exec)[i] != '"'; ++i) {
+            if ((*exec)[i] == '\\' && i + 1 < exec->size())
+                ++i;
+            program += (*exec)[i];
+        }
+        if (i == exec->size())
+            return std::nullopt;
+    }
+    // "%%" is a percent sign; a lone "%" starts a field code, which no program path holds.
+    std::string unpercented;
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        if (program[i] == '%' && (i + 1 == program.size() || program[++i] != '%'))
+            return std::nullopt;
+        unpercented += program[i];
+    }
+    return unpercented;
+}
+
+std::optional<std::string> XdgAutostartLoginItems::readEntry() const {
     std::error_code error;
     const auto status = std::filesystem::symlink_status(entryPath_, error);
     if (error || !std::filesystem::is_regular_file(status) ||
         std::filesystem::file_size(entryPath_, error) > maxEntryBytes || error)
-        return false;
-    const auto text = files::read(entryPath_);
-    if (!text)
-        return false;
-    std::string_view rest = *text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        if (isHiddenLine(rest.substr(0, end)))
-            return false;
-        if (end == std::string_view::npos)
-            break;
-        rest.remove_prefix(end + 1);
-    }
-    return true;
+        return std::nullopt;
+    return files::readWithoutFollowingLinks(entryPath_, maxEntryBytes);
+}
+
+bool XdgAutostartLoginItems::isEnabled() const {
+    const auto text = readEntry();
+    return text && !isHidden(*text);
+}
+
+std::error_code XdgAutostartLoginItems::updateRegistration() {
+    const auto text = readEntry();
+    if (!text || isHidden(*text))
+        return {};
+    const auto exec = valuesOf(*text, "Exec");
+    const auto program = exec.empty() ? std::nullopt : programOf(exec.front());
+    if (program && *program == executable_.string())
+        return {};
+    return registerApp();
 }
 
 std::error_code XdgAutostartLoginItems::registerApp() {

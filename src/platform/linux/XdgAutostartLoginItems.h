@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/LoginItems.h"
 
@@ -25,13 +26,20 @@ class XdgAutostartLoginItems final : public LoginItems {
     bool isEnabled() const override;
     std::error_code registerApp() override;
     std::error_code unregisterApp() override;
+    // Rewrites an enabled entry whose Exec names another program than ours.
+    std::error_code updateRegistration() override;
 
     const std::filesystem::path& entryPath() const { return entryPath_; }
     // The whole desktop entry that starts `executable`; none for a path that no Exec line can
     // carry (control characters).
     static std::optional<std::string> desktopEntry(const std::filesystem::path& executable);
+    // The program an Exec value starts (its first argument, unquoted); none when malformed.
+    static std::optional<std::string> programOf(std::string_view execValue);
 
   private:
+    // The entry's text when it is a regular file of a plausible size.
+    std::optional<std::string> readEntry() const;
+
     std::filesystem::path directory_;
     std::filesystem::path executable_;
     std::filesystem::path entryPath_;

@@ -67,5 +67,57 @@ TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldRea
     EXPECT_FALSE(fs::exists(items.entryPath()));
 }
 
+// A login item left by another build or install starts that program, without this one's
+// resources: while it is on, it is pointed at the running program; off or ours, it is left alone.
+TEST(XdgAutostartLoginItemsTest, AnEnabledEntryNamingAnotherProgramIsPointedAtThisOne) {
+    const std::string running = "/opt/pin drake/bin/100% \"new\" $app";
+    const std::string ours = *XdgAutostartLoginItems::desktopEntry(running);
+    const std::string theirs = *XdgAutostartLoginItems::desktopEntry("/home/u/build/src/app/app");
+    const std::string ourExec =
+        ours.substr(ours.find("\nExec=") + 6, ours.find("\nIcon") - ours.find("\nExec=") - 6);
+    const struct {
+        std::string before;
+        bool rewritten;
+    } cases[] = {
+        {theirs, true},
+        {ours + "X-Kept=1\n", false},
+        {"[Desktop Entry]\nExec = " + ourExec + " --quiet\n", false},
+        {theirs + "Hidden=true\n", false},
+        {"[Desktop Entry]\nExec=/opt/pin\\sdrake/bin/app\n", true},
+        {"[Desktop Entry]\nExec=\"/opt/pin drake/bin/100%% \\\\\"new", true},
+        {"[Desktop Entry]\nName=Pindrake\n", true},
+    };
+    for (const auto& [before, rewritten] : cases) {
+        test_support::TemporaryDirectory home;
+        XdgAutostartLoginItems items(home.path(), running);
+        ASSERT_FALSE(files::writeAtomically(items.entryPath(), before));
+        EXPECT_FALSE(items.updateRegistration()) << before;
+        EXPECT_EQ(files::read(items.entryPath()), rewritten ? ours : before) << before;
+    }
+
+    // Off is off: no entry is made.
+    test_support::TemporaryDirectory home;
+    XdgAutostartLoginItems items(home.path(), running);
+    EXPECT_FALSE(items.updateRegistration());
+    EXPECT_FALSE(fs::exists(items.entryPath()));
+}
+
+// Exec reads back to the program it was written for, whatever the path holds.
+TEST(XdgAutostartLoginItemsTest, TheProgramOfAnExecValue) {
+    const std::pair<std::string, std::optional<std::string>> rows[] = {
+        {R"("/a/\\$HOME\\`x\\`" --flag)", "/a/$HOME`x`"},
+        {R"("/a/\\"q\\"\\\\z")", R"(/a/"q"\z)"},
+        {R"("/a/100%%")", "/a/100%"},
+        {"/usr/bin/app %U", "/usr/bin/app"},
+        {R"(/a\sb)", "/a"},
+        {R"("/a/%f")", std::nullopt},
+        {R"("/a/b)", std::nullopt},
+        {R"(/a\q)", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [exec, program] : rows)
+        EXPECT_EQ(XdgAutostartLoginItems::programOf(exec), program) << exec;
+}
+
 }  // namespace
 }  // namespace pindrake::platform
