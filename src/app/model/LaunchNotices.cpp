@@ -1,7 +1,7 @@
 #include "app/model/LaunchNotices.h"
 
 #include "foundation/Localization.h"
-#include "shortcuts/ShortcutDescription.h"
+#include "shortcuts/DesktopKeyNames.h"
 
 namespace pindrake::app {
 
@@ -15,25 +15,12 @@ std::string withArgument(std::string format, const std::string& argument) {
 
 }  // namespace
 
-std::string hotKeyName(const GlobalShortcuts::Shortcut& shortcut,
-                       const platform::KeyboardLayout& layout) {
-    using namespace GlobalShortcuts;
-    const ModifierFlags modifiers = shortcut.modifiers();
-    std::string name;
-    for (const auto& [flag, label] :
-         {std::pair{ModifierFlag::control, "Ctrl+"}, std::pair{ModifierFlag::option, "Alt+"},
-          std::pair{ModifierFlag::shift, "Shift+"}, std::pair{ModifierFlag::command, "Super+"},
-          std::pair{ModifierFlag::function, "Fn+"}}) {
-        if (modifiers.contains(flag))
-            name += label;
-    }
-    return name + description(Shortcut(shortcut.key(), ModifierFlags()), layout);
-}
-
 std::string runningNotice(const std::optional<GlobalShortcuts::Shortcut>& hotKey,
                           const platform::KeyboardLayout& layout) {
     const std::string opening =
-        hotKey ? withArgument(localized("running_notice_hot_key"), hotKeyName(*hotKey, layout))
+        hotKey ? withArgument(localized("running_notice_hot_key"),
+                              GlobalShortcuts::desktopKeyName(*hotKey, layout,
+                                                              GlobalShortcuts::KeyScope::global))
                : localized("running_notice_no_hot_key");
     return opening + "\n" + localized("running_notice_quit") + "\n";
 }

@@ -8,11 +8,6 @@
 
 namespace pindrake::app {
 
-// The hot key as a Linux desktop names it, such as "Shift+Super+V" (Command is Super, Option
-// is Alt).
-std::string hotKeyName(const GlobalShortcuts::Shortcut& shortcut,
-                       const platform::KeyboardLayout& layout);
-
 // What the terminal shows once the application runs, so that it is not taken for a stuck one:
 // the hot key that opens the history (the tray, when there is none) and how to quit.
 std::string runningNotice(const std::optional<GlobalShortcuts::Shortcut>& hotKey,
