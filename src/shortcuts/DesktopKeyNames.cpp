@@ -1,0 +1,106 @@
+#include "shortcuts/DesktopKeyNames.h"
+
+#include "shortcuts/ShortcutDescription.h"
+#include "shortcuts/TextCase.h"
+
+namespace pindrake::GlobalShortcuts {
+
+namespace {
+
+int offsetFrom(SpecialKey key, SpecialKey first) {
+    return static_cast<int>(key) - static_cast<int>(first);
+}
+
+bool isBetween(SpecialKey key, SpecialKey first, SpecialKey last) {
+    return offsetFrom(key, first) >= 0 && offsetFrom(last, key) >= 0;
+}
+
+}  // namespace
+
+std::string desktopKeyName(SpecialKey key) {
+    if (isBetween(key, SpecialKey::f1, SpecialKey::f20))
+        return "F" + std::to_string(offsetFrom(key, SpecialKey::f1) + 1);
+    if (isBetween(key, SpecialKey::keypad0, SpecialKey::keypad9))
+        return "Keypad " + std::to_string(offsetFrom(key, SpecialKey::keypad0));
+    switch (key) {
+        case SpecialKey::return_:
+            return "Return";
+        case SpecialKey::delete_:
+            return "Backspace";
+        case SpecialKey::deleteForward:
+            return "Delete";
+        case SpecialKey::end:
+            return "End";
+        case SpecialKey::escape:
+            return "Esc";
+        case SpecialKey::help:
+            // Where PC keyboards put Insert.
+            return "Insert";
+        case SpecialKey::home:
+            return "Home";
+        case SpecialKey::space:
+            return "Space";
+        case SpecialKey::tab:
+            return "Tab";
+        case SpecialKey::pageUp:
+            return "Page Up";
+        case SpecialKey::pageDown:
+            return "Page Down";
+        case SpecialKey::upArrow:
+            return "Up";
+        case SpecialKey::rightArrow:
+            return "Right";
+        case SpecialKey::downArrow:
+            return "Down";
+        case SpecialKey::leftArrow:
+            return "Left";
+        case SpecialKey::keypadClear:
+            return "Num Lock";
+        case SpecialKey::keypadDecimal:
+            return "Keypad .";
+        case SpecialKey::keypadDivide:
+            return "Keypad /";
+        case SpecialKey::keypadEnter:
+            return "Keypad Enter";
+        case SpecialKey::keypadEquals:
+            return "Keypad =";
+        case SpecialKey::keypadMinus:
+            return "Keypad -";
+        case SpecialKey::keypadMultiply:
+            return "Keypad *";
+        case SpecialKey::keypadPlus:
+            return "Keypad +";
+        default:
+            return {};
+    }
+}
+
+std::string desktopKeyName(ModifierFlags modifiers, std::string_view keyName, KeyScope scope) {
+    const bool control = modifiers.contains(ModifierFlag::control) ||
+                         (scope == KeyScope::inApp && modifiers.contains(ModifierFlag::command));
+    std::string name;
+    const auto add = [&](bool held, std::string_view word) {
+        if (held)
+            name.append(word).append("+");
+    };
+    add(modifiers.contains(ModifierFlag::shift), "Shift");
+    add(control, "Ctrl");
+    add(modifiers.contains(ModifierFlag::option), "Alt");
+    add(scope == KeyScope::global && modifiers.contains(ModifierFlag::command), "Super");
+    add(modifiers.contains(ModifierFlag::function), "Fn");
+    return name.append(keyName);
+}
+
+std::string desktopKeyName(const Shortcut& shortcut, const platform::KeyboardLayout& layout,
+                           KeyScope scope) {
+    std::string key;
+    if (auto special = specialKeyForKeyCode(shortcut.carbonKeyCode))
+        key = desktopKeyName(*special);
+    else if (auto character = keyToCharacter(shortcut, layout))
+        key = capitalized(*character);
+    else
+        key = "\uFFFD";
+    return desktopKeyName(shortcut.modifiers(), key, scope);
+}
+
+}  // namespace pindrake::GlobalShortcuts
