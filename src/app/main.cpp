@@ -12,6 +12,7 @@
 #include "app/model/AppDelegate.h"
 #include "app/model/MenuBarMenu.h"
 #include "app/views/HistoryPanelView.h"
+#include "app/views/MenuHotKeys.h"
 #include "app/views/QtApplicationShell.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     platform::FeedUpdater updater(http, platform::FeedUpdater::builtInFeedUrl(),
                                   platform::FeedUpdater::builtInVersion(), &reportUpdateCheck);
     GlobalShortcuts::Registry shortcuts(defaults, *hotKeys, *layout);
+    const auto menuKeys = app::views::routeMenuKeysToHotKeys(shortcuts, *layout);
 
     WorkQueue conversionWorkers("converters", 2);
     platform::TesseractTextRecognizer textRecognizer;
@@ -179,7 +181,7 @@ int main(int argc, char** argv) {
         QIcon::fromTheme(QStringLiteral("pindrake"),
                          iconFile ? QIcon(QString::fromStdString(iconFile->string())) : QIcon());
     QApplication::setWindowIcon(appIcon);
-    app::views::TrayIcon tray(menu, appIcon);
+    app::views::TrayIcon tray(menu, *layout, appIcon);
 
     appDelegate.applicationDidFinishLaunching();
     QObject::connect(&application, &QCoreApplication::aboutToQuit,
