@@ -96,6 +96,7 @@ SettingsWindow::SettingsWindow(Services services, QWidget* parent)
         [this](const auto&) { refreshShortcutRefusedNote(); });
     shortcutSubscription_ = registry.shortcutByNameDidChange().observeForView(
         [this](const auto&) { refreshShortcutRefusedNote(); });
+    refreshShortcutRefusedNote();
 
     pasteCheck_.setInterval(pasteCheckMilliseconds);
     connect(&pasteCheck_, &QTimer::timeout, this,
