@@ -149,5 +149,35 @@ TEST_F(RecorderWindow, ACombinationAnotherProgramGrabsReachesTheRecorderWhichRep
     other.ungrab(keycodeK, controlAlt);
 }
 
+TEST_F(RecorderWindow, TheJapaneseKeysOfAJapaneseKeyboardAreRecordedAndWorkAsHotKeys) {
+    ASSERT_EQ(std::system("setxkbmap -model jp106 -layout jp"), 0);
+    struct UsKeyboardAgain {
+        ~UsKeyboardAgain() { std::system("setxkbmap -model pc105 -layout us"); }
+    } restore;
+    int toggled = 0;
+    registry->onKeyUp(Name::toggleHistory(), [&] { ++toggled; });
+    pindrake::test_support::OtherClient keyboard;
+    // Evdev key codes: left Control, left Alt, and the keys of a jp106 keyboard.
+    constexpr xcb_keycode_t controlL = 37;
+    constexpr xcb_keycode_t altL = 64;
+    const struct {
+        const char* key;
+        xcb_keycode_t keycode;
+        int keyCode;
+    } rows[] = {{"Yen", 132, 93}, {"Ro", 97, 94}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        control->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(control->isRecording());
+        keyboard.type({controlL, altL, row.keycode});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !control->isRecording(); }));
+        EXPECT_EQ(beeps, 0);
+        EXPECT_EQ(stored(), Shortcut(Key(row.keyCode), ModifierFlag::control | ModifierFlag::option));
+        const int before = toggled;
+        keyboard.type({controlL, altL, row.keycode});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == before + 1; }));
+    }
+}
+
 }  // namespace
 }  // namespace pindrake::GlobalShortcuts
