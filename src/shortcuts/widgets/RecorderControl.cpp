@@ -78,8 +78,7 @@ void RecorderControl::focusInEvent(QFocusEvent* event) {
     grabKeyboard();
     eventMonitor_ = new LocalEventMonitor(
         {QEvent::KeyPress, QEvent::MouseButtonRelease},
-        [this](QObject*, QEvent* event) { return handleMonitoredEvent(event); },
-        this);
+        [this](QObject*, QEvent* event) { return handleMonitoredEvent(event); }, this);
     eventMonitor_->start();
 }
 

@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdlib>
 #include <memory>
@@ -25,6 +24,7 @@
 #include "shortcuts/ModuleText.h"
 #include "shortcuts/Name.h"
 #include "shortcuts/Registry.h"
+#include "shortcuts/widgets/WidgetTestSupport.h"
 #include "support/OtherXClient.h"
 #include "support/TestFiles.h"
 
@@ -124,20 +124,10 @@ TEST_F(AppShortcutsOnX11, AShortcutAnotherProgramHoldsIsReportedAndAskedForAgain
     EXPECT_FALSE(settings->isShortcutRefusedNoteShown());
 
     // Recorded with "Use Anyway": stored and shown, but the grab is refused.
-    QTimer answering;
-    QObject::connect(&answering, &QTimer::timeout, [&] {
-        auto* box = settings->findChild<QMessageBox*>();
-        if (!box || !box->isVisible())
-            return;
-        answering.stop();
-        for (auto* button : box->buttons()) {
-            if (button->text().toStdString() == GlobalShortcuts::moduleText("force_use_shortcut"))
-                return button->click();
-        }
-        ADD_FAILURE() << "no button to use the shortcut anyway";
-        box->done(0);
+    GlobalShortcuts::test_support::AlertAnswerer answering(*settings, [](QMessageBox& box) {
+        GlobalShortcuts::test_support::clickButton(
+            box, QString::fromStdString(GlobalShortcuts::moduleText("force_use_shortcut")));
     });
-    answering.start(10);
     auto* recorder = settings->findChild<GlobalShortcuts::RecorderControl*>();
     ASSERT_NE(recorder, nullptr);
     recorder->setFocus(Qt::MouseFocusReason);

@@ -63,7 +63,8 @@ TEST(QtScheduler, NowCountsTheTimeTheMachineSlept) {
     }
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string command = std::string(inside) + "=1 unshare --time --boottime 86400 '" +
-                                self + "' --gtest_filter=QtScheduler.NowCountsTheTimeTheMachineSlept";
+                                self +
+                                "' --gtest_filter=QtScheduler.NowCountsTheTimeTheMachineSlept";
     EXPECT_EQ(std::system(command.c_str()), 0) << "needs time namespaces (root): " << command;
 }
 

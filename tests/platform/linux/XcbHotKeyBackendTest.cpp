@@ -27,9 +27,9 @@ namespace pindrake::GlobalShortcuts {
 namespace {
 
 using namespace std::chrono_literals;
-using test_support::OtherClient;
 using platform::HotKeyBackend;
 using platform::XcbHotKeyBackend;
+using test_support::OtherClient;
 
 constexpr std::uint16_t shiftMask = XCB_MOD_MASK_SHIFT;
 constexpr std::uint16_t superMask = XCB_MOD_MASK_4;  // where the test server keeps Super

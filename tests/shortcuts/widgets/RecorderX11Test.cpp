@@ -9,9 +9,6 @@
 #include <memory>
 #include <string>
 
-#include <QMessageBox>
-#include <QTimer>
-
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/XcbHotKeyBackend.h"
 #include "shortcuts/ModuleText.h"
@@ -76,7 +73,6 @@ TEST(RecorderOnX11, RecordsWhatIsTypedEvenTheCurrentHotKeyWhichWorksAgainAfterwa
     EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 3; }));
 }
 
-
 // The recorder in a window of its own over real hot keys, typed into by xdotool.
 class RecorderWindow : public ::testing::Test {
   protected:
@@ -92,9 +88,7 @@ class RecorderWindow : public ::testing::Test {
         column->addWidget(control);
         ASSERT_TRUE(test_support::showActive(window));
     }
-    std::optional<Shortcut> stored() const {
-        return registry->getShortcut(Name::toggleHistory());
-    }
+    std::optional<Shortcut> stored() const { return registry->getShortcut(Name::toggleHistory()); }
 
     QtScheduler mainQueue{qApp};
     std::unique_ptr<platform::XcbHotKeyBackend> backend;
@@ -128,16 +122,10 @@ TEST_F(RecorderWindow, ACombinationAnotherProgramGrabsReachesTheRecorderWhichRep
     const std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
     ASSERT_TRUE(other.grab(keycodeK, controlAlt));
     QString alert;
-    QTimer answering;
-    QObject::connect(&answering, &QTimer::timeout, [&] {
-        auto* box = window.findChild<QMessageBox*>();
-        if (!box || !box->isVisible())
-            return;
-        answering.stop();
-        alert = box->text();
-        box->reject();
+    test_support::AlertAnswerer answering(window, [&](QMessageBox& box) {
+        alert = box.text();
+        box.reject();
     });
-    answering.start(10);
 
     control->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(control->isRecording());
@@ -172,7 +160,8 @@ TEST_F(RecorderWindow, TheJapaneseKeysOfAJapaneseKeyboardAreRecordedAndWorkAsHot
         keyboard.type({controlL, altL, row.keycode});
         EXPECT_TRUE(QTest::qWaitFor([&] { return !control->isRecording(); }));
         EXPECT_EQ(beeps, 0);
-        EXPECT_EQ(stored(), Shortcut(Key(row.keyCode), ModifierFlag::control | ModifierFlag::option));
+        EXPECT_EQ(stored(),
+                  Shortcut(Key(row.keyCode), ModifierFlag::control | ModifierFlag::option));
         const int before = toggled;
         keyboard.type({controlL, altL, row.keycode});
         EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == before + 1; }));
