@@ -81,6 +81,7 @@ class AppShortcutsOnX11 : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
         ASSERT_TRUE(registry->isMenuOpen());
         menu.hide();
+        QGuiApplication::sync();
         ASSERT_FALSE(registry->isMenuOpen());
     }
 
@@ -109,10 +110,14 @@ TEST_F(AppShortcutsOnX11, TheHotKeyRunsWhileAMenuIsOpenAndNeverReachesTheMenu) {
                      [&] { ++verified; });
     menu.popup(QPoint(200, 200));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    pindrake::test_support::OtherClient other;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }))
+        << "the menu never took the keyboard";
     xdotool("key shift+super+v");
     EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; })) << "the open menu took the hot key";
     EXPECT_EQ(verified, 0) << "the menu acted on the hot key's V";
     menu.hide();
+    QGuiApplication::sync();  // the menu's grab is gone before xdotool types
     xdotool("key shift+super+v");
     EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 2; })) << "grabbed again once it closed";
 }
