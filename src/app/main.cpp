@@ -15,6 +15,7 @@
 #include "app/model/LaunchNotices.h"
 #include "app/model/MenuBarMenu.h"
 #include "app/views/HistoryPanelView.h"
+#include "app/views/MenuHotKeys.h"
 #include "app/views/QtApplicationShell.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
     platform::FeedUpdater updater(http, platform::FeedUpdater::builtInFeedUrl(),
                                   platform::FeedUpdater::builtInVersion(), &reportUpdateCheck);
     GlobalShortcuts::Registry shortcuts(defaults, *hotKeys, *layout);
+    const auto menuKeys = app::views::routeMenuKeysToHotKeys(shortcuts, *layout);
 
     WorkQueue conversionWorkers("converters", 2);
     platform::TesseractTextRecognizer textRecognizer;
@@ -211,7 +213,7 @@ int main(int argc, char** argv) {
         QIcon::fromTheme(QStringLiteral("pindrake"),
                          iconFile ? QIcon(QString::fromStdString(iconFile->string())) : QIcon());
     QApplication::setWindowIcon(appIcon);
-    app::views::TrayIcon tray(menu, appIcon);
+    app::views::TrayIcon tray(menu, *layout, appIcon);
 
     appDelegate.applicationDidFinishLaunching();
     const auto& toggle = GlobalShortcuts::Name::toggleHistory();

@@ -46,6 +46,7 @@ class Scheduler {
     virtual TimerHandle postAfter(Duration delay, Task task) = 0;
     // Runs the task every `interval` until cancelled.
     virtual TimerHandle repeatEvery(Duration interval, Task task) = 0;
+    // Keeps counting while the machine sleeps.
     virtual TimePoint now() const = 0;
 };
 

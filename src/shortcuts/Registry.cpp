@@ -188,15 +188,43 @@ void Registry::request(const Name& name, bool retryRefused) {
     auto stored = store_.shortcut(name);
     if (!stored || hotKeys_.isRegistered(*stored))
         return;
-    if (!retryRefused && std::find(refused_.begin(), refused_.end(), *stored) != refused_.end())
+    if (!retryRefused && wasRefused(*stored))
         return;
     registerShortcut(*stored);
 }
 
 void Registry::registerShortcut(const Shortcut& shortcut) {
-    std::erase(refused_, shortcut);
-    if (!hotKeys_.registerShortcut(shortcut))
-        refused_.push_back(shortcut);
+    markRefused(shortcut, !hotKeys_.registerShortcut(shortcut));
+}
+
+bool Registry::wasRefused(const Shortcut& shortcut) const {
+    const auto& refused = refused_.get();
+    return std::find(refused.begin(), refused.end(), shortcut) != refused.end();
+}
+
+void Registry::markRefused(const Shortcut& shortcut, bool refused) {
+    if (wasRefused(shortcut) == refused)
+        return;
+    auto list = refused_.get();
+    if (refused) {
+        list.push_back(shortcut);
+    } else {
+        std::erase(list, shortcut);
+    }
+    refused_ = std::move(list);
+}
+
+bool Registry::isRefused(const Name& name) const {
+    const auto stored = store_.shortcut(name);
+    return stored && wasRefused(*stored);
+}
+
+void Registry::retryRefused() {
+    const auto names = wanting_;
+    for (const auto& name : names) {
+        if (isRefused(name))
+            request(name, /*retryRefused=*/true);
+    }
 }
 
 void Registry::want(const Name& name) {
@@ -219,7 +247,7 @@ void Registry::releaseIfUnwanted(const Shortcut& shortcut, const Name* except) {
     if (isWanted(shortcut, except))
         return;
     hotKeys_.unregister(shortcut);
-    std::erase(refused_, shortcut);
+    markRefused(shortcut, false);
 }
 
 void Registry::removeStream(const Name& name, std::uint64_t id) {
@@ -262,10 +290,8 @@ void Registry::applySwitches() {
         return;
     const auto refusedNow = hotKeys_.resume();
     // Hot keys refused earlier get another attempt now; those refused a moment ago do not.
-    for (const auto& shortcut : refusedNow) {
-        if (std::find(refused_.begin(), refused_.end(), shortcut) == refused_.end())
-            refused_.push_back(shortcut);
-    }
+    for (const auto& shortcut : refusedNow)
+        markRefused(shortcut, true);
     const auto names = wanting_;
     for (const auto& name : names) {
         auto stored = store_.shortcut(name);

@@ -93,6 +93,14 @@ class Registry {
     // Whether the system or another program already uses the combination.
     bool isTakenBySystem(const Shortcut& shortcut) { return hotKeys_.isTakenElsewhere(shortcut); }
 
+    // The shortcuts the system refused to grab (another program holds them, or they cannot be
+    // grabbed) and that have not been granted, released or saved since; set on every change.
+    const Published<std::vector<Shortcut>>& refusedShortcuts() const { return refused_; }
+    Published<std::vector<Shortcut>>& refusedShortcuts() { return refused_; }
+    bool isRefused(const Name& name) const;
+    // Asks again for every wanted hot key that was refused: the other program may have let go.
+    void retryRefused();
+
   private:
     using StreamCallback = std::function<void(EventType)>;
     struct Streams {
@@ -107,6 +115,8 @@ class Registry {
     // combination another program holds does not ask (and log) once per action.
     void request(const Name& name, bool retryRefused);
     void registerShortcut(const Shortcut& shortcut);
+    bool wasRefused(const Shortcut& shortcut) const;
+    void markRefused(const Shortcut& shortcut, bool refused);
     void want(const Name& name);
     void stopWanting(const Name& name);
     bool isWanted(const Shortcut& shortcut, const Name* except = nullptr) const;
@@ -122,8 +132,7 @@ class Registry {
     SystemHotKeys hotKeys_;
     Published<std::optional<Name>> shortcutByNameDidChange_{std::nullopt};
     Published<bool> recorderActiveStatusDidChange_{false};
-    // Shortcuts the system refused and that nothing has released or saved since.
-    std::vector<Shortcut> refused_;
+    Published<std::vector<Shortcut>> refused_;
     ActionTable keyDownHandlers_;
     ActionTable keyUpHandlers_;
     std::vector<Streams> streams_;

@@ -175,7 +175,11 @@ TEST_F(RecorderLogicTest, EscapeTabAndClicksEndTheRecordingAndKeepTheShortcut) {
         // The control's bounds, grown by 3 on every side, count as inside.
         {{Kind::leftMouseUp, std::nullopt, {}, -2, 10}, Disposition::swallow, false},
         {{Kind::rightMouseUp, std::nullopt, {}, 132, 26}, Disposition::swallow, false},
+        {{Kind::leftMouseUp, std::nullopt, {}, -3, -3}, Disposition::swallow, false},
+        {{Kind::leftMouseUp, std::nullopt, {}, 132.9, 10}, Disposition::swallow, false},
         {{Kind::leftMouseUp, std::nullopt, {}, -4, 10}, Disposition::pass, true},
+        {{Kind::leftMouseUp, std::nullopt, {}, 133, 10}, Disposition::pass, true},
+        {{Kind::leftMouseUp, std::nullopt, {}, 60, -4}, Disposition::pass, true},
         {{Kind::rightMouseUp, std::nullopt, {}, 60, 28}, Disposition::pass, true},
         {{Kind::other, std::nullopt, {}, 0, 0}, Disposition::swallow, false},
     };

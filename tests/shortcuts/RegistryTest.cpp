@@ -229,6 +229,53 @@ TEST_F(RegistryTest, ARefusedHotKeyIsLoggedOnceNotEnabledAndTriedAgainAtTheNextS
     EXPECT_EQ(toggled, 1);
 }
 
+TEST_F(RegistryTest, ARefusalAfterARecordingIsPublishedAndAskedForAgainOnRetryOrMenuClose) {
+    declareToggle();
+    std::vector<std::vector<Shortcut>> published;
+    auto watching = shortcuts().refusedShortcuts().subscribe(
+        [&](const std::vector<Shortcut>& refused) { published.push_back(refused); });
+    published.clear();
+    backend.refuse(optionSpace);
+    testing::internal::CaptureStdout();
+    shortcuts().setPausedForRecording(true);
+    shortcuts().saveShortcut(optionSpaceShortcut, toggle);
+    EXPECT_FALSE(shortcuts().isRefused(toggle)) << "nothing is grabbed while recording";
+    shortcuts().setPausedForRecording(false);
+    EXPECT_TRUE(shortcuts().isRefused(toggle));
+    EXPECT_FALSE(shortcuts().isEnabled(toggle));
+    EXPECT_EQ(published, std::vector<std::vector<Shortcut>>{{optionSpaceShortcut}});
+    shortcuts().retryRefused();
+    EXPECT_TRUE(shortcuts().isRefused(toggle));
+
+    backend.stopRefusing(optionSpace);
+    shortcuts().menuDidBeginTracking();
+    shortcuts().menuDidEndTracking();
+    EXPECT_FALSE(shortcuts().isRefused(toggle));
+    backend.pressAndRelease(optionSpace);
+    EXPECT_EQ(toggled, 1);
+
+    shortcuts().setEnabled(false);
+    backend.refuse(optionSpace);
+    shortcuts().setEnabled(true);
+    EXPECT_TRUE(shortcuts().isRefused(toggle));
+    backend.stopRefusing(optionSpace);
+    shortcuts().retryRefused();
+    EXPECT_FALSE(shortcuts().isRefused(toggle));
+    backend.pressAndRelease(optionSpace);
+    EXPECT_EQ(toggled, 2);
+    testing::internal::GetCapturedStdout();
+
+    // A cleared shortcut is refused by nobody.
+    backend.refuse(shiftCommandV);
+    testing::internal::CaptureStdout();
+    shortcuts().saveShortcut(Shortcut(9, 768), toggle);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error registering hotkey ⇧⌘V: -9878\n");
+    EXPECT_TRUE(shortcuts().isRefused(toggle));
+    shortcuts().setShortcut(std::nullopt, toggle);
+    EXPECT_FALSE(shortcuts().isRefused(toggle));
+    EXPECT_TRUE(shortcuts().refusedShortcuts()->empty());
+}
+
 TEST_F(RegistryTest, TheSwitchSuspendsEveryHotKeyAndRetriesRefusedOnesWhenSwitchedOn) {
     declareToggle();
     backend.clearCalls();

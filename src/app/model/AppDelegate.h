@@ -61,6 +61,7 @@ class AppDelegate {
 
     clipboard::HistoryStore& historyStore() { return historyStore_; }
     UpdaterViewModel& updaterViewModel() { return updaterViewModel_; }
+    GlobalShortcuts::Registry& shortcuts() { return services_.shortcuts; }
     // Made on first use.
     HistoryViewModel& viewModel();
     // None until launching has finished.

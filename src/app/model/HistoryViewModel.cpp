@@ -49,8 +49,10 @@ void HistoryViewModel::subscribe() {
         [](HistoryViewModel& model, const std::string& q) { model.applyFilter(q, 0, true); }));
     subscriptions_.push_back(services_.historyStore.items().subscribe<HistoryViewModel>(
         self, [](HistoryViewModel& model, const clipboard::HistoryList&) {
-            if (!model.suppressItemsUpdate_)
-                model.applyFilter(model.query.get(), 0, true);
+            if (model.suppressItemsUpdate_)
+                return;
+            model.closeConverterMenuIfTargetGone();
+            model.applyFilter(model.query.get(), 0, true);
         }));
     subscriptions_.push_back(selectedIndex.subscribe<HistoryViewModel>(
         self, [](HistoryViewModel& model, const int& i) { model.refreshCandidatesIfNeeded(i); }));
@@ -68,6 +70,17 @@ const ClipboardItem* HistoryViewModel::actionItem() const {
     if (i < 0 || i >= static_cast<int>(items.size()))
         return nullptr;
     return &items[static_cast<std::size_t>(i)];
+}
+
+bool HistoryViewModel::isInHistory(const ClipboardItem& item) const {
+    const auto& items = services_.historyStore.items().get();
+    return std::any_of(items.begin(), items.end(),
+                       [&](const ClipboardItem& kept) { return kept.id == item.id; });
+}
+
+void HistoryViewModel::closeConverterMenuIfTargetGone() {
+    if (isConverterMenuOpen.get() && converterTargetItem_ && !isInHistory(*converterTargetItem_))
+        closeConverterMenu();
 }
 
 // ---- Search and selection
@@ -413,11 +426,10 @@ void HistoryViewModel::cancelConvertPaste() {
 }
 
 bool HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor) {
-    const auto& items = *filteredItems.get();
-    const int i = selectedIndex.get();
-    if (i < 0 || i >= static_cast<int>(items.size()))
+    const ClipboardItem* item = actionItem();
+    if (!item)
         return false;
-    const ClipboardItem entry = items[static_cast<std::size_t>(i)];
+    const ClipboardItem entry = *item;
     monitor->setPaused(true);
     if (!services_.historyStore.restoreToPasteboard(entry)) {
         const ClipboardContent stored = services_.historyStore.content(entry);
@@ -446,6 +458,7 @@ bool HistoryViewModel::deleteSelected() {
     suppressItemsUpdate_ = true;
     services_.historyStore.remove(entry);
     suppressItemsUpdate_ = false;
+    closeConverterMenuIfTargetGone();
     applyFilter(query.get(), i, false);
     return true;
 }

@@ -110,7 +110,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
                        const std::optional<platform::RunningApplication>& previousApp,
                        std::function<void()> dismiss);
-    // Each returns whether it acted, so that the views confirm only what happened.
+    // Each returns whether it acted, so that the views confirm only what happened. Copy acts on
+    // the same entry as paste; delete on the selected one. The converter menu closes as soon as
+    // its entry leaves the history, so that nothing acts on an entry that is gone.
     bool copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor);
     bool deleteSelected();
 
@@ -127,6 +129,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void subscribe();
 
     void refreshCandidatesIfNeeded(int position);
+    bool isInHistory(const clipboard::ClipboardItem& item) const;
+    // An entry removed from the history leaves nothing for its menu to act on.
+    void closeConverterMenuIfTargetGone();
     const converters::Converter* highlightedConverter() const;
     bool isHighlighted(const std::string& converterId, const std::string& itemId) const;
     void showPreviewIfHighlighted(const std::string& converterId, const std::string& itemId,

@@ -2,10 +2,13 @@
 
 #include "app/model/AppDelegate.h"
 #include "shortcuts/Key.h"
+#include "shortcuts/Name.h"
 
 namespace pindrake::app {
 
 using GlobalShortcuts::Key;
+using GlobalShortcuts::KeyScope;
+using GlobalShortcuts::Name;
 using GlobalShortcuts::Shortcut;
 namespace ModifierFlag = GlobalShortcuts::ModifierFlag;
 
@@ -16,8 +19,9 @@ std::vector<MenuEntry> MenuBarMenu::entries() {
     std::weak_ptr<MenuBarMenu*> weak = self_;
     auto& updater = delegate_.updaterViewModel();
     return {
-        {false, "open_history", Shortcut(Key::v, ModifierFlag::shift | ModifierFlag::command), true,
-         [&delegate = delegate_] { delegate.togglePanel(); }},
+        // The hot key as it stands now: the user may have recorded another one, or cleared it.
+        {false, "open_history", delegate_.shortcuts().getShortcut(Name::toggleHistory()), true,
+         [&delegate = delegate_] { delegate.togglePanel(); }, KeyScope::global},
         {false, "settings_ellipsis", Shortcut(Key::comma, ModifierFlag::command), true,
          [this, weak] {
              main_.post([weak] {

@@ -7,6 +7,7 @@
 
 #include "app/model/ApplicationShell.h"
 #include "foundation/Scheduler.h"
+#include "shortcuts/DesktopKeyNames.h"
 #include "shortcuts/Shortcut.h"
 
 namespace pindrake::app {
@@ -17,10 +18,12 @@ struct MenuEntry {
     bool isSeparator = false;
     // Localisation key of the title.
     std::string titleKey;
-    // As the system the stored shortcuts come from names keys: Command is the app's own Ctrl.
+    // As the system the stored shortcuts come from names keys; `keyScope` says whether its
+    // Command is the app's own Ctrl or the global hot keys' Super.
     std::optional<GlobalShortcuts::Shortcut> keyEquivalent;
     bool isEnabled = true;
     std::function<void()> action;
+    GlobalShortcuts::KeyScope keyScope = GlobalShortcuts::KeyScope::inApp;
 };
 
 // The tray menu: open the history, settings, update check, about, quit. Main thread only; the

@@ -55,8 +55,9 @@ SearchKeyDecision SearchField::decide(const QKeyEvent& event) const {
     const SearchKeyModifiers flags{
         modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::ShiftModifier),
         modifiers.testFlag(Qt::AltModifier), modifiers.testFlag(Qt::MetaModifier)};
-    const SearchFieldState state{isConverterMenuOpen_(), cursorPosition() == 0,
-                                 cursorPosition() == text().size(), hasSelectedText()};
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const SearchFieldState state{isConverterMenuOpen_(), start == 0, start == text().size(),
+                                 hasSelectedText()};
     return routeSearchKey(searchKey(event.key()), flags, state);
 }
 

@@ -6,20 +6,22 @@ namespace {
 
 std::optional<SearchKeyDecision> keyEquivalent(SearchKey key, SearchKeyModifiers modifiers,
                                                const SearchFieldState& state) {
+    // Shift or Ctrl with Up or Down still moves the selection: the field has no lines to
+    // select or move through.
+    if (key == SearchKey::down)
+        return SearchKeyDecision{SearchCommand::arrowDown, true};
+    if (key == SearchKey::up)
+        return SearchKeyDecision{SearchCommand::arrowUp, true};
     if (modifiers.isNone()) {
         switch (key) {
             case SearchKey::left:
-                if (state.isConverterMenuOpen || state.caretAtStart)
+                if (state.isConverterMenuOpen || state.selectionStartsAtStart)
                     return SearchKeyDecision{SearchCommand::arrowLeft};
                 return std::nullopt;
             case SearchKey::right:
-                if (state.caretAtEnd)
+                if (state.selectionStartsAtEnd)
                     return SearchKeyDecision{SearchCommand::arrowRight};
                 return std::nullopt;
-            case SearchKey::down:
-                return SearchKeyDecision{SearchCommand::arrowDown, true};
-            case SearchKey::up:
-                return SearchKeyDecision{SearchCommand::arrowUp, true};
             default:
                 return std::nullopt;
         }

@@ -17,8 +17,9 @@ struct SearchKeyModifiers {
 
 struct SearchFieldState {
     bool isConverterMenuOpen = false;
-    bool caretAtStart = false;
-    bool caretAtEnd = false;
+    // Where the selection starts (the caret, when nothing is selected).
+    bool selectionStartsAtStart = false;
+    bool selectionStartsAtEnd = false;
     bool hasSelectedText = false;
 };
 
@@ -41,9 +42,9 @@ struct SearchKeyDecision {
 };
 
 // Which panel command a key typed into the search field raises. Inside the app Ctrl stands for
-// the stored shortcuts' Command. First the key equivalents (bare arrows, Ctrl+C with nothing
-// selected, Ctrl+Backspace), then the field's own commands (Up, Down, Escape, Return; Left
-// while the converter menu is open); anything else is ordinary editing.
+// the stored shortcuts' Command. First the key equivalents (Up and Down whatever modifiers are
+// held, bare Left and Right, Ctrl+C with nothing selected, Ctrl+Backspace), then the field's own
+// commands (Escape, Return); anything else is ordinary editing.
 SearchKeyDecision routeSearchKey(SearchKey key, SearchKeyModifiers modifiers,
                                  const SearchFieldState& state);
 

@@ -92,6 +92,8 @@ SettingsWindow::SettingsWindow(Services services, QWidget* parent)
     auto* keysLayout = new QVBoxLayout(keys);
     keysLayout->addWidget(GlobalShortcuts::RecorderView::withLabelKey(
         "open_history", services_.recorder, GlobalShortcuts::Name::toggleHistory(), {}, keys));
+    refusedNote_ = shortcutRefusedNote();
+    keysLayout->addWidget(refusedNote_);
     column->addWidget(keys);
 
     auto* general = section("general_section", this);
@@ -121,6 +123,12 @@ SettingsWindow::SettingsWindow(Services services, QWidget* parent)
     itemsSubscription_ =
         services_.store.items().observeForView([this](const auto&) { refreshCount(); });
     refreshCount();
+    auto& registry = services_.recorder.registry;
+    refusedSubscription_ = registry.refusedShortcuts().observeForView(
+        [this](const auto&) { refreshShortcutRefusedNote(); });
+    shortcutSubscription_ = registry.shortcutByNameDidChange().observeForView(
+        [this](const auto&) { refreshShortcutRefusedNote(); });
+    refreshShortcutRefusedNote();
 
     pasteCheck_.setInterval(pasteCheckMilliseconds);
     connect(&pasteCheck_, &QTimer::timeout, this,
@@ -163,6 +171,36 @@ bool SettingsWindow::isPasteNoticeShown() const {
     return !notice_->isHidden();
 }
 
+// A recorded shortcut whose grab was refused is stored and shown like any other, yet does
+// nothing: the note says so next to it.
+QWidget* SettingsWindow::shortcutRefusedNote() {
+    auto* note = new QWidget(this);
+    auto* row = new QHBoxLayout(note);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* sign = new QLabel(note);
+    sign->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    auto* reason = new QLabel(text("shortcut_not_working"), note);
+    reason->setWordWrap(true);
+    row->addWidget(sign, 0, Qt::AlignTop);
+    row->addWidget(reason, 1);
+    return note;
+}
+
+void SettingsWindow::refreshShortcutRefusedNote() {
+    refusedNote_->setVisible(
+        services_.recorder.registry.isRefused(GlobalShortcuts::Name::toggleHistory()));
+}
+
+bool SettingsWindow::isShortcutRefusedNoteShown() const {
+    return !refusedNote_->isHidden();
+}
+
+// The other program may have let go of the combination since the grab was refused.
+void SettingsWindow::showEvent(QShowEvent* event) {
+    services_.recorder.registry.retryRefused();
+    QWidget::showEvent(event);
+}
+
 QString SettingsWindow::countText() const {
     return count_->text();
 }
@@ -188,7 +226,10 @@ void SettingsWindow::confirmClear() {
     confirmation_ = new QMessageBox(QMessageBox::Warning, text("settings_title"),
                                     text("confirm_clear_history"), QMessageBox::NoButton, this);
     auto* remove = confirmation_->addButton(text("delete"), QMessageBox::DestructiveRole);
-    confirmation_->addButton(text("cancel"), QMessageBox::RejectRole);
+    // Return or Escape right after the click keeps the history: only choosing Delete deletes.
+    auto* cancel = confirmation_->addButton(text("cancel"), QMessageBox::RejectRole);
+    confirmation_->setDefaultButton(cancel);
+    confirmation_->setEscapeButton(cancel);
     confirmation_->setAttribute(Qt::WA_DeleteOnClose);
     connect(confirmation_, &QMessageBox::buttonClicked, this, [this, remove](auto* button) {
         if (button == remove)

@@ -38,6 +38,8 @@ class SettingsWindow final : public QWidget {
 
     // Shown parts, for tests.
     bool isPasteNoticeShown() const;
+    // The note that the stored shortcut does not work, its grab having been refused.
+    bool isShortcutRefusedNoteShown() const;
     QCheckBox& launchAtLoginSwitch() const { return *launchAtLogin_; }
     QString countText() const;
     QPushButton& clearButton() const { return *clearButton_; }
@@ -46,9 +48,12 @@ class SettingsWindow final : public QWidget {
 
   protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* pasteNotice();
+    QWidget* shortcutRefusedNote();
+    void refreshShortcutRefusedNote();
     void colourClearButton();
     void refreshCount();
     void launchAtLoginChanged(bool enabled);
@@ -56,12 +61,15 @@ class SettingsWindow final : public QWidget {
 
     Services services_;
     QWidget* notice_ = nullptr;
+    QWidget* refusedNote_ = nullptr;
     QCheckBox* launchAtLogin_ = nullptr;
     QLabel* count_ = nullptr;
     QPushButton* clearButton_ = nullptr;
     QMessageBox* confirmation_ = nullptr;
     QTimer pasteCheck_;
     Subscription itemsSubscription_;
+    Subscription refusedSubscription_;
+    Subscription shortcutSubscription_;
 };
 
 }  // namespace pindrake::app::views

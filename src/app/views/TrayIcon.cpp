@@ -1,10 +1,14 @@
 #include "app/views/TrayIcon.h"
 
 #include "foundation/Localization.h"
+#include "shortcuts/DesktopKeyNames.h"
 
 namespace pindrake::app::views {
 
-TrayIcon::TrayIcon(MenuBarMenu& menu, const QIcon& icon) : entries_(menu) {
+using GlobalShortcuts::desktopKeyName;
+
+TrayIcon::TrayIcon(MenuBarMenu& menu, const platform::KeyboardLayout& layout, const QIcon& icon)
+    : entries_(menu), layout_(layout) {
     connect(&menu_, &QMenu::aboutToShow, this, &TrayIcon::rebuild);
     rebuild();
     tray_.setIcon(icon);
@@ -24,7 +28,11 @@ void TrayIcon::rebuild() {
             menu_.addSeparator();
             continue;
         }
-        QAction* action = menu_.addAction(QString::fromStdString(localized(entry.titleKey)));
+        std::string title = localized(entry.titleKey);
+        // Shown in the menu's key column only: the keys themselves are handled elsewhere.
+        if (entry.keyEquivalent)
+            title += '\t' + desktopKeyName(*entry.keyEquivalent, layout_, entry.keyScope);
+        QAction* action = menu_.addAction(QString::fromStdString(title));
         action->setEnabled(entry.isEnabled);
         connect(action, &QAction::triggered, this, [run = entry.action] {
             if (run)

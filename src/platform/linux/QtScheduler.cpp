@@ -6,8 +6,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
+
+#include "foundation/BootClock.h"
 
 namespace pindrake {
 namespace {
@@ -51,7 +52,7 @@ TimerHandle QtScheduler::repeatEvery(Duration interval, Task task) {
 }
 
 TimePoint QtScheduler::now() const {
-    return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());
+    return bootClockNow();
 }
 
 }  // namespace pindrake

@@ -13,8 +13,9 @@ struct KeyName {
     const char* xkbName;
 };
 
-// The key at the same place on a PC keyboard. The function (fn) key has no counterpart.
-constexpr std::array<KeyName, 112> keyNames{{
+// The key at the same place on a PC keyboard. The function (fn) key has no counterpart; the
+// extra keys of ISO and Japanese keyboards have codes of their own.
+constexpr std::array<KeyName, 116> keyNames{{
     {0, "AC01"},    // a
     {1, "AC02"},    // s
     {2, "AC03"},    // d
@@ -25,6 +26,7 @@ constexpr std::array<KeyName, 112> keyNames{{
     {7, "AB02"},    // x
     {8, "AB03"},    // c
     {9, "AB04"},    // v
+    {10, "LSGT"},   // the ISO key beside left Shift
     {11, "AB05"},   // b
     {12, "AD01"},   // q
     {13, "AD02"},   // w
@@ -101,6 +103,9 @@ constexpr std::array<KeyName, 112> keyNames{{
     {90, "FK20"},   // F20
     {91, "KP8"},    // keypad 8
     {92, "KP9"},    // keypad 9
+    {93, "AE13"},   // Japanese Yen
+    {94, "AB11"},   // Japanese Ro (backslash and underscore)
+    {95, "JPCM"},   // Japanese keypad comma
     {96, "FK05"},   // F5
     {97, "FK06"},   // F6
     {98, "FK07"},   // F7

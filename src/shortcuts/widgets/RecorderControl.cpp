@@ -6,9 +6,13 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "shortcuts/widgets/QtKeys.h"
 
@@ -69,10 +73,12 @@ void RecorderControl::focusInEvent(QFocusEvent* event) {
     if (logic_->isRecording())
         return;
     logic_->beginRecording();
+    // Without it, X gives a combination another program grabs to that program, and the
+    // recorder would never see it (nor could it warn about the conflict).
+    grabKeyboard();
     eventMonitor_ = new LocalEventMonitor(
         {QEvent::KeyPress, QEvent::MouseButtonRelease},
-        [this](QObject* receiver, QEvent* event) { return handleMonitoredEvent(receiver, event); },
-        this);
+        [this](QObject*, QEvent* event) { return handleMonitoredEvent(event); }, this);
     eventMonitor_->start();
 }
 
@@ -98,7 +104,7 @@ void RecorderControl::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
 }
 
-bool RecorderControl::handleMonitoredEvent(QObject* watched, QEvent* event) {
+bool RecorderControl::handleMonitoredEvent(QEvent* event) {
     RecorderEvent recorded;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -114,8 +120,9 @@ bool RecorderControl::handleMonitoredEvent(QObject* watched, QEvent* event) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton && mouse->button() != Qt::RightButton)
             return false;
-        // The clear button reacts to its own click.
-        if (isOnClearButton(watched))
+        // The clear button reacts to its own click. The release reaches this filter first on
+        // its way to the window, so where it happened tells, not who receives it now.
+        if (isOnClearButton(mouse->globalPosition()))
             return false;
         recorded.kind = mouse->button() == Qt::LeftButton ? RecorderEvent::Kind::leftMouseUp
                                                           : RecorderEvent::Kind::rightMouseUp;
@@ -180,6 +187,10 @@ void RecorderControl::stopRecording() {
     if (auto* monitor = std::exchange(eventMonitor_, nullptr)) {
         monitor->stop();
         monitor->deleteLater();
+        releaseKeyboard();
+        // The hot keys are grabbed again right after, on a connection of their own: the
+        // server must have let go of the keyboard by then, or the next press still comes here.
+        QGuiApplication::sync();
     }
     if (logic_)
         logic_->endRecording();
@@ -193,10 +204,28 @@ void RecorderControl::preventFocusUntilNextTurn() {
     QTimer::singleShot(0, this, [this] { setFocusPolicy(Qt::StrongFocus); });
 }
 
-bool RecorderControl::isOnClearButton(QObject* watched) const {
-    const auto* widget = qobject_cast<const QWidget*>(watched);
-    return widget && widget != this && isAncestorOf(widget) &&
-           clearAction_->associatedObjects().contains(const_cast<QWidget*>(widget));
+bool RecorderControl::isOnClearButton(const QPointF& globalPosition) const {
+    const auto buttons = clearAction_->associatedObjects();
+    return std::any_of(buttons.begin(), buttons.end(), [&](QObject* object) {
+        const auto* button = qobject_cast<const QWidget*>(object);
+        return button && button != this && button->isVisible() &&
+               button->rect().contains(button->mapFromGlobal(globalPosition).toPoint());
+    });
+}
+
+// A centred line edit hides its placeholder while it has the focus, which is exactly while
+// it records: the prompt is drawn here instead.
+void RecorderControl::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    if (!hasFocus() || !text().isEmpty() || placeholderText().isEmpty())
+        return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignCenter,
+                     fontMetrics().elidedText(placeholderText(), Qt::ElideRight, area.width()));
 }
 
 }  // namespace pindrake::GlobalShortcuts

@@ -31,7 +31,8 @@ struct RecorderServices {
 // button while one is set. Focusing it starts a recording, which takes every key press and
 // click of the application until it ends (a shortcut accepted, Escape, Tab, a click outside,
 // focus lost, the window deactivated or the control hidden). Global hot keys are paused while
-// it records.
+// it records, and it holds the keyboard, so that a combination another program grabs reaches it
+// too.
 class RecorderControl final : public QLineEdit, private RecorderHost {
   public:
     static constexpr int fixedWidth = 130;
@@ -55,6 +56,7 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     // RecorderHost
@@ -68,10 +70,10 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     double boundsWidth() const override { return width(); }
     double boundsHeight() const override { return height(); }
 
-    bool handleMonitoredEvent(QObject* receiver, QEvent* event);
+    bool handleMonitoredEvent(QEvent* event);
     void stopRecording();
     void preventFocusUntilNextTurn();
-    bool isOnClearButton(QObject* watched) const;
+    bool isOnClearButton(const QPointF& globalPosition) const;
 
     RecorderServices services_;
     QAction* clearAction_;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -44,6 +48,24 @@ TEST(QtScheduler, PostsFromAWorkerRunOnTheMainThreadInOrderAndTimersUntilCancell
     EXPECT_TRUE(delayedRan);
     EXPECT_FALSE(cancelledRan);
     EXPECT_EQ(ticks, 3);
+}
+
+// A time namespace sets the boot clock a day ahead of the monotonic one, as a day asleep would.
+// The test runs itself again inside one.
+TEST(QtScheduler, NowCountsTheTimeTheMachineSlept) {
+    constexpr const char* inside = "PINDRAKE_IN_TIME_NAMESPACE";
+    if (std::getenv(inside)) {
+        QtScheduler scheduler(QCoreApplication::instance());
+        const auto ahead = scheduler.now().time_since_epoch() -
+                           std::chrono::steady_clock::now().time_since_epoch();
+        EXPECT_GT(ahead, std::chrono::hours(23));
+        return;
+    }
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = std::string(inside) + "=1 unshare --time --boottime 86400 '" +
+                                self +
+                                "' --gtest_filter=QtScheduler.NowCountsTheTimeTheMachineSlept";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "needs time namespaces (root): " << command;
 }
 
 }  // namespace

@@ -37,6 +37,10 @@ TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
         {"de", Key::y, "z", "⌘Z"},
         {"de", Key::minus, "ß", "⌘Ss"},
         {"de", Key::backtick, std::nullopt, "⌘\uFFFD"},
+        // The extra keys of ISO and Japanese keyboards.
+        {"de", Key(10), "<", "⌘<"},
+        {"jp", Key(93), "\\", "⌘\\"},  // the Yen key types a backslash under X
+        {"jp", Key(94), "\\", "⌘\\"},
         // Modifier keys type nothing.
         {"us", Key::shift, std::nullopt, "⌘\uFFFD"},
     };
@@ -50,7 +54,7 @@ TEST(XkbKeyboardLayout, KeysTypeWhatTheLayoutSays) {
             << row.layout << " " << row.key.rawValue;
     }
     // Key codes without a key.
-    for (int code : {int(Key::function.rawValue), 10, 0xFFFF})
+    for (int code : {int(Key::function.rawValue), 52, 0xFFFF})
         EXPECT_EQ(
             XkbKeyboardLayout::fromNames("us,de")->characterFor(static_cast<std::uint16_t>(code)),
             std::nullopt);
@@ -94,8 +98,9 @@ TEST(XkbKeyNames, EveryNamedKeyButFunctionHasAnXkbKeyBothWays) {
         named.insert(code);
         EXPECT_EQ(virtualKeyCode(*name), code) << *name;
     }
-    // 113 named keys, less the function key that PC keyboards lack.
-    EXPECT_EQ(named.size(), 112u);
+    // 113 named keys, less the function key that PC keyboards lack, plus the ISO key and the
+    // three Japanese ones.
+    EXPECT_EQ(named.size(), 116u);
 
     // Each name is a key of the real keymap under its own name (not an alias), so that incoming
     // key events map back to it.

@@ -192,24 +192,12 @@ TEST_F(RecorderControlTest, ASystemConflictAsksWindowModallyAndStoresOnlyWhenFor
         QString message;
         bool windowModal = false;
         bool recordingDuringAlert = true;
-        // Answers the alert once it is up.
-        QTimer answering;
-        QObject::connect(&answering, &QTimer::timeout, [&] {
-            auto* box = window.findChild<QMessageBox*>();
-            if (!box || !box->isVisible())
-                return;
-            answering.stop();
-            message = box->text();
-            windowModal = box->windowModality() == Qt::WindowModal;
+        AlertAnswerer answering(window, [&](QMessageBox& box) {
+            message = box.text();
+            windowModal = box.windowModality() == Qt::WindowModal;
             recordingDuringAlert = control->isRecording() || registry.isPausedForRecording();
-            for (auto* button : box->buttons()) {
-                if (button->text() == answer)
-                    return button->click();
-            }
-            ADD_FAILURE() << "no button " << answer;
-            box->done(0);
+            clickButton(box, answer);
         });
-        answering.start(5);
         startRecording();
         press(Qt::Key_K, superShift, scanCode::k);
         EXPECT_EQ(message.toStdString(), moduleText("keyboard_shortcut_used_by_system"));
@@ -233,6 +221,40 @@ TEST_F(RecorderControlTest, TheClearButtonClearsAndStartsRecording) {
     EXPECT_FALSE(actions.front()->isVisible());
     EXPECT_TRUE(control->isRecording());
     EXPECT_EQ(changes, std::vector<std::optional<Shortcut>>{std::nullopt});
+}
+
+TEST_F(RecorderControlTest, ReturnOrEscapeInTheConflictAlertKeepsTheOldShortcut) {
+    backend.reserveForSystem(shiftCommandK);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(key);
+        bool answered = false;
+        AlertAnswerer answering(window, [&](QMessageBox& box) {
+            answered = true;
+            QTest::keyClick(&box, key);
+        });
+        startRecording();
+        press(Qt::Key_K, superShift, scanCode::k);
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(stored(), shiftCommandVShortcut);
+        ASSERT_TRUE(showActive(window));
+        control->clearFocus();
+    }
+}
+
+TEST_F(RecorderControlTest, AnEmptyRecorderShowsItsPromptWhileRecording) {
+    registry.setShortcut(std::nullopt, Name::toggleHistory());
+    startRecording();
+    ASSERT_EQ(control->text(), "");
+    ASSERT_EQ(control->placeholderText().toStdString(), moduleText("press_shortcut"));
+    const QImage withPrompt = control->grab().toImage();
+    control->setPlaceholderText(QString());
+    const QImage blank = control->grab().toImage();
+    int differing = 0;
+    for (int y = 0; y < blank.height(); ++y) {
+        for (int x = 0; x < blank.width(); ++x)
+            differing += withPrompt.pixel(x, y) != blank.pixel(x, y);
+    }
+    EXPECT_GT(differing, 20) << "nothing drawn for the prompt";
 }
 
 }  // namespace

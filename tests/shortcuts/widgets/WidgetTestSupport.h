@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,6 +46,35 @@ inline bool showActive(QWidget& window) {
     window.show();
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
+}
+
+// Answers the first message box that shows in `window`: `answer` runs inside the box's modal
+// run, once the box is up.
+class AlertAnswerer {
+  public:
+    AlertAnswerer(QWidget& window, std::function<void(QMessageBox&)> answer) {
+        QObject::connect(&polling_, &QTimer::timeout, [this, &window, answer = std::move(answer)] {
+            auto* box = window.findChild<QMessageBox*>();
+            if (!box || !box->isVisible())
+                return;
+            polling_.stop();
+            answer(*box);
+        });
+        polling_.start(5);
+    }
+
+  private:
+    QTimer polling_;
+};
+
+// Clicks the box's button with that text; without one, the test fails and the box closes.
+inline void clickButton(QMessageBox& box, const QString& text) {
+    for (auto* button : box.buttons()) {
+        if (button->text() == text)
+            return button->click();
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+    box.done(0);
 }
 
 // What a recorder needs, with key codes from `layout` and beeps counted in `beeps`.
