@@ -61,11 +61,14 @@ TEST(QtScheduler, NowCountsTheTimeTheMachineSlept) {
         EXPECT_GT(ahead, std::chrono::hours(23));
         return;
     }
+    // Time namespaces need a kernel of 5.6 or later and the right to make namespaces.
+    if (std::system("unshare --time --boottime 86400 true 2>/dev/null") != 0)
+        GTEST_SKIP() << "this machine cannot make a time namespace";
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string command = std::string(inside) + "=1 unshare --time --boottime 86400 '" +
                                 self +
                                 "' --gtest_filter=QtScheduler.NowCountsTheTimeTheMachineSlept";
-    EXPECT_EQ(std::system(command.c_str()), 0) << "needs time namespaces (root): " << command;
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 }  // namespace
