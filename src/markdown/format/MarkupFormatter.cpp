@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/Unicode.h"
+#include "markdown/format/LineStarts.h"
 #include "markdown/format/ListMarkers.h"
 #include "markdown/format/SoftBreakDeleter.h"
 #include "markdown/tree/Precondition.h"
@@ -106,74 +107,111 @@ bool MarkupFormatter::atLineStart() const noexcept {
     return state_.queuedNewlines > 0 || result_.size() == state_.lineContentStart;
 }
 
-// A line may end only where the output already ends in a single space: breaking after other
-// text would split a word or a delimiter run ("**", "](") from its neighbour, and breaking
-// after two spaces would turn them into a hard break.
-bool MarkupFormatter::mayBreakBeforeFirstWord() const noexcept {
-    if (atLineStart() || result_.empty() || result_.back() != ' ')
-        return false;
-    return result_.size() - state_.lineContentStart < 2 || result_[result_.size() - 2] != ' ';
+// A line may end after a word, not after spaces (two would be a hard break, and they would be
+// lost) nor after a backslash (which would make a hard break of the line's end).
+bool MarkupFormatter::mayEndLineAfterWord() const noexcept {
+    return !atLineStart() && result_.back() != ' ' && result_.back() != '\\';
 }
 
-bool MarkupFormatter::lineLimitApplies(const Markup& element) const {
-    if (!formattingOptions.preferredLineLimit)
+// A line may end only where the output already ends in a single space after a word: breaking
+// after other text would split a word or a delimiter run ("**", "](") from its neighbour.
+bool MarkupFormatter::mayBreakBeforeFirstWord() const noexcept {
+    if (atLineStart() || result_.back() != ' ' || result_.size() - state_.lineContentStart < 2)
         return false;
+    const char beforeSpace = result_[result_.size() - 2];
+    return beforeSpace != ' ' && beforeSpace != '\\';
+}
+
+bool MarkupFormatter::lineLimitApplies() const noexcept {
+    return formattingOptions.preferredLineLimit && headingDepth_ == 0;
+}
+
+void MarkupFormatter::enterAncestorsOf(const Markup& element) {
     for (auto ancestor = element.parent(); ancestor; ancestor = ancestor->parent()) {
         if (ancestor->is<Heading>())
-            return false;
+            ++headingDepth_;
     }
-    return true;
 }
 
+// Whether a line may start with the sibling that follows a text ending in a space. Emphasis
+// starts with its marker and the word it holds, which opens no block; links, images and code
+// move to a fresh line by themselves where they may, and anything else stays on the line.
+bool MarkupFormatter::nextSiblingMayStartLine(const Markup& element) const {
+    const auto parent = element.parent();
+    const auto next = parent ? parent->child(element.indexInParent() + 1) : std::nullopt;
+    return next && (next->is<Emphasis>() || next->is<Strong>());
+}
+
+// Words are split at spaces and tabs; a line is broken before a word that would make it
+// reach the limit, in place of a single space: a run of spaces stays on its line, as text.
+// A line never starts with a word that would open a block there. Inside code a hard break
+// would add its two spaces to the code, so code lines always end with a soft break.
 void MarkupFormatter::softWrapText(std::string_view text, const Markup& element) {
-    if (!lineLimitApplies(element)) {
+    if (!lineLimitApplies()) {
         print(text, element);
         return;
     }
     const auto& limit = *formattingOptions.preferredLineLimit;
-    const std::string_view lineEnd =
-        limit.lineSplittingElement() == Options::PreferredLineLimit::SplittingElement::hardBreak
-            ? "  "
-            : "";
+    const bool hardBreak =
+        limit.lineSplittingElement() == Options::PreferredLineLimit::SplittingElement::hardBreak &&
+        !element.is<InlineCode>();
+    const std::string_view lineEnd = hardBreak ? "  " : "";
     const std::int64_t lineEndLength = static_cast<std::int64_t>(lineEnd.size());
     const std::int64_t maxLength = limit.maxLength();
-    std::int64_t wordsOnLine = 0;
-    std::size_t wordStart = 0;
-    for (bool first = true;; first = false) {
-        const std::size_t wordEnd = std::min(text.find_first_of(" \t", wordStart), text.size());
+    auto isSeparator = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t position = 0;
+    do {
+        std::size_t wordStart = position;
+        while (wordStart < text.size() && isSeparator(text[wordStart]))
+            ++wordStart;
+        std::size_t wordEnd = wordStart;
+        while (wordEnd < text.size() && !isSeparator(text[wordEnd]))
+            ++wordEnd;
+        const std::size_t separators = wordStart - position;
         const std::string_view word = text.substr(wordStart, wordEnd - wordStart);
         const std::int64_t wordLength = characterCount(word);
-        if (first) {
-            if (state_.lastLineLength + wordLength >= maxLength && mayBreakBeforeFirstWord())
+        position = wordEnd;
+        if (separators == 0) {
+            // The room a hard break would take counts here too, so that a text split in two
+            // at a space breaks where the whole text would.
+            if (!word.empty() && state_.lastLineLength + wordLength + lineEndLength >= maxLength &&
+                mayBreakBeforeFirstWord() && !detail::opensBlock(word)) {
                 breakAfterTrailingSpace();
-        } else if (state_.lastLineLength + wordLength + lineEndLength + 1 >= maxLength) {
+            }
+            print(word, element);
+            continue;
+        }
+        const bool breaks =
+            separators == 1 &&
+            state_.lastLineLength + wordLength + lineEndLength + 1 >= maxLength &&
+            mayEndLineAfterWord() &&
+            (word.empty() ? nextSiblingMayStartLine(element) : !detail::opensBlock(word));
+        if (breaks) {
             print(lineEnd, element);
             ++state_.queuedNewlines;
-            wordsOnLine = 0;
-        } else if (wordsOnLine > 0) {
-            print(" ", element);
+        } else {
+            print(std::string(separators, ' '), element);
         }
-        print(word, element);
-        ++wordsOnLine;
-        if (wordEnd >= text.size())
-            break;
-        wordStart = wordEnd + 1;
-    }
+        if (!word.empty())
+            print(word, element);
+    } while (position < text.size());
 }
 
 // Without a line limit, and in headings, nothing moves: the text stays on its line. Otherwise a
-// unit moves to a fresh line only where the line may end (after a single space).
+// unit moves to a fresh line only where the line may end (after a single space), and not when
+// its first word would open a block there.
 void MarkupFormatter::writeInlineUnit(const Markup& unit, const std::function<void()>& write) {
     const State saved = state_;
     const bool mayMove =
-        unit.indexInParent() > 0 && mayBreakBeforeFirstWord() && lineLimitApplies(unit);
+        unit.indexInParent() > 0 && mayBreakBeforeFirstWord() && lineLimitApplies();
     write();
     if (!mayMove)
         return;
     const bool tooLong = state_.lastLineLength >= formattingOptions.preferredLineLimit->maxLength();
     const bool wrapped =
         saved.lineNumber + saved.queuedNewlines < state_.lineNumber + state_.queuedNewlines;
-    if (tooLong || wrapped) {
+    const std::string_view unitText = std::string_view(result_).substr(saved.resultSize);
+    if ((tooLong || wrapped) && !detail::opensBlock(detail::firstWord(unitText))) {
         restoreState(saved);
         breakAfterTrailingSpace();
         write();
@@ -216,6 +254,7 @@ std::string format(const Markup& markup, const MarkupFormatterOptions& options) 
         subject = std::move(*rewritten);
     }
     MarkupFormatter formatter(options);
+    formatter.enterAncestorsOf(subject);
     subject.accept(formatter);
     return formatter.result();
 }

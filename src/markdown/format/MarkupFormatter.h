@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,8 @@ namespace pindrake::markdown {
 // Writes a Markdown tree back as Markdown text. Line breaks are queued when asked for and
 // written just before the next piece of text, each followed by the line prefix of the element
 // writing that text (custom prefix, block quotes, list and directive indentation), which is
-// recomputed from the element's ancestors. With a line limit, text is re-wrapped word by word.
+// recomputed from the element's ancestors. With a line limit, text is re-wrapped word by word,
+// and a line never ends or starts where that would change what the text reads back as.
 class MarkupFormatter : public MarkupWalker {
   public:
     using Options = MarkupFormatterOptions;
@@ -93,22 +95,36 @@ class MarkupFormatter : public MarkupWalker {
     // The lines of a text without its leading and trailing empty lines.
     static std::vector<std::string_view> trimmedLines(std::string_view text);
 
+    // Takes account of the ancestors of an element about to be formatted on its own: text
+    // below a heading is never wrapped. The walk itself keeps count of the headings it enters.
+    void enterAncestorsOf(const Markup& element);
+
   private:
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});
-    void writeHeadingSetext(const Heading& heading);
+    bool writeHeadingSetext(const Heading& heading);
+    void writeHeadingAtx(const Heading& heading, bool hasBreak);
+    bool writesIndentedCode(const CodeBlock& codeBlock,
+                            const std::vector<std::string_view>& lines) const;
+    std::string_view emphasisMarker(const Markup& emphasis) const;
     void writeImage(const Image& image);
     static std::string formatTableCell(const Table::Cell& cell, const Options& options);
-    bool lineLimitApplies(const Markup& element) const;
+    bool lineLimitApplies() const noexcept;
     bool atLineStart() const noexcept;
+    bool mayEndLineAfterWord() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
+    bool nextSiblingMayStartLine(const Markup& element) const;
     void breakAfterTrailingSpace();
 
     std::string result_;
     State state_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
+    // Headings around the element being written: their text is never wrapped.
+    std::int64_t headingDepth_ = 0;
+    // The last code block written indented: an indented block right after it would merge.
+    std::optional<MarkupIdentifier> lastIndentedCodeBlock_;
 };
 
 // The element and everything below it as Markdown text. With a line limit, soft breaks are

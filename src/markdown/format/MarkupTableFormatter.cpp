@@ -72,7 +72,8 @@ std::string paddedLine(const std::vector<CellText>& cells, const std::vector<std
 
 // Each cell is written by a formatter of its own with no line limit and no custom prefix (a
 // cell must stay on one line without prefixes), and a pipe in it is escaped so that it does
-// not end the cell.
+// not end the cell. A cell holding only "^" is escaped too, or it would read back as covered by
+// the cell above; a covered cell is written "^" by the table rule itself.
 std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Options& options) {
     TableCellBreakDeleter deleter;
     const Markup rewritten = *deleter.visit(cell.detachedFromParent());
@@ -88,6 +89,8 @@ std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Opti
             escaped += '\\';
         escaped += c;
     }
+    if (escaped == "^" && cell.rowspan() != 0)
+        return "\\^";
     return escaped;
 }
 

@@ -33,7 +33,7 @@ TEST(MarkupFormatterEngineTest, LineBreaksAndPrefixes) {
          Document{BlockQuote{paragraph("a"), BlockQuote{paragraph("b")}}}, "> a\n> \n> > b"},
         {"nested quotes side by side stay apart",
          Document{BlockQuote{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}}},
-         "\n> > a\n> \n> > b"},
+         "> > a\n> \n> > b"},
         {"soft break continues with the prefix", Document{BlockQuote{words("a", "b")}}, "> a\n> b"},
     });
     // An inner element is written with what its ancestors put before it.
