@@ -108,9 +108,11 @@ bool MarkupFormatter::atLineStart() const noexcept {
 }
 
 // A line may end after a word, not after spaces (two would be a hard break, and they would be
-// lost) nor after a backslash (which would make a hard break of the line's end).
+// lost) nor after a backslash (which would make a hard break of the line's end), nor where the
+// line would read as a thematic break or a setext underline ("_ _ _", "****").
 bool MarkupFormatter::mayEndLineAfterWord() const noexcept {
-    return !atLineStart() && result_.back() != ' ' && result_.back() != '\\';
+    return !atLineStart() && result_.back() != ' ' && result_.back() != '\\' &&
+           !lineReadsAsRuleOrUnderline();
 }
 
 // A line may end only where the output already ends in a single space after a word: breaking
@@ -119,17 +121,35 @@ bool MarkupFormatter::mayBreakBeforeFirstWord() const noexcept {
     if (atLineStart() || result_.back() != ' ' || result_.size() - state_.lineContentStart < 2)
         return false;
     const char beforeSpace = result_[result_.size() - 2];
-    return beforeSpace != ' ' && beforeSpace != '\\';
+    return beforeSpace != ' ' && beforeSpace != '\\' && !lineReadsAsRuleOrUnderline();
+}
+
+// Searched from the end, where a word of other characters usually stands.
+bool MarkupFormatter::lineReadsAsRuleOrUnderline() const noexcept {
+    const std::string_view line = std::string_view(result_).substr(state_.lineContentStart);
+    return line.find_last_not_of(" \t-*_=") == std::string_view::npos;
 }
 
 bool MarkupFormatter::lineLimitApplies() const noexcept {
-    return formattingOptions.preferredLineLimit && headingDepth_ == 0;
+    return formattingOptions.preferredLineLimit && unwrappedDepth_ == 0;
+}
+
+// Headings are one line or underlined. A paragraph starting with a bracket that no link took
+// may hold a link reference definition once its lines end elsewhere ("[a]: /url 'b" + "c'").
+bool MarkupFormatter::keepsLines(const Markup& block) {
+    if (block.is<Heading>())
+        return true;
+    if (!block.is<Paragraph>())
+        return false;
+    const auto first = block.child(0);
+    const auto text = first ? first->as<Text>() : std::nullopt;
+    return text && text->string().starts_with('[');
 }
 
 void MarkupFormatter::enterAncestorsOf(const Markup& element) {
     for (auto ancestor = element.parent(); ancestor; ancestor = ancestor->parent()) {
-        if (ancestor->is<Heading>())
-            ++headingDepth_;
+        if (keepsLines(*ancestor))
+            ++unwrappedDepth_;
     }
 }
 

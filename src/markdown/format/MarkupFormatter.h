@@ -96,8 +96,11 @@ class MarkupFormatter : public MarkupWalker {
     static std::vector<std::string_view> trimmedLines(std::string_view text);
 
     // Takes account of the ancestors of an element about to be formatted on its own: text
-    // below a heading is never wrapped. The walk itself keeps count of the headings it enters.
+    // below a heading is never wrapped, nor in a paragraph that may read back as a link
+    // reference definition. The walk itself keeps count of such blocks as it enters them.
     void enterAncestorsOf(const Markup& element);
+    // Whether text in the block is written as it stands, whatever the line limit.
+    static bool keepsLines(const Markup& block);
 
   private:
     void visitList(const Markup& list);
@@ -113,6 +116,7 @@ class MarkupFormatter : public MarkupWalker {
     bool lineLimitApplies() const noexcept;
     bool atLineStart() const noexcept;
     bool mayEndLineAfterWord() const noexcept;
+    bool lineReadsAsRuleOrUnderline() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
     bool nextSiblingMayStartLine(const Markup& element) const;
     void breakAfterTrailingSpace();
@@ -121,8 +125,8 @@ class MarkupFormatter : public MarkupWalker {
     State state_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
-    // Headings around the element being written: their text is never wrapped.
-    std::int64_t headingDepth_ = 0;
+    // Blocks around the element being written whose text is never wrapped.
+    std::int64_t unwrappedDepth_ = 0;
     // The last code block written indented: an indented block right after it would merge.
     std::optional<MarkupIdentifier> lastIndentedCodeBlock_;
 };

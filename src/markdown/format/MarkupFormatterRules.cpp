@@ -58,7 +58,10 @@ void MarkupFormatter::visitDocument(const Document& document) {
 void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
     if (!isFirst(paragraph))
         ensurePrecedingNewlines(2);
+    const bool keeps = keepsLines(paragraph);
+    unwrappedDepth_ += keeps;
     descendInto(paragraph);
+    unwrappedDepth_ -= keeps;
 }
 
 // A quote after a sibling is separated by a line that carries only its parent's prefix, also
@@ -149,10 +152,10 @@ void MarkupFormatter::visitHeading(const Heading& heading) {
         !blank && level <= 2 &&
         (formattingOptions.preferredHeadingStyle == Options::PreferredHeadingStyle::setext ||
          (hasBreak && level >= 1));
-    ++headingDepth_;
+    ++unwrappedDepth_;
     if (!setext || !writeHeadingSetext(heading))
         writeHeadingAtx(heading, hasBreak);
-    --headingDepth_;
+    --unwrappedDepth_;
 }
 
 void MarkupFormatter::writeHeadingAtx(const Heading& heading, bool hasBreak) {
@@ -294,9 +297,16 @@ void MarkupFormatter::visitText(const Text& text) {
     softWrapText(text.string(), text);
 }
 
+// Code between three or more backticks stays on one line: a line that starts with such a
+// delimiter and holds no other backtick is a code fence.
 void MarkupFormatter::visitInlineCode(const InlineCode& inlineCode) {
-    writeInlineUnit(inlineCode,
-                    [&] { softWrapText(detail::inlineCodeSpan(inlineCode.code()), inlineCode); });
+    const std::string span = detail::inlineCodeSpan(inlineCode.code());
+    writeInlineUnit(inlineCode, [&] {
+        if (span.starts_with("```"))
+            print(span, inlineCode);
+        else
+            softWrapText(span, inlineCode);
+    });
 }
 
 // An underscore touching a letter or digit on its outer side neither opens nor closes emphasis

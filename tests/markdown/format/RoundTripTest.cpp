@@ -3,14 +3,15 @@
 #include <random>
 
 #include "FormatterFixtures.h"
+#include "ReadBack.h"
 #include "markdown/format/MarkupTreeDumper.h"
-#include "markdown/format/SoftBreakDeleter.h"
 #include "markdown/parse/ParseDocument.h"
 
 namespace pindrake::markdown {
 namespace {
 
 using testing::LineLimit;
+using testing::normalised;
 using testing::Options;
 using testing::withLineLimit;
 
@@ -200,67 +201,6 @@ class TreeGenerator {
     std::mt19937 random_;
     bool hasDoxygenCommands_ = false;
 };
-
-// What may differ between a tree and its reread form under some options, taken out of both:
-// soft breaks become spaces under a line limit, and hard breaks too when lines end with them;
-// languages go where code may be written unfenced. Adjacent texts are then joined.
-class Normaliser : public SoftBreakDeleter {
-  public:
-    explicit Normaliser(const Options& options)
-        : softBreaksAsSpaces_(options.preferredLineLimit.has_value()),
-          lineBreaksAsSpaces_(softBreaksAsSpaces_ &&
-                              options.preferredLineLimit->lineSplittingElement() ==
-                                  LineLimit::SplittingElement::hardBreak),
-          dropLanguages_(options.useCodeFence != Options::UseCodeFence::always) {}
-
-    std::optional<Markup> visitSoftBreak(const SoftBreak& softBreak) override {
-        if (softBreaksAsSpaces_)
-            return SoftBreakDeleter::visitSoftBreak(softBreak);
-        return softBreak;
-    }
-
-    std::optional<Markup> visitLineBreak(const LineBreak& lineBreak) override {
-        if (lineBreaksAsSpaces_)
-            return Text(" ");
-        return lineBreak;
-    }
-
-    std::optional<Markup> visitCodeBlock(const CodeBlock& codeBlock) override {
-        if (dropLanguages_)
-            return CodeBlock(std::nullopt, codeBlock.code());
-        return codeBlock;
-    }
-
-    std::optional<Markup> defaultVisit(const Markup& markup) override {
-        std::vector<Markup> kept;
-        for (Markup child : markup.children()) {
-            auto result = visit(std::move(child));
-            if (!result)
-                continue;
-            auto text = result->as<Text>();
-            auto previous = kept.empty() ? std::nullopt : kept.back().as<Text>();
-            if (text && previous)
-                kept.back() = Text(previous->string() + text->string());
-            else
-                kept.push_back(std::move(*result));
-        }
-        return markup.withUncheckedChildren(kept);
-    }
-
-  private:
-    bool softBreaksAsSpaces_;
-    bool lineBreaksAsSpaces_;
-    bool dropLanguages_;
-};
-
-// The tree as it compares after formatting with these options and reading back; the tree
-// itself under the defaults.
-Markup normalised(const Markup& tree, const Options& options) {
-    if (!options.preferredLineLimit && options.useCodeFence == Options::UseCodeFence::always)
-        return tree;
-    Normaliser normaliser(options);
-    return *normaliser.visit(tree);
-}
 
 struct Configuration {
     std::string name;
