@@ -38,21 +38,45 @@ void MarkupFormatter::defaultVisit(const Markup& markup) {
 // Each member of the chain first adds the indentation it owes its parent (a list item's marker
 // width, a directive's four spaces), then its own "> " when it is a quote. So a quote inside a
 // list item stays inside the item, and lists add nothing beyond their items' markers.
-std::string MarkupFormatter::linePrefix(const Markup& element) const {
-    std::string prefix = formattingOptions.customLinePrefix;
-    std::optional<Markup> parent;
-    for (const Markup& member : chainTo(element)) {
-        if (parent && parent->is<ListItem>()) {
-            if (auto marker = detail::listItemMarker(*parent, formattingOptions))
-                prefix.append(marker->size(), ' ');
-        } else if (parent && parent->is<BlockDirective>()) {
-            prefix += "    ";
-        }
-        if (member.is<BlockQuote>())
-            prefix += "> ";
-        parent = member;
+void MarkupFormatter::appendOwnPrefix(std::string& prefix, const Markup* parent,
+                                      const Markup& member) const {
+    if (parent && parent->is<ListItem>()) {
+        if (auto marker = detail::listItemMarker(*parent, formattingOptions))
+            prefix.append(marker->size(), ' ');
+    } else if (parent && parent->is<BlockDirective>()) {
+        prefix += "    ";
     }
+    if (member.is<BlockQuote>())
+        prefix += "> ";
+}
+
+// The walk keeps the prefix of the elements it is in, so that writing a line costs the length
+// of its prefix, not the depth of the element; others are worked out from their ancestors.
+std::string MarkupFormatter::linePrefix(const Markup& element) const {
+    const std::size_t levels = visitedPrefixes_.size();
+    for (std::size_t level = levels; level > 0 && level + 2 > levels; --level) {
+        const VisitedPrefix& visited = visitedPrefixes_[level - 1];
+        if (visited.element.isIdentical(element))
+            return prefixes_.substr(0, visited.length);
+    }
+    std::string prefix = formattingOptions.customLinePrefix;
+    const std::vector<Markup> chain = chainTo(element);
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        appendOwnPrefix(prefix, i > 0 ? &chain[i - 1] : nullptr, chain[i]);
     return prefix;
+}
+
+void MarkupFormatter::visit(Markup markup) {
+    if (visitedPrefixes_.empty()) {
+        prefixes_ = linePrefix(markup);
+    } else {
+        const VisitedPrefix& parent = visitedPrefixes_.back();
+        prefixes_.resize(parent.length);
+        appendOwnPrefix(prefixes_, &parent.element, markup);
+    }
+    visitedPrefixes_.push_back({markup, prefixes_.size()});
+    MarkupWalker::visit(std::move(markup));
+    visitedPrefixes_.pop_back();
 }
 
 void MarkupFormatter::flushQueuedNewlines(const Markup& element) {
@@ -275,7 +299,7 @@ std::string format(const Markup& markup, const MarkupFormatterOptions& options) 
     }
     MarkupFormatter formatter(options);
     formatter.enterAncestorsOf(subject);
-    subject.accept(formatter);
+    formatter.visit(std::move(subject));
     return formatter.result();
 }
 

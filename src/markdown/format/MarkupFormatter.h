@@ -14,8 +14,8 @@ namespace pindrake::markdown {
 
 // Writes a Markdown tree back as Markdown text. Line breaks are queued when asked for and
 // written just before the next piece of text, each followed by the line prefix of the element
-// writing that text (custom prefix, block quotes, list and directive indentation), which is
-// recomputed from the element's ancestors. With a line limit, text is re-wrapped word by word,
+// writing that text (custom prefix, block quotes, list and directive indentation), which comes
+// from the element's ancestors. With a line limit, text is re-wrapped word by word,
 // and a line never ends or starts where that would change what the text reads back as.
 class MarkupFormatter : public MarkupWalker {
   public:
@@ -47,6 +47,8 @@ class MarkupFormatter : public MarkupWalker {
 
     // Stops the process: custom elements have no Markdown form.
     void defaultVisit(const Markup& markup) override;
+    // Visits the element with the line prefix of the elements around it at hand.
+    void visit(Markup markup) override;
 
     void visitDocument(const Document& document) override;
     void visitParagraph(const Paragraph& paragraph) override;
@@ -103,6 +105,13 @@ class MarkupFormatter : public MarkupWalker {
     static bool keepsLines(const Markup& block);
 
   private:
+    // The line prefix of an element being visited: its first `length` characters of prefixes_.
+    struct VisitedPrefix {
+        Markup element;
+        std::size_t length;
+    };
+
+    void appendOwnPrefix(std::string& prefix, const Markup* parent, const Markup& member) const;
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});
@@ -123,6 +132,8 @@ class MarkupFormatter : public MarkupWalker {
 
     std::string result_;
     State state_;
+    std::vector<VisitedPrefix> visitedPrefixes_;
+    std::string prefixes_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
     // Blocks around the element being written whose text is never wrapped.

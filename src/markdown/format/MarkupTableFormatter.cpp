@@ -110,9 +110,7 @@ void MarkupFormatter::visitTable(const Table& table) {
     }
     headCells.resize(columns);
     std::vector<std::vector<CellText>> bodyCells;
-    std::vector<Table::Row> rows;
     for (const Table::Row& row : body.rows()) {
-        rows.push_back(row);
         auto& cells = bodyCells.emplace_back();
         for (const Table::Cell& cell : row.cells()) {
             cells.push_back({cell.rowspan() == 0 ? "^" : formatTableCell(cell, formattingOptions),
@@ -138,14 +136,15 @@ void MarkupFormatter::visitTable(const Table& table) {
         delimiters.push_back({delimiterCell(alignments[column], widths[column])});
     }
 
-    auto writeLine = [&](const std::vector<CellText>& cells, const Markup& element) {
-        print(paddedLine(cells, widths), element);
+    // The head, the body and its rows add nothing to the table's line prefix.
+    auto writeLine = [&](const std::vector<CellText>& cells) {
+        print(paddedLine(cells, widths), table);
         ++state_.queuedNewlines;
     };
-    writeLine(headCells, head);
-    writeLine(delimiters, head);
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        writeLine(bodyCells[row], rows[row]);
+    writeLine(headCells);
+    writeLine(delimiters);
+    for (const auto& cells : bodyCells) {
+        writeLine(cells);
     }
 }
 
