@@ -26,6 +26,9 @@ bool isOrderedListMarker(std::string_view word) {
 }  // namespace
 
 bool opensBlock(std::string_view word) {
+    // Line tabulations, form feeds and carriage returns are white space to the parser but do not
+    // separate words here: "-\v" is a list marker.
+    word = word.substr(0, word.find_last_not_of("\v\f\r") + 1);
     if (word.empty())
         return false;
     switch (word.front()) {
@@ -39,6 +42,10 @@ bool opensBlock(std::string_view word) {
     }
     return consistsOf(word, "-*_=+") || consistsOf(word, "#") || consistsOf(word, "|:-") ||
            word.starts_with("```") || word.starts_with("~~~") || isOrderedListMarker(word);
+}
+
+bool endsInCheckbox(std::string_view line) {
+    return line.ends_with("[x]") || line.ends_with("[X]") || line.ends_with("[ ]");
 }
 
 std::string_view firstWord(std::string_view text) {

@@ -12,6 +12,10 @@ namespace pindrake::markdown::detail {
 // yes: a wrong yes only keeps a word on a longer line.
 bool opensBlock(std::string_view word);
 
+// Whether a line ends in what reads as a task item's checkbox ("[x]", "[ ]") when it ends a
+// line of the item's first paragraph.
+bool endsInCheckbox(std::string_view line);
+
 // The first word of a text: what stands before its first space or line break.
 std::string_view firstWord(std::string_view text);
 

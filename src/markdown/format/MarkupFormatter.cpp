@@ -133,10 +133,10 @@ bool MarkupFormatter::atLineStart() const noexcept {
 
 // A line may end after a word, not after spaces (two would be a hard break, and they would be
 // lost) nor after a backslash (which would make a hard break of the line's end), nor where the
-// line would read as a thematic break or a setext underline ("_ _ _", "****").
+// line would then read as a block.
 bool MarkupFormatter::mayEndLineAfterWord() const noexcept {
     return !atLineStart() && result_.back() != ' ' && result_.back() != '\\' &&
-           !lineReadsAsRuleOrUnderline();
+           !lineMayReadAsBlock();
 }
 
 // A line may end only where the output already ends in a single space after a word: breaking
@@ -145,13 +145,15 @@ bool MarkupFormatter::mayBreakBeforeFirstWord() const noexcept {
     if (atLineStart() || result_.back() != ' ' || result_.size() - state_.lineContentStart < 2)
         return false;
     const char beforeSpace = result_[result_.size() - 2];
-    return beforeSpace != ' ' && beforeSpace != '\\' && !lineReadsAsRuleOrUnderline();
+    return beforeSpace != ' ' && beforeSpace != '\\' && !lineMayReadAsBlock();
 }
 
-// Searched from the end, where a word of other characters usually stands.
-bool MarkupFormatter::lineReadsAsRuleOrUnderline() const noexcept {
+// A line cut short may read as a block that the whole line did not when it starts like one
+// ("```" alone opens a fence, "<img src=a>" alone an HTML block, "_ _ _" is a thematic
+// break), and a task item's checkbox is read from the end of a line of its paragraph.
+bool MarkupFormatter::lineMayReadAsBlock() const noexcept {
     const std::string_view line = std::string_view(result_).substr(state_.lineContentStart);
-    return line.find_last_not_of(" \t-*_=") == std::string_view::npos;
+    return detail::opensBlock(detail::firstWord(line)) || detail::endsInCheckbox(line);
 }
 
 bool MarkupFormatter::lineLimitApplies() const noexcept {
@@ -171,6 +173,7 @@ bool MarkupFormatter::keepsLines(const Markup& block) {
 }
 
 void MarkupFormatter::enterAncestorsOf(const Markup& element) {
+    emphasisCharactersInText_ = holdsEmphasisCharacter(element.raw());
     for (auto ancestor = element.parent(); ancestor; ancestor = ancestor->parent()) {
         if (keepsLines(*ancestor))
             ++unwrappedDepth_;
@@ -188,6 +191,7 @@ bool MarkupFormatter::nextSiblingMayStartLine(const Markup& element) const {
 
 // Words are split at spaces and tabs; a line is broken before a word that would make it
 // reach the limit, in place of a single space: a run of spaces stays on its line, as text.
+// Tabs between words become spaces, but in code, where they are part of the code.
 // A line never starts with a word that would open a block there. Inside code a hard break
 // would add its two spaces to the code, so code lines always end with a soft break.
 void MarkupFormatter::softWrapText(std::string_view text, const Markup& element) {
@@ -196,13 +200,16 @@ void MarkupFormatter::softWrapText(std::string_view text, const Markup& element)
         return;
     }
     const auto& limit = *formattingOptions.preferredLineLimit;
+    const bool inCode = element.is<InlineCode>();
     const bool hardBreak =
         limit.lineSplittingElement() == Options::PreferredLineLimit::SplittingElement::hardBreak &&
-        !element.is<InlineCode>();
+        !inCode;
     const std::string_view lineEnd = hardBreak ? "  " : "";
     const std::int64_t lineEndLength = static_cast<std::int64_t>(lineEnd.size());
     const std::int64_t maxLength = limit.maxLength();
     auto isSeparator = [](char c) { return c == ' ' || c == '\t'; };
+    // In code a line end reads as a space: it may stand only for a space, not for a tab.
+    auto mayBreakAt = [&](std::size_t separator) { return !inCode || text[separator] == ' '; };
     std::size_t position = 0;
     do {
         std::size_t wordStart = position;
@@ -228,11 +235,13 @@ void MarkupFormatter::softWrapText(std::string_view text, const Markup& element)
         const bool breaks =
             separators == 1 &&
             state_.lastLineLength + wordLength + lineEndLength + 1 >= maxLength &&
-            mayEndLineAfterWord() &&
+            mayEndLineAfterWord() && mayBreakAt(wordStart - 1) &&
             (word.empty() ? nextSiblingMayStartLine(element) : !detail::opensBlock(word));
         if (breaks) {
             print(lineEnd, element);
             ++state_.queuedNewlines;
+        } else if (inCode) {
+            print(text.substr(wordStart - separators, separators), element);
         } else {
             print(std::string(separators, ' '), element);
         }
@@ -288,10 +297,25 @@ std::vector<std::string_view> MarkupFormatter::trimmedLines(std::string_view tex
     return {first, last.base()};
 }
 
+namespace {
+
+// Paragraphs that keep their lines keep their soft breaks too: joined, "[x]" and the next line
+// may read back as a task item's checkbox, "[a]:" and the next line as a link definition.
+class LineKeepingSoftBreakDeleter : public SoftBreakDeleter {
+  public:
+    std::optional<Markup> visitParagraph(const Paragraph& paragraph) override {
+        if (MarkupFormatter::keepsLines(paragraph))
+            return paragraph;
+        return SoftBreakDeleter::visitParagraph(paragraph);
+    }
+};
+
+}  // namespace
+
 std::string format(const Markup& markup, const MarkupFormatterOptions& options) {
     Markup subject = markup;
     if (options.preferredLineLimit) {
-        SoftBreakDeleter deleter;
+        LineKeepingSoftBreakDeleter deleter;
         auto rewritten = deleter.visit(markup);
         if (!rewritten || rewritten->kind() != markup.kind())
             return {};

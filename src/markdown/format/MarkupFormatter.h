@@ -97,12 +97,15 @@ class MarkupFormatter : public MarkupWalker {
     // The lines of a text without its leading and trailing empty lines.
     static std::vector<std::string_view> trimmedLines(std::string_view text);
 
-    // Takes account of the ancestors of an element about to be formatted on its own: text
+    // Takes account of an element about to be formatted on its own and of its ancestors: text
     // below a heading is never wrapped, nor in a paragraph that may read back as a link
-    // reference definition. The walk itself keeps count of such blocks as it enters them.
+    // reference definition, and stars, underscores or "<" in its text rule out underscore emphasis.
+    // The walk itself keeps track of such blocks as it enters them.
     void enterAncestorsOf(const Markup& element);
     // Whether text in the block is written as it stands, whatever the line limit.
     static bool keepsLines(const Markup& block);
+    // Whether a text at or below the element holds a star, an underscore or a "<".
+    static bool holdsEmphasisCharacter(const RawMarkup& element);
 
   private:
     // The line prefix of an element being visited: its first `length` characters of prefixes_.
@@ -120,12 +123,13 @@ class MarkupFormatter : public MarkupWalker {
     bool writesIndentedCode(const CodeBlock& codeBlock,
                             const std::vector<std::string_view>& lines) const;
     std::string_view emphasisMarker(const Markup& emphasis) const;
+    void writeEmphasis(const Markup& emphasis, std::uint64_t markerCount);
     void writeImage(const Image& image);
     static std::string formatTableCell(const Table::Cell& cell, const Options& options);
     bool lineLimitApplies() const noexcept;
     bool atLineStart() const noexcept;
     bool mayEndLineAfterWord() const noexcept;
-    bool lineReadsAsRuleOrUnderline() const noexcept;
+    bool lineMayReadAsBlock() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
     bool nextSiblingMayStartLine(const Markup& element) const;
     void breakAfterTrailingSpace();
@@ -138,12 +142,16 @@ class MarkupFormatter : public MarkupWalker {
     int oneLineHeadingDepth_ = 0;
     // Blocks around the element being written whose text is never wrapped.
     std::int64_t unwrappedDepth_ = 0;
+    // Whether the text of the paragraph, heading or cell being written holds a star, an
+    // underscore or a "<", which could pair with or take in underscore markers.
+    bool emphasisCharactersInText_ = false;
     // The last code block written indented: an indented block right after it would merge.
     std::optional<MarkupIdentifier> lastIndentedCodeBlock_;
 };
 
 // The element and everything below it as Markdown text. With a line limit, soft breaks are
-// removed first; a lone soft break then formats as the empty string.
+// removed first, but in paragraphs that keep their lines; a lone soft break then formats as the
+// empty string.
 std::string format(const Markup& markup, const MarkupFormatterOptions& options =
                                              MarkupFormatterOptions::defaultOptions());
 

@@ -27,13 +27,14 @@ std::string repeated(std::string_view piece, std::uint64_t count) {
     return text;
 }
 
-// Whether any inline below the heading is a soft or hard break; walked without recursion.
-bool containsBreak(const RawMarkup& heading) {
-    std::vector<const RawMarkup*> pending{&heading};
+// Whether the element or any element below it satisfies the test; walked without recursion.
+template <class Test>
+bool anyBelow(const RawMarkup& element, Test test) {
+    std::vector<const RawMarkup*> pending{&element};
     while (!pending.empty()) {
         const RawMarkup* node = pending.back();
         pending.pop_back();
-        if (node->kind() == MarkupKind::softBreak || node->kind() == MarkupKind::lineBreak)
+        if (test(*node))
             return true;
         for (const auto& child : node->children()) {
             pending.push_back(child.get());
@@ -42,11 +43,29 @@ bool containsBreak(const RawMarkup& heading) {
     return false;
 }
 
+bool containsBreak(const RawMarkup& heading) {
+    return anyBelow(heading, [](const RawMarkup& node) {
+        return node.kind() == MarkupKind::softBreak || node.kind() == MarkupKind::lineBreak;
+    });
+}
+
+}  // namespace
+
+bool MarkupFormatter::holdsEmphasisCharacter(const RawMarkup& element) {
+    return anyBelow(element, [](const RawMarkup& node) {
+        return node.kind() == MarkupKind::text &&
+               node.payload<payload::Text>().text.find_first_of("*_<") != std::string::npos;
+    });
+}
+
+namespace {
+
 // A character that is neither white space nor punctuation, as emphasis delimiters see their
-// neighbours; any byte of a multi-byte character counts, which at worst picks the star.
+// neighbours: letters and digits, but control characters too; any byte of a multi-byte
+// character counts, which at worst picks the star.
 bool isWordCharacter(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || std::isalnum(byte);
+    return byte >= 0x80 || !(std::isspace(byte) || std::ispunct(byte));
 }
 
 }  // namespace
@@ -60,6 +79,7 @@ void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
         ensurePrecedingNewlines(2);
     const bool keeps = keepsLines(paragraph);
     unwrappedDepth_ += keeps;
+    emphasisCharactersInText_ = holdsEmphasisCharacter(paragraph.raw());
     descendInto(paragraph);
     unwrappedDepth_ -= keeps;
 }
@@ -111,15 +131,16 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
 }
 
 // Indented code reads back only where nothing can take its lines: after a list they would
-// join the last item, after another indented block the two would merge, and blank code would
-// vanish. There the block is fenced, whatever the options prefer.
+// join the last item, after another indented block the two would merge, and blank lines at
+// either end would vanish. There the block is fenced, whatever the options prefer.
 bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock,
                                          const std::vector<std::string_view>& lines) const {
     const bool preferred =
         formattingOptions.useCodeFence == Options::UseCodeFence::never ||
         (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
          !codeBlock.language());
-    if (!preferred || std::all_of(lines.begin(), lines.end(), unicode::isBlank))
+    if (!preferred || lines.empty() || unicode::isBlank(lines.front()) ||
+        unicode::isBlank(lines.back()))
         return false;
     const auto parent = codeBlock.parent();
     const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
@@ -153,6 +174,7 @@ void MarkupFormatter::visitHeading(const Heading& heading) {
         (formattingOptions.preferredHeadingStyle == Options::PreferredHeadingStyle::setext ||
          (hasBreak && level >= 1));
     ++unwrappedDepth_;
+    emphasisCharactersInText_ = holdsEmphasisCharacter(heading.raw());
     if (!setext || !writeHeadingSetext(heading))
         writeHeadingAtx(heading, hasBreak);
     --unwrappedDepth_;
@@ -309,33 +331,50 @@ void MarkupFormatter::visitInlineCode(const InlineCode& inlineCode) {
     });
 }
 
+namespace {
+
+bool isEmphasis(const Markup& element) {
+    return element.is<Emphasis>() || element.is<Strong>();
+}
+
+}  // namespace
+
 // An underscore touching a letter or digit on its outer side neither opens nor closes emphasis
-// ("__c__hange" is plain text); a star does, so it stands in there.
+// ("__c__hange" is plain text), stars and underscores of the text around may pair with it
+// differently ("_a _b_ c_"), after a "<" it may read as an attribute name ("<div _>"),
+// and emphasis directly in or beside emphasis flanks differently with mixed markers
+// ("*__b__*"); a star does none of this, so it stands in there.
 std::string_view MarkupFormatter::emphasisMarker(const Markup& emphasis) const {
     const std::string_view preferred = rawValue(formattingOptions.emphasisMarker);
     if (preferred != "_")
         return preferred;
     const auto parent = emphasis.parent();
+    const auto previous = parent ? parent->child(emphasis.indexInParent() - 1) : std::nullopt;
     const auto next = parent ? parent->child(emphasis.indexInParent() + 1) : std::nullopt;
     const auto nextText = next ? next->as<Text>() : std::nullopt;
+    const auto children = emphasis.children();
+    const bool nested = (parent && isEmphasis(*parent)) ||
+                        std::ranges::any_of(children, isEmphasis) ||
+                        (previous && isEmphasis(*previous)) || (next && isEmphasis(*next));
     const bool touchesBefore = !atLineStart() && isWordCharacter(result_.back());
     const bool touchesAfter =
         nextText && !nextText->string().empty() && isWordCharacter(nextText->string().front());
-    return touchesBefore || touchesAfter ? "*" : preferred;
+    return emphasisCharactersInText_ || nested || touchesBefore || touchesAfter ? "*" : preferred;
 }
 
-void MarkupFormatter::visitEmphasis(const Emphasis& emphasis) {
-    const std::string_view marker = emphasisMarker(emphasis);
+void MarkupFormatter::writeEmphasis(const Markup& emphasis, std::uint64_t markerCount) {
+    const std::string marker = repeated(emphasisMarker(emphasis), markerCount);
     print(marker, emphasis);
     descendInto(emphasis);
     print(marker, emphasis);
 }
 
+void MarkupFormatter::visitEmphasis(const Emphasis& emphasis) {
+    writeEmphasis(emphasis, 1);
+}
+
 void MarkupFormatter::visitStrong(const Strong& strong) {
-    const std::string marker = repeated(emphasisMarker(strong), 2);
-    print(marker, strong);
-    descendInto(strong);
-    print(marker, strong);
+    writeEmphasis(strong, 2);
 }
 
 void MarkupFormatter::visitStrikethrough(const Strikethrough& strikethrough) {

@@ -81,6 +81,7 @@ std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Opti
     cellOptions.preferredLineLimit.reset();
     cellOptions.customLinePrefix.clear();
     MarkupFormatter cellFormatter(std::move(cellOptions));
+    cellFormatter.emphasisCharactersInText_ = holdsEmphasisCharacter(rewritten.raw());
     cellFormatter.descendInto(rewritten);
     std::string escaped;
     escaped.reserve(cellFormatter.result().size());

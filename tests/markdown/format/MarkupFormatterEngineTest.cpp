@@ -129,8 +129,13 @@ TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
          "[link](u) -\ndescription", withLineLimit(10)},
         {"a dash before a link", Paragraph{Text("aaaaaaaa - "), Link("u", {Text("b")})},
          "aaaaaaaa -\n[b](u)", withLineLimit(10)},
-        {"a line of rule characters", paragraph("_ _ _ _ a b"), "_ _ _ _ a\nb", withLineLimit(1)},
-        {"a line of underline characters", paragraph("== a"), "== a", withLineLimit(1)},
+        // Cut short, a line that starts like a block may read as one.
+        {"a line starting with rule characters", paragraph("_ _ _ _ a b"), "_ _ _ _ a b",
+         withLineLimit(1)},
+        {"a line starting with an HTML tag", Paragraph{InlineHTML("<img src=a>"), Text(" b c")},
+         "<img src=a> b c", withLineLimit(1)},
+        {"a line ending in a checkbox", paragraph("aaaa [x] bbbb"), "aaaa [x] bbbb",
+         withLineLimit(9)},
         {"no line ends in a backslash", paragraph("aaaaa\\ bbbb"), "aaaaa\\ bbbb",
          withLineLimit(8)},
         {"no first word moves after a backslash", Paragraph{Text("aaaaa\\ "), Text("bbbb")},
@@ -147,6 +152,9 @@ TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
          withLineLimit(10)},
         {"a run between hard breaks", paragraph("aaaa bbbb  cccc dddd"),
          "aaaa  \nbbbb  cccc  \ndddd", withLineLimit(10, hard)},
+        // In code a tab is code: it is kept, and no line ends in its place.
+        {"code keeps its tabs", Paragraph{InlineCode("aaaa\tbbbb cccc")}, "`aaaa\tbbbb\ncccc`",
+         withLineLimit(10)},
         // The two spaces of a hard break would become part of the code.
         {"code lines end in soft breaks", Paragraph{InlineCode("aaaa bbbb cccc")},
          "`aaaa\nbbbb\ncccc`", withLineLimit(10, hard)},

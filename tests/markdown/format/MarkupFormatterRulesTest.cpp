@@ -29,8 +29,11 @@ TEST(MarkupFormatterRulesTest, InlineElements) {
          Paragraph{Emphasis{Text("a")}, Text(" "), Strong{Text("b")}, Text(" "),
                    Strikethrough{Text("c")}},
          "*a* **b** ~c~"},
-        {"underline marker", Paragraph{Emphasis{Text("a")}, Strong{Text("b")}}, "_a___b__",
-         underline},
+        {"underline marker", Paragraph{Emphasis{Text("a")}, Text(" "), Strong{Text("b")}},
+         "_a_ __b__", underline},
+        // "_a___b__" would read back as plain text.
+        {"underline marker beside emphasis", Paragraph{Emphasis{Text("a")}, Strong{Text("b")}},
+         "*a***b**", underline},
         {"text is written as it stands", paragraph("*a* # b"), "*a* # b"},
         {"hard break", Paragraph{Text("a"), LineBreak(), Text("b")}, "a  \nb"},
         {"autolink condensed", autolink, "<https://x.org>"},
@@ -137,6 +140,8 @@ TEST(MarkupFormatterRulesTest, UnfencedCodeFallsBackToAFence) {
         {"empty code", Document{paragraph("p"), block("")}, "p\n\n```\n\n```", never},
         {"blank code", Document{block("  \n")}, "```\n  \n```", never},
         {"after a paragraph", Document{paragraph("p"), block("x\n")}, "p\n\n    x", never},
+        {"a blank first line", Document{block("  \nx\n")}, "```\n  \nx\n```", never},
+        {"a blank last line", Document{block("x\n \n")}, "```\nx\n \n```", never},
     });
 }
 
@@ -166,6 +171,16 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
         {"emphasis between spaces", Paragraph{Text("a "), Emphasis{Text("b")}, Text(" c")},
          "a _b_ c", underline},
         {"emphasis before punctuation", Paragraph{Emphasis{Text("b")}, Text(".")}, "_b_.",
+         underline},
+        // Marks in the text around could pair with underscores, or take one in as HTML.
+        {"an underscore in the text", Paragraph{Text("a_b "), Emphasis{Text("c")}}, "a_b *c*",
+         underline},
+        {"a star in the text", Paragraph{Emphasis{Text("c")}, Text(" d*")}, "*c* d*", underline},
+        {"a tag opening in the text", Paragraph{Text("<div "), Emphasis{Text("c")}}, "<div *c*",
+         underline},
+        {"emphasis in emphasis", Paragraph{Emphasis{Text("a "), Emphasis{Text("b")}}}, "*a *b**",
+         underline},
+        {"after a control character", Paragraph{Text("a\x15"), Emphasis{Text("b")}}, "a\x15*b*",
          underline},
     });
 }

@@ -34,17 +34,11 @@ class Normaliser : public SoftBreakDeleter {
         return lineBreak;
     }
 
-    // Under a line limit tabs between words are written as spaces.
+    // Under a line limit tabs between words of a text are written as spaces.
     std::optional<Markup> visitText(const Text& text) override {
         if (softBreaksAsSpaces_)
             return Text(withoutTabs(text.string()));
         return text;
-    }
-
-    std::optional<Markup> visitInlineCode(const InlineCode& inlineCode) override {
-        if (softBreaksAsSpaces_)
-            return InlineCode(withoutTabs(inlineCode.code()));
-        return inlineCode;
     }
 
     std::optional<Markup> visitCodeBlock(const CodeBlock& codeBlock) override {
