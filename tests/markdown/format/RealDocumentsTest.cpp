@@ -18,7 +18,7 @@ using testing::Options;
 // and change logs of the installed JavaScript packages, and what the system's packages put
 // under /usr/share/doc. Big files are left out to keep the run short.
 std::vector<std::filesystem::path> realDocuments() {
-    constexpr std::uintmax_t maxSize = 512 * 1024;
+    constexpr std::uintmax_t maxSize = 64 * 1024;
     std::vector<std::filesystem::path> found;
     for (const char* root : {PINDRAKE_JS_MODULES, "/usr/share/doc"}) {
         std::error_code error;
