@@ -140,6 +140,9 @@ TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
          withLineLimit(8)},
         {"no first word moves after a backslash", Paragraph{Text("aaaaa\\ "), Text("bbbb")},
          "aaaaa\\ bbbb", withLineLimit(8)},
+        // Joined, "[x]" and the next line would read back as a task item.
+        {"a paragraph starting with a bracket keeps its soft breaks",
+         Document{UnorderedList{ListItem{words("[x]", "b")}}}, "- [x]\n  b", withLineLimit(80)},
         {"a paragraph that may hold a link definition keeps its lines",
          paragraph("[foo]: /url 'title"), "[foo]: /url 'title", withLineLimit(10)},
         {"code between three backticks stays on its line",
