@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,9 @@ namespace pindrake::markdown {
 
 // Writes a Markdown tree back as Markdown text. Line breaks are queued when asked for and
 // written just before the next piece of text, each followed by the line prefix of the element
-// writing that text (custom prefix, block quotes, list and directive indentation), which is
-// recomputed from the element's ancestors. With a line limit, text is re-wrapped word by word.
+// writing that text (custom prefix, block quotes, list and directive indentation), which comes
+// from the element's ancestors. With a line limit, text is re-wrapped word by word,
+// and a line never ends or starts where that would change what the text reads back as.
 class MarkupFormatter : public MarkupWalker {
   public:
     using Options = MarkupFormatterOptions;
@@ -45,6 +47,8 @@ class MarkupFormatter : public MarkupWalker {
 
     // Stops the process: custom elements have no Markdown form.
     void defaultVisit(const Markup& markup) override;
+    // Visits the element with the line prefix of the elements around it at hand.
+    void visit(Markup markup) override;
 
     void visitDocument(const Document& document) override;
     void visitParagraph(const Paragraph& paragraph) override;
@@ -93,26 +97,61 @@ class MarkupFormatter : public MarkupWalker {
     // The lines of a text without its leading and trailing empty lines.
     static std::vector<std::string_view> trimmedLines(std::string_view text);
 
+    // Takes account of an element about to be formatted on its own and of its ancestors: text
+    // below a heading is never wrapped, nor in a paragraph that may read back as a link
+    // reference definition, and stars, underscores or "<" in its text rule out underscore emphasis.
+    // The walk itself keeps track of such blocks as it enters them.
+    void enterAncestorsOf(const Markup& element);
+    // Whether text in the block is written as it stands, whatever the line limit.
+    static bool keepsLines(const Markup& block);
+    // Whether a text at or below the element holds a star, an underscore or a "<".
+    static bool holdsEmphasisCharacter(const RawMarkup& element);
+
   private:
+    // The line prefix of an element being visited: its first `length` characters of prefixes_.
+    struct VisitedPrefix {
+        Markup element;
+        std::size_t length;
+    };
+
+    void appendOwnPrefix(std::string& prefix, const Markup* parent, const Markup& member) const;
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});
-    void writeHeadingSetext(const Heading& heading);
+    bool writeHeadingSetext(const Heading& heading);
+    void writeHeadingAtx(const Heading& heading, bool hasBreak);
+    bool writesIndentedCode(const CodeBlock& codeBlock,
+                            const std::vector<std::string_view>& lines) const;
+    std::string_view emphasisMarker(const Markup& emphasis) const;
+    void writeEmphasis(const Markup& emphasis, std::uint64_t markerCount);
     void writeImage(const Image& image);
     static std::string formatTableCell(const Table::Cell& cell, const Options& options);
-    bool lineLimitApplies(const Markup& element) const;
+    bool lineLimitApplies() const noexcept;
     bool atLineStart() const noexcept;
+    bool mayEndLineAfterWord() const noexcept;
+    bool lineMayReadAsBlock() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
+    bool nextSiblingMayStartLine(const Markup& element) const;
     void breakAfterTrailingSpace();
 
     std::string result_;
     State state_;
+    std::vector<VisitedPrefix> visitedPrefixes_;
+    std::string prefixes_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
+    // Blocks around the element being written whose text is never wrapped.
+    std::int64_t unwrappedDepth_ = 0;
+    // Whether the text of the paragraph, heading or cell being written holds a star, an
+    // underscore or a "<", which could pair with or take in underscore markers.
+    bool emphasisCharactersInText_ = false;
+    // The last code block written indented: an indented block right after it would merge.
+    std::optional<MarkupIdentifier> lastIndentedCodeBlock_;
 };
 
 // The element and everything below it as Markdown text. With a line limit, soft breaks are
-// removed first; a lone soft break then formats as the empty string.
+// removed first, but in paragraphs that keep their lines; a lone soft break then formats as the
+// empty string.
 std::string format(const Markup& markup, const MarkupFormatterOptions& options =
                                              MarkupFormatterOptions::defaultOptions());
 

@@ -1,7 +1,11 @@
 // The Markdown written for each element kind but tables.
 
+#include <algorithm>
+#include <cctype>
+
 #include "foundation/Unicode.h"
 #include "markdown/format/CodeDelimiters.h"
+#include "markdown/format/LineStarts.h"
 #include "markdown/format/ListMarkers.h"
 #include "markdown/format/MarkupFormatter.h"
 #include "markdown/tree/Precondition.h"
@@ -23,19 +27,45 @@ std::string repeated(std::string_view piece, std::uint64_t count) {
     return text;
 }
 
-// Whether any inline below the heading is a soft or hard break; walked without recursion.
-bool containsBreak(const RawMarkup& heading) {
-    std::vector<const RawMarkup*> pending{&heading};
+// Whether the element or any element below it satisfies the test; walked without recursion.
+template <class Test>
+bool anyBelow(const RawMarkup& element, Test test) {
+    std::vector<const RawMarkup*> pending{&element};
     while (!pending.empty()) {
         const RawMarkup* node = pending.back();
         pending.pop_back();
-        if (node->kind() == MarkupKind::softBreak || node->kind() == MarkupKind::lineBreak)
+        if (test(*node))
             return true;
         for (const auto& child : node->children()) {
             pending.push_back(child.get());
         }
     }
     return false;
+}
+
+bool containsBreak(const RawMarkup& heading) {
+    return anyBelow(heading, [](const RawMarkup& node) {
+        return node.kind() == MarkupKind::softBreak || node.kind() == MarkupKind::lineBreak;
+    });
+}
+
+}  // namespace
+
+bool MarkupFormatter::holdsEmphasisCharacter(const RawMarkup& element) {
+    return anyBelow(element, [](const RawMarkup& node) {
+        return node.kind() == MarkupKind::text &&
+               node.payload<payload::Text>().text.find_first_of("*_<") != std::string::npos;
+    });
+}
+
+namespace {
+
+// A character that is neither white space nor punctuation, as emphasis delimiters see their
+// neighbours: letters and digits, but control characters too; any byte of a multi-byte
+// character counts, which at worst picks the star.
+bool isWordCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 || !(std::isspace(byte) || std::ispunct(byte));
 }
 
 }  // namespace
@@ -47,21 +77,25 @@ void MarkupFormatter::visitDocument(const Document& document) {
 void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
     if (!isFirst(paragraph))
         ensurePrecedingNewlines(2);
+    const bool keeps = keepsLines(paragraph);
+    unwrappedDepth_ += keeps;
+    emphasisCharactersInText_ = holdsEmphasisCharacter(paragraph.raw());
     descendInto(paragraph);
+    unwrappedDepth_ -= keeps;
 }
 
 // A quote after a sibling is separated by a line that carries only its parent's prefix, also
 // inside a quote, where it would otherwise join the sibling quote before it. A quote opening a
-// list item starts on the item's marker line, so it writes its own "> " there.
+// quote or a list item starts on the line its parent started, so it adds its own "> " there
+// ("> > a", "- > a"); at the start of a line the line prefix holds it.
 void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
     auto parent = blockQuote.parent();
-    if (parent && parent->is<BlockQuote>() && isFirst(blockQuote)) {
-        ++state_.queuedNewlines;
-    } else if (parent && !isFirst(blockQuote)) {
+    if (parent && !isFirst(blockQuote)) {
         ++state_.queuedNewlines;
         flushQueuedNewlines(*parent);
         ++state_.queuedNewlines;
-    } else if (parent && parent->is<ListItem>() && state_.queuedNewlines == 0 && !result_.empty()) {
+    } else if (parent && (parent->is<BlockQuote>() || parent->is<ListItem>()) &&
+               state_.queuedNewlines == 0 && !result_.empty()) {
         print("> ", blockQuote);
         state_.lineContentStart = result_.size();
     }
@@ -75,10 +109,9 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
     if (!isFirst(codeBlock))
         ensurePrecedingNewlines(2);
     const auto lines = trimmedLines(codeBlock.code());
-    const bool fenced =
-        formattingOptions.useCodeFence == Options::UseCodeFence::always ||
-        (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
-         codeBlock.language());
+    const bool fenced = !writesIndentedCode(codeBlock, lines);
+    if (!fenced)
+        lastIndentedCodeBlock_ = codeBlock.identifier();
     const std::string infoString =
         codeBlock.language().value_or(formattingOptions.defaultCodeBlockLanguage.value_or(""));
     const std::string fence = detail::codeFence(codeBlock.code(), infoString);
@@ -97,6 +130,27 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
     }
 }
 
+// Indented code reads back only where nothing can take its lines: after a list they would
+// join the last item, after another indented block the two would merge, and blank lines at
+// either end would vanish. There the block is fenced, whatever the options prefer.
+bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock,
+                                         const std::vector<std::string_view>& lines) const {
+    const bool preferred =
+        formattingOptions.useCodeFence == Options::UseCodeFence::never ||
+        (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
+         !codeBlock.language());
+    if (!preferred || lines.empty() || unicode::isBlank(lines.front()) ||
+        unicode::isBlank(lines.back()))
+        return false;
+    const auto parent = codeBlock.parent();
+    const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
+    if (!previous)
+        return true;
+    if (previous->is<UnorderedList>() || previous->is<OrderedList>())
+        return false;
+    return !(previous->is<CodeBlock>() && previous->identifier() == lastIndentedCodeBlock_);
+}
+
 void MarkupFormatter::visitHTMLBlock(const HTMLBlock& htmlBlock) {
     if (!isFirst(htmlBlock))
         ensurePrecedingNewlines(2);
@@ -107,7 +161,8 @@ void MarkupFormatter::visitHTMLBlock(const HTMLBlock& htmlBlock) {
 }
 
 // A heading that holds a break keeps it only in the underlined form (levels 1 and 2); in the
-// one-line form breaks become spaces. A heading without visible text cannot be underlined.
+// one-line form breaks become spaces. A heading without visible text cannot be underlined, nor
+// one whose line would open a block of its own.
 void MarkupFormatter::visitHeading(const Heading& heading) {
     if (!isFirst(heading))
         ensurePrecedingNewlines(2);
@@ -118,10 +173,15 @@ void MarkupFormatter::visitHeading(const Heading& heading) {
         !blank && level <= 2 &&
         (formattingOptions.preferredHeadingStyle == Options::PreferredHeadingStyle::setext ||
          (hasBreak && level >= 1));
-    if (setext) {
-        writeHeadingSetext(heading);
-        return;
-    }
+    ++unwrappedDepth_;
+    emphasisCharactersInText_ = holdsEmphasisCharacter(heading.raw());
+    if (!setext || !writeHeadingSetext(heading))
+        writeHeadingAtx(heading, hasBreak);
+    --unwrappedDepth_;
+}
+
+void MarkupFormatter::writeHeadingAtx(const Heading& heading, bool hasBreak) {
+    const std::int64_t level = heading.level();
     require(level >= 0, "a heading's level must not be negative");
     if (hasBreak)
         ++oneLineHeadingDepth_;
@@ -131,16 +191,29 @@ void MarkupFormatter::visitHeading(const Heading& heading) {
         --oneLineHeadingDepth_;
 }
 
-void MarkupFormatter::writeHeadingSetext(const Heading& heading) {
+// Writes the heading underlined, unless its first line would read back as the start of another
+// block ("1. Steps", "<img>") or, above hyphens, as a table's head row: then it writes nothing
+// and says so.
+bool MarkupFormatter::writeHeadingSetext(const Heading& heading) {
     const std::int64_t level = heading.level();
     if (level < 1) {
         stopOnMisuse("Unexpected heading level " + std::to_string(level) +
                      " while formatting for setext-style heading");
     }
+    print("", heading);
+    const State lineStart = state_;
     descendInto(heading);
+    const std::string_view content = std::string_view(result_).substr(lineStart.resultSize);
+    const std::string_view firstLine = content.substr(0, content.find('\n'));
+    if (detail::opensBlock(detail::firstWord(firstLine)) ||
+        (level == 2 && firstLine.find('|') != std::string_view::npos)) {
+        restoreState(lineStart);
+        return false;
+    }
     const std::int64_t underlineLength = state_.lastLineLength;
     ++state_.queuedNewlines;
     print(repeated(level == 1 ? "=" : "-", static_cast<std::uint64_t>(underlineLength)), heading);
+    return true;
 }
 
 void MarkupFormatter::visitThematicBreak(const ThematicBreak& thematicBreak) {
@@ -208,8 +281,11 @@ void MarkupFormatter::visitBlockDirective(const BlockDirective& blockDirective) 
     }
 }
 
+// A command after a sibling starts its own line: within a line it would be read as text.
 void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_view word,
                                           std::string_view parameterName) {
+    if (!isFirst(command))
+        ensurePrecedingNewlines(1);
     std::string head(rawValue(formattingOptions.doxygenCommandPrefix));
     head += word;
     head += ' ';
@@ -243,23 +319,62 @@ void MarkupFormatter::visitText(const Text& text) {
     softWrapText(text.string(), text);
 }
 
+// Code between three or more backticks stays on one line: a line that starts with such a
+// delimiter and holds no other backtick is a code fence.
 void MarkupFormatter::visitInlineCode(const InlineCode& inlineCode) {
-    writeInlineUnit(inlineCode,
-                    [&] { softWrapText(detail::inlineCodeSpan(inlineCode.code()), inlineCode); });
+    const std::string span = detail::inlineCodeSpan(inlineCode.code());
+    writeInlineUnit(inlineCode, [&] {
+        if (span.starts_with("```"))
+            print(span, inlineCode);
+        else
+            softWrapText(span, inlineCode);
+    });
 }
 
-void MarkupFormatter::visitEmphasis(const Emphasis& emphasis) {
-    const std::string_view marker = rawValue(formattingOptions.emphasisMarker);
+namespace {
+
+bool isEmphasis(const Markup& element) {
+    return element.is<Emphasis>() || element.is<Strong>();
+}
+
+}  // namespace
+
+// An underscore touching a letter or digit on its outer side neither opens nor closes emphasis
+// ("__c__hange" is plain text), stars and underscores of the text around may pair with it
+// differently ("_a _b_ c_"), after a "<" it may read as an attribute name ("<div _>"),
+// and emphasis directly in or beside emphasis flanks differently with mixed markers
+// ("*__b__*"); a star does none of this, so it stands in there.
+std::string_view MarkupFormatter::emphasisMarker(const Markup& emphasis) const {
+    const std::string_view preferred = rawValue(formattingOptions.emphasisMarker);
+    if (preferred != "_")
+        return preferred;
+    const auto parent = emphasis.parent();
+    const auto previous = parent ? parent->child(emphasis.indexInParent() - 1) : std::nullopt;
+    const auto next = parent ? parent->child(emphasis.indexInParent() + 1) : std::nullopt;
+    const auto nextText = next ? next->as<Text>() : std::nullopt;
+    const auto children = emphasis.children();
+    const bool nested = (parent && isEmphasis(*parent)) ||
+                        std::ranges::any_of(children, isEmphasis) ||
+                        (previous && isEmphasis(*previous)) || (next && isEmphasis(*next));
+    const bool touchesBefore = !atLineStart() && isWordCharacter(result_.back());
+    const bool touchesAfter =
+        nextText && !nextText->string().empty() && isWordCharacter(nextText->string().front());
+    return emphasisCharactersInText_ || nested || touchesBefore || touchesAfter ? "*" : preferred;
+}
+
+void MarkupFormatter::writeEmphasis(const Markup& emphasis, std::uint64_t markerCount) {
+    const std::string marker = repeated(emphasisMarker(emphasis), markerCount);
     print(marker, emphasis);
     descendInto(emphasis);
     print(marker, emphasis);
 }
 
+void MarkupFormatter::visitEmphasis(const Emphasis& emphasis) {
+    writeEmphasis(emphasis, 1);
+}
+
 void MarkupFormatter::visitStrong(const Strong& strong) {
-    const std::string marker = repeated(rawValue(formattingOptions.emphasisMarker), 2);
-    print(marker, strong);
-    descendInto(strong);
-    print(marker, strong);
+    writeEmphasis(strong, 2);
 }
 
 void MarkupFormatter::visitStrikethrough(const Strikethrough& strikethrough) {

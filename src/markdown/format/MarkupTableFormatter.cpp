@@ -72,7 +72,8 @@ std::string paddedLine(const std::vector<CellText>& cells, const std::vector<std
 
 // Each cell is written by a formatter of its own with no line limit and no custom prefix (a
 // cell must stay on one line without prefixes), and a pipe in it is escaped so that it does
-// not end the cell.
+// not end the cell. A cell holding only "^" is escaped too, or it would read back as covered by
+// the cell above; a covered cell is written "^" by the table rule itself.
 std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Options& options) {
     TableCellBreakDeleter deleter;
     const Markup rewritten = *deleter.visit(cell.detachedFromParent());
@@ -80,6 +81,7 @@ std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Opti
     cellOptions.preferredLineLimit.reset();
     cellOptions.customLinePrefix.clear();
     MarkupFormatter cellFormatter(std::move(cellOptions));
+    cellFormatter.emphasisCharactersInText_ = holdsEmphasisCharacter(rewritten.raw());
     cellFormatter.descendInto(rewritten);
     std::string escaped;
     escaped.reserve(cellFormatter.result().size());
@@ -88,6 +90,8 @@ std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Opti
             escaped += '\\';
         escaped += c;
     }
+    if (escaped == "^" && cell.rowspan() != 0)
+        return "\\^";
     return escaped;
 }
 
@@ -107,9 +111,7 @@ void MarkupFormatter::visitTable(const Table& table) {
     }
     headCells.resize(columns);
     std::vector<std::vector<CellText>> bodyCells;
-    std::vector<Table::Row> rows;
     for (const Table::Row& row : body.rows()) {
-        rows.push_back(row);
         auto& cells = bodyCells.emplace_back();
         for (const Table::Cell& cell : row.cells()) {
             cells.push_back({cell.rowspan() == 0 ? "^" : formatTableCell(cell, formattingOptions),
@@ -135,14 +137,15 @@ void MarkupFormatter::visitTable(const Table& table) {
         delimiters.push_back({delimiterCell(alignments[column], widths[column])});
     }
 
-    auto writeLine = [&](const std::vector<CellText>& cells, const Markup& element) {
-        print(paddedLine(cells, widths), element);
+    // The head, the body and its rows add nothing to the table's line prefix.
+    auto writeLine = [&](const std::vector<CellText>& cells) {
+        print(paddedLine(cells, widths), table);
         ++state_.queuedNewlines;
     };
-    writeLine(headCells, head);
-    writeLine(delimiters, head);
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        writeLine(bodyCells[row], rows[row]);
+    writeLine(headCells);
+    writeLine(delimiters);
+    for (const auto& cells : bodyCells) {
+        writeLine(cells);
     }
 }
 

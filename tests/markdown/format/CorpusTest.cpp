@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "ReadBack.h"
 #include "markdown/GfmSpecExamples.h"
 #include "markdown/format/MarkupFormatter.h"
 #include "markdown/parse/ParseDocument.h"
@@ -50,6 +51,46 @@ TEST(CorpusTest, SpecExamplesSurviveFormattingAndParsing) {
                                    << entry->second << ") but survives";
         }
     }
+}
+
+// What reads back under the defaults reads back however lines are broken and whether or not
+// code is fenced: those choices are the formatter's own.
+TEST(CorpusTest, SpecExamplesThatSurviveSurviveEveryLineLimitAndCodeStyle) {
+    using testing::LineLimit;
+    using testing::Options;
+    std::vector<std::pair<std::string, Options>> configurations;
+    for (std::int64_t limit : {1, 20, 80}) {
+        configurations.emplace_back("soft breaks at " + std::to_string(limit),
+                                    testing::withLineLimit(limit));
+        configurations.emplace_back(
+            "hard breaks at " + std::to_string(limit),
+            testing::withLineLimit(limit, LineLimit::SplittingElement::hardBreak));
+    }
+    configurations.emplace_back("never fenced", testing::changed([](Options& options) {
+                                    options.useCodeFence = Options::UseCodeFence::never;
+                                }));
+    const auto examples = testing::specExamples(test_support::readFile(PINDRAKE_GFM_SPEC_TEXT));
+    const auto listed =
+        testing::listedExamples(test_support::readFile(PINDRAKE_ROUND_TRIP_FAILURES));
+    std::size_t checked = 0;
+    for (const auto& example : examples) {
+        if (listed.contains(example.number))
+            continue;
+        const Document tree = parseDocument(example.markdown);
+        for (const auto& [name, options] : configurations) {
+            const std::string text = format(tree, options);
+            const Document reread = parseDocument(text);
+            EXPECT_TRUE(testing::normalised(reread, options)
+                            .hasSameStructure(testing::normalised(tree, options)))
+                << "example " << example.number << ", " << name << ":\n"
+                << example.markdown << "--- formatted:\n"
+                << text;
+            EXPECT_EQ(format(reread, options), text)
+                << "example " << example.number << ", " << name;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 500u * configurations.size());
 }
 
 }  // namespace

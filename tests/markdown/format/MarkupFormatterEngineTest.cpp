@@ -12,6 +12,11 @@ using testing::Options;
 using testing::paragraph;
 using testing::withLineLimit;
 
+// A quote holding the given one (braces alone would copy it).
+BlockQuote quoted(const BlockQuote& inner) {
+    return BlockQuote{BlockMarkup(inner)};
+}
+
 Paragraph words(std::string a, std::string b) {
     return Paragraph{Text(std::move(a)), SoftBreak(), Text(std::move(b))};
 }
@@ -33,7 +38,7 @@ TEST(MarkupFormatterEngineTest, LineBreaksAndPrefixes) {
          Document{BlockQuote{paragraph("a"), BlockQuote{paragraph("b")}}}, "> a\n> \n> > b"},
         {"nested quotes side by side stay apart",
          Document{BlockQuote{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}}},
-         "\n> > a\n> \n> > b"},
+         "> > a\n> \n> > b"},
         {"soft break continues with the prefix", Document{BlockQuote{words("a", "b")}}, "> a\n> b"},
     });
     // An inner element is written with what its ancestors put before it.
@@ -102,6 +107,89 @@ TEST(MarkupFormatterEngineTest, WrapsAtTheLineLimit) {
     EXPECT_DEATH(LineLimit(0, LineLimit::SplittingElement::softBreak), "greater than 0");
     LineLimit limit(1, LineLimit::SplittingElement::softBreak);
     EXPECT_DEATH(limit.setMaxLength(-3), "greater than 0");
+}
+
+// A line never starts with a word that would open a block there, and never ends where its end
+// would change what it reads as; the word stays on the longer line instead.
+TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
+    const auto hard = LineLimit::SplittingElement::hardBreak;
+    for (std::string word : {"-", "+", "*", "1.", "1)", ">", ">b", "#", "##", "=", "---", "```",
+                             "<div>", "|", "@note", "\\returns"}) {
+        EXPECT_EQ(format(paragraph("aaaaaaaa " + word + " bbbb"), withLineLimit(10)),
+                  "aaaaaaaa " + word + "\nbbbb")
+            << word;
+    }
+    expectFormats({
+        {"a plain word moves", paragraph("aaaaaaaa bb"), "aaaaaaaa\nbb", withLineLimit(10)},
+        {"inside link text", Paragraph{Link("u", {Text("aaaaaaa - bbbb")})}, "[aaaaaaa -\nbbbb](u)",
+         withLineLimit(10)},
+        {"inside inline code", Paragraph{InlineCode("aaaaaaa - bbbb")}, "`aaaaaaa -\nbbbb`",
+         withLineLimit(10)},
+        {"a dash after a link", Paragraph{Link("u", {Text("link")}), Text(" - description")},
+         "[link](u) -\ndescription", withLineLimit(10)},
+        {"a dash before a link", Paragraph{Text("aaaaaaaa - "), Link("u", {Text("b")})},
+         "aaaaaaaa -\n[b](u)", withLineLimit(10)},
+        // Cut short, a line that starts like a block may read as one.
+        {"a line starting with rule characters", paragraph("_ _ _ _ a b"), "_ _ _ _ a b",
+         withLineLimit(1)},
+        {"a line starting with an HTML tag", Paragraph{InlineHTML("<img src=a>"), Text(" b c")},
+         "<img src=a> b c", withLineLimit(1)},
+        {"a line ending in a checkbox", paragraph("aaaa [x] bbbb"), "aaaa [x] bbbb",
+         withLineLimit(9)},
+        {"no line ends in a backslash", paragraph("aaaaa\\ bbbb"), "aaaaa\\ bbbb",
+         withLineLimit(8)},
+        {"no first word moves after a backslash", Paragraph{Text("aaaaa\\ "), Text("bbbb")},
+         "aaaaa\\ bbbb", withLineLimit(8)},
+        // Joined, "[x]" and the next line would read back as a task item.
+        {"a paragraph starting with a bracket keeps its soft breaks",
+         Document{UnorderedList{ListItem{words("[x]", "b")}}}, "- [x]\n  b", withLineLimit(80)},
+        {"a paragraph that may hold a link definition keeps its lines",
+         paragraph("[foo]: /url 'title"), "[foo]: /url 'title", withLineLimit(10)},
+        {"code between three backticks stays on its line",
+         Paragraph{Text("see "), InlineCode("a b c d ``")}, "see ``` a b c d `` ```",
+         withLineLimit(10)},
+        // A run of spaces is text: it stays on its line, and no line starts with a space.
+        {"two spaces where the line is full", paragraph("aaaaaaaaa  bbbbbbbbbb"),
+         "aaaaaaaaa  bbbbbbbbbb", withLineLimit(10)},
+        {"two spaces before a short word", paragraph("aaaaaaaaa  b"), "aaaaaaaaa  b",
+         withLineLimit(10)},
+        {"a run between hard breaks", paragraph("aaaa bbbb  cccc dddd"),
+         "aaaa  \nbbbb  cccc  \ndddd", withLineLimit(10, hard)},
+        // In code a tab is code: it is kept, and no line ends in its place.
+        {"code keeps its tabs", Paragraph{InlineCode("aaaa\tbbbb cccc")}, "`aaaa\tbbbb\ncccc`",
+         withLineLimit(10)},
+        // The two spaces of a hard break would become part of the code.
+        {"code lines end in soft breaks", Paragraph{InlineCode("aaaa bbbb cccc")},
+         "`aaaa\nbbbb\ncccc`", withLineLimit(10, hard)},
+        {"text after code ends in hard breaks",
+         Paragraph{InlineCode("aaaa bbbb"), Text(" cc dd ee")}, "`aaaa\nbbbb`  \ncc dd  \nee",
+         withLineLimit(10, hard)},
+    });
+    // An element taken from inside a heading is not wrapped either.
+    const Heading heading(2, {Text("aaa bbb ccc ddd")});
+    EXPECT_EQ(format(*heading.child(0), withLineLimit(5)), "aaa bbb ccc ddd");
+}
+
+// A quote that opens a quote or a list item starts on the line its parent started; the output
+// grows with the depth, not with its square.
+TEST(MarkupFormatterEngineTest, NestedQuotesShareTheirFirstLine) {
+    expectFormats({
+        {"three quotes", Document{quoted(quoted(BlockQuote{paragraph("a")}))}, "> > > a"},
+        {"after a paragraph", Document{paragraph("p"), quoted(BlockQuote{words("a", "b")})},
+         "p\n\n> > a\n> > b"},
+        {"in a list item", Document{UnorderedList{ListItem{quoted(BlockQuote{words("q", "r")})}}},
+         "- > > q\n  > > r"},
+    });
+    constexpr int depth = 10000;
+    BlockQuote quote{paragraph("a")};
+    for (int i = 1; i < depth; ++i)
+        quote = quoted(quote);
+    std::string expected;
+    for (int i = 0; i < depth; ++i)
+        expected += "> ";
+    const std::string written = format(Document{quote});
+    EXPECT_EQ(written.size(), expected.size() + 1);
+    EXPECT_TRUE(written == expected + "a");
 }
 
 TEST(MarkupFormatterEngineTest, DeepNestingNeedsNoDeepStack) {

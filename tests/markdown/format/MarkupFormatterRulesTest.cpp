@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FormatterFixtures.h"
+#include "markdown/parse/ParseDocument.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -28,8 +29,11 @@ TEST(MarkupFormatterRulesTest, InlineElements) {
          Paragraph{Emphasis{Text("a")}, Text(" "), Strong{Text("b")}, Text(" "),
                    Strikethrough{Text("c")}},
          "*a* **b** ~c~"},
-        {"underline marker", Paragraph{Emphasis{Text("a")}, Strong{Text("b")}}, "_a___b__",
-         underline},
+        {"underline marker", Paragraph{Emphasis{Text("a")}, Text(" "), Strong{Text("b")}},
+         "_a_ __b__", underline},
+        // "_a___b__" would read back as plain text.
+        {"underline marker beside emphasis", Paragraph{Emphasis{Text("a")}, Strong{Text("b")}},
+         "*a***b**", underline},
         {"text is written as it stands", paragraph("*a* # b"), "*a* # b"},
         {"hard break", Paragraph{Text("a"), LineBreak(), Text("b")}, "a  \nb"},
         {"autolink condensed", autolink, "<https://x.org>"},
@@ -109,6 +113,89 @@ TEST(MarkupFormatterRulesTest, Headings) {
     });
     EXPECT_DEATH(format(Document{Heading(0, {Text("x")})}, setext),
                  "Unexpected heading level 0 while formatting for setext-style heading");
+}
+
+// Indented code where it would read back as something else is fenced instead: after a list it
+// would join the last item, after another indented block the two would merge, blank code
+// would vanish.
+TEST(MarkupFormatterRulesTest, UnfencedCodeFallsBackToAFence) {
+    const auto never = changed([](Options& o) { o.useCodeFence = Options::UseCodeFence::never; });
+    const auto whenLanguage = changed(
+        [](Options& o) { o.useCodeFence = Options::UseCodeFence::onlyWhenLanguageIsPresent; });
+    const auto block = [](std::string text) { return CodeBlock(std::nullopt, std::move(text)); };
+    expectFormats({
+        {"after an unordered list", Document{UnorderedList{ListItem{paragraph("a")}}, block("x\n")},
+         "- a\n\n```\nx\n```", never},
+        {"after an ordered list", Document{OrderedList{ListItem{paragraph("a")}}, block("x\n")},
+         "1. a\n\n```\nx\n```", whenLanguage},
+        {"after a list in a list item",
+         Document{UnorderedList{
+             ListItem{paragraph("a"), UnorderedList{ListItem{paragraph("b")}}, block("x")}}},
+         "- a\n  - b\n  \n  ```\n  x\n  ```", never},
+        {"every other block of a run",
+         Document{block("x\n"), block("y\n"), block("z\n"), paragraph("p"), block("w\n")},
+         "    x\n\n```\ny\n```\n\n    z\n\np\n\n    w", never},
+        {"after a fenced block with a language", Document{CodeBlock("c", "x\n"), block("y\n")},
+         "```c\nx\n```\n\n    y", whenLanguage},
+        {"empty code", Document{paragraph("p"), block("")}, "p\n\n```\n\n```", never},
+        {"blank code", Document{block("  \n")}, "```\n  \n```", never},
+        {"after a paragraph", Document{paragraph("p"), block("x\n")}, "p\n\n    x", never},
+        {"a blank first line", Document{block("  \nx\n")}, "```\n  \nx\n```", never},
+        {"a blank last line", Document{block("x\n \n")}, "```\nx\n \n```", never},
+    });
+}
+
+// A setext heading whose line would open a block of its own is written in the one-line form;
+// an underscore that touches a letter or digit on its outer side becomes a star.
+TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
+    const auto setext = changed(
+        [](Options& o) { o.preferredHeadingStyle = Options::PreferredHeadingStyle::setext; });
+    const auto underline =
+        changed([](Options& o) { o.emphasisMarker = Options::EmphasisMarker::underline; });
+    expectFormats({
+        {"a list marker", Document{Heading(1, {Text("1. Make a checklist")})},
+         "# 1. Make a checklist", setext},
+        {"raw HTML", Document{Heading(2, {InlineHTML("<img src=\"a.png\">"), Text(" Logo")})},
+         "## <img src=\"a.png\"> Logo", setext},
+        {"a quote marker", Document{Heading(1, {Text("> a")})}, "# > a", setext},
+        {"a pipe above hyphens", Document{Heading(2, {Text("a |")})}, "## a |", setext},
+        {"a pipe above equals signs", Document{Heading(1, {Text("a |")})}, "a |\n===", setext},
+        {"a plain word", Document{Heading(1, {Text("Make")})}, "Make\n====", setext},
+        {"a heading with a break", Document{Heading(1, {Text("- a"), SoftBreak(), Text("b")})},
+         "# - a b"},
+        {"strong before a letter", Paragraph{Strong{Text("c")}, Text("hange")}, "**c**hange",
+         underline},
+        {"emphasis after a digit", Paragraph{Text("2"), Emphasis{Text("b")}}, "2*b*", underline},
+        {"emphasis after a letter of another script", Paragraph{Text("é"), Emphasis{Text("b")}},
+         "é*b*", underline},
+        {"emphasis between spaces", Paragraph{Text("a "), Emphasis{Text("b")}, Text(" c")},
+         "a _b_ c", underline},
+        {"emphasis before punctuation", Paragraph{Emphasis{Text("b")}, Text(".")}, "_b_.",
+         underline},
+        // Marks in the text around could pair with underscores, or take one in as HTML.
+        {"an underscore in the text", Paragraph{Text("a_b "), Emphasis{Text("c")}}, "a_b *c*",
+         underline},
+        {"a star in the text", Paragraph{Emphasis{Text("c")}, Text(" d*")}, "*c* d*", underline},
+        {"a tag opening in the text", Paragraph{Text("<div "), Emphasis{Text("c")}}, "<div *c*",
+         underline},
+        {"emphasis in emphasis", Paragraph{Emphasis{Text("a "), Emphasis{Text("b")}}}, "*a *b**",
+         underline},
+        {"after a control character", Paragraph{Text("a\x15"), Emphasis{Text("b")}}, "a\x15*b*",
+         underline},
+    });
+}
+
+// A command after a sibling starts its own line; within a line it would be read as text.
+TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
+    const Document commands{DoxygenParameter("x", {paragraph("the x")}),
+                            DoxygenReturns(paragraph("y")), DoxygenNote(paragraph("n"))};
+    expectFormats({
+        {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
+        {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
+         "p\n\\note n"},
+    });
+    const auto options = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
+    EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));
 }
 
 TEST(MarkupFormatterRulesTest, BlocksAndLists) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FormatterFixtures.h"
+#include "markdown/parse/ParseDocument.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -63,6 +64,20 @@ TEST(MarkupTableFormatterTest, WritesPaddedPipeTables) {
          Document{BlockQuote{table({}, {cell("a")}, {{cell("b")}})}}, "> |a|\n> |-|\n> |b|"},
         {"head filler keeps its text", table({}, {cell("^", 1, 0)}, {}), "|^|\n|-|"},
     });
+}
+
+// A cell holding only "^" reads back as covered by the cell above unless it is escaped; a
+// covered cell is the bare "^".
+TEST(MarkupTableFormatterTest, CaretCellsReadBackAsText) {
+    expectFormats({
+        {"caret cells",
+         table({std::nullopt, std::nullopt}, {cell("^"), cell("b")},
+               {{cell("^"), cell("x")}, {cell("", 1, 0), cell("y")}}),
+         "|\\^|b|\n|--|-|\n|\\^|x|\n|^ |y|"},
+    });
+    const std::string markdown = "| \\^ | b |\n|---|---|\n| \\^ | x |\n| ^ | y |\n";
+    const Document tree = parseDocument(markdown);
+    EXPECT_TRUE(parseDocument(format(tree)).hasSameStructure(tree)) << format(tree);
 }
 
 TEST(MarkupTableFormatterDeathTest, TablePartsAloneStop) {
