@@ -71,6 +71,11 @@ TEST_F(SettingsWindowTest, AFailedLoginItemChangePutsTheSwitchBackWithoutASecond
     toggle.click();
     EXPECT_TRUE(loginItems.enabled);
     EXPECT_TRUE(open()->launchAtLoginSwitch().isChecked()) << "a new window shows the state";
+
+    toggle.click();  // off again
+    EXPECT_FALSE(toggle.isChecked());
+    EXPECT_FALSE(loginItems.enabled);
+    EXPECT_EQ(loginItems.registrations, before + 2);
 }
 
 TEST_F(SettingsWindowTest, TheNoticeShowsWhilePastingIsImpossible) {
