@@ -131,6 +131,17 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeCloses
     EXPECT_EQ(panel.searchField().text(), "v");
 }
 
+TEST_F(HistoryPanelViewTest, ASecondEscapeWithTheMenuClosedHidesThePanel) {
+    offeredConverters = {&asIs, &upper};
+    launchAndShow({"one", "two"});
+    type(Qt::Key_Right);
+    type(Qt::Key_Escape);
+    EXPECT_FALSE(model().isConverterMenuOpen.get());
+    EXPECT_TRUE(isShowing());
+    type(Qt::Key_Escape);
+    EXPECT_FALSE(isShowing());
+}
+
 TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     auto& panel = launchAndShow({"keep", "drop"});
     type(Qt::Key_C, Qt::ControlModifier);
