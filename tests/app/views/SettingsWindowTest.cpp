@@ -84,7 +84,7 @@ TEST_F(SettingsWindowTest, TheNoticeShowsWhilePastingIsImpossible) {
     EXPECT_TRUE(window->isPasteNoticeShown());
     keys.trusted = true;
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isPasteNoticeShown(); },
-                                SettingsWindow::pasteCheckMilliseconds + 500))
+                                4 * SettingsWindow::pasteCheckMilliseconds))
         << "the notice stays after pasting became possible";
     EXPECT_FALSE(open()->isPasteNoticeShown());
 }
