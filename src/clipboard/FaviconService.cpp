@@ -83,26 +83,24 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
     }
     std::weak_ptr<FaviconService> weakSelf = weak_from_this();
     const std::string location = locations[next];
-    auto lookup = diskLookups_.add(
-        services_.main, [weakSelf, locations = std::move(locations), next,
-                         completion = std::move(completion)](
-                            std::optional<std::string> kept) mutable {
-            auto self = weakSelf.lock();
-            if (!self) {
-                completion(std::nullopt);
+    auto lookup = diskLookups_.add(services_.main, [weakSelf, locations = std::move(locations),
+                                                    next, completion = std::move(completion)](
+                                                       std::optional<std::string> kept) mutable {
+        auto self = weakSelf.lock();
+        if (!self) {
+            completion(std::nullopt);
+            return;
+        }
+        if (kept) {
+            if (auto icon = self->services_.imageCodec.decode(*kept)) {
+                completion(std::move(icon));
                 return;
             }
-            if (kept) {
-                if (auto icon = self->services_.imageCodec.decode(*kept)) {
-                    completion(std::move(icon));
-                    return;
-                }
-            }
-            self->load(std::move(locations), next, std::move(completion));
-        });
-    services_.onDisk([disk = services_.diskCache, location, lookup] {
-        lookup->settle(disk->lookup(location));
+        }
+        self->load(std::move(locations), next, std::move(completion));
     });
+    services_.onDisk(
+        [disk = services_.diskCache, location, lookup] { lookup->settle(disk->lookup(location)); });
 }
 
 void FaviconService::load(std::vector<std::string> locations, std::size_t next,

@@ -150,7 +150,8 @@ TEST(ContentDetectionTest, SurvivesHugeAndDeeplyNestedTexts) {
     std::vector<std::function<std::string(std::size_t)>> hostile;
     for (const char* piece :
          {"*_", "[![", "<a ", "%4", "`", "~~", "| ", "> - ", "[a](", "<!--", "&#", "<", "<tab"})
-        hostile.push_back([piece](std::size_t scale) { return repeated(piece, 1'000'000 / scale); });
+        hostile.push_back(
+            [piece](std::size_t scale) { return repeated(piece, 1'000'000 / scale); });
     const auto table = [](std::size_t columns, std::size_t rows) {
         return "|" + repeated("a|", columns) + "\n|" + repeated("-|", columns) + "\n" +
                repeated("|x|\n", rows);

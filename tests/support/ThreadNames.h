@@ -40,8 +40,8 @@ inline std::set<std::string> threadsNamedSince(const std::string& name,
 // Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds, more in
 // sanitizer builds.
 inline bool threadsEnd(const std::set<std::string>& threads) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration<double>(5 * sanitizerSlowdown);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(5 * sanitizerSlowdown);
     const auto anyAlive = [&] {
         return std::any_of(threads.begin(), threads.end(), [](const std::string& id) {
             return std::filesystem::exists("/proc/self/task/" + id);

@@ -106,8 +106,8 @@ TEST(RobustnessTest, HostileTablesAndParenthesesStayLinear) {
         };
         const std::string small = text(c.repeats / 64);
         const std::string large = text(c.repeats);
-        const double grew = test_support::growth([&] { parseDocument(small); },
-                                                 [&] { parseDocument(large); });
+        const double grew =
+            test_support::growth([&] { parseDocument(small); }, [&] { parseDocument(large); });
         EXPECT_LT(grew, 64 * 8) << c.name;
         // Far fewer nodes than a cell per column per row would make.
         const Document document = parseDocument(large);
