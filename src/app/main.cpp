@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "app/model/AppDelegate.h"
@@ -156,10 +157,11 @@ int main(int argc, char** argv) {
         converters::currentUserLocale()};
 
     // Site icons outlive the process on disk; the files are read and written off the main thread.
-    const clipboard::SiteIconDiskCache siteIconFiles(clipboard::SiteIconDiskCache::defaultFolder());
+    const auto siteIconFiles = std::make_shared<const clipboard::SiteIconDiskCache>(
+        clipboard::SiteIconDiskCache::defaultFolder());
     WorkQueue siteIconDisk("site-icons", 1);
     app::views::RowIcons icons(clipboard::FaviconService::create(
-        {mainQueue, http, imageCodec, &siteIconFiles,
+        {mainQueue, http, imageCodec, siteIconFiles,
          [&siteIconDisk](std::function<void()> job) { siteIconDisk.async(std::move(job)); }}));
     app::AppDelegate* delegate = nullptr;
 

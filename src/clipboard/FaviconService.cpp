@@ -27,6 +27,8 @@ FaviconService::FaviconService(Services services, std::string iconServiceBase)
 }
 
 FaviconService::~FaviconService() {
+    // A look-up the worker has answered but the main queue has not yet taken finds nothing.
+    diskLookups_.overruleAll(std::nullopt);
     for (auto& [key, waiting] : inFlightTasks_) {
         for (auto& completion : waiting)
             deliver(std::move(completion), std::nullopt);
@@ -75,31 +77,30 @@ void FaviconService::fetchFrom(std::vector<std::string> locations, std::size_t n
         completion(std::nullopt);
         return;
     }
-    const SiteIconDiskCache* disk = services_.diskCache;
-    if (!disk || !services_.onDisk) {
+    if (!services_.diskCache || !services_.onDisk) {
         load(std::move(locations), next, std::move(completion));
         return;
     }
     std::weak_ptr<FaviconService> weakSelf = weak_from_this();
-    services_.onDisk([disk, &main = services_.main, weakSelf, locations = std::move(locations),
-                      next, completion = std::move(completion)]() mutable {
-        auto kept = disk->lookup(locations[next]);
-        main.post([weakSelf, kept = std::move(kept), locations = std::move(locations), next,
-                   completion = std::move(completion)]() mutable {
-            auto self = weakSelf.lock();
-            if (!self) {
-                completion(std::nullopt);
+    const std::string location = locations[next];
+    auto lookup = diskLookups_.add(services_.main, [weakSelf, locations = std::move(locations),
+                                                    next, completion = std::move(completion)](
+                                                       std::optional<std::string> kept) mutable {
+        auto self = weakSelf.lock();
+        if (!self) {
+            completion(std::nullopt);
+            return;
+        }
+        if (kept) {
+            if (auto icon = self->services_.imageCodec.decode(*kept)) {
+                completion(std::move(icon));
                 return;
             }
-            if (kept) {
-                if (auto icon = self->services_.imageCodec.decode(*kept)) {
-                    completion(std::move(icon));
-                    return;
-                }
-            }
-            self->load(std::move(locations), next, std::move(completion));
-        });
+        }
+        self->load(std::move(locations), next, std::move(completion));
     });
+    services_.onDisk(
+        [disk = services_.diskCache, location, lookup] { lookup->settle(disk->lookup(location)); });
 }
 
 void FaviconService::load(std::vector<std::string> locations, std::size_t next,
@@ -120,8 +121,7 @@ void FaviconService::load(std::vector<std::string> locations, std::size_t next,
         }
         if (response.succeeded() && response.status == 200) {
             if (auto icon = self->services_.imageCodec.decode(response.body)) {
-                if (const SiteIconDiskCache* disk = self->services_.diskCache;
-                    disk && self->services_.onDisk) {
+                if (const auto& disk = self->services_.diskCache; disk && self->services_.onDisk) {
                     self->services_.onDisk(
                         [disk, url = locations[next], body = std::move(response.body)] {
                             disk->store(url, body);

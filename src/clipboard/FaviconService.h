@@ -10,6 +10,7 @@
 
 #include "clipboard/LruCache.h"
 #include "clipboard/SiteIconDiskCache.h"
+#include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 #include "platform/HttpClient.h"
 #include "platform/Image.h"
@@ -29,8 +30,8 @@ class FaviconService : public std::enable_shared_from_this<FaviconService> {
         const platform::ImageCodec& imageCodec;
         // Responses fetched in earlier launches, reused whatever their age; looked up and kept
         // through `onDisk`, which runs a job on a worker. Without them, nothing outlives the
-        // process.
-        const SiteIconDiskCache* diskCache = nullptr;
+        // process. Shared, because a job may still be running when the service has gone.
+        std::shared_ptr<const SiteIconDiskCache> diskCache;
         std::function<void(std::function<void()>)> onDisk;
     };
 
@@ -68,6 +69,8 @@ class FaviconService : public std::enable_shared_from_this<FaviconService> {
     LruCache<std::string, platform::Image> cache_{cacheCapacity};
     // The callers waiting for each host's running fetch.
     std::map<std::string, std::vector<Completion>> inFlightTasks_;
+    // Disk look-ups whose answer is still to reach the main queue.
+    PendingCompletions<std::optional<std::string>> diskLookups_;
 };
 
 }  // namespace pindrake::clipboard

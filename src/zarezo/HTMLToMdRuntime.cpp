@@ -68,7 +68,7 @@ HTMLToMdRuntime::HTMLToMdRuntime(Scheduler& main, LibraryLocator findLibrary,
 
 HTMLToMdRuntime::~HTMLToMdRuntime() {
     stop_.cancel();
-    pending_.settleAll(ZarezoError::jsContextCreationFailed());
+    pending_.overruleAll(ZarezoError::jsContextCreationFailed());
     if (queue_) {
         // Releasing a context after a large conversion takes a noticeable time.
         queue_->finish([engine = std::move(engine_)]() mutable { engine.reset(); });

@@ -76,7 +76,7 @@ TEST_F(ConverterMenuTest, AnAIConversionStartsAfterHalfASecondIsSharedAndCachedF
     highlightSummary(0);
     EXPECT_TRUE(vm->isConvertingPreview.get());
     EXPECT_TRUE(vm->aiLoadingKeys->contains(summaryKey(0)));
-    main.advance(HistoryViewModel::aiStartDelay - std::chrono::milliseconds(10));
+    main.advance(std::chrono::milliseconds(490));
     EXPECT_EQ(summarize.calls, 0);
     main.advance(std::chrono::milliseconds(10));
     ASSERT_EQ(summarize.calls, 1);
@@ -87,19 +87,19 @@ TEST_F(ConverterMenuTest, AnAIConversionStartsAfterHalfASecondIsSharedAndCachedF
     summarize.finish("shared");
     EXPECT_EQ(summarize.calls, 1);
     EXPECT_TRUE(vm->aiLoadingKeys->empty());
-    main.advance(HistoryViewModel::aiPollInterval);
+    main.advance(std::chrono::milliseconds(500));
     EXPECT_EQ(vm->convertedPreviewText.get(), "shared");
     EXPECT_FALSE(vm->isConvertingPreview.get());
 
     // Stored 0.5 s ago: shown at once until 300 s after storing, converted again from then.
-    main.advance(HistoryViewModel::aiResultLifetime - std::chrono::milliseconds(600));
+    main.advance(std::chrono::seconds(300) - std::chrono::milliseconds(600));
     highlightSummary(0);
     EXPECT_EQ(vm->convertedPreviewText.get(), "shared");
     EXPECT_FALSE(vm->isConvertingPreview.get());
     main.advance(std::chrono::milliseconds(100));
     highlightSummary(0);
     EXPECT_TRUE(vm->isConvertingPreview.get());
-    main.advance(HistoryViewModel::aiStartDelay);
+    main.advance(std::chrono::milliseconds(500));
     EXPECT_EQ(summarize.calls, 2);
     summarize.finish("short");
     EXPECT_EQ(vm->convertedPreviewText.get(), "short") << "a result in view is shown at once";
@@ -108,14 +108,14 @@ TEST_F(ConverterMenuTest, AnAIConversionStartsAfterHalfASecondIsSharedAndCachedF
 
 TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKeptALateResultIsKeptButNotShown) {
     highlightSummary(1);
-    main.advance(HistoryViewModel::aiStartDelay);
+    main.advance(std::chrono::milliseconds(500));
     summarize.finish(std::nullopt);  // hands its input back
     EXPECT_EQ(vm->convertedPreviewText.get(), "plain text");
     EXPECT_FALSE(vm->isConvertingPreview.get());
     EXPECT_EQ(vm->aiResultCacheSize(), 0u);
 
     highlightSummary(1);
-    main.advance(HistoryViewModel::aiStartDelay);
+    main.advance(std::chrono::milliseconds(500));
     EXPECT_EQ(summarize.calls, 2);
     vm->closeConverterMenu();
     summarize.finish("late");
@@ -125,14 +125,26 @@ TEST_F(ConverterMenuTest, AFailedAIConversionIsShownButNotKeptALateResultIsKeptB
     EXPECT_EQ(vm->convertedPreviewText.get(), "late");
 }
 
+// A result arriving while the same converter is highlighted on another entry belongs to the
+// entry it was started for: it is kept, not shown as the other entry's preview.
+TEST_F(ConverterMenuTest, ALateAIResultIsNotShownForAnotherEntry) {
+    highlightSummary(0);
+    main.advance(std::chrono::milliseconds(500));
+    highlightSummary(1);
+    summarize.finish("about the first entry");
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    EXPECT_TRUE(vm->isConvertingPreview.get());
+    EXPECT_EQ(vm->aiResultCacheSize(), 1u);
+}
+
 TEST_F(ConverterMenuTest, APollGivesUpAfterSixtyChecks) {
     highlightSummary(0);
-    main.advance(HistoryViewModel::aiStartDelay);
+    main.advance(std::chrono::milliseconds(500));
     vm->moveSelectionDown();
     vm->moveSelectionUp();  // polls the conversion that never ends
-    main.advance(HistoryViewModel::aiPollInterval * (HistoryViewModel::aiPollLimit - 1));
+    main.advance(std::chrono::milliseconds(500) * 59);
     EXPECT_TRUE(vm->isConvertingPreview.get());
-    main.advance(HistoryViewModel::aiPollInterval);
+    main.advance(std::chrono::milliseconds(500));
     EXPECT_FALSE(vm->isConvertingPreview.get());
     EXPECT_EQ(summarize.calls, 1);
 }
@@ -157,12 +169,14 @@ TEST_F(ConverterMenuTest, TheCacheDropsExpiredResultsOnceItReaches51) {
         auto produce = [&](int count) {
             for (int i = 0; i < count; ++i) {
                 highlightSummary(position++);
-                main.advance(HistoryViewModel::aiStartDelay);
+                main.advance(std::chrono::milliseconds(500));
                 summarize.finish("result");
             }
         };
         produce(row.expiredBefore);
-        main.advance(HistoryViewModel::aiResultLifetime);
+        // The newest expired result expires the very moment the one more is stored, when no
+        // valid ones come in between.
+        main.advance(std::chrono::seconds(300) - std::chrono::milliseconds(500));
         produce(row.validBefore);
         const std::size_t before = vm->aiResultCacheSize();
         produce(1);

@@ -96,7 +96,7 @@ TEST_F(HistoryViewModelTest, ResetForShowClosesTheMenuClearsTheQueryAndKeepsTheA
     vm = makeViewModel();
     vm->selectedIndex = 1;
     vm->selectConverter(1);  // ai.summarize on "older"
-    main.advance(HistoryViewModel::aiStartDelay);
+    main.advance(std::chrono::milliseconds(500));
     summarize.finish("summary");
     vm->query = "old";
 

@@ -37,7 +37,7 @@ TEST_F(PanelActionsTest, PasteActivatesDismissesAndPastesTheSnapshotAfterTheDela
     EXPECT_EQ(log.names(),
               (std::vector<std::string>{"activate Editor", "dismiss", "ctrl+v third"}));
     EXPECT_EQ(sincePaste("dismiss"), Duration(0));
-    EXPECT_EQ(sincePaste("ctrl+v third"), HistoryViewModel::pasteDelay);
+    EXPECT_EQ(sincePaste("ctrl+v third"), Duration(std::chrono::milliseconds(200)));
     // The whole snapshot came back, private types included.
     EXPECT_TRUE(pasteboard.contents().contains("text/x-origin"));
     EXPECT_FALSE(monitor->isPaused());
@@ -71,7 +71,7 @@ TEST_F(PanelActionsTest, PasteWithoutAPreviewConvertsFirstWithThePanelOpen) {
     summarize.finish("gist");
     main.advance(1s);
     EXPECT_EQ(log.names(), (std::vector<std::string>{"activate Editor", "dismiss", "ctrl+v gist"}));
-    EXPECT_EQ(*log.timeOf("ctrl+v gist") - converted, HistoryViewModel::pasteDelay);
+    EXPECT_EQ(*log.timeOf("ctrl+v gist") - converted, Duration(std::chrono::milliseconds(200)));
     EXPECT_FALSE(vm->isConvertingForPaste());
 }
 
@@ -137,7 +137,7 @@ TEST_F(PanelActionsTest, CopyPausesTheMonitorAndResumesItAfterTheDelayWithoutANe
     EXPECT_TRUE(vm->copySelected(monitor));
     EXPECT_EQ(clipboardText(), "third");
     EXPECT_TRUE(monitor->isPaused());
-    main.advance(HistoryViewModel::copyResumeDelay - 1ms);
+    main.advance(199ms);
     EXPECT_TRUE(monitor->isPaused());
     main.advance(1ms);
     EXPECT_FALSE(monitor->isPaused());

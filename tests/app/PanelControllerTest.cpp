@@ -26,7 +26,9 @@ TEST_F(PanelControllerTest, ShowRemembersTheFrontApplicationAndFadesInCentredHig
     // 1440 x 900: x = 720 - 394; the top edge 35% down the screen, less 60.
     EXPECT_EQ(window.frame(), (Rect{326, 255, 788, 60}));
     EXPECT_EQ(window.alpha, 0);
-    main.advance(PanelController::fadeInDuration);
+    main.advance(std::chrono::milliseconds(149));
+    EXPECT_EQ(window.alpha, 0);
+    main.advance(std::chrono::milliseconds(1));
     EXPECT_EQ(window.alpha, 1);
 }
 

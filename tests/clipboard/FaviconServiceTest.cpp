@@ -126,12 +126,12 @@ TEST_F(FaviconServiceTest, NoIconIsRememberedABareWordAsksNobodyAndWaitersAreAns
 // An icon once fetched is reused in later launches, from a private folder, whatever its age.
 TEST_F(FaviconServiceTest, IconsFetchedOnceComeFromDiskInLaterLaunches) {
     test_support::TemporaryDirectory folder;
-    const SiteIconDiskCache disk(folder.path() / "site-icons");
+    const auto disk = std::make_shared<const SiteIconDiskCache>(folder.path() / "site-icons");
     const auto onDisk = [this](std::function<void()> job) { main.post(std::move(job)); };
     http.respond("https://example.com/favicon.ico", status(404));
     http.respond(serviceBase + "/ip3/example.com.ico", ok(icon));
     for (int launch = 0; launch < 2; ++launch) {
-        auto launched = FaviconService::create({main, http, codec, &disk, onDisk}, serviceBase);
+        auto launched = FaviconService::create({main, http, codec, disk, onDisk}, serviceBase);
         const auto answer = requestIcon(*launched, "https://example.com/");
         main.runUntilIdle();
         ASSERT_TRUE(answer->has_value() && answer->value()) << "launch " << launch;
@@ -172,6 +172,42 @@ TEST(SiteIconDiskCacheTest, KeepsTheNewestWithinItsBoundsAndOnlyForTheSameAddres
     bySize.store("https://big.test/b", std::string(600, 'b'));
     EXPECT_EQ(bySize.lookup("https://big.test/b"), std::string(600, 'b'));
     EXPECT_EQ(bySize.lookup("https://big.test/a"), std::nullopt);
+}
+
+// The service may go while a disk job is still on the worker, or after the worker answered
+// but before the main queue took the answer: the job keeps the disk cache it reads, its answer
+// never reaches the main queue once the service is gone, and the waiter hears "no icon" once.
+TEST_F(FaviconServiceTest, ServiceGoneWhileOnDiskLeavesNoWorkBehind) {
+    test_support::TemporaryDirectory folder;
+    for (const bool workerAnsweredFirst : {false, true}) {
+        SCOPED_TRACE(workerAnsweredFirst ? "answered before the service went" : "answered after");
+        auto disk = std::make_shared<const SiteIconDiskCache>(folder.path() / "site-icons");
+        disk->store("https://example.com/favicon.ico", icon);
+        std::vector<std::function<void()>> diskJobs;
+        auto withDisk = FaviconService::create(
+            {main, http, codec, disk,
+             [&diskJobs](std::function<void()> job) { diskJobs.push_back(std::move(job)); }},
+            serviceBase);
+        disk.reset();
+        int answers = 0;
+        std::optional<platform::Image> answered;
+        withDisk->favicon("https://example.com/", [&](std::optional<platform::Image> image) {
+            ++answers;
+            answered = std::move(image);
+        });
+        ASSERT_EQ(diskJobs.size(), 1u);
+        if (workerAnsweredFirst)
+            diskJobs.front()();
+        withDisk.reset();
+        main.runUntilIdle();
+        if (!workerAnsweredFirst)
+            diskJobs.front()();
+        EXPECT_EQ(main.pendingCount(), 0u);
+        main.runUntilIdle();
+        EXPECT_EQ(answers, 1);
+        EXPECT_FALSE(answered);
+        EXPECT_TRUE(http.requests().empty());
+    }
 }
 
 }  // namespace

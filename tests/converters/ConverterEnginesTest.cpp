@@ -79,6 +79,12 @@ TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConvertersOrComes
     const ClipboardContent blank = text("  \n\t ", {ContentTag::html});
     EXPECT_EQ(run("html.toMarkdown", blank), blank);
     EXPECT_EQ(run("text.toNotion", blank), blank);
+
+    // An HTML part that is there but empty leaves nothing to convert: the text is not taken for
+    // it.
+    ClipboardContent emptyHtml = text("<h4>not the HTML</h4>", {ContentTag::html});
+    emptyHtml.html = "";
+    EXPECT_EQ(run("text.toNotion", emptyHtml), emptyHtml);
 }
 
 TEST_F(ConverterEnginesTest, TextInAnImageIsReadLineByLine) {

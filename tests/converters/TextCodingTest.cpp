@@ -51,6 +51,8 @@ TEST_F(TextCodingTest, Base64AndUrlCoding) {
         {"url.encode", "a b/?=&\u00e9%~", "a%20b/?=&%C3%A9%25~"},
         {"url.encode", "<\"#[]{}|\\^`>", "%3C%22%23%5B%5D%7B%7D%7C%5C%5E%60%3E"},
         {"url.encode", "", std::nullopt},
+        // Letters, digits and the nineteen others stay as they are.
+        {"url.encode", "azAZ09!$&'()*+,-./:;=?_~@", "azAZ09!$&'()*+,-./:;=?_~@"},
     });
     for (const std::string sample : {"", "plain", "\u65e5\u672c\u8a9e \U0001F600 + % & =/?#"}) {
         EXPECT_EQ(convert("base64.decode", convert("base64.encode", sample)), sample);

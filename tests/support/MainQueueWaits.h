@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "foundation/ManualScheduler.h"
+#include "support/SanitizerSlowdown.h"
 
 namespace pindrake::test_support {
 
@@ -21,8 +22,8 @@ inline bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
 }
 
 // The most a call that never waits may hold up its thread in tests: far below any wait on a
-// script or a transfer (seconds), with room for sanitizer builds. Tests print what they measure.
-inline constexpr double neverWaitsMs = 50.0;
+// script or a transfer (seconds), scaled in sanitizer builds. Tests print what they measure.
+inline constexpr double neverWaitsMs = 50.0 * sanitizerSlowdown;
 
 // How long `action` holds up the calling thread.
 inline std::chrono::duration<double, std::milli> timeBlocked(const std::function<void()>& action) {

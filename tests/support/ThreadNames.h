@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "support/SanitizerSlowdown.h"
+
 namespace pindrake::test_support {
 
 // The system-level ids of this process's threads named `name` (as `top` shows them). Tests
@@ -35,9 +37,11 @@ inline std::set<std::string> threadsNamedSince(const std::string& name,
     return added;
 }
 
-// Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds.
+// Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds, more in
+// sanitizer builds.
 inline bool threadsEnd(const std::set<std::string>& threads) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(5 * sanitizerSlowdown);
     const auto anyAlive = [&] {
         return std::any_of(threads.begin(), threads.end(), [](const std::string& id) {
             return std::filesystem::exists("/proc/self/task/" + id);

@@ -100,6 +100,19 @@ TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaitin
     EXPECT_TRUE(test_support::threadsEnd(worker));
 }
 
+// A conversion its worker has finished, but whose result still waits for the main queue when
+// the runtime goes, fails like the ones in progress: its owner has gone.
+TEST_F(HTMLToMdRuntimeTest, ResultStillQueuedWhenTheRuntimeGoesFails) {
+    installLibrary("function html2md(html) { return 'md:' + html; }");
+    auto runtime = makeRuntime();
+    std::vector<MarkdownResult> outcomes;
+    runtime->convert("<p>x</p>", ZarezoOptions(), testing::appendTo(outcomes));
+    ASSERT_TRUE(main.waitForPost(std::chrono::seconds(30)));
+    runtime.reset();
+    main.runUntilIdle();
+    EXPECT_EQ(outcomes, std::vector<MarkdownResult>{ZarezoError::jsContextCreationFailed()});
+}
+
 // The real library on a large input: the main queue only starts the work and takes the result.
 // One flat run of paragraphs keeps the library's own time small while the input stays large.
 TEST(HTMLToMdLargeInputTest, LargeInputNeverBlocksTheMainQueue) {

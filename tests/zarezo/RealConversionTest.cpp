@@ -60,6 +60,24 @@ TEST_F(RealConversionTest, DeeplyNestedInputNeverCrashesTurndown) {
     }
 }
 
+// A web view whose page script cannot be read fails every load, saying so; Turndown cannot run
+// in it, and the conversion falls back to html-to-md.
+TEST_F(RealConversionTest, UnreadablePageScriptFailsTheLoadAndHtmlToMdConverts) {
+    testing::TemporaryFolder folder;
+    const auto missing = folder.path() / "page-dom.js";  // never written
+    JavaScriptCoreWebView view(main, missing);
+    std::optional<std::optional<std::string>> loaded;
+    view.loadHTML("<p>x</p>", [&](std::optional<std::string> error) { loaded = error; });
+    ASSERT_TRUE(testing::runUntil(main, [&] { return loaded.has_value(); }));
+    ASSERT_TRUE(*loaded) << "the load succeeded";
+    EXPECT_NE((*loaded)->find(missing.string()), std::string::npos) << **loaded;
+
+    Zarezo zarezo(main, [&] { return std::make_unique<JavaScriptCoreWebView>(main, missing); });
+    EXPECT_EQ(convert(zarezo, sampleHtml, ConversionEngine::turndown),
+              MarkdownResult("# Title\n\nHello **bold** ~~gone~~ & caf\u00e9\n\n"
+                             "- one\n- two\n\n```\n* not a bullet\n```"));
+}
+
 // A page whose load never ends is abandoned at the time-out; replacing its view for the next
 // conversion, and tearing everything down, must not wait for the script still spinning.
 TEST_F(RealConversionTest, AbandonedPageLoadHoldsUpNothing) {

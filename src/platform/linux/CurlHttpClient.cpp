@@ -86,7 +86,7 @@ CurlHttpClient::CurlHttpClient(Scheduler& main, std::size_t threads)
 
 CurlHttpClient::~CurlHttpClient() {
     stop_.cancel();
-    pending_.settleAll(
+    pending_.overruleAll(
         HttpResponse{.status = 0, .body = {}, .error = "cancelled", .cancelled = true});
 }
 

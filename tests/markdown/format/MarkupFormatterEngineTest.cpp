@@ -106,6 +106,8 @@ TEST(MarkupFormatterEngineTest, WrapsAtTheLineLimit) {
     });
     EXPECT_DEATH(LineLimit(0, LineLimit::SplittingElement::softBreak), "greater than 0");
     LineLimit limit(1, LineLimit::SplittingElement::softBreak);
+    limit.setMaxLength(4);
+    EXPECT_EQ(limit.maxLength(), 4);
     EXPECT_DEATH(limit.setMaxLength(-3), "greater than 0");
 }
 

@@ -251,6 +251,14 @@ TEST(MarkupFormatterOptionsTest, RawValuesReadBackExactlyAndBreaksAreAtLeastThre
     for (auto marker : OptionCases<Options::UnorderedListMarker>::all)
         EXPECT_EQ(OptionCases<Options::UnorderedListMarker>::fromRawValue(rawValue(marker)),
                   marker);
+    // A break character read back from its stored value draws the break.
+    for (const std::string raw : {"-", "_", "*"}) {
+        const auto character = OptionCases<Options::ThematicBreakCharacter>::fromRawValue(raw);
+        ASSERT_TRUE(character) << raw;
+        EXPECT_EQ(rawValue(*character), raw);
+        const Options options = changed([&](Options& o) { o.thematicBreakCharacter = *character; });
+        EXPECT_EQ(format(Document{ThematicBreak()}, options), raw + raw + raw + raw + raw);
+    }
     for (auto [given, stored] :
          {std::pair<std::uint64_t, std::uint64_t>{0, 3}, {2, 3}, {3, 3}, {4, 4}}) {
         const Options options = Options::make(

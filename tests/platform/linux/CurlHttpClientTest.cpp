@@ -139,5 +139,20 @@ TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting)
     }
 }
 
+// A response its worker has finished, but that still waits for the main queue when the client
+// goes, completes as cancelled like the rest: the client's owner has gone.
+TEST_F(CurlHttpClientTest, ResponseStillQueuedWhenTheClientGoesCompletesAsCancelled) {
+    auto doomed = std::make_unique<CurlHttpClient>(main, 1);
+    std::vector<HttpResponse> responses;
+    doomed->get({.url = server.url("/hop/0")},
+                [&](HttpResponse response) { responses.push_back(std::move(response)); });
+    ASSERT_TRUE(main.waitForPost(std::chrono::seconds(30)));
+    doomed.reset();
+    main.runUntilIdle();
+    ASSERT_EQ(responses.size(), 1u);
+    EXPECT_TRUE(responses[0].cancelled);
+    EXPECT_EQ(responses[0].body, "");
+}
+
 }  // namespace
 }  // namespace pindrake::platform

@@ -94,5 +94,17 @@ TEST_F(JavaScriptCoreWebViewTest, DestroyedViewDropsPendingCompletions) {
     EXPECT_FALSE(called);
 }
 
+// The worker has answered and its answer waits for the main queue when the view goes: the
+// completion, whose owner expects the view gone, stays dropped.
+TEST_F(JavaScriptCoreWebViewTest, ViewGoneAfterItsWorkerAnsweredDropsTheAnswer) {
+    auto doomed = std::make_unique<JavaScriptCoreWebView>(main);
+    bool called = false;
+    doomed->evaluateJavaScript("1", [&](Evaluation) { called = true; });
+    ASSERT_TRUE(main.waitForPost(std::chrono::seconds(30)));
+    doomed.reset();
+    main.runUntilIdle();
+    EXPECT_FALSE(called);
+}
+
 }  // namespace
 }  // namespace pindrake::platform
