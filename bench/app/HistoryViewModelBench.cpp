@@ -50,11 +50,10 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
     platform::FakeImageCodec codec;
     platform::ScriptedWorkspace workspace;
     platform::RecordingKeySynth keys;
-    platform::FakeTextRecognizer recognizer;
-    platform::FakeLanguageModel languageModel;
-    WorkQueue workers("bench", 1);
-    const converters::ConversionServices conversion{main,          workers, recognizer,
-                                                    languageModel, nullptr, "en_US"};
+    converters::ConversionWorkers workers("bench", 1);
+    const converters::ConversionServices conversion{
+        main,    workers, std::make_shared<platform::FakeTextRecognizer>(),
+        std::make_shared<platform::FakeLanguageModel>(), nullptr, "en_US"};
     {
         clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
         clipboard::PasteService paste({main, pasteboard, keys, codec});

@@ -84,11 +84,13 @@ int main(int argc, char** argv) {
     }
 
     ManualScheduler main;
-    WorkQueue workers("converter-load", 1);
-    platform::FakeTextRecognizer recognizer;
-    platform::FakeLanguageModel languageModel;
+    converters::ConversionWorkers workers("converter-load", 1);
     const converters::ConversionServices services{
-        main,   workers, recognizer, languageModel, platform::JavaScriptCoreWebView::factory(main),
+        main,
+        workers,
+        std::make_shared<platform::FakeTextRecognizer>(),
+        std::make_shared<platform::FakeLanguageModel>(),
+        platform::JavaScriptCoreWebView::factory(main),
         "en_US"};
 
     const auto start = std::chrono::steady_clock::now();

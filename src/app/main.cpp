@@ -145,14 +145,12 @@ int main(int argc, char** argv) {
     GlobalShortcuts::Registry shortcuts(defaults, *hotKeys, *layout);
     const auto menuKeys = app::views::routeMenuKeysToHotKeys(shortcuts, *layout);
 
-    WorkQueue conversionWorkers("converters", 2);
-    platform::TesseractTextRecognizer textRecognizer;
-    platform::UnavailableLanguageModel languageModel;
+    converters::ConversionWorkers conversionWorkers("converters", 2);
     const converters::ConversionServices conversion{
         mainQueue,
         conversionWorkers,
-        textRecognizer,
-        languageModel,
+        std::make_shared<platform::TesseractTextRecognizer>(),
+        std::make_shared<platform::UnavailableLanguageModel>(),
         platform::JavaScriptCoreWebView::factory(mainQueue),
         converters::currentUserLocale()};
 

@@ -23,9 +23,8 @@ std::string Converter::title() const {
 
 void TransformingConverter::convert(ClipboardContent input, const ConversionServices& services,
                                     ConversionCompletion done) const {
-    runInBackground<ClipboardContent>(
-        services.workers, services.main,
-        [this, input = std::move(input)](const CancellationToken&) { return transform(input); },
+    services.workers.run(
+        services.main, [this, input = std::move(input)] { return transform(input); },
         std::move(done));
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "clipboard/ClipboardContent.h"
-#include "foundation/BackgroundTask.h"
+#include "converters/ConversionWorkers.h"
 #include "foundation/Scheduler.h"
 #include "platform/LanguageModel.h"
 #include "platform/TextRecognizer.h"
@@ -14,14 +15,14 @@
 
 namespace pindrake::converters {
 
-// What conversions run on and with. Everything referenced must outlive the conversions started
-// with it.
+// What conversions run on and with. What is referenced must outlive the main queue's part of the
+// conversions started with it; what a worker uses is shared with the job, which may outlive them.
 struct ConversionServices {
     Scheduler& main;
     // Where conversions that take time run, so that the main queue never waits for them.
-    WorkQueue& workers;
-    platform::TextRecognizer& textRecognizer;
-    platform::LanguageModel& languageModel;
+    ConversionWorkers& workers;
+    std::shared_ptr<platform::TextRecognizer> textRecognizer;
+    std::shared_ptr<platform::LanguageModel> languageModel;
     // Web views for the HTML-to-Markdown engines.
     platform::WebViewFactory makeWebView;
     // The user's locale as an ICU locale id ("ja_JP"); translation asks for its language.

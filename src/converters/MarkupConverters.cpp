@@ -61,9 +61,9 @@ ClipboardContent notionContent(const ClipboardContent& input, const std::string&
 
 void finishNotion(ClipboardContent input, std::string markdown, const ConversionServices& services,
                   ConversionCompletion done) {
-    runInBackground<ClipboardContent>(
-        services.workers, services.main,
-        [input = std::move(input), markdown = std::move(markdown)](const CancellationToken&) {
+    services.workers.run(
+        services.main,
+        [input = std::move(input), markdown = std::move(markdown)] {
             return notionContent(input, markdown);
         },
         std::move(done));

@@ -12,14 +12,6 @@ using clipboard::ContentTag;
 
 namespace {
 
-// Both run on a worker; the model and the recogniser may take seconds.
-void runOnWorker(const ConversionServices& services, ConversionCompletion done,
-                 std::function<ClipboardContent()> work) {
-    runInBackground<ClipboardContent>(
-        services.workers, services.main,
-        [work = std::move(work)](const CancellationToken&) { return work(); }, std::move(done));
-}
-
 // The model's answer, trimmed; nothing when it fails or answers only white space.
 std::optional<std::string> ask(platform::LanguageModel& model, const std::string& instructions,
                                const std::string& prompt) {
@@ -36,11 +28,14 @@ void answerWithModel(ClipboardContent input, std::string instructions,
                      const ConversionServices& services, ConversionCompletion done) {
     if (!input.plainText || input.plainText->empty())
         return deliverOnMain(services.main, std::move(input), std::move(done));
-    platform::LanguageModel& model = services.languageModel;
-    runOnWorker(services, std::move(done),
-                [&model, input = std::move(input), instructions = std::move(instructions)] {
-                    return plainTextOr(input, ask(model, instructions, *input.plainText));
-                });
+    // The model may take seconds; the job shares it, for the job may outlive the services.
+    services.workers.run(
+        services.main,
+        [model = services.languageModel, input = std::move(input),
+         instructions = std::move(instructions)] {
+            return plainTextOr(input, ask(*model, instructions, *input.plainText));
+        },
+        std::move(done));
 }
 
 // The name, in the user's language, of the language to translate into.
@@ -70,9 +65,9 @@ void ImageOCRConverter::convert(ClipboardContent input, const ConversionServices
                                 ConversionCompletion done) const {
     if (!input.image)
         return deliverOnMain(services.main, std::move(input), std::move(done));
-    platform::TextRecognizer& recognizer = services.textRecognizer;
-    runOnWorker(services, std::move(done), [&recognizer, input = std::move(input)] {
-        const auto lines = recognizer.recognizeLines(input.image->encoded(), {"ja", "en"});
+    // Recognition may take seconds; the job shares the recogniser, for it may outlive the services.
+    auto work = [recognizer = services.textRecognizer, input = std::move(input)] {
+        const auto lines = recognizer->recognizeLines(input.image->encoded(), {"ja", "en"});
         if (!lines)
             return input;
         std::string text;
@@ -82,7 +77,8 @@ void ImageOCRConverter::convert(ClipboardContent input, const ConversionServices
             text += line;
         }
         return text.empty() ? input : convertedContent(std::move(text), ContentTag::plainText);
-    });
+    };
+    services.workers.run(services.main, std::move(work), std::move(done));
 }
 
 void AISummarizeConverter::convert(ClipboardContent input, const ConversionServices& services,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 
 namespace pindrake {
@@ -45,20 +46,21 @@ class WorkQueue {
 };
 
 // Runs `work` on `queue` and hands its result to `done` on the main queue, unless the token
-// was cancelled by then. `work` may poll the token to stop early.
+// was cancelled by then or `owner` dropped its completions: once they are dropped, a job still
+// in progress neither delivers nor posts. `work` may poll the token to stop early.
 template <class Result>
 CancellationToken runInBackground(WorkQueue& queue, Scheduler& main,
+                                  PendingCompletions<Result>& owner,
                                   std::function<Result(const CancellationToken&)> work,
                                   std::function<void(Result)> done) {
     CancellationToken token;
-    queue.async([token, &main, work = std::move(work), done = std::move(done)]() mutable {
-        if (token.isCancelled())
-            return;
-        auto result = std::make_shared<Result>(work(token));
-        main.post([token, result, done = std::move(done)]() mutable {
-            if (!token.isCancelled())
-                done(std::move(*result));
-        });
+    auto completion = owner.add(main, [token, done = std::move(done)](Result result) {
+        if (!token.isCancelled())
+            done(std::move(result));
+    });
+    queue.async([token, completion = std::move(completion), work = std::move(work)] {
+        if (!token.isCancelled())
+            completion->settle(work(token));
     });
     return token;
 }

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,7 +14,6 @@
 #include "app/model/PanelWindow.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "converters/Converter.h"
-#include "foundation/BackgroundTask.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/Workspace.h"
 #include "platform/fake/FakeImageCodec.h"
@@ -218,11 +218,13 @@ class AppWorld : public ::testing::Test {
     platform::FakeImageCodec codec;
     platform::RecordingKeySynth keys;
     // The services a conversion gets; the fake converters use none of them.
-    WorkQueue conversionWorkers{"conversions", 1};
-    platform::FakeTextRecognizer recognizer;
-    platform::FakeLanguageModel languageModel;
-    converters::ConversionServices conversion{main,          conversionWorkers, recognizer,
-                                              languageModel, nullptr,           "en_US"};
+    converters::ConversionWorkers conversionWorkers{"conversions", 1};
+    converters::ConversionServices conversion{main,
+                                              conversionWorkers,
+                                              std::make_shared<platform::FakeTextRecognizer>(),
+                                              std::make_shared<platform::FakeLanguageModel>(),
+                                              nullptr,
+                                              "en_US"};
     test_support::TemporaryDirectory folder;
     const platform::RunningApplication editor{"Editor", 42};
 };

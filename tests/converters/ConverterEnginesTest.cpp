@@ -52,10 +52,9 @@ class ConverterEnginesTest : public ::testing::Test {
     }
 
     testing::ConverterHarness harness;
-    platform::TesseractTextRecognizer recognizer;
     ConversionServices engines{harness.main,
                                harness.workers,
-                               recognizer,
+                               std::make_shared<platform::TesseractTextRecognizer>(),
                                harness.languageModel,
                                platform::JavaScriptCoreWebView::factory(harness.main),
                                "en_US"};

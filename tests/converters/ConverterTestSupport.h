@@ -23,9 +23,11 @@ namespace pindrake::converters::testing {
 // A main queue on virtual time, one worker, the fake recogniser and model.
 struct ConverterHarness {
     ManualScheduler main;
-    WorkQueue workers{"converters.test", 1};
-    platform::FakeTextRecognizer textRecognizer;
-    platform::FakeLanguageModel languageModel;
+    ConversionWorkers workers{"converters.test", 1};
+    std::shared_ptr<platform::FakeTextRecognizer> textRecognizer =
+        std::make_shared<platform::FakeTextRecognizer>();
+    std::shared_ptr<platform::FakeLanguageModel> languageModel =
+        std::make_shared<platform::FakeLanguageModel>();
     ConversionServices services{main,
                                 workers,
                                 textRecognizer,

@@ -4,6 +4,8 @@
 #include "foundation/Localization.h"
 
 #include <cstdlib>
+#include <future>
+#include <memory>
 
 namespace pindrake::converters {
 namespace {
@@ -20,6 +22,72 @@ ClipboardContent imageEntry() {
     return content;
 }
 
+// One call into a recogniser or a model, held on its worker until the test releases it.
+struct HeldCall {
+    std::promise<void> started;
+    std::future<void> hasStarted = started.get_future();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> inUse{false};
+    std::promise<bool> destroyed;
+    std::future<bool> destroyedInUse = destroyed.get_future();
+};
+
+class HeldEngine final : public platform::TextRecognizer, public platform::LanguageModel {
+  public:
+    explicit HeldEngine(std::shared_ptr<HeldCall> call) : call_(std::move(call)) {}
+    ~HeldEngine() override { call_->destroyed.set_value(call_->inUse); }
+
+    std::optional<std::vector<std::string>> recognizeLines(
+        std::string_view, const std::vector<std::string>&) override {
+        hold();
+        return std::vector<std::string>{"recognised"};
+    }
+    std::optional<std::string> respond(const std::string&, const std::string&) override {
+        hold();
+        return "answered";
+    }
+
+  private:
+    void hold() {
+        call_->inUse = true;
+        call_->started.set_value();
+        call_->released.wait();
+        call_->inUse = false;
+    }
+
+    std::shared_ptr<HeldCall> call_;
+};
+
+// At quit the services and their workers go while a recognition or a model's answer is still
+// running; the main thread does not wait for it. The job keeps what it uses until it ends, and
+// then neither posts to the main queue nor delivers.
+TEST(RecognitionConvertersTest, AJobRunningWhenItsServicesGoOutlivesThemAndDeliversNothing) {
+    const std::pair<std::string, ClipboardContent> jobs[] = {
+        {"image.ocr", imageEntry()},
+        {"ai.summarize", text("some text")},
+        {"ai.translate", text("some text")},
+    };
+    for (const auto& [id, input] : jobs) {
+        ManualScheduler main;
+        const auto call = std::make_shared<HeldCall>();
+        bool delivered = false;
+        {
+            const auto engine = std::make_shared<HeldEngine>(call);
+            ConversionWorkers workers("converters.test", 1);
+            const ConversionServices services{main, workers, engine, engine, nullptr, "en_US"};
+            testing::ConverterHarness::named(id).convert(
+                input, services, [&delivered](ClipboardContent) { delivered = true; });
+            call->hasStarted.wait();
+        }
+        call->release.set_value();
+        EXPECT_FALSE(call->destroyedInUse.get()) << id;
+        EXPECT_EQ(main.pendingCount(), 0u) << id << " posted after its services went";
+        main.runUntilIdle();
+        EXPECT_FALSE(delivered) << id;
+    }
+}
+
 TEST(RecognitionConvertersTest, RecognisedLinesAreJoinedOrTheImageComesBack) {
     testing::ConverterHarness harness;
     const auto& ocr = harness.named("image.ocr");
@@ -32,10 +100,10 @@ TEST(RecognitionConvertersTest, RecognisedLinesAreJoinedOrTheImageComesBack) {
             {std::nullopt, image},                // the recogniser failed
         };
     for (const auto& [lines, expected] : cases) {
-        harness.textRecognizer.answer = lines;
+        harness.textRecognizer->answer = lines;
         EXPECT_EQ(harness.run(ocr, image), expected);
-        EXPECT_EQ(harness.textRecognizer.lastImage, image.image->encoded());
-        EXPECT_EQ(harness.textRecognizer.lastLanguages, (std::vector<std::string>{"ja", "en"}));
+        EXPECT_EQ(harness.textRecognizer->lastImage, image.image->encoded());
+        EXPECT_EQ(harness.textRecognizer->lastLanguages, (std::vector<std::string>{"ja", "en"}));
     }
 }
 
@@ -49,14 +117,14 @@ TEST(RecognitionConvertersTest, ModelAnswersAreTrimmedAndFailuresGiveTheInput) {
     };
     for (const std::string id : {"ai.summarize", "ai.translate"}) {
         for (const auto& [answer, expected] : cases) {
-            harness.languageModel.answer = answer;
+            harness.languageModel->answer = answer;
             EXPECT_EQ(harness.run(harness.named(id), input), expected) << id;
-            EXPECT_EQ(harness.languageModel.lastPrompt, "  some text  ") << "sent untrimmed";
+            EXPECT_EQ(harness.languageModel->lastPrompt, "  some text  ") << "sent untrimmed";
         }
-        harness.languageModel.calls = 0;
+        harness.languageModel->calls = 0;
         const ClipboardContent empty = text("", {ContentTag::plainText});
         EXPECT_EQ(harness.run(harness.named(id), empty), empty);
-        EXPECT_EQ(harness.languageModel.calls, 0) << id << " asked about nothing";
+        EXPECT_EQ(harness.languageModel->calls, 0) << id << " asked about nothing";
     }
 }
 
@@ -66,7 +134,7 @@ TEST(RecognitionConvertersTest, InstructionsAndTitlesComeFromTheCatalogues) {
     ::setenv("LANGUAGE", "en", 1);
     setUpLocalization("pindrake");
     testing::ConverterHarness harness;
-    harness.languageModel.answer = "answer";
+    harness.languageModel->answer = "answer";
     const std::string format = localized("ai_translate_instruction");
     ASSERT_NE(format.find("%s"), std::string::npos) << format;
     const std::pair<std::string, std::string> languageByLocale[] = {
@@ -80,13 +148,13 @@ TEST(RecognitionConvertersTest, InstructionsAndTitlesComeFromTheCatalogues) {
         harness.services.userLocale = locale;
         ASSERT_TRUE(harness.run(harness.named("ai.translate"), text("x")));
         std::string expected = format;
-        EXPECT_EQ(harness.languageModel.lastInstructions,
+        EXPECT_EQ(harness.languageModel->lastInstructions,
                   expected.replace(expected.find("%s"), 2, language))
             << locale;
     }
     ASSERT_TRUE(harness.run(harness.named("ai.summarize"), text("x")));
-    EXPECT_EQ(harness.languageModel.lastInstructions, localized("ai_summarize_instruction"));
-    EXPECT_NE(harness.languageModel.lastInstructions, "ai_summarize_instruction");
+    EXPECT_EQ(harness.languageModel->lastInstructions, localized("ai_summarize_instruction"));
+    EXPECT_NE(harness.languageModel->lastInstructions, "ai_summarize_instruction");
 
     // A title that is its own key was not found in the catalogue.
     for (const char* language : {"en", "ja"}) {

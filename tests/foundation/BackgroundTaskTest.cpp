@@ -23,6 +23,7 @@ using std::chrono::milliseconds;
 TEST(BackgroundTask, ResultIsDeliveredOnTheMainQueueUnlessCancelled) {
     WorkQueue queue("test.serial", 1);
     ManualScheduler main;
+    PendingCompletions<int> owner;
     std::thread::id workedOn;
     std::thread::id deliveredOn;
     std::vector<int> delivered;
@@ -31,7 +32,7 @@ TEST(BackgroundTask, ResultIsDeliveredOnTheMainQueueUnlessCancelled) {
         delivered.push_back(result);
     };
     runInBackground<int>(
-        queue, main,
+        queue, main, owner,
         [&](const CancellationToken&) {
             workedOn = std::this_thread::get_id();
             return 42;
@@ -40,7 +41,7 @@ TEST(BackgroundTask, ResultIsDeliveredOnTheMainQueueUnlessCancelled) {
     std::promise<void> started;
     std::atomic<bool> sawCancel{false};
     auto cancelled = runInBackground<int>(
-        queue, main,
+        queue, main, owner,
         [&](const CancellationToken& token) {
             started.set_value();
             const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -60,6 +61,37 @@ TEST(BackgroundTask, ResultIsDeliveredOnTheMainQueueUnlessCancelled) {
     EXPECT_TRUE(sawCancel);
     EXPECT_NE(workedOn, std::this_thread::get_id());
     EXPECT_EQ(deliveredOn, std::this_thread::get_id());
+}
+
+// Once the owner drops its completions, a job still in progress posts nothing when it ends,
+// and a result posted before the drop is not delivered either.
+TEST(BackgroundTask, DroppedCompletionsNeitherPostNorDeliver) {
+    WorkQueue queue("test.serial", 1);
+    ManualScheduler main;
+    PendingCompletions<int> owner;
+    std::vector<int> delivered;
+    const auto deliver = [&](int result) { delivered.push_back(result); };
+    runInBackground<int>(queue, main, owner, [](const CancellationToken&) { return 1; }, deliver);
+    std::promise<void> started;
+    std::promise<void> release;
+    runInBackground<int>(
+        queue, main, owner,
+        [&, released = release.get_future().share()](const CancellationToken&) {
+            started.set_value();
+            released.wait();
+            return 2;
+        },
+        deliver);
+    std::promise<void> ended;
+    queue.async([&] { ended.set_value(); });
+    started.get_future().wait();
+    ASSERT_EQ(main.pendingCount(), 1u) << "the first result is posted";
+    owner.dropAll();
+    release.set_value();
+    ended.get_future().wait();
+    EXPECT_EQ(main.pendingCount(), 1u) << "the job in progress posted after the drop";
+    main.runUntilIdle();
+    EXPECT_TRUE(delivered.empty());
 }
 
 TEST(BackgroundTask, SerialQueueRunsJobsOneAtATimeInOrder) {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "clipboard/ClipboardContent.h"
+#include "foundation/BackgroundTask.h"
+#include "foundation/PendingCompletion.h"
+#include "foundation/Scheduler.h"
+
+namespace pindrake::converters {
+
+// The worker threads conversions run on. Going away never waits for a job in progress, and
+// recalls the completions of every job it started: a recognition or a model's answer still
+// running at quit then neither delivers its result nor posts into a main queue that may be gone.
+// The jobs therefore own what they use.
+class ConversionWorkers {
+  public:
+    ConversionWorkers(const std::string& name, std::size_t threads) : queue_(name, threads) {}
+    ~ConversionWorkers() { completions_.dropAll(); }
+    ConversionWorkers(const ConversionWorkers&) = delete;
+    ConversionWorkers& operator=(const ConversionWorkers&) = delete;
+
+    // Main queue. Runs `work` on a worker and hands its result to `done` on `main`.
+    void run(Scheduler& main, std::function<clipboard::ClipboardContent()> work,
+             std::function<void(clipboard::ClipboardContent)> done) {
+        runInBackground<clipboard::ClipboardContent>(
+            queue_, main, completions_,
+            [work = std::move(work)](const CancellationToken&) { return work(); },
+            std::move(done));
+    }
+
+  private:
+    WorkQueue queue_;
+    PendingCompletions<clipboard::ClipboardContent> completions_;
+};
+
+}  // namespace pindrake::converters
