@@ -52,8 +52,12 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
     platform::RecordingKeySynth keys;
     converters::ConversionWorkers workers("bench", 1);
     const converters::ConversionServices conversion{
-        main,    workers, std::make_shared<platform::FakeTextRecognizer>(),
-        std::make_shared<platform::FakeLanguageModel>(), nullptr, "en_US"};
+        main,
+        workers,
+        std::make_shared<platform::FakeTextRecognizer>(),
+        std::make_shared<platform::FakeLanguageModel>(),
+        nullptr,
+        "en_US"};
     {
         clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
         clipboard::PasteService paste({main, pasteboard, keys, codec});

@@ -85,13 +85,12 @@ int main(int argc, char** argv) {
 
     ManualScheduler main;
     converters::ConversionWorkers workers("converter-load", 1);
-    const converters::ConversionServices services{
-        main,
-        workers,
-        std::make_shared<platform::FakeTextRecognizer>(),
-        std::make_shared<platform::FakeLanguageModel>(),
-        platform::JavaScriptCoreWebView::factory(main),
-        "en_US"};
+    const converters::ConversionServices services{main,
+                                                  workers,
+                                                  std::make_shared<platform::FakeTextRecognizer>(),
+                                                  std::make_shared<platform::FakeLanguageModel>(),
+                                                  platform::JavaScriptCoreWebView::factory(main),
+                                                  "en_US"};
 
     const auto start = std::chrono::steady_clock::now();
     std::optional<ClipboardContent> result;

@@ -27,8 +27,7 @@ class ConversionWorkers {
              std::function<void(clipboard::ClipboardContent)> done) {
         runInBackground<clipboard::ClipboardContent>(
             queue_, main, completions_,
-            [work = std::move(work)](const CancellationToken&) { return work(); },
-            std::move(done));
+            [work = std::move(work)](const CancellationToken&) { return work(); }, std::move(done));
     }
 
   private:

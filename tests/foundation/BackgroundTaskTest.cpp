@@ -71,7 +71,8 @@ TEST(BackgroundTask, DroppedCompletionsNeitherPostNorDeliver) {
     PendingCompletions<int> owner;
     std::vector<int> delivered;
     const auto deliver = [&](int result) { delivered.push_back(result); };
-    runInBackground<int>(queue, main, owner, [](const CancellationToken&) { return 1; }, deliver);
+    runInBackground<int>(
+        queue, main, owner, [](const CancellationToken&) { return 1; }, deliver);
     std::promise<void> started;
     std::promise<void> release;
     runInBackground<int>(
