@@ -15,9 +15,15 @@ namespace pindrake::platform::testing {
 
 // Another X client that owns the CLIPBOARD selection and answers requests for it as scripted:
 // well, slowly, never, or not at all once it has listed its targets. Runs on a thread of its
-// own with its own connection, like a separate application.
+// own with its own connection, like a separate application. An answer can be held until the test
+// releases it, so that a test tells what happened while the owner held it by the order of events
+// rather than by how long anything took.
 class ScriptedSelectionOwner {
   public:
+    // A delay that lasts until `release` (or, so that a test whose main thread is stuck fails
+    // rather than hangs, half a minute).
+    static constexpr std::chrono::milliseconds untilReleased{-1};
+
     struct Offer {
         std::string target;
         std::string bytes;
@@ -53,6 +59,14 @@ class ScriptedSelectionOwner {
     ScriptedSelectionOwner(const ScriptedSelectionOwner&) = delete;
     ScriptedSelectionOwner& operator=(const ScriptedSelectionOwner&) = delete;
 
+    // Whether a request has come that the owner has not answered (yet): one it never answers, or
+    // one it holds until released.
+    bool isHolding() const { return holding_; }
+    // Ends every hold, present and future.
+    void release() { released_ = true; }
+    // The bytes sent so far in incremental transfers.
+    std::size_t sentBytes() const { return sentBytes_; }
+
   private:
     void run() {
         while (!stop_) {
@@ -69,8 +83,10 @@ class ScriptedSelectionOwner {
 
     // False once the owner has gone away.
     bool answer(const xcb_selection_request_event_t& request) {
-        if (behaviour_ == Behaviour::neverAnswers)
+        if (behaviour_ == Behaviour::neverAnswers) {
+            holding_ = true;
             return true;
+        }
         if (request.target == targets_) {
             std::vector<xcb_atom_t> atoms = {targets_};
             for (const auto& offer : offers_)
@@ -78,8 +94,10 @@ class ScriptedSelectionOwner {
             give(request, XCB_ATOM_ATOM, 32, atoms.size(), atoms.data());
             return behaviour_ != Behaviour::diesAfterTargets;
         }
-        if (behaviour_ == Behaviour::answersOnlyTargets)
+        if (behaviour_ == Behaviour::answersOnlyTargets) {
+            holding_ = true;
             return true;
+        }
         const auto offer = std::find_if(offers_.begin(), offers_.end(), [&](const Offer& o) {
             return x_.atom(o.target) == request.target;
         });
@@ -97,9 +115,13 @@ class ScriptedSelectionOwner {
     }
 
     void pause(std::chrono::milliseconds delay) {
-        const auto until = std::chrono::steady_clock::now() + delay;
-        while (!stop_ && std::chrono::steady_clock::now() < until)
+        const bool held = delay == untilReleased;
+        const auto until =
+            std::chrono::steady_clock::now() + (held ? std::chrono::milliseconds(30'000) : delay);
+        holding_ = held && !released_;
+        while (!stop_ && !(held && released_) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        holding_ = false;
     }
 
     // Announces the size, then puts each chunk, and last an empty one, once the requestor has
@@ -118,6 +140,7 @@ class ScriptedSelectionOwner {
                                 request.property, request.target, 8,
                                 static_cast<std::uint32_t>(length), offer.bytes.data() + at);
             xcb_flush(x_.get());
+            sentBytes_ += length;
         }
     }
 
@@ -167,6 +190,9 @@ class ScriptedSelectionOwner {
     xcb_atom_t targets_ = XCB_ATOM_NONE;
     xcb_atom_t incr_ = XCB_ATOM_NONE;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> holding_{false};
+    std::atomic<bool> released_{false};
+    std::atomic<std::size_t> sentBytes_{0};
     std::thread thread_;
 };
 
