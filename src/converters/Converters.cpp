@@ -58,9 +58,11 @@ struct Catalogue {
     ConverterList aiList{&aiSummarize, &aiTranslate};
 };
 
+// Never destroyed: a conversion still running on a worker when the process exits keeps using
+// its converter while the statics are torn down.
 const Catalogue& catalogue() {
-    static const Catalogue instance;
-    return instance;
+    static const Catalogue* const instance = new Catalogue;
+    return *instance;
 }
 
 bool sharesKind(const ContentTags& a, const ContentTags& b) {
