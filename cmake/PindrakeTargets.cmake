@@ -75,7 +75,8 @@ endfunction()
 #   X11: runs under a private Xvfb display with a window manager, one X11 test at a time; such
 #        tests also carry the label x11.
 # A test sees the headers of the libraries in its DEPS (and tests/ for shared test support),
-# nothing else, like any other target.
+# nothing else, like any other target. The test carries its executable's name, which is how
+# scripts/ci-extras builds only the suites a job runs.
 function(pindrake_test name)
   cmake_parse_arguments(ARG "OFFSCREEN;X11" "LABEL;TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
