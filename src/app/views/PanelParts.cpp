@@ -171,8 +171,6 @@ QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* 
     QFont capFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     capFont.setPixelSize(12);
     capFont.setWeight(QFont::Medium);
-    if (keyCapIsTracked(keyText))
-        capFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     cap->setFont(capFont);
     cap->setContentsMargins(6, 2, 6, 2);
     // A cap is as tall as its text, whatever the height of the bar it sits in.

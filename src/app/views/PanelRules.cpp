@@ -63,13 +63,6 @@ std::vector<KeyHint> keyHints(bool isConverterMenuOpen) {
     return {{"→", "hint_convert"}, {deleteKey, "hint_delete"}, {escape, "hint_close"}};
 }
 
-bool keyCapIsTracked(std::string_view keyText) {
-    static constexpr std::string_view modifierSymbols[] = {"⇧", "⌘", "⌥", "⌃"};
-    return std::ranges::any_of(modifierSymbols, [&](std::string_view symbol) {
-        return keyText.find(symbol) != std::string_view::npos;
-    });
-}
-
 std::string previewText(std::string_view text) {
     const std::string prefix = unicode::graphemePrefix(text, previewTextLimit);
     if (prefix.size() == text.size())

@@ -30,8 +30,6 @@ struct KeyHint {
     std::string labelKey;
 };
 std::vector<KeyHint> keyHints(bool isConverterMenuOpen);
-// Key caps that hold modifier symbols are spaced out so that each symbol reads apart.
-bool keyCapIsTracked(std::string_view keyText);
 
 // Text shown in the preview: at most 500 user-perceived characters, then "…".
 std::string previewText(std::string_view text);

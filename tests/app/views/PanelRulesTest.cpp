@@ -90,13 +90,6 @@ TEST(KeyHints, KeysAreNamedAsTheDesktopWritesThemWithCommandAsCtrl) {
     EXPECT_EQ(keys(true), (std::vector<std::string>{"←", "Esc"}));
 }
 
-TEST(KeyHints, OnlyCapsWithModifierSymbolsAreSpacedOut) {
-    for (const char* tracked : {"⌘⌫", "⇧⌥", "⌃"})
-        EXPECT_TRUE(keyCapIsTracked(tracked)) << tracked;
-    for (const char* plain : {"esc", "←", "→", "↩\uFE0E"})
-        EXPECT_FALSE(keyCapIsTracked(plain)) << plain;
-}
-
 std::string repeated(const std::string& unit, int count) {
     std::string text;
     for (int i = 0; i < count; ++i)
