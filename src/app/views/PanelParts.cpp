@@ -82,9 +82,11 @@ Toast::Toast(QWidget* parent) : QLabel(parent) {
             hide();
     });
     hide();
-    hideTimer_.setSingleShot(true);
-    hideTimer_.setInterval(visibleMilliseconds);
-    connect(&hideTimer_, &QTimer::timeout, this, [this] { fadeTo(0); });
+    hideTimer_ = new QTimer(this);
+    hideTimer_->setObjectName(QStringLiteral("toastHideTimer"));
+    hideTimer_->setSingleShot(true);
+    hideTimer_->setInterval(visibleMilliseconds);
+    connect(hideTimer_, &QTimer::timeout, this, [this] { fadeTo(0); });
 }
 
 void Toast::fadeTo(double opacity) {
@@ -102,7 +104,7 @@ void Toast::showMessage(const QString& text) {
     show();
     raise();
     fadeTo(1);
-    hideTimer_.start();
+    hideTimer_->start();
 }
 
 void Toast::place() {

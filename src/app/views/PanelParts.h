@@ -64,7 +64,7 @@ class Toast final : public QLabel {
   private:
     void place();
     void fadeTo(double opacity);
-    QTimer hideTimer_;
+    QTimer* hideTimer_;  // named "toastHideTimer"
     QGraphicsOpacityEffect* opacity_;
     QPropertyAnimation* fade_;
 };
