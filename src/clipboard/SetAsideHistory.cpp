@@ -1,8 +1,8 @@
 #include "clipboard/SetAsideHistory.h"
 
-#include <cctype>
 #include <system_error>
 
+#include "foundation/Ascii.h"
 #include "foundation/Files.h"
 #include "foundation/Log.h"
 #include "foundation/Uuid.h"
@@ -19,7 +19,7 @@ constexpr std::size_t uuidLength = 36;
 bool hasUuidShape(std::string_view text) {
     for (std::size_t i = 0; i < uuidLength; ++i) {
         const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+        if (dash ? text[i] != '-' : !ascii::isHexDigit(text[i]))
             return false;
     }
     return true;

@@ -23,6 +23,14 @@ constexpr bool isAlpha(char c) {
 constexpr bool isAlnum(char c) {
     return isAlpha(c) || isDigit(c);
 }
+// Space, tab, line feed, line tabulation, form feed and carriage return.
+constexpr bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+// The printable characters that are neither letters, digits nor the space.
+constexpr bool isPunct(char c) {
+    return c > ' ' && c < 0x7f && !isAlnum(c);
+}
 // The value of a hexadecimal digit of either case, or -1.
 constexpr int hexValue(char c) {
     if (isDigit(c))

@@ -1,5 +1,7 @@
 #include "markdown/format/LineStarts.h"
 
+#include "foundation/Ascii.h"
+
 namespace pindrake::markdown::detail {
 
 namespace {
@@ -8,16 +10,12 @@ bool consistsOf(std::string_view word, std::string_view characters) {
     return !word.empty() && word.find_first_not_of(characters) == std::string_view::npos;
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool isOrderedListMarker(std::string_view word) {
     if (word.size() < 2 || word.size() > 10 || (word.back() != '.' && word.back() != ')'))
         return false;
     word.remove_suffix(1);
     for (char c : word) {
-        if (!isDigit(c))
+        if (!ascii::isDigit(c))
             return false;
     }
     return true;

@@ -1,8 +1,8 @@
 // The Markdown written for each element kind but tables.
 
 #include <algorithm>
-#include <cctype>
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 #include "markdown/format/CodeDelimiters.h"
 #include "markdown/format/LineStarts.h"
@@ -64,8 +64,7 @@ namespace {
 // neighbours: letters and digits, but control characters too; any byte of a multi-byte
 // character counts, which at worst picks the star.
 bool isWordCharacter(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || !(std::isspace(byte) || std::ispunct(byte));
+    return static_cast<unsigned char>(c) >= 0x80 || !(ascii::isSpace(c) || ascii::isPunct(c));
 }
 
 }  // namespace
