@@ -105,11 +105,12 @@ std::string pngStart(std::uint32_t width, std::uint32_t height, int depth, int c
 }
 
 // A PNG is taken by its structure without its pixels being made; the header must be intact and
-// describe a picture Qt would agree to decode.
+// describe a picture within the codec's own limit of 128 MiB of pixels, whatever another part
+// of the process set Qt's allocation limit to (here the 64 MiB a picture preview once set).
 TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
     QtImageCodec codec;
     const int savedLimit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(128);  // MiB: 4096 x 8192 RGBA at 8 bits fits exactly
+    QImageReader::setAllocationLimit(64);
     std::string damagedChecksum = pngStart(3840, 2160, 8, 6);
     damagedChecksum[32] ^= 1;
     struct Case {
@@ -123,6 +124,7 @@ TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
         {"damaged checksum", damagedChecksum, 0, 0},
         {"no width", pngStart(0, 10, 8, 6), 0, 0},
         {"width beyond the format", pngStart(0x80000000, 1, 8, 6), 0, 0},
+        {"above 64 MiB", pngStart(4100, 4096, 8, 6), 4100, 4096},
         {"exactly the limit", pngStart(4096, 8192, 8, 6), 4096, 8192},
         {"one row over the limit", pngStart(4096, 8193, 8, 6), 0, 0},
         {"16 bits a channel over the limit", pngStart(4096, 8192, 16, 6), 0, 0},
@@ -144,6 +146,9 @@ TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
         EXPECT_EQ(image->height(), c.height) << c.name;
         EXPECT_EQ(image->encoded(), c.png) << c.name;
     }
+    // Decoding keeps to the same 128 MiB when Qt's limit would allow more.
+    QImageReader::setAllocationLimit(512);
+    EXPECT_FALSE(codec.decode(pngStart(4096, 8193, 8, 6)));
     QImageReader::setAllocationLimit(savedLimit);
 
     const std::string real = encodedImage("PNG", 40, 30);
