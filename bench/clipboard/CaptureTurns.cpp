@@ -24,6 +24,7 @@
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "platform/linux/PngSamples.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/MainQueueWaits.h"
 #include "support/TestFiles.h"
@@ -58,52 +59,13 @@ class TurnTimingScheduler final : public Scheduler {
     ManualScheduler& queue_;
 };
 
-void appendBigEndian(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-std::string chunk(const std::string& type, const std::string& data) {
-    std::string out;
-    appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    const std::string typeAndData = type + data;
-    out += typeAndData;
-    appendBigEndian(
-        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
-                                              static_cast<uInt>(typeAndData.size()))));
-    return out;
-}
-
 // An RGBA PNG whose every byte of pixel data (filter bytes included) is zero, compressed as
 // tightly as zlib can: the most inflating per byte on the clipboard.
 std::string allZeroPng(std::uint32_t width, std::uint32_t height) {
-    std::string header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    header += std::string("\x08\x06\x00\x00\x00", 5);
-    z_stream stream{};
-    deflateInit(&stream, Z_BEST_COMPRESSION);
-    std::vector<unsigned char> in(1 << 16, 0);
-    std::vector<unsigned char> out(1 << 16);
-    std::string compressed;
-    std::uint64_t left = (1 + std::uint64_t{width} * 4) * height;
-    for (int flush = Z_NO_FLUSH; flush != Z_FINISH;) {
-        const auto step = static_cast<uInt>(std::min<std::uint64_t>(left, in.size()));
-        left -= step;
-        flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
-        stream.next_in = in.data();
-        stream.avail_in = step;
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            compressed.append(reinterpret_cast<const char*>(out.data()),
-                              out.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    return std::string("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) + chunk("IDAT", compressed) +
-           chunk("IEND", "");
+    const std::uint64_t pixelData = (1 + std::uint64_t{width} * 4) * height;
+    return platform::testing::pngStart(
+        width, height, 8, 6, 0, "IHDR",
+        platform::testing::deflated(pixelData, 0, Z_BEST_COMPRESSION));
 }
 
 std::string screenshotPng() {
