@@ -1,24 +1,23 @@
 // Medians of: loading a 2000-entry history, searching it (against a plain loop of
 // case-insensitive finds over the same texts, timed in the same iterations), capturing a
-// 3840x2160 screenshot on the main thread, and classifying large texts.
+// 3840x2160 screenshot, and classifying large texts.
 #include <QBuffer>
 #include <QImage>
-#include <QPainter>
 
 #include <benchmark/benchmark.h>
 
 #include <random>
 
+#include "ScreenshotLikeImage.h"
+
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryFile.h"
 #include "clipboard/HistoryStore.h"
 #include "foundation/Files.h"
-#include "foundation/ManualScheduler.h"
 #include "foundation/Unicode.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
-#include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/Elapsed.h"
 #include "support/TestFiles.h"
@@ -148,42 +147,6 @@ BENCHMARK(BM_FirstSearchAfterLoading)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
-// A 3840x2160 desktop: flat window areas, rows of glyph-like speckles and a photograph, which
-// compresses about as well as a real screenshot (a few MB of PNG).
-QImage screenshotLikeImage() {
-    QImage image(3840, 2160, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient background(0, 0, 3840, 2160);
-    background.setColorAt(0, QColor(30, 60, 110));
-    background.setColorAt(1, QColor(120, 40, 90));
-    painter.fillRect(image.rect(), background);
-    std::mt19937 random(7);
-    for (int window = 0; window < 12; ++window) {
-        const QRect frame(static_cast<int>(random() % 2400), static_cast<int>(random() % 1200),
-                          900 + static_cast<int>(random() % 600),
-                          500 + static_cast<int>(random() % 400));
-        painter.fillRect(frame, QColor(245, 245, 245));
-        painter.fillRect(frame.x(), frame.y(), frame.width(), 40, QColor(220, 220, 225));
-        for (int line = frame.y() + 60; line < frame.bottom() - 20; line += 28) {
-            for (int x = frame.x() + 20; x < frame.right() - 20; ++x) {
-                for (int y = line; y < line + 14; ++y) {
-                    if (random() % 100 < 18)
-                        image.setPixel(x, y, qRgb(40, 40, 40));
-                }
-            }
-        }
-    }
-    const QRect photo(300, 900, 1600, 1000);
-    for (int y = photo.top(); y <= photo.bottom(); ++y) {
-        for (int x = photo.left(); x <= photo.right(); ++x) {
-            const int noise = static_cast<int>(random() % 24);
-            image.setPixel(x, y,
-                           qRgb((x / 7 + noise) % 256, (y / 5 + noise) % 256, (x + y) / 13 % 256));
-        }
-    }
-    return image;
-}
-
 std::string encoded(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -192,30 +155,23 @@ std::string encoded(const QImage& image, const char* format) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// What the main thread does for one copied screenshot: read the clipboard's image and check it
-// (a PNG by its structure, a TIFF by decoding it), store it as PNG, write the snapshot and save the
-// history.
+// What one copied screenshot costs: read the clipboard's image and check it (a PNG by its
+// structure, a TIFF by decoding it; on the capture's worker), store it as PNG, write the snapshot
+// and save the history.
 void captureScreenshot(benchmark::State& state, const char* mime, const char* format) {
-    static const QImage picture = screenshotLikeImage();
+    static const QImage picture = bench::screenshotLikeImage();
     const std::string bytes = encoded(picture, format);
     test_support::TemporaryDirectory folder;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
-    platform::ScriptedWorkspace workspace;
     platform::QtImageCodec codec;
-    ManualScheduler main;
     HistoryStore store(folder.path(), {defaults, pasteboard, codec});
-    auto monitor = ClipboardMonitor::create(
-        {main, pasteboard, workspace, codec},
-        [&store](const ClipboardContent& content, const platform::PasteboardContents& offered) {
-            store.add(content, offered);
-        });
     double readTime = 0;
     for (auto _ : state) {
         pasteboard.simulateCopy({{mime, bytes}});
         auto started = Clock::now();
         const auto offered = pasteboard.read();
-        auto content = monitor->readContent(offered);
+        auto content = ClipboardMonitor::readContent(offered, codec);
         readTime += secondsSince(started);
         if (!content || !content->image)
             state.SkipWithError("no image read");

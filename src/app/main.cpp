@@ -202,9 +202,13 @@ int main(int argc, char** argv) {
             return &static_cast<app::views::HistoryPanelView*>(content)->searchField();
         });
 
-    app::AppDelegate appDelegate({mainQueue, defaults, pasteboard, workspace, imageCodec, keySynth,
-                                  loginItems, updater, shortcuts, panelWindow, shell, conversion},
-                                 historyFolder);
+    // Copies are checked in the order made, one at a time, whatever conversions are running.
+    WorkQueue captureChecks("capture-checks", 1);
+    app::AppDelegate appDelegate(
+        {mainQueue, defaults, pasteboard, workspace, imageCodec, keySynth, loginItems, updater,
+         shortcuts, panelWindow, shell, conversion,
+         [&captureChecks](std::function<void()> job) { captureChecks.async(std::move(job)); }},
+        historyFolder);
     delegate = &appDelegate;
     app::MenuBarMenu menu(mainQueue, appDelegate, shell);
     const platform::QuitSignals quitSignals([&menu] { menu.quit(); });

@@ -31,21 +31,53 @@ bool hasImageExtension(const std::filesystem::path& path) {
     return extensions.contains(ascii::lowered(extension));
 }
 
+std::optional<platform::Image> loadImageFile(const std::string& path,
+                                             const platform::ImageCodec& imageCodec) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > maxImageFileBytes)
+        return std::nullopt;
+    const auto bytes = files::read(path);
+    if (!bytes)
+        return std::nullopt;
+    return imageCodec.inspect(*bytes);
+}
+
+std::optional<ClipboardContent> readFile(const platform::PasteboardContents& offered,
+                                         const platform::ImageCodec& imageCodec) {
+    const std::string* urls = offered.data(pasteboard_type::fileUrl);
+    if (!urls)
+        return std::nullopt;
+    auto path = filePathFromUrl(uri_list::firstUri(*urls));
+    if (!path)
+        return std::nullopt;
+
+    ClipboardContent content;
+    for (const auto& entry : offered.entries())
+        content.pasteboardTypes.insert(entry.type);
+    if (hasImageExtension(*path))
+        content.image = loadImageFile(*path, imageCodec);
+    content.plainText = std::move(path);
+    return content;
+}
+
 }  // namespace
 
 std::shared_ptr<ClipboardMonitor> ClipboardMonitor::create(Services services,
                                                            Handler onNewContent) {
     return std::shared_ptr<ClipboardMonitor>(
-        new ClipboardMonitor(services, std::move(onNewContent)));
+        new ClipboardMonitor(std::move(services), std::move(onNewContent)));
 }
 
 ClipboardMonitor::ClipboardMonitor(Services services, Handler onNewContent)
-    : services_(services),
+    : services_(std::move(services)),
       onNewContent_(std::move(onNewContent)),
-      lastChangeCount_(services.pasteboard.changeCount()) {}
+      lastChangeCount_(services_.pasteboard.changeCount()) {}
 
 ClipboardMonitor::~ClipboardMonitor() {
     stop();
+    // A check still running hands nothing on and posts nothing.
+    checks_.dropAll();
 }
 
 void ClipboardMonitor::start() {
@@ -81,17 +113,39 @@ void ClipboardMonitor::checkPasteboard() {
     lastChangeCount_ = count;
 
     const auto frontmost = services_.workspace.frontmostApplication();
-    const platform::PasteboardContents offered = services_.pasteboard.read();
-    auto content = readContent(offered);
-    if (!content)
-        return;
-    content->sourceBundleID = frontmost ? frontmost->bundleIdentifier : std::nullopt;
-    onNewContent_(*content, offered);
+    auto offered =
+        std::make_shared<const platform::PasteboardContents>(services_.pasteboard.read());
+    const std::uint64_t sequence = firstSequence_ + captures_.size();
+    captures_.push_back({offered, frontmost ? frontmost->bundleIdentifier : std::nullopt, {}});
+    std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
+    auto check =
+        checks_.add(services_.main, [weakSelf, sequence](std::optional<ClipboardContent> content) {
+            if (auto self = weakSelf.lock())
+                self->finishCheck(sequence, std::move(content));
+        });
+    services_.onWorker([check, offered, &imageCodec = services_.imageCodec] {
+        check->settle(readContent(*offered, imageCodec));
+    });
+}
+
+void ClipboardMonitor::finishCheck(std::uint64_t sequence,
+                                   std::optional<ClipboardContent> content) {
+    captures_[sequence - firstSequence_].checked = std::move(content);
+    // A copy checked early waits for those read before it.
+    while (!captures_.empty() && captures_.front().checked) {
+        Capture capture = std::move(captures_.front());
+        captures_.pop_front();
+        ++firstSequence_;
+        if (auto& checked = *capture.checked) {
+            checked->sourceBundleID = std::move(capture.sourceBundleID);
+            onNewContent_(*checked, *capture.offered);
+        }
+    }
 }
 
 std::optional<ClipboardContent> ClipboardMonitor::readContent(
-    const platform::PasteboardContents& offered) const {
-    if (auto file = readFile(offered))
+    const platform::PasteboardContents& offered, const platform::ImageCodec& imageCodec) {
+    if (auto file = readFile(offered, imageCodec))
         return file;
 
     std::set<std::string> types;
@@ -102,7 +156,7 @@ std::optional<ClipboardContent> ClipboardMonitor::readContent(
     if (!imageData)
         imageData = offered.data(pasteboard_type::tiff);
     if (imageData) {
-        if (auto image = services_.imageCodec.inspect(*imageData)) {
+        if (auto image = imageCodec.inspect(*imageData)) {
             ClipboardContent content;
             content.image = std::move(image);
             content.pasteboardTypes = std::move(types);
@@ -127,35 +181,6 @@ std::optional<ClipboardContent> ClipboardMonitor::readContent(
     if (content.html)
         return content;
     return std::nullopt;
-}
-
-std::optional<ClipboardContent> ClipboardMonitor::readFile(
-    const platform::PasteboardContents& offered) const {
-    const std::string* urls = offered.data(pasteboard_type::fileUrl);
-    if (!urls)
-        return std::nullopt;
-    auto path = filePathFromUrl(uri_list::firstUri(*urls));
-    if (!path)
-        return std::nullopt;
-
-    ClipboardContent content;
-    for (const auto& entry : offered.entries())
-        content.pasteboardTypes.insert(entry.type);
-    if (hasImageExtension(*path))
-        content.image = loadImageFile(*path);
-    content.plainText = std::move(path);
-    return content;
-}
-
-std::optional<platform::Image> ClipboardMonitor::loadImageFile(const std::string& path) const {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > maxImageFileBytes)
-        return std::nullopt;
-    const auto bytes = files::read(path);
-    if (!bytes)
-        return std::nullopt;
-    return services_.imageCodec.inspect(*bytes);
 }
 
 }  // namespace pindrake::clipboard

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "clipboard/ClipboardContent.h"
+#include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 #include "platform/ImageCodec.h"
 #include "platform/Pasteboard.h"
@@ -16,7 +18,8 @@ namespace pindrake::clipboard {
 
 // Watches the clipboard and turns every new content into a `ClipboardContent`. Main thread
 // only; always owned by a shared pointer, so that its timer and queued checks can tell when it
-// is gone.
+// is gone. What a copy holds is checked on a worker (an image's structure, the kinds of a text
+// can take long on big content), and copies reach the handler in the order they were made.
 class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
   public:
     // Gets each new content together with everything the clipboard offered in that same read,
@@ -28,7 +31,10 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
         Scheduler& main;
         platform::Pasteboard& pasteboard;
         const platform::Workspace& workspace;
+        // Used by the checks, on the worker: must outlive the jobs given to `onWorker`.
         const platform::ImageCodec& imageCodec;
+        // Runs a job off the main queue: where each copy is checked.
+        std::function<void(std::function<void()>)> onWorker;
     };
 
     static constexpr Duration pollInterval = std::chrono::milliseconds(500);
@@ -43,11 +49,13 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     void start();
     void stop();
     void scheduleCheckOnMain();
-    // One poll.
+    // One poll. A new copy is read here and checked on the worker; it reaches the handler in a
+    // later turn, after every copy read before it.
     void checkPasteboard();
     // The content of one read of the clipboard, by preference a file, an image, then HTML and
-    // text; `sourceBundleID` is left absent.
-    std::optional<ClipboardContent> readContent(const platform::PasteboardContents& offered) const;
+    // text; `sourceBundleID` is left absent. Any thread; takes as long as the content needs.
+    static std::optional<ClipboardContent> readContent(const platform::PasteboardContents& offered,
+                                                       const platform::ImageCodec& imageCodec);
 
     // The paste service pauses the monitor around its own writes and then takes the change
     // count it caused as seen.
@@ -68,16 +76,27 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     static bool isURL(std::string_view text);
 
   private:
+    // A copy read from the clipboard whose check may still be running.
+    struct Capture {
+        std::shared_ptr<const platform::PasteboardContents> offered;
+        std::optional<std::string> sourceBundleID;
+        // Set once checked: what the copy gives, or nothing for a copy that is dropped.
+        std::optional<std::optional<ClipboardContent>> checked;
+    };
+
     ClipboardMonitor(Services services, Handler onNewContent);
 
-    std::optional<ClipboardContent> readFile(const platform::PasteboardContents& offered) const;
-    std::optional<platform::Image> loadImageFile(const std::string& path) const;
+    void finishCheck(std::uint64_t sequence, std::optional<ClipboardContent> content);
 
     Services services_;
     Handler onNewContent_;
     std::optional<TimerHandle> timer_;
     std::int64_t lastChangeCount_;
     bool isPaused_ = false;
+    // The copies read and not yet handed on, oldest first; the first has `firstSequence_`.
+    std::deque<Capture> captures_;
+    std::uint64_t firstSequence_ = 0;
+    PendingCompletions<std::optional<ClipboardContent>> checks_;
 };
 
 }  // namespace pindrake::clipboard

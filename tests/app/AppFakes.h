@@ -218,6 +218,9 @@ class AppWorld : public ::testing::Test {
     platform::FakeImageCodec codec;
     platform::RecordingKeySynth keys;
     // The services a conversion gets; the fake converters use none of them.
+    // A capture's checks run in a later turn of the main queue, so a poll still captures.
+    const std::function<void(std::function<void()>)> checksInLaterTurn =
+        [this](std::function<void()> job) { main.post(std::move(job)); };
     converters::ConversionWorkers conversionWorkers{"conversions", 1};
     converters::ConversionServices conversion{main,
                                               conversionWorkers,

@@ -17,7 +17,7 @@ class ViewModelFixture : public AppWorld {
   protected:
     ViewModelFixture() {
         monitor = clipboard::ClipboardMonitor::create(
-            {main, pasteboard, workspace, codec},
+            {main, pasteboard, workspace, codec, checksInLaterTurn},
             [this](const clipboard::ClipboardContent& content,
                    const platform::PasteboardContents& offered) {
                 store.add(content, offered);

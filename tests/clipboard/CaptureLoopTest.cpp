@@ -25,7 +25,8 @@ class CaptureLoopTest : public ::testing::Test {
     CaptureLoopTest() {
         pasteboard.simulateCopy({{"public.utf8-plain-text", "there before launch"}});
         monitor = ClipboardMonitor::create(
-            {main, pasteboard, workspace, codec},
+            {main, pasteboard, workspace, codec,
+             [this](std::function<void()> job) { main.post(std::move(job)); }},
             [this](const ClipboardContent& content, const PasteboardContents& offered) {
                 captured.push_back(content);
                 store.add(content, offered);
@@ -146,7 +147,7 @@ TEST_F(ClipboardMonitorTest, ReadsByTypePreference) {
         {{{text, "a\xC3"}}, "a\uFFFD | - | - | plainText"},  // invalid UTF-8 is repaired
     };
     for (const auto& [offered, expected] : cases) {
-        const auto content = monitor->readContent(offered);
+        const auto content = ClipboardMonitor::readContent(offered, codec);
         ASSERT_TRUE(content) << expected;
         EXPECT_EQ(describe(*content), expected);
         std::set<std::string> types;
@@ -156,8 +157,57 @@ TEST_F(ClipboardMonitorTest, ReadsByTypePreference) {
         EXPECT_EQ(content->sourceBundleID, std::nullopt) << expected;
     }
 
-    EXPECT_FALSE(monitor->readContent({}));
-    EXPECT_FALSE(monitor->readContent({{"application/x-private", "bytes"}}));
+    EXPECT_FALSE(ClipboardMonitor::readContent({}, codec));
+    EXPECT_FALSE(ClipboardMonitor::readContent({{"application/x-private", "bytes"}}, codec));
+}
+
+// A copy is checked (image structure, content detection) in a job for the worker, never inside
+// the main queue's turn that read it. Copies reach the handler in the order they were made,
+// whichever check ends first; a copy whose check fails is dropped, and a check still running when
+// the monitor goes hands nothing on.
+TEST_F(ClipboardMonitorTest, ChecksCopiesOnTheWorkerAndHandsThemOnInTheOrderMade) {
+    std::vector<std::function<void()>> checks;  // the worker's jobs, run when the test says
+    monitor = ClipboardMonitor::create(
+        {main, pasteboard, workspace, codec,
+         [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }},
+        [this](const ClipboardContent& content, const PasteboardContents& offered) {
+            captured.push_back(content);
+            store.add(content, offered);
+        });
+    monitor->start();
+    const auto copyFrom = [&](const char* application, const PasteboardContents& contents) {
+        workspace.frontmost = platform::RunningApplication{application, 1};
+        pasteboard.simulateCopy(contents);
+        main.advance(ClipboardMonitor::pollInterval);
+    };
+    copyFrom("org.example.Shot", {{"public.png", png}});
+    copyFrom("org.example.Editor", {{"public.utf8-plain-text", "{\"a\": 1}"}});
+    copyFrom("org.example.Broken", {{"public.png", "no picture"}});
+    copyFrom("org.example.Term", {{"public.utf8-plain-text", "last"}});
+    ASSERT_EQ(checks.size(), 4u);
+    EXPECT_TRUE(captured.empty());
+
+    for (std::size_t later : {3, 1, 2})
+        checks[later]();
+    main.runUntilIdle();
+    EXPECT_TRUE(captured.empty()) << "a later copy overtook the first";
+    checks[0]();
+    main.runUntilIdle();
+    ASSERT_EQ(captured.size(), 3u);
+    EXPECT_EQ(describe(captured[0]), "- | - | png |");
+    EXPECT_EQ(captured[0].sourceBundleID, "org.example.Shot");
+    EXPECT_EQ(describe(captured[1]), "{\"a\": 1} | - | - | json");
+    EXPECT_EQ(captured[1].sourceBundleID, "org.example.Editor");
+    EXPECT_EQ(describe(captured[2]), "last | - | - | plainText");
+    EXPECT_EQ(captured[2].sourceBundleID, "org.example.Term");
+    EXPECT_EQ(store.items()->front().plainText, "last");
+
+    copyFrom("org.example.Term", {{"public.utf8-plain-text", "copied at quit"}});
+    ASSERT_EQ(checks.size(), 5u);
+    monitor.reset();
+    checks[4]();
+    EXPECT_EQ(main.runUntilIdle(), 0u);
+    EXPECT_EQ(captured.size(), 3u);
 }
 
 TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwnPaste) {

@@ -14,6 +14,7 @@
 #include "clipboard/HistoryStore.h"
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
+#include "foundation/BackgroundTask.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"
@@ -49,7 +50,8 @@ class ClipboardX11Test : public ::testing::Test {
         store = std::make_unique<HistoryStore>(
             folder.path(), HistoryStore::Services{defaults, *pasteboard, codec});
         monitor = ClipboardMonitor::create(
-            {main, *pasteboard, workspace, codec},
+            {main, *pasteboard, workspace, codec,
+             [this](std::function<void()> job) { checks.async(std::move(job)); }},
             [this](const ClipboardContent& content, const platform::PasteboardContents& offered) {
                 store->add(content, offered);
             });
@@ -74,6 +76,7 @@ class ClipboardX11Test : public ::testing::Test {
     QtScheduler main{qApp};
     platform::InMemoryDefaults defaults;
     platform::QtImageCodec codec;
+    WorkQueue checks{"capture-checks", 1};
     platform::XcbWorkspace workspace;
     platform::XcbKeySynth keys{workspace};
     std::unique_ptr<platform::QtPasteboard> pasteboard;

@@ -39,7 +39,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     std::weak_ptr<AppDelegate*> weak = self_;
     clipboardMonitor_ = clipboard::ClipboardMonitor::create(
-        {services_.main, services_.pasteboard, services_.workspace, services_.imageCodec},
+        {services_.main, services_.pasteboard, services_.workspace, services_.imageCodec,
+         services_.captureChecks},
         [weak](const clipboard::ClipboardContent& content,
                const platform::PasteboardContents& offered) {
             if (auto self = weak.lock())

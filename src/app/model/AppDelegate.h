@@ -42,6 +42,8 @@ class AppDelegate {
         PanelWindow& panelWindow;
         ApplicationShell& shell;
         const converters::ConversionServices& conversion;
+        // Runs a job off the main queue: where each copy is checked before it is captured.
+        std::function<void(std::function<void()>)> captureChecks;
         HistoryViewModel::CandidateSource candidates = &converters::Converters::candidates;
     };
 

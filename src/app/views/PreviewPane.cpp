@@ -28,10 +28,17 @@ QPixmap scaledToFit(const QImage& image, int maxWidth, int maxHeight) {
         image.scaled(maxWidth, maxHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
-// Pictures from outside are read with a bound on their size, never trusted to be small.
+// Pictures from outside are read with a bound on their size, never trusted to be small. The
+// bound is judged on the size the file announces, for this read alone: Qt's allocation limit is
+// the whole process's, and what a capture keeps must not depend on what was previewed.
+constexpr qint64 maxPreviewPixelBytes = qint64{64} << 20;
+
 std::optional<QImage> readImage(const QString& path) {
     QImageReader reader(path);
-    reader.setAllocationLimit(64);
+    const QSize size = reader.size();
+    // Four bytes a pixel: the picture is scaled at that depth to be shown.
+    if (!size.isValid() || qint64{size.width()} * size.height() * 4 > maxPreviewPixelBytes)
+        return std::nullopt;
     QImage image = reader.read();
     if (image.isNull())
         return std::nullopt;

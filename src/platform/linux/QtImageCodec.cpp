@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/linux/PngImageData.h"
@@ -37,12 +38,21 @@ bool isPngDepthOfColourType(int depth, int colourType) {
     }
 }
 
-// Qt refuses to decode pictures whose pixels would take more than its allocation limit (a
-// setting of the app's); it gives most pictures four bytes a pixel, eight at 16 bits a channel.
-bool fitsDecodingLimit(std::uint64_t width, std::uint64_t height, int depth) {
-    const std::uint64_t limitMiB = static_cast<std::uint64_t>(QImageReader::allocationLimit());
-    const std::uint64_t bytesPerPixel = depth == 16 ? 8 : 4;
-    return limitMiB == 0 || width * height * bytesPerPixel <= limitMiB << 20;
+// The codec's own bound, whatever Qt's process-wide allocation limit says at the time.
+bool fitsDecodingLimit(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel) {
+    return width * height * bytesPerPixel <= std::uint64_t{QtImageCodec::decodingLimitMiB} << 20;
+}
+
+// Qt gives a PNG four bytes a pixel in most cases, eight at 16 bits a channel.
+std::uint64_t pngBytesPerPixel(int depth) {
+    return depth == 16 ? 8 : 4;
+}
+
+// What Qt will allocate a pixel of a picture it is about to read, as its own limit counts it.
+std::uint64_t bytesPerPixel(QImage::Format format) {
+    if (format == QImage::Format_Invalid)
+        return 4;
+    return std::max<std::uint64_t>(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
 }
 
 // A PNG known by its signature and image header chunk, which must come first: 8 bytes of
@@ -64,7 +74,7 @@ std::optional<Image> pngFromHeader(std::string_view bytes) {
     const bool wellFormed = width > 0 && height > 0 && width <= 0x7FFFFFFF &&
                             height <= 0x7FFFFFFF && isPngDepthOfColourType(depth, colourType) &&
                             bytes[26] == 0 && bytes[27] == 0 && (bytes[28] == 0 || bytes[28] == 1);
-    if (!wellFormed || !fitsDecodingLimit(width, height, depth))
+    if (!wellFormed || !fitsDecodingLimit(width, height, pngBytesPerPixel(depth)))
         return std::nullopt;
     if (!png::holdsImageData(bytes, {width, height, depth, colourType, bytes[28] == 1}))
         return std::nullopt;
@@ -80,7 +90,12 @@ std::optional<Image> QtImageCodec::decode(std::string_view bytes) const {
     QImageReader reader(&buffer);
     // Known only before reading: the reader detects it from the first bytes.
     const QByteArray format = reader.format().toLower();
-    // Qt's allocation limit refuses pictures whose pixels would not fit in memory.
+    // A picture too large is refused by the size it announces, before any pixel is made.
+    const QSize size = reader.size();
+    if (size.isValid() && !fitsDecodingLimit(static_cast<std::uint64_t>(size.width()),
+                                             static_cast<std::uint64_t>(size.height()),
+                                             bytesPerPixel(reader.imageFormat())))
+        return std::nullopt;
     const QImage image = reader.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return std::nullopt;

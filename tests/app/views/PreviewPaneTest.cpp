@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -12,6 +14,8 @@
 #include "app/views/RowIcons.h"
 #include "app/views/Spinner.h"
 #include "app/views/WrappedText.h"
+#include "platform/linux/QtImageCodec.h"
+#include "support/TestFiles.h"
 
 // The preview card as shown: long text, long file names and the converting indicator.
 namespace pindrake::app::views {
@@ -94,6 +98,41 @@ TEST_F(PreviewPaneTest, ConvertingShowsATurningSpinnerRatherThanAnEmojiThatMayNo
 
     showText("done");
     EXPECT_EQ(pane.findChild<Spinner*>(), nullptr);
+}
+
+std::string encodedPng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+// The preview reads a picture only up to 64 MiB of pixels, for itself: once it has shown a
+// picture and refused a larger one, a capture still takes a 4100x4096 PNG (64.06 MiB at four
+// bytes a pixel), as it does in a fresh process.
+TEST_F(PreviewPaneTest, ItsPictureBoundChangesNothingACaptureKeeps) {
+    test_support::TemporaryDirectory history;
+    QImage large(4100, 4096, QImage::Format_Mono);
+    large.fill(0);
+    const std::string largePng = encodedPng(large);
+    history.write("small.png", encodedPng(QImage(40, 30, QImage::Format_RGB32)));
+    history.write("large.png", largePng);
+    const int processLimit = QImageReader::allocationLimit();
+
+    PreviewPane preview(icons, history.path());
+    clipboard::ClipboardItem item;
+    item.imageFilename = "small.png";
+    preview.show(item, false, std::nullopt);
+    EXPECT_EQ(preview.content(), PreviewPane::Content::image);
+    item.imageFilename = "large.png";
+    preview.show(item, false, std::nullopt);
+    EXPECT_NE(preview.content(), PreviewPane::Content::image);
+
+    EXPECT_EQ(QImageReader::allocationLimit(), processLimit);
+    const auto captured = platform::QtImageCodec().inspect(largePng);
+    ASSERT_TRUE(captured);
+    EXPECT_EQ(std::pair(captured->width(), captured->height()), std::pair(4100, 4096));
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include <zlib.h>
 #include <QImageReader>
 
 #include <gtest/gtest.h>
@@ -6,12 +5,15 @@
 #include <optional>
 
 #include "clipboard/ImageSamples.h"
+#include "platform/linux/PngSamples.h"
 #include "platform/linux/QtImageCodec.h"
 
 namespace pindrake::platform {
 namespace {
 
 using clipboard::testing::encodedImage;
+using testing::deflated;
+using testing::pngStart;
 
 TEST(QtImageCodecTest, DecodesTheCommonFormatsRefusesWhatIsNoWholePictureAndEncodesPng) {
     QtImageCodec codec;
@@ -39,77 +41,13 @@ TEST(QtImageCodecTest, DecodesTheCommonFormatsRefusesWhatIsNoWholePictureAndEnco
     EXPECT_EQ(std::tuple(back->format(), back->width(), back->height()), std::tuple("png", 20, 10));
 }
 
-void appendBigEndian(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-// A chunk: its data's length, its type, the data and the checksum of type and data.
-std::string chunk(const std::string& type, const std::string& data) {
-    std::string out;
-    appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    const std::string typeAndData = type + data;
-    out += typeAndData;
-    appendBigEndian(
-        out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
-                                              static_cast<uInt>(typeAndData.size()))));
-    return out;
-}
-
-// `size` bytes of `fill` compressed as image data, without ever holding them all.
-std::string deflated(std::uint64_t size, char fill = 0) {
-    z_stream stream{};
-    deflateInit(&stream, Z_BEST_SPEED);
-    std::vector<unsigned char> in(1 << 16, static_cast<unsigned char>(fill));
-    std::vector<unsigned char> out(1 << 16);
-    std::string compressed;
-    for (int flush = Z_NO_FLUSH; flush != Z_FINISH;) {
-        const auto step = static_cast<uInt>(std::min<std::uint64_t>(size, in.size()));
-        size -= step;
-        flush = size == 0 ? Z_FINISH : Z_NO_FLUSH;
-        stream.next_in = in.data();
-        stream.avail_in = step;
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            compressed.append(reinterpret_cast<const char*>(out.data()),
-                              out.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    return compressed;
-}
-
-// A PNG signature and a first chunk (13 bytes: width, height, depth, colour type, compression,
-// filter, interlace), then a palette where the colour type needs one, image data and the end.
-// The image data holds every row of a non-interlaced picture (black, unfiltered) unless given.
-std::string pngStart(std::uint32_t width, std::uint32_t height, int depth, int colourType,
-                     int interlace = 0, const std::string& chunkType = "IHDR",
-                     std::optional<std::string> imageData = std::nullopt) {
-    std::string header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    for (int field : {depth, colourType, 0, 0, interlace})
-        header += static_cast<char>(field);
-    const int samples = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-    const std::uint64_t rowBytes = 1 + (std::uint64_t{width} * depth * samples + 7) / 8;
-    std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + chunk(chunkType, header);
-    if (colourType == 3)
-        png += chunk("PLTE", std::string(3, '\0'));
-    // Pictures beyond what Qt decodes are refused by their header; they get no data.
-    const std::uint64_t size = rowBytes * height;
-    if (!imageData)
-        imageData = size <= std::uint64_t{1} << 28 ? deflated(size) : std::string();
-    return png + chunk("IDAT", *imageData) + chunk("IEND", "");
-}
-
 // A PNG is taken by its structure without its pixels being made; the header must be intact and
-// describe a picture Qt would agree to decode.
+// describe a picture within the codec's own limit of 128 MiB of pixels, whatever another part
+// of the process set Qt's allocation limit to (here the 64 MiB a picture preview once set).
 TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
     QtImageCodec codec;
     const int savedLimit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(128);  // MiB: 4096 x 8192 RGBA at 8 bits fits exactly
+    QImageReader::setAllocationLimit(64);
     std::string damagedChecksum = pngStart(3840, 2160, 8, 6);
     damagedChecksum[32] ^= 1;
     struct Case {
@@ -123,6 +61,7 @@ TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
         {"damaged checksum", damagedChecksum, 0, 0},
         {"no width", pngStart(0, 10, 8, 6), 0, 0},
         {"width beyond the format", pngStart(0x80000000, 1, 8, 6), 0, 0},
+        {"above 64 MiB", pngStart(4100, 4096, 8, 6), 4100, 4096},
         {"exactly the limit", pngStart(4096, 8192, 8, 6), 4096, 8192},
         {"one row over the limit", pngStart(4096, 8193, 8, 6), 0, 0},
         {"16 bits a channel over the limit", pngStart(4096, 8192, 16, 6), 0, 0},
@@ -144,6 +83,9 @@ TEST(QtImageCodecTest, InspectsAPngByItsStructureAlone) {
         EXPECT_EQ(image->height(), c.height) << c.name;
         EXPECT_EQ(image->encoded(), c.png) << c.name;
     }
+    // Decoding keeps to the same 128 MiB when Qt's limit would allow more.
+    QImageReader::setAllocationLimit(512);
+    EXPECT_FALSE(codec.decode(pngStart(4096, 8193, 8, 6)));
     QImageReader::setAllocationLimit(savedLimit);
 
     const std::string real = encodedImage("PNG", 40, 30);

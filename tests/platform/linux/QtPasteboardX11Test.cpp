@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clipboard/ClipboardMonitor.h"
+#include "foundation/BackgroundTask.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/QtPasteboard.h"
@@ -57,7 +58,8 @@ class QtPasteboardX11Test : public ::testing::Test {
         captured.clear();
         pasteboard = std::make_unique<QtPasteboard>(limits);
         monitor = clipboard::ClipboardMonitor::create(
-            {main, *pasteboard, workspace, codec},
+            {main, *pasteboard, workspace, codec,
+             [this](std::function<void()> job) { checks.async(std::move(job)); }},
             [this](const clipboard::ClipboardContent& content, const PasteboardContents&) {
                 captured.push_back(content);
             });
@@ -110,6 +112,7 @@ class QtPasteboardX11Test : public ::testing::Test {
     QtScheduler main{qApp};
     ScriptedWorkspace workspace;
     FakeImageCodec codec;
+    WorkQueue checks{"capture-checks", 1};
     std::unique_ptr<QtPasteboard> pasteboard;
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     std::vector<clipboard::ClipboardContent> captured;
