@@ -1,9 +1,31 @@
 #include "shortcuts/DesktopKeyNames.h"
 
+#include <optional>
+
 #include "shortcuts/ShortcutDescription.h"
 #include "shortcuts/TextCase.h"
 
 namespace pindrake::GlobalShortcuts {
+
+namespace {
+
+// The Yen key and the Ro key beside right Shift, on Japanese keyboards.
+constexpr int yenKeyCode = 93;
+constexpr int roKeyCode = 94;
+
+// Japanese layouts type a backslash on both keys (the old Japanese character set put the yen
+// sign at the backslash's code), so each is named after its own cap instead.
+std::optional<std::string> japaneseKeyName(int keyCode, std::string_view character) {
+    if (character != "\\")
+        return std::nullopt;
+    if (keyCode == yenKeyCode)
+        return "¥";
+    if (keyCode == roKeyCode)
+        return "Ro";
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::string desktopKeyName(SpecialKey key) {
     if (isBetween(key, SpecialKey::f1, SpecialKey::f20))
@@ -85,7 +107,7 @@ std::string desktopKeyName(const Shortcut& shortcut, const platform::KeyboardLay
     if (auto special = specialKeyForKeyCode(shortcut.carbonKeyCode))
         key = desktopKeyName(*special);
     else if (auto character = keyToCharacter(shortcut, layout))
-        key = capitalized(*character);
+        key = japaneseKeyName(shortcut.carbonKeyCode, *character).value_or(capitalized(*character));
     else
         key = "\uFFFD";
     return desktopKeyName(shortcut.modifiers(), key, scope);
