@@ -85,19 +85,24 @@ std::string desktopKeyName(SpecialKey key) {
     }
 }
 
+ModifierFlags heldModifiers(ModifierFlags modifiers, KeyScope scope) {
+    if (scope == KeyScope::global || !modifiers.contains(ModifierFlag::command))
+        return modifiers;
+    return (modifiers - ModifierFlag::command) | ModifierFlag::control;
+}
+
 std::string desktopKeyName(ModifierFlags modifiers, std::string_view keyName, KeyScope scope) {
-    const bool control = modifiers.contains(ModifierFlag::control) ||
-                         (scope == KeyScope::inApp && modifiers.contains(ModifierFlag::command));
+    const ModifierFlags held = heldModifiers(modifiers, scope);
     std::string name;
-    const auto add = [&](bool held, std::string_view word) {
-        if (held)
+    const auto add = [&](ModifierFlags modifier, std::string_view word) {
+        if (held.contains(modifier))
             name.append(word).append("+");
     };
-    add(modifiers.contains(ModifierFlag::shift), "Shift");
-    add(control, "Ctrl");
-    add(modifiers.contains(ModifierFlag::option), "Alt");
-    add(scope == KeyScope::global && modifiers.contains(ModifierFlag::command), "Super");
-    add(modifiers.contains(ModifierFlag::function), "Fn");
+    add(ModifierFlag::shift, "Shift");
+    add(ModifierFlag::control, "Ctrl");
+    add(ModifierFlag::option, "Alt");
+    add(ModifierFlag::command, "Super");
+    add(ModifierFlag::function, "Fn");
     return name.append(keyName);
 }
 
