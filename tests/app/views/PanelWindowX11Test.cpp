@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -14,14 +15,18 @@
 #include "EnglishTexts.h"
 #include "app/ShellFixture.h"
 #include "app/views/HistoryPanelView.h"
+#include "app/views/MenuHotKeys.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
+#include "app/views/TrayIcon.h"
+#include "platform/linux/XkbKeyboardLayout.h"
 #include "support/OtherXClient.h"
 #include "support/SanitizerSlowdown.h"
 
 // The panel window on a real display: the desktop shows around and between its cards, and what
-// the user types reaches it whatever menus of the app opened before or meanwhile.
+// the user types reaches it whatever menus of the app (the tray's among them) opened before or
+// meanwhile.
 namespace pindrake::app::views {
 namespace {
 
@@ -157,7 +162,6 @@ void xdotool(const std::string& arguments) {
 
 // A popup menu of the app, such as the tray's, open and holding the keyboard.
 void openMenu(QMenu& menu, pindrake::test_support::OtherClient& other) {
-    menu.addAction(QStringLiteral("Item"));
     menu.popup(QPoint(700, 600));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
@@ -170,29 +174,28 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
         xdotool(std::string("type ") + text);
         return QTest::qWaitFor([&] { return view().searchField().text() == expected; }, settleMs);
     };
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+
     // The hot key with a menu open: the user then presses Escape, as they would to close the
     // menu, and types.
-    {
-        QMenu menu;
-        openMenu(menu, other);
-        showPanel();
-        EXPECT_FALSE(menu.isVisible()) << "an open menu takes every key typed in the app";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
-        xdotool("key Escape");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
-        QGuiApplication::sync();  // a grab the menu ended is gone before xdotool types
-        EXPECT_TRUE(typedReachesTheField("xyz", QStringLiteral("xyz")))
-            << "the panel lost the keyboard with the menu";
-    }
+    openMenu(menu, other);
+    showPanel();
+    EXPECT_FALSE(menu.isVisible()) << "an open menu takes every key typed in the app";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
+    xdotool("key Escape");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
+    QGuiApplication::sync();  // a grab the menu ended is gone before xdotool types
+    EXPECT_TRUE(typedReachesTheField("xyz", QStringLiteral("xyz")))
+        << "the panel lost the keyboard with the menu";
+
     // A menu opened over the shown panel (the search field's own, say) and closed again.
-    {
-        QMenu menu;
-        openMenu(menu, other);
-        menu.hide();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
-            << "the panel did not take the keyboard back";
-        EXPECT_TRUE(typedReachesTheField("w", QStringLiteral("xyzw")));
-    }
+    openMenu(menu, other);
+    menu.hide();
+    QGuiApplication::sync();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
+        << "the panel did not take the keyboard back";
+    EXPECT_TRUE(typedReachesTheField("w", QStringLiteral("xyzw")));
 }
 
 TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
@@ -207,6 +210,40 @@ TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
     showPanel([&] { ++resigned; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return resigned == 1; }, settleMs));
     EXPECT_FALSE(panel->hasGrabs());
+}
+
+// The tray menu holds the keyboard while open: the keys it shows beside its items choose them.
+TEST_F(PanelWindowX11Test, TheKeysTheTrayMenuShowsChooseTheirItems) {
+    launch();
+    MenuBarMenu entries(main, *delegate, shell);
+    const auto layout = platform::XkbKeyboardLayout::forDisplay();
+    const auto menuKeys = routeMenuKeysToHotKeys(shortcuts, *layout);  // as in the app
+    TrayIcon tray(entries, *layout, QIcon());
+    pindrake::test_support::OtherClient other;
+    const auto logged = [&](const std::string& event) {
+        const auto names = log.names();
+        return std::find(names.begin(), names.end(), event) != names.end();
+    };
+    const auto happened = [&](const std::string& event) {
+        return QTest::qWaitFor(
+            [&] {
+                main.runUntilIdle();
+                return logged(event);
+            },
+            settleMs);
+    };
+
+    openMenu(tray.menu(), other);
+    xdotool("key ctrl+shift+q");  // not the key shown: the menu stays, Quit does not run
+    xdotool("key ctrl+comma");
+    ASSERT_TRUE(happened("open settings"));
+    EXPECT_FALSE(logged("terminate"));
+    EXPECT_FALSE(tray.menu().isVisible());
+
+    openMenu(tray.menu(), other);
+    xdotool("key ctrl+q");
+    EXPECT_TRUE(happened("terminate"));
+    EXPECT_FALSE(tray.menu().isVisible());
 }
 
 }  // namespace
