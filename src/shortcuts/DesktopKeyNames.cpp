@@ -1,9 +1,31 @@
 #include "shortcuts/DesktopKeyNames.h"
 
+#include <optional>
+
 #include "shortcuts/ShortcutDescription.h"
 #include "shortcuts/TextCase.h"
 
 namespace pindrake::GlobalShortcuts {
+
+namespace {
+
+// The Yen key and the Ro key beside right Shift, on Japanese keyboards.
+constexpr int yenKeyCode = 93;
+constexpr int roKeyCode = 94;
+
+// Japanese layouts type a backslash on both keys (the old Japanese character set put the yen
+// sign at the backslash's code), so each is named after its own cap instead.
+std::optional<std::string> japaneseKeyName(int keyCode, std::string_view character) {
+    if (character != "\\")
+        return std::nullopt;
+    if (keyCode == yenKeyCode)
+        return "¥";
+    if (keyCode == roKeyCode)
+        return "Ro";
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::string desktopKeyName(SpecialKey key) {
     if (isBetween(key, SpecialKey::f1, SpecialKey::f20))
@@ -63,19 +85,24 @@ std::string desktopKeyName(SpecialKey key) {
     }
 }
 
+ModifierFlags heldModifiers(ModifierFlags modifiers, KeyScope scope) {
+    if (scope == KeyScope::global || !modifiers.contains(ModifierFlag::command))
+        return modifiers;
+    return (modifiers - ModifierFlag::command) | ModifierFlag::control;
+}
+
 std::string desktopKeyName(ModifierFlags modifiers, std::string_view keyName, KeyScope scope) {
-    const bool control = modifiers.contains(ModifierFlag::control) ||
-                         (scope == KeyScope::inApp && modifiers.contains(ModifierFlag::command));
+    const ModifierFlags held = heldModifiers(modifiers, scope);
     std::string name;
-    const auto add = [&](bool held, std::string_view word) {
-        if (held)
+    const auto add = [&](ModifierFlags modifier, std::string_view word) {
+        if (held.contains(modifier))
             name.append(word).append("+");
     };
-    add(modifiers.contains(ModifierFlag::shift), "Shift");
-    add(control, "Ctrl");
-    add(modifiers.contains(ModifierFlag::option), "Alt");
-    add(scope == KeyScope::global && modifiers.contains(ModifierFlag::command), "Super");
-    add(modifiers.contains(ModifierFlag::function), "Fn");
+    add(ModifierFlag::shift, "Shift");
+    add(ModifierFlag::control, "Ctrl");
+    add(ModifierFlag::option, "Alt");
+    add(ModifierFlag::command, "Super");
+    add(ModifierFlag::function, "Fn");
     return name.append(keyName);
 }
 
@@ -85,7 +112,7 @@ std::string desktopKeyName(const Shortcut& shortcut, const platform::KeyboardLay
     if (auto special = specialKeyForKeyCode(shortcut.carbonKeyCode))
         key = desktopKeyName(*special);
     else if (auto character = keyToCharacter(shortcut, layout))
-        key = capitalized(*character);
+        key = japaneseKeyName(shortcut.carbonKeyCode, *character).value_or(capitalized(*character));
     else
         key = "\uFFFD";
     return desktopKeyName(shortcut.modifiers(), key, scope);

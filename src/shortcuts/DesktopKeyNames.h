@@ -14,6 +14,10 @@ namespace pindrake::GlobalShortcuts {
 // Super, a shortcut inside the app's own windows holds Ctrl.
 enum class KeyScope { global, inApp };
 
+// The modifiers a user holds for a shortcut where it acts: inside the app's windows its Command
+// is Ctrl.
+ModifierFlags heldModifiers(ModifierFlags modifiers, KeyScope scope);
+
 // A key as the Linux desktop writes it wherever a person reads it: the modifier words in the
 // desktop's order, then the key, joined by "+", as in "Shift+Super+V" or "Ctrl+Backspace".
 // Stored shortcuts and their own descriptions keep the symbols; this is for display only.

@@ -1,5 +1,6 @@
 #include "app/views/QtPanelWindow.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -52,6 +53,15 @@ bool compositorRuns(xcb_connection_t* connection) {
 constexpr int grabAttemptLimit = 50;
 constexpr int grabRetryMilliseconds = 10;
 
+// An open popup menu of ours takes every key typed in the application, and when it closes, its
+// grabs end the panel's: it closes before the panel shows.
+void closePopups() {
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!popup->close())
+            break;
+    }
+}
+
 }  // namespace
 
 class QtPanelWindow::Frame final : public QWidget {
@@ -67,7 +77,26 @@ class QtPanelWindow::Frame final : public QWidget {
         layout->setContentsMargins(0, 0, 0, 0);
     }
 
+    // X grabs belong to the client, not the window: when the last of our popup menus closes,
+    // the toolkit ends its grabs and the panel's with them. Watched while the panel wants them.
+    void watchPopups(bool watch) {
+        if (watch)
+            qApp->installEventFilter(this);
+        else if (qApp)
+            qApp->removeEventFilter(this);
+    }
+
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->windowType() == Qt::Popup) {
+            // Queued: the toolkit lets go of its grabs only once the popup is hidden.
+            QMetaObject::invokeMethod(
+                this, [this] { owner_.grabAgain(); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
     // Under the pointer grab, clicks elsewhere on the screen arrive here, outside our rect.
     void mousePressEvent(QMouseEvent* event) override {
         if (!rect().contains(event->position().toPoint()) && owner_.onOutsideClick_) {
@@ -98,10 +127,11 @@ QtPanelWindow::~QtPanelWindow() {
     delete window_;
 }
 
-// The panel never holds the focus, so it never loses it: `onResignKey` has nothing to report.
-void QtPanelWindow::create(const Rect& frame, std::function<void()>) {
+// The panel never holds the focus; it resigns when it cannot have the keyboard grab.
+void QtPanelWindow::create(const Rect& frame, std::function<void()> onResignKey) {
     if (window_)
         return;
+    onResignKey_ = std::move(onResignKey);
     window_ = new Frame(*this);
     // The alpha channel is chosen when the window is made; a compositor that starts or stops
     // later is met by the shape.
@@ -173,6 +203,7 @@ void QtPanelWindow::setAlpha(double alpha) {
 void QtPanelWindow::makeKeyAndOrderFront() {
     if (!window_)
         return;
+    closePopups();
     if (auto* connection = x11Connection())
         composited_ = compositorRuns(connection);
     applyShape();
@@ -184,6 +215,15 @@ void QtPanelWindow::makeKeyAndOrderFront() {
             target->setFocus(Qt::OtherFocusReason);
     }
     wantsGrabs_ = true;
+    window_->watchPopups(true);
+    grabAttempts_ = 0;
+    grabInput();
+}
+
+void QtPanelWindow::grabAgain() {
+    if (!wantsGrabs_ || QApplication::activePopupWidget())
+        return;
+    keyboardGrabbed_ = pointerGrabbed_ = false;
     grabAttempts_ = 0;
     grabInput();
 }
@@ -252,14 +292,24 @@ void QtPanelWindow::grabInput() {
             &std::free);
         pointerGrabbed_ = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
     }
-    if (hasGrabs() || ++grabAttempts_ >= grabAttemptLimit)
+    if (hasGrabs()) {
         grabRetry_.stop();
-    else if (!grabRetry_.isActive())
-        grabRetry_.start();
+    } else if (++grabAttempts_ < grabAttemptLimit) {
+        if (!grabRetry_.isActive())
+            grabRetry_.start();
+    } else {
+        grabRetry_.stop();
+        // Shown without the keyboard, the panel would leave what the user types to the window
+        // behind it, and Escape could not close it.
+        if (!keyboardGrabbed_ && onResignKey_)
+            onResignKey_();
+    }
 }
 
 void QtPanelWindow::releaseInput() {
     wantsGrabs_ = false;
+    if (window_)
+        window_->watchPopups(false);
     grabRetry_.stop();
     auto* connection = x11Connection();
     if (!connection)

@@ -14,7 +14,8 @@ namespace pindrake::app::views {
 // The panel as a frameless tool window above the others, on every desktop. It never takes the
 // focus: while shown it grabs the keyboard (so the window in front keeps the focus and receives
 // the paste with no reactivation) and the pointer (so a click elsewhere hides the panel and
-// reaches no other window).
+// reaches no other window). Our popup menus close as it shows, and its grabs are taken again
+// after one of ours closes; when the keyboard cannot be had, it resigns (and is hidden).
 class QtPanelWindow final : public PanelWindow {
   public:
     // Builds the panel's view inside the given frame, for each show.
@@ -54,6 +55,7 @@ class QtPanelWindow final : public PanelWindow {
   private:
     class Frame;
     void grabInput();
+    void grabAgain();
     void releaseInput();
     void showOnAllDesktops();
     void applyShape();
@@ -63,6 +65,7 @@ class QtPanelWindow final : public PanelWindow {
     Frame* window_ = nullptr;
     QPointer<QWidget> content_;
     std::function<void()> onOutsideClick_;
+    std::function<void()> onResignKey_;
     bool wantsGrabs_ = false;
     bool keyboardGrabbed_ = false;
     bool pointerGrabbed_ = false;

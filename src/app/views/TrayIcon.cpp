@@ -1,15 +1,20 @@
 #include "app/views/TrayIcon.h"
 
+#include <QKeyEvent>
+
 #include "foundation/Localization.h"
 #include "shortcuts/DesktopKeyNames.h"
+#include "shortcuts/widgets/QtKeys.h"
 
 namespace pindrake::app::views {
 
 using GlobalShortcuts::desktopKeyName;
+using GlobalShortcuts::Shortcut;
 
-TrayIcon::TrayIcon(MenuBarMenu& menu, const platform::KeyboardLayout& layout, const QIcon& icon)
+TrayIcon::TrayIcon(MenuBarMenu& menu, const platform::XkbKeyboardLayout& layout, const QIcon& icon)
     : entries_(menu), layout_(layout) {
     connect(&menu_, &QMenu::aboutToShow, this, &TrayIcon::rebuild);
+    menu_.installEventFilter(this);
     rebuild();
     tray_.setIcon(icon);
     tray_.setToolTip(QStringLiteral("Pindrake"));
@@ -23,13 +28,14 @@ TrayIcon::TrayIcon(MenuBarMenu& menu, const platform::KeyboardLayout& layout, co
 
 void TrayIcon::rebuild() {
     menu_.clear();
+    keys_.clear();
     for (auto& entry : entries_.entries()) {
         if (entry.isSeparator) {
             menu_.addSeparator();
             continue;
         }
         std::string title = localized(entry.titleKey);
-        // Shown in the menu's key column only: the keys themselves are handled elsewhere.
+        // Shown in the menu's key column; the menu acts on it (see eventFilter).
         if (entry.keyEquivalent)
             title += '\t' + desktopKeyName(*entry.keyEquivalent, layout_, entry.keyScope);
         QAction* action = menu_.addAction(QString::fromStdString(title));
@@ -38,7 +44,34 @@ void TrayIcon::rebuild() {
             if (run)
                 run();
         });
+        if (entry.keyEquivalent) {
+            const auto& key = *entry.keyEquivalent;
+            keys_.emplace_back(Shortcut(key.key(), GlobalShortcuts::heldModifiers(key.modifiers(),
+                                                                                  entry.keyScope)),
+                               action);
+        }
     }
+}
+
+// The open menu holds the keyboard, so no shortcut of the application's windows reaches an item:
+// the keys it shows are matched here, by the key pressed, whatever the active layout types.
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &menu_ || event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto keyCode = layout_.virtualKeyCodeForKeycode(key->nativeScanCode());
+    if (!keyCode)
+        return false;
+    const Shortcut pressed(GlobalShortcuts::Key(*keyCode),
+                           GlobalShortcuts::modifierFlags(key->modifiers()));
+    for (const auto& [shortcut, action] : keys_) {
+        if (shortcut != pressed || !action->isEnabled())
+            continue;
+        menu_.close();
+        action->trigger();
+        return true;
+    }
+    return false;
 }
 
 }  // namespace pindrake::app::views

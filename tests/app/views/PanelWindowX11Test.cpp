@@ -1,22 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "EnglishTexts.h"
 #include "app/ShellFixture.h"
 #include "app/views/HistoryPanelView.h"
+#include "app/views/MenuHotKeys.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
+#include "app/views/TrayIcon.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+#include "support/OtherXClient.h"
+#include "support/SanitizerSlowdown.h"
 
-// The panel window's shape on a real display: the desktop shows around and between its cards.
+// The panel window on a real display: the desktop shows around and between its cards, and what
+// the user types reaches it whatever menus of the app (the tray's among them) opened before or
+// meanwhile.
 namespace pindrake::app::views {
 namespace {
 
@@ -65,7 +75,7 @@ class PanelWindowX11Test : public test::ShellFixture {
     }
 
     // Shows the panel the way the application does: the shell asks, the real window shows.
-    void showPanel() {
+    void showPanel(std::function<void()> onResignKey = {}) {
         launch();
         panel = std::make_unique<QtPanelWindow>(
             [this](QWidget* frame) -> QWidget* {
@@ -79,7 +89,8 @@ class PanelWindowX11Test : public test::ShellFixture {
             [](QWidget* content) -> QWidget* {
                 return &static_cast<HistoryPanelView*>(content)->searchField();
             });
-        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight}, {});
+        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight},
+                      std::move(onResignKey));
         panel->buildContent();
         panel->makeKeyAndOrderFront();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));
@@ -140,6 +151,99 @@ TEST_F(PanelWindowX11Test, WithACompositorTheWindowHasAnAlphaChannelAndNoCut) {
     EXPECT_EQ(geometry->depth, 32);
     xcb_disconnect(connection);
     EXPECT_TRUE(panel->window()->mask().isEmpty());
+}
+
+// Generous: the window manager and the server answer within milliseconds.
+const int settleMs = int(10000 * pindrake::test_support::sanitizerSlowdown);
+
+void xdotool(const std::string& arguments) {
+    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+// A popup menu of the app, such as the tray's, open and holding the keyboard.
+void openMenu(QMenu& menu, pindrake::test_support::OtherClient& other) {
+    menu.popup(QPoint(700, 600));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
+        << "the menu never took the keyboard";
+}
+
+TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
+    pindrake::test_support::OtherClient other;
+    const auto typedReachesTheField = [&](const char* text, const QString& expected) {
+        xdotool(std::string("type ") + text);
+        return QTest::qWaitFor([&] { return view().searchField().text() == expected; }, settleMs);
+    };
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+
+    // The hot key with a menu open: the user then presses Escape, as they would to close the
+    // menu, and types.
+    openMenu(menu, other);
+    showPanel();
+    EXPECT_FALSE(menu.isVisible()) << "an open menu takes every key typed in the app";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
+    xdotool("key Escape");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
+    QGuiApplication::sync();  // a grab the menu ended is gone before xdotool types
+    EXPECT_TRUE(typedReachesTheField("xyz", QStringLiteral("xyz")))
+        << "the panel lost the keyboard with the menu";
+
+    // A menu opened over the shown panel (the search field's own, say) and closed again.
+    openMenu(menu, other);
+    menu.hide();
+    QGuiApplication::sync();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
+        << "the panel did not take the keyboard back";
+    EXPECT_TRUE(typedReachesTheField("w", QStringLiteral("xyzw")));
+}
+
+TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
+    platform::XcbConnection holder;
+    const auto held = platform::xcbReply(
+        xcb_grab_keyboard_reply(holder.get(),
+                                xcb_grab_keyboard(holder.get(), 0, holder.root(), XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr));
+    ASSERT_TRUE(held && held->status == XCB_GRAB_STATUS_SUCCESS);
+    int resigned = 0;
+    showPanel([&] { ++resigned; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return resigned == 1; }, settleMs));
+    EXPECT_FALSE(panel->hasGrabs());
+}
+
+// The tray menu holds the keyboard while open: the keys it shows beside its items choose them.
+TEST_F(PanelWindowX11Test, TheKeysTheTrayMenuShowsChooseTheirItems) {
+    launch();
+    MenuBarMenu entries(main, *delegate, shell);
+    const auto layout = platform::XkbKeyboardLayout::forDisplay();
+    const auto menuKeys = routeMenuKeysToHotKeys(shortcuts, *layout);  // as in the app
+    TrayIcon tray(entries, *layout, QIcon());
+    pindrake::test_support::OtherClient other;
+    const auto logged = [&](const std::string& event) {
+        const auto names = log.names();
+        return std::find(names.begin(), names.end(), event) != names.end();
+    };
+    const auto happened = [&](const std::string& event) {
+        return QTest::qWaitFor(
+            [&] {
+                main.runUntilIdle();
+                return logged(event);
+            },
+            settleMs);
+    };
+
+    openMenu(tray.menu(), other);
+    xdotool("key ctrl+shift+q");  // not the key shown: the menu stays, Quit does not run
+    xdotool("key ctrl+comma");
+    ASSERT_TRUE(happened("open settings"));
+    EXPECT_FALSE(logged("terminate"));
+    EXPECT_FALSE(tray.menu().isVisible());
+
+    openMenu(tray.menu(), other);
+    xdotool("key ctrl+q");
+    EXPECT_TRUE(happened("terminate"));
+    EXPECT_FALSE(tray.menu().isVisible());
 }
 
 }  // namespace

@@ -38,7 +38,9 @@ class TrayIconTest : public test::ShellFixture {
 TEST_F(TrayIconTest, ItemsShowTheirKeysAndOpenHistoryFollowsTheStoredShortcut) {
     launch();
     MenuBarMenu entries(main, *delegate, shell);
-    TrayIcon tray(entries, layout, QIcon());
+    const auto us = platform::XkbKeyboardLayout::fromNames("us");
+    ASSERT_TRUE(us);
+    TrayIcon tray(entries, *us, QIcon());
     const auto& toggle = GlobalShortcuts::Name::toggleHistory();
     const std::vector<std::string> rest = {"Settings…|Ctrl+,", "Check for Updates…|", "-",
                                            "About Pindrake|", "Quit|Ctrl+Q"};

@@ -10,6 +10,7 @@
 #include "platform/linux/XcbHotKeyBackend.h"
 #include "platform/linux/XkbKeyNames.h"
 #include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/DesktopKeyNames.h"
 #include "shortcuts/ShortcutDescription.h"
 
 namespace pindrake::platform {
@@ -84,6 +85,31 @@ TEST(XkbKeyboardLayout, KeysAreNamedInTheActiveGroupWhenItsLettersAreLatinElseTh
                       Shortcut(Key::y, ModifierFlag::shift | ModifierFlag::command), *layout),
                   row.shiftCommandY)
             << row.layouts << " " << row.variants << " group " << row.activeGroup;
+    }
+}
+
+// Japanese layouts type a backslash on both the Yen and the Ro key; the settings and the tray
+// menu must still tell the two apart.
+TEST(XkbKeyboardLayout, TheJapaneseYenAndRoKeysShowNamesOfTheirOwn) {
+    const auto controlAlt = ModifierFlag::control | ModifierFlag::option;
+    const struct {
+        const char* layouts;
+        const char* variants;
+        int keyCode;
+        const char* name;
+    } rows[] = {
+        {"jp", "", 93, "Ctrl+Alt+¥"},
+        {"jp", "", 94, "Ctrl+Alt+Ro"},
+        {"jp", "OADG109A", 93, "Ctrl+Alt+¥"},  // types the yen sign itself
+        {"us", "", int(Key::backslash.rawValue), "Ctrl+Alt+\\"},
+    };
+    for (const auto& row : rows) {
+        auto layout = XkbKeyboardLayout::fromNames(row.layouts, row.variants);
+        ASSERT_TRUE(layout) << row.layouts;
+        EXPECT_EQ(GlobalShortcuts::desktopKeyName(Shortcut(Key(row.keyCode), controlAlt), *layout,
+                                                  GlobalShortcuts::KeyScope::global),
+                  row.name)
+            << row.layouts << " " << row.variants << " " << row.keyCode;
     }
 }
 
