@@ -67,8 +67,9 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     // Classification of a captured text: the kinds whose tests pass on the trimmed text; never
     // `plainText`, which the caller adds when nothing else applies.
     static ContentTags detectTags(std::string_view text);
-    // The tests below take the trimmed text.
+    // Takes the text as captured, which is what the JSON converters take.
     static bool isJSON(std::string_view text);
+    // The tests below take the trimmed text.
     static bool isUnixTimestamp(std::string_view text);
     static bool isBase64(std::string_view text);
     static bool containsFullWidth(std::string_view text);

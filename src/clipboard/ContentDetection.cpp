@@ -3,7 +3,6 @@
 // nesting. The patterns are matched by hand, never by std::regex.
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <iterator>
@@ -12,6 +11,7 @@
 
 #include "clipboard/Base64.h"
 #include "clipboard/ClipboardMonitor.h"
+#include "clipboard/JsonText.h"
 #include "clipboard/MarkdownDetection.h"
 #include "clipboard/Url.h"
 #include "foundation/Ascii.h"
@@ -131,7 +131,7 @@ bool isJwt(std::string_view text) {
 ContentTags ClipboardMonitor::detectTags(std::string_view text) {
     const std::string trimmed = unicode::trimmed(text);
     ContentTags tags;
-    if (isJSON(trimmed))
+    if (isJSON(text))
         tags.insert(ContentTag::json);
     if (isJwt(trimmed))
         tags.insert(ContentTag::jwt);
@@ -155,10 +155,7 @@ ContentTags ClipboardMonitor::detectTags(std::string_view text) {
 }
 
 bool ClipboardMonitor::isJSON(std::string_view text) {
-    if (text.empty() || (text.front() != '{' && text.front() != '['))
-        return false;
-    // The acceptor keeps its nesting on the heap: "[[[[..." of any depth is no danger.
-    return nlohmann::json::accept(text);
+    return json_text::isJsonText(text);
 }
 
 bool ClipboardMonitor::isUnixTimestamp(std::string_view text) {

@@ -1,189 +1,17 @@
 #include "converters/JsonLayout.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <deque>
 #include <vector>
 
-#include "foundation/Ascii.h"
+#include "clipboard/JsonText.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters::json {
 namespace {
 
-enum class TokenKind : std::uint8_t {
-    beginObject,
-    endObject,
-    beginArray,
-    endArray,
-    colon,
-    comma,
-    string,
-    scalar,  // number, true, false or null
-};
-
-struct Token {
-    TokenKind kind;
-    std::uint32_t offset;
-    std::uint32_t length;
-    // For a container's opening token: the index of its closing token.
-    std::uint32_t closing = 0;
-};
-
-bool isJsonSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// The length of the string lexeme starting at `at` (a quotation mark), or 0 when it is invalid.
-std::size_t stringLength(std::string_view text, std::size_t at) {
-    std::size_t i = at + 1;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '"')
-            return i + 1 - at;
-        if (c < 0x20)
-            return 0;
-        if (c != '\\') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= text.size())
-            return 0;
-        const char escaped = text[i + 1];
-        if (escaped == 'u') {
-            if (i + 6 > text.size() ||
-                !std::all_of(text.begin() + i + 2, text.begin() + i + 6, ascii::isHexDigit)) {
-                return 0;
-            }
-            i += 6;
-        } else if (std::string_view("\"\\/bfnrt").find(escaped) != std::string_view::npos) {
-            i += 2;
-        } else {
-            return 0;
-        }
-    }
-    return 0;
-}
-
-// The length of the number lexeme starting at `at`, or 0 when it is invalid.
-std::size_t numberLength(std::string_view text, std::size_t at) {
-    std::size_t i = at;
-    auto digitsFrom = [&](std::size_t from) {
-        std::size_t end = from;
-        while (end < text.size() && ascii::isDigit(text[end]))
-            ++end;
-        return end;
-    };
-    if (i < text.size() && text[i] == '-')
-        ++i;
-    if (i >= text.size() || !ascii::isDigit(text[i]))
-        return 0;
-    i = text[i] == '0' ? i + 1 : digitsFrom(i);
-    if (i < text.size() && text[i] == '.') {
-        const std::size_t end = digitsFrom(i + 1);
-        if (end == i + 1)
-            return 0;
-        i = end;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        const std::size_t end = digitsFrom(i);
-        if (end == i)
-            return 0;
-        i = end;
-    }
-    return i - at;
-}
-
-std::size_t literalLength(std::string_view text, std::size_t at) {
-    for (std::string_view literal : {"true", "false", "null"}) {
-        if (text.substr(at, literal.size()) == literal)
-            return literal.size();
-    }
-    return 0;
-}
-
-// What may come next in the grammar.
-enum class Expect { value, firstValueOrEnd, firstKeyOrEnd, key, colon, commaOrEnd };
-
-// Splits `text` into tokens and checks the grammar without recursion. The top level must be an
-// object or an array.
-std::optional<std::vector<Token>> tokenize(std::string_view text) {
-    if (text.size() >= UINT32_MAX || !unicode::isValidUtf8(text))
-        return std::nullopt;
-    std::vector<Token> tokens;
-    tokens.reserve(text.size() / 4);
-    std::vector<std::uint32_t> open;  // indices of the unclosed containers' opening tokens
-    Expect expect = Expect::value;
-    std::size_t i = 0;
-    auto push = [&](TokenKind kind, std::size_t length) {
-        tokens.push_back({kind, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(length)});
-        i += length;
-    };
-    auto afterValue = [&] { expect = Expect::commaOrEnd; };
-
-    while (true) {
-        while (i < text.size() && isJsonSpace(text[i]))
-            ++i;
-        if (i >= text.size())
-            break;
-        if (!tokens.empty() && open.empty())
-            return std::nullopt;  // something after the top-level value
-        const char c = text[i];
-        const bool valueAllowed = expect == Expect::value || expect == Expect::firstValueOrEnd;
-        const bool keyAllowed = expect == Expect::key || expect == Expect::firstKeyOrEnd;
-
-        if ((c == '{' || c == '[') && valueAllowed) {
-            if (open.size() >= maximumJsonDepth)
-                return std::nullopt;
-            open.push_back(static_cast<std::uint32_t>(tokens.size()));
-            push(c == '{' ? TokenKind::beginObject : TokenKind::beginArray, 1);
-            expect = c == '{' ? Expect::firstKeyOrEnd : Expect::firstValueOrEnd;
-        } else if (c == '}' || c == ']') {
-            const TokenKind opener = c == '}' ? TokenKind::beginObject : TokenKind::beginArray;
-            const bool mayClose = expect == Expect::commaOrEnd ||
-                                  (c == '}' && expect == Expect::firstKeyOrEnd) ||
-                                  (c == ']' && expect == Expect::firstValueOrEnd);
-            if (open.empty() || tokens[open.back()].kind != opener || !mayClose)
-                return std::nullopt;
-            tokens[open.back()].closing = static_cast<std::uint32_t>(tokens.size());
-            open.pop_back();
-            push(c == '}' ? TokenKind::endObject : TokenKind::endArray, 1);
-            afterValue();
-        } else if (c == ',' && expect == Expect::commaOrEnd && !open.empty()) {
-            const bool inObject = tokens[open.back()].kind == TokenKind::beginObject;
-            push(TokenKind::comma, 1);
-            expect = inObject ? Expect::key : Expect::value;
-        } else if (c == ':' && expect == Expect::colon) {
-            push(TokenKind::colon, 1);
-            expect = Expect::value;
-        } else if (c == '"' && (valueAllowed || keyAllowed) && !open.empty()) {
-            const std::size_t length = stringLength(text, i);
-            if (length == 0)
-                return std::nullopt;
-            push(TokenKind::string, length);
-            if (keyAllowed) {
-                expect = Expect::colon;
-            } else {
-                afterValue();
-            }
-        } else if (valueAllowed && !open.empty()) {
-            const std::size_t length =
-                (c == '-' || ascii::isDigit(c)) ? numberLength(text, i) : literalLength(text, i);
-            if (length == 0)
-                return std::nullopt;
-            push(TokenKind::scalar, length);
-            afterValue();
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (tokens.empty() || !open.empty())
-        return std::nullopt;
-    return tokens;
-}
+using clipboard::json_text::Token;
+using clipboard::json_text::TokenKind;
 
 std::string_view lexeme(std::string_view text, const Token& token) {
     return text.substr(token.offset, token.length);
@@ -327,33 +155,23 @@ class PrettyWriter {
     std::string out_;
 };
 
-// Texts saved by some editors start with a byte-order mark, which readers of JSON skip.
-std::string_view withoutByteOrderMark(std::string_view text) {
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    if (text.starts_with(byteOrderMark))
-        text.remove_prefix(byteOrderMark.size());
-    return text;
-}
-
 }  // namespace
 
 std::optional<std::string> prettified(std::string_view text) {
-    text = withoutByteOrderMark(text);
-    const auto tokens = tokenize(text);
-    if (!tokens)
+    const auto json = clipboard::json_text::tokenized(text);
+    if (!json)
         return std::nullopt;
-    return PrettyWriter(text, *tokens).write();
+    return PrettyWriter(json->body, json->tokens).write();
 }
 
 std::optional<std::string> minified(std::string_view text) {
-    text = withoutByteOrderMark(text);
-    const auto tokens = tokenize(text);
-    if (!tokens)
+    const auto json = clipboard::json_text::tokenized(text);
+    if (!json)
         return std::nullopt;
     std::string out;
-    out.reserve(text.size());
-    for (const Token& token : *tokens)
-        out += lexeme(text, token);
+    out.reserve(json->body.size());
+    for (const Token& token : json->tokens)
+        out += lexeme(json->body, token);
     return out;
 }
 

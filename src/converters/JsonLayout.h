@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "clipboard/JsonText.h"
+
 // Re-lays out JSON texts whose top level is an object or an array. Only the white space between
 // tokens changes (and, for the pretty form, the order of object members): strings and numbers
 // are copied exactly as written, so big integers, long decimals, escapes and duplicate keys all
@@ -11,7 +13,7 @@
 // or a result larger than `maximumJsonOutput`.
 namespace pindrake::converters::json {
 
-inline constexpr std::size_t maximumJsonDepth = 512;
+inline constexpr std::size_t maximumJsonDepth = clipboard::json_text::maximumDepth;
 inline constexpr std::size_t maximumJsonOutput = std::size_t{256} << 20;
 
 // Two spaces per level, " : " between key and value, members sorted by key (stably, so

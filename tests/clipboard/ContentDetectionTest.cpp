@@ -133,11 +133,31 @@ std::string repeated(std::string_view piece, std::size_t times) {
     return out;
 }
 
+// A text is JSON exactly when the JSON converters can lay it out: after a byte-order mark,
+// nested at most 512 deep, with only JSON's own white space around it, numbers and escapes
+// taken as written.
+TEST(ContentDetectionTest, JsonIsWhatTheJsonConvertersTake) {
+    const std::pair<std::string, bool> rows[] = {
+        {"\xEF\xBB\xBF{\"a\": [1, 2]}", true},
+        {"\xEF\xBB\xBF\r\n [1]\n", true},
+        {" \xEF\xBB\xBF[1]", false},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF[1]", false},
+        {repeated("[", 512) + repeated("]", 512), true},
+        {repeated("[", 513) + repeated("]", 513), false},
+        {"\u00A0[1]", false},
+        {"[1]\u3000", false},
+        {"{\"a\": 1e400}", true},
+        {"[\"\\ud800\"]", true},
+    };
+    for (const auto& [text, json] : rows)
+        EXPECT_EQ(ClipboardMonitor::detectTags(text).contains(Tag::json), json) << text;
+}
+
 // Classification runs on whatever the user copies; none of these may crash or stall.
 TEST(ContentDetectionTest, SurvivesHugeAndDeeplyNestedTexts) {
     const std::size_t depth = 5'000'000;
     EXPECT_EQ(tagsOf(repeated("[", depth)), "");
-    EXPECT_EQ(tagsOf(repeated("[", depth) + repeated("]", depth)), "json");
+    EXPECT_EQ(tagsOf(repeated("[", depth) + repeated("]", depth)), "");  // too deep for JSON
     EXPECT_EQ(tagsOf(repeated("{", depth)), "");
     EXPECT_EQ(tagsOf(repeated(">", depth)), "markdown");
     EXPECT_EQ(tagsOf(repeated("- ", depth / 2) + "x"), "markdown");

@@ -210,7 +210,8 @@ TEST_F(AppEndToEndTest, ASecondStartSaysTheFirstRunsAndEndsWhileTheFirstGoesOn) 
     EXPECT_EQ(app.exitCode(), 0);
 }
 
-// A login item left by another build starts that build: a later start points it here.
+// A login item the app wrote for another build starts that build: a later start points its Exec
+// here, and leaves the rest of the file as it was.
 TEST_F(AppEndToEndTest, ALaterStartPointsTheLoginItemAtThisProgram) {
     const QString exec = QStringLiteral("Exec=\"%1\"\n").arg(QStringLiteral(PINDRAKE_E2E_APP));
     ASSERT_TRUE(QTest::qWaitFor([&] { return autostartEntry().contains(exec); }, 15'000))
@@ -220,11 +221,12 @@ TEST_F(AppEndToEndTest, ALaterStartPointsTheLoginItemAtThisProgram) {
 
     QFile entry(home.filePath("config/autostart/pindrake.desktop"));
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    entry.write("[Desktop Entry]\nType=Application\nExec=/old/build/src/app/pindrake\n");
+    const QString arranged = QStringLiteral("[Desktop Entry]\nX-GNOME-Autostart-Delay=10\n%1");
+    entry.write(arranged.arg(QStringLiteral("Exec=\"/old/build/src/app/pindrake\"\n")).toUtf8());
     entry.close();
     app.start(QStringLiteral(PINDRAKE_E2E_APP), {});
     ASSERT_TRUE(app.waitForStarted(10'000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return autostartEntry().contains(exec); }, 15'000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return autostartEntry() == arranged.arg(exec); }, 15'000))
         << autostartEntry().toStdString();
 }
 

@@ -41,7 +41,12 @@ void QtPasteboard::offer(const PasteboardContents& contents, QClipboard::Mode se
     }
     auto* data = new QMimeData;
     for (const auto& entry : contents.entries()) {
-        data->setData(QString::fromStdString(linux_types::mimeForType(entry.type)),
+        // Qt's X11 clipboard names the target of a format by the format's Latin-1 bytes and
+        // finds the format of a requested target the same way, so a name passed as Latin-1
+        // is offered under exactly its bytes, whether or not they are UTF-8. (An atom name
+        // never holds a zero byte, so none is lost.)
+        const std::string mime = linux_types::mimeForType(entry.type);
+        data->setData(QString::fromLatin1(mime.data(), static_cast<qsizetype>(mime.size())),
                       QByteArray(entry.data.data(), static_cast<qsizetype>(entry.data.size())));
     }
     clipboard_->setMimeData(data, selection);  // takes ownership

@@ -47,25 +47,37 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// The values of the "<key>=" lines, in order; spaces around the equals sign do not count.
-std::vector<std::string_view> valuesOf(std::string_view text, std::string_view key) {
-    std::vector<std::string_view> values;
+// One "key=value" line of the entry's [Desktop Entry] group, spaces around the equals sign left
+// out. The value is a view into the entry's text, so that it can be replaced where it stands.
+struct Field {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::vector<Field> mainGroupFields(std::string_view text) {
+    std::vector<Field> fields;
+    bool inMainGroup = false;
     while (!text.empty()) {
         const auto end = text.find('\n');
-        const auto line = text.substr(0, end);
+        const auto line = trimmed(text.substr(0, end));
         const auto equals = line.find('=');
-        if (equals != std::string_view::npos && trimmed(line.substr(0, equals)) == key)
-            values.push_back(trimmed(line.substr(equals + 1)));
+        if (line.starts_with('['))
+            inMainGroup = line == "[Desktop Entry]";
+        else if (inMainGroup && equals != std::string_view::npos)
+            fields.push_back({trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1))});
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
     }
-    return values;
+    return fields;
 }
 
-// The user switched the entry off.
-bool isHidden(std::string_view text) {
-    return std::ranges::count(valuesOf(text, "Hidden"), std::string_view("true")) > 0;
+// Switched off by the user: hidden, or disabled the way GNOME's session tools do it.
+bool isSwitchedOff(const std::vector<Field>& fields) {
+    return std::ranges::any_of(fields, [](const Field& field) {
+        return (field.key == "Hidden" && field.value == "true") ||
+               (field.key == "X-GNOME-Autostart-enabled" && field.value == "false");
+    });
 }
 
 // The escapes of a desktop entry's string values: \s \n \t \r \\.
@@ -174,18 +186,34 @@ std::optional<std::string> XdgAutostartLoginItems::readEntry() const {
 
 bool XdgAutostartLoginItems::isEnabled() const {
     const auto text = readEntry();
-    return text && !isHidden(*text);
+    return text && !isSwitchedOff(mainGroupFields(*text));
 }
 
+// Only an Exec line in the very form we write is ours to follow; any other the user wrote (a
+// wrapper, arguments, a variable), and it stays as it is, as does every other line.
 std::error_code XdgAutostartLoginItems::updateRegistration() {
     const auto text = readEntry();
-    if (!text || isHidden(*text))
+    if (!text)
         return {};
-    const auto exec = valuesOf(*text, "Exec");
-    const auto program = exec.empty() ? std::nullopt : programOf(exec.front());
-    if (program && *program == executable_.string())
+    const auto fields = mainGroupFields(*text);
+    const auto exec = std::ranges::find(fields, std::string_view("Exec"), &Field::key);
+    if (isSwitchedOff(fields) || exec == fields.end())
         return {};
-    return registerApp();
+    const auto program = programOf(exec->value);
+    if (!program || execValue(*program) != exec->value || isThisProgram(*program))
+        return {};
+    const auto ourExec = execValue(executable_.string());
+    if (!executable_.is_absolute() || !ourExec)
+        return std::make_error_code(std::errc::invalid_argument);
+    std::string updated = *text;
+    updated.replace(static_cast<std::size_t>(exec->value.data() - text->data()), exec->value.size(),
+                    *ourExec);
+    return files::writeAtomically(entryPath_, updated);
+}
+
+bool XdgAutostartLoginItems::isThisProgram(const std::filesystem::path& program) const {
+    std::error_code error;
+    return program == executable_ || std::filesystem::equivalent(program, executable_, error);
 }
 
 std::error_code XdgAutostartLoginItems::registerApp() {

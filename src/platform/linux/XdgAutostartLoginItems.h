@@ -22,11 +22,13 @@ class XdgAutostartLoginItems final : public LoginItems {
 
     XdgAutostartLoginItems(std::filesystem::path directory, std::filesystem::path executable);
 
-    // True while our entry is there and not marked hidden (the user switched it off).
+    // True while our entry is there and the user has not switched it off (Hidden=true or
+    // X-GNOME-Autostart-enabled=false).
     bool isEnabled() const override;
     std::error_code registerApp() override;
     std::error_code unregisterApp() override;
-    // Rewrites an enabled entry whose Exec names another program than ours.
+    // In an enabled entry whose Exec is still the one we write, points Exec at this program when
+    // the program it names is gone or is another one; the rest of the file stays as it is.
     std::error_code updateRegistration() override;
 
     const std::filesystem::path& entryPath() const { return entryPath_; }
@@ -39,6 +41,8 @@ class XdgAutostartLoginItems final : public LoginItems {
   private:
     // The entry's text when it is a regular file of a plausible size.
     std::optional<std::string> readEntry() const;
+    // The same file as the running program, by path or through links.
+    bool isThisProgram(const std::filesystem::path& program) const;
 
     std::filesystem::path directory_;
     std::filesystem::path executable_;

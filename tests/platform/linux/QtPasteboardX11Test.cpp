@@ -256,6 +256,24 @@ TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {
     EXPECT_EQ(pasteboard->changeCount(), before + 1);
 }
 
+// X11 names targets by byte strings: another application finds each type we write under the
+// very bytes of its name, UTF-8 or not, and gets its data by that name.
+TEST_F(QtPasteboardX11Test, OurWritesOfferEveryTypeUnderTheExactBytesOfItsName) {
+    const PasteboardContents ours = {{"public.utf8-plain-text", "text"},
+                                     {"application/x-\xff\xfe-raw", "not UTF-8"},
+                                     {"application/x-\xc3\xa9-ok", "UTF-8"}};
+    XcbClipboardReader otherApplication;  // a connection of its own, reading every owner
+    ASSERT_TRUE(otherApplication.isWatching());
+    pasteboard->write(ours);
+    EXPECT_TRUE(waitUntil([&] { return *otherApplication.contents() == ours; }, 20s));
+    std::vector<std::string> offered;
+    for (const auto& entry : otherApplication.contents()->entries())
+        offered.push_back(entry.type + " = " + entry.data);
+    EXPECT_EQ(offered, (std::vector<std::string>{"public.utf8-plain-text = text",
+                                                 "application/x-\xff\xfe-raw = not UTF-8",
+                                                 "application/x-\xc3\xa9-ok = UTF-8"}));
+}
+
 TEST_F(QtPasteboardX11Test, ASlowTransferIsReadWholeWhileItProgressesAndATrickleIsCut) {
     // Half a second for the whole read, and another for every 64 KiB received.
     SelectionReadLimits limits;

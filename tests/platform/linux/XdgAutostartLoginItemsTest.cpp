@@ -30,6 +30,9 @@ TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgramUn
         {"[Desktop Entry]\nExec=x\nHidden=true\n", false},
         {"[Desktop Entry]\nHidden = true\r\nExec=x", false},
         {"[Desktop Entry]\nHidden=false\n", true},
+        {"[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n", false},
+        {"[Desktop Entry]\nX-GNOME-Autostart-enabled = true\n", true},
+        {"[Desktop Entry]\nExec=x\n[Desktop Action quit]\nHidden=true\n", true},
     };
     for (const auto& [content, enabled] : entries) {
         ASSERT_FALSE(files::writeAtomically(items.entryPath(), content));
@@ -67,32 +70,52 @@ TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldRea
     EXPECT_FALSE(fs::exists(items.entryPath()));
 }
 
-// A login item left by another build or install starts that program, without this one's
-// resources: while it is on, it is pointed at the running program; off or ours, it is left alone.
-TEST(XdgAutostartLoginItemsTest, AnEnabledEntryNamingAnotherProgramIsPointedAtThisOne) {
+// A login item the app wrote for another build or install starts that program, without this
+// one's resources: while it is on, its Exec is pointed at the running program, and nothing else
+// in the file changes. What the user wrote or switched off stays as the user left it.
+TEST(XdgAutostartLoginItemsTest, AnEnabledEntryOfOursNamingAnotherProgramIsPointedAtThisOne) {
     const std::string running = "/opt/pin drake/bin/100% \"new\" $app";
     const std::string ours = *XdgAutostartLoginItems::desktopEntry(running);
     const std::string theirs = *XdgAutostartLoginItems::desktopEntry("/home/u/build/src/app/app");
-    const std::string ourExec =
-        ours.substr(ours.find("\nExec=") + 6, ours.find("\nIcon") - ours.find("\nExec=") - 6);
+    const auto execOf = [](const std::string& entry) {
+        const auto start = entry.find("\nExec=") + 6;
+        return entry.substr(start, entry.find('\n', start) - start);
+    };
+    const std::string ourExec = execOf(ours);
+    const std::string theirExec = execOf(theirs);
+    // The app's entry for another program, as a user may have arranged it since.
+    const std::string arranged =
+        "# started late, on purpose\n[Desktop Entry]\n"
+        "X-GNOME-Autostart-Delay=10\nName=Pindrake\nExec = @ \r\n"
+        "Type=Application\n\n[Desktop Action quit]\nExec=/usr/bin/true\n";
+    const auto with = [&](std::string exec) {
+        return arranged.substr(0, arranged.find('@')) + exec +
+               arranged.substr(arranged.find('@') + 1);
+    };
+    std::string switchedOff = theirs;
+    switchedOff.replace(switchedOff.find("enabled=true") + 8, 4, "false");
     const struct {
         std::string before;
-        bool rewritten;
+        std::string after;
     } cases[] = {
-        {theirs, true},
-        {ours + "X-Kept=1\n", false},
-        {"[Desktop Entry]\nExec = " + ourExec + " --quiet\n", false},
-        {theirs + "Hidden=true\n", false},
-        {"[Desktop Entry]\nExec=/opt/pin\\sdrake/bin/app\n", true},
-        {"[Desktop Entry]\nExec=\"/opt/pin drake/bin/100%% \\\\\"new", true},
-        {"[Desktop Entry]\nName=Pindrake\n", true},
+        {theirs, ours},
+        {with(theirExec), with(ourExec)},
+        // Left alone: ours already, written by the user, or switched off.
+        {ours + "X-Kept=1\n", ""},
+        {"[Desktop Entry]\nExec = " + ourExec + " --quiet\n", ""},
+        {with("env QT_SCALE_FACTOR=2 /home/u/build/src/app/app"), ""},
+        {with("/home/u/build/src/app/app"), ""},
+        {"[Desktop Entry]\nExec=\"/opt/pin drake/bin/100%% \\\\\"new", ""},
+        {"[Desktop Entry]\nName=Pindrake\n", ""},
+        {theirs + "Hidden=true\n", ""},
+        {switchedOff, ""},
     };
-    for (const auto& [before, rewritten] : cases) {
+    for (const auto& [before, after] : cases) {
         test_support::TemporaryDirectory home;
         XdgAutostartLoginItems items(home.path(), running);
         ASSERT_FALSE(files::writeAtomically(items.entryPath(), before));
         EXPECT_FALSE(items.updateRegistration()) << before;
-        EXPECT_EQ(files::read(items.entryPath()), rewritten ? ours : before) << before;
+        EXPECT_EQ(files::read(items.entryPath()), after.empty() ? before : after) << before;
     }
 
     // Off is off: no entry is made.
@@ -100,6 +123,25 @@ TEST(XdgAutostartLoginItemsTest, AnEnabledEntryNamingAnotherProgramIsPointedAtTh
     XdgAutostartLoginItems items(home.path(), running);
     EXPECT_FALSE(items.updateRegistration());
     EXPECT_FALSE(fs::exists(items.entryPath()));
+
+    // A link to the running program names this program; one to another program does not.
+    const auto program = home.path() / "bin" / "app";
+    const auto other = home.path() / "bin" / "other";
+    fs::create_directories(program.parent_path());
+    test_support::writeFile(program, "");
+    test_support::writeFile(other, "");
+    fs::create_symlink(program, home.path() / "link");
+    fs::create_symlink(other, home.path() / "otherLink");
+    XdgAutostartLoginItems installed(home.path(), program);
+    for (const auto& [named, pointedHere] :
+         {std::pair{home.path() / "link", false}, std::pair{home.path() / "otherLink", true}}) {
+        const auto entry = *XdgAutostartLoginItems::desktopEntry(named);
+        ASSERT_FALSE(files::writeAtomically(installed.entryPath(), entry));
+        EXPECT_FALSE(installed.updateRegistration());
+        EXPECT_EQ(files::read(installed.entryPath()),
+                  pointedHere ? XdgAutostartLoginItems::desktopEntry(program) : entry)
+            << named;
+    }
 }
 
 // Exec reads back to the program it was written for, whatever the path holds.
