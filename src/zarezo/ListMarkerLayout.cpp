@@ -20,9 +20,8 @@ std::size_t advanceColumn(std::size_t column, char c) {
 }
 
 // Lines end as cmark-gfm ends them: at a line feed, a carriage return, or the pair.
-std::vector<Layout::Line> splitLines(std::string_view text) {
+std::vector<Layout::Line> splitLines(std::string_view text, std::size_t begin) {
     std::vector<Layout::Line> lines;
-    std::size_t begin = 0;
     for (;;) {
         Layout::Line line;
         line.begin = begin;
@@ -107,12 +106,16 @@ class LayoutReader {
     }
 
   private:
+    std::size_t startByte(cmark_node* node) const {
+        const std::size_t line = lineIndex(cmark_node_get_start_line(node), layout_.lines);
+        const auto column = static_cast<std::size_t>(cmark_node_get_start_column(node) - 1);
+        return (line == 0 ? 0 : layout_.lines[line].begin) + column;
+    }
+
     void enterBulletList(cmark_node* node) {
         const std::size_t index = layout_.lists.size();
         Layout::BulletList list;
-        const auto& line = layout_.lines[lineIndex(cmark_node_get_start_line(node), layout_.lines)];
-        list.bullet =
-            text_[line.begin + static_cast<std::size_t>(cmark_node_get_start_column(node) - 1)];
+        list.bullet = text_[startByte(node)];
         cmark_node* previous = cmark_node_previous(node);
         if (previous && cmark_node_get_type(previous) == CMARK_NODE_LIST &&
             cmark_node_get_list_type(previous) == CMARK_BULLET_LIST) {
@@ -128,7 +131,7 @@ class LayoutReader {
         item.line = lineIndex(cmark_node_get_start_line(node), layout_.lines);
         item.lastLine = lineIndex(cmark_node_get_end_line(node), layout_.lines);
         const Layout::Line& line = layout_.lines[item.line];
-        item.marker = line.begin + static_cast<std::size_t>(cmark_node_get_start_column(node) - 1);
+        item.marker = startByte(node);
         cmark_node* list = cmark_node_parent(node);
         const bool bullet = cmark_node_get_list_type(list) == CMARK_BULLET_LIST;
         item.gapBegin = item.marker + 1;
@@ -184,7 +187,11 @@ class LayoutReader {
 
 ListMarkerLayout readListMarkerLayout(std::string_view markdown) {
     Layout layout;
-    layout.lines = splitLines(markdown);
+    // cmark-gfm skips a byte order mark: its first line starts after it, and there its columns
+    // count from the mark's first byte.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    layout.lines =
+        splitLines(markdown, markdown.starts_with(byteOrderMark) ? byteOrderMark.size() : 0);
     const std::unique_ptr<cmark_node, decltype(&cmark_node_free)> document(
         cmark_parse_document(markdown.data(), markdown.size(), CMARK_OPT_DEFAULT),
         &cmark_node_free);

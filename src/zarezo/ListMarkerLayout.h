@@ -62,7 +62,8 @@ struct ListMarkerLayout {
     std::vector<BulletList> lists;
 };
 
-// Reads the layout of `markdown`, which starts with no byte order mark.
+// Reads the layout of `markdown`. A byte order mark at its start is no text, but cmark-gfm's
+// columns count its bytes, and so do these.
 ListMarkerLayout readListMarkerLayout(std::string_view markdown);
 
 }  // namespace pindrake::zarezo

@@ -15,8 +15,6 @@ using Item = Layout::Item;
 using Line = Layout::Line;
 constexpr std::size_t none = Layout::none;
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 bool isBullet(const Item& item) {
     return item.list != none;
 }
@@ -208,6 +206,7 @@ class RewriteWriter {
 
     Rewrite write() {
         rewrite_.text.reserve(text_.size());
+        append(0, layout_.lines.front().begin);  // a byte order mark
         std::size_t nextItem = 0;
         for (std::size_t lineNumber = 0; lineNumber < layout_.lines.size(); ++lineNumber) {
             const Line& line = layout_.lines[lineNumber];
@@ -306,21 +305,18 @@ std::string postProcessMarkdown(std::string_view markdown, std::string_view bull
     if (bulletListMarker != "-" && bulletListMarker != "+" && bulletListMarker != "*") {
         return std::string(markdown);
     }
-    // cmark-gfm skips the mark: the positions it gives start after it.
-    const std::string_view mark = markdown.starts_with(byteOrderMark) ? byteOrderMark : "";
-    const std::string_view text = markdown.substr(mark.size());
-    const Layout layout = readListMarkerLayout(text);
+    const Layout layout = readListMarkerLayout(markdown);
     if (layout.lists.empty())
         return std::string(markdown);
-    const std::vector<std::size_t> shifts = itemShifts(layout, text);
+    const std::vector<std::size_t> shifts = itemShifts(layout, markdown);
     std::vector<char> bullets = listBullets(layout, bulletListMarker.front());
     // A list whose new bullet turns a line into a thematic break keeps its own; should a break
     // remain, every list does (the lines then hold the bullets they held).
     for (int attempt = 0;; ++attempt) {
-        Rewrite rewrite = RewriteWriter(layout, text, shifts, bullets).write();
+        Rewrite rewrite = RewriteWriter(layout, markdown, shifts, bullets).write();
         const bool breaks = !rewrite.breakingLists.empty() || rewrite.breaksWithoutNewBullet;
         if (!breaks || attempt == 2)
-            return std::string(mark) + rewrite.text;
+            return std::move(rewrite.text);
         if (attempt == 0 && !rewrite.breaksWithoutNewBullet) {
             for (std::size_t list : rewrite.breakingLists)
                 bullets[list] = layout.lists[list].bullet;

@@ -65,6 +65,8 @@ const Case cases[] = {
     {"blank_line_in_code_stays_blank", "-", "*   a\n\n    ```\n   \n    x\n   ",
      "- a\n\n  ```\n \n  x\n "},
     {"byte_order_mark_kept", "-", "\xEF\xBB\xBF*   a\n    b", "\xEF\xBB\xBF- a\n  b"},
+    {"second_byte_order_mark_is_text", "-", "\xEF\xBB\xBF\xEF\xBB\xBF* a",
+     "\xEF\xBB\xBF\xEF\xBB\xBF* a"},
     // A list keeps one bullet, and lists side by side keep apart.
     {"item_holding_a_rule_stays_in_its_list", "-", "* a\n*   ---\n* b", "- a\n- ***\n- b"},
     {"lists_side_by_side_keep_apart", "-", "* one\n+ two\n\n- three", "- one\n+ two\n\n- three"},
