@@ -1,175 +1,330 @@
 #include "zarezo/ListMarkerRewrite.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "foundation/Ascii.h"
+#include "zarezo/ListMarkerLayout.h"
 
 namespace pindrake::zarezo {
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+using Layout = ListMarkerLayout;
+using Item = Layout::Item;
+using Line = Layout::Line;
+constexpr std::size_t none = Layout::none;
+
+bool isBullet(const Item& item) {
+    return item.list != none;
 }
 
-std::size_t skipBlanks(std::string_view text, std::size_t from) {
-    while (from < text.size() && isBlank(text[from]))
-        ++from;
-    return from;
-}
-
-std::size_t runLength(std::string_view text, char c) {
-    std::size_t n = 0;
-    while (n < text.size() && text[n] == c)
-        ++n;
-    return n;
-}
-
-UChar32 codePointAt(std::string_view text, std::size_t at, std::size_t* next = nullptr) {
-    auto offset = static_cast<int32_t>(at);
-    UChar32 c;
-    U8_NEXT(text.data(), offset, static_cast<int32_t>(text.size()), c);
-    if (next)
-        *next = static_cast<std::size_t>(offset);
-    return c;
-}
-
-bool isSpaceSeparator(UChar32 c) {
-    return c >= 0 && u_charType(c) == U_SPACE_SEPARATOR;
-}
-
-// White space as regular expressions know it: tab, line feed, form feed, carriage return and
-// every separator (space, line and paragraph separators).
-bool isWhiteSpace(UChar32 c) {
-    if (c == '\t' || c == '\n' || c == '\f' || c == '\r')
-        return true;
-    if (c < 0)
-        return false;
-    const auto type = u_charType(c);
-    return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
-
-// Trims spaces, tabs and other space separators from both ends.
-std::string_view trimHorizontalSpace(std::string_view line) {
-    std::size_t begin = 0;
-    while (begin < line.size()) {
-        std::size_t next;
-        const UChar32 c = codePointAt(line, begin, &next);
-        if (!isBlank(line[begin]) && !isSpaceSeparator(c))
-            break;
-        begin = next;
+// cmark-gfm's thematic break, read from a list marker to the end of its line.
+bool isThematicBreak(std::string_view text) {
+    char mark = 0;
+    std::size_t count = 0;
+    for (char c : text) {
+        if (c == ' ' || c == '\t')
+            continue;
+        if ((c != '-' && c != '*' && c != '_') || (mark && c != mark))
+            return false;
+        mark = c;
+        ++count;
     }
-    std::size_t end = line.size();
-    while (end > begin) {
-        auto offset = static_cast<int32_t>(end);
-        UChar32 c;
-        U8_PREV(line.data(), 0, offset, c);
-        if (!isBlank(line[end - 1]) && !isSpaceSeparator(c))
-            break;
-        end = static_cast<std::size_t>(offset);
-    }
-    return line.substr(begin, end - begin);
+    return count >= 3;
 }
 
-bool isThematicBreak(std::string_view line) {
-    std::string marks;
-    for (char c : trimHorizontalSpace(line)) {
-        if (!isBlank(c))
-            marks.push_back(c);
-    }
-    if (marks.size() < 3)
-        return false;
-    const char first = marks.front();
-    if (first != '-' && first != '*' && first != '_')
-        return false;
-    return marks.find_first_not_of(first) == std::string::npos;
+// A character that may open a quote or a list item, after which tabs still count columns.
+bool mayOpenContainer(char c) {
+    return c == '>' || c == '-' || c == '+' || c == '*' || ascii::isDigit(c);
 }
+
+// Items that are open on the line being read and whose lines move, outermost first: their
+// content columns grow inwards, so the items holding a line are the first few.
+class MovingItems {
+  public:
+    struct Entry {
+        std::size_t item;
+        std::size_t contentColumn;
+        std::size_t shift;
+        // Columns that the item's content moves, with the moves of the items around it.
+        std::size_t totalShift;
+    };
+
+    void closeBefore(std::size_t line, const Layout& layout) {
+        while (!entries_.empty() && layout.items[entries_.back().item].lastLine < line)
+            entries_.pop_back();
+    }
+
+    void open(std::size_t item, std::size_t contentColumn, std::size_t shift) {
+        const std::size_t around = entries_.empty() ? 0 : entries_.back().totalShift;
+        entries_.push_back({item, contentColumn, shift, around + shift});
+    }
+
+    // How many of the open items hold a line indented by `indent` columns.
+    std::size_t holding(std::size_t indent) const {
+        return static_cast<std::size_t>(
+            std::upper_bound(entries_.begin(), entries_.end(), indent,
+                             [](std::size_t column, const Entry& entry) {
+                                 return column < entry.contentColumn;
+                             }) -
+            entries_.begin());
+    }
+
+    // Columns that a line indented by `indent` moves.
+    std::size_t shiftOf(std::size_t indent) const {
+        const std::size_t count = holding(indent);
+        return count == 0 ? 0 : entries_[count - 1].totalShift;
+    }
+
+    std::size_t size() const { return entries_.size(); }
+    const Entry& operator[](std::size_t i) const { return entries_[i]; }
+
+    // Whether a line indented by `indent` that no open item holds would join the first item that
+    // does not hold it, once that item's content has moved left.
+    bool wouldJoin(std::size_t indent) const {
+        const std::size_t count = holding(indent);
+        return count < entries_.size() &&
+               indent + entries_[count].shift >= entries_[count].contentColumn;
+    }
+
+  private:
+    std::vector<Entry> entries_;
+};
+
+// Whether a tab on a line that moves could change its width there, which follows the column it
+// starts at: before the line's literal text, or anywhere after a start that may open a quote
+// or an item. A tab in the gap of the line's last item is allowed: the gap is replaced.
+bool tabMayChangeWidth(std::string_view text, const Line& line, const Item* lastItem) {
+    const std::string_view lineText = text.substr(line.begin, line.end - line.begin);
+    const std::size_t tab = lineText.find('\t');
+    if (tab == std::string_view::npos)
+        return false;
+    if (line.literalFrom != none)
+        return line.begin + tab < std::min(line.begin + line.literalFrom, line.firstNonBlank);
+    std::size_t literal = line.firstNonBlank;
+    if (lastItem && lastItem->gapColumns < 5)
+        literal = lastItem->gapEnd;
+    for (std::size_t at = line.begin + tab; at < literal; ++at) {
+        const bool inGap = lastItem && at >= lastItem->gapBegin && at < lastItem->gapEnd;
+        if (text[at] == '\t' && !inGap)
+            return true;
+    }
+    return literal < line.end && mayOpenContainer(text[literal]);
+}
+
+// The items of one line, as a range of the layout's items.
+struct LineItems {
+    std::size_t first = 0;
+    std::size_t end = 0;
+    const Item* lastBullet = nullptr;
+};
+
+LineItems itemsOn(const Layout& layout, std::size_t line, std::size_t first) {
+    LineItems items{first, first, nullptr};
+    while (items.end < layout.items.size() && layout.items[items.end].line == line) {
+        if (isBullet(layout.items[items.end]))
+            items.lastBullet = &layout.items[items.end];
+        ++items.end;
+    }
+    return items;
+}
+
+// Columns by which each bullet item's content may move left, to one space after its marker:
+// none where a line would then read differently. A line that no item holds (a lazy paragraph
+// line), or the line that ends the item, would join the item when indented at or past its new
+// content column; a tab may change width once the line moves.
+std::vector<std::size_t> itemShifts(const Layout& layout, std::string_view text) {
+    std::vector<std::size_t> shifts(layout.items.size(), 0);
+    for (std::size_t i = 0; i < layout.items.size(); ++i) {
+        const Item& item = layout.items[i];
+        if (isBullet(item) && item.mayMove && !item.isEmpty(layout.lines) && item.gapColumns < 5)
+            shifts[i] = item.gapColumns - 1;
+    }
+    MovingItems open;
+    // The open items below this count have been kept in place already.
+    std::size_t keptBelow = 0;
+    std::size_t nextItem = 0;
+    for (std::size_t lineNumber = 0; lineNumber < layout.lines.size(); ++lineNumber) {
+        const Line& line = layout.lines[lineNumber];
+        open.closeBefore(lineNumber, layout);
+        keptBelow = std::min(keptBelow, open.size());
+        const LineItems here = itemsOn(layout, lineNumber, nextItem);
+        nextItem = here.end;
+        if (!here.lastBullet && !line.isBlank() && open.wouldJoin(line.indent))
+            shifts[open[open.holding(line.indent)].item] = 0;
+        bool moves = open.holding(line.indent) > 0;
+        for (std::size_t i = here.first; i < here.end; ++i)
+            moves = moves || shifts[i] > 0;
+        if (moves && tabMayChangeWidth(text, line, here.lastBullet)) {
+            for (; keptBelow < open.size(); ++keptBelow)
+                shifts[open[keptBelow].item] = 0;
+            std::fill(shifts.begin() + static_cast<std::ptrdiff_t>(here.first),
+                      shifts.begin() + static_cast<std::ptrdiff_t>(here.end), 0);
+        }
+        for (std::size_t i = here.first; i < here.end; ++i) {
+            const Item& item = layout.items[i];
+            const std::size_t after = item.lastLine + 1;
+            if (shifts[i] > 0 && after < layout.lines.size()) {
+                const Line& ending = layout.lines[after];
+                if (!ending.isBlank() && ending.indent < item.contentColumn &&
+                    ending.indent + shifts[i] >= item.contentColumn)
+                    shifts[i] = 0;
+            }
+            if (shifts[i] > 0)
+                open.open(i, item.contentColumn, shifts[i]);
+        }
+    }
+    return shifts;
+}
+
+// The bullet of each list: the new one, unless the list beside it would then share its bullet
+// and the two would read back as one list.
+std::vector<char> listBullets(const Layout& layout, char bullet) {
+    std::vector<char> bullets(layout.lists.size());
+    for (std::size_t i = 0; i < layout.lists.size(); ++i) {
+        const auto& list = layout.lists[i];
+        const bool previousTakesIt = list.previous != none && bullets[list.previous] == bullet;
+        const bool nextHasIt = list.next != none && layout.lists[list.next].bullet == bullet;
+        bullets[i] = previousTakesIt || nextHasIt ? list.bullet : bullet;
+    }
+    return bullets;
+}
+
+struct Rewrite {
+    std::string text;
+    // Lists whose new bullet made a marker's line read as a thematic break.
+    std::vector<std::size_t> breakingLists;
+    bool breaksWithoutNewBullet = false;
+};
+
+class RewriteWriter {
+  public:
+    RewriteWriter(const Layout& layout, std::string_view text,
+                  const std::vector<std::size_t>& shifts, const std::vector<char>& bullets)
+        : layout_(layout), text_(text), shifts_(shifts), bullets_(bullets) {}
+
+    Rewrite write() {
+        rewrite_.text.reserve(text_.size());
+        append(0, layout_.lines.front().begin);  // a byte order mark
+        std::size_t nextItem = 0;
+        for (std::size_t lineNumber = 0; lineNumber < layout_.lines.size(); ++lineNumber) {
+            const Line& line = layout_.lines[lineNumber];
+            open_.closeBefore(lineNumber, layout_);
+            const LineItems here = itemsOn(layout_, lineNumber, nextItem);
+            nextItem = here.end;
+            if (here.lastBullet)
+                writeMarkerLine(line, here);
+            else if (line.isBlank() && open_.wouldJoin(line.indent))
+                writeBlankOutside(line);
+            else
+                append(line.begin + open_.shiftOf(line.indent), line.end);
+            append(line.end, line.next);
+            for (std::size_t i = here.first; i < here.end; ++i) {
+                if (shifts_[i] > 0)
+                    open_.open(i, layout_.items[i].contentColumn, shifts_[i]);
+            }
+        }
+        return std::move(rewrite_);
+    }
+
+  private:
+    void append(std::size_t from, std::size_t to) {
+        rewrite_.text.append(text_.substr(from, to - from));
+    }
+
+    // A blank line that the first item it is not in would take once moved stays short of that
+    // item's new content column: the item gave its content nothing of the line before.
+    void writeBlankOutside(const Line& line) {
+        const auto& outside = open_[open_.holding(line.indent)];
+        rewrite_.text.append(outside.contentColumn - outside.totalShift - 1, ' ');
+    }
+
+    void writeMarkerLine(const Line& line, const LineItems& here) {
+        std::size_t from = line.begin + open_.shiftOf(line.indent);
+        bool movedBefore = from > line.begin;
+        std::vector<std::pair<std::size_t, std::size_t>> markers;  // (item, byte in the rewrite)
+        for (std::size_t i = here.first; i < here.end; ++i) {
+            const Item& item = layout_.items[i];
+            if (!isBullet(item))
+                continue;
+            append(from, item.marker);
+            markers.emplace_back(i, rewrite_.text.size());
+            const char bullet = bullets_[item.list];
+            rewrite_.text += bullet;
+            from = item.gapBegin;
+            const std::string_view gap = text_.substr(item.gapBegin, item.gapEnd - item.gapBegin);
+            if (shifts_[i] > 0) {
+                rewrite_.text += ' ';
+                from = item.gapEnd;
+                movedBefore = true;
+            } else if (movedBefore && gap.find('\t') != std::string_view::npos &&
+                       item.gapColumns < 5) {
+                // The tab would reach another column now: the gap keeps its width in spaces.
+                rewrite_.text.append(item.gapColumns, ' ');
+                from = item.gapEnd;
+            }
+            if (item.opensWithRule && text_[item.gapEnd] == bullet) {
+                append(from, item.gapEnd);
+                rewrite_.text += bullet == '-' ? "***" : "---";
+                from = line.end;
+            }
+        }
+        append(from, line.end);
+        noteThematicBreaks(markers);
+    }
+
+    void noteThematicBreaks(const std::vector<std::pair<std::size_t, std::size_t>>& markers) {
+        for (std::size_t k = 0; k < markers.size(); ++k) {
+            if (!isThematicBreak(std::string_view(rewrite_.text).substr(markers[k].second)))
+                continue;
+            bool newBullet = false;
+            for (std::size_t later = k; later < markers.size(); ++later) {
+                const std::size_t list = layout_.items[markers[later].first].list;
+                if (bullets_[list] != layout_.lists[list].bullet) {
+                    rewrite_.breakingLists.push_back(list);
+                    newBullet = true;
+                }
+            }
+            rewrite_.breaksWithoutNewBullet |= !newBullet;
+            return;
+        }
+    }
+
+    const Layout& layout_;
+    std::string_view text_;
+    const std::vector<std::size_t>& shifts_;
+    const std::vector<char>& bullets_;
+    MovingItems open_;
+    Rewrite rewrite_;
+};
 
 }  // namespace
-
-bool CodeFence::consume(std::string_view line) {
-    const std::string_view rest = line.substr(skipBlanks(line, 0));
-    if (isOpen()) {
-        // Only a run of the opening character, at least as long, with nothing after it but
-        // blanks, closes the block; anything else is code.
-        const std::size_t run = runLength(rest, character_);
-        if (run < length_ || skipBlanks(rest, run) != rest.size())
-            return false;
-        length_ = 0;
-        return true;
-    }
-    if (rest.empty() || (rest.front() != '`' && rest.front() != '~'))
-        return false;
-    const char c = rest.front();
-    const std::size_t run = runLength(rest, c);
-    if (run < 3)
-        return false;
-    // A backtick run followed by another backtick on the line is inline code, not a fence.
-    if (c == '`' && rest.find('`', run) != std::string_view::npos)
-        return false;
-    character_ = c;
-    length_ = run;
-    return true;
-}
-
-std::string rewriteBulletLine(std::string_view line, std::string_view marker, CodeFence& fence) {
-    const bool wasOpen = fence.isOpen();
-    if (fence.consume(line) || wasOpen)
-        return std::string(line);
-    if (isThematicBreak(line))
-        return std::string(line);
-
-    const std::size_t indent = runLength(line, ' ');
-    if (indent > 3 || indent >= line.size())
-        return std::string(line);
-    const char bullet = line[indent];
-    if (bullet != '*' && bullet != '+' && bullet != '-')
-        return std::string(line);
-    // Only a space or a tab ends a list marker: "+" and a no-break space is text. Any white
-    // space may follow; it all becomes the one space after the new marker.
-    if (indent + 1 >= line.size() || !isBlank(line[indent + 1]))
-        return std::string(line);
-    std::size_t content = indent + 1;
-    while (content < line.size()) {
-        std::size_t next;
-        if (!isWhiteSpace(codePointAt(line, content, &next)))
-            break;
-        content = next;
-    }
-    if (content == line.size())
-        return std::string(line);
-
-    std::string rewritten;
-    rewritten.reserve(line.size() + marker.size());
-    rewritten.append(line.substr(0, indent)).append(marker).append(" ");
-    rewritten.append(line.substr(content));
-    // "*   ---" is an item holding a rule, but "- ---" reads back as a rule itself: the item
-    // would be lost and its list split.
-    if (isThematicBreak(rewritten))
-        return std::string(line);
-    return rewritten;
-}
 
 std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker) {
     if (bulletListMarker != "-" && bulletListMarker != "+" && bulletListMarker != "*") {
         return std::string(markdown);
     }
-    std::string result;
-    result.reserve(markdown.size());
-    CodeFence fence;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = markdown.find('\n', start);
-        std::string_view line = markdown.substr(start, end - start);
-        // A CR LF pair ends a line as a whole: its CR is no part of the line's text.
-        const bool endsInCrLf = end != std::string_view::npos && line.ends_with('\r');
-        if (endsInCrLf)
-            line.remove_suffix(1);
-        result += rewriteBulletLine(line, bulletListMarker, fence);
-        if (end == std::string_view::npos)
-            break;
-        result += endsInCrLf ? "\r\n" : "\n";
-        start = end + 1;
+    const Layout layout = readListMarkerLayout(markdown);
+    if (layout.lists.empty())
+        return std::string(markdown);
+    const std::vector<std::size_t> shifts = itemShifts(layout, markdown);
+    std::vector<char> bullets = listBullets(layout, bulletListMarker.front());
+    // A list whose new bullet turns a line into a thematic break keeps its own; should a break
+    // remain, every list does (the lines then hold the bullets they held).
+    for (int attempt = 0;; ++attempt) {
+        Rewrite rewrite = RewriteWriter(layout, markdown, shifts, bullets).write();
+        const bool breaks = !rewrite.breakingLists.empty() || rewrite.breaksWithoutNewBullet;
+        if (!breaks || attempt == 2)
+            return std::move(rewrite.text);
+        if (attempt == 0 && !rewrite.breaksWithoutNewBullet) {
+            for (std::size_t list : rewrite.breakingLists)
+                bullets[list] = layout.lists[list].bullet;
+        } else {
+            for (std::size_t list = 0; list < bullets.size(); ++list)
+                bullets[list] = layout.lists[list].bullet;
+        }
     }
-    return result;
 }
 
 }  // namespace pindrake::zarezo

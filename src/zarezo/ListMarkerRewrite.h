@@ -1,31 +1,18 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace pindrake::zarezo {
 
-// Whether the lines seen so far leave us inside a fenced code block, and which fence opened it.
-class CodeFence {
-  public:
-    bool isOpen() const { return length_ > 0; }
-    // Feeds one line (without its line feed). Returns true when the line opens or closes a fence.
-    bool consume(std::string_view line);
-
-  private:
-    char character_ = 0;
-    std::size_t length_ = 0;
-};
-
-// Rewrites the marker of an unordered list item to `marker`, leaving code blocks and thematic
-// breaks alone, and an item whose rewritten line would read as a thematic break. `fence` carries
-// the code-block state from line to line.
-std::string rewriteBulletLine(std::string_view line, std::string_view marker, CodeFence& fence);
-
-// Applies rewriteBulletLine to every line. Lines end at a line feed or a CR LF pair; a lone
-// carriage return is text. A marker other than a single "-", "+" or "*" leaves the Markdown as
-// it is.
+// Rewrites the bullets of unordered list items to `bulletListMarker` and the gap after each to
+// one space, without changing what the Markdown reads as: the item's other lines move left with
+// its content, a list keeps its own bullet where the new one would merge it with the list beside
+// it, and an item keeps its gap where its lines cannot move (quotes around it, tabs, lines that
+// would join it). A thematic break that opens an item is drawn with another character when the
+// new bullet would turn the line into a break. A marker other than a single "-", "+" or "*"
+// leaves the Markdown as it is. Lines end at a line feed, a carriage return, or the pair, each
+// kept as it was.
 std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker);
 
 }  // namespace pindrake::zarezo

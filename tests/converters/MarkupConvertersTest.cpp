@@ -171,6 +171,32 @@ TEST_F(MarkupConvertersTest, PlainTextOfHtmlThatWouldCostTooMuchFallsBackToTheTe
     EXPECT_EQ(result->plainText->size(), 239'999u);
 }
 
+// The parser may allocate 32 MiB and 128 bytes per byte of HTML, 35 MiB here. Each paragraph
+// after the first clones the 1,000 bold elements left open, about 370 KB a paragraph: 40
+// paragraphs take less than half the budget, 200 about twice as much.
+TEST_F(MarkupConvertersTest, PlainTextParserStopsAtItsMemoryBudget) {
+    const auto paragraphs = [](int count) {
+        std::string markup = "<p>";
+        for (int i = 0; i < 1000; ++i)
+            markup += "<b class=" + std::to_string(i) + ">";
+        markup += "</p>";
+        for (int i = 0; i < count; ++i)
+            markup += "<p>x</p>";
+        ClipboardContent input;
+        input.html = markup;
+        input.plainText = "the text";
+        input.tags = {ContentTag::html};
+        return input;
+    };
+    std::string fortyLines = "x";
+    for (int i = 1; i < 40; ++i)
+        fortyLines += "\nx";
+    EXPECT_EQ(run("plaintext", paragraphs(40)), plainTextResult(fortyLines))
+        << "a document within the budget is converted";
+    EXPECT_EQ(run("plaintext", paragraphs(200)), plainTextResult("the text"))
+        << "a document needing twice the budget gives its own text";
+}
+
 TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
     // Markdown up to 4 MiB is rendered; beyond, neither HTML nor the chat markup is made of it.
     std::string atCap;

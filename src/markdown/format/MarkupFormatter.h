@@ -147,6 +147,15 @@ class MarkupFormatter : public MarkupWalker {
     bool emphasisCharactersInText_ = false;
     // The last code block written indented: an indented block right after it would merge.
     std::optional<MarkupIdentifier> lastIndentedCodeBlock_;
+    // The last list written, and whether it took the other marker: a list of its kind right
+    // after it takes the marker it did not.
+    struct WrittenList {
+        MarkupIdentifier list;
+        bool otherMarker;
+    };
+    std::optional<WrittenList> lastList_;
+    // Whether each list being written takes the other marker, innermost last.
+    std::vector<bool> otherMarkers_;
 };
 
 // The element and everything below it as Markdown text. With a line limit, soft breaks are

@@ -238,14 +238,21 @@ void MarkupFormatter::visitList(const Markup& list) {
         grandparent && (grandparent->is<UnorderedList>() || grandparent->is<OrderedList>());
     if (!isFirst(list) && !nestedInList)
         ensurePrecedingNewlines(2);
+    const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
+    const bool otherMarker = previous && previous->kind() == list.kind() && lastList_ &&
+                             lastList_->list == previous->identifier() && !lastList_->otherMarker;
+    otherMarkers_.push_back(otherMarker);
     descendInto(list);
+    otherMarkers_.pop_back();
+    lastList_ = WrittenList{list.identifier(), otherMarker};
 }
 
 void MarkupFormatter::visitListItem(const ListItem& listItem) {
     auto list = listItem.parent();
     if (!isFirst(listItem) || (list && !isFirst(*list)))
         ensurePrecedingNewlines(1);
-    if (auto marker = detail::listItemMarker(listItem, formattingOptions)) {
+    const bool otherMarker = !otherMarkers_.empty() && otherMarkers_.back();
+    if (auto marker = detail::listItemMarker(listItem, formattingOptions, otherMarker)) {
         std::string_view checkbox;
         if (listItem.checkbox())
             checkbox = *listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ";
@@ -416,12 +423,15 @@ void MarkupFormatter::visitInlineHTML(const InlineHTML& inlineHTML) {
     print(inlineHTML.rawHTML(), inlineHTML);
 }
 
+// Spaces or a tab before a break of two spaces would be taken into the break; a backslash
+// breaks the line and leaves them to the text.
 void MarkupFormatter::visitLineBreak(const LineBreak& lineBreak) {
     if (oneLineHeadingDepth_ > 0) {
         print(" ", lineBreak);
         return;
     }
-    print("  ", lineBreak);
+    const bool afterBlank = !atLineStart() && (result_.back() == ' ' || result_.back() == '\t');
+    print(afterBlank ? "\\" : "  ", lineBreak);
     ++state_.queuedNewlines;
 }
 

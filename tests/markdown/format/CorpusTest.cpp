@@ -18,7 +18,6 @@ const std::set<std::string> knownReasons = {
     "link-title",              // link titles are not written
     "raw-destination",         // destinations needing <> or escapes are written as they stand
     "list-start",              // an ordered list's own start number is not written
-    "adjacent-lists",          // lists of one kind side by side read back as one list
     "code-blank-lines",        // outer blank code lines are dropped; empty code gains one
     "same-marker-nesting",     // emphasis directly inside emphasis uses the same marker
     "thematic-break-in-item",  // an item opening with a thematic break reads as a heading

@@ -116,7 +116,7 @@ TEST(MarkupFormatterEngineTest, WrapsAtTheLineLimit) {
 TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
     const auto hard = LineLimit::SplittingElement::hardBreak;
     for (std::string word : {"-", "+", "*", "1.", "1)", ">", ">b", "#", "##", "=", "---", "```",
-                             "<div>", "|", "@note", "\\returns"}) {
+                             "<div>", "|", ":-:", "@note", "\\returns"}) {
         EXPECT_EQ(format(paragraph("aaaaaaaa " + word + " bbbb"), withLineLimit(10)),
                   "aaaaaaaa " + word + "\nbbbb")
             << word;
@@ -137,6 +137,8 @@ TEST(MarkupFormatterEngineTest, LinesNeverOpenABlockOrEndInABreak) {
         {"a line starting with an HTML tag", Paragraph{InlineHTML("<img src=a>"), Text(" b c")},
          "<img src=a> b c", withLineLimit(1)},
         {"a line ending in a checkbox", paragraph("aaaa [x] bbbb"), "aaaa [x] bbbb",
+         withLineLimit(9)},
+        {"a line ending in a checked box, upper case", paragraph("aaaa [X] bbbb"), "aaaa [X] bbbb",
          withLineLimit(9)},
         {"no line ends in a backslash", paragraph("aaaaa\\ bbbb"), "aaaaa\\ bbbb",
          withLineLimit(8)},

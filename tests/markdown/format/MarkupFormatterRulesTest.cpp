@@ -36,6 +36,9 @@ TEST(MarkupFormatterRulesTest, InlineElements) {
          "*a***b**", underline},
         {"text is written as it stands", paragraph("*a* # b"), "*a* # b"},
         {"hard break", Paragraph{Text("a"), LineBreak(), Text("b")}, "a  \nb"},
+        // Spaces before a break of two spaces would be taken into it.
+        {"hard break after a space", Paragraph{Text("a "), LineBreak(), Text("b")}, "a \\\nb"},
+        {"hard break after a tab", Paragraph{Text("a\t"), LineBreak(), Text("b")}, "a\t\\\nb"},
         {"autolink condensed", autolink, "<https://x.org>"},
         {"autolink kept in brackets", autolink, "[https://x.org](https://x.org)", noCondense},
         {"a destination that is no URI is not condensed", Paragraph{Link("a", {Text("a")})},
@@ -155,6 +158,11 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
     expectFormats({
         {"a list marker", Document{Heading(1, {Text("1. Make a checklist")})},
          "# 1. Make a checklist", setext},
+        // An ordered marker has at most 9 digits.
+        {"a list marker of nine digits", Document{Heading(1, {Text("123456789. Steps")})},
+         "# 123456789. Steps", setext},
+        {"ten digits are no list marker", Document{Heading(1, {Text("1234567890. Steps")})},
+         "1234567890. Steps\n=================", setext},
         {"raw HTML", Document{Heading(2, {InlineHTML("<img src=\"a.png\">"), Text(" Logo")})},
          "## <img src=\"a.png\"> Logo", setext},
         {"a quote marker", Document{Heading(1, {Text("> a")})}, "# > a", setext},
@@ -238,6 +246,46 @@ TEST(MarkupFormatterRulesTest, BlocksAndLists) {
         {"doxygen note with @", Document{DoxygenNote{paragraph("a")}}, "@note a", at},
     });
     EXPECT_DEATH(format(Document{CustomBlock{}}), "Formatter not implemented for CustomBlock");
+}
+
+// A list right after a list of its kind takes the other marker, or the two would read back as
+// one list; the other bullet is not the thematic break's character.
+TEST(MarkupFormatterRulesTest, ListsSideBySideReadBackApart) {
+    const auto item = [](std::string text) { return ListItem{paragraph(std::move(text))}; };
+    const auto starsAndDashes = changed([](Options& o) {
+        o.unorderedListMarker = Options::UnorderedListMarker::star;
+        o.thematicBreakCharacter = Options::ThematicBreakCharacter::dash;
+    });
+    const Document bullets{UnorderedList{item("a")}, UnorderedList{item("b"), item("c")},
+                           UnorderedList{item("d")}};
+    const Document numbered{OrderedList{item("a")}, OrderedList{item("b")}};
+    const Document nested{UnorderedList{
+        ListItem{paragraph("a"), UnorderedList{item("b")}, UnorderedList{item("c")}}}};
+    const Document mixed{UnorderedList{item("a")}, OrderedList{item("b")},
+                         UnorderedList{item("c")}};
+    const std::vector<testing::FormatCase> cases = {
+        {"bullets alternate", bullets, "- a\n\n* b\n* c\n\n- d"},
+        {"numbers alternate their delimiter", numbered, "1. a\n\n1) b"},
+        {"nested lists side by side", nested, "- a\n  - b\n  * c"},
+        {"lists of two kinds keep their markers", mixed, "- a\n\n1. b\n\n- c"},
+        {"other bullet avoids the break character", bullets, "* a\n\n+ b\n+ c\n\n* d",
+         starsAndDashes},
+    };
+    testing::expectFormats(cases);
+    for (const auto& c : cases)
+        EXPECT_TRUE(parseDocument(c.expected).hasSameStructure(c.tree)) << c.name;
+}
+
+// A break after a space reads back with the space, and a second format writes what the first
+// did, with lines ended by hard breaks at a limit too.
+TEST(MarkupFormatterRulesTest, HardBreaksAfterSpacesReadBackAndFormatTheSameTwice) {
+    const Document tree = parseDocument("aaaa bbbb \\\ncccc dddd eeee ffff gggg \\\nhhhh");
+    for (const Options& options :
+         {Options(), testing::withLineLimit(20, testing::LineLimit::SplittingElement::hardBreak)}) {
+        const std::string once = format(tree, options);
+        EXPECT_EQ(format(parseDocument(once), options), once);
+    }
+    EXPECT_TRUE(parseDocument(format(tree)).hasSameStructure(tree));
 }
 
 // Stored settings name the options by raw value, exactly, and a short break is made long enough.

@@ -16,7 +16,7 @@ using testing::Options;
 using testing::withLineLimit;
 
 // Builds random trees through the element initialisers from pieces whose Markdown reads back
-// as the same tree: words of letters, lists starting at 1 never next to another list, link
+// as the same tree: words of letters, lists starting at 1, side by side too, link
 // destinations that need no escaping, no link titles, task items only at the top, Doxygen
 // commands only at the top. Words that would open a block where a line starts ("-", "1.",
 // ">", ...) and runs of spaces stand only inside a text, never where the tree itself starts a
@@ -152,12 +152,8 @@ class TreeGenerator {
 
     std::vector<BlockMarkup> blocks(std::size_t depth) {
         std::vector<BlockMarkup> blocks;
-        bool lastWasList = false;
         for (std::size_t i = 1 + below(4); i > 0; --i) {
             std::size_t choice = below(depth < maxDepth ? 9 : 6);
-            if (lastWasList && choice == 7)
-                choice = 0;
-            lastWasList = choice == 7;
             // Quotes nest deeper than the rest, often as the first block of a quote.
             if (depth > 0 && depth < maxQuoteDepth && blocks.empty() && below(3) == 0)
                 choice = 6;

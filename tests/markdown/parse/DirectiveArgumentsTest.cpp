@@ -71,6 +71,8 @@ TEST(DirectiveArgumentsTest, GrammarAndDiagnostics) {
         // escape pairs after a closing quote are taken whole, a two-byte character too
         {"a: \"x\"\\\xC3\xA9\\b, c: 1", "a=x, c=1 |"},
         {"a: \"x\"\\\xC3\xA9, c: 1", "a=x, c=1 |"},
+        // a backslash alone at the end is no pair: it stays for the next argument
+        {"a: \"x\"\\", "a=x | missing :@8"},
     };
     for (const Case& c : cases) {
         std::vector<Error> errors;
