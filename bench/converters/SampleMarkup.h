@@ -57,6 +57,36 @@ inline std::string reopenedFormatting(int formattingElements, int paragraphs) {
     return html;
 }
 
+// The same, with paragraphs added until the document is about `bytes` long.
+inline std::string reopenedFormattingOfSize(int formattingElements, std::size_t bytes) {
+    std::string html = reopenedFormatting(formattingElements, 0);
+    while (html.size() < bytes)
+        html += "<p>x</p>";
+    return html;
+}
+
+// Blocks left open, then end tags of an element that is not open, repeated: whatever keeps a
+// list of the open elements looks through all of it for each end tag.
+inline std::string unmatchedEndTags(int openBlocks, std::size_t bytes) {
+    std::string html;
+    for (int i = 0; i < openBlocks; ++i)
+        html += "<div>";
+    while (html.size() < bytes)
+        html += "</h1>";
+    return html;
+}
+
+// Mail as older programs write it: paragraphs left for the next one to end, each starting a
+// font element that is never closed.
+inline std::string oldStyleMail(int paragraphs) {
+    std::string html = "<html><body>";
+    for (int i = 0; i < paragraphs; ++i) {
+        html += "<p><font face=\"Arial\" size=\"2\">Line " + std::to_string(i) +
+                " of the letter, in ordinary words.";
+    }
+    return html + "</body></html>";
+}
+
 // Code elements left open on one line, each making a lazy search scan to the line's end, then a
 // closed one on the next line.
 inline std::string unclosedCode(int elements) {
