@@ -28,13 +28,16 @@ class TurndownRuntime final : public MarkdownEngine {
 
     // Gives the library's Markdown as it is (not post-processed); fails with jsException once
     // the conversion script has been handed to the web view.
-    void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override;
+    using MarkdownEngine::convert;
+    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits limits,
+                 MarkdownCompletion done) override;
 
   private:
     using Step = std::function<void(std::optional<ZarezoError>)>;
 
     void startNextConversion();
-    void runConversion(std::string html, const ZarezoOptions& options, MarkdownCompletion done);
+    void runConversion(std::string html, const ZarezoOptions& options,
+                       platform::ScriptLimits limits, MarkdownCompletion done);
     MarkdownResult interpretResult(bool htmlIsBlank, const platform::WebView::Evaluation& result);
     void ensureReady(Step next);
     void checkAvailability(std::function<void(bool)> answer);

@@ -20,7 +20,9 @@ class ScriptedEngine final : public MarkdownEngine {
     ScriptedEngine(Scheduler& main, MarkdownResult answer, std::vector<EngineCall>& calls)
         : main_(main), answer_(std::move(answer)), calls_(calls) {}
 
-    void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override {
+    using MarkdownEngine::convert;
+    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits,
+                 MarkdownCompletion done) override {
         calls_.push_back({std::move(html), options});
         main_.post([done = std::move(done), answer = answer_] { done(answer); });
     }
@@ -109,7 +111,7 @@ TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {
     std::weak_ptr<ConversionRuntime> weak = runtime;
     runtime.reset();
     EXPECT_FALSE(weak.expired());
-    main.runUntilIdle();
+    ASSERT_TRUE(testing::runUntil(main, [&] { return outcome.has_value(); }));
     EXPECT_EQ(outcome, MarkdownResult(std::string("done")));
     EXPECT_TRUE(weak.expired());
 }
