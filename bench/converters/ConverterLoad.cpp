@@ -101,7 +101,8 @@ struct Services {
                                               std::make_shared<platform::FakeTextRecognizer>(),
                                               std::make_shared<platform::FakeLanguageModel>(),
                                               platform::JavaScriptCoreWebView::factory(probe),
-                                              "en_US"};
+                                              "en_US",
+                                              {}};
 };
 
 using Completion = std::function<void(ClipboardContent)>;
@@ -136,8 +137,7 @@ class Previews {
         viewModel_ = app::HistoryViewModel::create(
             {services.probe, store_, paste_, keys_, workspace_, services.conversion,
              [](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
-                 return converters::ConverterList{named("html.toMarkdown"),
-                                                  named("text.toNotion")};
+                 return converters::ConverterList{named("html.toMarkdown"), named("text.toNotion")};
              }});
     }
 
@@ -176,8 +176,8 @@ int main(int argc, char** argv) {
     const std::string_view id = argv[1];
     const converters::Converter* converter = named(id);
     const auto content = input(argv[2], argc == 4 ? argv[3] : nullptr);
-    const bool known = converter || id == "engine.turndown" || id == "engine.htmlToMd" ||
-                       id == "previews";
+    const bool known =
+        converter || id == "engine.turndown" || id == "engine.htmlToMd" || id == "previews";
     if (!known || !content) {
         std::cerr << "unknown converter or input\n";
         return 2;

@@ -65,13 +65,13 @@ inline std::string reopenedFormattingOfSize(int formattingElements, std::size_t 
     return html;
 }
 
-// Blocks left open, then end tags of an element that is not open, repeated: whatever keeps a
-// list of the open elements looks through all of it for each end tag.
+// Blocks left open, then end tags of an element that is not open, repeated up to `bytes`:
+// whatever keeps a list of the open elements looks through all of it for each end tag.
 inline std::string unmatchedEndTags(int openBlocks, std::size_t bytes) {
     std::string html;
     for (int i = 0; i < openBlocks; ++i)
         html += "<div>";
-    while (html.size() < bytes)
+    while (html.size() + 5 <= bytes)
         html += "</h1>";
     return html;
 }

@@ -1,13 +1,10 @@
 #include "converters/HtmlText.h"
 
-#include <gumbo.h>
-
 #include <algorithm>
-#include <array>
-#include <csetjmp>
-#include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
+#include "converters/GumboArena.h"
 #include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
@@ -21,23 +18,71 @@ constexpr std::size_t maximumNesting = 1500;
 // Larger documents are not parsed: their plain text, if any, is what the user gets.
 constexpr std::size_t maximumHtmlBytes = std::size_t{8} << 20;
 
-// What the parser may allocate in all for one document. Ordinary pages take 20 to 40 bytes a
-// byte of HTML, runs of line breaks about 90. Formatting elements left open are cloned into every
-// later paragraph, so the parser's work can grow with the square of the input; it stops when the
-// budget runs out.
-std::size_t allocationBudget(std::size_t htmlBytes) {
-    return (std::size_t{32} << 20) + htmlBytes * 128;
-}
-
 bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// Start tags that end an open paragraph, as the parser does, unless a scope boundary comes
+// first.
+bool endsParagraph(std::string_view name) {
+    return isOneOf(name, {"address", "article", "aside",   "blockquote", "center",   "details",
+                          "dialog",  "dir",     "div",     "dl",         "fieldset", "figcaption",
+                          "figure",  "footer",  "form",    "h1",         "h2",       "h3",
+                          "h4",      "h5",      "h6",      "header",     "hgroup",   "hr",
+                          "listing", "main",    "menu",    "nav",        "ol",       "p",
+                          "pre",     "section", "summary", "table",      "ul",       "xmp"});
+}
+
+bool isScopeBoundary(std::string_view name) {
+    return isOneOf(name, {"applet", "button", "caption", "html", "marquee", "object", "table", "td",
+                          "template", "th"});
+}
+
+// The elements open at a point of the document, with a count per name, so that an end tag of an
+// element that is not open costs nothing to pass over.
+class OpenElements {
+  public:
+    std::size_t depth() const { return names_.size(); }
+    const std::string* top() const { return names_.empty() ? nullptr : &names_.back(); }
+
+    void open(std::string name) {
+        ++counts_[name];
+        names_.push_back(std::move(name));
+    }
+    // Closes the innermost open element of that name and all inside it; looks no further than
+    // a scope boundary when asked to.
+    void closeBackTo(const std::string& name, bool withinScope) {
+        if (!counts_.contains(name))
+            return;
+        for (auto at = names_.size(); at-- > 0;) {
+            if (names_[at] == name) {
+                while (names_.size() > at)
+                    closeInnermost();
+                return;
+            }
+            if (withinScope && isScopeBoundary(names_[at]))
+                return;
+        }
+    }
+
+  private:
+    // A name none is open of has no count, so that the counts never outnumber the open elements.
+    void closeInnermost() {
+        const auto count = counts_.find(names_.back());
+        if (--count->second == 0)
+            counts_.erase(count);
+        names_.pop_back();
+    }
+
+    std::vector<std::string> names_;
+    std::unordered_map<std::string, std::size_t> counts_;
+};
+
 // An upper bound, in practice, on how deep the parser's tree gets: start tags open a level, end
 // tags close back to their own name, elements without content or with an implied end do not
-// stack on a sibling of their own name.
+// stack on a sibling of their own name, and block start tags end an open paragraph.
 std::size_t estimatedNesting(std::string_view html) {
-    std::vector<std::string> open;
+    OpenElements open;
     std::size_t deepest = 0;
     for (std::size_t at = html.find('<'); at != std::string_view::npos; at = html.find('<', at)) {
         ++at;
@@ -53,23 +98,23 @@ std::size_t estimatedNesting(std::string_view html) {
             continue;
         const std::size_t tagEnd = html.find('>', at);
         if (closing) {
-            const auto match = std::find(open.rbegin(), open.rend(), name);
-            if (match != open.rend())
-                open.erase(std::next(match).base(), open.end());
+            open.closeBackTo(name, false);
             continue;
         }
+        if (endsParagraph(name))
+            open.closeBackTo("p", true);
         const bool selfClosing = tagEnd != std::string_view::npos && html[tagEnd - 1] == '/';
         if (selfClosing ||
             isOneOf(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
                            "meta", "param", "source", "track", "wbr"})) {
             continue;
         }
-        if (!open.empty() && open.back() == name &&
+        if (open.top() && *open.top() == name &&
             isOneOf(name, {"p", "li", "dt", "dd", "option", "tr", "td", "th"})) {
             continue;
         }
-        open.push_back(std::move(name));
-        deepest = std::max(deepest, open.size());
+        open.open(std::move(name));
+        deepest = std::max(deepest, open.depth());
         if (deepest > maximumNesting)
             break;  // the answer is known; scanning on would cost time on hostile input
     }
@@ -180,87 +225,12 @@ class TextCollector {
     bool pendingSpace_ = false;
 };
 
-// Gives the parser its memory and takes it all back at the end. When the budget runs out it
-// jumps back out of the parser, which holds no resource but this memory (it is plain C), and
-// the half-built tree is dropped with the rest.
-class ParserArena {
-  public:
-    explicit ParserArena(std::size_t budget) : bytesLeft_(budget) {}
-    ~ParserArena() {
-        while (live_)
-            release(live_ + 1);
-    }
-    ParserArena(const ParserArena&) = delete;
-    ParserArena& operator=(const ParserArena&) = delete;
-
-    // The parsed document, or null when the parser ran out of budget or memory. Owned by the
-    // arena.
-    GumboOutput* parse(std::string_view html) {
-        GumboOptions options = kGumboDefaultOptions;
-        options.allocator = &ParserArena::allocate;
-        options.deallocator = &ParserArena::deallocate;
-        options.userdata = this;
-        options.max_errors = 0;  // the errors are not read; recording them would take budget
-        return parseOrJumpBack(options, html);
-    }
-
-  private:
-    // Each block is preceded by its links in the list of live blocks, so that what the parser
-    // still held when it stopped can be freed.
-    struct alignas(std::max_align_t) Header {
-        Header* previous;
-        Header* next;
-    };
-
-    // No object with a destructor may live in this frame or in any frame the jump leaves.
-    GumboOutput* parseOrJumpBack(const GumboOptions& options, std::string_view html) {
-        if (setjmp(exhausted_) != 0)
-            return nullptr;
-        return gumbo_parse_with_options(&options, html.data(), html.size());
-    }
-
-    static void* allocate(void* userdata, std::size_t size) {
-        auto* arena = static_cast<ParserArena*>(userdata);
-        const std::size_t charged = sizeof(Header) + size;
-        if (charged > arena->bytesLeft_)
-            std::longjmp(arena->exhausted_, 1);
-        auto* header = static_cast<Header*>(std::malloc(charged));
-        if (!header)
-            std::longjmp(arena->exhausted_, 1);
-        arena->bytesLeft_ -= charged;
-        *header = {nullptr, arena->live_};
-        if (arena->live_)
-            arena->live_->previous = header;
-        arena->live_ = header;
-        return header + 1;
-    }
-
-    static void deallocate(void* userdata, void* block) {
-        if (block)
-            static_cast<ParserArena*>(userdata)->release(block);
-    }
-
-    // Freed blocks are not given back to the budget: it bounds the parser's work as well as
-    // its memory.
-    void release(void* block) {
-        Header* header = static_cast<Header*>(block) - 1;
-        (header->previous ? header->previous->next : live_) = header->next;
-        if (header->next)
-            header->next->previous = header->previous;
-        std::free(header);
-    }
-
-    std::size_t bytesLeft_;
-    Header* live_ = nullptr;
-    std::jmp_buf exhausted_;
-};
-
 }  // namespace
 
 std::optional<std::string> textFromHtml(std::string_view html) {
     if (html.size() > maximumHtmlBytes || estimatedNesting(html) > maximumNesting)
         return std::nullopt;
-    ParserArena arena(allocationBudget(html.size()));
+    GumboArena arena(allocationBudget(html.size()));
     const GumboOutput* output = arena.parse(html);
     if (!output)
         return std::nullopt;
