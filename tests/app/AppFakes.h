@@ -224,7 +224,8 @@ class AppWorld : public ::testing::Test {
                                               std::make_shared<platform::FakeTextRecognizer>(),
                                               std::make_shared<platform::FakeLanguageModel>(),
                                               nullptr,
-                                              "en_US"};
+                                              "en_US",
+                                              {}};
     test_support::TemporaryDirectory folder;
     const platform::RunningApplication editor{"Editor", 42};
 };
