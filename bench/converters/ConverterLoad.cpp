@@ -10,12 +10,15 @@
 // reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting (165 KB),
 // unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to BYTES,
 // 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
-// open); html-file reads the HTML from the file named by the third argument.
+// open); html-file reads the HTML from the file named by the third argument. With
+// CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names (an empty file
+// when the input is given back).
 #include <sys/resource.h>
 
 #include <cstdlib>
 
 #include <chrono>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -205,6 +208,12 @@ int main(int argc, char** argv) {
     test_support::runUntil(
         main, [&] { return result.has_value(); }, std::chrono::minutes(10));
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+
+    if (const char* output = std::getenv("CONVERTER_LOAD_OUTPUT")) {
+        const bool converted = result && *result != *content;
+        std::ofstream(output, std::ios::binary)
+            << (converted ? result->plainText.value_or("") : "");
+    }
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
