@@ -14,7 +14,7 @@ struct HtmlShape {
     std::size_t depth = 0;
 };
 
-// Nothing when the parser would need more than its budget to build the tree.
+// Nothing when the parser could not build the tree in bounded time and memory.
 std::optional<HtmlShape> parsedShape(std::string_view html);
 
 }  // namespace pindrake::converters
