@@ -250,6 +250,18 @@ TEST_F(MarkupConvertersTest, HtmlWhoseTreeWouldOverwhelmTheEnginesComesBack) {
     }
 }
 
+// A preview superseded before its conversion has started never starts it.
+TEST_F(MarkupConvertersTest, AConversionStoppedBeforeItStartsGivesTheInputBack) {
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices stopped = harness.services;
+    stopped.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    stopped.stop.cancel();
+    const auto input = html("<p>Some <b>bold</b> text</p>");
+    for (const char* converter : {"html.toMarkdown", "text.toNotion", "plaintext", "text.toSlack"})
+        EXPECT_TRUE(harness.run(harness.named(converter), input, &stopped) == input) << converter;
+    EXPECT_EQ(script->viewsCreated, 0);
+}
+
 TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
     // Markdown up to 4 MiB is rendered; beyond, neither HTML nor the chat markup is made of it.
     std::string atCap;
