@@ -44,38 +44,46 @@ ConversionRuntime::ConversionRuntime(Scheduler& main, std::unique_ptr<MarkdownEn
 
 void ConversionRuntime::convert(std::string html, const ZarezoOptions& options,
                                 MarkdownCompletion done, CancellationToken stop) {
-    // Byte counts: counting the characters of a large page would hold up the main queue.
+    // Byte counts: counting the characters of a large page would hold up the main queue, and so
+    // would telling whether it is blank: that is done on the worker.
     log_.info("Starting HTML to Markdown conversion with " + std::string(rawValue(options.engine)) +
               " engine");
     log_.info("Input length: " + std::to_string(html.size()) + " bytes");
-    if (unicode::isBlank(html)) {
-        main_.post([done = std::move(done)] { done(ZarezoError::emptyResult()); });
-        return;
-    }
     const platform::ScriptLimits limits{std::move(stop),
                                         std::chrono::steady_clock::now() + timeLimit_};
     // The engines only borrow the HTML: the fallback and the check of the result need it again.
     auto shared = std::make_shared<const std::string>(std::move(html));
-    if (options.engine == ConversionEngine::htmlToMd) {
-        convertWithHtmlToMd(std::move(shared), options, limits, std::move(done));
-        return;
-    }
-    auto fallBackOnFailure = [self = shared_from_this(), shared, options, limits,
+    runInBackground<bool>(
+        worker(), main_, pendingChecks_,
+        [shared](const CancellationToken&) { return unicode::isBlank(*shared); },
+        [self = shared_from_this(), shared, options, limits,
+         done = std::move(done)](bool blank) mutable {
+            if (blank)
+                return done(ZarezoError::emptyResult());
+            self->start(std::move(shared), options, limits, std::move(done));
+        });
+}
+
+void ConversionRuntime::start(SharedHtml html, const ZarezoOptions& options,
+                              const platform::ScriptLimits& limits, MarkdownCompletion done) {
+    if (options.engine == ConversionEngine::htmlToMd)
+        return convertWithHtmlToMd(std::move(html), options, limits, std::move(done));
+    auto fallBackOnFailure = [self = shared_from_this(), html, options, limits,
                               done = std::move(done)](MarkdownResult result) mutable {
         if (auto* error = std::get_if<ZarezoError>(&result)) {
             self->log_.error("Turndown failed (" + error->errorDescription() +
                              "); falling back to html-to-md");
             ZarezoOptions fallback = options;
             fallback.engine = ConversionEngine::htmlToMd;
-            self->convertWithHtmlToMd(std::move(shared), fallback, limits, std::move(done));
+            self->convertWithHtmlToMd(std::move(html), fallback, limits, std::move(done));
             return;
         }
         done(std::move(result));
     };
-    turndown_->convert(*shared, options, limits,
-                       [self = shared_from_this(), shared, marker = options.bulletListMarker,
+    turndown_->convert(*html, options, limits,
+                       [self = shared_from_this(), html, marker = options.bulletListMarker,
                         next = std::move(fallBackOnFailure)](MarkdownResult result) mutable {
-                           self->judge(std::move(result), std::move(shared), std::move(marker),
+                           self->judge(std::move(result), std::move(html), std::move(marker),
                                        std::move(next));
                        });
 }
@@ -95,15 +103,19 @@ void ConversionRuntime::judge(MarkdownResult result, SharedHtml html, std::strin
                               MarkdownCompletion done) {
     if (std::holds_alternative<ZarezoError>(result))
         return done(std::move(result));
-    if (!worker_)
-        worker_ = std::make_unique<WorkQueue>("com.zarezo.conversion", 1);
     runInBackground<MarkdownResult>(
-        *worker_, main_, pending_,
+        worker(), main_, pendingResults_,
         [result = std::move(result), html = std::move(html), marker = std::move(marker)](
             const CancellationToken&) { return judged(result, *html, marker); },
         [self = shared_from_this(), done = std::move(done)](MarkdownResult judged) {
             done(std::move(judged));
         });
+}
+
+WorkQueue& ConversionRuntime::worker() {
+    if (!worker_)
+        worker_ = std::make_unique<WorkQueue>("com.zarezo.conversion", 1);
+    return *worker_;
 }
 
 }  // namespace pindrake::zarezo

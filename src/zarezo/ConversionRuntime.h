@@ -16,8 +16,9 @@ namespace pindrake::zarezo {
 // html-to-md on any Turndown failure, and rewrites list markers in whatever comes back. An
 // engine's Markdown that is blank, or that is the HTML given back as it came, counts as that
 // engine's failure. A conversion, the fallback included, fails once `timeLimit` has passed since
-// it started or its stop token is cancelled. Main queue only; what a result takes to check and
-// rewrite is done on a worker. A conversion keeps the runtime alive until its completion has run.
+// it started or its stop token is cancelled. Main queue only; what takes time with the size of
+// the HTML or the result is done on a worker. A conversion keeps the runtime alive until its
+// completion has run.
 class ConversionRuntime : public std::enable_shared_from_this<ConversionRuntime> {
   public:
     ConversionRuntime(Scheduler& main, std::unique_ptr<MarkdownEngine> turndown,
@@ -30,18 +31,22 @@ class ConversionRuntime : public std::enable_shared_from_this<ConversionRuntime>
   private:
     using SharedHtml = std::shared_ptr<const std::string>;
 
+    void start(SharedHtml html, const ZarezoOptions& options, const platform::ScriptLimits& limits,
+               MarkdownCompletion done);
     void convertWithHtmlToMd(SharedHtml html, const ZarezoOptions& options,
                              const platform::ScriptLimits& limits, MarkdownCompletion done);
     // Hands `done` the engine's Markdown, post-processed, or why it is none.
     void judge(MarkdownResult result, SharedHtml html, std::string marker, MarkdownCompletion done);
+    WorkQueue& worker();
 
     Scheduler& main_;
     ZarezoLog log_{"conversion"};
     std::unique_ptr<MarkdownEngine> turndown_;
     std::unique_ptr<MarkdownEngine> htmlToMd_;
     std::chrono::milliseconds timeLimit_;
-    PendingCompletions<MarkdownResult> pending_;
-    // Started by the first result to check.
+    PendingCompletions<bool> pendingChecks_;
+    PendingCompletions<MarkdownResult> pendingResults_;
+    // Tells blank HTML and checks and rewrites results; started by the first conversion.
     std::unique_ptr<WorkQueue> worker_;
 };
 

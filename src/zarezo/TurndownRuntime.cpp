@@ -30,6 +30,7 @@ TurndownRuntime::TurndownRuntime(Scheduler& main, platform::WebViewFactory makeW
 TurndownRuntime::~TurndownRuntime() {
     log_.info("TurndownRuntime being deallocated");
     pageLoadTimer_.cancel();
+    pendingScripts_.dropAll();
 }
 
 void TurndownRuntime::convert(std::string html, const ZarezoOptions& options,
@@ -67,15 +68,25 @@ void TurndownRuntime::runConversion(std::string html, const ZarezoOptions& optio
                  finish = std::move(finish)](std::optional<ZarezoError> error) mutable {
         if (error)
             return finish(std::move(*error));
-        const bool htmlIsBlank = unicode::isBlank(html);
-        std::string script = turndown_script::makeConversionScript(html, options);
-        log_.debug("Executing Turndown conversion...");
-        webView_->evaluateJavaScript(
-            std::move(script),
-            [this, htmlIsBlank, finish = std::move(finish)](platform::WebView::Evaluation result) {
-                finish(interpretResult(htmlIsBlank, result));
+        if (!scriptBuilder_)
+            scriptBuilder_ = std::make_unique<WorkQueue>("com.zarezo.turndown", 1);
+        runInBackground<ConversionScript>(
+            *scriptBuilder_, main_, pendingScripts_,
+            [html = std::move(html), options](const CancellationToken&) {
+                return ConversionScript{turndown_script::makeConversionScript(html, options),
+                                        unicode::isBlank(html)};
             },
-            std::move(limits));
+            [this, limits = std::move(limits),
+             finish = std::move(finish)](ConversionScript script) mutable {
+                log_.debug("Executing Turndown conversion...");
+                webView_->evaluateJavaScript(
+                    std::move(script.text),
+                    [this, htmlIsBlank = script.htmlIsBlank,
+                     finish = std::move(finish)](platform::WebView::Evaluation result) {
+                        finish(interpretResult(htmlIsBlank, result));
+                    },
+                    std::move(limits));
+            });
     });
 }
 
