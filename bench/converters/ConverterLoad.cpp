@@ -6,10 +6,10 @@
 // text.toNotion, markdown.toHTML), engine.turndown or engine.htmlToMd for the HTML-to-Markdown
 // module alone with that engine first, or previews: the converter-menu highlight moved 8 times
 // at once between To Markdown and To Notion on one entry, until the last preview is shown.
-// INPUT is ordinary-html or ordinary-markdown of BYTES bytes (100 KB when left out),
-// reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting (165 KB),
-// unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to BYTES,
-// 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
+// INPUT is ordinary-html, ordinary-japanese-html or ordinary-markdown of BYTES bytes (100 KB when
+// left out), reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting
+// (165 KB), unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to
+// BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
 // open); html-file reads the HTML from the file named by the third argument. With
 // CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names (an empty file
 // when the input is given back).
@@ -68,6 +68,8 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
     }
     if (kind == "ordinary-html")
         content.html = sample::ordinaryHtml(bytes);
+    else if (kind == "ordinary-japanese-html")
+        content.html = sample::ordinaryJapaneseHtml(bytes);
     else if (kind == "reopened-formatting" && argument)
         content.html = sample::reopenedFormattingOfSize(1400, bytes);
     else if (kind == "reopened-formatting")

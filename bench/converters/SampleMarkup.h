@@ -30,6 +30,26 @@ inline std::string ordinaryHtml(std::size_t bytes) {
     return html + "</article></body></html>";
 }
 
+// The same kind of article written in Japanese, about `bytes` long.
+inline std::string ordinaryJapaneseHtml(std::size_t bytes) {
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body><article>";
+    for (int section = 1; html.size() < bytes; ++section) {
+        const std::string n = std::to_string(section);
+        html += "<h2>\u7bc0 " + n + "</h2>";
+        for (int p = 0; p < 4; ++p) {
+            html +=
+                "<p>\u30af\u30ea\u30c3\u30d7\u30dc\u30fc\u30c9\u306e<b>\u5c65\u6b74</b>"
+                "\u304b\u3089\u3001<a href=\"https://example.com/page/" +
+                n +
+                "\">\u4f8b\u306e\u30ea\u30f3\u30af</a>\u3068<em>\u5f37\u8abf</em>\u3092"
+                "\u542b\u3080\u3001\u3054\u304f\u666e\u901a\u306e\u6587\u304c\u3057\u3070"
+                "\u3089\u304f\u7d9a\u304d\u307e\u3059\u3002</p>";
+        }
+        html += "<ul><li>\u4e00</li><li>\u4e8c</li><li>\u4e09</li></ul>";
+    }
+    return html + "</article></body></html>";
+}
+
 // Notes in Markdown: headings, paragraphs with emphasis and links, lists and code blocks.
 inline std::string ordinaryMarkdown(std::size_t bytes) {
     std::string markdown;
