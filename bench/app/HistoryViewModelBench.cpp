@@ -57,7 +57,8 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
         std::make_shared<platform::FakeTextRecognizer>(),
         std::make_shared<platform::FakeLanguageModel>(),
         nullptr,
-        "en_US"};
+        "en_US",
+        {}};
     {
         clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
         clipboard::PasteService paste({main, pasteboard, keys, codec});

@@ -1,29 +1,48 @@
 // Runs one converter once on one generated input, as the application would (real JavaScript
-// engines, conversions on a worker), and prints how long it took and what came out. Run it
-// under `/usr/bin/time -v` for the peak memory:
+// engines, conversions on a worker), and prints how long it took, what came out and the longest
+// turn of main-queue work it cost. Run it under `/usr/bin/time -v` for the peak memory:
 //   converter-load CONVERTER INPUT [BYTES]
 // CONVERTER is a converter's identifier (plaintext, text.toSlack, html.toMarkdown,
-// text.toNotion, markdown.toHTML); INPUT is ordinary-html or ordinary-markdown of BYTES bytes
-// (100 KB when left out), reopened-formatting (54 KB), deep-formatting (165 KB) or
-// unclosed-code (48 KB); html-file reads the HTML from the file named by the third argument.
+// text.toNotion, markdown.toHTML), engine.turndown or engine.htmlToMd for the HTML-to-Markdown
+// module alone with that engine first, or previews: the converter-menu highlight moved 8 times
+// at once between To Markdown and To Notion on one entry, until the last preview is shown.
+// INPUT is ordinary-html, ordinary-japanese-html or ordinary-markdown of BYTES bytes (100 KB when
+// left out), reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting
+// (165 KB), unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to
+// BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
+// open); html-file reads the HTML from the file named by the third argument. With
+// CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names (an empty file
+// when the input is given back).
 #include <sys/resource.h>
 
 #include <cstdlib>
 
 #include <chrono>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "MainTurnProbe.h"
 #include "SampleMarkup.h"
+#include "app/model/HistoryViewModel.h"
+#include "clipboard/HistoryStore.h"
+#include "clipboard/PasteService.h"
 #include "converters/Converters.h"
 #include "foundation/Files.h"
 #include "foundation/ManualScheduler.h"
+#include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/FakeLanguageModel.h"
 #include "platform/fake/FakeTextRecognizer.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/InMemoryPasteboard.h"
+#include "platform/fake/RecordingKeySynth.h"
+#include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "support/MainQueueWaits.h"
+#include "support/TestFiles.h"
+#include "zarezo/Zarezo.h"
 
 namespace {
 
@@ -40,6 +59,8 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
         return content.html ? std::optional(content) : std::nullopt;
     }
     const std::size_t bytes = argument ? std::stoul(argument) : 100'000;
+    if (kind == "unmatched-end-tags")
+        content.html = sample::unmatchedEndTags(1490, argument ? bytes : std::size_t{8} << 20);
     if (kind == "ordinary-markdown") {
         content.plainText = sample::ordinaryMarkdown(bytes);
         content.tags = {ContentTag::markdown};
@@ -47,12 +68,18 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
     }
     if (kind == "ordinary-html")
         content.html = sample::ordinaryHtml(bytes);
+    else if (kind == "ordinary-japanese-html")
+        content.html = sample::ordinaryJapaneseHtml(bytes);
+    else if (kind == "reopened-formatting" && argument)
+        content.html = sample::reopenedFormattingOfSize(1400, bytes);
     else if (kind == "reopened-formatting")
         content.html = sample::reopenedFormatting(1400, 4500);
     else if (kind == "deep-formatting")
         content.html = sample::reopenedFormatting(1400, 18'300);
     else if (kind == "unclosed-code")
         content.html = sample::unclosedCode(8000);
+    else if (kind == "old-style-mail")
+        content.html = sample::oldStyleMail(1500);
     if (!content.html)
         return std::nullopt;
     content.plainText = "the copy's plain text";
@@ -68,6 +95,81 @@ const converters::Converter* named(std::string_view id) {
     return nullptr;
 }
 
+struct Services {
+    explicit Services(ManualScheduler& queue) : main(queue) {}
+
+    ManualScheduler& main;
+    converters::bench::MainTurnProbe probe{main};
+    converters::ConversionWorkers workers{"converter-load", 1};
+    converters::ConversionServices conversion{probe,
+                                              workers,
+                                              std::make_shared<platform::FakeTextRecognizer>(),
+                                              std::make_shared<platform::FakeLanguageModel>(),
+                                              platform::JavaScriptCoreWebView::factory(probe),
+                                              "en_US",
+                                              {}};
+};
+
+using Completion = std::function<void(ClipboardContent)>;
+
+// The HTML-to-Markdown module alone, with the given engine tried first.
+void convertWithEngine(zarezo::ConversionEngine engine, const ClipboardContent& content,
+                       Services& services, Completion done) {
+    zarezo::Zarezo module(services.probe, services.conversion.makeWebView);
+    zarezo::ZarezoOptions options;
+    options.engine = engine;
+    module.convertToMarkdown(
+        content.html.value_or(""), options, [content, done](zarezo::MarkdownResult result) {
+            auto* markdown = std::get_if<std::string>(&result);
+            done(markdown ? converters::convertedContent(std::move(*markdown),
+                                                         clipboard::ContentTag::markdown)
+                          : content);
+        });
+}
+
+// Quick moves of the converter-menu highlight over one entry, each starting a preview; the
+// outcome is the preview shown last.
+class Previews {
+  public:
+    Previews(const ClipboardContent& content, Services& services)
+        : paste_({services.probe, pasteboard_, keys_, codec_}) {
+        clipboard::ClipboardItem item;
+        item.id = "entry";
+        item.plainText = content.plainText;
+        item.htmlText = content.html;
+        item.tags = content.tags;
+        store_.items() = clipboard::HistoryList({item});
+        viewModel_ = app::HistoryViewModel::create(
+            {services.probe, store_, paste_, keys_, workspace_, services.conversion,
+             [](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
+                 return converters::ConverterList{named("html.toMarkdown"), named("text.toNotion")};
+             }});
+    }
+
+    void start(Completion done) {
+        shown_ = viewModel_->convertedPreviewText.subscribe(
+            [done](const std::optional<std::string>& text) {
+                if (text)
+                    done(converters::convertedContent(*text, clipboard::ContentTag::markdown));
+            });
+        viewModel_->openConverterMenu();
+        for (int move = 0; move < 8; ++move)
+            viewModel_->moveSelectionDown();
+    }
+
+  private:
+    test_support::TemporaryDirectory folder_;
+    platform::InMemoryDefaults defaults_;
+    platform::InMemoryPasteboard pasteboard_;
+    platform::FakeImageCodec codec_;
+    platform::ScriptedWorkspace workspace_;
+    platform::RecordingKeySynth keys_;
+    clipboard::HistoryStore store_{folder_.path(), {defaults_, pasteboard_, codec_}};
+    clipboard::PasteService paste_;
+    std::shared_ptr<app::HistoryViewModel> viewModel_;
+    Subscription shown_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,28 +178,44 @@ int main(int argc, char** argv) {
         return 2;
     }
     setenv("PINDRAKE_RESOURCES", PINDRAKE_BUILD_RESOURCES, 0);
-    const converters::Converter* converter = named(argv[1]);
+    const std::string_view id = argv[1];
+    const converters::Converter* converter = named(id);
     const auto content = input(argv[2], argc == 4 ? argv[3] : nullptr);
-    if (!converter || !content) {
+    const bool known =
+        converter || id == "engine.turndown" || id == "engine.htmlToMd" || id == "previews";
+    if (!known || !content) {
         std::cerr << "unknown converter or input\n";
         return 2;
     }
 
     ManualScheduler main;
-    converters::ConversionWorkers workers("converter-load", 1);
-    const converters::ConversionServices services{main,
-                                                  workers,
-                                                  std::make_shared<platform::FakeTextRecognizer>(),
-                                                  std::make_shared<platform::FakeLanguageModel>(),
-                                                  platform::JavaScriptCoreWebView::factory(main),
-                                                  "en_US"};
+    Services services(main);
+    std::optional<Previews> previews;
+    if (id == "previews")
+        previews.emplace(*content, services);
 
     const auto start = std::chrono::steady_clock::now();
     std::optional<ClipboardContent> result;
-    converter->convert(*content, services, [&](ClipboardContent out) { result = std::move(out); });
+    const Completion done = [&](ClipboardContent out) { result = std::move(out); };
+    services.probe.run([&] {
+        if (previews)
+            previews->start(done);
+        else if (converter)
+            converter->convert(*content, services.conversion, done);
+        else
+            convertWithEngine(id == "engine.turndown" ? zarezo::ConversionEngine::turndown
+                                                      : zarezo::ConversionEngine::htmlToMd,
+                              *content, services, done);
+    });
     test_support::runUntil(
         main, [&] { return result.has_value(); }, std::chrono::minutes(10));
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+
+    if (const char* output = std::getenv("CONVERTER_LOAD_OUTPUT")) {
+        const bool converted = result && *result != *content;
+        std::ofstream(output, std::ios::binary)
+            << (converted ? result->plainText.value_or("") : "");
+    }
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -110,6 +228,8 @@ int main(int argc, char** argv) {
                              : "converted, " +
                                    std::to_string(result->plainText.value_or("").size()) + " bytes")
                       : "no answer")
-              << ", " << took.count() << " ms, peak " << usage.ru_maxrss / 1024 << " MiB\n";
+              << ", " << took.count() << " ms, peak " << usage.ru_maxrss / 1024
+              << " MiB, longest main-queue turn " << services.probe.longestWallMs() << " ms ("
+              << services.probe.longestCpuMs() << " ms of CPU)\n";
     return result ? 0 : 1;
 }

@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
         std::make_shared<platform::TesseractTextRecognizer>(),
         std::make_shared<platform::UnavailableLanguageModel>(),
         platform::JavaScriptCoreWebView::factory(mainQueue),
-        converters::currentUserLocale()};
+        converters::currentUserLocale(),
+        {}};
 
     // Site icons outlive the process on disk; the files are read and written off the main thread.
     const auto siteIconFiles = std::make_shared<const clipboard::SiteIconDiskCache>(

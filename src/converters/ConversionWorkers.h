@@ -18,7 +18,10 @@ namespace pindrake::converters {
 class ConversionWorkers {
   public:
     ConversionWorkers(const std::string& name, std::size_t threads) : queue_(name, threads) {}
-    ~ConversionWorkers() { completions_.dropAll(); }
+    ~ConversionWorkers() {
+        completions_.dropAll();
+        checks_.dropAll();
+    }
     ConversionWorkers(const ConversionWorkers&) = delete;
     ConversionWorkers& operator=(const ConversionWorkers&) = delete;
 
@@ -30,9 +33,18 @@ class ConversionWorkers {
             [work = std::move(work)](const CancellationToken&) { return work(); }, std::move(done));
     }
 
+    // Main queue. Runs `check` on a worker and hands its answer to `done` on `main`.
+    void check(Scheduler& main, std::function<bool()> check, std::function<void(bool)> done) {
+        runInBackground<bool>(
+            queue_, main, checks_,
+            [check = std::move(check)](const CancellationToken&) { return check(); },
+            std::move(done));
+    }
+
   private:
     WorkQueue queue_;
     PendingCompletions<clipboard::ClipboardContent> completions_;
+    PendingCompletions<bool> checks_;
 };
 
 }  // namespace pindrake::converters

@@ -24,7 +24,10 @@ std::string Converter::title() const {
 void TransformingConverter::convert(ClipboardContent input, const ConversionServices& services,
                                     ConversionCompletion done) const {
     services.workers.run(
-        services.main, [this, input = std::move(input)] { return transform(input); },
+        services.main,
+        [this, input = std::move(input), stop = services.stop] {
+            return stop.isCancelled() ? input : transform(input);
+        },
         std::move(done));
 }
 

@@ -27,6 +27,10 @@ struct ConversionServices {
     platform::WebViewFactory makeWebView;
     // The user's locale as an ICU locale id ("ja_JP"); translation asks for its language.
     std::string userLocale;
+    // Cancelled once the result is no longer wanted: a conversion on a worker not started yet
+    // then never starts, and one in a script engine stops soon. Its completion still runs, with
+    // the input.
+    CancellationToken stop;
 };
 
 // The user's locale as ICU reads it from the environment, for `ConversionServices::userLocale`.

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "converters/HtmlShape.h"
 #include "converters/MarkdownHtml.h"
 #include "converters/RegexRewrite.h"
 #include "converters/SlackText.h"
@@ -17,6 +18,18 @@ namespace {
 // The HTML-to-Markdown engines take about a hundred times the size of their input in memory,
 // and a second a megabyte or two; no paste needs more than this.
 constexpr std::size_t maximumEngineHtmlBytes = std::size_t{2} << 20;
+
+// The engines' page model takes about 1.5 KB a node of the document's tree, whatever the size
+// of the HTML: formatting elements left open make millions of nodes out of a small input. Real
+// pages make a node for every 15 bytes or more, 140,000 at the size limit; a letter in an element
+// of its own, repeated up to the limit, makes 290,000 and takes the engines 480 MB.
+constexpr std::size_t maximumEngineNodes = 300'000;
+// The engines walk the tree recursively, and the fallback takes time with the square of the depth.
+constexpr std::size_t maximumEngineDepth = 1500;
+
+// The chat markup is made by regular expressions over the whole text: 50 MB take seconds and
+// half a gigabyte.
+constexpr std::size_t maximumSlackHtmlBytes = std::size_t{8} << 20;
 
 // An entry's HTML: its HTML part, else its text.
 std::string htmlSource(const ClipboardContent& input) {
@@ -38,16 +51,32 @@ const zarezo::ZarezoOptions& markdownOptions() {
     return options;
 }
 
-// Runs on the main queue and answers there; `done` gets nothing when the engines fail.
+// Whether the engines can turn the HTML into a page model in bounded time and memory.
+bool enginesCanTake(std::string_view html) {
+    const auto shape = parsedShape(html);
+    return shape && shape->nodes <= maximumEngineNodes && shape->depth <= maximumEngineDepth;
+}
+
+// Runs on the main queue and answers there; `done` gets nothing when the HTML is not for the
+// engines or they fail. The HTML is measured on a worker first.
 void markdownFromHtml(std::string html, const ConversionServices& services,
                       std::function<void(std::optional<std::string>)> done) {
-    // The conversion keeps what it needs alive after this object goes.
-    zarezo::Zarezo converter(services.main, services.makeWebView);
-    converter.convertToMarkdown(
-        std::move(html), markdownOptions(),
-        [done = std::move(done)](zarezo::MarkdownResult result) {
-            auto* markdown = std::get_if<std::string>(&result);
-            done(markdown ? std::optional(std::move(*markdown)) : std::nullopt);
+    auto shared = std::make_shared<std::string>(std::move(html));
+    services.workers.check(
+        services.main, [shared] { return enginesCanTake(*shared); },
+        [shared, &main = services.main, makeWebView = services.makeWebView, stop = services.stop,
+         done = std::move(done)](bool canTake) {
+            if (!canTake || stop.isCancelled())
+                return done(std::nullopt);
+            // The conversion keeps what it needs alive after this object goes.
+            zarezo::Zarezo converter(main, makeWebView);
+            converter.convertToMarkdown(
+                std::move(*shared), markdownOptions(),
+                [done](zarezo::MarkdownResult result) {
+                    auto* markdown = std::get_if<std::string>(&result);
+                    done(markdown ? std::optional(std::move(*markdown)) : std::nullopt);
+                },
+                stop);
         });
 }
 
@@ -87,7 +116,7 @@ ClipboardContent ToSlackConverter::transform(const ClipboardContent& input) cons
     } else if (input.plainText) {
         source = htmlFromMarkdown(*input.plainText).value_or(std::string());
     }
-    if (source.empty())
+    if (source.empty() || source.size() > maximumSlackHtmlBytes)
         return input;
     return plainTextOr(input, slackText(source));
 }

@@ -12,6 +12,7 @@ class MarkdownToHTMLConverter final : public TransformingConverter {
     clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input) const override;
 };
 
+// HTML over 8 MiB is given back unconverted.
 class ToSlackConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
@@ -20,7 +21,8 @@ class ToSlackConverter final : public TransformingConverter {
 };
 
 // The HTML-to-Markdown engines run on the main queue and answer later; these two wait for them
-// without blocking it. HTML over 2 MiB is given back at once, unconverted.
+// without blocking it. HTML over 2 MiB is given back at once, unconverted; so is HTML whose
+// parsed tree would hold over 300,000 nodes or nest over 1,500 deep.
 class HTMLToMarkdownConverter final : public Converter {
   public:
     using Converter::Converter;

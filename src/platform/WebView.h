@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/ScriptLimits.h"
+
 namespace pindrake::platform {
 
 // An off-screen web page that runs scripts: load a page, then evaluate scripts in it. Loading a
@@ -35,7 +37,13 @@ class WebView {
     virtual ~WebView() = default;
 
     virtual void loadHTML(std::string html, LoadCompletion done) = 0;
-    virtual void evaluateJavaScript(std::string script, EvaluationCompletion done) = 0;
+    // The script ends with an exception once `limits` is reached, as at the view's own time
+    // limit, and does not start when it is reached already.
+    virtual void evaluateJavaScript(std::string script, EvaluationCompletion done,
+                                    ScriptLimits limits) = 0;
+    void evaluateJavaScript(std::string script, EvaluationCompletion done) {
+        evaluateJavaScript(std::move(script), std::move(done), ScriptLimits{});
+    }
 };
 
 using WebViewFactory = std::function<std::unique_ptr<WebView>()>;

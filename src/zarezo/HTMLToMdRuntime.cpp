@@ -14,13 +14,16 @@ class HTMLToMdRuntime::Engine {
     Engine(LibraryLocator findLibrary, std::chrono::milliseconds timeLimit, CancellationToken stop)
         : findLibrary_(std::move(findLibrary)), timeLimit_(timeLimit), stop_(std::move(stop)) {}
 
-    MarkdownResult convert(const std::string& html, const ZarezoOptions& options) {
+    MarkdownResult convert(const std::string& html, const ZarezoOptions& options,
+                           const platform::ScriptLimits& limits) {
+        if (limits.reached())
+            return ZarezoError::conversionFailed();
         if (!context_) {
             if (auto error = initialize())
                 return *error;
         }
         const std::string script = html_to_md_script::makeConversionScript(html, options);
-        auto evaluation = context_->evaluate(script);
+        auto evaluation = context_->evaluate(script, limits);
         if (evaluation.exception)
             log_.error("JS Exception: " + *evaluation.exception);
         if (!evaluation.text) {
@@ -76,12 +79,19 @@ HTMLToMdRuntime::~HTMLToMdRuntime() {
 }
 
 void HTMLToMdRuntime::convert(std::string html, const ZarezoOptions& options,
-                              MarkdownCompletion done) {
+                              platform::ScriptLimits limits, MarkdownCompletion done) {
+    if (html.size() > maximumHtmlBytes) {
+        main_.post([done = std::move(done)] {
+            done(ZarezoError::invalidInput("HTML over the html-to-md size limit"));
+        });
+        return;
+    }
     if (!queue_)
         queue_ = std::make_unique<WorkQueue>("com.zarezo.html-to-md", 1);
     queue_->async([completion = pending_.add(main_, std::move(done)), engine = engine_,
-                   html = std::move(html),
-                   options] { completion->settle(engine->convert(html, options)); });
+                   html = std::move(html), options, limits = std::move(limits)] {
+        completion->settle(engine->convert(html, options, limits));
+    });
 }
 
 }  // namespace pindrake::zarezo

@@ -18,8 +18,12 @@ namespace pindrake::zarezo {
 // conversion script included, runs on the queue, so a large input never holds up the main
 // queue. A conversion that runs past the time limit fails with conversionFailed and leaves the
 // engine ready for the next one (html-to-md takes quadratic time on deeply nested input).
+// HTML over `maximumHtmlBytes` fails with invalidInput at once: the library's time and memory
+// grow faster than its input (a 1 MB page takes 800 MB, a 2 MB one 2 GB and half a minute).
 class HTMLToMdRuntime final : public MarkdownEngine {
   public:
+    static constexpr std::size_t maximumHtmlBytes = std::size_t{512} << 10;
+
     explicit HTMLToMdRuntime(
         Scheduler& main, LibraryLocator findLibrary = standardLibraryLocator(),
         std::chrono::milliseconds timeLimit = std::chrono::milliseconds(10'000));
@@ -27,7 +31,9 @@ class HTMLToMdRuntime final : public MarkdownEngine {
     // jsContextCreationFailed. The context is released on the queue's thread.
     ~HTMLToMdRuntime() override;
 
-    void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override;
+    using MarkdownEngine::convert;
+    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits limits,
+                 MarkdownCompletion done) override;
 
   private:
     class Engine;

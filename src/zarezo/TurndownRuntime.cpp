@@ -30,16 +30,17 @@ TurndownRuntime::TurndownRuntime(Scheduler& main, platform::WebViewFactory makeW
 TurndownRuntime::~TurndownRuntime() {
     log_.info("TurndownRuntime being deallocated");
     pageLoadTimer_.cancel();
+    pendingScripts_.dropAll();
 }
 
 void TurndownRuntime::convert(std::string html, const ZarezoOptions& options,
-                              MarkdownCompletion done) {
+                              platform::ScriptLimits limits, MarkdownCompletion done) {
     // One conversion at a time: a second one rebuilding the web view under the first would
     // drop the first one's pending answers.
-    waitingConversions_.push_back(
-        [this, html = std::move(html), options, done = std::move(done)]() mutable {
-            runConversion(std::move(html), options, std::move(done));
-        });
+    waitingConversions_.push_back([this, html = std::move(html), options,
+                                   limits = std::move(limits), done = std::move(done)]() mutable {
+        runConversion(std::move(html), options, std::move(limits), std::move(done));
+    });
     if (!converting_)
         startNextConversion();
 }
@@ -54,24 +55,37 @@ void TurndownRuntime::startNextConversion() {
 }
 
 void TurndownRuntime::runConversion(std::string html, const ZarezoOptions& options,
-                                    MarkdownCompletion done) {
+                                    platform::ScriptLimits limits, MarkdownCompletion done) {
     // Posted, because a missing library or web view fails before anything was waited for, and
     // the caller is promised its answer in a later turn.
     auto finish = [this, done = std::move(done)](MarkdownResult result) {
         main_.post([done, result = std::move(result)]() mutable { done(std::move(result)); });
         startNextConversion();
     };
-    ensureReady([this, html = std::move(html), options,
+    if (limits.reached())
+        return finish(ZarezoError::jsException("the conversion was stopped before it started"));
+    ensureReady([this, html = std::move(html), options, limits = std::move(limits),
                  finish = std::move(finish)](std::optional<ZarezoError> error) mutable {
         if (error)
             return finish(std::move(*error));
-        const bool htmlIsBlank = unicode::isBlank(html);
-        std::string script = turndown_script::makeConversionScript(html, options);
-        log_.debug("Executing Turndown conversion...");
-        webView_->evaluateJavaScript(
-            std::move(script),
-            [this, htmlIsBlank, finish = std::move(finish)](platform::WebView::Evaluation result) {
-                finish(interpretResult(htmlIsBlank, result));
+        if (!scriptBuilder_)
+            scriptBuilder_ = std::make_unique<WorkQueue>("com.zarezo.turndown", 1);
+        runInBackground<ConversionScript>(
+            *scriptBuilder_, main_, pendingScripts_,
+            [html = std::move(html), options](const CancellationToken&) {
+                return ConversionScript{turndown_script::makeConversionScript(html, options),
+                                        unicode::isBlank(html)};
+            },
+            [this, limits = std::move(limits),
+             finish = std::move(finish)](ConversionScript script) mutable {
+                log_.debug("Executing Turndown conversion...");
+                webView_->evaluateJavaScript(
+                    std::move(script.text),
+                    [this, htmlIsBlank = script.htmlIsBlank,
+                     finish = std::move(finish)](platform::WebView::Evaluation result) {
+                        finish(interpretResult(htmlIsBlank, result));
+                    },
+                    std::move(limits));
             });
     });
 }
@@ -86,7 +100,7 @@ MarkdownResult TurndownRuntime::interpretResult(bool htmlIsBlank,
         description = ZarezoError::conversionFailed().errorDescription();
     } else {
         log_.info("Turndown conversion completed (output length: " +
-                  std::to_string(unicode::graphemeCount(*result.text)) + ")");
+                  std::to_string(result.text->size()) + " bytes)");
         if (!result.text->empty() || htmlIsBlank) {
             log_.debug("Conversion successful, returning result");
             return *result.text;
@@ -195,8 +209,7 @@ void TurndownRuntime::evaluateLibrary(const std::string& path, Step next) {
     if (auto* error = std::get_if<ZarezoError>(&library))
         return loadingFailed(next, *error);
     const auto& text = std::get<std::string>(library);
-    log_.info("Successfully read Turndown (" + std::to_string(unicode::graphemeCount(text)) +
-              " characters)");
+    log_.info("Successfully read Turndown (" + std::to_string(text.size()) + " bytes)");
     webView_->evaluateJavaScript(text, [this, next](platform::WebView::Evaluation result) {
         if (result.error) {
             return loadingFailed(next, ZarezoError::libraryLoadingFailed(*result.error));

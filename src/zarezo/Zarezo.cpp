@@ -7,16 +7,17 @@
 namespace pindrake::zarezo {
 
 Zarezo::Zarezo(Scheduler& main, platform::WebViewFactory makeWebView,
-               std::chrono::milliseconds htmlToMdTimeLimit)
+               std::chrono::milliseconds timeLimit)
     : conversionRuntime_(std::make_shared<ConversionRuntime>(
           main, std::make_unique<TurndownRuntime>(main, std::move(makeWebView)),
-          std::make_unique<HTMLToMdRuntime>(main, standardLibraryLocator(), htmlToMdTimeLimit))) {}
+          std::make_unique<HTMLToMdRuntime>(main, standardLibraryLocator(), timeLimit),
+          timeLimit)) {}
 
 Zarezo::~Zarezo() = default;
 
 void Zarezo::convertToMarkdown(std::string html, const ZarezoOptions& options,
-                               MarkdownCompletion done) {
-    conversionRuntime_->convert(std::move(html), options, std::move(done));
+                               MarkdownCompletion done, CancellationToken stop) {
+    conversionRuntime_->convert(std::move(html), options, std::move(done), std::move(stop));
 }
 
 }  // namespace pindrake::zarezo

@@ -165,9 +165,10 @@ class FakeConverter final : public converters::Converter {
     explicit FakeConverter(std::string id) : Converter(std::move(id), "icon", {}) {}
 
     std::string_view titleKey() const override { return "title"; }
-    void convert(clipboard::ClipboardContent input, const converters::ConversionServices&,
+    void convert(clipboard::ClipboardContent input, const converters::ConversionServices& services,
                  converters::ConversionCompletion done) const override {
         pending.emplace_back(std::move(input), std::move(done));
+        stops.push_back(services.stop);
         ++calls;
     }
 
@@ -188,6 +189,8 @@ class FakeConverter final : public converters::Converter {
     mutable std::deque<std::pair<clipboard::ClipboardContent, converters::ConversionCompletion>>
         pending;
     mutable int calls = 0;
+    // The stop token each conversion was given.
+    mutable std::vector<CancellationToken> stops;
 };
 
 // What every app test shares: the virtual clock, the log, the desktop's fakes and a folder.
@@ -227,7 +230,8 @@ class AppWorld : public ::testing::Test {
                                               std::make_shared<platform::FakeTextRecognizer>(),
                                               std::make_shared<platform::FakeLanguageModel>(),
                                               nullptr,
-                                              "en_US"};
+                                              "en_US",
+                                              {}};
     test_support::TemporaryDirectory folder;
     const platform::RunningApplication editor{"Editor", 42};
 };

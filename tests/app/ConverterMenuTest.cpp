@@ -50,6 +50,34 @@ TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     EXPECT_FALSE(vm->isConvertingPreview.get());
 }
 
+// However fast the highlight moves, one preview conversion runs at a time: the superseded one is
+// told to stop, and only the newest starts, once it has answered.
+TEST_F(ConverterMenuTest, QuickMovesRunOnePreviewAtATime) {
+    vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
+    for (int move = 0; move < 3; ++move) {
+        vm->moveSelectionDown();  // prettify
+        vm->moveSelectionUp();    // as is
+    }
+    vm->moveSelectionDown();
+    EXPECT_EQ(prettify.calls, 1);
+    ASSERT_EQ(prettify.stops.size(), 1u);
+    EXPECT_TRUE(prettify.stops[0].isCancelled());
+    prettify.finish("stale");
+    EXPECT_EQ(prettify.calls, 2);
+    EXPECT_FALSE(prettify.stops[1].isCancelled());
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+    prettify.finish("pretty");
+    EXPECT_EQ(vm->convertedPreviewText.get(), "pretty");
+
+    // Left for a converter without a preview, nothing starts when the stopped one answers.
+    vm->moveSelectionUp();
+    vm->moveSelectionDown();
+    vm->moveSelectionUp();
+    prettify.finish("stale");
+    EXPECT_EQ(prettify.calls, 3);
+    EXPECT_FALSE(vm->convertedPreviewText.get());
+}
+
 TEST_F(ConverterMenuTest, OpensOnTheSelectedEntryAndKeepsItWhileTheSelectionMovesUnderIt) {
     vm->openConverterMenu();  // on the JSON entry, with "as is" and no preview
     EXPECT_TRUE(vm->isConverterMenuOpen.get());

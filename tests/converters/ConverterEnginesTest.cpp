@@ -57,7 +57,8 @@ class ConverterEnginesTest : public ::testing::Test {
                                std::make_shared<platform::TesseractTextRecognizer>(),
                                harness.languageModel,
                                platform::JavaScriptCoreWebView::factory(harness.main),
-                               "en_US"};
+                               "en_US",
+                               {}};
 };
 
 TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConvertersOrComesBack) {

@@ -34,7 +34,8 @@ struct ConverterHarness {
                                 languageModel,
                                 platform::ScriptedWebView::factory(
                                     main, std::make_shared<platform::ScriptedWebView::Script>()),
-                                "en_US"};
+                                "en_US",
+                                {}};
 
     // Converts (with `services`, or others on the same main queue) and runs the main queue until
     // the result arrives; nothing when it never does or arrives more than once.

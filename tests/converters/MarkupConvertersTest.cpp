@@ -138,6 +138,41 @@ TEST_F(MarkupConvertersTest, PlainTextOfTooDeepHtmlFallsBackToTheText) {
     EXPECT_EQ(run("plaintext", input), input);
 }
 
+// The parser searches the open elements about once per tag: 1,490 open blocks then stray end
+// tags cost 1,490 steps a tag, and past 100 million steps the document is not parsed. Mail whose
+// paragraphs each leave a font element open nests no deeper than a few levels in the parser.
+TEST_F(MarkupConvertersTest, PlainTextWeighsTheParsersSearchesNotTheTagsLeftOpen) {
+    const auto strayEndTags = [](int count) {
+        std::string markup;
+        for (int i = 0; i < 1490; ++i)
+            markup += "<div>";
+        for (int i = 0; i < count; ++i)
+            markup += "</h1>";
+        return markup + "words";
+    };
+    std::string mail = "<html><body>";
+    for (int i = 0; i < 1500; ++i)
+        mail += "<p><font face=\"Arial\">Line " + std::to_string(i);
+    const struct {
+        std::string markup;
+        std::string expected;
+    } cases[] = {
+        {strayEndTags(65'000), "words"},     // 97 million steps
+        {strayEndTags(70'000), "the text"},  // 104 million steps
+        {mail, "Line 0\nLine 1\nLine 2\n"},
+    };
+    for (const auto& c : cases) {
+        ClipboardContent input;
+        input.html = c.markup;
+        input.plainText = "the text";
+        input.tags = {ContentTag::html};
+        const auto result = run("plaintext", input);
+        ASSERT_TRUE(result && result->plainText) << c.markup.size();
+        EXPECT_TRUE(result->plainText->starts_with(c.expected))
+            << c.markup.size() << " bytes gave " << result->plainText->substr(0, 40);
+    }
+}
+
 TEST_F(MarkupConvertersTest, PlainTextOfHtmlThatWouldCostTooMuchFallsBackToTheText) {
     // Formatting elements left open in one paragraph are cloned into each later one: a million
     // elements for 21 KB, where the parser would take hundreds of megabytes.
@@ -195,6 +230,62 @@ TEST_F(MarkupConvertersTest, PlainTextParserStopsAtItsMemoryBudget) {
         << "a document within the budget is converted";
     EXPECT_EQ(run("plaintext", paragraphs(200)), plainTextResult("the text"))
         << "a document needing twice the budget gives its own text";
+}
+
+// The engines' page model takes about 1.5 KB a node: HTML whose tree would hold over 300,000
+// nodes (formatting left open makes 6 million of 54 KB) or nest over 1,500 deep comes back
+// without an engine started.
+TEST_F(MarkupConvertersTest, HtmlWhoseTreeWouldOverwhelmTheEnginesComesBack) {
+    const auto paragraphs = [](int count) {  // html, head, body and a node for each tag and text
+        std::string markup;
+        for (int i = 0; i < count; ++i)
+            markup += "<p>x</p>";
+        return markup;
+    };
+    const auto nested = [](int levels) {  // inside html and body
+        std::string markup;
+        for (int i = 0; i < levels; ++i)
+            markup += "<div>";
+        return markup + "x";
+    };
+    std::string reopened = "<p>";
+    for (int i = 0; i < 1400; ++i)
+        reopened += "<b class=" + std::to_string(i) + ">";
+    reopened += "</p>" + paragraphs(4500);
+    const struct {
+        std::string markup;
+        bool startsAnEngine;
+    } cases[] = {
+        {paragraphs(149'998), true},   // 299,999 nodes
+        {paragraphs(150'000), false},  // 300,003 nodes
+        {nested(1498), true},          // 1,500 deep
+        {nested(1499), false},        {reopened, false},
+    };
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices engines = harness.services;
+    engines.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    for (const auto& c : cases) {
+        for (const char* converter : {"html.toMarkdown", "text.toNotion"}) {
+            script->viewsCreated = 0;
+            const auto input = text(c.markup, {ContentTag::html});
+            const auto result = harness.run(harness.named(converter), input, &engines);
+            EXPECT_TRUE(result == input) << converter;
+            EXPECT_EQ(script->viewsCreated > 0, c.startsAnEngine)
+                << converter << " on " << c.markup.size() << " bytes";
+        }
+    }
+}
+
+// A preview superseded before its conversion has started never starts it.
+TEST_F(MarkupConvertersTest, AConversionStoppedBeforeItStartsGivesTheInputBack) {
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices stopped = harness.services;
+    stopped.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    stopped.stop.cancel();
+    const auto input = html("<p>Some <b>bold</b> text</p>");
+    for (const char* converter : {"html.toMarkdown", "text.toNotion", "plaintext", "text.toSlack"})
+        EXPECT_TRUE(harness.run(harness.named(converter), input, &stopped) == input) << converter;
+    EXPECT_EQ(script->viewsCreated, 0);
 }
 
 TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {

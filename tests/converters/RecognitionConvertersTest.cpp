@@ -75,7 +75,7 @@ TEST(RecognitionConvertersTest, AJobRunningWhenItsServicesGoOutlivesThemAndDeliv
         {
             const auto engine = std::make_shared<HeldEngine>(call);
             ConversionWorkers workers("converters.test", 1);
-            const ConversionServices services{main, workers, engine, engine, nullptr, "en_US"};
+            const ConversionServices services{main, workers, engine, engine, nullptr, "en_US", {}};
             testing::ConverterHarness::named(id).convert(
                 input, services, [&delivered](ClipboardContent) { delivered = true; });
             call->hasStarted.wait();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "ZarezoTestSupport.h"
@@ -20,10 +21,19 @@ class ScriptedEngine final : public MarkdownEngine {
     ScriptedEngine(Scheduler& main, MarkdownResult answer, std::vector<EngineCall>& calls)
         : main_(main), answer_(std::move(answer)), calls_(calls) {}
 
-    void convert(std::string html, const ZarezoOptions& options, MarkdownCompletion done) override {
+    using MarkdownEngine::convert;
+    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits,
+                 MarkdownCompletion done) override {
         calls_.push_back({std::move(html), options});
-        main_.post([done = std::move(done), answer = answer_] { done(answer); });
+        main_.post([this, done = std::move(done), answer = answer_] {
+            done(answer);
+            if (afterAnswering)
+                afterAnswering();
+        });
     }
+
+    // Runs in the turn the engine answers in, once the answer is given.
+    std::function<void()> afterAnswering;
 
   private:
     Scheduler& main_;
@@ -101,6 +111,54 @@ TEST_F(ConversionRuntimeTest, ChoosesTheEngineFallsBackOnceAndPostProcesses) {
     EXPECT_TRUE(htmlToMdCalls.empty());
 }
 
+// Nothing made from something, or the HTML given back as it came, is no conversion: Turndown's
+// falls back, html-to-md's fails. Text without a tag may read the same as Markdown.
+TEST_F(ConversionRuntimeTest, BlankOrUnchangedMarkdownIsTheEnginesFailure) {
+    const std::string page = "<html><frameset><frame src=\"a.html\"></frameset></html>";
+    const MarkdownResult empty = ZarezoError::emptyResult();
+    const MarkdownResult unconverted = ZarezoError::conversionFailed();
+    const struct {
+        std::string html;
+        MarkdownResult turndownAnswer, htmlToMdAnswer, expected;
+        std::size_t htmlToMdAsked;
+    } cases[] = {
+        {page, std::string(), std::string("* from html-to-md"), std::string("- from html-to-md"),
+         1},
+        {page, std::string(" \n"), std::string(), empty, 1},
+        {page, page, "\n" + page + "\n", unconverted, 1},
+        {"just words", std::string("just words"), std::string("unused"), std::string("just words"),
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.html);
+        auto runtime = makeRuntime(c.turndownAnswer, c.htmlToMdAnswer);
+        EXPECT_EQ(testing::convertAndWait(main, *runtime, c.html, ZarezoOptions()), c.expected);
+        EXPECT_EQ(htmlToMdCalls.size(), c.htmlToMdAsked);
+    }
+}
+
+// Checking and rewriting a result takes time with its size: it is not done in the turn the
+// engine answers in.
+TEST_F(ConversionRuntimeTest, ResultIsRewrittenOffTheMainQueue) {
+    std::string markdown;
+    while (markdown.size() < (1 << 20))
+        markdown += "* item\n";
+    std::vector<EngineCall> calls;
+    auto turndown = std::make_unique<ScriptedEngine>(main, markdown, calls);
+    std::optional<MarkdownResult> outcome;
+    std::optional<bool> answeredInTheEnginesTurn;
+    turndown->afterAnswering = [&] { answeredInTheEnginesTurn = outcome.has_value(); };
+    auto runtime = std::make_shared<ConversionRuntime>(
+        main, std::move(turndown),
+        std::make_unique<ScriptedEngine>(main, std::string("unused"), calls));
+    runtime->convert("<ul><li>item</li></ul>", ZarezoOptions(),
+                     [&](MarkdownResult result) { outcome = std::move(result); });
+    ASSERT_TRUE(testing::runUntil(main, [&] { return outcome.has_value(); }));
+    EXPECT_EQ(answeredInTheEnginesTurn, false);
+    ASSERT_TRUE(std::holds_alternative<std::string>(*outcome));
+    EXPECT_TRUE(std::get<std::string>(*outcome).starts_with("- item\n- item\n"));
+}
+
 TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {
     auto runtime = makeRuntime(std::string("done"), std::string("unused"));
     std::optional<MarkdownResult> outcome;
@@ -109,7 +167,7 @@ TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {
     std::weak_ptr<ConversionRuntime> weak = runtime;
     runtime.reset();
     EXPECT_FALSE(weak.expired());
-    main.runUntilIdle();
+    ASSERT_TRUE(testing::runUntil(main, [&] { return outcome.has_value(); }));
     EXPECT_EQ(outcome, MarkdownResult(std::string("done")));
     EXPECT_TRUE(weak.expired());
 }

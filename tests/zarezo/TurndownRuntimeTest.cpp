@@ -74,6 +74,7 @@ TEST_F(TurndownRuntimeTest, LibraryWaitsForThePageLoadWhichTimesOutAsLoadingFail
     EXPECT_EQ(librariesEvaluated(), 0);
     script->finishHeldLoads();
     main.advance(seconds(10));  // the cancelled time-out must not fire later
+    ASSERT_TRUE(testing::runUntil(main, [&] { return !outcomes.empty(); }));
     EXPECT_EQ(outcomes, std::vector<MarkdownResult>{converted});
     EXPECT_EQ(script->viewsCreated, 2);
 }

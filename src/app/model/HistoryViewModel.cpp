@@ -253,13 +253,37 @@ void HistoryViewModel::startConvertPreview(const converters::Converter& converte
                                            const ClipboardItem& item) {
     CancellationToken token;
     convertPreviewTask_ = token;
+    // One preview conversion at a time, however fast the highlight moves: the one superseded
+    // has been told to stop, and the newest starts once it has answered.
+    if (!previewConverting_)
+        runConvertPreview(converter, item, token);
+}
+
+void HistoryViewModel::runConvertPreview(const converters::Converter& converter,
+                                         const ClipboardItem& item,
+                                         const CancellationToken& token) {
+    previewConverting_ = true;
+    converters::ConversionServices services = services_.conversion;
+    services.stop = token;
     std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    converter.convert(services_.historyStore.content(item), services_.conversion,
+    converter.convert(services_.historyStore.content(item), services,
                       [weak, token](ClipboardContent result) {
                           auto self = weak.lock();
-                          if (self && !token.isCancelled())
-                              self->convertedPreviewText = std::move(result.plainText);
+                          if (!self)
+                              return;
+                          self->previewConverting_ = false;
+                          if (token.isCancelled())
+                              return self->startWaitingPreview();
+                          self->convertedPreviewText = std::move(result.plainText);
                       });
+}
+
+// The preview asked for while another one ran, unless it was superseded or dropped since.
+void HistoryViewModel::startWaitingPreview() {
+    if (!convertPreviewTask_ || convertPreviewTask_->isCancelled() || !converterTargetItem_)
+        return;
+    if (const auto* converter = highlightedConverter())
+        runConvertPreview(*converter, *converterTargetItem_, *convertPreviewTask_);
 }
 
 void HistoryViewModel::startAIPreview(const converters::Converter& converter,

@@ -140,6 +140,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     void startConvertPreview(const converters::Converter& converter,
                              const clipboard::ClipboardItem& item);
+    void runConvertPreview(const converters::Converter& converter,
+                           const clipboard::ClipboardItem& item, const CancellationToken& token);
+    void startWaitingPreview();
     void startAIPreview(const converters::Converter& converter,
                         const clipboard::ClipboardItem& item);
     void startAITask(const converters::Converter& converter, const clipboard::ClipboardItem& item,
@@ -163,6 +166,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     bool suppressItemsUpdate_ = false;
     std::optional<std::string> lastCandidateKey_;
     std::optional<CancellationToken> convertPreviewTask_;
+    // A preview conversion has not answered yet; the next one waits for it.
+    bool previewConverting_ = false;
     std::map<std::string, CachedResult> aiResultCache_;
     std::set<std::string> aiInFlightTasks_;
     std::optional<CancellationToken> pendingConvertPaste_;

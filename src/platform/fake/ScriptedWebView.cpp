@@ -31,9 +31,12 @@ void ScriptedWebView::loadHTML(std::string html, LoadCompletion done) {
     }
 }
 
-void ScriptedWebView::evaluateJavaScript(std::string script, EvaluationCompletion done) {
+void ScriptedWebView::evaluateJavaScript(std::string script, EvaluationCompletion done,
+                                         ScriptLimits limits) {
     script_->evaluatedScripts.push_back(script);
-    Evaluation answer = script_->answer(script);
+    Evaluation answer = limits.reached()
+                            ? Evaluation::exception("the script was stopped before it started")
+                            : script_->answer(script);
     deliver([done = std::move(done), answer = std::move(answer)] { done(answer); });
 }
 

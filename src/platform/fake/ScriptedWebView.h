@@ -38,7 +38,9 @@ class ScriptedWebView final : public WebView {
     ~ScriptedWebView() override;
 
     void loadHTML(std::string html, LoadCompletion done) override;
-    void evaluateJavaScript(std::string script, EvaluationCompletion done) override;
+    using WebView::evaluateJavaScript;
+    void evaluateJavaScript(std::string script, EvaluationCompletion done,
+                            ScriptLimits limits) override;
 
     static WebViewFactory factory(Scheduler& main, std::shared_ptr<Script> script);
 

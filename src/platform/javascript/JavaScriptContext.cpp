@@ -61,6 +61,7 @@ struct JavaScriptContext::Impl {
     std::chrono::milliseconds timeLimit{};
     CancellationToken stop;
     std::chrono::steady_clock::time_point deadline;
+    ScriptLimits call;
 
     ~Impl() {
         if (context)
@@ -68,8 +69,9 @@ struct JavaScriptContext::Impl {
     }
 
     // Called before each entry into the engine, on the thread that enters it.
-    JSContextRef enter() {
+    JSContextRef enter(ScriptLimits limits = {}) {
         deadline = std::chrono::steady_clock::now() + timeLimit;
+        call = std::move(limits);
         armCheck();
         return context;
     }
@@ -80,8 +82,10 @@ struct JavaScriptContext::Impl {
     // The engine checks once per arming, so a script allowed to go on is re-armed.
     static bool shouldTerminate(JSContextRef, void* data) {
         auto* impl = static_cast<Impl*>(data);
-        if (impl->stop.isCancelled() || std::chrono::steady_clock::now() >= impl->deadline)
+        if (impl->stop.isCancelled() || std::chrono::steady_clock::now() >= impl->deadline ||
+            impl->call.reached()) {
             return true;
+        }
         impl->armCheck();
         return false;
     }
@@ -101,8 +105,11 @@ std::unique_ptr<JavaScriptContext> JavaScriptContext::create(std::chrono::millis
 JavaScriptContext::JavaScriptContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 JavaScriptContext::~JavaScriptContext() = default;
 
-JavaScriptContext::Evaluation JavaScriptContext::evaluate(std::string_view script) {
-    JSContextRef context = impl_->enter();
+JavaScriptContext::Evaluation JavaScriptContext::evaluate(std::string_view script,
+                                                          const ScriptLimits& limits) {
+    if (limits.reached())
+        return {std::nullopt, "the script was stopped before it started"};
+    JSContextRef context = impl_->enter(limits);
     JSValueRef exception = nullptr;
     JSValueRef value =
         JSEvaluateScript(context, JsString(script).get(), nullptr, nullptr, 1, &exception);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "foundation/BackgroundTask.h"
+#include "platform/ScriptLimits.h"
 
 namespace pindrake::platform {
 
@@ -35,7 +36,9 @@ class JavaScriptContext {
     JavaScriptContext(const JavaScriptContext&) = delete;
     JavaScriptContext& operator=(const JavaScriptContext&) = delete;
 
-    Evaluation evaluate(std::string_view script);
+    // Ends with an exception, too, once `limits` is reached; when it is reached already, the
+    // script does not start.
+    Evaluation evaluate(std::string_view script, const ScriptLimits& limits = {});
     // Whether the global object has a property of that name whose value is not undefined.
     bool isDefined(std::string_view globalName);
     // Calls the global function with one string argument. Gives the exception's text, if any.

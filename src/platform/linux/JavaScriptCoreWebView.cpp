@@ -44,11 +44,11 @@ struct JavaScriptCoreWebView::Page {
         return std::nullopt;
     }
 
-    Evaluation evaluate(const std::string& script) {
+    Evaluation evaluate(const std::string& script, const ScriptLimits& limits) {
         JavaScriptContext* page = current();
         if (!page)
             return Evaluation::exception("cannot create a JavaScript context");
-        auto result = page->evaluate(script);
+        auto result = page->evaluate(script, limits);
         if (result.exception)
             return Evaluation::exception(std::move(*result.exception));
         if (result.text)
@@ -82,9 +82,12 @@ void JavaScriptCoreWebView::loadHTML(std::string html, LoadCompletion done) {
                    html = std::move(html)] { completion->settle(page->load(html)); });
 }
 
-void JavaScriptCoreWebView::evaluateJavaScript(std::string script, EvaluationCompletion done) {
+void JavaScriptCoreWebView::evaluateJavaScript(std::string script, EvaluationCompletion done,
+                                               ScriptLimits limits) {
     worker_.async([completion = pendingEvaluations_.add(main_, std::move(done)), page = page_,
-                   script = std::move(script)] { completion->settle(page->evaluate(script)); });
+                   script = std::move(script), limits = std::move(limits)] {
+        completion->settle(page->evaluate(script, limits));
+    });
 }
 
 WebViewFactory JavaScriptCoreWebView::factory(Scheduler& main,

@@ -27,7 +27,9 @@ class JavaScriptCoreWebView final : public WebView {
     ~JavaScriptCoreWebView() override;
 
     void loadHTML(std::string html, LoadCompletion done) override;
-    void evaluateJavaScript(std::string script, EvaluationCompletion done) override;
+    using WebView::evaluateJavaScript;
+    void evaluateJavaScript(std::string script, EvaluationCompletion done,
+                            ScriptLimits limits) override;
 
     static WebViewFactory factory(
         Scheduler& main, std::chrono::milliseconds timeLimit = std::chrono::milliseconds(10'000));

@@ -54,5 +54,34 @@ TEST(JavaScriptContext, StopTokenEndsARunningScriptFromAnotherThread) {
     EXPECT_LT(taken, longAfter);
 }
 
+// A call's own limits end it as the context's do, and do not outlast it; a call whose limit is
+// reached already never starts.
+TEST(JavaScriptContext, ACallsOwnStopTokenAndDeadlineEndIt) {
+    auto context = JavaScriptContext::create(std::chrono::minutes(1));
+    ASSERT_TRUE(context);
+    ScriptLimits stoppable;
+    std::thread stopper([stop = stoppable.stop] {
+        std::this_thread::sleep_for(100ms);
+        stop.cancel();
+    });
+    std::optional<std::string> exception;
+    auto taken =
+        timeBlocked([&] { exception = context->evaluate("for (;;) {}", stoppable).exception; });
+    stopper.join();
+    EXPECT_EQ(exception, "JavaScript execution terminated.");
+    EXPECT_LT(taken, longAfter);
+
+    const ScriptLimits due{{}, std::chrono::steady_clock::now() + 200ms};
+    taken = timeBlocked([&] { exception = context->evaluate("for (;;) {}", due).exception; });
+    EXPECT_EQ(exception, "JavaScript execution terminated.");
+    EXPECT_GE(taken, 200ms);
+    EXPECT_LT(taken, longAfter);
+
+    EXPECT_TRUE(context->evaluate("var started = true; 'ran'", stoppable).exception);
+    EXPECT_TRUE(context->evaluate("var started = true; 'ran'", due).exception);
+    EXPECT_EQ(context->evaluate("typeof started").text, "undefined");
+    EXPECT_EQ(context->evaluate("'ran'").text, "ran");
+}
+
 }  // namespace
 }  // namespace pindrake::platform

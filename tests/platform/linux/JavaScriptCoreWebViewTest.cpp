@@ -63,6 +63,14 @@ TEST_F(JavaScriptCoreWebViewTest, ScriptPastTheTimeLimitFailsAndTheViewCarriesOn
     ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 2; }));
     EXPECT_EQ(outcomes[0].error, "JavaScript execution terminated.");
     EXPECT_EQ(outcomes[1].text, "still here");
+
+    // A script's own deadline ends it the same way.
+    outcomes.clear();
+    const ScriptLimits due{{}, std::chrono::steady_clock::now() + std::chrono::milliseconds(150)};
+    view.evaluateJavaScript(
+        "for (;;) {}", [&](Evaluation e) { outcomes.push_back(e); }, due);
+    ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 1; }));
+    EXPECT_EQ(outcomes[0].error, "JavaScript execution terminated.");
 }
 
 // The main thread never waits for a busy script: destruction stops it, and its thread ends

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace pindrake::converters {
+
+// Whether the HTML parser builds the document's tree in bounded time and memory, judged from
+// the tags alone, without parsing: the tree nests no deeper than 1,500 levels (the parser's
+// memory grows with the square of the depth), and the parser's searches through the open
+// elements, about one per tag, add up to no more than 100 million steps.
+bool parserCanTake(std::string_view html);
+
+}  // namespace pindrake::converters
