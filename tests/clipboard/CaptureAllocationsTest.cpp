@@ -32,11 +32,22 @@ void* allocate(std::size_t size) {
 
 }  // namespace
 
+// Every form that pairs with `free`, so that no allocation is released by another allocator.
 void* operator new(std::size_t size) {
     return allocate(size);
 }
 void* operator new[](std::size_t size) {
     return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+    return operator new(size, nothrow);
 }
 void operator delete(void* memory) noexcept {
     std::free(memory);
@@ -48,6 +59,12 @@ void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
 void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
     std::free(memory);
 }
 
