@@ -45,13 +45,14 @@ double captureMilliseconds(const std::vector<std::string>& history, int runs) {
     defaults.set(std::string(clipboard::HistoryStore::maxHistoryItemsKey), std::int64_t{2000});
     platform::InMemoryPasteboard pasteboard;
     platform::ScriptedWorkspace workspace;
-    platform::FakeImageCodec codec;
-    clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
+    const auto codec = std::make_shared<const platform::FakeImageCodec>();
+    clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, *codec});
     auto monitor = clipboard::ClipboardMonitor::create(
         // The check of a short text is timed with the rest: it runs at once, on this thread.
         {main, pasteboard, workspace, codec, [](std::function<void()> check) { check(); }},
-        [&](const clipboard::ClipboardContent& content,
-            const platform::PasteboardContents& offered) { store.add(content, offered); });
+        [&](clipboard::ClipboardContent content, const platform::PasteboardContents& offered) {
+            store.add(std::move(content), offered);
+        });
     std::vector<clipboard::ClipboardItem> items;
     for (const auto& text : history) {
         clipboard::ClipboardItem item;

@@ -27,6 +27,7 @@
 #include "platform/linux/PngSamples.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/MainQueueWaits.h"
+#include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
 using namespace pindrake;
@@ -76,14 +77,6 @@ std::string screenshotPng() {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-std::string repeated(std::string_view unit, std::size_t size) {
-    std::string text;
-    text.reserve(size + unit.size());
-    while (text.size() < size)
-        text += unit;
-    return text;
-}
-
 struct Input {
     std::string name;
     platform::PasteboardContents offered;
@@ -101,20 +94,19 @@ Figures measure(const Input& input, int runs) {
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::ScriptedWorkspace workspace;
-    platform::QtImageCodec codec;
+    const auto codec = std::make_shared<const platform::QtImageCodec>();
     WorkQueue captureChecks("capture-checks", 1);
-    clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
+    clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, *codec});
     // The text of each capture, when short: copying a large one would add to the turn measured.
     std::vector<std::optional<std::string>> captured;
     auto monitor = clipboard::ClipboardMonitor::create(
         {main, pasteboard, workspace, codec,
          [&captureChecks](std::function<void()> job) { captureChecks.async(std::move(job)); }},
-        [&](const clipboard::ClipboardContent& content,
-            const platform::PasteboardContents& offered) {
+        [&](clipboard::ClipboardContent content, const platform::PasteboardContents& offered) {
             captured.push_back(content.plainText && content.plainText->size() < 100
                                    ? content.plainText
                                    : std::nullopt);
-            store.add(content, offered);
+            store.add(std::move(content), offered);
         });
     Figures figures;
     for (int run = 0; run < runs; ++run) {
@@ -148,9 +140,10 @@ int main() {
         {"all-zero 3840x2160 PNG", {{"public.png", allZeroPng(3840, 2160)}}},
         {"all-zero 8192x8192 PNG", {{"public.png", allZeroPng(8192, 8192)}}},
         {"all-zero 4096x8192 PNG (at the limit)", {{"public.png", allZeroPng(4096, 8192)}}},
-        {"1 MB of \"> - \"", {{"public.utf8-plain-text", repeated("> - ", 1u << 20)}}},
+        {"1 MB of \"> - \"",
+         {{"public.utf8-plain-text", test_support::repeatedText("> - ", 1u << 20)}}},
         {"128 MB of words (the read limit)",
-         {{"public.utf8-plain-text", repeated("copied words ", 128u << 20)}}},
+         {{"public.utf8-plain-text", test_support::repeatedText("copied words ", 128u << 20)}}},
     };
     std::printf("%-40s %10s %14s %14s  %s\n", "input", "bytes", "median turn", "worst turn",
                 "entry");

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
     platform::JsonFileDefaults defaults;
     platform::QtPasteboard pasteboard;
     platform::XcbWorkspace workspace;
-    platform::QtImageCodec imageCodec;
+    // Shared with the capture checks, which can outlive main() on their worker.
+    const auto imageCodec = std::make_shared<const platform::QtImageCodec>();
     platform::XcbKeySynth keySynth(workspace);
     platform::XdgAutostartLoginItems loginItems(
         platform::XdgAutostartLoginItems::defaultDirectory(),
@@ -160,7 +161,7 @@ int main(int argc, char** argv) {
         clipboard::SiteIconDiskCache::defaultFolder());
     WorkQueue siteIconDisk("site-icons", 1);
     app::views::RowIcons icons(clipboard::FaviconService::create(
-        {mainQueue, http, imageCodec, siteIconFiles,
+        {mainQueue, http, *imageCodec, siteIconFiles,
          [&siteIconDisk](std::function<void()> job) { siteIconDisk.async(std::move(job)); }}));
     app::AppDelegate* delegate = nullptr;
 

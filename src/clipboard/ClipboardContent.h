@@ -5,6 +5,7 @@
 #include <string>
 
 #include "clipboard/ContentTag.h"
+#include "clipboard/TextIdentity.h"
 #include "platform/Image.h"
 
 namespace pindrake::clipboard {
@@ -21,6 +22,9 @@ struct ClipboardContent {
     std::set<std::string> pasteboardTypes;
     // The application that was in front when the content was captured.
     std::optional<std::string> sourceBundleID;
+    // Of `plainText`, when the content was read from the clipboard: worked out there, off the
+    // main thread, so the history tells a repeated text from a new one without reading it.
+    std::optional<TextIdentity> textIdentity;
 
     bool operator==(const ClipboardContent&) const = default;
 };

@@ -61,6 +61,46 @@ std::optional<ClipboardContent> readFile(const platform::PasteboardContents& off
     return content;
 }
 
+std::optional<ClipboardContent> contentOf(const platform::PasteboardContents& offered,
+                                          const platform::ImageCodec& imageCodec) {
+    if (auto file = readFile(offered, imageCodec))
+        return file;
+
+    std::set<std::string> types;
+    for (const auto& entry : offered.entries())
+        types.insert(entry.type);
+
+    const std::string* imageData = offered.data(pasteboard_type::png);
+    if (!imageData)
+        imageData = offered.data(pasteboard_type::tiff);
+    if (imageData) {
+        if (auto image = imageCodec.inspect(*imageData)) {
+            ClipboardContent content;
+            content.image = std::move(image);
+            content.pasteboardTypes = std::move(types);
+            return content;
+        }
+    }
+
+    ClipboardContent content;
+    content.pasteboardTypes = std::move(types);
+    if (const std::string* html = offered.data(pasteboard_type::html)) {
+        content.html = unicode::sanitizedUtf8(*html);
+    }
+    if (const std::string* text = offered.data(pasteboard_type::plainText)) {
+        content.plainText = unicode::sanitizedUtf8(*text);
+        if (!content.plainText->empty()) {
+            content.tags = ClipboardMonitor::detectTags(*content.plainText);
+            if (content.tags.empty())
+                content.tags = {ContentTag::plainText};
+        }
+        return content;
+    }
+    if (content.html)
+        return content;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::shared_ptr<ClipboardMonitor> ClipboardMonitor::create(Services services,
@@ -113,8 +153,8 @@ void ClipboardMonitor::checkPasteboard() {
     lastChangeCount_ = count;
 
     const auto frontmost = services_.workspace.frontmostApplication();
-    auto offered =
-        std::make_shared<const platform::PasteboardContents>(services_.pasteboard.read());
+    // Shares the bytes read: nothing here reads or copies them, however large.
+    platform::PasteboardContents offered = services_.pasteboard.read();
     const std::uint64_t sequence = firstSequence_ + captures_.size();
     captures_.push_back({offered, frontmost ? frontmost->bundleIdentifier : std::nullopt, {}});
     std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
@@ -123,8 +163,8 @@ void ClipboardMonitor::checkPasteboard() {
             if (auto self = weakSelf.lock())
                 self->finishCheck(sequence, std::move(content));
         });
-    services_.onWorker([check, offered, &imageCodec = services_.imageCodec] {
-        check->settle(readContent(*offered, imageCodec));
+    services_.onWorker([check, offered = std::move(offered), imageCodec = services_.imageCodec] {
+        check->settle(readContent(offered, *imageCodec));
     });
 }
 
@@ -138,49 +178,17 @@ void ClipboardMonitor::finishCheck(std::uint64_t sequence,
         ++firstSequence_;
         if (auto& checked = *capture.checked) {
             checked->sourceBundleID = std::move(capture.sourceBundleID);
-            onNewContent_(*checked, *capture.offered);
+            onNewContent_(std::move(*checked), capture.offered);
         }
     }
 }
 
 std::optional<ClipboardContent> ClipboardMonitor::readContent(
     const platform::PasteboardContents& offered, const platform::ImageCodec& imageCodec) {
-    if (auto file = readFile(offered, imageCodec))
-        return file;
-
-    std::set<std::string> types;
-    for (const auto& entry : offered.entries())
-        types.insert(entry.type);
-
-    const std::string* imageData = offered.data(pasteboard_type::png);
-    if (!imageData)
-        imageData = offered.data(pasteboard_type::tiff);
-    if (imageData) {
-        if (auto image = imageCodec.inspect(*imageData)) {
-            ClipboardContent content;
-            content.image = std::move(image);
-            content.pasteboardTypes = std::move(types);
-            return content;
-        }
-    }
-
-    ClipboardContent content;
-    content.pasteboardTypes = std::move(types);
-    if (const std::string* html = offered.data(pasteboard_type::html)) {
-        content.html = unicode::sanitizedUtf8(*html);
-    }
-    if (const std::string* text = offered.data(pasteboard_type::plainText)) {
-        content.plainText = unicode::sanitizedUtf8(*text);
-        if (!content.plainText->empty()) {
-            content.tags = detectTags(*content.plainText);
-            if (content.tags.empty())
-                content.tags = {ContentTag::plainText};
-        }
-        return content;
-    }
-    if (content.html)
-        return content;
-    return std::nullopt;
+    auto content = contentOf(offered, imageCodec);
+    if (content && content->plainText)
+        content->textIdentity = textIdentity(*content->plainText);
+    return content;
 }
 
 }  // namespace pindrake::clipboard

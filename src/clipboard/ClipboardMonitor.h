@@ -23,16 +23,18 @@ namespace pindrake::clipboard {
 class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
   public:
     // Gets each new content together with everything the clipboard offered in that same read,
-    // which is what a later paste puts back.
-    using Handler = std::function<void(const ClipboardContent& content,
-                                       const platform::PasteboardContents& offered)>;
+    // which is what a later paste puts back. The content is the handler's to keep: a copy of a
+    // large text would hold up the main thread.
+    using Handler =
+        std::function<void(ClipboardContent content, const platform::PasteboardContents& offered)>;
 
     struct Services {
         Scheduler& main;
         platform::Pasteboard& pasteboard;
         const platform::Workspace& workspace;
-        // Used by the checks, on the worker: must outlive the jobs given to `onWorker`.
-        const platform::ImageCodec& imageCodec;
+        // Used by the checks, on the worker: each job keeps it for as long as it runs, since a
+        // job still running at quit outlives whoever made the monitor.
+        std::shared_ptr<const platform::ImageCodec> imageCodec;
         // Runs a job off the main queue: where each copy is checked.
         std::function<void(std::function<void()>)> onWorker;
     };
@@ -53,7 +55,8 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     // later turn, after every copy read before it.
     void checkPasteboard();
     // The content of one read of the clipboard, by preference a file, an image, then HTML and
-    // text; `sourceBundleID` is left absent. Any thread; takes as long as the content needs.
+    // text, with the identity of its text; `sourceBundleID` is left absent. Any thread; takes as
+    // long as the content needs.
     static std::optional<ClipboardContent> readContent(const platform::PasteboardContents& offered,
                                                        const platform::ImageCodec& imageCodec);
 
@@ -79,7 +82,7 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
   private:
     // A copy read from the clipboard whose check may still be running.
     struct Capture {
-        std::shared_ptr<const platform::PasteboardContents> offered;
+        platform::PasteboardContents offered;
         std::optional<std::string> sourceBundleID;
         // Set once checked: what the copy gives, or nothing for a copy that is dropped.
         std::optional<std::optional<ClipboardContent>> checked;

@@ -23,10 +23,6 @@ namespace {
 
 constexpr std::string_view folderName = "Murvet";
 
-bool sameText(const std::string& a, const std::string& b) {
-    return a == b || unicode::nfc(a) == unicode::nfc(b);
-}
-
 // Files of the history folder are read only when they are regular files: a link planted there is
 // never followed.
 std::optional<std::string> readFolderFile(const fs::path& path) {
@@ -116,6 +112,10 @@ void HistoryStore::load() {
         log::warning("Left out of the history (" + problem + ")");
     }
     items_ = HistoryList(std::move(decoded->items));
+    for (const auto& entry : items_->entries()) {
+        if (entry->plainText)
+            identity(entry);
+    }
     if (!decoded->dropped.empty())
         keepDroppedEntries(std::move(decoded->dropped));
 }
@@ -211,12 +211,15 @@ void HistoryStore::removeLeftovers() {
     });
 }
 
-void HistoryStore::add(const ClipboardContent& content,
-                       const platform::PasteboardContents& offered) {
+void HistoryStore::add(ClipboardContent content, const platform::PasteboardContents& offered) {
     const HistoryList& current = items_.get();
-    if (content.plainText && !current.empty() && current.front().plainText &&
-        sameText(*current.front().plainText, *content.plainText)) {
-        return;
+    std::optional<TextIdentity> text;
+    if (content.plainText) {
+        text = content.textIdentity ? *content.textIdentity : textIdentity(*content.plainText);
+        if (!current.empty() && current.front().plainText &&
+            identity(current.entries().front()) == *text) {
+            return;
+        }
     }
 
     auto item = std::make_shared<ClipboardItem>();
@@ -228,11 +231,13 @@ void HistoryStore::add(const ClipboardContent& content,
     }
     saveSnapshot(offered, item->id);
     item->createdAt = services_.now();
-    item->tags = content.tags;
-    item->plainText = content.plainText;
-    item->htmlText = content.html;
-    item->pasteboardTypes = content.pasteboardTypes;
-    item->sourceBundleID = content.sourceBundleID;
+    item->tags = std::move(content.tags);
+    item->plainText = std::move(content.plainText);
+    item->htmlText = std::move(content.html);
+    item->pasteboardTypes = std::move(content.pasteboardTypes);
+    item->sourceBundleID = std::move(content.sourceBundleID);
+    if (text)
+        textIdentities_.set(item, *text);
 
     std::vector<HistoryList::Entry> list;
     list.reserve(current.size() + 1);
@@ -241,6 +246,7 @@ void HistoryStore::add(const ClipboardContent& content,
     std::vector<HistoryWriter::Job> removals;
     trim(list, removals);
     items_ = HistoryList(std::move(list));
+    textIdentities_.keepOnly(items_.get());
     save(std::move(removals));
 }
 
@@ -264,6 +270,7 @@ void HistoryStore::remove(const ClipboardItem& item) {
     std::vector<HistoryList::Entry> list = current;
     list.erase(list.begin() + (found - current.begin()));
     items_ = HistoryList(std::move(list));
+    textIdentities_.keepOnly(items_.get());
     save(std::move(removals));
 }
 
@@ -272,6 +279,7 @@ void HistoryStore::clearAll() {
     for (const auto& item : items_.get())
         removals.push_back(fileRemoval(item));
     items_ = HistoryList();
+    textIdentities_.keepOnly(items_.get());
     save(std::move(removals));
 }
 
@@ -279,15 +287,8 @@ HistoryList HistoryStore::search(std::string_view query) const {
     const HistoryList& list = items_.get();
     if (query.empty())
         return list;
-    if (searchKeys_.size() > 2 * list.size() + 64) {
-        // Forget the entries that left the list.
-        decltype(searchKeys_) kept;
-        for (const auto& entry : list.entries()) {
-            if (auto node = searchKeys_.extract(entry.get()))
-                kept.insert(std::move(node));
-        }
-        searchKeys_ = std::move(kept);
-    }
+    if (searchKeys_.size() > 2 * list.size() + 64)
+        searchKeys_.keepOnly(list);
     const std::string folded = unicode::caseFolded(query);
     std::vector<HistoryList::Entry> found;
     for (const auto& entry : list.entries()) {
@@ -303,14 +304,14 @@ std::string HistoryStore::searchKey(const HistoryList::Entry& entry) const {
     const bool hasText = entry->plainText && !entry->plainText->empty();
     if (!hasText)
         return unicode::caseFolded(entry->displayText());
-    auto found = searchKeys_.find(entry.get());
-    if (found == searchKeys_.end()) {
-        // The cache holds the entry too, so its address is never reused by another one.
-        found = searchKeys_
-                    .emplace(entry.get(), std::pair{entry, unicode::caseFolded(*entry->plainText)})
-                    .first;
-    }
-    return found->second.second;
+    return searchKeys_.get(
+        entry, [](const ClipboardItem& item) { return unicode::caseFolded(*item.plainText); });
+}
+
+// Entries loaded or added have theirs already; only a list assigned from outside gets them here.
+const TextIdentity& HistoryStore::identity(const HistoryList::Entry& entry) {
+    return textIdentities_.get(
+        entry, [](const ClipboardItem& item) { return textIdentity(*item.plainText); });
 }
 
 ClipboardContent HistoryStore::content(const ClipboardItem& item) const {

@@ -10,8 +10,10 @@
 
 #include "clipboard/ClipboardContent.h"
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/EntryCache.h"
 #include "clipboard/HistoryList.h"
 #include "clipboard/HistoryWriter.h"
+#include "clipboard/TextIdentity.h"
 #include "foundation/Published.h"
 #include "platform/Defaults.h"
 #include "platform/ImageCodec.h"
@@ -53,8 +55,10 @@ class HistoryStore {
     const std::filesystem::path& historyFile() const { return historyFile_; }
 
     // Adds the content as the newest entry, with `offered` (the clipboard's types as read
-    // with it) as its snapshot, unless its text equals the newest entry's text.
-    void add(const ClipboardContent& content, const platform::PasteboardContents& offered);
+    // with it) as its snapshot, unless its text equals the newest entry's text (as Unicode
+    // text: the same in NFC). Takes what it keeps without copying or reading it, so a capture
+    // of any size costs the main thread the same, when the content brings its text's identity.
+    void add(ClipboardContent content, const platform::PasteboardContents& offered);
     void remove(const ClipboardItem& item);
     void clearAll();
     // The entries whose text or title contains the query, ignoring case, in history order;
@@ -84,6 +88,7 @@ class HistoryStore {
     std::filesystem::path snapshotPath(const std::string& id) const;
     std::optional<platform::PasteboardContents> readSnapshot(const std::string& id) const;
     std::string searchKey(const HistoryList::Entry& entry) const;
+    const TextIdentity& identity(const HistoryList::Entry& entry);
 
     // Snapshots handed to the writer and not yet on disk, by entry id: a paste right after
     // a copy finds them here. Shared with the writer's jobs.
@@ -102,11 +107,12 @@ class HistoryStore {
     bool historyWasUnreadable_ = false;
     std::shared_ptr<PendingSnapshots> pendingSnapshots_ = std::make_shared<PendingSnapshots>();
 
-    // Case-folded search text of the entries with text, by entry. Entries never change, so a
-    // search after a change folds only the new ones; the titles of entries without text carry
-    // a local time and are folded afresh.
-    mutable std::unordered_map<const ClipboardItem*, std::pair<HistoryList::Entry, std::string>>
-        searchKeys_;
+    // Case-folded search text of the entries with text: a search after a change folds only the
+    // new ones; the titles of entries without text carry a local time and are folded afresh.
+    mutable EntryCache<std::string> searchKeys_;
+    // Of the entries with text in the list, worked out as they came: a capture never reads the
+    // newest entry's text to compare it with its own.
+    EntryCache<TextIdentity> textIdentities_;
 
     // Last, so that it finishes writing before anything above goes away.
     HistoryWriter writer_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,9 @@ struct PasteboardEntry {
 };
 
 // Everything the clipboard offered at one moment: each type once, with its raw bytes, in the
-// order the owner listed them.
+// order the owner listed them. Copies share the bytes, which are never changed while shared: a
+// copy costs the same whatever the clipboard held (up to hundreds of megabytes), and can be
+// handed to another thread.
 class PasteboardContents {
   public:
     PasteboardContents() = default;
@@ -35,16 +38,17 @@ class PasteboardContents {
     // Adds a type, or replaces the bytes of a type already there (keeping its place).
     void set(std::string type, std::string data);
 
-    const std::vector<PasteboardEntry>& entries() const { return entries_; }
-    bool empty() const { return entries_.empty(); }
+    const std::vector<PasteboardEntry>& entries() const;
+    bool empty() const { return entries().empty(); }
     bool contains(std::string_view type) const { return data(type) != nullptr; }
     // The bytes of a type, or null when it is not offered.
     const std::string* data(std::string_view type) const;
 
-    bool operator==(const PasteboardContents&) const = default;
+    bool operator==(const PasteboardContents& other) const { return entries() == other.entries(); }
 
   private:
-    std::vector<PasteboardEntry> entries_;
+    // Null while empty.
+    std::shared_ptr<std::vector<PasteboardEntry>> entries_;
 };
 
 // The system clipboard. Main thread only.
@@ -56,7 +60,8 @@ class Pasteboard {
     // of the same contents again and our own writes.
     virtual std::int64_t changeCount() const = 0;
     // Every type with its bytes, read in one go, so that what is captured and what is kept for
-    // a later paste always come from the same copy. Empty when nobody owns the clipboard.
+    // a later paste always come from the same copy. Empty when nobody owns the clipboard. Shares
+    // the bytes read, so it costs the same whatever the copy holds.
     virtual PasteboardContents read() = 0;
     // Replaces the clipboard's contents with exactly these types; empty contents clear it.
     virtual void write(const PasteboardContents& contents) = 0;

@@ -218,7 +218,8 @@ class AppWorld : public ::testing::Test {
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     LoggingWorkspace workspace{log};
-    platform::FakeImageCodec codec;
+    const std::shared_ptr<const platform::FakeImageCodec> codec =
+        std::make_shared<const platform::FakeImageCodec>();
     platform::RecordingKeySynth keys;
     // The services a conversion gets; the fake converters use none of them.
     // A capture's checks run in a later turn of the main queue, so a poll still captures.

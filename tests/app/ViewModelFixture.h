@@ -18,9 +18,9 @@ class ViewModelFixture : public AppWorld {
     ViewModelFixture() {
         monitor = clipboard::ClipboardMonitor::create(
             {main, pasteboard, workspace, codec, checksInLaterTurn},
-            [this](const clipboard::ClipboardContent& content,
+            [this](clipboard::ClipboardContent content,
                    const platform::PasteboardContents& offered) {
-                store.add(content, offered);
+                store.add(std::move(content), offered);
                 store.flush();  // the files are on disk for tests that damage them
             });
         monitor->start();
@@ -56,8 +56,8 @@ class ViewModelFixture : public AppWorld {
         return ids;
     }
 
-    clipboard::HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
-    clipboard::PasteService pasteService{{main, pasteboard, keys, codec}};
+    clipboard::HistoryStore store{folder.path(), {defaults, pasteboard, *codec}};
+    clipboard::PasteService pasteService{{main, pasteboard, keys, *codec}};
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     FakeConverter asIs{"paste.asis"};
     FakeConverter prettify{"json.prettify"};

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "clipboard/PasteService.h"
+#include "foundation/BackgroundTask.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/HeldCall.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -25,7 +27,7 @@ class CaptureLoopTest : public ::testing::Test {
     CaptureLoopTest() {
         pasteboard.simulateCopy({{"public.utf8-plain-text", "there before launch"}});
         monitor = ClipboardMonitor::create(
-            {main, pasteboard, workspace, codec,
+            {main, pasteboard, workspace, sharedCodec,
              [this](std::function<void()> job) { main.post(std::move(job)); }},
             [this](const ClipboardContent& content, const PasteboardContents& offered) {
                 captured.push_back(content);
@@ -53,7 +55,8 @@ class CaptureLoopTest : public ::testing::Test {
     platform::ScriptedWorkspace workspace;
     platform::RecordingKeySynth keys;
     platform::InMemoryDefaults defaults;
-    FakeImageCodec codec;
+    const std::shared_ptr<const FakeImageCodec> sharedCodec = std::make_shared<FakeImageCodec>();
+    const FakeImageCodec& codec = *sharedCodec;
     test_support::TemporaryDirectory folder;
     HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
     std::vector<ClipboardContent> captured;
@@ -168,7 +171,7 @@ TEST_F(ClipboardMonitorTest, ReadsByTypePreference) {
 TEST_F(ClipboardMonitorTest, ChecksCopiesOnTheWorkerAndHandsThemOnInTheOrderMade) {
     std::vector<std::function<void()>> checks;  // the worker's jobs, run when the test says
     monitor = ClipboardMonitor::create(
-        {main, pasteboard, workspace, codec,
+        {main, pasteboard, workspace, sharedCodec,
          [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }},
         [this](const ClipboardContent& content, const PasteboardContents& offered) {
             captured.push_back(content);
@@ -208,6 +211,54 @@ TEST_F(ClipboardMonitorTest, ChecksCopiesOnTheWorkerAndHandsThemOnInTheOrderMade
     checks[4]();
     EXPECT_EQ(main.runUntilIdle(), 0u);
     EXPECT_EQ(captured.size(), 3u);
+}
+
+// A codec whose every check is held until the test releases it.
+class HeldCodec final : public platform::ImageCodec {
+  public:
+    explicit HeldCodec(std::shared_ptr<test_support::HeldCall> call) : call_(std::move(call)) {}
+    ~HeldCodec() override { call_->noteDestroyed(); }
+
+    std::optional<platform::Image> decode(std::string_view bytes) const override {
+        call_->hold();
+        return FakeImageCodec().decode(bytes);
+    }
+    std::optional<platform::Image> inspect(std::string_view bytes) const override {
+        return decode(bytes);
+    }
+    std::optional<std::string> encodePng(const platform::Image&) const override {
+        return std::nullopt;
+    }
+
+  private:
+    std::shared_ptr<test_support::HeldCall> call_;
+};
+
+// At quit the monitor, its worker queue and the codec the app made go while a copy is still
+// being checked; the main thread does not wait for the check. The check keeps the codec until
+// it ends, and then neither posts to the main queue nor hands the copy on.
+TEST(ClipboardMonitorLifetimeTest, ACheckRunningAtQuitKeepsTheCodecAndHandsNothingOn) {
+    ManualScheduler main;
+    platform::InMemoryPasteboard pasteboard;
+    const platform::ScriptedWorkspace workspace;
+    const auto call = std::make_shared<test_support::HeldCall>();
+    bool handedOn = false;
+    {
+        const auto codec = std::make_shared<const HeldCodec>(call);
+        WorkQueue checks("capture-checks.test", 1);
+        const auto monitor = ClipboardMonitor::create(
+            {main, pasteboard, workspace, codec,
+             [&checks](std::function<void()> job) { checks.async(std::move(job)); }},
+            [&handedOn](ClipboardContent, const PasteboardContents&) { handedOn = true; });
+        pasteboard.simulateCopy({{"public.png", png}});
+        monitor->checkPasteboard();
+        call->hasStarted.wait();
+    }
+    call->release.set_value();
+    EXPECT_FALSE(call->destroyedInUse.get());
+    EXPECT_EQ(main.pendingCount(), 0u) << "posted after the monitor went";
+    main.runUntilIdle();
+    EXPECT_FALSE(handedOn);
 }
 
 TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwnPaste) {

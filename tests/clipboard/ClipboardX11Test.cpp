@@ -48,12 +48,12 @@ class ClipboardX11Test : public ::testing::Test {
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
         pasteboard = std::make_unique<platform::QtPasteboard>();
         store = std::make_unique<HistoryStore>(
-            folder.path(), HistoryStore::Services{defaults, *pasteboard, codec});
+            folder.path(), HistoryStore::Services{defaults, *pasteboard, *codec});
         monitor = ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
-            [this](const ClipboardContent& content, const platform::PasteboardContents& offered) {
-                store->add(content, offered);
+            [this](ClipboardContent content, const platform::PasteboardContents& offered) {
+                store->add(std::move(content), offered);
             });
         monitor->start();
     }
@@ -75,7 +75,8 @@ class ClipboardX11Test : public ::testing::Test {
     test_support::TemporaryDirectory folder;
     QtScheduler main{qApp};
     platform::InMemoryDefaults defaults;
-    platform::QtImageCodec codec;
+    const std::shared_ptr<const platform::QtImageCodec> codec =
+        std::make_shared<const platform::QtImageCodec>();
     WorkQueue checks{"capture-checks", 1};
     platform::XcbWorkspace workspace;
     platform::XcbKeySynth keys{workspace};
@@ -99,7 +100,7 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     store->flush();
     EXPECT_EQ(test_support::readFile(folder.path() / *imageItem.imageFilename), png);
 
-    PasteService paster({main, *pasteboard, keys, codec});
+    PasteService paster({main, *pasteboard, keys, *codec});
     for (const auto& [item, target, bytes] :
          {std::tuple{textItem, "UTF8_STRING", text}, std::tuple{imageItem, "image/png", png}}) {
         paster.paste(item, *store, monitor);

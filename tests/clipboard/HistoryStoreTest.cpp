@@ -136,6 +136,19 @@ TEST_F(HistoryStoreTest, AddDropsATextEqualToTheNewestOnlyAndSharesTheEntriesItK
     pasteboard.simulateCopy({});
     EXPECT_TRUE(store->restoreToPasteboard(store->items()->front()));
     EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "new"}}));
+
+    // An older entry that is the newest again, after a removal or a restart, is compared too.
+    addText(*store, "café");
+    addText(*store, "newer");
+    store->remove(store->items()->front());
+    const std::size_t size = store->items()->size();
+    addText(*store, "cafe\u0301");
+    EXPECT_EQ(store->items()->size(), size);
+    store = openStore();
+    addText(*store, "cafe\u0301");
+    EXPECT_EQ(store->items()->size(), size);
+    addText(*store, "caf");
+    EXPECT_EQ(store->items()->size(), size + 1);
 }
 
 TEST_F(HistoryStoreTest, TheLimitComesFromTheUserSettingAndTrimsAtTheNextAdd) {
@@ -262,9 +275,8 @@ TEST_F(HistoryStoreTest, FilesOfSetAsideEntriesSurviveLaterStarts) {
         return std::vector<std::string>{id + ".png", id + ".pboard"};
     };
     // Not an entry (its date is a string), so it is dropped into a file of its own.
-    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1},{"id":")" +
-                 droppedId + R"(","createdAt":"yesterday","imageFilename":")" + droppedId +
-                 R"(.png"}])");
+    writeHistory(R"([{"id":")" + someId + R"(","createdAt":1},{"id":")" + droppedId +
+                 R"(","createdAt":"yesterday","imageFilename":")" + droppedId + R"(.png"}])");
     fs::create_directories(directory / "history.json.corrupt-20200101T000000Z");
     const fs::path outside = temporary.path() / "planted.json";
     test_support::writeFile(outside, R"([{"id":")" + linkedId + R"("}])");

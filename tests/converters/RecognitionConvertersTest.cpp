@@ -2,9 +2,9 @@
 
 #include "ConverterTestSupport.h"
 #include "foundation/Localization.h"
+#include "support/HeldCall.h"
 
 #include <cstdlib>
-#include <future>
 #include <memory>
 
 namespace pindrake::converters {
@@ -22,40 +22,24 @@ ClipboardContent imageEntry() {
     return content;
 }
 
-// One call into a recogniser or a model, held on its worker until the test releases it.
-struct HeldCall {
-    std::promise<void> started;
-    std::future<void> hasStarted = started.get_future();
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> inUse{false};
-    std::promise<bool> destroyed;
-    std::future<bool> destroyedInUse = destroyed.get_future();
-};
+using test_support::HeldCall;
 
 class HeldEngine final : public platform::TextRecognizer, public platform::LanguageModel {
   public:
     explicit HeldEngine(std::shared_ptr<HeldCall> call) : call_(std::move(call)) {}
-    ~HeldEngine() override { call_->destroyed.set_value(call_->inUse); }
+    ~HeldEngine() override { call_->noteDestroyed(); }
 
     std::optional<std::vector<std::string>> recognizeLines(
         std::string_view, const std::vector<std::string>&) override {
-        hold();
+        call_->hold();
         return std::vector<std::string>{"recognised"};
     }
     std::optional<std::string> respond(const std::string&, const std::string&) override {
-        hold();
+        call_->hold();
         return "answered";
     }
 
   private:
-    void hold() {
-        call_->inUse = true;
-        call_->started.set_value();
-        call_->released.wait();
-        call_->inUse = false;
-    }
-
     std::shared_ptr<HeldCall> call_;
 };
 

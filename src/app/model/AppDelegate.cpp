@@ -8,10 +8,10 @@ namespace pindrake::app {
 AppDelegate::AppDelegate(Services services, std::filesystem::path historyDirectory)
     : services_(std::move(services)),
       historyStore_(std::move(historyDirectory),
-                    {services_.defaults, services_.pasteboard, services_.imageCodec}),
+                    {services_.defaults, services_.pasteboard, *services_.imageCodec}),
       updaterViewModel_(services_.updater),
       pasteService_(
-          {services_.main, services_.pasteboard, services_.keySynth, services_.imageCodec}) {}
+          {services_.main, services_.pasteboard, services_.keySynth, *services_.imageCodec}) {}
 
 AppDelegate::~AppDelegate() {
     services_.shortcuts.removeHandler(GlobalShortcuts::Name::toggleHistory());
@@ -41,10 +41,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     clipboardMonitor_ = clipboard::ClipboardMonitor::create(
         {services_.main, services_.pasteboard, services_.workspace, services_.imageCodec,
          services_.captureChecks},
-        [weak](const clipboard::ClipboardContent& content,
-               const platform::PasteboardContents& offered) {
+        [weak](clipboard::ClipboardContent content, const platform::PasteboardContents& offered) {
             if (auto self = weak.lock())
-                (*self)->historyStore_.add(content, offered);
+                (*self)->historyStore_.add(std::move(content), offered);
         });
     clipboardMonitor_->start();
 

@@ -34,7 +34,8 @@ class AppDelegate {
         platform::Defaults& defaults;
         platform::Pasteboard& pasteboard;
         platform::Workspace& workspace;
-        const platform::ImageCodec& imageCodec;
+        // Shared with the capture checks, which may still run at quit.
+        std::shared_ptr<const platform::ImageCodec> imageCodec;
         platform::KeySynth& keySynth;
         platform::LoginItems& loginItems;
         platform::Updater& updater;

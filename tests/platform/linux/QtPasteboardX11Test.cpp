@@ -60,8 +60,8 @@ class QtPasteboardX11Test : public ::testing::Test {
         monitor = clipboard::ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
-            [this](const clipboard::ClipboardContent& content, const PasteboardContents&) {
-                captured.push_back(content);
+            [this](clipboard::ClipboardContent content, const PasteboardContents&) {
+                captured.push_back(std::move(content));
             });
         monitor->start();
     }
@@ -111,7 +111,7 @@ class QtPasteboardX11Test : public ::testing::Test {
 
     QtScheduler main{qApp};
     ScriptedWorkspace workspace;
-    FakeImageCodec codec;
+    const std::shared_ptr<const FakeImageCodec> codec = std::make_shared<const FakeImageCodec>();
     WorkQueue checks{"capture-checks", 1};
     std::unique_ptr<QtPasteboard> pasteboard;
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;

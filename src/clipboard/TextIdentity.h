@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace pindrake::clipboard {
+
+// What tells whether two texts are the same to the history, that is, have the same NFC form:
+// the form's length and a 128-bit digest under a key that is secret and new in every process,
+// so nobody can make two different texts share one. Working one out reads the whole text (any
+// thread); comparing two takes no time, whatever the texts hold.
+struct TextIdentity {
+    std::size_t length = 0;
+    std::array<std::uint64_t, 2> digest{};
+
+    bool operator==(const TextIdentity&) const = default;
+};
+
+TextIdentity textIdentity(std::string_view text);
+
+}  // namespace pindrake::clipboard

@@ -1,0 +1,149 @@
+// Counts the large allocations the main thread makes while a capture runs. Built as a program of
+// its own, since it replaces the global operator new.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "clipboard/ClipboardMonitor.h"
+#include "clipboard/HistoryStore.h"
+#include "foundation/ManualScheduler.h"
+#include "platform/fake/FakeImageCodec.h"
+#include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/InMemoryPasteboard.h"
+#include "platform/fake/ScriptedWorkspace.h"
+#include "support/RepeatedText.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+// Large enough that no bookkeeping of a capture comes near it; far below the contents copied.
+constexpr std::size_t largeAllocation = 1 << 20;
+thread_local bool countingHere = false;
+thread_local int largeAllocationsHere = 0;
+
+void* allocate(std::size_t size) {
+    if (countingHere && size >= largeAllocation)
+        ++largeAllocationsHere;
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Every form that pairs with `free`, so that no allocation is released by another allocator.
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+    return operator new(size, nothrow);
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+
+namespace pindrake::clipboard {
+namespace {
+
+using platform::PasteboardContents;
+
+// Large allocations made on this thread while one is alive.
+class LargeAllocationsHere {
+  public:
+    LargeAllocationsHere() {
+        countingHere = true;
+        largeAllocationsHere = 0;
+    }
+    ~LargeAllocationsHere() { countingHere = false; }
+    int count() const { return largeAllocationsHere; }
+
+    // Work that is not the main thread's, done on this thread.
+    template <class Work>
+    void elsewhere(Work&& work) {
+        countingHere = false;
+        work();
+        countingHere = true;
+    }
+};
+
+// The capture of a copy of many megabytes (a text with its HTML, or a picture) costs the main
+// thread no copy of its bytes and no pass over them: the clipboard hands over what it read, the
+// checks and everything that reads the content run on the worker, and the history takes the
+// content as it is. The same goes for a text that repeats the newest entry, as it is or in
+// another Unicode normalisation, which is left out.
+TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
+    const std::size_t size = 8 << 20;
+    const std::string text = test_support::repeatedText("copied words ", size);
+    const std::string composed = text + "caf\u00e9";
+    const std::string decomposed = text + "cafe\u0301";
+    const std::string png = std::string(platform::FakeImageCodec::pngSignature) + text;
+    const std::vector<std::pair<PasteboardContents, std::size_t>> copies = {
+        {{{"public.html", "<p>" + text + "</p>"}, {"public.utf8-plain-text", composed}}, 1},
+        {{{"public.utf8-plain-text", decomposed}}, 1},  // the newest entry's text again
+        {{{"public.png", png}}, 2},
+        {{{"public.utf8-plain-text", composed}}, 3},
+        {{{"public.utf8-plain-text", composed}}, 3},
+    };
+
+    test_support::TemporaryDirectory folder;
+    ManualScheduler main;
+    platform::InMemoryDefaults defaults;
+    platform::InMemoryPasteboard pasteboard;
+    const platform::ScriptedWorkspace workspace;
+    const auto codec = std::make_shared<const platform::FakeImageCodec>();
+    HistoryStore store(folder.path(), {defaults, pasteboard, *codec});
+    std::vector<std::function<void()>> checks;
+    const auto monitor = ClipboardMonitor::create(
+        {main, pasteboard, workspace, codec,
+         [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }},
+        [&store](ClipboardContent content, const PasteboardContents& offered) {
+            store.add(std::move(content), offered);
+        });
+    for (const auto& [offered, entries] : copies) {
+        pasteboard.simulateCopy(offered);
+        LargeAllocationsHere onMain;
+        monitor->checkPasteboard();
+        ASSERT_EQ(checks.size(), 1u);
+        onMain.elsewhere([&] {
+            checks.front()();
+            checks.clear();
+        });
+        main.runUntilIdle();
+        EXPECT_EQ(onMain.count(), 0) << offered.entries().front().type;
+        EXPECT_EQ(store.items()->size(), entries);
+    }
+    const HistoryList& history = store.items().get();
+    EXPECT_EQ(history[0].plainText, composed);
+    EXPECT_TRUE(history[1].imageFilename);
+    EXPECT_EQ(history[2].plainText, composed);
+    EXPECT_EQ(history[2].htmlText, "<p>" + text + "</p>");
+}
+
+}  // namespace
+}  // namespace pindrake::clipboard

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pindrake::test_support {
+
+// `unit` over and over, until the text is at least `size` bytes long.
+inline std::string repeatedText(std::string_view unit, std::size_t size) {
+    std::string text;
+    text.reserve(size + unit.size());
+    while (text.size() < size)
+        text += unit;
+    return text;
+}
+
+}  // namespace pindrake::test_support
