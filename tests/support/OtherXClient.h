@@ -35,11 +35,11 @@ class OtherClient {
 
     // False while some client holds the whole keyboard (an open popup menu, say).
     bool canGrabKeyboard() {
-        const auto reply = platform::xcbReply(xcb_grab_keyboard_reply(
-            x_.get(),
-            xcb_grab_keyboard(x_.get(), 0, x_.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                              XCB_GRAB_MODE_ASYNC),
-            nullptr));
+        const auto reply = platform::xcbReply(
+            xcb_grab_keyboard_reply(x_.get(),
+                                    xcb_grab_keyboard(x_.get(), 0, x_.root(), XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr));
         if (!reply || reply->status != XCB_GRAB_STATUS_SUCCESS)
             return false;
         x_.succeeded(xcb_ungrab_keyboard_checked(x_.get(), XCB_CURRENT_TIME));
