@@ -71,6 +71,13 @@ class OtherClient {
         EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
     }
 
+    // The window the server sends key presses to now; none when it could not be asked.
+    xcb_window_t inputFocus() {
+        const auto reply = platform::xcbReply(
+            xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr));
+        return reply ? reply->focus : XCB_WINDOW_NONE;
+    }
+
     // The core keyboard state, locked modifiers included.
     std::uint16_t modifierState() {
         const auto pointer = platform::xcbReply(
