@@ -83,15 +83,23 @@ TEST_F(AppShellTest, TheMenuFollowsTheUpdaterFromTheStartAndOpensSettingsOnTheNe
     EXPECT_FALSE(log.timeOf("open settings"));
     main.runUntilIdle();
     EXPECT_EQ(log.names(), (std::vector<std::string>{"activate self", "open settings"}));
-    // The window appears 0.25 s later: found by the fourth look.
-    main.advance(250ms);
+    // Looked for every 0.1 s; the window appears 0.25 s later: found by the fourth look.
+    EXPECT_EQ(shell.raiseAttempts, 1);
+    main.advance(99ms);
+    EXPECT_EQ(shell.raiseAttempts, 1);
+    main.advance(1ms);
+    EXPECT_EQ(shell.raiseAttempts, 2);
+    main.advance(150ms);
+    EXPECT_EQ(shell.raiseAttempts, 3);
     shell.settingsWindowExists = true;
     main.advance(2s);
     EXPECT_EQ(shell.raiseAttempts, 4);
-    // Never there: one look and 40 more, then it stops.
+    // Never there: one look and 40 more, the last 4 s after the first, then it stops.
     shell.settingsWindowExists = false;
     shell.raiseAttempts = 0;
     menu.openSettingsWindow();
+    main.advance(3999ms);
+    EXPECT_EQ(shell.raiseAttempts, 40);
     main.advance(10s);
     EXPECT_EQ(shell.raiseAttempts, 41);
 

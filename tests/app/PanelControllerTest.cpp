@@ -84,7 +84,10 @@ TEST_F(PanelControllerTest, EachWayOfHidingReactivatesOnlyWhenItShould) {
         EXPECT_FALSE(window.hasOverlay()) << row.name;
         EXPECT_FALSE(panel().previousFrontmostApp()) << row.name;
         EXPECT_EQ(log.timeOf("activate Editor").has_value(), row.reactivates) << row.name;
-        main.advance(PanelController::fadeOutDuration);
+        // Faded out over 0.12 s.
+        main.advance(std::chrono::milliseconds(119));
+        EXPECT_TRUE(window.isVisible) << row.name;
+        main.advance(std::chrono::milliseconds(1));
         EXPECT_FALSE(window.isVisible) << row.name;
         EXPECT_EQ(window.alpha, 1) << row.name;
         EXPECT_FALSE(window.hasContent()) << row.name;

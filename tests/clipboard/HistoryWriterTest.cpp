@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <unistd.h>
+
+#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "clipboard/HistoryWriter.h"
+#include "support/Eventually.h"
 
 namespace pindrake::clipboard {
 namespace {
@@ -38,6 +40,16 @@ std::promise<void> startSlowSave(HistoryWriter& writer, Journal& journal) {
     return release;
 }
 
+// Whether the thread sleeps, waiting for something (the state `ps` shows as S).
+bool isAsleep(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The state follows the name, which is in parentheses and may hold spaces.
+    const auto nameEnd = line.rfind(')');
+    return nameEnd != std::string::npos && line.compare(nameEnd, 3, ") S") == 0;
+}
+
 // Of saves that piled up only the newest is written, after every file given before it; the
 // removals each save allows come after it, so a kill in between never leaves a history naming
 // removed files. A writer that goes finishes everything it was given first.
@@ -54,11 +66,12 @@ TEST(HistoryWriterTest, WritesFilesFirstThenOnlyTheNewestOfPiledUpSavesThenRemov
     EXPECT_EQ(journal.entries, (std::vector<std::string>{"save 1", "image of 2", "snapshot of 3",
                                                          "save 3", "remove A", "remove B"}));
 
-    // Quitting while the disk is slow: the writer is told to go with a file still queued.
+    // Quitting while the disk is slow: the writer is told to go with a file still queued, and
+    // the disk catches up only once the destruction waits for it.
     auto hold = startSlowSave(*writer, journal);
     writer->writeFile([&] { journal.note("queued at the end"); });
-    auto releaseLater = std::async(std::launch::async, [&hold] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    auto releaseLater = std::async(std::launch::async, [&hold, destroying = gettid()] {
+        EXPECT_TRUE(test_support::eventually([&] { return isAsleep(destroying); }));
         hold.set_value();
     });
     writer.reset();

@@ -22,18 +22,15 @@ using clipboard::ClipboardContent;
 std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter,
                                                       const ClipboardContent& input,
                                                       const ConversionServices* with) {
-    std::optional<ClipboardContent> result;
-    int deliveries = 0;
-    converter.convert(input, with ? *with : services, [&](ClipboardContent content) {
-        ++deliveries;
-        result = std::move(content);
-    });
-    EXPECT_FALSE(result) << "delivered before the main queue ran";
-    test_support::runUntil(main, [&] { return result.has_value(); });
-    main.runUntilIdle();
-    if (deliveries != 1)
+    test_support::Delivered<ClipboardContent> result;
+    converter.convert(input, with ? *with : services, result.completion());
+    EXPECT_TRUE(result.all().empty()) << "delivered before the main queue ran";
+    if (!result.first(main))
         return std::nullopt;
-    return result;
+    main.runUntilIdle();
+    if (result.all().size() != 1)
+        return std::nullopt;
+    return result.all().front();
 }
 
 const Converter& ConverterHarness::named(std::string_view id) {

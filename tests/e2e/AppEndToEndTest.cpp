@@ -70,6 +70,22 @@ class AppEndToEndTest : public ::testing::Test {
     bool historyHas(std::size_t count) {
         return QTest::qWaitFor([&] { return history().size() == count; }, 10'000);
     }
+    // Copies until the history holds `count` entries, the newest this text: a copy made while
+    // the app does not watch the clipboard (before it does, or during its own paste) is never
+    // recorded.
+    bool copyUntilRecorded(const std::string& text, std::size_t count) {
+        return QTest::qWaitFor(
+            [&] {
+                copy(text);
+                return QTest::qWaitFor(
+                    [&] {
+                        const auto entries = history();
+                        return entries.size() >= count && entries[0]["plainText"] == text;
+                    },
+                    1000);
+            },
+            15'000);
+    }
     bool panelVisible() {
         return std::system("xdotool search --onlyvisible --name '^Pindrake$' >/dev/null") == 0;
     }
@@ -113,14 +129,7 @@ class AppEndToEndTest : public ::testing::Test {
 };
 
 TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeAndOutsideClick) {
-    // The first copy may come before the app watches the clipboard; copy until it is seen.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            copy("alpha one");
-            return QTest::qWaitFor([&] { return history().size() == 1; }, 1000);
-        },
-        15'000))
-        << "the app never recorded a copy";
+    ASSERT_TRUE(copyUntilRecorded("alpha one", 1)) << "the app never recorded a copy";
     copy("beta two");
     ASSERT_TRUE(historyHas(2));
     copy("alpha three");
@@ -134,14 +143,15 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     ASSERT_TRUE(QTest::qWaitFor([&] { return target.toPlainText() == "alpha one"; }, 5000))
         << "received: " << target.toPlainText().toStdString();
     EXPECT_FALSE(panelVisible());
-    QTest::qWait(1500);
-    EXPECT_EQ(history().size(), 3u) << "the paste was recorded again";
+    // A later copy is recorded after the paste would have been.
+    ASSERT_TRUE(copyUntilRecorded("delta four", 4));
+    EXPECT_EQ(history().size(), 4u) << "the paste was recorded again";
     EXPECT_EQ(target.toPlainText(), "alpha one") << "pasted more than once";
 
     // Through a converter: the second one offered for JSON lays it out.
     target.clear();
     copy(R"({"a":"x","b":[1,2]})");
-    ASSERT_TRUE(historyHas(4));
+    ASSERT_TRUE(historyHas(5));
     openPanel();
     xdotool("key Right");
     xdotool("key Down");
@@ -152,7 +162,8 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     QString squeezed = target.toPlainText();
     squeezed.remove(QRegularExpression(QStringLiteral("\\s")));
     EXPECT_EQ(squeezed.toStdString(), R"({"a":"x","b":[1,2]})");
-    EXPECT_EQ(history().size(), 4u) << "the converted paste was recorded";
+    ASSERT_TRUE(copyUntilRecorded("epsilon six", 6));
+    EXPECT_EQ(history().size(), 6u) << "the converted paste was recorded";
 
     openPanel();
     xdotool("key Escape");
@@ -198,12 +209,7 @@ TEST_F(AppEndToEndTest, ASecondStartSaysTheFirstRunsAndEndsWhileTheFirstGoesOn) 
     EXPECT_TRUE(second.readAll().contains("already running"));
 
     ASSERT_EQ(app.state(), QProcess::Running) << "the first instance did not go on";
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            copy("kept by the first");
-            return QTest::qWaitFor([&] { return history().size() == 1; }, 1000);
-        },
-        15'000));
+    ASSERT_TRUE(copyUntilRecorded("kept by the first", 1));
     app.terminate();
     ASSERT_TRUE(app.waitForFinished(10'000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << "SIGTERM killed the app";

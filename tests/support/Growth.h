@@ -1,7 +1,8 @@
 #pragma once
 
+#include <time.h>
+
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <limits>
 
@@ -9,21 +10,30 @@
 // neither the machine's speed nor a sanitizer's slowdown moves the verdict.
 namespace pindrake::test_support {
 
-// How many times longer `onLarge` takes than `onSmall`, each the best of `rounds` runs taken in
-// turns, so that the machine pausing the test in some runs does not count. On inputs `k` times
-// apart, linear work grows about `k` times and quadratic work about `k * k` times.
+// The processor time the calling thread has used: time spent waiting for a core on a busy
+// machine does not count, so the small input running inside one slice and the large one sharing
+// the core with others compare fairly.
+inline double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// How many times more processor time `onLarge` takes than `onSmall`, each the best of `rounds`
+// runs taken in turns. On inputs `k` times apart, linear work grows about `k` times and
+// quadratic work about `k * k` times.
 inline double growth(const std::function<void()>& onSmall, const std::function<void()>& onLarge,
                      int rounds = 4) {
-    const auto time = [](const std::function<void()>& work) {
-        const auto start = std::chrono::steady_clock::now();
+    const auto cost = [](const std::function<void()>& work) {
+        const double start = threadCpuSeconds();
         work();
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return threadCpuSeconds() - start;
     };
     double small = std::numeric_limits<double>::max();
     double large = std::numeric_limits<double>::max();
     for (int round = 0; round < rounds; ++round) {
-        small = std::min(small, time(onSmall));
-        large = std::min(large, time(onLarge));
+        small = std::min(small, cost(onSmall));
+        large = std::min(large, cost(onLarge));
     }
     return large / std::max(small, 1e-9);
 }

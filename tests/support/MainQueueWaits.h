@@ -1,17 +1,27 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "foundation/ManualScheduler.h"
 #include "support/SanitizerSlowdown.h"
 
 namespace pindrake::test_support {
 
+// How long a test waits for work on another thread that must finish: far beyond what it takes
+// on a loaded machine, and as much longer again as a sanitizer slows it down.
+inline const std::chrono::milliseconds mustFinishWithin(
+    static_cast<std::chrono::milliseconds::rep>(30'000 * sanitizerSlowdown));
+
 // Runs the main queue until `done` holds, waiting for posts from worker threads in between.
 // False when nothing more arrived within the time-out.
 inline bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
-                     std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+                     std::chrono::milliseconds timeout = mustFinishWithin) {
     for (;;) {
         main.runUntilIdle();
         if (done())
@@ -20,6 +30,32 @@ inline bool runUntil(ManualScheduler& main, const std::function<bool()>& done,
             return false;
     }
 }
+
+// What a call hands back through the main queue, in the order it came. The completion owns
+// where it puts what it gets, so one that comes after the test gave up waiting, in a later turn
+// of the same queue or from a teardown, touches nothing that has gone.
+template <typename Outcome>
+class Delivered {
+  public:
+    // For the call; a copy of it delivers here too.
+    std::function<void(Outcome)> completion() const {
+        return [all = all_](Outcome outcome) { all->push_back(std::move(outcome)); };
+    }
+    const std::vector<Outcome>& all() const { return *all_; }
+
+    // Runs the main queue until something came and gives the first. Nothing, and a failure of
+    // the test, when nothing came in time.
+    std::optional<Outcome> first(ManualScheduler& main) const {
+        if (!runUntil(main, [this] { return !all_->empty(); })) {
+            ADD_FAILURE() << "no answer within " << mustFinishWithin.count() << " ms";
+            return std::nullopt;
+        }
+        return all_->front();
+    }
+
+  private:
+    std::shared_ptr<std::vector<Outcome>> all_ = std::make_shared<std::vector<Outcome>>();
+};
 
 // The most a call that never waits may hold up its thread in tests: far below any wait on a
 // script or a transfer (seconds), scaled in sanitizer builds. Tests print what they measure.

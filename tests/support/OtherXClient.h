@@ -35,11 +35,11 @@ class OtherClient {
 
     // False while some client holds the whole keyboard (an open popup menu, say).
     bool canGrabKeyboard() {
-        const auto reply = platform::xcbReply(xcb_grab_keyboard_reply(
-            x_.get(),
-            xcb_grab_keyboard(x_.get(), 0, x_.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                              XCB_GRAB_MODE_ASYNC),
-            nullptr));
+        const auto reply = platform::xcbReply(
+            xcb_grab_keyboard_reply(x_.get(),
+                                    xcb_grab_keyboard(x_.get(), 0, x_.root(), XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr));
         if (!reply || reply->status != XCB_GRAB_STATUS_SUCCESS)
             return false;
         x_.succeeded(xcb_ungrab_keyboard_checked(x_.get(), XCB_CURRENT_TIME));
@@ -69,6 +69,13 @@ class OtherClient {
             nullptr));
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->status, XCB_MAPPING_STATUS_SUCCESS);
+    }
+
+    // The window the server sends key presses to now; none when it could not be asked.
+    xcb_window_t inputFocus() {
+        const auto reply = platform::xcbReply(
+            xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr));
+        return reply ? reply->focus : XCB_WINDOW_NONE;
     }
 
     // The core keyboard state, locked modifiers included.

@@ -1,15 +1,13 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
-#include <thread>
 
-#include "support/SanitizerSlowdown.h"
+#include "support/Eventually.h"
 
 namespace pindrake::test_support {
 
@@ -40,19 +38,11 @@ inline std::set<std::string> threadsNamedSince(const std::string& name,
 // Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds, more in
 // sanitizer builds.
 inline bool threadsEnd(const std::set<std::string>& threads) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(5 * sanitizerSlowdown);
-    const auto anyAlive = [&] {
-        return std::any_of(threads.begin(), threads.end(), [](const std::string& id) {
+    return eventually([&] {
+        return std::none_of(threads.begin(), threads.end(), [](const std::string& id) {
             return std::filesystem::exists("/proc/self/task/" + id);
         });
-    };
-    while (anyAlive()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    });
 }
 
 }  // namespace pindrake::test_support

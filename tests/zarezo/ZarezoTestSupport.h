@@ -27,15 +27,15 @@ using TemporaryFolder = test_support::TemporaryDirectory;
 
 using test_support::runUntil;
 
-// Converts through `convert` and runs the main queue until the outcome arrives. Outcomes always
-// arrive in a later turn of the main queue, never inside the call.
+// Converts through `convert` and runs the main queue until the outcome arrives (nothing, and a
+// failure of the test, when it never does). Outcomes always arrive in a later turn of the main
+// queue, never inside the call.
 inline std::optional<MarkdownResult> convertAndWait(
     ManualScheduler& main, const std::function<void(MarkdownCompletion)>& convert) {
-    std::optional<MarkdownResult> outcome;
-    convert([&outcome](MarkdownResult result) { outcome = std::move(result); });
-    EXPECT_FALSE(outcome) << "answered before convert returned";
-    runUntil(main, [&] { return outcome.has_value(); });
-    return outcome;
+    test_support::Delivered<MarkdownResult> outcome;
+    convert(outcome.completion());
+    EXPECT_TRUE(outcome.all().empty()) << "answered before convert returned";
+    return outcome.first(main);
 }
 
 // The same through an engine's own convert().

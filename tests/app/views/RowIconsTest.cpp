@@ -55,7 +55,7 @@ TEST(RowIconsSiteIcon, TheGlobeUntilTheIconOfTheTrimmedAddressArrivesFetchedOnce
     item.plainText = "  \n" + server.url("/page") + " \n";
     EXPECT_NE(centre(icons.icon(item)), QColor(Qt::red)) << "the globe first";
     icons.icon(item);
-    test_support::runUntil(main, [&] { return !loaded.isEmpty(); });
+    ASSERT_TRUE(test_support::runUntil(main, [&] { return !loaded.isEmpty(); }));
     EXPECT_EQ(loaded.toStdString(), item.id);
     EXPECT_EQ(centre(icons.icon(item)), QColor(Qt::red));
     EXPECT_EQ(server.hits("/favicon.ico"), 1);

@@ -5,6 +5,7 @@
 
 #include "foundation/ManualScheduler.h"
 #include "platform/linux/CurlHttpClient.h"
+#include "support/Eventually.h"
 #include "support/LoopbackServer.h"
 #include "support/MainQueueWaits.h"
 #include "support/ThreadNames.h"
@@ -49,6 +50,7 @@ class CurlHttpClientTest : public ::testing::Test {
             while (!released)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             response.set_content("late", "text/plain");
+            ++stalledAnswered;
         });
         routes.Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
             response.set_redirect("file:///etc/passwd");
@@ -57,17 +59,18 @@ class CurlHttpClientTest : public ::testing::Test {
     }
 
     HttpResponse fetch(HttpRequest request) {
-        std::optional<HttpResponse> result;
-        client.get(std::move(request), [&result](HttpResponse response) { result = response; });
-        EXPECT_FALSE(result) << "the completion must come through the main queue";
-        test_support::runUntil(main, [&] { return result.has_value(); });
-        return result.value_or(HttpResponse{.status = 0, .body = {}, .error = "no answer"});
+        test_support::Delivered<HttpResponse> response;
+        client.get(std::move(request), response.completion());
+        EXPECT_TRUE(response.all().empty()) << "the completion must come through the main queue";
+        return response.first(main).value_or(
+            HttpResponse{.status = 0, .body = {}, .error = "no answer"});
     }
 
     ~CurlHttpClientTest() override { released = true; }
 
     std::atomic<bool> released{false};
     std::atomic<int> stalledStarted{0};
+    std::atomic<int> stalledAnswered{0};
     clipboard::testing::LoopbackServer server;
     ManualScheduler main;
     CurlHttpClient client{main};
@@ -118,8 +121,8 @@ TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting)
             responses[i] = std::move(response);
         });
     }
-    while (stalledStarted < 4)  // the four workers are all in a transfer
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The four workers are all in a transfer.
+    ASSERT_TRUE(test_support::eventually([&] { return stalledStarted == 4; }));
     const auto doomedWorkers = test_support::threadsNamedSince("http", workersBefore);
     EXPECT_EQ(doomedWorkers.size(), 4u);
     const auto blocked = test_support::timeBlocked([&] { doomed.reset(); });
@@ -128,8 +131,9 @@ TEST_F(CurlHttpClientTest, DestroyingTheClientCancelsEveryRequestWithoutWaiting)
               << blocked.count() << " ms\n";
     // The transfers stop while the server still holds them, and their threads end.
     EXPECT_TRUE(test_support::threadsEnd(doomedWorkers));
+    // The server answers every transfer it was holding; none of those late answers counts.
     released = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // late answers must not count
+    ASSERT_TRUE(test_support::eventually([&] { return stalledAnswered == stalledStarted; }));
     main.runUntilIdle();
     EXPECT_EQ(completions, std::vector<int>(10, 1));
     for (const auto& response : responses) {

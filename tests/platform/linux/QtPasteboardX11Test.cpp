@@ -19,12 +19,20 @@
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/ScriptedSelectionOwner.h"
 #include "support/QtEventLoop.h"
+#include "support/SanitizerSlowdown.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::platform {
 namespace {
 
 using namespace std::chrono_literals;
+
+// A limit the owner's thread acts well within, even on a loaded machine; a read that must end
+// by such a limit waits it out.
+const std::chrono::milliseconds ownerActs(
+    static_cast<std::chrono::milliseconds::rep>(2000 * test_support::sanitizerSlowdown));
+// Limits that no read in these tests reaches unless it is the one a case is about.
+constexpr auto beyondTheTest = 60s;
 using test_support::waitUntil;
 using testing::ScriptedSelectionOwner;
 using Behaviour = ScriptedSelectionOwner::Behaviour;
@@ -66,13 +74,10 @@ class QtPasteboardX11Test : public ::testing::Test {
         monitor->start();
     }
 
-    // Waits for the next change and gives how long it took. The limit only keeps a broken read
-    // from hanging the suite: it is far beyond the read limits the tests give the pasteboard.
-    std::chrono::milliseconds waitForChange(std::int64_t since) {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        EXPECT_TRUE(waitUntil([&] { return pasteboard->changeCount() != since; }, 20s));
-        return std::chrono::milliseconds(elapsed.elapsed());
+    // Waits for the next change. The limit only keeps a broken read from hanging the suite: it
+    // is far beyond the read limits the tests give the pasteboard.
+    void waitForChange(std::int64_t since) {
+        EXPECT_TRUE(waitUntil([&] { return pasteboard->changeCount() != since; }, 10 * ownerActs));
     }
 
     // While `owner` holds an answer the read in progress needs, the main queue keeps turning
@@ -118,9 +123,6 @@ class QtPasteboardX11Test : public ::testing::Test {
     std::vector<clipboard::ClipboardContent> captured;
 };
 
-// Limits that no read in these tests reaches unless it is the one a case is about.
-constexpr auto beyondTheTest = 60s;
-
 // The read runs on a worker: an owner holding its answer, or the next chunk of an incremental
 // transfer, holds up neither the main queue nor a read of the
 // pasteboard, and once it answers the copy comes out whole.
@@ -159,7 +161,7 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
         std::chrono::milliseconds wholeRead = beyondTheTest;
     };
     const std::vector<Case> cases = {
-        {"never answers", {{"UTF8_STRING", "text"}}, Behaviour::neverAnswers, {}, 500ms},
+        {"never answers", {{"UTF8_STRING", "text"}}, Behaviour::neverAnswers, {}, ownerActs},
         {"lists its targets, gives no data",
          {{"UTF8_STRING", "text"},
           {"text/html", "<b>x</b>"},
@@ -169,7 +171,7 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
          Behaviour::answersOnlyTargets,
          {},
          beyondTheTest,
-         500ms},
+         ownerActs},
         // Nothing but noticing it gone ends this read.
         {"dies after listing its targets",
          {{"UTF8_STRING", "text"}},
@@ -182,7 +184,7 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
           {"text/plain", "a later text target, never preferred"}},
          Behaviour::serves,
          {{"public.utf8-plain-text", "slow but in time"}},
-         3000ms},
+         400ms + ownerActs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -275,20 +277,25 @@ TEST_F(QtPasteboardX11Test, OurWritesOfferEveryTypeUnderTheExactBytesOfItsName) 
 }
 
 TEST_F(QtPasteboardX11Test, ASlowTransferIsReadWholeWhileItProgressesAndATrickleIsCut) {
-    // Half a second for the whole read, and another for every 64 KiB received.
+    // Each chunk of 16 KiB earns as long again as the whole read is given at first; no single
+    // answer is waited for too long.
     SelectionReadLimits limits;
-    limits.wholeRead = 500ms;
-    limits.slowestRate = 64 << 10;
+    limits.perAnswer = beyondTheTest;
+    limits.wholeRead = ownerActs;
+    limits.slowestRate =
+        static_cast<std::size_t>((16 << 10) / std::chrono::duration<double>(ownerActs).count());
     readWithin(limits);
     quiet();
 
-    // 384 KiB in chunks of 16 KiB, 60 ms apart: more than a second in all.
-    std::string text(384 << 10, 'a');
+    // 256 KiB in chunks of 16 KiB, each an eighth of the whole-read limit after the last: twice
+    // as long in all as that limit.
+    const auto betweenChunks = ownerActs / 8;
+    std::string text(256 << 10, 'a');
     for (std::size_t i = 0; i < text.size(); i += 1021)
         text[i] = static_cast<char>('b' + i % 23);
     auto before = pasteboard->changeCount();
     {
-        ScriptedSelectionOwner owner({{"UTF8_STRING", text, 0ms, false, 16 << 10, 60ms}});
+        ScriptedSelectionOwner owner({{"UTF8_STRING", text, 0ms, false, 16 << 10, betweenChunks}});
         waitForChange(before);
         const PasteboardContents contents = pasteboard->read();
         const std::string* read = contents.data("public.utf8-plain-text");
@@ -298,10 +305,11 @@ TEST_F(QtPasteboardX11Test, ASlowTransferIsReadWholeWhileItProgressesAndATrickle
     }
     quiet();
 
-    // A byte every 60 ms would take 24 s; it earns next to nothing beyond the half second, so
-    // the read is cut long before the owner has sent half of it.
+    // A byte at the same pace would take fifty times the limit and earns next to nothing beyond
+    // it: the read ends, empty, while the owner still has most of it to send.
     before = pasteboard->changeCount();
-    ScriptedSelectionOwner owner({{"UTF8_STRING", std::string(400, 'a'), 0ms, false, 1, 60ms}});
+    ScriptedSelectionOwner owner(
+        {{"UTF8_STRING", std::string(400, 'a'), 0ms, false, 1, betweenChunks}});
     waitForChange(before);
     EXPECT_LT(owner.sentBytes(), 200u);
     EXPECT_EQ(pasteboard->read(), PasteboardContents{});
