@@ -75,7 +75,7 @@ class OtherClient {
     xcb_window_t inputFocus() {
         const auto reply = platform::xcbReply(
             xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr));
-        return reply ? reply->focus : XCB_WINDOW_NONE;
+        return reply ? reply->focus : xcb_window_t{XCB_WINDOW_NONE};
     }
 
     // The core keyboard state, locked modifiers included.
