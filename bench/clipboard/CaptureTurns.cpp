@@ -27,38 +27,13 @@
 #include "platform/linux/PngSamples.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/MainQueueWaits.h"
+#include "support/MainTurnProbe.h"
 #include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
 using namespace pindrake;
 
 namespace {
-
-// The main queue, timing every task it runs.
-class TurnTimingScheduler final : public Scheduler {
-  public:
-    explicit TurnTimingScheduler(ManualScheduler& queue) : queue_(queue) {}
-
-    void post(Task task) override { queue_.post(timed(std::move(task))); }
-    TimerHandle postAfter(Duration delay, Task task) override {
-        return queue_.postAfter(delay, timed(std::move(task)));
-    }
-    TimerHandle repeatEvery(Duration interval, Task task) override {
-        return queue_.repeatEvery(interval, timed(std::move(task)));
-    }
-    TimePoint now() const override { return queue_.now(); }
-
-    double longestMs = 0;
-
-  private:
-    Task timed(Task task) {
-        return [this, task = std::move(task)] {
-            longestMs = std::max(longestMs, test_support::timeBlocked(task).count());
-        };
-    }
-
-    ManualScheduler& queue_;
-};
 
 // An RGBA PNG whose every byte of pixel data (filter bytes included) is zero, compressed as
 // tightly as zlib can: the most inflating per byte on the clipboard.
@@ -90,7 +65,7 @@ struct Figures {
 Figures measure(const Input& input, int runs) {
     test_support::TemporaryDirectory folder;
     ManualScheduler queue;
-    TurnTimingScheduler main(queue);
+    bench::MainTurnProbe main(queue);
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::ScriptedWorkspace workspace;
@@ -112,11 +87,11 @@ Figures measure(const Input& input, int runs) {
     for (int run = 0; run < runs; ++run) {
         const std::string sentinel = "copied after, " + std::to_string(run);
         captured.clear();
-        main.longestMs = 0;
+        main.reset();
         pasteboard.simulateCopy(input.offered);
         monitor->scheduleCheckOnMain();
         queue.runUntilIdle();
-        const double copyTurns = main.longestMs;
+        const double copyTurns = main.longestWallMs();
         pasteboard.simulateCopy({{"public.utf8-plain-text", sentinel}});
         monitor->scheduleCheckOnMain();
         const bool ended = test_support::runUntil(
@@ -126,7 +101,7 @@ Figures measure(const Input& input, int runs) {
             std::exit(1);
         }
         // The sentinel's own turns are tiny; the copy's are the larger of what was seen.
-        figures.longestTurnsMs.push_back(std::max(copyTurns, main.longestMs));
+        figures.longestTurnsMs.push_back(std::max(copyTurns, main.longestWallMs()));
         figures.captured = captured.size() == 2;
     }
     return figures;

@@ -24,7 +24,6 @@
 #include <string>
 #include <string_view>
 
-#include "MainTurnProbe.h"
 #include "SampleMarkup.h"
 #include "app/model/HistoryViewModel.h"
 #include "clipboard/HistoryStore.h"
@@ -41,6 +40,7 @@
 #include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "support/MainQueueWaits.h"
+#include "support/MainTurnProbe.h"
 #include "support/TestFiles.h"
 #include "zarezo/Zarezo.h"
 
@@ -99,7 +99,7 @@ struct Services {
     explicit Services(ManualScheduler& queue) : main(queue) {}
 
     ManualScheduler& main;
-    converters::bench::MainTurnProbe probe{main};
+    bench::MainTurnProbe probe{main};
     converters::ConversionWorkers workers{"converter-load", 1};
     converters::ConversionServices conversion{probe,
                                               workers,

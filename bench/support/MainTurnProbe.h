@@ -8,7 +8,7 @@
 
 #include "foundation/ManualScheduler.h"
 
-namespace pindrake::converters::bench {
+namespace pindrake::bench {
 
 // A main queue that times each turn of work it runs: everything posted through it, and the
 // calls made through run(). Work is handed to a ManualScheduler, which the caller runs.
@@ -31,6 +31,8 @@ class MainTurnProbe final : public Scheduler {
     // machine does not stretch).
     double longestWallMs() const { return longestWallMs_; }
     double longestCpuMs() const { return longestCpuMs_; }
+    // Starts the next measure.
+    void reset() { longestWallMs_ = longestCpuMs_ = 0; }
 
   private:
     static double threadCpuMs() {
@@ -56,4 +58,4 @@ class MainTurnProbe final : public Scheduler {
     double longestCpuMs_ = 0;
 };
 
-}  // namespace pindrake::converters::bench
+}  // namespace pindrake::bench
