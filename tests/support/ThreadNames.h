@@ -1,11 +1,15 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
+
+#include <unistd.h>
 
 #include "support/Eventually.h"
 
@@ -33,6 +37,27 @@ inline std::set<std::string> threadsNamedSince(const std::string& name,
     std::set_difference(now.begin(), now.end(), earlier.begin(), earlier.end(),
                         std::inserter(added, added.end()));
     return added;
+}
+
+// The processor time thread `id` (an id from threadsNamed) has used so far; none once it ended.
+inline std::chrono::milliseconds threadCpuTime(const std::string& id) {
+    std::ifstream stat("/proc/self/task/" + id + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The name, in parentheses, may hold spaces: fields are counted from the state after it,
+    // the third; user and system time are the 14th and 15th, in clock ticks.
+    const auto nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos)
+        return {};
+    std::istringstream fields(line.substr(nameEnd + 1));
+    std::string field;
+    unsigned long long ticks = 0;
+    for (int number = 3; number <= 15 && fields >> field; ++number) {
+        if (number >= 14)
+            ticks += std::stoull(field);
+    }
+    return std::chrono::milliseconds(ticks * 1000 /
+                                     static_cast<unsigned long long>(sysconf(_SC_CLK_TCK)));
 }
 
 // Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds, more in

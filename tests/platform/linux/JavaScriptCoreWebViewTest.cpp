@@ -83,9 +83,15 @@ TEST_F(JavaScriptCoreWebViewTest, DestroyingABusyViewNeitherWaitsNorLeavesItRunn
                                                         std::chrono::seconds(60));
     bool called = false;
     busy->evaluateJavaScript("for (;;) {}", [&](Evaluation) { called = true; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the script is running
-    const auto busyThreads = test_support::threadsNamedSince("web-view", webViewThreadsBefore);
-    EXPECT_EQ(busyThreads.size(), 1u);
+    // The view's one worker runs the endless script: its processor time keeps growing, well
+    // past what making a context costs.
+    std::set<std::string> busyThreads;
+    ASSERT_TRUE(test_support::eventually([&] {
+        busyThreads = test_support::threadsNamedSince("web-view", webViewThreadsBefore);
+        return busyThreads.size() == 1 &&
+               test_support::threadCpuTime(*busyThreads.begin()) >= std::chrono::milliseconds(200);
+    })) << busyThreads.size()
+        << " new web-view threads";
     const auto blocked = test_support::timeBlocked([&] { busy.reset(); });
     EXPECT_LT(blocked.count(), test_support::neverWaitsMs) << "ms on the destroying thread";
     std::cout << "[ measured ] destroying a view running a 60 s script blocked for "

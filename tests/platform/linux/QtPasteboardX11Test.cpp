@@ -109,9 +109,26 @@ class QtPasteboardX11Test : public ::testing::Test {
         });
     }
 
-    // Lets the monitor poll and any late answer arrive.
-    void settle() {
-        waitUntil([] { return false; }, 1200ms);
+    // The monitor checks the clipboard as it is now, without waiting for its next poll; its
+    // captures come in the order of its checks.
+    void checkNow() {
+        monitor->scheduleCheckOnMain();
+        const auto checked = std::make_shared<bool>(false);
+        main.post([checked] { *checked = true; });
+        EXPECT_TRUE(waitUntil([checked] { return *checked; }));
+    }
+
+    // Once what is under test has been checked, another application copies and the copy is
+    // waited for until captured: what the copies before it still had to do (a late answer, a
+    // second count, a capture) would have happened first. The copy counts one change and one
+    // capture.
+    void copyLaterAndWait() {
+        checkNow();
+        laterCopy = std::make_unique<ScriptedSelectionOwner>(
+            std::vector<ScriptedSelectionOwner::Offer>{{"UTF8_STRING", "a later copy"}});
+        EXPECT_TRUE(waitUntil(
+            [&] { return !captured.empty() && captured.back().plainText == "a later copy"; },
+            10 * ownerActs));
     }
 
     QtScheduler main{qApp};
@@ -121,6 +138,8 @@ class QtPasteboardX11Test : public ::testing::Test {
     std::unique_ptr<QtPasteboard> pasteboard;
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     std::vector<clipboard::ClipboardContent> captured;
+    // Kept until the test ends: an owner leaving is a change too.
+    std::unique_ptr<ScriptedSelectionOwner> laterCopy;
 };
 
 // The read runs on a worker: an owner holding its answer, or the next chunk of an incremental
@@ -201,9 +220,10 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
             EXPECT_TRUE(owner.isHolding()) << "the read waited for the owner, not for its limit";
         }
         EXPECT_EQ(pasteboard->read(), c.expected);
-        settle();
-        EXPECT_EQ(pasteboard->changeCount(), before + 1);
-        EXPECT_EQ(captured.size(), c.expected.empty() ? 0u : 1u);
+        copyLaterAndWait();
+        EXPECT_EQ(pasteboard->changeCount(), before + 2);
+        EXPECT_EQ(captured.size(), c.expected.empty() ? 1u : 2u);
+        laterCopy.reset();
     }
 }
 
@@ -215,10 +235,10 @@ TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadReplacesItWholly) {
     EXPECT_TRUE(mainThreadRunsWhileHeld(first));  // the first read now waits for the image
     ScriptedSelectionOwner second({{"UTF8_STRING", "second copy"}}, Behaviour::serves);
     waitForChange(before);
-    settle();
-    EXPECT_EQ(pasteboard->changeCount(), before + 1);
     EXPECT_EQ(pasteboard->read(), (PasteboardContents{{"public.utf8-plain-text", "second copy"}}));
-    ASSERT_EQ(captured.size(), 1u);
+    copyLaterAndWait();
+    EXPECT_EQ(pasteboard->changeCount(), before + 2);
+    ASSERT_EQ(captured.size(), 2u);
     EXPECT_EQ(captured[0].plainText, "second copy");
     EXPECT_EQ(captured[0].pasteboardTypes, std::set<std::string>{"public.utf8-plain-text"});
 }
@@ -254,8 +274,8 @@ TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {
     pasteboard->write(ours);
     EXPECT_EQ(pasteboard->changeCount(), before + 1);
     EXPECT_EQ(pasteboard->read(), ours);
-    settle();
-    EXPECT_EQ(pasteboard->changeCount(), before + 1);
+    copyLaterAndWait();
+    EXPECT_EQ(pasteboard->changeCount(), before + 2);
 }
 
 // X11 names targets by byte strings: another application finds each type we write under the
