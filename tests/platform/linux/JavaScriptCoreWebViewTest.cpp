@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <thread>
 
 #include "support/MainQueueWaits.h"
 #include "support/ThreadNames.h"
