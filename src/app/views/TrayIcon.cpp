@@ -35,8 +35,9 @@ void TrayIcon::rebuild() {
             continue;
         }
         std::string title = localized(entry.titleKey);
-        // Shown in the menu's key column; the menu acts on it (see eventFilter).
-        if (entry.keyEquivalent)
+        // Shown in the menu's key column, where the menu acts on it (see eventFilter). A menu the
+        // desktop draws itself (a tray over D-Bus) never passes us its keys: no key is shown.
+        if (entry.keyEquivalent && !menu_.platformMenu())
             title += '\t' + desktopKeyName(*entry.keyEquivalent, layout_, entry.keyScope);
         QAction* action = menu_.addAction(QString::fromStdString(title));
         action->setEnabled(entry.isEnabled);
