@@ -1,14 +1,14 @@
 // The real clipboard on an X display: another client (xclip) copies, the Qt backend sees the
 // change, the capture loop stores it, and a paste puts it back for xclip to read.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
-#include <QProcess>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryStore.h"
@@ -21,6 +21,7 @@
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/XcbKeySynth.h"
 #include "platform/linux/XcbWorkspace.h"
+#include "support/ChildProcess.h"
 #include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
 
@@ -33,12 +34,10 @@ using test_support::waitUntil;
 
 // Runs xclip to its end while our event loop keeps serving the clipboard we may own.
 QByteArray readClipboard(const QString& target) {
-    QProcess xclip;
-    xclip.start("xclip", {"-selection", "clipboard", "-o", "-t", target});
-    waitUntil([&] { return xclip.state() == QProcess::NotRunning; }, 10s);
-    if (xclip.state() != QProcess::NotRunning)
-        xclip.kill();
-    return xclip.readAllStandardOutput();
+    test_support::ChildProcess xclip(
+        {"xclip", "-selection", "clipboard", "-o", "-t", target.toStdString()});
+    waitUntil([&] { return !xclip.running(); }, 10s);
+    return QByteArray::fromStdString(xclip.output);
 }
 
 class ClipboardX11Test : public ::testing::Test {
@@ -58,15 +57,16 @@ class ClipboardX11Test : public ::testing::Test {
         monitor->start();
     }
 
-    // Another application copies: xclip owns the clipboard until someone else takes it (or the
-    // QProcess is destroyed, which ends it). Returns the entry it made.
+    // Another application copies: xclip owns the clipboard until someone else takes it (or its
+    // ChildProcess is destroyed, which ends it). Returns the entry it made.
     ClipboardItem captureFromXclip(const QString& target, const std::string& bytes) {
         const std::size_t before = store->items()->size();
-        auto& owner = owners.emplace_back(std::make_unique<QProcess>());
-        owner->start("xclip", {"-selection", "clipboard", "-quiet", "-t", target, "-i"});
-        EXPECT_TRUE(owner->waitForStarted(5000)) << "xclip is not installed";
-        owner->write(bytes.data(), static_cast<qint64>(bytes.size()));
-        owner->closeWriteChannel();
+        auto& owner = owners.emplace_back(
+            std::make_unique<test_support::ChildProcess>(std::vector<std::string>{
+                "xclip", "-selection", "clipboard", "-quiet", "-t", target.toStdString(), "-i"}));
+        EXPECT_TRUE(owner->started()) << "xclip could not be started";
+        owner->write(bytes);
+        owner->closeInput();
         EXPECT_TRUE(waitUntil([&] { return store->items()->size() == before + 1; }))
             << "nothing captured for " << target.toStdString();
         return store->items()->empty() ? ClipboardItem{} : store->items()->front();
@@ -83,7 +83,7 @@ class ClipboardX11Test : public ::testing::Test {
     std::unique_ptr<platform::QtPasteboard> pasteboard;
     std::unique_ptr<HistoryStore> store;
     std::shared_ptr<ClipboardMonitor> monitor;
-    std::vector<std::unique_ptr<QProcess>> owners;
+    std::vector<std::unique_ptr<test_support::ChildProcess>> owners;
 };
 
 // Wiring only: the type mapping and the owners that misbehave have their own tests. Each entry's

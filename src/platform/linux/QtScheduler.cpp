@@ -1,12 +1,14 @@
 #include "platform/linux/QtScheduler.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
+#include <deque>
 #include <limits>
+#include <mutex>
 
 #include "foundation/BootClock.h"
 
@@ -20,10 +22,52 @@ int toMilliseconds(Duration d) {
 
 }  // namespace
 
-QtScheduler::QtScheduler(QObject* context) : context_(context) {}
+// Runs the posted tasks on its thread, in the order they were posted. A task reaches it through
+// a lock of ours: Qt's event only wakes the thread, and the locks of Qt's own queue are out of
+// ThreadSanitizer's sight (Qt is not built with it), while the task carries what the posting
+// thread wrote.
+class QtScheduler::Runner final : public QObject {
+  public:
+    using QObject::QObject;
+
+    void post(Task task) {
+        auto* wake = new QEvent(wakeType());  // made before the lock, so handed over by it too
+        {
+            std::lock_guard lock(mutex_);
+            tasks_.push_back(std::move(task));
+        }
+        QCoreApplication::postEvent(this, wake);
+    }
+
+  protected:
+    bool event(QEvent* event) override {
+        // Taken before the event is read: a wake event was made on the posting thread.
+        std::unique_lock lock(mutex_);
+        if (event->type() != wakeType()) {
+            lock.unlock();
+            return QObject::event(event);
+        }
+        Task task = std::move(tasks_.front());
+        tasks_.pop_front();
+        lock.unlock();
+        task();
+        return true;
+    }
+
+  private:
+    static QEvent::Type wakeType() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
+    std::mutex mutex_;
+    std::deque<Task> tasks_;  // one per wake event on its way
+};
+
+QtScheduler::QtScheduler(QObject* context) : context_(context), runner_(new Runner(context)) {}
 
 void QtScheduler::post(Task task) {
-    QMetaObject::invokeMethod(context_, std::move(task), Qt::QueuedConnection);
+    runner_->post(std::move(task));
 }
 
 TimerHandle QtScheduler::postAfter(Duration delay, Task task) {

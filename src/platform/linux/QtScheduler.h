@@ -6,10 +6,11 @@ class QObject;
 
 namespace pindrake {
 
-// The main queue on Qt's event loop: queued invocations and QTimers on the GUI thread.
+// The main queue on Qt's event loop: posted events and QTimers on the GUI thread.
 class QtScheduler final : public Scheduler {
   public:
-    // `context` is an object living on the main thread (usually the application).
+    // `context` is an object living on the main thread (usually the application), made here on
+    // that thread. Tasks posted from any thread run as long as it lives.
     explicit QtScheduler(QObject* context);
 
     void post(Task task) override;
@@ -18,7 +19,10 @@ class QtScheduler final : public Scheduler {
     TimePoint now() const override;
 
   private:
+    class Runner;
+
     QObject* context_;
+    Runner* runner_;  // a child of `context_`
 };
 
 }  // namespace pindrake

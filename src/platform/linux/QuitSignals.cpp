@@ -21,6 +21,14 @@ volatile sig_atomic_t writeEnd = -1;
 
 void wakeEventLoop(int signalNumber) {
     const int savedErrno = errno;
+    // The quit this signal starts may get stuck: a second quit signal of any kind then ends the
+    // process at once. SA_RESETHAND has given this kind its default back; the others follow.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (const int other : quitSignals) {
+        if (other != signalNumber)
+            ::sigaction(other, &defaultAction, nullptr);
+    }
     const char byte = static_cast<char>(signalNumber);
     // Non-blocking: with the pipe full, a wake-up is already pending.
     [[maybe_unused]] const auto written = ::write(writeEnd, &byte, 1);
@@ -42,7 +50,10 @@ QuitSignals::QuitSignals(std::function<void()> onSignal) : onSignal_(std::move(o
 
     struct sigaction action {};
     action.sa_handler = &wakeEventLoop;
+    // The other quit signals wait while the handler runs, so that they meet their default.
     sigemptyset(&action.sa_mask);
+    for (const int signalNumber : quitSignals)
+        sigaddset(&action.sa_mask, signalNumber);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (const int signalNumber : quitSignals)
         ::sigaction(signalNumber, &action, nullptr);

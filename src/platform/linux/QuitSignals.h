@@ -9,8 +9,9 @@ namespace pindrake::platform {
 
 // SIGTERM, SIGINT and SIGHUP (a logout, `kill`, Ctrl+C in the terminal) end the application the
 // way its Quit item does. The handler itself only writes a byte to a pipe; the event loop reads
-// it and calls `onSignal` on the main thread, where saving is safe. A second signal of the same
-// kind ends the process at once, for when quitting itself is stuck. One object at a time.
+// it and calls `onSignal` on the main thread, where saving is safe. A second quit signal, of
+// whatever kind, ends the process at once, for when quitting itself is stuck. One object at a
+// time.
 class QuitSignals {
   public:
     explicit QuitSignals(std::function<void()> onSignal);

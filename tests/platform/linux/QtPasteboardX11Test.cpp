@@ -2,7 +2,6 @@
 // running, and the copy comes out whole, without the types they failed to give, or not at all.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/ScriptedSelectionOwner.h"
+#include "support/ChildProcess.h"
 #include "support/QtEventLoop.h"
 #include "support/SanitizerSlowdown.h"
 #include "support/TestFiles.h"
@@ -254,17 +254,14 @@ TEST_F(QtPasteboardX11Test, ReadsFiftyMegabytesSentIncrementally) {
     test_support::writeFile(file, big);
 
     const auto before = pasteboard->changeCount();
-    QProcess xclip;
-    xclip.setStandardInputFile(QString::fromStdString(file.string()));
-    xclip.start("xclip", {"-selection", "clipboard", "-quiet", "-t", "UTF8_STRING", "-i"});
-    ASSERT_TRUE(xclip.waitForStarted(5000)) << "xclip is not installed";
+    test_support::ChildProcess xclip(
+        {"xclip", "-selection", "clipboard", "-quiet", "-t", "UTF8_STRING", "-i"}, file.string());
+    ASSERT_TRUE(xclip.started()) << "xclip could not be started";
     waitForChange(before);
     const PasteboardContents read = pasteboard->read();
     ASSERT_NE(read.data("public.utf8-plain-text"), nullptr);
     EXPECT_EQ(read.data("public.utf8-plain-text")->size(), big.size());
     EXPECT_TRUE(*read.data("public.utf8-plain-text") == big);
-    xclip.kill();
-    xclip.waitForFinished(5000);
 }
 
 TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {

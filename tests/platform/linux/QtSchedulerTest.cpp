@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/QtEventLoop.h"
+#include "support/SanitizerSlowdown.h"
 
 namespace pindrake {
 namespace {
@@ -73,6 +75,27 @@ TEST(QtScheduler, NowCountsTheTimeTheMachineSlept) {
                                 self +
                                 "' --gtest_filter=QtScheduler.NowCountsTheTimeTheMachineSlept";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// Tasks posted while the loop runs carry what the worker wrote to the main thread: a hand-over
+// ThreadSanitizer must see (it reports a race otherwise), in the order posted.
+TEST(QtScheduler, PostsFromARunningWorkerHandOverWhatItWrote) {
+    QtScheduler scheduler(QCoreApplication::instance());
+    constexpr int posts = 200;
+    std::vector<std::string> received;
+    std::thread worker([&] {
+        for (int i = 0; i < posts; ++i) {
+            auto text = std::make_shared<std::string>("post " + std::to_string(i));
+            scheduler.post([&received, text] { received.push_back(*text); });
+        }
+    });
+    const bool allArrived = test_support::waitUntil(
+        [&] { return received.size() == posts; },
+        milliseconds(static_cast<long>(5000 * test_support::sanitizerSlowdown)));
+    worker.join();
+    ASSERT_TRUE(allArrived) << received.size();
+    for (int i = 0; i < posts; ++i)
+        EXPECT_EQ(received[i], "post " + std::to_string(i));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // A history on a Qt event loop that quits on signals as the application does:
-//   quit_signal_probe <folder> <captures> [--gated] [--default-signals]
+//   quit_signal_probe <folder> <captures> [--gated] [--stuck-quit] [--default-signals]
 // adds the captures at once (every third with an image, every eighth with a 16 KB text),
 // prints "=N" for each once the history holds it (acknowledged), then "burst", and runs until a
 // signal ends it. --gated holds every image's encoding until quitting has begun, so that nothing
-// acknowledged can reach the disk before the signal is handled; --default-signals leaves the
+// acknowledged can reach the disk before the signal is handled; --stuck-quit never lets it go,
+// so that quitting (said as "quitting") is stuck saving an image; --default-signals leaves the
 // signals' default handling in place (a signal then kills the process).
 #include <unistd.h>
 
@@ -66,14 +67,18 @@ class GatedCodec final : public platform::ImageCodec {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fputs("usage: quit_signal_probe <folder> <captures> [--gated] [--default-signals]\n",
-                   stderr);
+        std::fputs(
+            "usage: quit_signal_probe <folder> <captures> [--gated] [--stuck-quit] "
+            "[--default-signals]\n",
+            stderr);
         return 64;
     }
     bool gated = false;
+    bool stuckQuit = false;
     bool defaultSignals = false;
     for (int i = 3; i < argc; ++i) {
-        gated |= std::string_view(argv[i]) == "--gated";
+        stuckQuit |= std::string_view(argv[i]) == "--stuck-quit";
+        gated |= stuckQuit || std::string_view(argv[i]) == "--gated";
         defaultSignals |= std::string_view(argv[i]) == "--default-signals";
     }
     QCoreApplication application(argc, argv);
@@ -86,7 +91,10 @@ int main(int argc, char** argv) {
     GatedCodec codec(gated);
     clipboard::HistoryStore store(argv[1], {defaults, pasteboard, codec});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
-        codec.open();
+        if (stuckQuit)
+            say("quitting");
+        else
+            codec.open();
         store.flush();
     });
     const int captures = std::stoi(argv[2]);

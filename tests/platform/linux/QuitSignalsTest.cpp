@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/QtEventLoop.h"
+#include "support/SanitizerSlowdown.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::platform {
@@ -39,59 +39,36 @@ TEST(QuitSignals, EachSignalReachesTheEventLoopAndOnlyThere) {
     }
 }
 
-// The probe's output until it closes it (ends) or says `until`; false when 30 s pass first.
-bool readProbe(int fd, std::string& output, std::string_view until = {}) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (;;) {
-        if (!until.empty() && output.find(until) != std::string::npos)
-            return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd readable{fd, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&readable, 1, static_cast<int>(left.count())) <= 0)
-            return false;
-        char buffer[4096];
-        const auto got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0)
-            return until.empty();
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
+// The probe, a history on an event loop quitting on signals, in a process of its own. Every wait
+// for it is bounded: a probe that does not go on in time fails the test (and is killed) rather
+// than hanging it.
+test_support::ChildProcess startProbe(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), PINDRAKE_QUIT_SIGNAL_PROBE);
+    return test_support::ChildProcess(std::move(arguments));
+}
+
+// Starting Qt and ending the process take well under a second unloaded; the wait is for a busy
+// machine.
+test_support::ChildProcess::Clock::time_point probeDeadline() {
+    return test_support::ChildProcess::Clock::now() +
+           std::chrono::milliseconds(static_cast<long>(10'000 * test_support::sanitizerSlowdown));
 }
 
 // Every capture the history held when the signal came is on disk after the process ends, with
-// its snapshot and image: the probe's images are not written before quitting has begun. (The
-// probe is started with fork and exec: QProcess's own clone is beyond ThreadSanitizer.)
+// its snapshot and image: the probe's images are not written before quitting has begun.
 TEST(QuitSignals, ASignalRightAfterABurstOfCapturesLosesNoneOfThem) {
     constexpr int captures = 40;
     for (const auto& signal : quitSignals) {
         test_support::TemporaryDirectory temporary;
         const fs::path folder = temporary.path() / "history";
-        const std::string program = PINDRAKE_QUIT_SIGNAL_PROBE;
-        const std::string folderArgument = folder.string();
-        const std::string count = std::to_string(captures);
-        const char* arguments[] = {program.c_str(), folderArgument.c_str(), count.c_str(),
-                                   "--gated", nullptr};
-        int out[2];
-        ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
-        const pid_t probe = ::fork();
-        ASSERT_GE(probe, 0);
-        if (probe == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execv(program.c_str(), const_cast<char* const*>(arguments));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string output;
-        const bool burstDone = readProbe(out[0], output, "burst\n");
-        ::kill(probe, burstDone ? signal.number : SIGKILL);
-        const bool ended = readProbe(out[0], output);
-        ::close(out[0]);
-        int status = 0;
-        ::waitpid(probe, &status, 0);
-        ASSERT_TRUE(burstDone) << output;
-        ASSERT_TRUE(ended) << signal.name;
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << signal.name << " ended the probe with status " << status;
+        auto probe = startProbe({folder.string(), std::to_string(captures), "--gated"});
+        ASSERT_TRUE(probe.waitForOutput("burst\n", probeDeadline())) << probe.output;
+        probe.signal(signal.number);
+        const auto status = probe.waitForEnd(probeDeadline());
+        ASSERT_TRUE(status) << signal.name << " did not end the probe in time";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+            << signal.name << " ended the probe with status " << *status;
+        const std::string& output = probe.output;
         EXPECT_EQ(std::count(output.begin(), output.end(), '='), captures) << output;
 
         const auto history =
@@ -109,6 +86,26 @@ TEST(QuitSignals, ASignalRightAfterABurstOfCapturesLosesNoneOfThem) {
         }
         EXPECT_EQ(saved.size(), std::size_t{captures}) << signal.name;
         EXPECT_EQ(history.size(), std::size_t{captures}) << signal.name;
+    }
+}
+
+// When quitting is stuck (here saving an image that never comes), a second quit signal ends the
+// process at once, whichever kinds the first and the second are.
+TEST(QuitSignals, ASecondSignalOfAnyKindEndsAStuckQuit) {
+    for (const auto& first : quitSignals) {
+        for (const auto& second : quitSignals) {
+            test_support::TemporaryDirectory temporary;
+            auto probe = startProbe({(temporary.path() / "history").string(), "3", "--stuck-quit"});
+            ASSERT_TRUE(probe.waitForOutput("burst\n", probeDeadline())) << probe.output;
+            probe.signal(first.number);
+            ASSERT_TRUE(probe.waitForOutput("quitting\n", probeDeadline()))
+                << first.name << ": " << probe.output;
+            probe.signal(second.number);
+            const auto status = probe.waitForEnd(probeDeadline());
+            ASSERT_TRUE(status) << first.name << " then " << second.name << " left it stuck";
+            EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == second.number)
+                << first.name << " then " << second.name << ": status " << *status;
+        }
     }
 }
 
