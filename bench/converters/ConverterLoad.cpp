@@ -141,6 +141,7 @@ class Previews {
         store_.items() = clipboard::HistoryList({item});
         viewModel_ = app::HistoryViewModel::create(
             {services.probe, store_, paste_, keys_, workspace_, services.conversion,
+             [this](std::function<void()> job) { reads_.async(std::move(job)); },
              [](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
                  return converters::ConverterList{named("html.toMarkdown"), named("text.toNotion")};
              }});
@@ -166,6 +167,8 @@ class Previews {
     platform::RecordingKeySynth keys_;
     clipboard::HistoryStore store_{folder_.path(), {defaults_, pasteboard_, codec_}};
     clipboard::PasteService paste_;
+    // Where the previews read their input, as in the app.
+    WorkQueue reads_{"entry-reads", 1};
     std::shared_ptr<app::HistoryViewModel> viewModel_;
     Subscription shown_;
 };

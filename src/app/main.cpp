@@ -206,10 +206,13 @@ int main(int argc, char** argv) {
 
     // Copies are checked in the order made, one at a time, whatever conversions are running.
     WorkQueue captureChecks("capture-checks", 1);
+    // Conversions read their entry here, apart from the captures, which keep their own pace.
+    WorkQueue entryReads("entry-reads", 1);
     app::AppDelegate appDelegate(
         {mainQueue, defaults, pasteboard, workspace, imageCodec, keySynth, loginItems, updater,
          shortcuts, panelWindow, shell, conversion,
-         [&captureChecks](std::function<void()> job) { captureChecks.async(std::move(job)); }},
+         [&captureChecks](std::function<void()> job) { captureChecks.async(std::move(job)); },
+         [&entryReads](std::function<void()> job) { entryReads.async(std::move(job)); }},
         historyFolder);
     delegate = &appDelegate;
     app::MenuBarMenu menu(mainQueue, appDelegate, shell);

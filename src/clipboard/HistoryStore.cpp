@@ -33,6 +33,21 @@ std::optional<std::string> readFolderFile(const fs::path& path) {
     return bytes;
 }
 
+// The entry as a content; `image` is the path of its image file, empty when it has none.
+ClipboardContent readContent(const ClipboardItem& item, const fs::path& image,
+                             const platform::ImageCodec& codec) {
+    ClipboardContent content;
+    content.plainText = item.plainText;
+    content.html = item.htmlText;
+    content.tags = item.tags;
+    content.pasteboardTypes = item.pasteboardTypes;
+    if (!image.empty()) {
+        if (auto bytes = readFolderFile(image))
+            content.image = codec.inspect(*bytes);
+    }
+    return content;
+}
+
 // "<name>.XXXXXX" left by a write that was interrupted before its rename.
 bool isTemporaryOf(std::string_view name, const std::function<bool(std::string_view)>& isOurs) {
     constexpr std::size_t suffix = 7;  // ".XXXXXX"
@@ -315,17 +330,13 @@ const TextIdentity& HistoryStore::identity(const HistoryList::Entry& entry) {
 }
 
 ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
-    ClipboardContent content;
-    content.plainText = item.plainText;
-    content.html = item.htmlText;
-    content.tags = item.tags;
-    content.pasteboardTypes = item.pasteboardTypes;
-    if (const auto path = imagePath(item); !path.empty()) {
-        if (auto bytes = readFolderFile(path)) {
-            content.image = services_.imageCodec.inspect(*bytes);
-        }
-    }
-    return content;
+    return readContent(item, imagePath(item), services_.imageCodec);
+}
+
+std::function<ClipboardContent()> HistoryStore::contentReader(HistoryList::Entry entry) const {
+    return [entry, image = imagePath(*entry), &codec = services_.imageCodec] {
+        return readContent(*entry, image, codec);
+    };
 }
 
 bool HistoryStore::restoreToPasteboard(const ClipboardItem& item) {

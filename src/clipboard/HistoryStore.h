@@ -66,6 +66,9 @@ class HistoryStore {
     HistoryList search(std::string_view query) const;
     // The entry as a content, with its image loaded from its file.
     ClipboardContent content(const ClipboardItem& item) const;
+    // The same as a job for a worker, which copies the texts and reads the image there: it
+    // keeps the entry and uses nothing of the store but its image codec, which must outlive it.
+    std::function<ClipboardContent()> contentReader(HistoryList::Entry entry) const;
     // Puts the entry's snapshot back on the clipboard; false (clipboard untouched) when it has
     // no usable snapshot.
     bool restoreToPasteboard(const ClipboardItem& item);

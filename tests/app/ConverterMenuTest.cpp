@@ -26,6 +26,7 @@ class ConverterMenuTest : public ViewModelFixture {
 TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
     vm->moveSelectionDown();
+    main.runUntilIdle();  // its input is read on the worker
     EXPECT_EQ(prettify.calls, 1);
     EXPECT_FALSE(vm->convertedPreviewText.get());
     vm->moveSelectionUp();  // back to "as is": the running preview is dropped
@@ -33,6 +34,7 @@ TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     EXPECT_FALSE(vm->convertedPreviewText.get());
 
     vm->moveSelectionDown();
+    main.runUntilIdle();
     prettify.finish("pretty");
     EXPECT_EQ(vm->convertedPreviewText.get(), "pretty");
     EXPECT_FALSE(vm->isConvertingPreview.get());
@@ -51,29 +53,42 @@ TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
 }
 
 // However fast the highlight moves, one preview conversion runs at a time: the superseded one is
-// told to stop, and only the newest starts, once it has answered.
+// told to stop, and only the newest starts, once it has answered. One superseded while its input
+// is read never starts.
 TEST_F(ConverterMenuTest, QuickMovesRunOnePreviewAtATime) {
     vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
+    vm->moveSelectionDown();  // prettify
+    main.runUntilIdle();      // its input is read: it runs
     for (int move = 0; move < 3; ++move) {
-        vm->moveSelectionDown();  // prettify
         vm->moveSelectionUp();    // as is
+        vm->moveSelectionDown();  // prettify
     }
-    vm->moveSelectionDown();
+    main.runUntilIdle();
     EXPECT_EQ(prettify.calls, 1);
     ASSERT_EQ(prettify.stops.size(), 1u);
     EXPECT_TRUE(prettify.stops[0].isCancelled());
     prettify.finish("stale");
+    main.runUntilIdle();
     EXPECT_EQ(prettify.calls, 2);
     EXPECT_FALSE(prettify.stops[1].isCancelled());
     EXPECT_FALSE(vm->convertedPreviewText.get());
     prettify.finish("pretty");
     EXPECT_EQ(vm->convertedPreviewText.get(), "pretty");
 
+    vm->moveSelectionUp();
+    vm->moveSelectionDown();
+    vm->moveSelectionUp();  // before its input was read
+    main.runUntilIdle();
+    EXPECT_EQ(prettify.calls, 2);
+
     // Left for a converter without a preview, nothing starts when the stopped one answers.
+    vm->moveSelectionDown();
+    main.runUntilIdle();
     vm->moveSelectionUp();
     vm->moveSelectionDown();
     vm->moveSelectionUp();
     prettify.finish("stale");
+    main.runUntilIdle();
     EXPECT_EQ(prettify.calls, 3);
     EXPECT_FALSE(vm->convertedPreviewText.get());
 }

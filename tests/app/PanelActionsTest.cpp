@@ -49,6 +49,7 @@ TEST_F(PanelActionsTest, PasteActivatesDismissesAndPastesTheSnapshotAfterTheDela
 TEST_F(PanelActionsTest, PasteOfAShownPreviewPastesItsTextWithoutConvertingAgain) {
     vm->selectedIndex = 1;
     vm->selectConverter(1);
+    main.runUntilIdle();  // its input is read on the worker
     prettify.finish("{\n  \"x\" : 1\n}");
     paste();
     main.advance(1s);
@@ -95,6 +96,7 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
         vm->selectConverter(2);  // ai.summarize on the JSON entry
         paste();
         row.interrupt(*vm);
+        main.runUntilIdle();  // the paste's input is read on the worker
         while (!summarize.pending.empty())
             summarize.finish("done");
         main.advance(1s);

@@ -19,7 +19,7 @@ class ShellFixture : public AppWorld {
         return std::make_unique<AppDelegate>(
             AppDelegate::Services{
                 main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
-                window, shell, conversion, checksInLaterTurn,
+                window, shell, conversion, checksInLaterTurn, checksInLaterTurn,
                 [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
                     return offeredConverters;
                 }},

@@ -29,6 +29,7 @@ class ViewModelFixture : public AppWorld {
 
     std::shared_ptr<HistoryViewModel> makeViewModel() {
         return HistoryViewModel::create({main, store, pasteService, keys, workspace, conversion,
+                                         entryReads,
                                          [this](const clipboard::ContentTags& tags,
                                                 const std::set<std::string>&, bool, bool hasText) {
                                              ++candidateCalls;
@@ -64,6 +65,9 @@ class ViewModelFixture : public AppWorld {
     FakeConverter summarize{"ai.summarize"};
     FakeConverter translate{"ai.translate"};
     int candidateCalls = 0;
+    // Where the model reads a conversion's input: a later turn of the main queue, unless a test
+    // runs the reads itself.
+    std::function<void(std::function<void()>)> entryReads = checksInLaterTurn;
     std::shared_ptr<HistoryViewModel> vm;
 };
 

@@ -1,9 +1,6 @@
 // Counts the large allocations the main thread makes while a capture runs. Built as a program of
-// its own, since it replaces the global operator new.
+// its own, since it replaces the global operator new (support/LargeAllocations.cpp).
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <new>
 
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryStore.h"
@@ -12,85 +9,14 @@
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/LargeAllocations.h"
 #include "support/RepeatedText.h"
 #include "support/TestFiles.h"
-
-namespace {
-
-// Large enough that no bookkeeping of a capture comes near it; far below the contents copied.
-constexpr std::size_t largeAllocation = 1 << 20;
-thread_local bool countingHere = false;
-thread_local int largeAllocationsHere = 0;
-
-void* allocate(std::size_t size) {
-    if (countingHere && size >= largeAllocation)
-        ++largeAllocationsHere;
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-// Every form that pairs with `free`, so that no allocation is released by another allocator.
-void* operator new(std::size_t size) {
-    return allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
-    return operator new(size, nothrow);
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, const std::nothrow_t&) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, const std::nothrow_t&) noexcept {
-    std::free(memory);
-}
 
 namespace pindrake::clipboard {
 namespace {
 
 using platform::PasteboardContents;
-
-// Large allocations made on this thread while one is alive.
-class LargeAllocationsHere {
-  public:
-    LargeAllocationsHere() {
-        countingHere = true;
-        largeAllocationsHere = 0;
-    }
-    ~LargeAllocationsHere() { countingHere = false; }
-    int count() const { return largeAllocationsHere; }
-
-    // Work that is not the main thread's, done on this thread.
-    template <class Work>
-    void elsewhere(Work&& work) {
-        countingHere = false;
-        work();
-        countingHere = true;
-    }
-};
 
 // The capture of a copy of many megabytes (a text with its HTML, or a picture) costs the main
 // thread no copy of its bytes and no pass over them: the clipboard hands over what it read, the
@@ -127,7 +53,7 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
         });
     for (const auto& [offered, entries] : copies) {
         pasteboard.simulateCopy(offered);
-        LargeAllocationsHere onMain;
+        test_support::LargeAllocationsHere onMain;
         monitor->checkPasteboard();
         ASSERT_EQ(checks.size(), 1u);
         onMain.elsewhere([&] {

@@ -19,9 +19,15 @@ AppDelegate::~AppDelegate() {
 
 HistoryViewModel& AppDelegate::viewModel() {
     if (!viewModel_) {
-        viewModel_ = HistoryViewModel::create({services_.main, historyStore_, pasteService_,
-                                               services_.keySynth, services_.workspace,
-                                               services_.conversion, services_.candidates});
+        // The reads use the store's image codec: each keeps it for as long as it runs, since a
+        // read still running at quit outlives whoever made the store.
+        auto entryReads = [reads = services_.entryReads,
+                           codec = services_.imageCodec](std::function<void()> job) {
+            reads([codec, job = std::move(job)] { job(); });
+        };
+        viewModel_ = HistoryViewModel::create(
+            {services_.main, historyStore_, pasteService_, services_.keySynth, services_.workspace,
+             services_.conversion, std::move(entryReads), services_.candidates});
     }
     return *viewModel_;
 }

@@ -62,14 +62,30 @@ std::string HistoryViewModel::aiKey(const ClipboardItem& item, const converters:
     return item.id + ':' + c.id();
 }
 
-const ClipboardItem* HistoryViewModel::actionItem() const {
-    if (isConverterMenuOpen.get() && converterTargetItem_)
-        return &*converterTargetItem_;
-    const auto& items = *filteredItems.get();
+clipboard::HistoryList::Entry HistoryViewModel::actionEntry() const {
+    if (isConverterMenuOpen.get() && converterTarget_)
+        return converterTarget_;
+    const auto& entries = filteredItems.get()->entries();
     const int i = selectedIndex.get();
-    if (i < 0 || i >= static_cast<int>(items.size()))
+    if (i < 0 || i >= static_cast<int>(entries.size()))
         return nullptr;
-    return &items[static_cast<std::size_t>(i)];
+    return entries[static_cast<std::size_t>(i)];
+}
+
+void HistoryViewModel::readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
+                                   std::function<void(HistoryViewModel&, ReadContent)> done) {
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    auto completion =
+        contentReads_.add(services_.main, [weak, done = std::move(done)](ReadContent read) {
+            if (auto self = weak.lock())
+                done(*self, std::move(read));
+        });
+    services_.onWorker([completion, withCopy, read = services_.historyStore.contentReader(entry)] {
+        ReadContent content{read(), nullptr};
+        if (withCopy)
+            content.copy = std::make_shared<const ClipboardContent>(content.input);
+        completion->settle(std::move(content));
+    });
 }
 
 bool HistoryViewModel::isInHistory(const ClipboardItem& item) const {
@@ -79,7 +95,7 @@ bool HistoryViewModel::isInHistory(const ClipboardItem& item) const {
 }
 
 void HistoryViewModel::closeConverterMenuIfTargetGone() {
-    if (isConverterMenuOpen.get() && converterTargetItem_ && !isInHistory(*converterTargetItem_))
+    if (isConverterMenuOpen.get() && converterTarget_ && !isInHistory(*converterTarget_))
         closeConverterMenu();
 }
 
@@ -151,7 +167,7 @@ void HistoryViewModel::resetForShow() {
     isConverterMenuOpen = false;
     selectedIndex = 0;
     selectedConverterIndex = 0;
-    converterTargetItem_.reset();
+    converterTarget_.reset();
     converterCandidates = ConverterList{};
     lastCandidateKey_.reset();
     convertedPreviewText = std::nullopt;
@@ -172,10 +188,10 @@ void HistoryViewModel::openConverterMenu() {
     // The candidates must be those of the entry the menu opens on, whatever happened while
     // the menu was last open.
     refreshCandidatesIfNeeded(selectedIndex.get());
-    const ClipboardItem* target = actionItem();
+    auto target = actionEntry();
     if (!target || converterCandidates->empty())
         return;
-    converterTargetItem_ = *target;
+    converterTarget_ = std::move(target);
     selectedConverterIndex = 0;
     convertedPreviewText = std::nullopt;
     cancelPreviewTask();
@@ -216,8 +232,8 @@ const converters::Converter* HistoryViewModel::highlightedConverter() const {
 bool HistoryViewModel::isHighlighted(const std::string& converterId,
                                      const std::string& itemId) const {
     const auto* converter = highlightedConverter();
-    return converter && converter->id() == converterId && converterTargetItem_ &&
-           converterTargetItem_->id == itemId;
+    return converter && converter->id() == converterId && converterTarget_ &&
+           converterTarget_->id == itemId;
 }
 
 void HistoryViewModel::showPreviewIfHighlighted(const std::string& converterId,
@@ -238,86 +254,98 @@ void HistoryViewModel::updateConvertedPreview() {
     cancelPreviewTask();
     convertedPreviewText = std::nullopt;
     isConvertingPreview = false;
-    if (!converterTargetItem_ || converterCandidates->empty())
+    if (!converterTarget_ || converterCandidates->empty())
         return;
     const auto* converter = highlightedConverter();
     if (!converter || converter->id() == pasteAsIsId)
         return;
     if (converter->id().starts_with(aiPrefix))
-        startAIPreview(*converter, *converterTargetItem_);
+        startAIPreview(*converter, converterTarget_);
     else
-        startConvertPreview(*converter, *converterTargetItem_);
+        startConvertPreview(*converter, converterTarget_);
 }
 
 void HistoryViewModel::startConvertPreview(const converters::Converter& converter,
-                                           const ClipboardItem& item) {
+                                           const clipboard::HistoryList::Entry& entry) {
     CancellationToken token;
     convertPreviewTask_ = token;
     // One preview conversion at a time, however fast the highlight moves: the one superseded
     // has been told to stop, and the newest starts once it has answered.
     if (!previewConverting_)
-        runConvertPreview(converter, item, token);
+        runConvertPreview(converter, entry, token);
 }
 
 void HistoryViewModel::runConvertPreview(const converters::Converter& converter,
-                                         const ClipboardItem& item,
+                                         const clipboard::HistoryList::Entry& entry,
                                          const CancellationToken& token) {
     previewConverting_ = true;
-    converters::ConversionServices services = services_.conversion;
-    services.stop = token;
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    converter.convert(services_.historyStore.content(item), services,
-                      [weak, token](ClipboardContent result) {
-                          auto self = weak.lock();
-                          if (!self)
-                              return;
-                          self->previewConverting_ = false;
-                          if (token.isCancelled())
-                              return self->startWaitingPreview();
-                          self->convertedPreviewText = std::move(result.plainText);
-                      });
+    // Registry converters live for the whole process, so the pointer stays good.
+    const converters::Converter* c = &converter;
+    readContent(entry, false, [c, token](HistoryViewModel& self, ReadContent read) {
+        // Superseded while its input was read: it never starts.
+        if (token.isCancelled())
+            return self.endConvertPreview(token, std::nullopt);
+        converters::ConversionServices services = self.services_.conversion;
+        services.stop = token;
+        std::weak_ptr<HistoryViewModel> weak = self.weak_from_this();
+        c->convert(std::move(read.input), services, [weak, token](ClipboardContent result) {
+            if (auto self = weak.lock())
+                self->endConvertPreview(token, std::move(result.plainText));
+        });
+    });
+}
+
+void HistoryViewModel::endConvertPreview(const CancellationToken& token,
+                                         std::optional<std::string> text) {
+    previewConverting_ = false;
+    if (token.isCancelled())
+        return startWaitingPreview();
+    convertedPreviewText = std::move(text);
 }
 
 // The preview asked for while another one ran, unless it was superseded or dropped since.
 void HistoryViewModel::startWaitingPreview() {
-    if (!convertPreviewTask_ || convertPreviewTask_->isCancelled() || !converterTargetItem_)
+    if (!convertPreviewTask_ || convertPreviewTask_->isCancelled() || !converterTarget_)
         return;
     if (const auto* converter = highlightedConverter())
-        runConvertPreview(*converter, *converterTargetItem_, *convertPreviewTask_);
+        runConvertPreview(*converter, converterTarget_, *convertPreviewTask_);
 }
 
 void HistoryViewModel::startAIPreview(const converters::Converter& converter,
-                                      const ClipboardItem& item) {
-    const std::string key = aiKey(item, converter);
+                                      const clipboard::HistoryList::Entry& entry) {
+    const std::string key = aiKey(*entry, converter);
     if (auto cached = validCachedResult(key)) {
         convertedPreviewText = std::move(cached);
         return;
     }
     isConvertingPreview = true;
     if (aiInFlightTasks_.contains(key)) {
-        pollAIResult(key, converter.id(), item.id, 0);
+        pollAIResult(key, converter.id(), entry->id, 0);
         return;
     }
-    startAITask(converter, item, key);
+    startAITask(converter, entry, key);
 }
 
 void HistoryViewModel::startAITask(const converters::Converter& converter,
-                                   const ClipboardItem& item, const std::string& key) {
-    ClipboardContent input = services_.historyStore.content(item);
+                                   const clipboard::HistoryList::Entry& entry,
+                                   const std::string& key) {
     aiInFlightTasks_.insert(key);
     setLoading(key, true);
     std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    // Registry converters live for the whole process, so the pointer stays good.
     const converters::Converter* c = &converter;
-    services_.main.postAfter(aiStartDelay, [weak, c, input, key, itemId = item.id] {
+    services_.main.postAfter(aiStartDelay, [weak, c, entry, key] {
         auto self = weak.lock();
         if (!self)
             return;
-        c->convert(input, self->services_.conversion,
-                   [weak, c, input, key, itemId](ClipboardContent result) {
-                       if (auto self = weak.lock())
-                           self->finishAITask(key, c->id(), itemId, input, result);
-                   });
+        self->readContent(
+            entry, true, [c, key, itemId = entry->id](HistoryViewModel& model, ReadContent read) {
+                std::weak_ptr<HistoryViewModel> weak = model.weak_from_this();
+                c->convert(std::move(read.input), model.services_.conversion,
+                           [weak, c, input = read.copy, key, itemId](ClipboardContent result) {
+                               if (auto self = weak.lock())
+                                   self->finishAITask(key, c->id(), itemId, *input, result);
+                           });
+            });
     });
 }
 
@@ -387,15 +415,15 @@ void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardM
         accessibilityDenied = true;
         return;
     }
-    const ClipboardItem* item = actionItem();
+    const auto entry = actionEntry();
     const auto* converter = highlightedConverter();
-    if (filteredItems.get()->empty() || !item || !converter)
+    if (filteredItems.get()->empty() || !entry || !converter)
         return;
 
     if (converter->id() == pasteAsIsId) {
         pasteLater(
-            [entry = *item, monitor](HistoryViewModel& self) {
-                self.services_.pasteService.paste(entry, self.services_.historyStore, monitor);
+            [entry, monitor](HistoryViewModel& self) {
+                self.services_.pasteService.paste(*entry, self.services_.historyStore, monitor);
             },
             previousApp, dismiss);
         return;
@@ -413,19 +441,27 @@ void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardM
     }
     CancellationToken token;
     pendingConvertPaste_ = token;
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    converter->convert(services_.historyStore.content(*item), services_.conversion,
-                       [weak, token, monitor, previousApp, dismiss](ClipboardContent result) {
-                           auto self = weak.lock();
-                           if (!self || token.isCancelled())
-                               return;
-                           self->pendingConvertPaste_.reset();
-                           self->pasteLater(
-                               [result = std::move(result), monitor](HistoryViewModel& model) {
-                                   model.services_.pasteService.paste(result, monitor);
-                               },
-                               previousApp, dismiss);
-                       });
+    readContent(entry, false,
+                [converter, token, monitor, previousApp, dismiss](HistoryViewModel& model,
+                                                                  ReadContent read) {
+                    // Called off while its input was read: it never starts.
+                    if (token.isCancelled())
+                        return;
+                    std::weak_ptr<HistoryViewModel> weak = model.weak_from_this();
+                    converter->convert(
+                        std::move(read.input), model.services_.conversion,
+                        [weak, token, monitor, previousApp, dismiss](ClipboardContent result) {
+                            auto self = weak.lock();
+                            if (!self || token.isCancelled())
+                                return;
+                            self->pendingConvertPaste_.reset();
+                            self->pasteLater(
+                                [result = std::move(result), monitor](HistoryViewModel& m) {
+                                    m.services_.pasteService.paste(result, monitor);
+                                },
+                                previousApp, dismiss);
+                        });
+                });
 }
 
 void HistoryViewModel::pasteLater(std::function<void(HistoryViewModel&)> paste,
@@ -450,13 +486,12 @@ void HistoryViewModel::cancelConvertPaste() {
 }
 
 bool HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor) {
-    const ClipboardItem* item = actionItem();
-    if (!item)
+    const auto entry = actionEntry();
+    if (!entry)
         return false;
-    const ClipboardItem entry = *item;
     monitor->setPaused(true);
-    if (!services_.historyStore.restoreToPasteboard(entry)) {
-        const ClipboardContent stored = services_.historyStore.content(entry);
+    if (!services_.historyStore.restoreToPasteboard(*entry)) {
+        const ClipboardContent stored = services_.historyStore.content(*entry);
         // Writing nothing would only empty the user's clipboard.
         if (!holdsAnything(stored)) {
             services_.pasteService.resumeMonitor(*monitor);

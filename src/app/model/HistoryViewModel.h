@@ -42,6 +42,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
         const platform::KeySynth& keySynth;
         platform::Workspace& workspace;
         const converters::ConversionServices& conversion;
+        // Runs a job off the main queue: where a conversion's input is read from its entry, since
+        // copying a large text or checking an image would hold up the main thread.
+        std::function<void(std::function<void()>)> onWorker;
         CandidateSource candidates = &converters::Converters::candidates;
     };
 
@@ -54,6 +57,7 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     static constexpr std::size_t aiCachePruneThreshold = 51;
 
     static std::shared_ptr<HistoryViewModel> create(Services services);
+    ~HistoryViewModel() { contentReads_.dropAll(); }
     HistoryViewModel(const HistoryViewModel&) = delete;
     HistoryViewModel& operator=(const HistoryViewModel&) = delete;
 
@@ -83,12 +87,10 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     static std::string aiKey(const clipboard::ClipboardItem& item, const converters::Converter& c);
 
     // The entry the open converter menu works on.
-    const std::optional<clipboard::ClipboardItem>& converterTargetItem() const {
-        return converterTargetItem_;
-    }
+    const clipboard::ClipboardItem* converterTargetItem() const { return converterTarget_.get(); }
     // The entry that paste and the preview pane act on: the menu's target while the menu is
     // open (the selection may have moved under it), otherwise the selected entry.
-    const clipboard::ClipboardItem* actionItem() const;
+    const clipboard::ClipboardItem* actionItem() const { return actionEntry().get(); }
     // A paste that converts first is running; the panel stays open meanwhile.
     bool isConvertingForPaste() const { return pendingConvertPaste_.has_value(); }
     // Kept AI results, expired ones included until a pruning drops them.
@@ -120,6 +122,12 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void panelDidHide();
 
   private:
+    // A conversion's input as read from its entry, and the copy a flow keeps to tell a failed
+    // conversion, which hands its input back, from a result.
+    struct ReadContent {
+        clipboard::ClipboardContent input;
+        std::shared_ptr<const clipboard::ClipboardContent> copy;
+    };
     struct CachedResult {
         std::string text;
         TimePoint expiry;
@@ -127,6 +135,11 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     explicit HistoryViewModel(Services services);
     void subscribe();
+    clipboard::HistoryList::Entry actionEntry() const;
+    // Reads the entry's content on a worker and hands it to `done` in a later turn, unless the
+    // model is gone by then; `withCopy` has the worker copy it as well.
+    void readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
+                     std::function<void(HistoryViewModel&, ReadContent)> done);
 
     void refreshCandidatesIfNeeded(int position);
     bool isInHistory(const clipboard::ClipboardItem& item) const;
@@ -139,14 +152,16 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void cancelPreviewTask();
 
     void startConvertPreview(const converters::Converter& converter,
-                             const clipboard::ClipboardItem& item);
+                             const clipboard::HistoryList::Entry& entry);
     void runConvertPreview(const converters::Converter& converter,
-                           const clipboard::ClipboardItem& item, const CancellationToken& token);
+                           const clipboard::HistoryList::Entry& entry,
+                           const CancellationToken& token);
+    void endConvertPreview(const CancellationToken& token, std::optional<std::string> text);
     void startWaitingPreview();
     void startAIPreview(const converters::Converter& converter,
-                        const clipboard::ClipboardItem& item);
-    void startAITask(const converters::Converter& converter, const clipboard::ClipboardItem& item,
-                     const std::string& key);
+                        const clipboard::HistoryList::Entry& entry);
+    void startAITask(const converters::Converter& converter,
+                     const clipboard::HistoryList::Entry& entry, const std::string& key);
     void finishAITask(const std::string& key, const std::string& converterId,
                       const std::string& itemId, const clipboard::ClipboardContent& input,
                       const clipboard::ClipboardContent& result);
@@ -162,7 +177,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void cancelConvertPaste();
 
     Services services_;
-    std::optional<clipboard::ClipboardItem> converterTargetItem_;
+    // Shared with the history: the menu's entry costs no copy of what it holds.
+    clipboard::HistoryList::Entry converterTarget_;
     bool suppressItemsUpdate_ = false;
     std::optional<std::string> lastCandidateKey_;
     std::optional<CancellationToken> convertPreviewTask_;
@@ -172,6 +188,7 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     std::set<std::string> aiInFlightTasks_;
     std::optional<CancellationToken> pendingConvertPaste_;
     std::vector<Subscription> subscriptions_;
+    PendingCompletions<ReadContent> contentReads_;
 };
 
 }  // namespace pindrake::app
