@@ -288,6 +288,25 @@ TEST_F(MarkupConvertersTest, AConversionStoppedBeforeItStartsGivesTheInputBack) 
     EXPECT_EQ(script->viewsCreated, 0);
 }
 
+// Within 4 MiB, Markdown made of little but line breaks and marks that open elements would take
+// the renderer over 600 MB: beyond 1,500,000 of them, neither HTML nor the chat markup is made.
+TEST_F(MarkupConvertersTest, MarkdownOfTooManyElementsComesBackUnrendered) {
+    const auto atBound = run("markdown.toHTML", markdown(std::string(1'500'000, '.')));
+    EXPECT_TRUE(atBound && atBound->plainText && atBound->plainText->starts_with("<p>..."));
+    const auto lines = [](std::string_view line) {
+        std::string text;
+        while (text.size() + line.size() <= 4 * 1024 * 1024)
+            text += line;
+        return markdown(text);
+    };
+    for (const auto& over : {markdown(std::string(1'500'001, '.')), lines("a\n"), lines("- a\n"),
+                             lines("*a*\n"), lines("> a\n")}) {
+        for (const char* converter : {"markdown.toHTML", "text.toSlack"})
+            EXPECT_TRUE(run(converter, over) == over)
+                << converter << " on " << over.plainText->substr(0, 4);
+    }
+}
+
 TEST_F(MarkupConvertersTest, InputsBeyondTheEnginesCapsComeBackUnconverted) {
     // Markdown up to 4 MiB is rendered; beyond, neither HTML nor the chat markup is made of it.
     // One paragraph: what is tested is the size, not the renderer's cost per element.
