@@ -10,9 +10,9 @@
 // left out), reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting
 // (165 KB), unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to
 // BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
-// open); html-file reads the HTML from the file named by the third argument. With
-// CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names (an empty file
-// when the input is given back).
+// open); html-file and markdown-file read the HTML or Markdown from the file named by the third
+// argument. With CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names
+// (an empty file when the input is given back).
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -57,6 +57,11 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
         content.html = files::read(argument);
         content.tags = {ContentTag::html};
         return content.html ? std::optional(content) : std::nullopt;
+    }
+    if (kind == "markdown-file" && argument) {
+        content.plainText = files::read(argument);
+        content.tags = {ContentTag::markdown};
+        return content.plainText ? std::optional(content) : std::nullopt;
     }
     const std::size_t bytes = argument ? std::stoul(argument) : 100'000;
     if (kind == "unmatched-end-tags")
