@@ -8,24 +8,19 @@
 
 namespace pindrake::converters {
 
-// What the HTML parser may allocate in all for one document. Ordinary pages take 20 to 40 bytes
-// a byte of HTML, runs of line breaks about 90. Formatting elements left open are cloned into
-// every later paragraph, so the parser's work can grow with the square of the input; it stops
-// when the budget runs out.
-std::size_t allocationBudget(std::size_t htmlBytes);
-
-// Gives the parser its memory and takes it all back at the end. When the budget runs out it
-// jumps back out of the parser, which holds no resource but this memory (it is plain C), and
-// the half-built tree is dropped with the rest.
+// Gives the HTML parser its memory and takes it all back at the end. The parser may allocate a
+// budget that grows with the document; when it runs out, the arena jumps back out of the parser,
+// which holds no resource but this memory (it is plain C), and the half-built tree is dropped
+// with the rest.
 class GumboArena {
   public:
-    explicit GumboArena(std::size_t budget) : bytesLeft_(budget) {}
+    GumboArena() = default;
     ~GumboArena();
     GumboArena(const GumboArena&) = delete;
     GumboArena& operator=(const GumboArena&) = delete;
 
-    // The parsed document, or null when the parser ran out of budget or memory. Owned by the
-    // arena.
+    // The parsed document, or null when its parse would search too long (see ParserLoad.h) or
+    // ran out of budget or memory. Owned by the arena; one document per arena.
     GumboOutput* parse(std::string_view html);
 
   private:
@@ -41,7 +36,7 @@ class GumboArena {
     static void deallocate(void* userdata, void* block);
     void release(void* block);
 
-    std::size_t bytesLeft_;
+    std::size_t bytesLeft_ = 0;
     Header* live_ = nullptr;
     std::jmp_buf exhausted_;
 };

@@ -4,14 +4,11 @@
 #include <vector>
 
 #include "converters/GumboArena.h"
-#include "converters/ParserLoad.h"
 
 namespace pindrake::converters {
 
 std::optional<HtmlShape> parsedShape(std::string_view html) {
-    if (!parserCanTake(html))
-        return std::nullopt;
-    GumboArena arena(allocationBudget(html.size()));
+    GumboArena arena;
     const GumboOutput* output = arena.parse(html);
     if (!output)
         return std::nullopt;

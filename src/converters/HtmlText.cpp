@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "converters/GumboArena.h"
-#include "converters/ParserLoad.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters {
@@ -119,9 +118,9 @@ class TextCollector {
 }  // namespace
 
 std::optional<std::string> textFromHtml(std::string_view html) {
-    if (html.size() > maximumHtmlBytes || !parserCanTake(html))
+    if (html.size() > maximumHtmlBytes)
         return std::nullopt;
-    GumboArena arena(allocationBudget(html.size()));
+    GumboArena arena;
     const GumboOutput* output = arena.parse(html);
     if (!output)
         return std::nullopt;
