@@ -1,12 +1,11 @@
 #pragma once
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <functional>
 
 #include "foundation/ManualScheduler.h"
+#include "support/Growth.h"
 
 namespace pindrake::bench {
 
@@ -35,21 +34,16 @@ class MainTurnProbe final : public Scheduler {
     void reset() { longestWallMs_ = longestCpuMs_ = 0; }
 
   private:
-    static double threadCpuMs() {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-    }
-
     Task timed(Task task) {
         return [this, task = std::move(task)] {
             const auto wallStart = std::chrono::steady_clock::now();
-            const double cpuStart = threadCpuMs();
+            const double cpuStart = test_support::threadCpuSeconds();
             task();
             const std::chrono::duration<double, std::milli> wall =
                 std::chrono::steady_clock::now() - wallStart;
             longestWallMs_ = std::max(longestWallMs_, wall.count());
-            longestCpuMs_ = std::max(longestCpuMs_, threadCpuMs() - cpuStart);
+            longestCpuMs_ =
+                std::max(longestCpuMs_, (test_support::threadCpuSeconds() - cpuStart) * 1e3);
         };
     }
 
