@@ -31,8 +31,8 @@ using namespace pindrake;
 using namespace pindrake::zarezo;
 namespace fs = std::filesystem;
 
-using zarezo::testing::Renderer;
 using zarezo::testing::renderedHtml;
+using zarezo::testing::Renderer;
 
 constexpr std::uintmax_t htmlCap = std::uintmax_t{1} << 20;
 

@@ -112,8 +112,7 @@ bool tabMayChangeWidth(std::string_view text, const Line& line, const Item* last
         return false;
     if (line.literalFrom != none) {
         const std::size_t leading = line.firstNonBlank - line.begin;
-        return tab < leading &&
-               (tab < line.literalFrom || mayCloseFence(lineText.substr(leading)));
+        return tab < leading && (tab < line.literalFrom || mayCloseFence(lineText.substr(leading)));
     }
     std::size_t literal = line.firstNonBlank;
     if (lastItem && lastItem->gapColumns < 5)

@@ -75,7 +75,8 @@ const Case cases[] = {
     {"tab_before_text_keeps_the_gap", "-", "*   a\n    \tb", "-   a\n    \tb"},
     {"gap_opening_indented_code_keeps_it", "-", "*     code", "-     code"},
     // Moved two columns, the tab would reach only two past the content and close the fence.
-    {"tab_before_a_closing_fence_keeps_the_gap", "*", "-   x\n\n    ```\n    a\n    \t```\n    b\n    ```",
+    {"tab_before_a_closing_fence_keeps_the_gap", "*",
+     "-   x\n\n    ```\n    a\n    \t```\n    b\n    ```",
      "*   x\n\n    ```\n    a\n    \t```\n    b\n    ```"},
     // With tables, the item ends before "b" and "- y" is its paragraph's text; without, both
     // are in the item: no rewrite reads the same both ways.
