@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
             const auto markdown = convert(main, *engine, *html);
             if (!markdown) {
                 ++failed;
+                std::cout << "FAILED: " << page.string() << " (" << engineName << ")\n";
                 continue;
             }
             ++outputs;
