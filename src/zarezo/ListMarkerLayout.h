@@ -10,8 +10,8 @@ namespace pindrake::zarezo {
 // application's Markdown library attaches (a table ends a paragraph's lazy lines).
 enum class MarkdownReading { core, gfm };
 
-// Where the list items of a Markdown text stand, as cmark-gfm reads it (the renderer the
-// application uses), in bytes of the text and in columns (a tab reaches the next multiple of 4).
+// Where the list items of a Markdown text stand, as cmark-gfm (the renderer the application
+// uses) reads it, in bytes of the text and in columns (a tab reaches the next multiple of 4).
 struct ListMarkerLayout {
     static constexpr std::size_t none = static_cast<std::size_t>(-1);
 

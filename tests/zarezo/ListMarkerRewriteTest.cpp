@@ -78,8 +78,8 @@ const Case cases[] = {
     {"tab_before_a_closing_fence_keeps_the_gap", "*",
      "-   x\n\n    ```\n    a\n    \t```\n    b\n    ```",
      "*   x\n\n    ```\n    a\n    \t```\n    b\n    ```"},
-    // With tables, the item ends before "b" and "- y" is its paragraph's text; without, both
-    // are in the item: no rewrite reads the same both ways.
+    // With tables the item ends before "b", whose paragraph holds "- y"; without, both are in
+    // the item. The two readings rewrite it differently, so it stays as it is.
     {"table_in_an_item_then_a_lazy_line", "*", "-   | a |\n    | - |\nb\n    - y",
      "-   | a |\n    | - |\nb\n    - y"},
 };
