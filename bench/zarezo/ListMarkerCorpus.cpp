@@ -4,7 +4,7 @@
 // Markdown before the rewrite. Each output is rewritten with each marker, and the HTML of the
 // rewritten text must equal that of the engine's own text, with cmark-gfm's core and with the
 // application's GFM extensions. Prints the counts and every difference.
-//   find /usr/share -name '*.htm*' | list-marker-corpus [--dump DIR]
+//   find /usr/share -name '*.html' | list-marker-corpus [--dump DIR]   (or list-marker-corpus.sh)
 // --dump writes each engine's output and the app marker's rewrite of it into DIR.
 #include <algorithm>
 #include <array>
