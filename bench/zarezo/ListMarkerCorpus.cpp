@@ -1,21 +1,16 @@
-// Checks the list-marker rewrite on real pages: every HTML file under /usr/share/doc and the
-// installed JavaScript packages, up to the converters' 2 MiB cap, goes through both engines as
-// the application runs them (Turndown in the JavaScriptCore web view, html-to-md in its own
-// context, ten-second limit). Each output is rewritten with each marker, and cmark-gfm's HTML of
-// the rewritten text must equal that of the engine's own text: as the application renders it
-// (core, default options) and with the GFM extensions. Prints the counts and every difference.
-//   list-marker-corpus [--dump DIR]
+// Checks the list-marker rewrite on real pages: each HTML file named on standard input (one path
+// a line; files over 1 MiB are skipped) goes through both engines as the application runs them
+// (Turndown in the JavaScriptCore web view, html-to-md in its own context), which give their
+// Markdown before the rewrite. Each output is rewritten with each marker, and the HTML of the
+// rewritten text must equal that of the engine's own text, with cmark-gfm's core and with the
+// application's GFM extensions. Prints the counts and every difference.
+//   find /usr/share -name '*.html' | list-marker-corpus [--dump DIR]   (or list-marker-corpus.sh)
 // --dump writes each engine's output and the app marker's rewrite of it into DIR.
-#include <cmark-gfm-core-extensions.h>
-#include <cmark-gfm.h>
-
-#include <cstdlib>
-
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +22,7 @@
 #include "support/MainQueueWaits.h"
 #include "zarezo/HTMLToMdRuntime.h"
 #include "zarezo/ListMarkerRewrite.h"
+#include "zarezo/RenderedMarkdown.h"
 #include "zarezo/TurndownRuntime.h"
 
 namespace {
@@ -35,47 +31,20 @@ using namespace pindrake;
 using namespace pindrake::zarezo;
 namespace fs = std::filesystem;
 
-constexpr std::uintmax_t htmlCap = std::uintmax_t{2} << 20;
+using zarezo::testing::renderedHtml;
+using zarezo::testing::Renderer;
+
+constexpr std::uintmax_t htmlCap = std::uintmax_t{1} << 20;
 
 std::vector<fs::path> pages() {
     std::vector<fs::path> found;
-    for (const char* root : {"/usr/share/doc", PINDRAKE_JS_MODULES}) {
+    for (std::string line; std::getline(std::cin, line);) {
         std::error_code error;
-        fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied,
-                                            error);
-        for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-            std::error_code ignored;
-            const auto extension = it->path().extension();
-            if ((extension == ".html" || extension == ".htm") && it->is_regular_file(ignored) &&
-                it->file_size(ignored) <= htmlCap) {
-                found.push_back(it->path());
-            }
-        }
+        if (fs::is_regular_file(line, error) && fs::file_size(line, error) <= htmlCap && !error)
+            found.emplace_back(line);
     }
     std::sort(found.begin(), found.end());
     return found;
-}
-
-std::string render(std::string_view markdown, bool gfm) {
-    if (!gfm) {
-        const std::unique_ptr<char, decltype(&std::free)> html(
-            cmark_markdown_to_html(markdown.data(), markdown.size(), CMARK_OPT_DEFAULT),
-            &std::free);
-        return html ? html.get() : "";
-    }
-    cmark_parser* parser = cmark_parser_new(CMARK_OPT_DEFAULT);
-    for (const char* name : {"table", "strikethrough", "autolink", "tagfilter", "tasklist"}) {
-        if (cmark_syntax_extension* extension = cmark_find_syntax_extension(name))
-            cmark_parser_attach_syntax_extension(parser, extension);
-    }
-    cmark_parser_feed(parser, markdown.data(), markdown.size());
-    cmark_node* document = cmark_parser_finish(parser);
-    const std::unique_ptr<char, decltype(&std::free)> html(
-        cmark_render_html(document, CMARK_OPT_DEFAULT, cmark_parser_get_syntax_extensions(parser)),
-        &std::free);
-    cmark_node_free(document);
-    cmark_parser_free(parser);
-    return html ? html.get() : "";
 }
 
 std::optional<std::string> convert(ManualScheduler& main, MarkdownEngine& engine,
@@ -107,8 +76,6 @@ int main(int argc, char** argv) {
         std::cerr << "usage: list-marker-corpus [--dump DIR]\n";
         return 2;
     }
-    cmark_gfm_core_extensions_ensure_registered();
-
     ManualScheduler main;
     TurndownRuntime turndown(main, platform::JavaScriptCoreWebView::factory(main));
     HTMLToMdRuntime htmlToMd(main);
@@ -125,11 +92,12 @@ int main(int argc, char** argv) {
             const auto markdown = convert(main, *engine, *html);
             if (!markdown) {
                 ++failed;
+                std::cout << "FAILED: " << page.string() << " (" << engineName << ")\n";
                 continue;
             }
             ++outputs;
-            const std::array<std::string, 2> expected{render(*markdown, false),
-                                                      render(*markdown, true)};
+            const std::array<std::string, 2> expected{renderedHtml(*markdown, Renderer::core),
+                                                      renderedHtml(*markdown, Renderer::gfm)};
             for (const char* marker : {"-", "*", "+"}) {
                 const std::string rewrite = postProcessMarkdown(*markdown, marker);
                 if (marker == std::string_view("-")) {
@@ -141,9 +109,10 @@ int main(int argc, char** argv) {
                             << rewrite;
                     }
                 }
-                for (const bool gfm : {false, true}) {
+                for (const Renderer renderer : {Renderer::core, Renderer::gfm}) {
+                    const bool gfm = renderer == Renderer::gfm;
                     ++comparisons;
-                    if (render(rewrite, gfm) != expected[gfm]) {
+                    if (renderedHtml(rewrite, renderer) != expected[gfm]) {
                         ++differences;
                         std::cout << "DIFFERS: " << page.string() << " (" << engineName
                                   << ", marker " << marker << (gfm ? ", GFM" : ", core") << ")\n";

@@ -1,5 +1,6 @@
 #include "zarezo/ListMarkerLayout.h"
 
+#include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm.h>
 
 #include <memory>
@@ -183,18 +184,32 @@ class LayoutReader {
     std::vector<std::size_t> openItems_;
 };
 
+using Document = std::unique_ptr<cmark_node, decltype(&cmark_node_free)>;
+
+Document parsed(std::string_view markdown, MarkdownReading reading) {
+    const std::unique_ptr<cmark_parser, decltype(&cmark_parser_free)> parser(
+        cmark_parser_new(CMARK_OPT_DEFAULT), &cmark_parser_free);
+    if (reading == MarkdownReading::gfm) {
+        cmark_gfm_core_extensions_ensure_registered();
+        for (const char* name : {"table", "strikethrough", "tasklist"}) {
+            if (cmark_syntax_extension* extension = cmark_find_syntax_extension(name))
+                cmark_parser_attach_syntax_extension(parser.get(), extension);
+        }
+    }
+    cmark_parser_feed(parser.get(), markdown.data(), markdown.size());
+    return Document(cmark_parser_finish(parser.get()), &cmark_node_free);
+}
+
 }  // namespace
 
-ListMarkerLayout readListMarkerLayout(std::string_view markdown) {
+ListMarkerLayout readListMarkerLayout(std::string_view markdown, MarkdownReading reading) {
     Layout layout;
     // cmark-gfm skips a byte order mark: its first line starts after it, and there its columns
     // count from the mark's first byte.
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     layout.lines =
         splitLines(markdown, markdown.starts_with(byteOrderMark) ? byteOrderMark.size() : 0);
-    const std::unique_ptr<cmark_node, decltype(&cmark_node_free)> document(
-        cmark_parse_document(markdown.data(), markdown.size(), CMARK_OPT_DEFAULT),
-        &cmark_node_free);
+    const Document document = parsed(markdown, reading);
     if (!document)
         return layout;
     const std::unique_ptr<cmark_iter, decltype(&cmark_iter_free)> iter(

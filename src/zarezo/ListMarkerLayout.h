@@ -6,8 +6,12 @@
 
 namespace pindrake::zarezo {
 
-// Where the list items of a Markdown text stand, as cmark-gfm reads it (the renderer the
-// application uses), in bytes of the text and in columns (a tab reaches the next multiple of 4).
+// How cmark-gfm reads a text: with its core alone, or with the GFM extensions that the
+// application's Markdown library attaches (a table ends a paragraph's lazy lines).
+enum class MarkdownReading { core, gfm };
+
+// Where the list items of a Markdown text stand, as cmark-gfm (the renderer the application
+// uses) reads it, in bytes of the text and in columns (a tab reaches the next multiple of 4).
 struct ListMarkerLayout {
     static constexpr std::size_t none = static_cast<std::size_t>(-1);
 
@@ -64,6 +68,6 @@ struct ListMarkerLayout {
 
 // Reads the layout of `markdown`. A byte order mark at its start is no text, but cmark-gfm's
 // columns count its bytes, and so do these.
-ListMarkerLayout readListMarkerLayout(std::string_view markdown);
+ListMarkerLayout readListMarkerLayout(std::string_view markdown, MarkdownReading reading);
 
 }  // namespace pindrake::zarezo

@@ -92,16 +92,28 @@ class MovingItems {
     std::vector<Entry> entries_;
 };
 
+// Whether a line of fenced code could close its block: a run of three or more backticks or
+// tildes with nothing but blanks after it.
+bool mayCloseFence(std::string_view text) {
+    if (text.size() < 3 || (text[0] != '`' && text[0] != '~'))
+        return false;
+    const std::size_t run = std::min(text.find_first_not_of(text[0]), text.size());
+    return run >= 3 && text.find_first_not_of(" \t", run) == std::string_view::npos;
+}
+
 // Whether a tab on a line that moves could change its width there, which follows the column it
 // starts at: before the line's literal text, or anywhere after a start that may open a quote
-// or an item. A tab in the gap of the line's last item is allowed: the gap is replaced.
+// or an item. A tab in the gap of the line's last item is allowed: the gap is replaced. The
+// leading blanks of a line in fenced code decide whether it closes the block.
 bool tabMayChangeWidth(std::string_view text, const Line& line, const Item* lastItem) {
     const std::string_view lineText = text.substr(line.begin, line.end - line.begin);
     const std::size_t tab = lineText.find('\t');
     if (tab == std::string_view::npos)
         return false;
-    if (line.literalFrom != none)
-        return line.begin + tab < std::min(line.begin + line.literalFrom, line.firstNonBlank);
+    if (line.literalFrom != none) {
+        const std::size_t leading = line.firstNonBlank - line.begin;
+        return tab < leading && (tab < line.literalFrom || mayCloseFence(lineText.substr(leading)));
+    }
     std::size_t literal = line.firstNonBlank;
     if (lastItem && lastItem->gapColumns < 5)
         literal = lastItem->gapEnd;
@@ -299,17 +311,13 @@ class RewriteWriter {
     Rewrite rewrite_;
 };
 
-}  // namespace
-
-std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker) {
-    if (bulletListMarker != "-" && bulletListMarker != "+" && bulletListMarker != "*") {
-        return std::string(markdown);
-    }
-    const Layout layout = readListMarkerLayout(markdown);
+// The rewrite as one reading of the text sees it.
+std::string rewritten(std::string_view markdown, char bullet, MarkdownReading reading) {
+    const Layout layout = readListMarkerLayout(markdown, reading);
     if (layout.lists.empty())
         return std::string(markdown);
     const std::vector<std::size_t> shifts = itemShifts(layout, markdown);
-    std::vector<char> bullets = listBullets(layout, bulletListMarker.front());
+    std::vector<char> bullets = listBullets(layout, bullet);
     // A list whose new bullet turns a line into a thematic break keeps its own; should a break
     // remain, every list does (the lines then hold the bullets they held).
     for (int attempt = 0;; ++attempt) {
@@ -325,6 +333,21 @@ std::string postProcessMarkdown(std::string_view markdown, std::string_view bull
                 bullets[list] = layout.lists[list].bullet;
         }
     }
+}
+
+}  // namespace
+
+std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker) {
+    if (bulletListMarker != "-" && bulletListMarker != "+" && bulletListMarker != "*") {
+        return std::string(markdown);
+    }
+    // The application renders Markdown both with and without the GFM extensions. Where the two
+    // readings would rewrite the text differently (a table in a list item), it stays as it is.
+    std::string gfm = rewritten(markdown, bulletListMarker.front(), MarkdownReading::gfm);
+    if (gfm == markdown ||
+        gfm != rewritten(markdown, bulletListMarker.front(), MarkdownReading::core))
+        return std::string(markdown);
+    return gfm;
 }
 
 }  // namespace pindrake::zarezo

@@ -11,8 +11,9 @@ namespace pindrake::zarezo {
 // it, and an item keeps its gap where its lines cannot move (quotes around it, tabs, lines that
 // would join it). A thematic break that opens an item is drawn with another character when the
 // new bullet would turn the line into a break. A marker other than a single "-", "+" or "*"
-// leaves the Markdown as it is. Lines end at a line feed, a carriage return, or the pair, each
-// kept as it was.
+// leaves the Markdown as it is, and so does Markdown whose rewrite would differ as read with
+// cmark-gfm's GFM extensions and without them (a table in a list item). Lines end at a line
+// feed, a carriage return, or the pair, each kept as it was.
 std::string postProcessMarkdown(std::string_view markdown, std::string_view bulletListMarker);
 
 }  // namespace pindrake::zarezo
