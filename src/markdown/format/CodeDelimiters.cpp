@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "foundation/Unicode.h"
+#include "markdown/format/MarkupFormatter.h"
+
 namespace pindrake::markdown::detail {
 
 namespace {
@@ -54,6 +57,17 @@ std::string codeFence(std::string_view code, std::string_view infoString) {
         lineStart = lineEnd + 1;
     }
     return std::string(std::max<std::size_t>(3, longestRun + 1), marker);
+}
+
+bool fencedWherever(const CodeBlock& codeBlock, const MarkupFormatterOptions& options) {
+    using UseCodeFence = MarkupFormatterOptions::UseCodeFence;
+    const bool preferred =
+        options.useCodeFence == UseCodeFence::never ||
+        (options.useCodeFence == UseCodeFence::onlyWhenLanguageIsPresent && !codeBlock.language());
+    if (!preferred)
+        return true;
+    const auto lines = MarkupFormatter::trimmedLines(codeBlock.code());
+    return lines.empty() || unicode::isBlank(lines.front()) || unicode::isBlank(lines.back());
 }
 
 bool isAutolinkDestination(std::string_view destination) {

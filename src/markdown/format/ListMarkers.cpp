@@ -1,7 +1,10 @@
 #include "markdown/format/ListMarkers.h"
 
+#include "markdown/format/CodeDelimiters.h"
+#include "markdown/tree/CodeBlock.h"
 #include "markdown/tree/ListItem.h"
 #include "markdown/tree/OrderedList.h"
+#include "markdown/tree/Paragraph.h"
 #include "markdown/tree/UnorderedList.h"
 
 namespace pindrake::markdown::detail {
@@ -39,6 +42,27 @@ std::optional<std::string> listItemMarker(const Markup& item, const MarkupFormat
     if (numerals.kind == MarkupFormatterOptions::OrderedListNumerals::Kind::incrementing)
         number += static_cast<std::uint64_t>(item.indexInParent());
     return std::to_string(number) + (otherMarker ? ") " : ". ");
+}
+
+bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options) {
+    const auto first = item.child(0);
+    if (!first)
+        return false;
+    if (item.checkbox())
+        return !first->is<Paragraph>();
+    const auto code = first->as<CodeBlock>();
+    return code && fencedWherever(*code, options);
+}
+
+bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options) {
+    return !item.checkbox() && (item.childCount() == 0 || firstBlockOnNextLine(item, options));
+}
+
+bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options) {
+    const auto list = item.parent();
+    if (list && list->is<OrderedList>() && options.orderedListNumerals.number != 1)
+        return false;
+    return !markerStandsAlone(item, options);
 }
 
 }  // namespace pindrake::markdown::detail

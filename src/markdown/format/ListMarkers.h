@@ -4,6 +4,7 @@
 #include <string>
 
 #include "markdown/format/MarkupFormatterOptions.h"
+#include "markdown/tree/ListItem.h"
 #include "markdown/tree/Markup.h"
 
 namespace pindrake::markdown::detail {
@@ -14,5 +15,20 @@ namespace pindrake::markdown::detail {
 // back as one list.
 std::optional<std::string> listItemMarker(const Markup& item, const MarkupFormatterOptions& options,
                                           bool otherMarker = false);
+
+// Whether the item's first block starts on the line after its marker: after a checkbox any
+// block but a paragraph would read as the paragraph's text, and on the marker's line a fence
+// escapes the directive reader, which would then read code lines starting with "@" as
+// directives.
+bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options);
+
+// Whether nothing but the item's marker stands on its line: an empty item, or one whose first
+// block starts on the next line.
+bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options);
+
+// Whether a list opening with this item may interrupt a paragraph: not with a number other than
+// 1, nor with its marker alone on its line, which would read as the paragraph's text or, as
+// "-", underline it.
+bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options);
 
 }  // namespace pindrake::markdown::detail

@@ -156,6 +156,12 @@ bool MarkupFormatter::lineMayReadAsBlock() const noexcept {
     return detail::opensBlock(detail::firstWord(line)) || detail::endsInCheckbox(line);
 }
 
+// How many of this bullet the output ends with, on the line about to be written on.
+std::int64_t MarkupFormatter::bulletsEndingHere(char bullet) const noexcept {
+    const bool here = state_.queuedNewlines == 0 && bulletRun_.end == result_.size();
+    return here && bulletRun_.bullet == bullet ? bulletRun_.count : 0;
+}
+
 bool MarkupFormatter::lineLimitApplies() const noexcept {
     return formattingOptions.preferredLineLimit && unwrappedDepth_ == 0;
 }

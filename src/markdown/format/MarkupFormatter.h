@@ -120,8 +120,7 @@ class MarkupFormatter : public MarkupWalker {
                              std::string_view parameterName = {});
     bool writeHeadingSetext(const Heading& heading);
     void writeHeadingAtx(const Heading& heading, bool hasBreak);
-    bool writesIndentedCode(const CodeBlock& codeBlock,
-                            const std::vector<std::string_view>& lines) const;
+    bool writesIndentedCode(const CodeBlock& codeBlock) const;
     std::string_view emphasisMarker(const Markup& emphasis) const;
     void writeEmphasis(const Markup& emphasis, std::uint64_t markerCount);
     void writeImage(const Image& image);
@@ -132,6 +131,7 @@ class MarkupFormatter : public MarkupWalker {
     bool lineMayReadAsBlock() const noexcept;
     bool mayBreakBeforeFirstWord() const noexcept;
     bool nextSiblingMayStartLine(const Markup& element) const;
+    std::int64_t bulletsEndingHere(char bullet) const noexcept;
     void breakAfterTrailingSpace();
 
     std::string result_;
@@ -156,6 +156,14 @@ class MarkupFormatter : public MarkupWalker {
     std::optional<WrittenList> lastList_;
     // Whether each list being written takes the other marker, innermost last.
     std::vector<bool> otherMarkers_;
+    // The bullets written last, each with its space, side by side on one line ("- - "), and
+    // where they end: a line of three of one of "-*_" and spaces reads as a thematic break.
+    struct BulletRun {
+        char bullet = 0;
+        std::int64_t count = 0;
+        std::size_t end = 0;
+    };
+    BulletRun bulletRun_;
 };
 
 // The element and everything below it as Markdown text. With a line limit, soft breaks are

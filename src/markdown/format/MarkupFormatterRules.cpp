@@ -108,7 +108,7 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
     if (!isFirst(codeBlock))
         ensurePrecedingNewlines(2);
     const auto lines = trimmedLines(codeBlock.code());
-    const bool fenced = !writesIndentedCode(codeBlock, lines);
+    const bool fenced = !writesIndentedCode(codeBlock);
     if (!fenced)
         lastIndentedCodeBlock_ = codeBlock.identifier();
     const std::string infoString =
@@ -132,14 +132,8 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
 // Indented code reads back only where nothing can take its lines: after a list they would
 // join the last item, after another indented block the two would merge, and blank lines at
 // either end would vanish. There the block is fenced, whatever the options prefer.
-bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock,
-                                         const std::vector<std::string_view>& lines) const {
-    const bool preferred =
-        formattingOptions.useCodeFence == Options::UseCodeFence::never ||
-        (formattingOptions.useCodeFence == Options::UseCodeFence::onlyWhenLanguageIsPresent &&
-         !codeBlock.language());
-    if (!preferred || lines.empty() || unicode::isBlank(lines.front()) ||
-        unicode::isBlank(lines.back()))
+bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock) const {
+    if (detail::fencedWherever(codeBlock, formattingOptions))
         return false;
     const auto parent = codeBlock.parent();
     const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
@@ -215,12 +209,15 @@ bool MarkupFormatter::writeHeadingSetext(const Heading& heading) {
     return true;
 }
 
+// Right after a bullet of its own character a break would take the bullet in ("- -----" is
+// one break), so there it is drawn with the other character ("- *****").
 void MarkupFormatter::visitThematicBreak(const ThematicBreak& thematicBreak) {
     if (!isFirst(thematicBreak))
         ensurePrecedingNewlines(2);
-    print(repeated(rawValue(formattingOptions.thematicBreakCharacter),
-                   formattingOptions.thematicBreakLength),
-          thematicBreak);
+    std::string_view character = rawValue(formattingOptions.thematicBreakCharacter);
+    if (bulletsEndingHere(character.front()) > 0)
+        character = character == "-" ? "*" : "-";
+    print(repeated(character, formattingOptions.thematicBreakLength), thematicBreak);
 }
 
 void MarkupFormatter::visitUnorderedList(const UnorderedList& list) {
@@ -231,16 +228,28 @@ void MarkupFormatter::visitOrderedList(const OrderedList& list) {
     visitList(list);
 }
 
+// A list in an item follows the block before it on the next line, unless its first item
+// cannot interrupt a paragraph there. Its first item shares the line of the markers before it
+// when it opens its item: a third bullet alone with two of its kind ("- - -") would read as a
+// thematic break, so it takes the other one.
 void MarkupFormatter::visitList(const Markup& list) {
     auto parent = list.parent();
     auto grandparent = parent ? parent->parent() : std::nullopt;
     const bool nestedInList =
         grandparent && (grandparent->is<UnorderedList>() || grandparent->is<OrderedList>());
-    if (!isFirst(list) && !nestedInList)
+    const auto firstItem = list.child(0) ? list.child(0)->as<ListItem>() : std::nullopt;
+    const bool mayInterrupt =
+        !firstItem || detail::mayInterruptParagraph(*firstItem, formattingOptions);
+    if (!isFirst(list) && !(nestedInList && mayInterrupt))
         ensurePrecedingNewlines(2);
     const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
-    const bool otherMarker = previous && previous->kind() == list.kind() && lastList_ &&
-                             lastList_->list == previous->identifier() && !lastList_->otherMarker;
+    const char bullet = rawValue(formattingOptions.unorderedListMarker).front();
+    const bool wouldCompleteBreak = list.is<UnorderedList>() && bullet != '+' && firstItem &&
+                                    detail::markerStandsAlone(*firstItem, formattingOptions) &&
+                                    bulletsEndingHere(bullet) >= 2;
+    const bool otherMarker = wouldCompleteBreak ||
+                             (previous && previous->kind() == list.kind() && lastList_ &&
+                              lastList_->list == previous->identifier() && !lastList_->otherMarker);
     otherMarkers_.push_back(otherMarker);
     descendInto(list);
     otherMarkers_.pop_back();
@@ -253,12 +262,19 @@ void MarkupFormatter::visitListItem(const ListItem& listItem) {
         ensurePrecedingNewlines(1);
     const bool otherMarker = !otherMarkers_.empty() && otherMarkers_.back();
     if (auto marker = detail::listItemMarker(listItem, formattingOptions, otherMarker)) {
-        std::string_view checkbox;
+        print(*marker, listItem);
+        if (list && list->is<UnorderedList>()) {
+            const char bullet = marker->front();
+            const bool continues =
+                bulletRun_.bullet == bullet && bulletRun_.end + marker->size() == result_.size();
+            bulletRun_ = {bullet, continues ? bulletRun_.count + 1 : 1, result_.size()};
+        }
         if (listItem.checkbox())
-            checkbox = *listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ";
-        print(*marker + std::string(checkbox), listItem);
+            print(*listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ", listItem);
         // The item's content starts here: a line may not end right after the marker.
         state_.lineContentStart = result_.size();
+        if (detail::firstBlockOnNextLine(listItem, formattingOptions))
+            ++state_.queuedNewlines;
     }
     descendInto(listItem);
 }
@@ -423,15 +439,17 @@ void MarkupFormatter::visitInlineHTML(const InlineHTML& inlineHTML) {
     print(inlineHTML.rawHTML(), inlineHTML);
 }
 
-// Spaces or a tab before a break of two spaces would be taken into the break; a backslash
-// breaks the line and leaves them to the text.
+// A break of two spaces needs text before it: spaces or a tab would be taken into the break,
+// at a line's start the two spaces would be dropped, and right after an opening marker they
+// would keep it from opening ("*  " is a list item). A backslash breaks the line there.
 void MarkupFormatter::visitLineBreak(const LineBreak& lineBreak) {
     if (oneLineHeadingDepth_ > 0) {
         print(" ", lineBreak);
         return;
     }
-    const bool afterBlank = !atLineStart() && (result_.back() == ' ' || result_.back() == '\t');
-    print(afterBlank ? "\\" : "  ", lineBreak);
+    const bool backslash =
+        atLineStart() || isFirst(lineBreak) || result_.back() == ' ' || result_.back() == '\t';
+    print(backslash ? "\\" : "  ", lineBreak);
     ++state_.queuedNewlines;
 }
 

@@ -59,9 +59,10 @@ TEST(MarkupFormatterEngineTest, ListIndentation) {
          "- a\n  - b"},
         {"top-level list after a paragraph: blank line",
          Document{paragraph("p"), UnorderedList{ListItem{paragraph("a")}}}, "p\n\n- a"},
+        // A list numbered from other than 1 would continue the paragraph: a blank line.
         {"ordered list in an ordered item: indented by the item's marker",
          Document{OrderedList{ListItem{paragraph("a"), OrderedList{ListItem{words("b", "c")}}}}},
-         "8. a\n   8. b\n      c", fromEight},
+         "8. a\n   \n   8. b\n      c", fromEight},
         // Each ancestor adds the indentation owed to its parent, then its own "> ".
         {"quote after the item's paragraph stays in the item",
          Document{UnorderedList{ListItem{paragraph("a"), BlockQuote{words("q", "r")}}}},

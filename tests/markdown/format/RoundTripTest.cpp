@@ -13,6 +13,7 @@ namespace {
 using testing::LineLimit;
 using testing::normalised;
 using testing::Options;
+using testing::paragraph;
 using testing::withLineLimit;
 
 // Builds random trees through the element initialisers from pieces whose Markdown reads back
@@ -20,7 +21,10 @@ using testing::withLineLimit;
 // destinations that need no escaping, no link titles, task items only at the top, Doxygen
 // commands only at the top. Words that would open a block where a line starts ("-", "1.",
 // ">", ...) and runs of spaces stand only inside a text, never where the tree itself starts a
-// line, so that any line starting with them is the formatter's doing.
+// line, so that any line starting with them is the formatter's doing. Lines the formatter
+// starts itself come in every shape: hard breaks opening a paragraph or an emphasis or
+// following one another, items empty or opening with a break, a list or code, code lines
+// starting with "@" where directives are read.
 class TreeGenerator {
   public:
     explicit TreeGenerator(unsigned seed) : random_(seed) {}
@@ -28,6 +32,8 @@ class TreeGenerator {
     Document document() { return Document(blocks(0)); }
     // Whether the document needs the Doxygen-reading parse.
     bool hasDoxygenCommands() const { return hasDoxygenCommands_; }
+    // Whether the document needs the directive-reading parse.
+    bool hasDirectiveLines() const { return hasDirectiveLines_ || hasDoxygenCommands_; }
 
   private:
     std::size_t below(std::size_t n) { return random_() % n; }
@@ -53,12 +59,20 @@ class TreeGenerator {
         return text;
     }
 
-    InlineMarkup span() {
+    // Emphasis may open with a break where breaks are allowed.
+    InlineMarkup span(bool allowBreaks) {
+        const bool opensWithBreak = allowBreaks && below(4) == 0;
+        auto emphasised = [&](std::size_t count) {
+            std::vector<InlineMarkup> children{Text(words(count))};
+            if (opensWithBreak)
+                children.insert(children.begin(), LineBreak());
+            return children;
+        };
         switch (below(7)) {
             case 0:
-                return Emphasis{Text(words(1 + below(3)))};
+                return Emphasis(emphasised(1 + below(3)));
             case 1:
-                return Strong{Text(words(1 + below(3)))};
+                return Strong(emphasised(1 + below(3)));
             case 2:
                 return Strikethrough{Text(words(1 + below(2)))};
             case 3:
@@ -75,10 +89,13 @@ class TreeGenerator {
         }
     }
 
-    // Texts and spans alternate; a break stands between two texts.
+    // Texts and spans alternate; a break stands between two texts, and hard breaks may open
+    // the paragraph or follow one another.
     std::vector<InlineMarkup> inlines(bool allowBreaks, Openers openers = Openers::all) {
         std::vector<InlineMarkup> children;
         auto words = [&](std::size_t count) { return this->words(count, openers); };
+        if (allowBreaks && below(8) == 0)
+            children.push_back(LineBreak());
         std::string text = words(1 + below(12));
         const std::size_t pieces = below(5);
         for (std::size_t i = 0; i < pieces; ++i) {
@@ -86,11 +103,13 @@ class TreeGenerator {
             if (choice >= 2) {
                 children.push_back(Text(text));
                 children.push_back(choice == 2 ? InlineMarkup(SoftBreak()) : LineBreak());
+                if (choice == 3 && below(3) == 0)
+                    children.push_back(LineBreak());
                 text = words(1 + below(8));
                 continue;
             }
             children.push_back(Text(text + " "));
-            children.push_back(span());
+            children.push_back(span(allowBreaks));
             text = " " + words(1 + below(8));
         }
         children.push_back(Text(text));
@@ -119,9 +138,39 @@ class TreeGenerator {
         return Table(alignments, Table::Head(head), Table::Body(rows));
     }
 
-    ListItem item(std::size_t depth, bool task) {
-        std::vector<BlockMarkup> blocks{Paragraph(inlines(true))};
-        if (depth < maxDepth && below(3) == 0)
+    // Code whose first line may start with "@", which reads as a directive outside code.
+    CodeBlock code() {
+        std::string text = words(2) + "\n\n  " + words(3) + "\n";
+        if (below(2) == 0) {
+            hasDirectiveLines_ = true;
+            text = "@" + text;
+        }
+        return CodeBlock(below(2) == 0 ? std::nullopt : std::optional<std::string>("rust"), text);
+    }
+
+    // Mostly a paragraph first; otherwise a break, a list, code, or nothing at all. A first
+    // item opens with a list more often, so that markers pile up on one line ("- - -").
+    ListItem item(std::size_t depth, bool task, bool first) {
+        std::vector<BlockMarkup> blocks;
+        switch (first && below(3) == 0 ? 1 : below(8)) {
+            case 0:
+                blocks.push_back(ThematicBreak());
+                break;
+            case 1:
+            case 2:
+            case 5:
+                if (depth < maxDepth)
+                    blocks.push_back(list(depth + 1));
+                break;
+            case 3:
+                blocks.push_back(code());
+                break;
+            case 4:
+                break;
+            default:
+                blocks.push_back(Paragraph(inlines(true)));
+        }
+        if (!blocks.empty() && depth < maxDepth && below(3) == 0)
             blocks.push_back(below(2) == 0 ? BlockMarkup(BlockQuote(this->blocks(depth + 1)))
                                            : BlockMarkup(list(depth + 1)));
         if (task)
@@ -130,12 +179,12 @@ class TreeGenerator {
     }
 
     BlockMarkup list(std::size_t depth) {
-        const bool ordered = below(2) == 0;
+        const bool ordered = below(3) == 0;
         // cmark-gfm reads task items only outside block quotes.
         const bool tasks = !ordered && depth == 0 && below(3) == 0;
         std::vector<ListItem> items;
         for (std::size_t i = 1 + below(3); i > 0; --i)
-            items.push_back(item(depth, tasks));
+            items.push_back(item(depth, tasks, items.empty()));
         if (ordered)
             return OrderedList(items);
         return UnorderedList(items);
@@ -171,9 +220,7 @@ class TreeGenerator {
                                              inlines(false, Openers::allButHash)));
                     break;
                 case 3:
-                    blocks.push_back(
-                        CodeBlock(below(2) == 0 ? std::nullopt : std::optional<std::string>("rust"),
-                                  words(2) + "\n\n  " + words(3) + "\n"));
+                    blocks.push_back(code());
                     break;
                 case 4:
                     blocks.push_back(ThematicBreak());
@@ -196,6 +243,7 @@ class TreeGenerator {
     static constexpr std::size_t maxQuoteDepth = 6;
     std::mt19937 random_;
     bool hasDoxygenCommands_ = false;
+    bool hasDirectiveLines_ = false;
 };
 
 struct Configuration {
@@ -233,10 +281,11 @@ TEST(RoundTripTest, GeneratedTreesReadBackUnchangedAtEveryLineLimit) {
         for (unsigned seed = 1; seed <= 300; ++seed) {
             TreeGenerator generator(seed);
             const Document tree = generator.document();
-            const ParseOptions parsing =
-                generator.hasDoxygenCommands()
-                    ? ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen
-                    : ParseOptions{};
+            ParseOptions parsing;
+            if (generator.hasDirectiveLines())
+                parsing |= ParseOptions::parseBlockDirectives;
+            if (generator.hasDoxygenCommands())
+                parsing |= ParseOptions::parseMinimalDoxygen;
             const std::string text = format(tree, options);
             const Document reread = parseDocument(text, parsing);
             const Markup expected = normalised(tree, options);
@@ -248,6 +297,61 @@ TEST(RoundTripTest, GeneratedTreesReadBackUnchangedAtEveryLineLimit) {
                 << debugDescription(actual);
             EXPECT_EQ(format(reread, options), text) << name << ", seed " << seed;
         }
+    }
+}
+
+// Line starts the formatter writes itself: a break with nothing before it on its line, a block
+// opening an item, markers of items nested on one line, an empty item after a paragraph. Each
+// tree reads back as itself, and formats the same again.
+TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
+    struct Case {
+        const char* name;
+        Document tree;
+        ParseOptions parsing = {};
+        Options options = {};
+    };
+    const auto fromThree = testing::changed(
+        [](Options& o) { o.orderedListNumerals = Options::OrderedListNumerals::incrementing(3); });
+    // The directive reader takes "- ```" for text, so these trees are built, not parsed.
+    const CodeBlock atCode(std::nullopt, "@code\n");
+    const auto directives = ParseOptions::parseBlockDirectives;
+    OrderedList fromThreeList{ListItem{paragraph("b")}};
+    fromThreeList.setStartIndex(3);
+    const Case cases[] = {
+        {"break opening a paragraph", parseDocument("\\\nb")},
+        {"break after a break", parseDocument("a\\\n\\\nb")},
+        {"break right after an opening star", parseDocument("*\\\nb*")},
+        {"break opening an item", parseDocument("- \\\n  b")},
+        {"item holding a break", parseDocument("+ ***")},
+        {"break in an item after an item", parseDocument("- a\n- ***")},
+        {"break in a nested item", parseDocument("- - * * *")},
+        {"nested empty items", parseDocument("- * +")},
+        {"nested empty items in a quote", parseDocument("> 1. - * + -")},
+        {"task item opening with a list", parseDocument("- [ ] \n  1. sub")},
+        {"task item opening with code", parseDocument("- [x] \n  ```\n  c\n  ```")},
+        {"task item opening with a break", parseDocument("- [x] \n  ***")},
+        {"empty nested item after a paragraph", parseDocument("- a\n\n  -")},
+        {"fence opening an item", Document{UnorderedList{ListItem{atCode}}}, directives},
+        {"fence opening a nested item after a paragraph",
+         Document{UnorderedList{ListItem{paragraph("a"), UnorderedList{ListItem{atCode}}}}},
+         directives},
+        {"fence opening an item nested twice",
+         Document{
+             UnorderedList{ListItem{UnorderedList{ListItem{UnorderedList{ListItem{atCode}}}}}}},
+         directives},
+        {"list from 3 after a paragraph in an item",
+         Document{UnorderedList{ListItem{paragraph("a"), fromThreeList}}},
+         {},
+         fromThree},
+    };
+    for (const Case& c : cases) {
+        const std::string text = format(c.tree, c.options);
+        const Document reread = parseDocument(text, c.parsing);
+        EXPECT_TRUE(reread.hasSameStructure(c.tree)) << c.name << ":\n"
+                                                     << text << "\n---\n"
+                                                     << debugDescription(c.tree) << "\n---\n"
+                                                     << debugDescription(reread);
+        EXPECT_EQ(format(reread, c.options), text) << c.name;
     }
 }
 
