@@ -25,7 +25,7 @@ struct CaptureLimits {
     std::size_t maxWaitingCopies = 16;
     std::size_t maxWaitingBytes = std::size_t{512} << 20;
     // How long quitting waits for the check in progress on the worker.
-    Duration quitWait = seconds(10);
+    Duration quitWait = seconds(30);
 };
 
 // Watches the clipboard and turns every new content into a `ClipboardContent`. Main thread
