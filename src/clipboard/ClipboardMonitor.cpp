@@ -183,12 +183,14 @@ void ClipboardMonitor::readNewCopy(std::int64_t count) {
     std::size_t bytes = 0;
     for (const auto& entry : offered.entries())
         bytes += entry.data.size();
-    auto check = std::make_shared<Check>([offered, imageCodec = services_.imageCodec] {
-        return readContent(offered, *imageCodec);
-    });
+    auto check = std::make_shared<Check>(
+        [offered, imageCodec = services_.imageCodec] { return readContent(offered, *imageCodec); });
     const std::uint64_t sequence = firstSequence_ + captures_.size();
-    captures_.push_back({std::move(offered), bytes,
-                         frontmost ? frontmost->bundleIdentifier : std::nullopt, check, {}});
+    captures_.push_back({std::move(offered),
+                         bytes,
+                         frontmost ? frontmost->bundleIdentifier : std::nullopt,
+                         check,
+                         {}});
     waitingBytes_ += bytes;
     std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
     auto checked = checks_.add(services_.main, [weakSelf, sequence](bool) {

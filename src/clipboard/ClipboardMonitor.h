@@ -69,7 +69,8 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     void checkPasteboard();
     // At quit: stops polling, takes a copy already read from the clipboard, and hands on every
     // copy read, in order, before returning. Checks the worker has not started run here; the one
-    // in progress is waited for up to `CaptureLimits::quitWait`, and dropped with a warning past it.
+    // in progress is waited for up to `CaptureLimits::quitWait`, and dropped with a warning
+    // past it.
     void finishAtQuit();
     // The content of one read of the clipboard, by preference a file, an image, then HTML and
     // text, with the identity of its text; `sourceBundleID` is left absent. Any thread; takes as

@@ -366,7 +366,6 @@ TEST_F(PasteServiceTest, PastesAContentBestFormFirstAndInThePrimarySelectionOnly
     EXPECT_TRUE(store.items()->empty());
 }
 
-
 // Copies read and waiting for their check are bounded in number and in bytes. At the bound the
 // next copy stays on the clipboard, which keeps only the newest, and is read once a check has
 // ended; the first copy is read whatever its size.
@@ -384,8 +383,7 @@ TEST_F(ClipboardMonitorTest, CopiesWaitingForTheirCheckAreBounded) {
         captured.clear();
         monitor = ClipboardMonitor::create(
             {main, pasteboard, workspace, sharedCodec,
-             [&checks](std::function<void()> job) { checks.push_back(std::move(job)); },
-             c.limits},
+             [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }, c.limits},
             [this](const ClipboardContent& content, const PasteboardContents&) {
                 captured.push_back(content);
             });
@@ -431,7 +429,10 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
         WorkQueue worker("capture-checks.test", 1);
         std::vector<std::string> handedOn;
         const auto monitor = ClipboardMonitor::create(
-            {main, pasteboard, workspace, std::make_shared<const HeldCodec>(call),
+            {main,
+             pasteboard,
+             workspace,
+             std::make_shared<const HeldCodec>(call),
              [&worker](std::function<void()> job) { worker.async(std::move(job)); },
              {.quitWait = checkEnds ? seconds(600) : Duration::zero()}},
             [&handedOn](ClipboardContent content, const PasteboardContents&) {

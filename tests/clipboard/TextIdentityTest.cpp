@@ -56,8 +56,8 @@ TEST(TextIdentityTest, CostGrowsLinearlyWithRunsOfMarks) {
     for (const char* marks : {"\u0301\u0323", "\u0F73", "\u0344\u0323"}) {
         const std::string small = "a" + repeated(marks, 2'000);
         const std::string large = "a" + repeated(marks, 32'000);
-        const double grew = test_support::growth([&] { textIdentity(small); },
-                                                 [&] { textIdentity(large); }, 3);
+        const double grew =
+            test_support::growth([&] { textIdentity(small); }, [&] { textIdentity(large); }, 3);
         EXPECT_LT(grew, 16 * 4) << "quadratic is about 256 times; marks " << marks;
     }
 }
