@@ -14,6 +14,7 @@ namespace pindrake::bench {
 class MainTurnProbe final : public Scheduler {
   public:
     explicit MainTurnProbe(ManualScheduler& main) : main_(main) {}
+    ~MainTurnProbe() override { closeLink(); }
 
     void post(Task task) override { main_.post(timed(std::move(task))); }
     TimerHandle postAfter(Duration delay, Task task) override {

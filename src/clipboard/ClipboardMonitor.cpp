@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 #include "clipboard/Url.h"
 #include "foundation/Ascii.h"
 #include "foundation/Files.h"
+#include "foundation/Log.h"
 #include "foundation/Unicode.h"
 #include "foundation/UriList.h"
 
@@ -149,37 +151,100 @@ void ClipboardMonitor::checkPasteboard() {
     const std::int64_t count = services_.pasteboard.changeCount();
     if (count == lastChangeCount_)
         return;
+    if (!hasRoomForACopy()) {
+        if (!isBehind_) {
+            log::warning("Capture is behind: " + std::to_string(captures_.size()) +
+                         " copies are still being checked; the newest copy waits on the "
+                         "clipboard");
+        }
+        isBehind_ = true;
+        return;
+    }
+    readNewCopy(count);
+}
+
+bool ClipboardMonitor::hasRoomForACopy() const {
+    const auto& limits = services_.limits;
+    return captures_.empty() ||
+           (captures_.size() < limits.maxWaitingCopies && waitingBytes_ < limits.maxWaitingBytes);
+}
+
+void ClipboardMonitor::readNewCopy(std::int64_t count) {
+    if (std::exchange(isBehind_, false) && count - lastChangeCount_ > 1) {
+        log::warning("Capture caught up; " + std::to_string(count - lastChangeCount_ - 1) +
+                     " copies replaced on the clipboard while it was behind were not captured");
+    }
     // Taken as seen before reading: a content that cannot be read is not tried again.
     lastChangeCount_ = count;
 
     const auto frontmost = services_.workspace.frontmostApplication();
     // Shares the bytes read: nothing here reads or copies them, however large.
     platform::PasteboardContents offered = services_.pasteboard.read();
+    std::size_t bytes = 0;
+    for (const auto& entry : offered.entries())
+        bytes += entry.data.size();
+    auto check = std::make_shared<Check>(
+        [offered, imageCodec = services_.imageCodec] { return readContent(offered, *imageCodec); });
     const std::uint64_t sequence = firstSequence_ + captures_.size();
-    captures_.push_back({offered, frontmost ? frontmost->bundleIdentifier : std::nullopt, {}});
+    captures_.push_back({std::move(offered),
+                         bytes,
+                         frontmost ? frontmost->bundleIdentifier : std::nullopt,
+                         check,
+                         {}});
+    waitingBytes_ += bytes;
     std::weak_ptr<ClipboardMonitor> weakSelf = weak_from_this();
-    auto check =
-        checks_.add(services_.main, [weakSelf, sequence](std::optional<ClipboardContent> content) {
-            if (auto self = weakSelf.lock())
-                self->finishCheck(sequence, std::move(content));
-        });
-    services_.onWorker([check, offered = std::move(offered), imageCodec = services_.imageCodec] {
-        check->settle(readContent(offered, *imageCodec));
+    auto checked = checks_.add(services_.main, [weakSelf, sequence](bool) {
+        if (auto self = weakSelf.lock())
+            self->finishCheck(sequence);
+    });
+    services_.onWorker([check = std::move(check), checked = std::move(checked)] {
+        if (check->run())
+            checked->settle(true);
     });
 }
 
-void ClipboardMonitor::finishCheck(std::uint64_t sequence,
-                                   std::optional<ClipboardContent> content) {
-    captures_[sequence - firstSequence_].checked = std::move(content);
+void ClipboardMonitor::finishCheck(std::uint64_t sequence) {
+    auto& capture = captures_[sequence - firstSequence_];
+    capture.checked = capture.check->take();
+    handOnChecked();
+}
+
+void ClipboardMonitor::handOnChecked() {
     // A copy checked early waits for those read before it.
     while (!captures_.empty() && captures_.front().checked) {
         Capture capture = std::move(captures_.front());
         captures_.pop_front();
         ++firstSequence_;
+        waitingBytes_ -= capture.bytes;
         if (auto& checked = *capture.checked) {
             checked->sourceBundleID = std::move(capture.sourceBundleID);
             onNewContent_(std::move(*checked), capture.offered);
         }
+    }
+}
+
+void ClipboardMonitor::finishAtQuit() {
+    stop();
+    // The newest copy is already read from the display: taking it waits on nobody.
+    if (!isPaused_ && services_.pasteboard.changeCount() != lastChangeCount_)
+        readNewCopy(services_.pasteboard.changeCount());
+    // Deliveries already posted find nothing left to hand on.
+    checks_.dropAll();
+    const auto deadline = std::chrono::steady_clock::now() + services_.limits.quitWait;
+    std::size_t lost = 0;
+    for (auto& capture : captures_) {
+        if (capture.checked)
+            continue;
+        auto result = capture.check->runOrWait(deadline);
+        if (!result)
+            ++lost;
+        capture.checked = result ? std::move(*result) : std::nullopt;
+    }
+    handOnChecked();
+    if (lost > 0) {
+        log::warning(std::to_string(lost) +
+                     " copy still being checked at quit was not saved: its check outlasted the "
+                     "wait at quit");
     }
 }
 

@@ -9,12 +9,24 @@
 
 #include "clipboard/ClipboardContent.h"
 #include "foundation/PendingCompletion.h"
+#include "foundation/RunOnce.h"
 #include "foundation/Scheduler.h"
 #include "platform/ImageCodec.h"
 #include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 
 namespace pindrake::clipboard {
+
+// How far the clipboard monitor lets its checks fall behind, and how long it waits for them at
+// quit.
+struct CaptureLimits {
+    // Copies read and not yet handed on: at either bound, a new copy is left on the clipboard
+    // (which keeps only the newest) until the checks catch up.
+    std::size_t maxWaitingCopies = 16;
+    std::size_t maxWaitingBytes = std::size_t{512} << 20;
+    // How long quitting waits for the check in progress on the worker.
+    Duration quitWait = seconds(30);
+};
 
 // Watches the clipboard and turns every new content into a `ClipboardContent`. Main thread
 // only; always owned by a shared pointer, so that its timer and queued checks can tell when it
@@ -37,6 +49,7 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
         std::shared_ptr<const platform::ImageCodec> imageCodec;
         // Runs a job off the main queue: where each copy is checked.
         std::function<void(std::function<void()>)> onWorker;
+        CaptureLimits limits = {};
     };
 
     static constexpr Duration pollInterval = std::chrono::milliseconds(500);
@@ -54,6 +67,11 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     // One poll. A new copy is read here and checked on the worker; it reaches the handler in a
     // later turn, after every copy read before it.
     void checkPasteboard();
+    // At quit: stops polling, takes a copy already read from the clipboard, and hands on every
+    // copy read, in order, before returning. Checks the worker has not started run here; the one
+    // in progress is waited for up to `CaptureLimits::quitWait`, and dropped with a warning
+    // past it.
+    void finishAtQuit();
     // The content of one read of the clipboard, by preference a file, an image, then HTML and
     // text, with the identity of its text; `sourceBundleID` is left absent. Any thread; takes as
     // long as the content needs.
@@ -80,17 +98,25 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     static bool isURL(std::string_view text);
 
   private:
+    using Check = RunOnce<std::optional<ClipboardContent>>;
+
     // A copy read from the clipboard whose check may still be running.
     struct Capture {
         platform::PasteboardContents offered;
+        std::size_t bytes = 0;
         std::optional<std::string> sourceBundleID;
+        std::shared_ptr<Check> check;
         // Set once checked: what the copy gives, or nothing for a copy that is dropped.
         std::optional<std::optional<ClipboardContent>> checked;
     };
 
     ClipboardMonitor(Services services, Handler onNewContent);
 
-    void finishCheck(std::uint64_t sequence, std::optional<ClipboardContent> content);
+    bool hasRoomForACopy() const;
+    void readNewCopy(std::int64_t count);
+    void finishCheck(std::uint64_t sequence);
+    // Hands on the checked copies at the front, up to the first still being checked.
+    void handOnChecked();
 
     Services services_;
     Handler onNewContent_;
@@ -100,7 +126,10 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     // The copies read and not yet handed on, oldest first; the first has `firstSequence_`.
     std::deque<Capture> captures_;
     std::uint64_t firstSequence_ = 0;
-    PendingCompletions<std::optional<ClipboardContent>> checks_;
+    std::size_t waitingBytes_ = 0;
+    // Set while a new copy is left on the clipboard for want of room.
+    bool isBehind_ = false;
+    PendingCompletions<bool> checks_;
 };
 
 }  // namespace pindrake::clipboard

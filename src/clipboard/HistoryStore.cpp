@@ -127,10 +127,10 @@ void HistoryStore::load() {
         log::warning("Left out of the history (" + problem + ")");
     }
     items_ = HistoryList(std::move(decoded->items));
-    for (const auto& entry : items_->entries()) {
-        if (entry->plainText)
-            identity(entry);
-    }
+    // Only the newest entry is ever compared with a capture; an older one gets its identity if
+    // it becomes the newest.
+    if (!items_->empty() && items_->front().plainText)
+        identity(items_->entries().front());
     if (!decoded->dropped.empty())
         keepDroppedEntries(std::move(decoded->dropped));
 }
@@ -323,7 +323,8 @@ std::string HistoryStore::searchKey(const HistoryList::Entry& entry) const {
         entry, [](const ClipboardItem& item) { return unicode::caseFolded(*item.plainText); });
 }
 
-// Entries loaded or added have theirs already; only a list assigned from outside gets them here.
+// The newest entry loaded and every entry added have theirs already; an older loaded entry that
+// became the newest, or a list assigned from outside, gets them here.
 const TextIdentity& HistoryStore::identity(const HistoryList::Entry& entry) {
     return textIdentities_.get(
         entry, [](const ClipboardItem& item) { return textIdentity(*item.plainText); });

@@ -113,8 +113,8 @@ class HistoryStore {
     // Case-folded search text of the entries with text: a search after a change folds only the
     // new ones; the titles of entries without text carry a local time and are folded afresh.
     mutable EntryCache<std::string> searchKeys_;
-    // Of the entries with text in the list, worked out as they came: a capture never reads the
-    // newest entry's text to compare it with its own.
+    // Of the entries with text in the list, worked out as they came (of those loaded, the newest
+    // only): a capture seldom reads the newest entry's text to compare it with its own.
     EntryCache<TextIdentity> textIdentities_;
 
     // Last, so that it finishes writing before anything above goes away.

@@ -14,6 +14,7 @@ namespace pindrake {
 class ManualScheduler final : public Scheduler {
   public:
     ManualScheduler();
+    ~ManualScheduler() override { closeLink(); }
 
     void post(Task task) override;
     TimerHandle postAfter(Duration delay, Task task) override;

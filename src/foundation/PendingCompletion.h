@@ -19,7 +19,8 @@ class PendingCompletions;
 // the delivery posted by `settle` looks again, on the main queue, whether the completion was
 // dropped or overruled in the meantime. Once settled or dropped, later results are ignored and
 // the main queue is never touched again, so a finished worker cannot post into a scheduler that
-// is gone. Made by `PendingCompletions::add` only.
+// is gone; nor does a result given after the scheduler was destroyed. Made by
+// `PendingCompletions::add` only.
 template <class Result>
 class PendingCompletion : public std::enable_shared_from_this<PendingCompletion<Result>> {
   public:
@@ -61,7 +62,7 @@ class PendingCompletion : public std::enable_shared_from_this<PendingCompletion<
     friend class PendingCompletions<Result>;
 
     PendingCompletion(Scheduler& main, std::function<void(Result)> done)
-        : main_(&main), done_(std::move(done)) {}
+        : main_(main.link()), done_(std::move(done)) {}
 
     void postDelivery() {
         main_->post([self = this->shared_from_this()] { self->deliver(); });
@@ -79,7 +80,7 @@ class PendingCompletion : public std::enable_shared_from_this<PendingCompletion<
     }
 
     mutable std::mutex mutex_;
-    Scheduler* main_;
+    std::shared_ptr<Scheduler::Link> main_;
     std::function<void(Result)> done_;
     std::optional<Result> result_;
 };

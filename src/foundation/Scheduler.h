@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace pindrake {
 
@@ -38,7 +39,30 @@ class Scheduler {
   public:
     using Task = std::function<void()>;
 
-    virtual ~Scheduler() = default;
+    // The way back to the queue for work on other threads that may end after the queue is gone:
+    // posts while the queue lives, and does nothing once the queue has closed it.
+    class Link {
+      public:
+        explicit Link(Scheduler& queue) : queue_(&queue) {}
+        // A task not posted goes after the lock is released, with the parameter.
+        void post(Task task) {
+            std::lock_guard lock(mutex_);
+            if (queue_)
+                queue_->post(std::move(task));
+        }
+
+      private:
+        friend class Scheduler;
+        std::mutex mutex_;
+        Scheduler* queue_;
+    };
+
+    Scheduler() = default;
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+    virtual ~Scheduler() { closeLink(); }
+
+    std::shared_ptr<Link> link() const { return link_; }
 
     // Runs the task in a later turn of the main queue, in posting order.
     virtual void post(Task task) = 0;
@@ -48,6 +72,17 @@ class Scheduler {
     virtual TimerHandle repeatEvery(Duration interval, Task task) = 0;
     // Keeps counting while the machine sleeps.
     virtual TimePoint now() const = 0;
+
+  protected:
+    // The first thing each queue's destructor does: from then on nothing posted through the
+    // link reaches the queue, and a post in progress has ended.
+    void closeLink() {
+        std::lock_guard lock(link_->mutex_);
+        link_->queue_ = nullptr;
+    }
+
+  private:
+    std::shared_ptr<Link> link_ = std::make_shared<Link>(*this);
 };
 
 }  // namespace pindrake

@@ -131,6 +131,61 @@ std::string graphemePrefix(std::string_view text, std::size_t count) {
     return sanitizedUtf8(text.substr(0, end));
 }
 
+// Unicode's stream-safe text format: after 30 non-starters in a row (counted in the compatibility
+// decomposition, as the format says), a combining grapheme joiner, itself a starter. Canonical
+// ordering then sorts runs of at most 30 marks, so normalising costs time linear in the text.
+std::string streamSafe(std::string_view text) {
+    constexpr std::size_t maxNonStarters = 30;
+    constexpr std::string_view graphemeJoiner = "\u034F";
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfkd = icu::Normalizer2::getNFKDInstance(status);
+    if (U_FAILURE(status) || isAscii(text))
+        return std::string(text);
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    std::string out;
+    std::size_t copied = 0;  // bytes of `text` already in `out`
+    std::size_t nonStarters = 0;
+    icu::UnicodeString decomposition;
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0xA0) {  // ASCII, C1 controls and bad bytes: starters without decomposition
+            nonStarters = 0;
+            continue;
+        }
+        std::size_t leading = 0, trailing = 0, count = 1;
+        if (nfkd->getDecomposition(c, decomposition)) {
+            count = static_cast<std::size_t>(decomposition.countChar32());
+            for (int32_t at = 0; at < decomposition.length() &&
+                                 u_getCombiningClass(decomposition.char32At(at)) != 0;
+                 at = decomposition.moveIndex32(at, 1)) {
+                ++leading;
+            }
+            for (int32_t at = decomposition.length(); at > 0;) {
+                at = decomposition.moveIndex32(at, -1);
+                if (u_getCombiningClass(decomposition.char32At(at)) == 0)
+                    break;
+                ++trailing;
+            }
+        } else if (u_getCombiningClass(c) != 0) {
+            leading = trailing = 1;
+        }
+        if (nonStarters + leading > maxNonStarters) {
+            out.append(text.substr(copied, static_cast<std::size_t>(start) - copied));
+            out.append(graphemeJoiner);
+            copied = static_cast<std::size_t>(start);
+            nonStarters = 0;
+        }
+        nonStarters = leading == count ? nonStarters + leading : trailing;
+    }
+    if (out.empty())
+        return std::string(text);
+    out.append(text.substr(copied));
+    return out;
+}
+
 std::string nfc(std::string_view text) {
     if (isAscii(text))
         return std::string(text);

@@ -19,6 +19,10 @@ std::size_t graphemeCount(std::string_view text);
 std::string graphemePrefix(std::string_view text, std::size_t count);
 
 std::string nfc(std::string_view text);
+// The text with a combining grapheme joiner (U+034F) after every 30 non-starters in a row, so
+// that any normalisation of it takes time linear in its length. Text without such a run comes
+// back unchanged.
+std::string streamSafe(std::string_view text);
 
 // Strips white space and line breaks (Unicode White_Space) from both ends.
 std::string trimmed(std::string_view text);

@@ -18,7 +18,8 @@ namespace pindrake::zarezo {
 // engine's failure. A conversion, the fallback included, fails once `timeLimit` has passed since
 // it started or its stop token is cancelled. Main queue only; what takes time with the size of
 // the HTML or the result is done on a worker. A conversion keeps the runtime alive until its
-// completion has run.
+// completion has run, or until its worker ends after the main queue has gone, when nothing of it
+// reaches that queue.
 class ConversionRuntime : public std::enable_shared_from_this<ConversionRuntime> {
   public:
     ConversionRuntime(Scheduler& main, std::unique_ptr<MarkdownEngine> turndown,

@@ -50,6 +50,28 @@ TEST_F(AppShellTest, CapturesOnlyWhatIsCopiedAfterLaunchUntilQuitAndSavesBeforeE
     EXPECT_EQ(delegate->historyStore().items()->size(), 1u);
 }
 
+// Quitting while copies are still waiting for their check saves them all before the process
+// ends, the one only read from the display so far included.
+TEST_F(AppShellTest, QuitSavesTheCopiesStillBeingChecked) {
+    std::vector<std::function<void()>> checks;  // the worker never comes to them
+    delegate = makeDelegate([&checks](std::function<void()> job) { checks.push_back(job); });
+    delegate->applicationDidFinishLaunching();
+    copyAll({"first copy", "second copy"});
+    pasteboard.simulateCopy({{"public.utf8-plain-text", "read, not polled"}});
+    EXPECT_TRUE(delegate->historyStore().items()->empty());
+
+    delegate->applicationWillTerminate();
+    const auto saved = test_support::readFile(folder.path() / "history.json");
+    const auto at = [&saved](const char* text) { return saved.find(text); };
+    ASSERT_NE(at("first copy"), std::string::npos) << saved;
+    EXPECT_LT(at("read, not polled"), at("second copy")) << "newest first";
+    EXPECT_LT(at("second copy"), at("first copy")) << "newest first";
+    for (auto& check : checks)
+        check();
+    main.advance(2s);
+    EXPECT_EQ(delegate->historyStore().items()->size(), 3u);
+}
+
 TEST_F(AppShellTest, TheHotKeyTogglesThePanelOnReleaseUnlessARecorderHoldsIt) {
     launch();
     hotKeys.press(hotKey);

@@ -15,11 +15,13 @@ namespace pindrake::app::test {
 // The whole application on fakes, with a window system that logs what the shell asks of it.
 class ShellFixture : public AppWorld {
   protected:
-    std::unique_ptr<AppDelegate> makeDelegate() {
+    std::unique_ptr<AppDelegate> makeDelegate(
+        std::function<void(std::function<void()>)> captureChecks = nullptr) {
         return std::make_unique<AppDelegate>(
             AppDelegate::Services{
                 main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
-                window, shell, conversion, checksInLaterTurn, checksInLaterTurn,
+                window, shell, conversion, captureChecks ? captureChecks : checksInLaterTurn,
+                checksInLaterTurn,
                 [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
                     return offeredConverters;
                 }},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "clipboard/PasteService.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/ManualScheduler.h"
@@ -362,6 +364,102 @@ TEST_F(PasteServiceTest, PastesAContentBestFormFirstAndInThePrimarySelectionOnly
     }
     main.advance(seconds(2));
     EXPECT_TRUE(store.items()->empty());
+}
+
+// Copies read and waiting for their check are bounded in number and in bytes. At the bound the
+// next copy stays on the clipboard, which keeps only the newest, and is read once a check has
+// ended; the first copy is read whatever its size.
+TEST_F(ClipboardMonitorTest, CopiesWaitingForTheirCheckAreBounded) {
+    const struct {
+        CaptureLimits limits;
+        std::string first;
+    } cases[] = {
+        {{.maxWaitingCopies = 2}, "one"},
+        {{.maxWaitingBytes = 4}, "one, larger than the bound"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        std::vector<std::function<void()>> checks;
+        captured.clear();
+        monitor = ClipboardMonitor::create(
+            {main, pasteboard, workspace, sharedCodec,
+             [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }, c.limits},
+            [this](const ClipboardContent& content, const PasteboardContents&) {
+                captured.push_back(content);
+            });
+        monitor->start();
+        const auto copyAndPoll = [&](const std::string& text) {
+            copyText(text);
+            main.advance(ClipboardMonitor::pollInterval);
+        };
+        const int readBefore = pasteboard.readCount();
+        copyAndPoll(c.first);
+        const std::size_t admitted = checks.size();
+        for (const char* text : {"two", "three", "four"})
+            copyAndPoll(text);
+        EXPECT_EQ(checks.size(), admitted + (c.limits.maxWaitingCopies == 2 ? 1 : 0));
+        EXPECT_EQ(pasteboard.readCount() - readBefore, static_cast<int>(checks.size()));
+
+        while (!checks.empty()) {
+            auto check = std::move(checks.front());
+            checks.erase(checks.begin());
+            check();
+            main.advance(ClipboardMonitor::pollInterval);
+        }
+        std::vector<std::string> texts;
+        for (const auto& content : captured)
+            texts.push_back(*content.plainText);
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back(), "four") << "the newest copy is read once there is room";
+        EXPECT_EQ(texts.front(), c.first);
+        EXPECT_LE(texts.size(), 3u);
+    }
+}
+
+// At quit every copy read reaches the handler, in order, before the call returns: the check in
+// progress is waited for, those not started run at once, and a copy already read from the display
+// but not yet polled is taken too. A check that outlasts the wait is the only one dropped.
+TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress) {
+    for (const bool checkEnds : {true, false}) {
+        SCOPED_TRACE(checkEnds ? "the check ends" : "the check outlasts the wait");
+        ManualScheduler main;
+        platform::InMemoryPasteboard pasteboard;
+        const platform::ScriptedWorkspace workspace;
+        const auto call = std::make_shared<test_support::HeldCall>();
+        WorkQueue worker("capture-checks.test", 1);
+        std::vector<std::string> handedOn;
+        const auto monitor = ClipboardMonitor::create(
+            {main,
+             pasteboard,
+             workspace,
+             std::make_shared<const HeldCodec>(call),
+             [&worker](std::function<void()> job) { worker.async(std::move(job)); },
+             {.quitWait = checkEnds ? seconds(600) : Duration::zero()}},
+            [&handedOn](ClipboardContent content, const PasteboardContents&) {
+                handedOn.push_back(content.image ? "image" : *content.plainText);
+            });
+        pasteboard.simulateCopy({{"public.png", png}});
+        monitor->checkPasteboard();
+        call->hasStarted.wait();
+        pasteboard.simulateCopy({{"public.utf8-plain-text", "queued"}});
+        monitor->checkPasteboard();
+        pasteboard.simulateCopy({{"public.utf8-plain-text", "not yet polled"}});
+
+        std::thread release;
+        if (checkEnds)
+            release = std::thread([&call] { call->release.set_value(); });
+        monitor->finishAtQuit();
+        if (release.joinable())
+            release.join();
+        else
+            call->release.set_value();
+        const std::vector<std::string> expected =
+            checkEnds ? std::vector<std::string>{"image", "queued", "not yet polled"}
+                      : std::vector<std::string>{"queued", "not yet polled"};
+        EXPECT_EQ(handedOn, expected);
+        main.runUntilIdle();
+        EXPECT_EQ(handedOn, expected) << "nothing is handed on twice or after quit";
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,6 +89,45 @@ TEST(PendingCompletion, DeliveredCompletionsAreLetGoButQueuedOnesStayRecallable)
     owner.dropAll();
     main.runUntilIdle();
     EXPECT_EQ(runs, 1);
+}
+
+// A main queue that counts what is posted to it once its destructor has run.
+class CountingScheduler final : public Scheduler {
+  public:
+    explicit CountingScheduler(std::atomic<int>& postsWhenGone) : postsWhenGone_(postsWhenGone) {}
+    ~CountingScheduler() override {
+        closeLink();
+        gone_ = true;
+    }
+
+    void post(Task) override { postsWhenGone_ += gone_ ? 1 : 0; }
+    TimerHandle postAfter(Duration, Task) override { return {}; }
+    TimerHandle repeatEvery(Duration, Task) override { return {}; }
+    TimePoint now() const override { return {}; }
+
+  private:
+    std::atomic<int>& postsWhenGone_;
+    std::atomic<bool> gone_{false};
+};
+
+// An owner that lives as long as its work (a conversion keeps its runtime) never recalls its
+// completions. A worker that ends after the main queue was destroyed, at the end of main(),
+// posts nothing there, and what its completion held is let go.
+TEST(PendingCompletion, AWorkerEndingAfterTheMainQueueIsGonePostsNothing) {
+    std::atomic<int> postsWhenGone{0};
+    PendingCompletions<int> owner;
+    auto held = std::make_shared<int>(0);
+    const std::weak_ptr<int> heldByCompletion = held;
+    std::optional<CountingScheduler> main(std::in_place, postsWhenGone);
+    auto completion = owner.add(*main, [held = std::move(held)](int) {});
+    main.reset();
+    std::thread worker([completion = std::move(completion)]() mutable {
+        completion->settle(1);
+        completion.reset();
+    });
+    worker.join();
+    EXPECT_EQ(postsWhenGone, 0);
+    EXPECT_TRUE(heldByCompletion.expired());
 }
 
 }  // namespace

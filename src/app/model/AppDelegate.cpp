@@ -69,8 +69,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    // What was read from the clipboard reaches the history first: the checks still to end are
+    // bounded, and so is the wait for them.
     if (clipboardMonitor_)
-        clipboardMonitor_->stop();
+        clipboardMonitor_->finishAtQuit();
     // Saves run on the store's writer thread; the last captures must reach the disk before
     // the process ends.
     historyStore_.flush();

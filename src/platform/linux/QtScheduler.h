@@ -12,6 +12,7 @@ class QtScheduler final : public Scheduler {
     // `context` is an object living on the main thread (usually the application), made here on
     // that thread. Tasks posted from any thread run as long as it lives.
     explicit QtScheduler(QObject* context);
+    ~QtScheduler() override { closeLink(); }
 
     void post(Task task) override;
     TimerHandle postAfter(Duration delay, Task task) override;
