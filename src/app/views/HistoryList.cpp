@@ -2,9 +2,10 @@
 
 #include <QPainter>
 
-#include "app/views/PanelParts.h"
-#include "app/views/PanelStyle.h"
 #include "app/views/ClickOnlyList.h"
+#include "app/views/PanelParts.h"
+#include "app/views/PanelRules.h"
+#include "app/views/PanelStyle.h"
 
 namespace pindrake::app::views {
 
@@ -28,7 +29,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
     const auto* entry = item(index.row());
     if (!entry || role != Qt::DisplayRole)
         return {};
-    return QString::fromStdString(entry->displayText());
+    return QString::fromStdString(rowTitle(*entry));
 }
 
 void HistoryListModel::refreshItem(const QString& id) {
