@@ -96,4 +96,9 @@ void HistoryList::centreRow(int row) {
         scrollToCentre(*this, model_.index(row));
 }
 
+void HistoryList::keepRowInView(int row) {
+    if (row >= 0 && row < model_.rowCount())
+        scrollTo(model_.index(row), QAbstractItemView::EnsureVisible);
+}
+
 }  // namespace pindrake::app::views

@@ -374,5 +374,35 @@ TEST_F(HistoryPanelViewTest,
     }
 }
 
+// A copy that lands while the panel is open puts a row above the chosen one: the highlight
+// moves down with its entry, which stays in view, and Return pastes it.
+TEST_F(HistoryPanelViewTest, ACopyLandingWhileOpenLeavesTheChosenRowHighlightedInViewAndPasted) {
+    offeredConverters = {&asIs, &upper};
+    launch();
+    for (int i = 0; i < 40; ++i)
+        copy("entry " + std::to_string(i));
+    auto& panel = showPanel();
+    panel.show();
+    auto& list = panel.historyList();
+    const auto rowIsVisible = [&](int row) {
+        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
+    };
+    type(Qt::Key_Up);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
+
+    copy("late copy");
+    panel.refresh();
+    ASSERT_EQ(list.model()->rowCount(), 41);
+    EXPECT_EQ(list.selectedRow(), 40);
+    EXPECT_EQ(list.listModel().item(40)->plainText, "entry 0");
+    EXPECT_TRUE(rowIsVisible(40));
+    EXPECT_NE(rowLightness(panel, 40), rowLightness(panel, 39)) << "the highlight is on it";
+
+    type(Qt::Key_Return);
+    main.advance(HistoryViewModel::pasteDelay);
+    EXPECT_EQ(keys.pasteCount(), 1);
+    EXPECT_EQ(clipboardText(), "entry 0");
+}
+
 }  // namespace
 }  // namespace pindrake::app::views
