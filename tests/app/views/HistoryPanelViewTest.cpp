@@ -57,6 +57,19 @@ class HistoryPanelViewTest : public test::ShellFixture {
     }
     bool isShowing() { return delegate->panelController()->isShowing(); }
     HistoryViewModel& model() { return delegate->viewModel(); }
+    // A list longer than the panel shows, on screen.
+    HistoryPanelView& showFortyEntries() {
+        launch();
+        for (int i = 0; i < 40; ++i)
+            copy("entry " + std::to_string(i));
+        auto& panel = showPanel();
+        panel.show();
+        return panel;
+    }
+    bool rowIsVisible(int row) {
+        const auto& list = view->historyList();
+        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
+    }
     void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view->searchField(), key, modifiers);
         view->refresh();
@@ -225,17 +238,10 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
 }
 
 TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {
-    launch();
-    for (int i = 0; i < 40; ++i)
-        copy("entry " + std::to_string(i));
-    auto& panel = showPanel();
-    panel.show();
+    auto& panel = showFortyEntries();
     auto& list = panel.historyList();
     auto* bar = list.verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
-    const auto rowIsVisible = [&](int row) {
-        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
-    };
 
     type(Qt::Key_Up);
     EXPECT_EQ(model().selectedIndex.get(), 39);
@@ -378,15 +384,8 @@ TEST_F(HistoryPanelViewTest,
 // moves down with its entry, which stays in view, and Return pastes it.
 TEST_F(HistoryPanelViewTest, ACopyLandingWhileOpenLeavesTheChosenRowHighlightedInViewAndPasted) {
     offeredConverters = {&asIs, &upper};
-    launch();
-    for (int i = 0; i < 40; ++i)
-        copy("entry " + std::to_string(i));
-    auto& panel = showPanel();
-    panel.show();
+    auto& panel = showFortyEntries();
     auto& list = panel.historyList();
-    const auto rowIsVisible = [&](int row) {
-        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
-    };
     type(Qt::Key_Up);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
 
