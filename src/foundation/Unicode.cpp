@@ -186,6 +186,30 @@ std::string streamSafe(std::string_view text) {
     return out;
 }
 
+std::string clippedGraphemePrefix(std::string_view text, std::size_t count,
+                                  std::size_t maxCodePoints, bool* isWhole) {
+    std::string clipped;
+    std::size_t seen = 0;
+    std::size_t start = 0;
+    const std::size_t end = count == 0 ? 0 : walkGraphemes(text, [&](std::size_t boundary) {
+        // A code point starts at every byte that does not continue one.
+        std::size_t cut = boundary;
+        std::size_t points = 0;
+        for (std::size_t i = start; i < boundary; ++i) {
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && points++ == maxCodePoints) {
+                cut = i;
+                break;
+            }
+        }
+        clipped.append(text.substr(start, cut - start));
+        start = boundary;
+        return ++seen < count;
+    });
+    if (isWhole)
+        *isWhole = end == text.size();
+    return sanitizedUtf8(clipped);
+}
+
 std::string nfc(std::string_view text) {
     if (isAscii(text))
         return std::string(text);

@@ -17,6 +17,11 @@ bool isValidUtf8(std::string_view bytes);
 // User-perceived characters (extended grapheme clusters).
 std::size_t graphemeCount(std::string_view text);
 std::string graphemePrefix(std::string_view text, std::size_t count);
+// The same prefix with each character cut to its first `maxCodePoints` code points, so that
+// what is laid out of it stays small however long a character is (a letter may carry any
+// number of combining marks). `isWhole`, when given, tells whether no character followed.
+std::string clippedGraphemePrefix(std::string_view text, std::size_t count,
+                                  std::size_t maxCodePoints, bool* isWhole = nullptr);
 
 std::string nfc(std::string_view text);
 // The text with a combining grapheme joiner (U+034F) after every 30 non-starters in a row, so

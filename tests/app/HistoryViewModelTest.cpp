@@ -63,19 +63,40 @@ TEST_F(HistoryViewModelTest, MovesWrapAroundAndAskToScroll) {
     }
 }
 
-TEST_F(HistoryViewModelTest, ANewCaptureWhileOpenRefiltersAndSelectsTheTop) {
+// A copy may land seconds after it was made, while the user has chosen an entry: the list is
+// refiltered with it, and the selection stays on the chosen entry, which is what Return pastes.
+TEST_F(HistoryViewModelTest, AChangeToTheHistoryWhileOpenRefiltersAndKeepsTheSelectionOnItsEntry) {
     copyAll({"alpha one", "beta", "alpha two"});
     vm = makeViewModel();
-    vm->selectedIndex = 2;
+    const auto selectedText = [this] { return vm->actionItem()->plainText.value_or("?"); };
+    vm->selectedIndex = 1;
     copy("gamma");
-    EXPECT_EQ(shownTexts().front(), "gamma");
-    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"gamma", "alpha two", "beta", "alpha one"}));
+    EXPECT_EQ(vm->selectedIndex.get(), 2);
+    EXPECT_EQ(selectedText(), "beta");
 
     vm->query = "alpha";
     vm->selectedIndex = 1;
     copy("alpha three");
     EXPECT_EQ(shownTexts(), (std::vector<std::string>{"alpha three", "alpha two", "alpha one"}));
-    EXPECT_EQ(vm->selectedIndex.get(), 0);
+    EXPECT_EQ(selectedText(), "alpha one");
+    copy("delta");  // no match: the list stays as it was
+    EXPECT_EQ(shownTexts().size(), 3u);
+    EXPECT_EQ(selectedText(), "alpha one");
+
+    // The entry removed from elsewhere: the selection stays put, on the entry in its place.
+    vm->selectedIndex = 1;
+    store.remove(*vm->actionItem());
+    EXPECT_EQ(shownTexts(), (std::vector<std::string>{"alpha three", "alpha one"}));
+    EXPECT_EQ(vm->selectedIndex.get(), 1);
+    store.remove(*vm->actionItem());
+    EXPECT_EQ(vm->selectedIndex.get(), 0) << "the last one left";
+    EXPECT_EQ(selectedText(), "alpha three");
+
+    vm->query = "zzz";
+    copy("zzz top");
+    EXPECT_EQ(vm->selectedIndex.get(), 0) << "nothing was chosen: the first match is";
+    EXPECT_EQ(selectedText(), "zzz top");
 }
 
 TEST_F(HistoryViewModelTest, CandidatesAreAskedForOnlyWhenTheEntrysKindsDiffer) {

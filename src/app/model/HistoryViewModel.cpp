@@ -52,7 +52,7 @@ void HistoryViewModel::subscribe() {
             if (model.suppressItemsUpdate_)
                 return;
             model.closeConverterMenuIfTargetGone();
-            model.applyFilter(model.query.get(), 0, true);
+            model.refilterKeepingSelection();
         }));
     subscriptions_.push_back(selectedIndex.subscribe<HistoryViewModel>(
         self, [](HistoryViewModel& model, const int& i) { model.refreshCandidatesIfNeeded(i); }));
@@ -101,13 +101,35 @@ void HistoryViewModel::closeConverterMenuIfTargetGone() {
 
 // ---- Search and selection
 
-void HistoryViewModel::applyFilter(const std::string& q, int index, bool resetSelection) {
+HistoryViewModel::ItemList HistoryViewModel::filtered(const std::string& q) const {
     auto& store = services_.historyStore;
-    auto list = std::make_shared<const clipboard::HistoryList>(q.empty() ? store.items().get()
-                                                                         : store.search(q));
+    return std::make_shared<const clipboard::HistoryList>(q.empty() ? store.items().get()
+                                                                    : store.search(q));
+}
+
+void HistoryViewModel::publishFiltered(ItemList list, int index) {
     const int count = static_cast<int>(list->size());
     filteredItems = std::move(list);
-    selectedIndex = resetSelection ? 0 : std::min(index, std::max(count - 1, 0));
+    selectedIndex = std::min(index, std::max(count - 1, 0));
+}
+
+void HistoryViewModel::applyFilter(const std::string& q, int index, bool resetSelection) {
+    publishFiltered(filtered(q), resetSelection ? 0 : index);
+}
+
+void HistoryViewModel::refilterKeepingSelection() {
+    ItemList list = filtered(query.get());
+    int index = selectedIndex.get();
+    const auto& old = filteredItems.get()->entries();
+    if (index >= 0 && index < static_cast<int>(old.size())) {
+        const auto& entries = list->entries();
+        const auto kept = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) {
+            return entry->id == old[static_cast<std::size_t>(index)]->id;
+        });
+        if (kept != entries.end())
+            index = static_cast<int>(kept - entries.begin());
+    }
+    publishFiltered(std::move(list), index);
 }
 
 void HistoryViewModel::refreshCandidatesIfNeeded(int position) {

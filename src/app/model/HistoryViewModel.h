@@ -141,6 +141,13 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
                      std::function<void(HistoryViewModel&, ReadContent)> done);
 
+    ItemList filtered(const std::string& query) const;
+    // Publishes the list with the selection at `index`, or at its last entry if shorter.
+    void publishFiltered(ItemList list, int index);
+    // A change to the history keeps the selection on the entry it was on, wherever that entry
+    // now stands: what the user chose is what Return pastes. When the entry has left the list,
+    // the selection stays where it was, on the entry that took its place.
+    void refilterKeepingSelection();
     void refreshCandidatesIfNeeded(int position);
     bool isInHistory(const clipboard::ClipboardItem& item) const;
     // An entry removed from the history leaves nothing for its menu to act on.

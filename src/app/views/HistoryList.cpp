@@ -2,9 +2,10 @@
 
 #include <QPainter>
 
-#include "app/views/PanelParts.h"
-#include "app/views/PanelStyle.h"
 #include "app/views/ClickOnlyList.h"
+#include "app/views/PanelParts.h"
+#include "app/views/PanelRules.h"
+#include "app/views/PanelStyle.h"
 
 namespace pindrake::app::views {
 
@@ -28,7 +29,7 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
     const auto* entry = item(index.row());
     if (!entry || role != Qt::DisplayRole)
         return {};
-    return QString::fromStdString(entry->displayText());
+    return QString::fromStdString(rowTitle(*entry));
 }
 
 void HistoryListModel::refreshItem(const QString& id) {
@@ -93,6 +94,11 @@ void HistoryList::showSelection(int selectedIndex, bool isFocused) {
 void HistoryList::centreRow(int row) {
     if (row >= 0 && row < model_.rowCount())
         scrollToCentre(*this, model_.index(row));
+}
+
+void HistoryList::keepRowInView(int row) {
+    if (row >= 0 && row < model_.rowCount())
+        scrollTo(model_.index(row), QAbstractItemView::EnsureVisible);
 }
 
 }  // namespace pindrake::app::views

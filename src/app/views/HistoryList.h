@@ -57,6 +57,7 @@ class HistoryList final : public QListView {
     void showSelection(int selectedIndex, bool isFocused);
     void scrollToTop() { QListView::scrollToTop(); }
     void centreRow(int row);
+    void keepRowInView(int row);
     int selectedRow() const { return selectedIndex_; }
     const HistoryListModel& listModel() const { return model_; }
 

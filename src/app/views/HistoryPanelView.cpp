@@ -255,11 +255,17 @@ void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
         historyList_->setItems(items);
         shownItems_ = items;
     }
-    if (shownCount_ && *shownCount_ != count)
-        historyList_->scrollToTop();
+    const int selected = viewModel_.selectedIndex.get();
+    // A new list starts at the top, unless the selection stayed on an entry further down (the
+    // history changed under it): that entry stays in view.
+    if (shownCount_ && *shownCount_ != count) {
+        if (selected == 0)
+            historyList_->scrollToTop();
+        else
+            historyList_->keepRowInView(selected);
+    }
     shownCount_ = count;
 
-    const int selected = viewModel_.selectedIndex.get();
     if (shownSelectedIndex_ && *shownSelectedIndex_ != selected && viewModel_.scrollToSelection) {
         viewModel_.scrollToSelection = false;
         historyList_->centreRow(selected);

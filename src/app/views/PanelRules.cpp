@@ -64,10 +64,16 @@ std::vector<KeyHint> keyHints(bool isConverterMenuOpen) {
 }
 
 std::string previewText(std::string_view text) {
-    const std::string prefix = unicode::graphemePrefix(text, previewTextLimit);
-    if (prefix.size() == text.size())
-        return prefix;
-    return prefix + "…";
+    bool isWhole = false;
+    const std::string prefix = unicode::clippedGraphemePrefix(
+        text, previewTextLimit, shownCodePointsPerCharacter, &isWhole);
+    return isWhole ? prefix : prefix + "…";
+}
+
+std::string rowTitle(const clipboard::ClipboardItem& item) {
+    // The title is already short in characters, not in what they hold.
+    const std::string title = item.displayText();
+    return unicode::clippedGraphemePrefix(title, title.size(), shownCodePointsPerCharacter);
 }
 
 Size thumbnailSize(Size image, double maxSize) {

@@ -34,6 +34,12 @@ std::vector<KeyHint> keyHints(bool isConverterMenuOpen);
 // Text shown in the preview: at most 500 user-perceived characters, then "…".
 std::string previewText(std::string_view text);
 inline constexpr std::size_t previewTextLimit = 500;
+// What a row shows of an entry: its title.
+std::string rowTitle(const clipboard::ClipboardItem& item);
+// Laying out one character costs in proportion to its code points, which a text from outside
+// may pile up by the thousand (a letter and its combining marks): what the panel lays out keeps
+// only the first of them, more than any real character holds.
+inline constexpr std::size_t shownCodePointsPerCharacter = 32;
 
 struct Size {
     double width = 0;

@@ -154,7 +154,9 @@ void PreviewPane::showFile(const std::string& path) {
         picture->setPixmap(icons_.fileIcon(path).pixmap(64, 64));
     }
     bodyLayout_->addWidget(picture);
-    auto* name = new WrappedText(QFileInfo(qPath).fileName(), body_, 2);
+    // Two lines show little of a name, but the name is laid out to know where they break.
+    const std::string fileName = QFileInfo(qPath).fileName().toStdString();
+    auto* name = new WrappedText(QString::fromStdString(previewText(fileName)), body_, 2);
     name->setObjectName(QStringLiteral("fileName"));
     QFont nameFont = name->font();
     nameFont.setPixelSize(13);

@@ -57,6 +57,19 @@ class HistoryPanelViewTest : public test::ShellFixture {
     }
     bool isShowing() { return delegate->panelController()->isShowing(); }
     HistoryViewModel& model() { return delegate->viewModel(); }
+    // A list longer than the panel shows, on screen.
+    HistoryPanelView& showFortyEntries() {
+        launch();
+        for (int i = 0; i < 40; ++i)
+            copy("entry " + std::to_string(i));
+        auto& panel = showPanel();
+        panel.show();
+        return panel;
+    }
+    bool rowIsVisible(int row) {
+        const auto& list = view->historyList();
+        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
+    }
     void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view->searchField(), key, modifiers);
         view->refresh();
@@ -225,17 +238,10 @@ TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
 }
 
 TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListStartsAtTheTop) {
-    launch();
-    for (int i = 0; i < 40; ++i)
-        copy("entry " + std::to_string(i));
-    auto& panel = showPanel();
-    panel.show();
+    auto& panel = showFortyEntries();
     auto& list = panel.historyList();
     auto* bar = list.verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
-    const auto rowIsVisible = [&](int row) {
-        return list.viewport()->rect().contains(list.visualRect(list.model()->index(row, 0)));
-    };
 
     type(Qt::Key_Up);
     EXPECT_EQ(model().selectedIndex.get(), 39);
@@ -372,6 +378,29 @@ TEST_F(HistoryPanelViewTest,
         model().closeConverterMenu();
         hidePanel();
     }
+}
+
+// A copy that lands while the panel is open puts a row above the chosen one: the highlight
+// moves down with its entry, which stays in view, and Return pastes it.
+TEST_F(HistoryPanelViewTest, ACopyLandingWhileOpenLeavesTheChosenRowHighlightedInViewAndPasted) {
+    offeredConverters = {&asIs, &upper};
+    auto& panel = showFortyEntries();
+    auto& list = panel.historyList();
+    type(Qt::Key_Up);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
+
+    copy("late copy");
+    panel.refresh();
+    ASSERT_EQ(list.model()->rowCount(), 41);
+    EXPECT_EQ(list.selectedRow(), 40);
+    EXPECT_EQ(list.listModel().item(40)->plainText, "entry 0");
+    EXPECT_TRUE(rowIsVisible(40));
+    EXPECT_NE(rowLightness(panel, 40), rowLightness(panel, 39)) << "the highlight is on it";
+
+    type(Qt::Key_Return);
+    main.advance(HistoryViewModel::pasteDelay);
+    EXPECT_EQ(keys.pasteCount(), 1);
+    EXPECT_EQ(clipboardText(), "entry 0");
 }
 
 }  // namespace

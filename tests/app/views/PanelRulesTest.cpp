@@ -105,6 +105,12 @@ TEST(PreviewText, CutsAfterFiveHundredUserPerceivedCharacters) {
     EXPECT_EQ(previewText(repeated(family, 500)), repeated(family, 500));
     EXPECT_EQ(previewText(repeated("e\u0301", 501)), repeated("e\u0301", 500) + "…");
     EXPECT_EQ(previewText(""), "");
+    // A character of any length keeps its first 32 code points; the rest of the text follows.
+    // (Compared as true or false: a failure would print pages of marks.)
+    EXPECT_TRUE(previewText("a" + repeated("\u0301", 5000) + "b") ==
+                "a" + repeated("\u0301", 31) + "b");
+    EXPECT_TRUE(previewText(repeated("e" + repeated("\u0301", 40), 501)) ==
+                repeated("e" + repeated("\u0301", 31), 500) + "…");
 }
 
 TEST(Thumbnail, ScalesDownToTheSquareKeepingTheAspectRatio) {

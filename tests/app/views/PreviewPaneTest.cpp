@@ -10,11 +10,14 @@
 #include <cmath>
 
 #include "EnglishTexts.h"
+#include "app/views/HistoryList.h"
 #include "app/views/PreviewPane.h"
 #include "app/views/RowIcons.h"
 #include "app/views/Spinner.h"
 #include "app/views/WrappedText.h"
 #include "platform/linux/QtImageCodec.h"
+#include "support/Growth.h"
+#include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
 // The preview card as shown: long text, long file names and the converting indicator.
@@ -60,6 +63,37 @@ TEST_F(PreviewPaneTest, LongUnbrokenTextWrapsWithinTheCardSoEveryCharacterIsInVi
         const int lineCount = static_cast<int>(shown->shownLines().size());
         EXPECT_GE(shown->height(), lineCount * shown->fontMetrics().lineSpacing());
         EXPECT_GT(lineCount, 5);
+    }
+}
+
+// One letter under a run of combining marks is a single character of any length. Its row and
+// its preview (as text, or as a file name) lay out a bounded part of it, as of a plain text of
+// the same size; both read the whole text, once or twice. Laying out the whole run cost 40 (as
+// a file name) to 1000 times more.
+TEST_F(PreviewPaneTest, ARowAndThePreviewOfOneHugeCharacterCostWhatAPlainTextDoes) {
+    const auto entry = [](std::string_view unit, bool isFile) {
+        clipboard::ClipboardItem item;
+        item.id = isFile ? "file" : "text";
+        item.plainText = (isFile ? "/tmp/a" : "a") + test_support::repeatedText(unit, 64 * 1024);
+        if (isFile)
+            item.pasteboardTypes = {"public.file-url"};
+        return item;
+    };
+    HistoryList list(icons);
+    list.resize(300, 200);
+    const auto layOut = [&](const clipboard::ClipboardItem& item) {
+        list.setItems(std::make_shared<const clipboard::HistoryList>(
+            std::vector<clipboard::ClipboardItem>{item}));
+        list.grab();
+        pane.show(item, false, std::nullopt);
+        pane.grab();
+    };
+    for (const bool isFile : {false, true}) {
+        const auto plain = entry("bc", isFile);
+        const auto marks = entry("\u0301\u0323", isFile);
+        const double grew = test_support::growth([&] { layOut(plain); }, [&] { layOut(marks); });
+        EXPECT_LT(grew, 10) << (isFile ? "file name" : "text");
+        EXPECT_EQ(pane.content(), isFile ? PreviewPane::Content::file : PreviewPane::Content::text);
     }
 }
 
