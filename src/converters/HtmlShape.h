@@ -14,10 +14,10 @@ namespace pindrake::converters {
 struct HtmlShape {
     std::size_t nodes = 0;
     std::size_t depth = 0;
-    // What a converter that builds each element's text from copies of its children's copies in
-    // all: every node's text (a byte at least) once per element it is in, each time with the
-    // prefix its lines get from the list items (four bytes) and quotes (two) around it. Grows with
-    // depth times text, and with the cube of the depth for nested lists.
+    // The bytes copied in all by a converter that builds each element's text from copies of its
+    // children's: every node's text (a byte at least) once per element it is in, each time with
+    // the prefix its lines get from the list items (four bytes) and quotes (two) around it. Grows
+    // with depth times text, and with the cube of the depth for nested lists.
     std::size_t copiedBytes = 0;
 };
 
