@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkJson(text);
             break;
         case 1:
-            (void)pindrake::converters::textFromHtml(text);
+            (void)pindrake::converters::textFromHtml(text, {});
             break;
         default:
             (void)pindrake::converters::slackText(text);

@@ -23,9 +23,10 @@ GumboArena::~GumboArena() {
         release(live_ + 1);
 }
 
-GumboOutput* GumboArena::parse(std::string_view html) {
-    if (!parserCanTake(html))
+GumboOutput* GumboArena::parse(std::string_view html, const CancellationToken& stop) {
+    if (!parserCanTake(html, stop))
         return nullptr;
+    stop_ = &stop;
     bytesLeft_ = allocationBudget(html.size());
     GumboOptions options = kGumboDefaultOptions;
     options.allocator = &GumboArena::allocate;
@@ -45,7 +46,7 @@ GumboOutput* GumboArena::parseOrJumpBack(const GumboOptions& options, std::strin
 void* GumboArena::allocate(void* userdata, std::size_t size) {
     auto* arena = static_cast<GumboArena*>(userdata);
     const std::size_t charged = sizeof(Header) + size;
-    if (charged > arena->bytesLeft_)
+    if (charged > arena->bytesLeft_ || arena->stop_->isCancelled())
         std::longjmp(arena->exhausted_, 1);
     auto* header = static_cast<Header*>(std::malloc(charged));
     if (!header)

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "foundation/BackgroundTask.h"
+
 namespace pindrake::converters {
 
 // Gives the HTML parser its memory and takes it all back at the end. The parser may allocate a
@@ -19,9 +21,10 @@ class GumboArena {
     GumboArena(const GumboArena&) = delete;
     GumboArena& operator=(const GumboArena&) = delete;
 
-    // The parsed document, or null when its parse would search too long (see ParserLoad.h) or
-    // ran out of budget or memory. Owned by the arena; one document per arena.
-    GumboOutput* parse(std::string_view html);
+    // The parsed document, or null when its parse would search too long (see ParserLoad.h),
+    // ran out of budget or memory, or was stopped by `stop`, which the parse polls at every
+    // allocation. Owned by the arena; one document per arena.
+    GumboOutput* parse(std::string_view html, const CancellationToken& stop);
 
   private:
     // Each block is preceded by its links in the list of live blocks, so that what the parser
@@ -37,6 +40,7 @@ class GumboArena {
     void release(void* block);
 
     std::size_t bytesLeft_ = 0;
+    const CancellationToken* stop_ = nullptr;
     Header* live_ = nullptr;
     std::jmp_buf exhausted_;
 };

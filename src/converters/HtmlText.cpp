@@ -117,11 +117,11 @@ class TextCollector {
 
 }  // namespace
 
-std::optional<std::string> textFromHtml(std::string_view html) {
+std::optional<std::string> textFromHtml(std::string_view html, const CancellationToken& stop) {
     if (html.size() > maximumHtmlBytes)
         return std::nullopt;
     GumboArena arena;
-    const GumboOutput* output = arena.parse(html);
+    const GumboOutput* output = arena.parse(html, stop);
     if (!output)
         return std::nullopt;
 
@@ -151,7 +151,10 @@ std::optional<std::string> textFromHtml(std::string_view html) {
             collector.text(child->v.text.text);
         }
     }
-    return collector.finish();
+    std::string text = collector.finish();
+    if (text.empty())
+        return std::nullopt;
+    return text;
 }
 
 }  // namespace pindrake::converters

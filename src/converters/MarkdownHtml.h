@@ -8,7 +8,7 @@ namespace pindrake::converters {
 
 // CommonMark to HTML with the library's defaults: no extensions, no smart punctuation, raw HTML
 // left out as a comment. Nothing when the renderer yields no HTML at all, or when the Markdown
-// is larger than 4 MiB or holds over 1,500,000 line breaks and marks that open elements.
+// is larger than 4 MiB or holds over 1,000,000 line ends and marks that open elements.
 std::optional<std::string> htmlFromMarkdown(std::string_view markdown);
 
 }  // namespace pindrake::converters

@@ -19,29 +19,37 @@ namespace {
 // and a second a megabyte or two; no paste needs more than this.
 constexpr std::size_t maximumEngineHtmlBytes = std::size_t{2} << 20;
 
-// The engines' page model takes about 1.5 KB a node of the document's tree, whatever the size
+// The engines' page model takes 1.5 to 3 KB a node of the document's tree, whatever the size
 // of the HTML: formatting elements left open make millions of nodes out of a small input. Real
-// pages make a node for every 15 bytes or more, 140,000 at the size limit; a letter in an element
-// of its own, repeated up to the limit, makes 290,000 and takes the engines 480 MB.
-constexpr std::size_t maximumEngineNodes = 300'000;
+// pages make a node for every 15 bytes or more, 140,000 at the size limit; 100,000 list items
+// make 200,000 and take the engines 340 MB.
+constexpr std::size_t maximumEngineNodes = 200'000;
 // The engines walk the tree recursively, and the fallback takes time with the square of the depth.
 constexpr std::size_t maximumEngineDepth = 1500;
+// The engines build each element's Markdown from copies of its children's (see HtmlShape) and
+// hold on to about 5 MB a million bytes copied: a megabyte of text 100 elements deep takes 580
+// MB, list items nested 745 deep 600 MB. Ordinary pages at the size limit copy under 10 million.
+constexpr std::size_t maximumEngineCopiedBytes = 64'000'000;
 
 // The chat markup is made by regular expressions over the whole text: 50 MB take seconds and
 // half a gigabyte.
 constexpr std::size_t maximumSlackHtmlBytes = std::size_t{8} << 20;
+
+// The note markup's headings are rewritten by a regular expression over the whole text: 128 MiB
+// take seconds and a gigabyte.
+constexpr std::size_t maximumNotionMarkdownBytes = std::size_t{8} << 20;
 
 // An entry's HTML: its HTML part, else its text.
 std::string htmlSource(const ClipboardContent& input) {
     return input.html.value_or(input.plainText.value_or(std::string()));
 }
 
-// The HTML to hand to the engines; nothing when there is none or too much.
+// The HTML to hand to the engines; nothing when there is none or too much, which is not copied.
 std::optional<std::string> engineHtml(const ClipboardContent& input) {
-    std::string html = htmlSource(input);
-    if (html.empty() || html.size() > maximumEngineHtmlBytes)
+    const auto& html = input.html ? input.html : input.plainText;
+    if (!html || html->empty() || html->size() > maximumEngineHtmlBytes)
         return std::nullopt;
-    return html;
+    return *html;
 }
 
 const zarezo::ZarezoOptions& markdownOptions() {
@@ -52,9 +60,10 @@ const zarezo::ZarezoOptions& markdownOptions() {
 }
 
 // Whether the engines can turn the HTML into a page model in bounded time and memory.
-bool enginesCanTake(std::string_view html) {
-    const auto shape = parsedShape(html);
-    return shape && shape->nodes <= maximumEngineNodes && shape->depth <= maximumEngineDepth;
+bool enginesCanTake(std::string_view html, const CancellationToken& stop) {
+    const auto shape = parsedShape(html, stop);
+    return shape && shape->nodes <= maximumEngineNodes && shape->depth <= maximumEngineDepth &&
+           shape->copiedBytes <= maximumEngineCopiedBytes;
 }
 
 // Runs on the main queue and answers there; `done` gets nothing when the HTML is not for the
@@ -63,7 +72,7 @@ void markdownFromHtml(std::string html, const ConversionServices& services,
                       std::function<void(std::optional<std::string>)> done) {
     auto shared = std::make_shared<std::string>(std::move(html));
     services.workers.check(
-        services.main, [shared] { return enginesCanTake(*shared); },
+        services.main, [shared, stop = services.stop] { return enginesCanTake(*shared, stop); },
         [shared, &main = services.main, makeWebView = services.makeWebView, stop = services.stop,
          done = std::move(done)](bool canTake) {
             if (!canTake || stop.isCancelled())
@@ -82,6 +91,8 @@ void markdownFromHtml(std::string html, const ConversionServices& services,
 
 // The note service shows three heading levels only; deeper headings become the third.
 ClipboardContent notionContent(const ClipboardContent& input, const std::string& markdown) {
+    if (markdown.size() > maximumNotionMarkdownBytes)
+        return input;
     auto rewritten = replacingMatches(markdown, u"(?m)^#{4,6} ", u"### ");
     if (!rewritten)
         return input;
@@ -128,7 +139,7 @@ void HTMLToMarkdownConverter::convert(ClipboardContent input, const ConversionSe
         return deliverOnMain(services.main, std::move(input), std::move(done));
     markdownFromHtml(
         std::move(*html), services,
-        [input, done = std::move(done)](std::optional<std::string> markdown) {
+        [input = std::move(input), done = std::move(done)](std::optional<std::string> markdown) {
             done(markdown ? convertedContent(std::move(*markdown), ContentTag::markdown) : input);
         });
 }
@@ -138,15 +149,19 @@ void ToNotionConverter::convert(ClipboardContent input, const ConversionServices
     if (!input.tags.contains(ContentTag::html)) {
         if (!input.plainText)
             return deliverOnMain(services.main, std::move(input), std::move(done));
-        std::string markdown = *input.plainText;
-        return finishNotion(std::move(input), std::move(markdown), services, std::move(done));
+        // The text is read on the worker, never copied here.
+        return services.workers.run(
+            services.main,
+            [input = std::move(input)] { return notionContent(input, *input.plainText); },
+            std::move(done));
     }
     auto html = engineHtml(input);
     if (!html)
         return deliverOnMain(services.main, std::move(input), std::move(done));
     markdownFromHtml(
         std::move(*html), services,
-        [input, services, done = std::move(done)](std::optional<std::string> markdown) mutable {
+        [input = std::move(input), services,
+         done = std::move(done)](std::optional<std::string> markdown) mutable {
             if (!markdown)
                 return done(std::move(input));
             finishNotion(std::move(input), std::move(*markdown), services, std::move(done));

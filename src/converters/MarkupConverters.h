@@ -22,7 +22,8 @@ class ToSlackConverter final : public TransformingConverter {
 
 // The HTML-to-Markdown engines run on the main queue and answer later; these two wait for them
 // without blocking it. HTML over 2 MiB is given back at once, unconverted; so is HTML whose
-// parsed tree would hold over 300,000 nodes or nest over 1,500 deep.
+// parsed tree would hold over 200,000 nodes, nest over 1,500 deep, or make the engines copy over
+// 64 million bytes (see HtmlShape).
 class HTMLToMarkdownConverter final : public Converter {
   public:
     using Converter::Converter;

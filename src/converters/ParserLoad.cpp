@@ -79,10 +79,15 @@ class OpenElements {
 // The open elements follow the tags as the parser's would, in practice: start tags open a level,
 // end tags close back to their own name, elements without content or with an implied end do not
 // stack on a sibling of their own name, and block start tags end an open paragraph.
-bool parserCanTake(std::string_view html) {
+bool parserCanTake(std::string_view html, const CancellationToken& stop) {
     OpenElements open;
     std::size_t searchSteps = 0;
+    // The first '>' at or after the tag being read; looked for again only once passed, so that
+    // tags without an end cost one search in all, not one each.
+    std::size_t tagEnd = 0;
     for (std::size_t at = html.find('<'); at != std::string_view::npos; at = html.find('<', at)) {
+        if (stop.isCancelled())
+            return false;
         ++at;
         const bool closing = at < html.size() && html[at] == '/';
         if (closing)
@@ -97,7 +102,8 @@ bool parserCanTake(std::string_view html) {
         searchSteps += open.depth();
         if (searchSteps > maximumSearchSteps)
             return false;
-        const std::size_t tagEnd = html.find('>', at);
+        if (tagEnd != std::string_view::npos && tagEnd < at)
+            tagEnd = html.find('>', at);
         if (closing) {
             open.closeBackTo(name, false);
             continue;

@@ -69,12 +69,17 @@ ClipboardContent FileNameConverter::transform(const ClipboardContent& input) con
     return plainTextOr(input, std::string(name));
 }
 
-ClipboardContent PlainTextConverter::transform(const ClipboardContent& input) const {
-    if (input.html) {
-        if (auto text = textFromHtml(*input.html))
-            return plainTextOr(input, std::move(text));
-    }
-    return plainTextOr(input, input.plainText);
+void PlainTextConverter::convert(ClipboardContent input, const ConversionServices& services,
+                                 ConversionCompletion done) const {
+    services.workers.run(
+        services.main,
+        [input = std::move(input), stop = services.stop] {
+            auto text = input.html ? textFromHtml(*input.html, stop) : std::nullopt;
+            if (stop.isCancelled())
+                return input;
+            return plainTextOr(input, text ? std::move(text) : input.plainText);
+        },
+        std::move(done));
 }
 
 }  // namespace pindrake::converters

@@ -2,33 +2,25 @@
 
 #include <utility>
 
-#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 #include "zarezo/ListMarkerRewrite.h"
+#include "zarezo/MarkupText.h"
 
 namespace pindrake::zarezo {
 namespace {
 
-// Whether the text holds a tag: text without one may well read the same as HTML and Markdown.
-bool holdsMarkup(std::string_view html) {
-    for (auto at = html.find('<'); at != std::string_view::npos && at + 1 < html.size();
-         at = html.find('<', at + 1)) {
-        const char next = html[at + 1];
-        if (ascii::isAlpha(next) || next == '/' || next == '!')
-            return true;
-    }
-    return false;
-}
-
-// Nothing made from something, or the HTML given back as it came, is no conversion.
+// Nothing made from something, Markdown that shows no text, or the HTML given back as it came,
+// is no conversion.
 MarkdownResult judged(MarkdownResult result, const std::string& html, const std::string& marker) {
     const auto* markdown = std::get_if<std::string>(&result);
     if (!markdown)
         return result;
     if (unicode::isBlank(*markdown))
         return ZarezoError::emptyResult();
-    if (holdsMarkup(html) && unicode::trimmed(*markdown) == unicode::trimmed(html))
+    if (!showsText(*markdown) ||
+        (holdsMarkup(html) && unicode::trimmed(*markdown) == unicode::trimmed(html))) {
         return ZarezoError::conversionFailed();
+    }
     return postProcessMarkdown(*markdown, marker);
 }
 

@@ -14,8 +14,8 @@ namespace pindrake::zarezo {
 
 // The conversion flow: refuses blank HTML, runs the chosen engine, falls back from Turndown to
 // html-to-md on any Turndown failure, and rewrites list markers in whatever comes back. An
-// engine's Markdown that is blank, or that is the HTML given back as it came, counts as that
-// engine's failure. A conversion, the fallback included, fails once `timeLimit` has passed since
+// engine's Markdown that shows no text (blank, or nothing but tags, comments and declarations),
+// or that is the HTML given back as it came, counts as that engine's failure. A conversion, the fallback included, fails once `timeLimit` has passed since
 // it started or its stop token is cancelled. Main queue only; what takes time with the size of
 // the HTML or the result is done on a worker. A conversion keeps the runtime alive until its
 // completion has run, or until its worker ends after the main queue has gone, when nothing of it

@@ -87,6 +87,19 @@ TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConvertersOrComes
     EXPECT_EQ(run("text.toNotion", emptyHtml), emptyHtml);
 }
 
+// Turndown throws on a frame set and html-to-md hands back the tags it cannot place: what neither
+// engine makes Markdown of comes back as it was, not as the page's markup.
+TEST_F(ConverterEnginesTest, PagesTheEnginesGiveBackAsMarkupComeBack) {
+    for (const char* markup :
+         {"<html><head><title>Frames</title></head><frameset cols=\"50%,50%\">"
+          "<frame src=\"a.html\"><frame src=\"b.html\"></frameset></html>",
+          "<div><div></h1></p></b></h1></p></b>", "<!-- only a note -->"}) {
+        const ClipboardContent page = text(markup, {ContentTag::html});
+        for (const char* converter : {"html.toMarkdown", "text.toNotion"})
+            EXPECT_EQ(run(converter, page), page) << converter << " on " << markup;
+    }
+}
+
 TEST_F(ConverterEnginesTest, TextInAnImageIsReadLineByLine) {
     const auto twoLines =
         imageEntry(renderedText({"Clipboard history 2026", "Second line of text"}));

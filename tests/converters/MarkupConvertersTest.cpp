@@ -232,7 +232,7 @@ TEST_F(MarkupConvertersTest, PlainTextParserStopsAtItsMemoryBudget) {
         << "a document needing twice the budget gives its own text";
 }
 
-// The engines' page model takes about 1.5 KB a node: HTML whose tree would hold over 300,000
+// The engines' page model takes 1.5 to 3 KB a node: HTML whose tree would hold over 200,000
 // nodes (formatting left open makes 6 million of 54 KB) or nest over 1,500 deep comes back
 // without an engine started.
 TEST_F(MarkupConvertersTest, HtmlWhoseTreeWouldOverwhelmTheEnginesComesBack) {
@@ -256,8 +256,8 @@ TEST_F(MarkupConvertersTest, HtmlWhoseTreeWouldOverwhelmTheEnginesComesBack) {
         std::string markup;
         bool startsAnEngine;
     } cases[] = {
-        {paragraphs(149'998), true},   // 299,999 nodes
-        {paragraphs(150'000), false},  // 300,003 nodes
+        {paragraphs(99'998), true},    // 199,999 nodes
+        {paragraphs(100'000), false},  // 200,003 nodes
         {nested(1498), true},          // 1,500 deep
         {nested(1499), false},        {reopened, false},
     };
@@ -289,9 +289,9 @@ TEST_F(MarkupConvertersTest, AConversionStoppedBeforeItStartsGivesTheInputBack) 
 }
 
 // Within 4 MiB, Markdown made of little but line breaks and marks that open elements would take
-// the renderer over 600 MB: beyond 1,500,000 of them, neither HTML nor the chat markup is made.
+// the renderer over 600 MB: beyond 1,000,000 of them, neither HTML nor the chat markup is made.
 TEST_F(MarkupConvertersTest, MarkdownOfTooManyElementsComesBackUnrendered) {
-    const auto atBound = run("markdown.toHTML", markdown(std::string(1'500'000, '.')));
+    const auto atBound = run("markdown.toHTML", markdown(std::string(1'000'000, '.')));
     EXPECT_TRUE(atBound && atBound->plainText && atBound->plainText->starts_with("<p>..."));
     const auto lines = [](std::string_view line) {
         std::string text;
@@ -299,7 +299,7 @@ TEST_F(MarkupConvertersTest, MarkdownOfTooManyElementsComesBackUnrendered) {
             text += line;
         return markdown(text);
     };
-    for (const auto& over : {markdown(std::string(1'500'001, '.')), lines("a\n"), lines("- a\n"),
+    for (const auto& over : {markdown(std::string(1'000'001, '.')), lines("a\n"), lines("- a\n"),
                              lines("*a*\n"), lines("> a\n")}) {
         for (const char* converter : {"markdown.toHTML", "text.toSlack"})
             EXPECT_TRUE(run(converter, over) == over)

@@ -137,6 +137,41 @@ TEST_F(ConversionRuntimeTest, BlankOrUnchangedMarkdownIsTheEnginesFailure) {
     }
 }
 
+// Markdown that shows no text once its tags, comments and declarations are taken out is no
+// conversion of the page, whatever engine made it: the page's markup handed back, whole or in
+// part, is not pasted as Markdown.
+TEST_F(ConversionRuntimeTest, MarkdownOfNothingButMarkupIsTheEnginesFailure) {
+    const MarkdownResult unconverted = ZarezoError::conversionFailed();
+    const MarkdownResult thrown = ZarezoError::jsException("TypeError");
+    const struct {
+        std::string html;
+        std::string htmlToMdAnswer;
+        bool converted;
+    } cases[] = {
+        {"<html><head><title>T</title></head><frameset><frame src=\"a.html\"></frameset></html>",
+         "<frameset><frame src=\"a.html\"></frameset>", false},
+        {"<div><div></h1></p></b></h1></p></b>", "<div></h1></p></h1></p></b>", false},
+        {"<!-- a note -->", "<!-- a note -->", false},
+        {"<!DOCTYPE html>", "<!DOCTYPE html>\n", false},
+        {"<?xml version=\"1.0\"?><p>", "<?xml version=\"1.0\"?>", false},
+        {"<p>x", "<!-- left open > -- x", false},
+        {"<p><sup>2</sup></p>", "<sup>2</sup>", true},
+        {"<p>a &lt; b</p>", "a < b", true},
+        {"<p>&lt;b</p>", "<b", true},
+        {"<!-- a > b --><p>c</p>", "<!-- a > b -->c", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.htmlToMdAnswer);
+        auto runtime = makeRuntime(thrown, c.htmlToMdAnswer);
+        EXPECT_EQ(testing::convertAndWait(main, *runtime, c.html, ZarezoOptions()),
+                  c.converted ? MarkdownResult(c.htmlToMdAnswer) : unconverted);
+        // Turndown's answer is judged the same way, and falls back.
+        runtime = makeRuntime(c.htmlToMdAnswer, thrown);
+        EXPECT_EQ(testing::convertAndWait(main, *runtime, c.html, ZarezoOptions()),
+                  c.converted ? MarkdownResult(c.htmlToMdAnswer) : thrown);
+    }
+}
+
 // Checking and rewriting a result takes time with its size: it is not done in the turn the
 // engine answers in.
 TEST_F(ConversionRuntimeTest, ResultIsRewrittenOffTheMainQueue) {
