@@ -86,6 +86,19 @@ TEST_F(MarkupConvertersTest, ChatMarkupOfHugeInputsEndsWithoutCrashing) {
     EXPECT_TRUE(run("text.toSlack", html(unclosed)));
 }
 
+// The chat markup is made by regular expressions over the whole text: HTML up to 8 MiB is
+// rewritten, a byte more comes back as it was.
+TEST_F(MarkupConvertersTest, ChatMarkupIsMadeOfHtmlUpTo8MiB) {
+    const std::string bold = "<b>x</b>";
+    const std::string atCap = bold + std::string(8 * 1024 * 1024 - bold.size(), 'a');
+    const auto converted = run("text.toSlack", html(atCap));
+    ASSERT_TRUE(converted && converted->plainText);
+    EXPECT_EQ(converted->plainText->substr(0, 6), "*x*aaa");
+    EXPECT_EQ(converted->plainText->size(), atCap.size() - 5);
+    const auto over = html(atCap + "a");
+    EXPECT_TRUE(run("text.toSlack", over) == over) << "HTML over 8 MiB was rewritten";
+}
+
 TEST_F(MarkupConvertersTest, ChatMarkupThatRunsOutOfTimeGivesTheInputBack) {
     // Each unclosed code element makes the search scan to the end of its line; the search runs
     // out of steps before it reaches the element on the next line, which is closed.
