@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "support/MainQueueWaits.h"
 #include "support/ThreadNames.h"
@@ -104,6 +105,7 @@ TEST_F(JavaScriptCoreWebViewTest, AScriptEndsByItsCallersStopTokenOrDeadline) {
                                                  "the script was stopped before it started"};
     const CancellationToken stop;
     const auto stopped = endless(ScriptLimits{stop, std::chrono::steady_clock::time_point::max()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // most likely spinning by now
     stop.cancel();
     ASSERT_TRUE(answered(stopped)) << "the stop token is ignored";
     EXPECT_TRUE(endedByALimit.contains((*stopped)->error.value_or("no exception")));
