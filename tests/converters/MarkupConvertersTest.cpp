@@ -86,6 +86,19 @@ TEST_F(MarkupConvertersTest, ChatMarkupOfHugeInputsEndsWithoutCrashing) {
     EXPECT_TRUE(run("text.toSlack", html(unclosed)));
 }
 
+// The chat markup is made by regular expressions over the whole text: HTML up to 8 MiB is
+// rewritten, a byte more comes back as it was.
+TEST_F(MarkupConvertersTest, ChatMarkupIsMadeOfHtmlUpTo8MiB) {
+    const std::string bold = "<b>x</b>";
+    const std::string atCap = bold + std::string(8 * 1024 * 1024 - bold.size(), 'a');
+    const auto converted = run("text.toSlack", html(atCap));
+    ASSERT_TRUE(converted && converted->plainText);
+    EXPECT_EQ(converted->plainText->substr(0, 6), "*x*aaa");
+    EXPECT_EQ(converted->plainText->size(), atCap.size() - 5);
+    const auto over = html(atCap + "a");
+    EXPECT_TRUE(run("text.toSlack", over) == over) << "HTML over 8 MiB was rewritten";
+}
+
 TEST_F(MarkupConvertersTest, ChatMarkupThatRunsOutOfTimeGivesTheInputBack) {
     // Each unclosed code element makes the search scan to the end of its line; the search runs
     // out of steps before it reaches the element on the next line, which is closed.
@@ -230,6 +243,26 @@ TEST_F(MarkupConvertersTest, PlainTextParserStopsAtItsMemoryBudget) {
         << "a document within the budget is converted";
     EXPECT_EQ(run("plaintext", paragraphs(200)), plainTextResult("the text"))
         << "a document needing twice the budget gives its own text";
+
+    // The same 200 paragraphs, about 72 MB to parse, with a comment before them that brings the
+    // HTML to 240,000 bytes (a budget of 64 MB) or 360,000 bytes (79 MB).
+    const auto commentedUpTo = [&](std::size_t bytes) {
+        auto input = paragraphs(200);
+        const std::string open = "<!--", close = "-->";
+        input.html->insert(0, open + std::string(bytes - input.html->size() - open.size() -
+                                                     close.size(),
+                                                 'c') +
+                                  close);
+        EXPECT_EQ(input.html->size(), bytes);
+        return input;
+    };
+    std::string twoHundredLines = "x";
+    for (int i = 1; i < 200; ++i)
+        twoHundredLines += "\nx";
+    EXPECT_EQ(run("plaintext", commentedUpTo(240'000)), plainTextResult("the text"))
+        << "the budget grows by more than 128 bytes a byte of HTML";
+    EXPECT_EQ(run("plaintext", commentedUpTo(360'000)), plainTextResult(twoHundredLines))
+        << "the budget grows by less than 128 bytes a byte of HTML";
 }
 
 // The engines' page model takes 1.5 to 3 KB a node: HTML whose tree would hold over 200,000

@@ -89,6 +89,14 @@ TEST(RecognitionConvertersTest, RecognisedLinesAreJoinedOrTheImageComesBack) {
         EXPECT_EQ(harness.textRecognizer->lastImage, image.image->encoded());
         EXPECT_EQ(harness.textRecognizer->lastLanguages, (std::vector<std::string>{"ja", "en"}));
     }
+
+    // An image entry whose picture is missing comes back as it is, the recogniser not asked.
+    ClipboardContent withoutPicture = imageEntry();
+    withoutPicture.image.reset();
+    harness.textRecognizer->answer = std::vector<std::string>{"recognised"};
+    harness.textRecognizer->lastLanguages.clear();
+    EXPECT_EQ(harness.run(ocr, withoutPicture), withoutPicture);
+    EXPECT_TRUE(harness.textRecognizer->lastLanguages.empty()) << "recognised no picture";
 }
 
 TEST(RecognitionConvertersTest, ModelAnswersAreTrimmedAndFailuresGiveTheInput) {

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "ZarezoTestSupport.h"
+#include "platform/fake/ScriptedWebView.h"
+#include "zarezo/TurndownScript.h"
+#include "zarezo/Zarezo.h"
 
 namespace pindrake::zarezo {
 namespace {
@@ -13,6 +16,7 @@ namespace {
 struct EngineCall {
     std::string html;
     ZarezoOptions options;
+    platform::ScriptLimits limits;
 };
 
 // An engine that answers every conversion with the same scripted outcome, in a later turn.
@@ -22,9 +26,9 @@ class ScriptedEngine final : public MarkdownEngine {
         : main_(main), answer_(std::move(answer)), calls_(calls) {}
 
     using MarkdownEngine::convert;
-    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits,
+    void convert(std::string html, const ZarezoOptions& options, platform::ScriptLimits limits,
                  MarkdownCompletion done) override {
-        calls_.push_back({std::move(html), options});
+        calls_.push_back({std::move(html), options, std::move(limits)});
         main_.post([this, done = std::move(done), answer = answer_] {
             done(answer);
             if (afterAnswering)
@@ -40,6 +44,12 @@ class ScriptedEngine final : public MarkdownEngine {
     MarkdownResult answer_;
     std::vector<EngineCall>& calls_;
 };
+
+// How long after `moment` the script is due, in whole milliseconds.
+std::int64_t msFrom(std::chrono::steady_clock::time_point moment,
+                    const platform::ScriptLimits& limits) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(limits.deadline - moment).count();
+}
 
 ZarezoOptions optionsFor(ConversionEngine engine) {
     return ZarezoOptions(engine, ZarezoHeadingStyle::setext, "+", ZarezoCodeBlockStyle::indented,
@@ -205,6 +215,56 @@ TEST_F(ConversionRuntimeTest, ConversionOutlivesTheCallersHandle) {
     ASSERT_TRUE(testing::runUntil(main, [&] { return outcome.has_value(); }));
     EXPECT_EQ(outcome, MarkdownResult(std::string("done")));
     EXPECT_TRUE(weak.expired());
+}
+
+// A conversion, the fallback included, is due ten seconds after it started and stops when its
+// caller's token is cancelled: each engine is handed that one deadline and that token.
+TEST_F(ConversionRuntimeTest, EveryEngineRunsByTheConversionsTenSecondsAndStopToken) {
+    auto runtime = makeRuntime(ZarezoError::jsException("boom"), std::string("from html-to-md"));
+    const CancellationToken stop;
+    std::chrono::steady_clock::time_point started, returned;
+    const auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
+        started = std::chrono::steady_clock::now();
+        runtime->convert("<p>x</p>", ZarezoOptions(), std::move(done), stop);
+        returned = std::chrono::steady_clock::now();
+    });
+    EXPECT_EQ(outcome, MarkdownResult(std::string("from html-to-md")));
+    ASSERT_EQ(turndownCalls.size(), 1u);
+    ASSERT_EQ(htmlToMdCalls.size(), 1u);
+    for (const auto* call : {&turndownCalls[0], &htmlToMdCalls[0]}) {
+        EXPECT_GE(msFrom(started, call->limits), 10'000);
+        EXPECT_LE(msFrom(returned, call->limits), 10'000);
+        EXPECT_FALSE(call->limits.stop.isCancelled());
+    }
+    stop.cancel();
+    EXPECT_TRUE(turndownCalls[0].limits.stop.isCancelled());
+    EXPECT_TRUE(htmlToMdCalls[0].limits.stop.isCancelled()) << "the fallback ignores the caller";
+}
+
+// The same ten seconds through the library's entry point, down to the web view's script.
+TEST(ZarezoTest, TheConversionScriptIsDueTenSecondsAfterTheConversionStarted) {
+    ManualScheduler main;
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    script->answer = [](const std::string& text) {
+        if (text == turndown_script::availabilityCheck)
+            return platform::WebView::Evaluation::string("function");
+        return platform::WebView::Evaluation::string("converted");
+    };
+    Zarezo zarezo(main, platform::ScriptedWebView::factory(main, script));
+    const CancellationToken stop;
+    std::chrono::steady_clock::time_point started, returned;
+    const auto outcome = testing::convertAndWait(main, [&](MarkdownCompletion done) {
+        started = std::chrono::steady_clock::now();
+        zarezo.convertToMarkdown("<p>x</p>", ZarezoOptions(), std::move(done), stop);
+        returned = std::chrono::steady_clock::now();
+    });
+    EXPECT_EQ(outcome, MarkdownResult(std::string("converted")));
+    ASSERT_FALSE(script->evaluatedLimits.empty());
+    const platform::ScriptLimits& conversion = script->evaluatedLimits.back();
+    EXPECT_GE(msFrom(started, conversion), 10'000);
+    EXPECT_LE(msFrom(returned, conversion), 10'000);
+    stop.cancel();
+    EXPECT_TRUE(conversion.stop.isCancelled());
 }
 
 }  // namespace

@@ -78,6 +78,19 @@ TEST_F(HTMLToMdRuntimeTest, ConversionPastTheTimeLimitFailsAndTheNextOneRuns) {
     EXPECT_EQ(convert(*runtime), MarkdownResult(std::string("md:<p>x</p>")));
 }
 
+// The library's time and memory grow faster than its input: HTML up to 512 KiB reaches it, a
+// byte more fails at once.
+TEST_F(HTMLToMdRuntimeTest, HtmlUpTo512KiBIsConvertedAndAByteMoreIsInvalidInput) {
+    installLibrary("function html2md(html) { return 'length ' + html.length; }");
+    auto runtime = makeRuntime();
+    const std::string atCap(512 * 1024, 'x');
+    EXPECT_EQ(convert(*runtime, atCap), MarkdownResult(std::string("length 524288")));
+    const auto over = convert(*runtime, atCap + "x");
+    ASSERT_TRUE(over);
+    ASSERT_TRUE(std::holds_alternative<ZarezoError>(*over)) << ::testing::PrintToString(*over);
+    EXPECT_EQ(std::get<ZarezoError>(*over).kind(), ZarezoError::Kind::invalidInput);
+}
+
 // The worker starts with the first conversion; destroying a busy runtime stops the script,
 // answers the running conversion and every waiting one, and lets the worker end on its own.
 TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaiting) {

@@ -34,6 +34,7 @@ void ScriptedWebView::loadHTML(std::string html, LoadCompletion done) {
 void ScriptedWebView::evaluateJavaScript(std::string script, EvaluationCompletion done,
                                          ScriptLimits limits) {
     script_->evaluatedScripts.push_back(script);
+    script_->evaluatedLimits.push_back(limits);
     Evaluation answer = limits.reached()
                             ? Evaluation::exception("the script was stopped before it started")
                             : script_->answer(script);

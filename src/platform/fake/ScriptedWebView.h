@@ -25,6 +25,7 @@ class ScriptedWebView final : public WebView {
         int viewsCreated = 0;
         std::vector<std::string> loadedPages;
         std::vector<std::string> evaluatedScripts;
+        std::vector<ScriptLimits> evaluatedLimits;  // of each script in evaluatedScripts
 
         // Lets every held load finish (of views still alive).
         void finishHeldLoads();

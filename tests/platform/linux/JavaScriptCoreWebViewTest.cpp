@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <set>
+#include <thread>
 
 #include "support/MainQueueWaits.h"
 #include "support/ThreadNames.h"
@@ -68,6 +72,53 @@ TEST_F(JavaScriptCoreWebViewTest, ScriptPastTheTimeLimitFailsAndTheViewCarriesOn
         "for (;;) {}", [&](Evaluation e) { outcomes.push_back(e); }, due);
     ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 1; }));
     EXPECT_EQ(outcomes[0].error, "JavaScript execution terminated.");
+}
+
+// A caller's stop token and deadline end its script long before the view's own limit: one
+// reached already keeps the script from starting, one reached while it runs ends it, and the
+// view carries on.
+TEST_F(JavaScriptCoreWebViewTest, AScriptEndsByItsCallersStopTokenOrDeadline) {
+    JavaScriptCoreWebView patient(main, {}, std::chrono::hours(1));
+    const auto endless = [&](ScriptLimits limits) {
+        auto outcome = std::make_shared<std::optional<Evaluation>>();
+        patient.evaluateJavaScript(
+            "for (;;) {}", [outcome](Evaluation e) { *outcome = std::move(e); },
+            std::move(limits));
+        return outcome;
+    };
+    const auto answered = [&](const auto& outcome) {
+        return test_support::runUntil(main, [&] { return outcome->has_value(); });
+    };
+    const CancellationToken cancelled;
+    cancelled.cancel();
+    for (const ScriptLimits& reached :
+         {ScriptLimits{cancelled, std::chrono::steady_clock::time_point::max()},
+          ScriptLimits{{}, std::chrono::steady_clock::now()}}) {
+        const auto outcome = endless(reached);
+        ASSERT_TRUE(answered(outcome)) << "a limit reached already is ignored";
+        EXPECT_EQ((*outcome)->error, "the script was stopped before it started");
+    }
+
+    // Whether the script has started when its limit is reached is up to the worker: either
+    // way it ends with an exception, and not before the limit.
+    const std::set<std::string> endedByALimit = {"JavaScript execution terminated.",
+                                                 "the script was stopped before it started"};
+    const CancellationToken stop;
+    const auto stopped = endless(ScriptLimits{stop, std::chrono::steady_clock::time_point::max()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // most likely spinning by now
+    stop.cancel();
+    ASSERT_TRUE(answered(stopped)) << "the stop token is ignored";
+    EXPECT_TRUE(endedByALimit.contains((*stopped)->error.value_or("no exception")));
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    const auto due = endless(ScriptLimits{{}, deadline});
+    ASSERT_TRUE(answered(due)) << "the deadline is ignored";
+    EXPECT_GE(std::chrono::steady_clock::now(), deadline);
+    EXPECT_TRUE(endedByALimit.contains((*due)->error.value_or("no exception")));
+
+    test_support::Delivered<Evaluation> after;
+    patient.evaluateJavaScript("'still here'", after.completion());
+    EXPECT_EQ(after.first(main).value_or(Evaluation::otherValue()).text, "still here");
 }
 
 // The main thread never waits for a busy script: destruction stops it, and its thread ends
