@@ -15,11 +15,14 @@ namespace pindrake::app::test {
 // The whole application on fakes, with a window system that logs what the shell asks of it.
 class ShellFixture : public AppWorld {
   protected:
-    std::unique_ptr<AppDelegate> makeDelegate() {
+    std::unique_ptr<AppDelegate> makeDelegate() { return makeDelegate(window, shell); }
+    // The same application with other windows (real ones, say).
+    std::unique_ptr<AppDelegate> makeDelegate(PanelWindow& panelWindow,
+                                              ApplicationShell& appShell) {
         return std::make_unique<AppDelegate>(
             AppDelegate::Services{
                 main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
-                window, shell, conversion, checksInLaterTurn, checksInLaterTurn,
+                panelWindow, appShell, conversion, checksInLaterTurn, checksInLaterTurn,
                 [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
                     return offeredConverters;
                 }},
