@@ -71,10 +71,7 @@ void reportUpdateCheck(const platform::FeedUpdater::CheckResult& result) {
                           .arg(QString::fromStdString(result.error));
             break;
     }
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Pindrake"), message);
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
+    app::views::showInformation(QStringLiteral("Pindrake"), message, Qt::PlainText);
 }
 
 // Where no usable language is set (a bare session, a service, a locale that is not installed),

@@ -340,12 +340,11 @@ std::function<ClipboardContent()> HistoryStore::contentReader(HistoryList::Entry
     };
 }
 
-bool HistoryStore::restoreToPasteboard(const ClipboardItem& item) {
+HistoryStore::Restore HistoryStore::restoreToPasteboard(const ClipboardItem& item) {
     const auto contents = readSnapshot(item.id);
     if (!contents)
-        return false;
-    services_.pasteboard.write(*contents);
-    return true;
+        return Restore::noSnapshot;
+    return services_.pasteboard.write(*contents) ? Restore::restored : Restore::clipboardTaken;
 }
 
 std::optional<platform::PasteboardContents> HistoryStore::readSnapshot(

@@ -69,9 +69,15 @@ class HistoryStore {
     // The same as a job for a worker, which copies the texts and reads the image there: it
     // keeps the entry and uses nothing of the store but its image codec, which must outlive it.
     std::function<ClipboardContent()> contentReader(HistoryList::Entry entry) const;
-    // Puts the entry's snapshot back on the clipboard; false (clipboard untouched) when it has
-    // no usable snapshot.
-    bool restoreToPasteboard(const ClipboardItem& item);
+    enum class Restore {
+        restored,
+        // No usable snapshot: the clipboard is untouched.
+        noSnapshot,
+        // Another application took the clipboard first and keeps it.
+        clipboardTaken,
+    };
+    // Puts the entry's snapshot back on the clipboard.
+    Restore restoreToPasteboard(const ClipboardItem& item);
     // Waits until every change so far is on disk.
     void flush() { writer_.flush(); }
 

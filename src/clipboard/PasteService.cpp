@@ -21,27 +21,48 @@ void resynchronise(ClipboardMonitor& monitor, const platform::Pasteboard& pasteb
 
 void PasteService::paste(const ClipboardItem& item, HistoryStore& store,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
-    monitor->setPaused(true);
-    if (!store.restoreToPasteboard(item)) {
-        log::diagnostic("[PasteService] restorePasteboard failed: " + item.id);
-        const ClipboardContent stored = store.content(item);
-        if (!holdsAnything(stored)) {
-            resumeMonitor(*monitor);
-            return;
-        }
-        write(stored);
-    }
-    pasteAndResumeLater(monitor);
+    if (restore(item, store, *monitor))
+        pasteAndResumeLater(monitor);
 }
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
     monitor->setPaused(true);
-    write(content);
+    if (!write(content)) {
+        monitor->setPaused(false);
+        return;
+    }
     pasteAndResumeLater(monitor);
 }
 
-void PasteService::write(const ClipboardContent& content) {
+bool PasteService::restore(const ClipboardItem& item, HistoryStore& store,
+                           ClipboardMonitor& monitor) {
+    monitor.setPaused(true);
+    bool written = false;
+    switch (store.restoreToPasteboard(item)) {
+        case HistoryStore::Restore::restored:
+            return true;
+        case HistoryStore::Restore::clipboardTaken:
+            break;
+        case HistoryStore::Restore::noSnapshot: {
+            log::diagnostic("[PasteService] restorePasteboard failed: " + item.id);
+            const ClipboardContent stored = store.content(item);
+            // Writing nothing would only empty the user's clipboard.
+            if (!holdsAnything(stored)) {
+                resumeMonitor(monitor);
+                return false;
+            }
+            written = write(stored);
+            break;
+        }
+    }
+    // The change count is not taken as seen: the copy that took the clipboard is the user's.
+    if (!written)
+        monitor.setPaused(false);
+    return written;
+}
+
+bool PasteService::write(const ClipboardContent& content) {
     platform::PasteboardContents contents;
     if (content.image) {
         if (auto png = services_.imageCodec.encodePng(*content.image)) {
@@ -52,16 +73,17 @@ void PasteService::write(const ClipboardContent& content) {
         contents.set(std::string(pasteboard_type::html), *content.html);
     if (content.plainText)
         contents.set(std::string(pasteboard_type::plainText), *content.plainText);
-    services_.pasteboard.write(contents);
+    return services_.pasteboard.write(contents);
 }
 
 void PasteService::simulatePaste() {
     if (!services_.keySynth.isTrusted())
         return;
     const platform::PasteKey key = services_.keySynth.pasteKey();
-    // Those terminals paste the primary selection; it carries the same contents for this paste.
-    if (key == platform::PasteKey::shiftInsert)
-        services_.pasteboard.copyToPrimarySelection();
+    // Those terminals paste the primary selection; it carries the same contents for this paste,
+    // or the key would paste what another application selected.
+    if (key == platform::PasteKey::shiftInsert && !services_.pasteboard.copyToPrimarySelection())
+        return;
     services_.keySynth.postPaste(key);
 }
 

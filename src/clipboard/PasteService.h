@@ -30,12 +30,18 @@ class PasteService {
     explicit PasteService(Services services) : services_(services) {}
 
     // Pastes the entry as captured (its snapshot); when the snapshot is gone or damaged, its
-    // stored text, HTML and image instead. Pastes nothing only when nothing is stored.
+    // stored text, HTML and image instead. Pastes nothing when nothing is stored, or when
+    // another application took the clipboard before the entry could be put there.
     void paste(const ClipboardItem& item, HistoryStore& store,
                const std::shared_ptr<ClipboardMonitor>& monitor);
     void paste(const ClipboardContent& content, const std::shared_ptr<ClipboardMonitor>& monitor);
-    // Replaces the clipboard's contents with the content's image (as PNG), HTML and text.
-    void write(const ClipboardContent& content);
+    // Puts the entry on the clipboard as `paste` does, pausing the monitor. False when nothing
+    // went there: the monitor then runs again, and a copy that took the clipboard meanwhile is
+    // captured as any other.
+    bool restore(const ClipboardItem& item, HistoryStore& store, ClipboardMonitor& monitor);
+    // Replaces the clipboard's contents with the content's image (as PNG), HTML and text; false
+    // when another application took the clipboard first.
+    bool write(const ClipboardContent& content);
     void simulatePaste();
     // Takes the clipboard's current change count as seen and unpauses the monitor.
     void resumeMonitor(ClipboardMonitor& monitor);

@@ -10,6 +10,9 @@ class LoginItems {
     virtual ~LoginItems() = default;
 
     virtual bool isEnabled() const = 0;
+    // Whether a login item for the application is there at all, switched on or off, whoever
+    // made it.
+    virtual bool exists() const = 0;
     virtual std::error_code registerApp() = 0;
     virtual std::error_code unregisterApp() = 0;
     // While the application starts at login, makes the login item start this very program: one

@@ -64,10 +64,11 @@ class Pasteboard {
     // the bytes read, so it costs the same whatever the copy holds.
     virtual PasteboardContents read() = 0;
     // Replaces the clipboard's contents with exactly these types; empty contents clear it.
-    virtual void write(const PasteboardContents& contents) = 0;
+    // False when another application took the clipboard first: what it copied stays there.
+    [[nodiscard]] virtual bool write(const PasteboardContents& contents) = 0;
     // Offers what we last wrote as the primary selection too, for applications that paste
-    // only that.
-    virtual void copyToPrimarySelection() = 0;
+    // only that; false when another application took it first.
+    [[nodiscard]] virtual bool copyToPrimarySelection() = 0;
 };
 
 }  // namespace pindrake::platform

@@ -12,6 +12,7 @@ class AppShellTest : public ShellFixture {};
 TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnlyEvenWhenThatFails) {
     for (const bool failing : {false, true}) {
         defaults.remove(AppDelegate::hasLaunchedBeforeKey);
+        loginItems.enabled = false;  // no login item yet
         loginItems.registrations = 0;
         loginItems.failure =
             failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
@@ -23,6 +24,21 @@ TEST_F(AppShellTest, TheLoginItemIsRegisteredOnTheFirstLaunchOnlyEvenWhenThatFai
         // Later launches keep the login item starting this program.
         EXPECT_EQ(loginItems.updates, 1) << failing;
         loginItems.updates = 0;
+    }
+}
+
+// Without settings yet, a login item that is there (the user's own, or kept when the settings
+// were reset) is kept as a later launch keeps it, switched off or on.
+TEST_F(AppShellTest, TheFirstLaunchKeepsALoginItemThatIsThere) {
+    for (const bool switchedOn : {true, false}) {
+        defaults.remove(AppDelegate::hasLaunchedBeforeKey);
+        loginItems = {};
+        loginItems.enabled = switchedOn;
+        loginItems.switchedOff = !switchedOn;
+        launch();
+        EXPECT_EQ(loginItems.registrations, 0) << switchedOn;
+        EXPECT_EQ(loginItems.updates, 1) << switchedOn;
+        EXPECT_EQ(loginItems.isEnabled(), switchedOn);
     }
 }
 

@@ -15,13 +15,18 @@ namespace pindrake::app::test {
 // The whole application on fakes, with a window system that logs what the shell asks of it.
 class ShellFixture : public AppWorld {
   protected:
-    std::unique_ptr<AppDelegate> makeDelegate(
-        std::function<void(std::function<void()>)> captureChecks = nullptr) {
+    using CaptureChecks = std::function<void(std::function<void()>)>;
+    std::unique_ptr<AppDelegate> makeDelegate(CaptureChecks captureChecks = nullptr) {
+        return makeDelegate(window, shell, std::move(captureChecks));
+    }
+    // The same application with other windows (real ones, say).
+    std::unique_ptr<AppDelegate> makeDelegate(PanelWindow& panelWindow, ApplicationShell& appShell,
+                                              CaptureChecks captureChecks = nullptr) {
         return std::make_unique<AppDelegate>(
             AppDelegate::Services{
                 main, defaults, pasteboard, workspace, codec, keys, loginItems, updater, shortcuts,
-                window, shell, conversion, captureChecks ? captureChecks : checksInLaterTurn,
-                checksInLaterTurn,
+                panelWindow, appShell, conversion,
+                captureChecks ? std::move(captureChecks) : checksInLaterTurn, checksInLaterTurn,
                 [this](const clipboard::ContentTags&, const std::set<std::string>&, bool, bool) {
                     return offeredConverters;
                 }},

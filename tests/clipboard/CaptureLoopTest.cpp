@@ -326,6 +326,44 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     EXPECT_EQ(copyAndCapture({{"public.utf8-plain-text", "after"}}).plainText, "after");
 }
 
+// Another application copies just before each write of ours, which then cannot take the
+// clipboard: whatever the route, no key is posted, and that copy is captured on the next poll.
+TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPasted) {
+    const ClipboardItem withSnapshot = copyAndCapture({{"public.utf8-plain-text", "snapshot"}});
+    ClipboardContent text;
+    text.plainText = "stored only";
+    store.add(text, {{"public.utf8-plain-text", "stored only"}});
+    store.flush();
+    const ClipboardItem withoutSnapshot = store.items()->front();
+    fs::remove(folder.path() / (withoutSnapshot.id + ".pboard"));
+    const std::vector<std::pair<const char*, std::function<void()>>> routes = {
+        {"entry", [&] { service.paste(withSnapshot, store, monitor); }},
+        {"entry without its snapshot", [&] { service.paste(withoutSnapshot, store, monitor); }},
+        {"converted content", [&] { service.paste(text, monitor); }},
+    };
+    ::testing::internal::CaptureStdout();
+    pasteboard.clipboardTaken = true;
+    for (const auto& [name, paste] : routes) {
+        SCOPED_TRACE(name);
+        const std::size_t before = store.items()->size();
+        copyText(std::string("copied meanwhile by ") + name);
+        paste();
+        EXPECT_EQ(keys.pasteCount(), 0);
+        EXPECT_FALSE(monitor->isPaused());
+        main.advance(ClipboardMonitor::pollInterval);
+        ASSERT_EQ(store.items()->size(), before + 1);
+        EXPECT_EQ(store.items()->front().plainText, std::string("copied meanwhile by ") + name);
+    }
+    ::testing::internal::GetCapturedStdout();
+
+    // Terminals paste the primary selection, which another application can take just as well.
+    pasteboard.clipboardTaken = false;
+    pasteboard.primarySelectionTaken = true;
+    keys.frontmostPasteKey = platform::PasteKey::shiftInsert;
+    service.paste(text, monitor);
+    EXPECT_EQ(keys.pasteCount(), 0);
+}
+
 // A content goes on the clipboard best form first. Terminals that paste only the primary
 // selection get it there too; other applications leave the user's selection alone. Without
 // trust no keys are sent, but the content is still on the clipboard, and the selection is left
@@ -342,7 +380,7 @@ TEST_F(PasteServiceTest, PastesAContentBestFormFirstAndInThePrimarySelectionOnly
                           Key(platform::PasteKey::shiftInsert), Key()}) {
         SCOPED_TRACE(key ? static_cast<int>(*key) : -1);
         pasteboard.simulateCopy({});
-        pasteboard.copyToPrimarySelection();
+        ASSERT_TRUE(pasteboard.copyToPrimarySelection());
         keys.frontmostPasteKey = key.value_or(platform::PasteKey::shiftInsert);
         keys.trusted = key.has_value();
         const int pastesBefore = keys.pasteCount();

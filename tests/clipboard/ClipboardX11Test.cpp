@@ -1,5 +1,6 @@
 // The real clipboard on an X display: another client (xclip) copies, the Qt backend sees the
-// change, the capture loop stores it, and a paste puts it back for xclip to read.
+// change, the capture loop stores it, and a paste puts it back for xclip to read (unless another
+// client took the clipboard first).
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -16,9 +18,11 @@
 #include "clipboard/PasteService.h"
 #include "foundation/BackgroundTask.h"
 #include "platform/fake/InMemoryDefaults.h"
+#include "platform/fake/RecordingKeySynth.h"
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtScheduler.h"
+#include "platform/linux/ScriptedSelectionOwner.h"
 #include "platform/linux/XcbKeySynth.h"
 #include "platform/linux/XcbWorkspace.h"
 #include "support/ChildProcess.h"
@@ -115,6 +119,22 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     EXPECT_EQ(captureFromXclip("UTF8_STRING", "a later copy").plainText, "a later copy");
     EXPECT_EQ(store->items()->size(), 3u);
     EXPECT_EQ(pasteboard->changeCount(), resumedAt + 1);
+}
+
+// Another application copies while the main thread is busy putting a large entry back: Qt
+// claims the clipboard with the time of the last event it handled, which is older, and the
+// claim fails. Nothing is pasted, and that copy stays on the clipboard and enters the history.
+TEST_F(ClipboardX11Test, APasteThatCouldNotTakeTheClipboardPostsNoKey) {
+    const ClipboardItem item = captureFromXclip("UTF8_STRING", "from the history");
+    // No event is handled from here to the paste: the server's clock moves past the last one.
+    std::this_thread::sleep_for(50ms);
+    using Owner = platform::testing::ScriptedSelectionOwner;
+    const Owner other(std::vector<Owner::Offer>{{"UTF8_STRING", "copied meanwhile"}});
+    platform::RecordingKeySynth recorded;
+    PasteService({main, *pasteboard, recorded, *codec}).paste(item, *store, monitor);
+    EXPECT_EQ(recorded.pasteCount(), 0);
+    EXPECT_EQ(readClipboard("UTF8_STRING"), "copied meanwhile");
+    EXPECT_TRUE(waitUntil([&] { return store->items()->front().plainText == "copied meanwhile"; }));
 }
 
 // The paste key itself is held by the key synthesiser's and the end-to-end tests.

@@ -134,7 +134,7 @@ TEST_F(HistoryStoreTest, AddDropsATextEqualToTheNewestOnlyAndSharesTheEntriesItK
     store->add(textContent("new"), {{"public.utf8-plain-text", "new"}});
     EXPECT_EQ(store->items()->entries().at(1), kept);
     pasteboard.simulateCopy({});
-    EXPECT_TRUE(store->restoreToPasteboard(store->items()->front()));
+    EXPECT_EQ(store->restoreToPasteboard(store->items()->front()), HistoryStore::Restore::restored);
     EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "new"}}));
 
     // An older entry that is the newest again, after a removal or a restart, is compared too.
@@ -220,7 +220,7 @@ TEST_F(HistoryStoreTest, LinksPlantedInTheFolderAreNeverFollowed) {
     const ClipboardItem item = store->items()->front();
     ASSERT_EQ(item.imageFilename, someId + ".png");
     pasteboard.simulateCopy({{"public.utf8-plain-text", "before"}});
-    EXPECT_FALSE(store->restoreToPasteboard(item));
+    EXPECT_EQ(store->restoreToPasteboard(item), HistoryStore::Restore::noSnapshot);
     EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "before"}}));
     EXPECT_FALSE(store->content(item).image);
 
@@ -428,7 +428,9 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
         if (snapshot)
             test_support::writeFile(file, *snapshot);
         pasteboard.simulateCopy(before);
-        EXPECT_EQ(store->restoreToPasteboard(item), restored != before) << snapshot.value_or("");
+        EXPECT_EQ(store->restoreToPasteboard(item) == HistoryStore::Restore::restored,
+                  restored != before)
+            << snapshot.value_or("");
         EXPECT_EQ(pasteboard.contents(), restored) << snapshot.value_or("");
     }
 

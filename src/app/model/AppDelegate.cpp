@@ -34,9 +34,13 @@ HistoryViewModel& AppDelegate::viewModel() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     auto& defaults = services_.defaults;
-    if (!defaults.boolean(hasLaunchedBeforeKey)) {
-        // The flag goes first, so a failed registration is not tried again at every start.
+    const bool firstLaunch = !defaults.boolean(hasLaunchedBeforeKey);
+    // The flag goes first, so a failed registration is not tried again at every start.
+    if (firstLaunch)
         defaults.set(hasLaunchedBeforeKey, true);
+    // A login item already there (the user's own, or one kept when the settings were reset) is
+    // treated as at any later start.
+    if (firstLaunch && !services_.loginItems.exists()) {
         if (const auto error = services_.loginItems.registerApp())
             log::warning("Could not add the login item: " + error.message());
     } else if (const auto error = services_.loginItems.updateRegistration()) {

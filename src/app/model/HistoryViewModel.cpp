@@ -26,10 +26,6 @@ std::string candidateKey(const ClipboardItem& item) {
     return key;
 }
 
-bool holdsAnything(const ClipboardContent& content) {
-    return content.plainText || content.html || content.image;
-}
-
 }  // namespace
 
 std::shared_ptr<HistoryViewModel> HistoryViewModel::create(Services services) {
@@ -511,16 +507,8 @@ bool HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMo
     const auto entry = actionEntry();
     if (!entry)
         return false;
-    monitor->setPaused(true);
-    if (!services_.historyStore.restoreToPasteboard(*entry)) {
-        const ClipboardContent stored = services_.historyStore.content(*entry);
-        // Writing nothing would only empty the user's clipboard.
-        if (!holdsAnything(stored)) {
-            services_.pasteService.resumeMonitor(*monitor);
-            return false;
-        }
-        services_.pasteService.write(stored);
-    }
+    if (!services_.pasteService.restore(*entry, services_.historyStore, *monitor))
+        return false;
     std::weak_ptr<HistoryViewModel> weak = weak_from_this();
     services_.main.postAfter(copyResumeDelay, [weak, monitor] {
         if (auto self = weak.lock())

@@ -1,6 +1,7 @@
 #include "app/model/MenuBarMenu.h"
 
 #include "app/model/AppDelegate.h"
+#include "app/model/PanelController.h"
 #include "shortcuts/Key.h"
 #include "shortcuts/Name.h"
 
@@ -38,9 +39,20 @@ std::vector<MenuEntry> MenuBarMenu::entries() {
 }
 
 void MenuBarMenu::openSettingsWindow() {
+    closePanel();
     shell_.activate();
     shell_.openSettingsWindow();
     bringSettingsToFront(0);
+}
+
+void MenuBarMenu::showAbout() {
+    closePanel();
+    shell_.showAbout();
+}
+
+void MenuBarMenu::closePanel() {
+    if (auto* panel = delegate_.panelController())
+        panel->hidePanel(false);
 }
 
 // The settings window may appear only some turns after it was asked for.

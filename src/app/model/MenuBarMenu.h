@@ -40,12 +40,16 @@ class MenuBarMenu {
     // The entries as they stand now; build the menu from them each time it opens.
     std::vector<MenuEntry> entries();
 
+    // Both close a shown panel first: it holds the keyboard and stays above every window, and
+    // the window opens on top with the keyboard.
     void openSettingsWindow();
+    void showAbout();
     void bringSettingsToFront(int attempt);
-    void showAbout() { shell_.showAbout(); }
     void quit() { shell_.terminate(); }
 
   private:
+    void closePanel();
+
     Scheduler& main_;
     AppDelegate& delegate_;
     ApplicationShell& shell_;

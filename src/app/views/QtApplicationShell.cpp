@@ -14,14 +14,17 @@ QString text(std::string_view key) {
     return QString::fromStdString(localized(key));
 }
 
+}  // namespace
+
 void showInformation(const QString& title, const QString& message, Qt::TextFormat format) {
     auto* box = new QMessageBox(QMessageBox::Information, title, message);
+    box->setWindowModality(Qt::NonModal);
     box->setTextFormat(format);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
+    box->raise();
+    box->activateWindow();
 }
-
-}  // namespace
 
 QtApplicationShell::~QtApplicationShell() {
     delete settings_.data();

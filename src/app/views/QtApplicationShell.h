@@ -9,6 +9,10 @@
 
 namespace pindrake::app::views {
 
+// A message box of ours, gone once closed. Not modal: it would keep every other window of ours,
+// the panel included, from the user.
+void showInformation(const QString& title, const QString& message, Qt::TextFormat format);
+
 // The application's own windows: the settings window (made on demand), the About box, and the
 // notice that pasting is not possible on this display. Nothing here waits for the user.
 class QtApplicationShell final : public ApplicationShell {

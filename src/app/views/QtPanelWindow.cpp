@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -53,6 +54,11 @@ bool compositorRuns(xcb_connection_t* connection) {
 constexpr int grabAttemptLimit = 50;
 constexpr int grabRetryMilliseconds = 10;
 
+// Presses, releases and shortcut overrides (Xlib's macros shadow the names of the first two).
+bool isKey(QEvent& event) {
+    return dynamic_cast<QKeyEvent*>(&event) != nullptr;
+}
+
 // An open popup menu of ours takes every key typed in the application, and when it closes, its
 // grabs end the panel's: it closes before the panel shows.
 void closePopups() {
@@ -78,7 +84,9 @@ class QtPanelWindow::Frame final : public QWidget {
     }
 
     // X grabs belong to the client, not the window: when the last of our popup menus closes,
-    // the toolkit ends its grabs and the panel's with them. Watched while the panel wants them.
+    // the toolkit ends its grabs and the panel's with them. Watched while the panel wants them,
+    // as are the keys: the grab sends them to whichever window of ours has the focus (the About
+    // box, say), and the panel takes those, as it takes the keys typed in other applications.
     void watchPopups(bool watch) {
         if (watch)
             qApp->installEventFilter(this);
@@ -88,6 +96,17 @@ class QtPanelWindow::Frame final : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (isKey(*event) && watched->isWidgetType()) {
+            const QWidget* window = static_cast<QWidget*>(watched)->window();
+            QWidget* receiver = owner_.keyReceiver();
+            if (window == this || window->windowType() == Qt::Popup || !receiver)
+                return false;
+            QCoreApplication::sendEvent(receiver, event);
+            // No shortcut of the other window runs either.
+            if (event->type() == QEvent::ShortcutOverride)
+                event->accept();
+            return true;
+        }
         if (event->type() == QEvent::Hide && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->windowType() == Qt::Popup) {
             // Queued: the toolkit lets go of its grabs only once the popup is hidden.
@@ -218,6 +237,10 @@ void QtPanelWindow::makeKeyAndOrderFront() {
     window_->watchPopups(true);
     grabAttempts_ = 0;
     grabInput();
+}
+
+QWidget* QtPanelWindow::keyReceiver() const {
+    return content_ ? keyTarget_(content_) : nullptr;
 }
 
 void QtPanelWindow::grabAgain() {

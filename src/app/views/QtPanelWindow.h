@@ -57,6 +57,8 @@ class QtPanelWindow final : public PanelWindow {
     void grabInput();
     void grabAgain();
     void releaseInput();
+    // The widget the keys typed while the panel shows go to; none without content.
+    QWidget* keyReceiver() const;
     void showOnAllDesktops();
     void applyShape();
 

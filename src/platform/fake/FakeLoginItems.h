@@ -7,15 +7,18 @@ namespace pindrake::platform {
 class FakeLoginItems final : public LoginItems {
   public:
     bool isEnabled() const override { return enabled; }
+    bool exists() const override { return enabled || switchedOff; }
     std::error_code registerApp() override {
         ++registrations;
-        if (!failure)
+        if (!failure) {
             enabled = true;
+            switchedOff = false;
+        }
         return failure;
     }
     std::error_code unregisterApp() override {
         if (!failure)
-            enabled = false;
+            enabled = switchedOff = false;
         return failure;
     }
 
@@ -25,6 +28,8 @@ class FakeLoginItems final : public LoginItems {
     }
 
     bool enabled = false;
+    // An item is there that the user switched off.
+    bool switchedOff = false;
     int updates = 0;
     int registrations = 0;
     std::error_code failure;  // set to make every request fail

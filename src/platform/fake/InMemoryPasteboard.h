@@ -12,12 +12,20 @@ class InMemoryPasteboard final : public Pasteboard {
         ++readCount_;
         return contents_;
     }
-    void write(const PasteboardContents& contents) override {
+    bool write(const PasteboardContents& contents) override {
+        if (clipboardTaken)
+            return false;
         contents_ = contents;
         ++changeCount_;
+        return true;
     }
 
-    void copyToPrimarySelection() override { primarySelection_ = contents_; }
+    bool copyToPrimarySelection() override {
+        if (primarySelectionTaken)
+            return false;
+        primarySelection_ = contents_;
+        return true;
+    }
 
     // Another application copies something.
     void simulateCopy(PasteboardContents contents) {
@@ -28,6 +36,11 @@ class InMemoryPasteboard final : public Pasteboard {
     const PasteboardContents& contents() const { return contents_; }
     const PasteboardContents& primarySelection() const { return primarySelection_; }
     int readCount() const { return readCount_; }
+
+    // Another application takes the clipboard (or the primary selection) as each write of ours
+    // to it is made, so that ours never land there.
+    bool clipboardTaken = false;
+    bool primarySelectionTaken = false;
 
   private:
     PasteboardContents contents_;

@@ -17,13 +17,16 @@ class QtPasteboard final : public Pasteboard {
     std::int64_t changeCount() const override { return reader_.changeCount(); }
     // The copy the worker read last (or our own last write).
     PasteboardContents read() override { return *reader_.contents(); }
-    void write(const PasteboardContents& contents) override;
-    void copyToPrimarySelection() override;
+    bool write(const PasteboardContents& contents) override;
+    bool copyToPrimarySelection() override;
 
   private:
-    void offer(const PasteboardContents& contents, QClipboard::Mode selection);
+    bool offer(const PasteboardContents& contents, QClipboard::Mode selection);
+    bool tookSelection(QClipboard::Mode selection, bool owned) const;
 
     QClipboard* clipboard_;
+    std::optional<XcbClipboardReader::Client> ownClient_;
+    xcb_atom_t clipboardAtom_ = XCB_ATOM_NONE;
     XcbClipboardReader reader_;
 };
 

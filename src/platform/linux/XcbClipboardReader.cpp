@@ -144,8 +144,7 @@ void XcbClipboardReader::publish(PasteboardContents contents, std::uint64_t star
 }
 
 bool XcbClipboardReader::isOurs(xcb_window_t window) const {
-    return ownClient_ && window != XCB_WINDOW_NONE &&
-           (window & ~ownClient_->resourceMask) == ownClient_->resourceBase;
+    return ownClient_ && ownClient_->made(window);
 }
 
 }  // namespace pindrake::platform

@@ -26,6 +26,10 @@ class XcbClipboardReader {
     struct Client {
         std::uint32_t resourceBase = 0;
         std::uint32_t resourceMask = 0;
+
+        bool made(xcb_window_t window) const {
+            return window != XCB_WINDOW_NONE && (window & ~resourceMask) == resourceBase;
+        }
     };
 
     explicit XcbClipboardReader(std::optional<Client> ownClient = std::nullopt,

@@ -189,6 +189,12 @@ bool XdgAutostartLoginItems::isEnabled() const {
     return text && !isSwitchedOff(mainGroupFields(*text));
 }
 
+bool XdgAutostartLoginItems::exists() const {
+    std::error_code error;
+    return std::filesystem::symlink_status(entryPath_, error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
 // Only an Exec line in the very form we write is ours to follow; any other the user wrote (a
 // wrapper, arguments, a variable), and it stays as it is, as does every other line.
 std::error_code XdgAutostartLoginItems::updateRegistration() {

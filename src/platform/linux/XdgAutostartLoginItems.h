@@ -25,6 +25,8 @@ class XdgAutostartLoginItems final : public LoginItems {
     // True while our entry is there and the user has not switched it off (Hidden=true or
     // X-GNOME-Autostart-enabled=false).
     bool isEnabled() const override;
+    // Anything at the entry's path, a link or a file we would not read included.
+    bool exists() const override;
     std::error_code registerApp() override;
     std::error_code unregisterApp() override;
     // In an enabled entry whose Exec is still the one we write, points Exec at this program when

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 
@@ -16,6 +20,7 @@
 #include "app/ShellFixture.h"
 #include "app/views/HistoryPanelView.h"
 #include "app/views/MenuHotKeys.h"
+#include "app/views/QtApplicationShell.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
@@ -77,6 +82,15 @@ class PanelWindowX11Test : public test::ShellFixture {
     // Shows the panel the way the application does: the shell asks, the real window shows.
     void showPanel(std::function<void()> onResignKey = {}) {
         launch();
+        makePanel();
+        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight},
+                      std::move(onResignKey));
+        panel->buildContent();
+        panel->makeKeyAndOrderFront();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));
+    }
+    // The real window, its view made for the delegate's panel.
+    void makePanel() {
         panel = std::make_unique<QtPanelWindow>(
             [this](QWidget* frame) -> QWidget* {
                 auto* view = new HistoryPanelView(
@@ -89,11 +103,6 @@ class PanelWindowX11Test : public test::ShellFixture {
             [](QWidget* content) -> QWidget* {
                 return &static_cast<HistoryPanelView*>(content)->searchField();
             });
-        panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight},
-                      std::move(onResignKey));
-        panel->buildContent();
-        panel->makeKeyAndOrderFront();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));
     }
     HistoryPanelView& view() { return *static_cast<HistoryPanelView*>(panel->content()); }
 
@@ -183,6 +192,7 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
     showPanel();
     EXPECT_FALSE(menu.isVisible()) << "an open menu takes every key typed in the app";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
+    fprintf(stderr, "DBG escape\n");
     xdotool("key Escape");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
     QGuiApplication::sync();  // a grab the menu ended is gone before xdotool types
@@ -210,6 +220,79 @@ TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
     showPanel([&] { ++resigned; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return resigned == 1; }, settleMs));
     EXPECT_FALSE(panel->hasGrabs());
+}
+
+// The grab hands the keys to whichever window of ours has the focus. The hot key over a window
+// of ours shows the panel with the keys, and closing it gives them back; Settings and About from
+// the tray close a shown panel and open on top with the keys.
+TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
+    pindrake::test_support::OtherClient other;
+    QPointer<QLineEdit> settings;
+    QtApplicationShell windows(
+        [&]() -> QWidget* {
+            settings = new QLineEdit;
+            return settings;
+        },
+        {});
+    makePanel();
+    delegate = makeDelegate(*panel, windows);
+    delegate->applicationDidFinishLaunching();
+    MenuBarMenu menu(main, *delegate, windows);
+    const auto eventually = [&](const std::function<bool()>& condition) {
+        return QTest::qWaitFor(
+            [&] {
+                main.runUntilIdle();
+                return condition();
+            },
+            settleMs);
+    };
+    const auto hasTheKeys = [&](const QWidget* window) {
+        return eventually([&] { return window && other.inputFocus() == window->winId(); });
+    };
+    const auto newestAbout = [] {
+        QPointer<QMessageBox> newest;
+        for (auto* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                newest = box;
+        }
+        return newest;
+    };
+    const auto isShowing = [&] { return delegate->panelController()->isShowing(); };
+
+    windows.showAbout();
+    const QPointer<QMessageBox> about = newestAbout();
+    ASSERT_TRUE(hasTheKeys(about));
+    delegate->togglePanel();
+    ASSERT_TRUE(eventually([&] { return !other.canGrabKeyboard(); }));
+    xdotool("type abc");
+    EXPECT_TRUE(eventually([&] { return view().searchField().text() == "abc"; }))
+        << "the keys went to About, under the panel";
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return !isShowing(); }));
+    ASSERT_TRUE(about && about->isVisible()) << "Escape closed About, not the panel";
+    QGuiApplication::sync();
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return !about; })) << "About did not get the keys back";
+
+    for (const std::string item : {"about_pindrake", "settings_ellipsis"}) {
+        SCOPED_TRACE(item);
+        delegate->togglePanel();
+        ASSERT_TRUE(eventually([&] { return !other.canGrabKeyboard(); }));
+        for (const auto& entry : menu.entries()) {
+            if (entry.titleKey == item)
+                entry.action();
+        }
+        EXPECT_TRUE(eventually([&] { return !isShowing(); }));
+        const QWidget* opened = settings.data();
+        if (item == "about_pindrake")
+            opened = newestAbout().data();
+        EXPECT_TRUE(hasTheKeys(opened));
+        // This window manager keeps a dialog above every other window, with the focus.
+        while (QWidget* box = newestAbout())
+            box->close();
+    }
+    xdotool("type typed");
+    EXPECT_TRUE(eventually([&] { return settings && settings->text() == "typed"; }));
 }
 
 // The tray menu holds the keyboard while open: the keys it shows beside its items choose them.

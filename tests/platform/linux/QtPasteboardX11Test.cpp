@@ -289,7 +289,7 @@ TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {
     const auto before = pasteboard->changeCount();
     const PasteboardContents ours = {{"public.utf8-plain-text", "ours"},
                                      {"public.html", "<i>o</i>"}};
-    pasteboard->write(ours);
+    ASSERT_TRUE(pasteboard->write(ours));
     EXPECT_EQ(pasteboard->changeCount(), before + 1);
     EXPECT_EQ(pasteboard->read(), ours);
     copyLaterAndWait();
@@ -304,7 +304,7 @@ TEST_F(QtPasteboardX11Test, OurWritesOfferEveryTypeUnderTheExactBytesOfItsName) 
                                      {"application/x-\xc3\xa9-ok", "UTF-8"}};
     XcbClipboardReader otherApplication;  // a connection of its own, reading every owner
     ASSERT_TRUE(otherApplication.isWatching());
-    pasteboard->write(ours);
+    ASSERT_TRUE(pasteboard->write(ours));
     EXPECT_TRUE(waitUntil([&] { return *otherApplication.contents() == ours; }, 20s));
     std::vector<std::string> offered;
     for (const auto& entry : otherApplication.contents()->entries())

@@ -13,8 +13,10 @@ TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgramUn
     test_support::TemporaryDirectory home;
     XdgAutostartLoginItems items(home.path() / "config" / "autostart", "/opt/pin drake/bin/app");
     EXPECT_FALSE(items.isEnabled());
+    EXPECT_FALSE(items.exists());
     EXPECT_FALSE(items.registerApp());
     EXPECT_TRUE(items.isEnabled());
+    EXPECT_TRUE(items.exists());
     const auto text = files::read(items.entryPath());
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("\nExec=\"/opt/pin drake/bin/app\"\n"), std::string::npos);
@@ -37,10 +39,16 @@ TEST(XdgAutostartLoginItemsTest, RegisteringWritesAnEntryThatStartsThisProgramUn
     for (const auto& [content, enabled] : entries) {
         ASSERT_FALSE(files::writeAtomically(items.entryPath(), content));
         EXPECT_EQ(items.isEnabled(), enabled) << content;
+        EXPECT_TRUE(items.exists()) << content;
     }
+    // Whatever stands at the entry's path is there, though not read.
     fs::remove(items.entryPath());
     fs::create_directory(items.entryPath());
     EXPECT_FALSE(items.isEnabled());
+    EXPECT_TRUE(items.exists());
+    fs::remove(items.entryPath());
+    fs::create_symlink(home.path() / "dotfiles" / "pindrake.desktop", items.entryPath());
+    EXPECT_TRUE(items.exists()) << "a dangling link";
 }
 
 TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheShellAndTheEntryFormatWouldReadOtherwise) {
