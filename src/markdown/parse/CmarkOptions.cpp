@@ -3,6 +3,9 @@
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>
 
+#include <array>
+#include <cstddef>
+
 #include "markdown/tree/Precondition.h"
 
 namespace pindrake::markdown {
@@ -17,13 +20,21 @@ int cmarkOptionsFor(ParseOptions options) noexcept {
 }
 
 cmark_parser* newCmarkParser(ParseOptions options, cmark_mem* memory) {
-    cmark_gfm_core_extensions_ensure_registered();
+    // Registered once and never removed; looked up once, as the directive route makes a parser
+    // per line run.
+    static const std::array<cmark_syntax_extension*, 3> extensions = [] {
+        cmark_gfm_core_extensions_ensure_registered();
+        std::array<cmark_syntax_extension*, 3> found{};
+        const char* names[] = {"table", "strikethrough", "tasklist"};
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            found[i] = cmark_find_syntax_extension(names[i]);
+            require(found[i] != nullptr, "cmark-gfm lacks a core extension");
+        }
+        return found;
+    }();
     cmark_parser* parser = cmark_parser_new_with_mem(cmarkOptionsFor(options), memory);
-    for (const char* name : {"table", "strikethrough", "tasklist"}) {
-        cmark_syntax_extension* extension = cmark_find_syntax_extension(name);
-        require(extension != nullptr, "cmark-gfm lacks a core extension");
+    for (cmark_syntax_extension* extension : extensions)
         cmark_parser_attach_syntax_extension(parser, extension);
-    }
     return parser;
 }
 
