@@ -23,13 +23,13 @@ class LineRunFences {
     LineRunFences& operator=(const LineRunFences&) = delete;
 
     // Whether `next`, read after `lines`, is fenced code; each line is read without up to
-    // `width` leading blanks, as the run is parsed. `run` names the run: between two calls
-    // about one run its lines grow by at most the line asked about the first time (which is
-    // then not read again), and a line that is no fenced code is asked about only when, so,
-    // it ends the run.
+    // `width` leading blanks, as the run will be parsed. `run` names the run, and another name
+    // starts over. cmark reads `next` at once, so between two calls about one run the run
+    // gains at most the line asked about before: a line asked about joins the run when it is
+    // fenced code and ends the run when it is not.
     bool holdsInFence(std::size_t run, const std::vector<TrimmedLine>& lines,
                       const TrimmedLine& next, std::size_t width);
-    // Lets the run read last go, and its memory with it.
+    // Forgets the run read so far, freeing its memory; `run` names the next one, if known.
     void startOver(std::optional<std::size_t> run = std::nullopt);
 
   private:
