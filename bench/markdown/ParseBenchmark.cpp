@@ -8,6 +8,8 @@
 // LongDirectiveArguments reads one directive whose arguments run over 80,000 lines (480 KB);
 // FlatDirectiveRoute reads the same lines as a paragraph in the same route, the reference: the
 // two stay close when the cost per argument line does not grow with the lines before it.
+// CorpusWithDirectives reads the corpus with a directive line after every blank line in the
+// same route, so that the line runs between directives hold fences, open and closed.
 #include <benchmark/benchmark.h>
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>
@@ -99,10 +101,21 @@ void FlatDirectiveRoute(benchmark::State& state) {
     parseInDirectiveRoute(state, argumentLines("dd(\n"));
 }
 
+void CorpusWithDirectives(benchmark::State& state) {
+    std::string text;
+    for (const char c : gfmCorpus()) {
+        text += c;
+        if (c == '\n' && text.ends_with("\n\n"))
+            text += "@d\n";
+    }
+    parseInDirectiveRoute(state, text);
+}
+
 BENCHMARK(ParseDocument)->Unit(benchmark::kMillisecond);
 BENCHMARK(CmarkParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(Md4cParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(LongDirectiveArguments)->Unit(benchmark::kMillisecond);
 BENCHMARK(FlatDirectiveRoute)->Unit(benchmark::kMillisecond);
+BENCHMARK(CorpusWithDirectives)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -183,13 +183,14 @@ std::int64_t ParseContainer::indentationAdjustment(const ParseContainer* parent)
 
 ParseContainerStack::ParseContainerStack(std::string_view text, const Url& source,
                                          ParseOptions options)
-    : options_(options) {
+    : options_(options), topRunFences_(options) {
     containers_.push_back(ParseContainer{});
     stack_.push_back(0);
     for (TrimmedLine& line : splitLines(text, source))
         add(std::move(line));
     while (stack_.size() > 1)
         pop();
+    topRunFences_.startOver();
 }
 
 ParseContainer* ParseContainerStack::parentOfTop() {
@@ -227,21 +228,21 @@ void ParseContainerStack::replaceTopDirective(PendingBlockDirective directive) {
     directivesInContents_ += inContents(top()) ? 1 : 0;
 }
 
-void ParseContainerStack::pushLineRun(TrimmedLine line, bool inCodeFence) {
+void ParseContainerStack::pushLineRun(TrimmedLine line) {
     ParseContainer run;
     run.kind = ParseContainer::Kind::lineRun;
     run.lines.push_back(std::move(line));
-    run.isInCodeFence = inCodeFence;
     push(std::move(run));
 }
 
 bool ParseContainerStack::lineIsIndentedCodeOrFence(const TrimmedLine& line) {
     const ParseContainer& container = top();
-    return line.equivalentIndentationColumnCount() -
-                   container.indentationAdjustment(parentOfTop()) >
-               3 ||
-           line.isCodeFence() ||
-           (container.kind == ParseContainer::Kind::lineRun && container.isInCodeFence);
+    const std::int64_t adjustment = container.indentationAdjustment(parentOfTop());
+    if (line.equivalentIndentationColumnCount() - adjustment > 3 || line.isCodeFence())
+        return true;
+    return container.kind == ParseContainer::Kind::lineRun &&
+           topRunFences_.holdsInFence(stack_.back(), container.lines, line,
+                                      static_cast<std::size_t>(adjustment));
 }
 
 void ParseContainerStack::updateIndentation(const TrimmedLine& line) {
@@ -257,8 +258,6 @@ void ParseContainerStack::updateIndentation(const TrimmedLine& line) {
 }
 
 std::optional<PendingBlockDirective> ParseContainerStack::openDirective(const TrimmedLine& line) {
-    if (lineIsIndentedCodeOrFence(line))
-        return std::nullopt;
     TrimmedLine copy = line;
     copy.lexWhitespace();
     if (!copy.restStartsWith('@'))
@@ -269,7 +268,7 @@ std::optional<PendingBlockDirective> ParseContainerStack::openDirective(const Tr
                  std::string_view("(),:{ \t").find(c[0]) != std::string_view::npos);
     });
     const std::optional<TrimmedLine::Lex> name = copy.lex(nameLength);
-    if (!name || !at.range || !name->range)
+    if (!name || !at.range || !name->range || lineIsIndentedCodeOrFence(line))
         return std::nullopt;
     PendingBlockDirective directive;
     directive.atIndentationColumnCount = line.equivalentIndentationColumnCount();
@@ -283,10 +282,8 @@ std::optional<PendingBlockDirective> ParseContainerStack::openDirective(const Tr
 
 std::optional<std::pair<PendingDoxygenCommand, TrimmedLine>> ParseContainerStack::openDoxygen(
     const TrimmedLine& line) {
-    if (!options_.contains(ParseOptions::parseMinimalDoxygen) || isInBlockDirectiveContents() ||
-        lineIsIndentedCodeOrFence(line)) {
+    if (!options_.contains(ParseOptions::parseMinimalDoxygen) || isInBlockDirectiveContents())
         return std::nullopt;
-    }
     TrimmedLine copy = line;
     const std::optional<TrimmedLine::Lex> indentation = copy.lexWhitespace();
     const std::optional<TrimmedLine::Lex> prefix =
@@ -320,6 +317,8 @@ std::optional<std::pair<PendingDoxygenCommand, TrimmedLine>> ParseContainerStack
     } else {
         return std::nullopt;
     }
+    if (lineIsIndentedCodeOrFence(line))
+        return std::nullopt;
     command.atLocation = prefix->range->start();
     command.atSignIndentation =
         indentation ? static_cast<std::int64_t>(indentation->text.size()) : 0;
@@ -352,18 +351,17 @@ void ParseContainerStack::add(TrimmedLine line) {
         return;
     }
     updateIndentation(line);
-    if (!lineIsIndentedCodeOrFence(line)) {
-        TrimmedLine copy = line;
-        copy.lexWhitespace();
-        if (copy.restStartsWith('}')) {
-            // The innermost directive in contents becomes the top; above it stand at most a
-            // line run and a directive waiting for its brace.
-            for (std::size_t k = stack_.size(); k-- > 1;) {
-                if (inContents(containers_[stack_[k]])) {
-                    while (stack_.size() - 1 > k)
-                        pop();
-                    break;
-                }
+    TrimmedLine afterBlanks = line;
+    afterBlanks.lexWhitespace();
+    if (afterBlanks.restStartsWith('}') && isInBlockDirectiveContents() &&
+        !lineIsIndentedCodeOrFence(line)) {
+        // The innermost directive in contents becomes the top; above it stand at most a line
+        // run and a directive waiting for its brace.
+        for (std::size_t k = stack_.size(); k-- > 1;) {
+            if (inContents(containers_[stack_[k]])) {
+                while (stack_.size() - 1 > k)
+                    pop();
+                break;
             }
         }
     }
@@ -380,7 +378,7 @@ void ParseContainerStack::add(TrimmedLine line) {
         container.directive = std::move(directive);
         push(std::move(container));
         if (pending)
-            pushLineRun(std::move(*pending), false);
+            pushLineRun(std::move(*pending));
         if (done)
             pop();
         return;
@@ -393,10 +391,9 @@ void ParseContainerStack::addContent(TrimmedLine line) {
     ParseContainer& current = top();
     switch (current.kind) {
         case Kind::root:
-            pushLineRun(line, line.isCodeFence());
+            pushLineRun(std::move(line));
             return;
         case Kind::lineRun:
-            current.isInCodeFence = current.isInCodeFence != line.isCodeFence();
             current.lines.push_back(std::move(line));
             return;
         case Kind::doxygenCommand:
@@ -439,7 +436,7 @@ void ParseContainerStack::addContent(TrimmedLine line) {
         const bool done = directive.parseState == State::done;
         replaceTopDirective(std::move(directive));
         if (pending)
-            pushLineRun(std::move(*pending), false);
+            pushLineRun(std::move(*pending));
         if (done)
             pop();
         return;
@@ -447,8 +444,7 @@ void ParseContainerStack::addContent(TrimmedLine line) {
     current.directive->argumentsText = std::move(directive.argumentsText);
     if (directive.parseState != State::contents)
         pop();
-    const bool fence = line.isCodeFence();
-    pushLineRun(std::move(line), fence);
+    pushLineRun(std::move(line));
 }
 
 }  // namespace pindrake::markdown

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "markdown/parse/LineRunFences.h"
 #include "markdown/parse/ParseOptions.h"
 #include "markdown/parse/TrimmedLine.h"
 
@@ -67,7 +68,6 @@ struct ParseContainer {
     Kind kind = Kind::root;
     std::vector<std::size_t> children;  // root and block directive
     std::vector<TrimmedLine> lines;     // line run and Doxygen command
-    bool isInCodeFence = false;         // line run
     std::optional<PendingBlockDirective> directive;
     std::optional<PendingDoxygenCommand> doxygen;
 
@@ -90,19 +90,23 @@ class ParseContainerStack {
     ParseContainer& top() { return containers_[stack_.back()]; }
     ParseContainer* parentOfTop();
     bool isInBlockDirectiveContents() const noexcept { return directivesInContents_ > 0; }
+    // Whether the line is indented code, a fence or inside fenced code, and so no syntax of
+    // ours. Asked only about a line that reads as such syntax, which then ends the top line
+    // run unless this holds.
     bool lineIsIndentedCodeOrFence(const TrimmedLine& line);
     std::optional<PendingBlockDirective> openDirective(const TrimmedLine& line);
     std::optional<std::pair<PendingDoxygenCommand, TrimmedLine>> openDoxygen(
         const TrimmedLine& line);
     void updateIndentation(const TrimmedLine& line);
     void replaceTopDirective(PendingBlockDirective directive);
-    void pushLineRun(TrimmedLine line, bool inCodeFence);
+    void pushLineRun(TrimmedLine line);
     void addContent(TrimmedLine line);
 
     ParseOptions options_;
     std::vector<ParseContainer> containers_;
     std::vector<std::size_t> stack_;
     std::size_t directivesInContents_ = 0;
+    LineRunFences topRunFences_;
 };
 
 }  // namespace pindrake::markdown

@@ -32,13 +32,7 @@ struct CmarkParse {
     cmark_iter* iterator = nullptr;
 
     CmarkParse(std::string_view text, ParseOptions options) {
-        cmark_gfm_core_extensions_ensure_registered();
-        parser = cmark_parser_new_with_mem(cmarkOptionsFor(options), arena.allocator());
-        for (const char* name : {"table", "strikethrough", "tasklist"}) {
-            cmark_syntax_extension* extension = cmark_find_syntax_extension(name);
-            require(extension != nullptr, "cmark-gfm lacks a core extension");
-            cmark_parser_attach_syntax_extension(parser, extension);
-        }
+        parser = newCmarkParser(options, arena.allocator());
         cmark_parser_feed(parser, text.data(), text.size());
         document = cmark_parser_finish(parser);
         iterator = cmark_iter_new(document);

@@ -76,6 +76,34 @@ TEST(DirectiveTest, DirectivesOpenTakeArgumentsAndClose) {
     });
 }
 
+TEST(DirectiveTest, FencedCodeInContainersIsNoDirectiveSyntax) {
+    // Which lines are fenced code is cmark-gfm's reading of the containers: a fence opened on
+    // an item's marker line holds the item's lines, closes with a closing fence of its own kind
+    // and length or with its container, and then directives are read again.
+    expectDocuments({
+        {"- ```\n  @code\n  ```", "document{unorderedList{listItem{codeBlock(-)\"@code\n\"}}}",
+         nullptr},
+        {"1. ~~~\n   @code\n\n   ~~~",
+         "document{orderedList1{listItem{codeBlock(-)\"@code\n\n\"}}}", nullptr},
+        {"> - ```\n>   x\n- 1. ```\n     @code",
+         "document{blockQuote{unorderedList{listItem{codeBlock(-)\"x\n\"}}} "
+         "unorderedList{listItem{orderedList1{listItem{codeBlock(-)\"@code\n\"}}}}}",
+         nullptr},
+        {"@d {\n- ```\n  }\n  ```\n}",
+         "document{blockDirective@d(){unorderedList{listItem{codeBlock(-)\"}\n\"}}}}", nullptr},
+        {"- ```\n  @param x y", "document{unorderedList{listItem{codeBlock(-)\"@param x y\n\"}}}",
+         nullptr, doxygen},
+        // fences that do not close: another kind, shorter, indented as code
+        {"~~~\n```\n@code", "document{codeBlock(-)\"```\n@code\n\"}", nullptr},
+        {"````\n```\n@code", "document{codeBlock(-)\"```\n@code\n\"}", nullptr},
+        {"```\n    ```\n@code", "document{codeBlock(-)\"    ```\n@code\n\"}", nullptr},
+        // closed by the item's own fence or by the end of the quote, the code gives way
+        {"- ```\n  x\n  ```\n@d",
+         "document{unorderedList{listItem{codeBlock(-)\"x\n\"}} blockDirective@d()}", nullptr},
+        {"> ~~~\n@d", "document{blockQuote{codeBlock(-)\"\"} blockDirective@d()}", nullptr},
+    });
+}
+
 TEST(DirectiveTest, ArgumentTextRunsToTheUnquotedParenthesis) {
     expectDocuments({
         {"@dir(a: \"x)\" , b\\) c) {\n}", "document{blockDirective@dir([a: \"x)\" , b\\) c])}",

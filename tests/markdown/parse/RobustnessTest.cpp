@@ -73,6 +73,25 @@ TEST(RobustnessTest, DeepNestingParsesWithoutExhaustingTheStack) {
     }
 }
 
+// `start`, then `piece` `repeats` times.
+std::string repeated(const std::string& start, const std::string& piece, std::size_t repeats) {
+    std::string text = start;
+    for (std::size_t i = 0; i < repeats; ++i)
+        text += piece;
+    return text;
+}
+
+// How many times longer parsing the text with all the repeats takes than with 1/64 of them: about
+// 64 times (up to 3 times that again once the large text leaves the caches) for work that grows
+// with the text, far below the 4096 times of work that grows with its square.
+double parseGrowth(const std::string& start, const std::string& piece, std::size_t repeats,
+                   ParseOptions options = {}) {
+    const std::string small = repeated(start, piece, repeats / 64);
+    const std::string large = repeated(start, piece, repeats);
+    return test_support::growth([&] { parseDocument(small, options); },
+                                [&] { parseDocument(large, options); });
+}
+
 TEST(RobustnessTest, HostileTablesAndParenthesesStayLinear) {
     std::string header;
     std::string delimiter;
@@ -80,9 +99,7 @@ TEST(RobustnessTest, HostileTablesAndParenthesesStayLinear) {
         header += "| a ";
         delimiter += "|---";
     }
-    // Each text repeats its piece after a fixed start. Parsing 64 times the repeats takes about
-    // 64 times as long (up to 3 times that again once the large text leaves the caches), far
-    // below the 4096 times of work that grows with the square.
+    // Each text repeats its piece after a fixed start.
     struct Case {
         const char* name;
         std::string start;
@@ -96,22 +113,35 @@ TEST(RobustnessTest, HostileTablesAndParenthesesStayLinear) {
         {"delimiter lines", "", "a | b\n|-|\n", 26 * 1024, 2},
     };
     for (const Case& c : cases) {
-        const auto text = [&c](std::size_t repeats) {
-            std::string text = c.start;
-            for (std::size_t i = 0; i < repeats; ++i)
-                text += c.piece;
-            return text;
-        };
-        const std::string small = text(c.repeats / 64);
-        const std::string large = text(c.repeats);
-        const double grew =
-            test_support::growth([&] { parseDocument(small); }, [&] { parseDocument(large); });
-        EXPECT_LT(grew, 64 * 8) << c.name;
+        EXPECT_LT(parseGrowth(c.start, c.piece, c.repeats), 64 * 8) << c.name;
         // Far fewer nodes than a cell per column per row would make.
+        const std::string large = repeated(c.start, c.piece, c.repeats);
         const Document document = parseDocument(large);
         EXPECT_LT(document.raw().subtreeCount(),
                   static_cast<std::int64_t>(large.size()) * c.nodesPerByte)
             << c.name;
+    }
+}
+
+TEST(RobustnessTest, FencesInContainersStayLinearWithDirectives) {
+    // A line of a run that starts like a directive asks how cmark reads the run's fences: each
+    // line is read once, whatever the depth of the containers and the number of runs.
+    std::string deep;
+    for (int i = 0; i < 2000; ++i)
+        deep += "> ";
+    struct Case {
+        std::string start;
+        std::string piece;
+        std::size_t repeats;
+    };
+    const Case cases[] = {
+        {deep + "- ```\n@d\n- ```\n", "  @code {\n", 16 * 1024},
+        {"", "> > > > - ```\n@d\n", 4 * 1024},
+    };
+    for (const Case& c : cases) {
+        EXPECT_LT(parseGrowth(c.start, c.piece, c.repeats, ParseOptions::parseBlockDirectives),
+                  64 * 8)
+            << c.piece;
     }
 }
 
