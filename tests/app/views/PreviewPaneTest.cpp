@@ -15,6 +15,7 @@
 #include "app/views/Spinner.h"
 #include "app/views/WrappedText.h"
 #include "platform/linux/QtImageCodec.h"
+#include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
 
 // The preview card as shown: long text, long file names and the converting indicator.
@@ -27,7 +28,7 @@ class PreviewPaneTest : public testing::Test {
         useEnglishTexts();
         pane.resize(390, 300);
         pane.QWidget::show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pane));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pane, test_support::scaledMs(5000)));
     }
     void showText(const std::string& text) {
         clipboard::ClipboardItem item;
@@ -92,9 +93,9 @@ TEST_F(PreviewPaneTest, ConvertingShowsATurningSpinnerRatherThanAnEmojiThatMayNo
         EXPECT_FALSE(label->text().contains(QStringLiteral("⏳")));
     auto* spinner = pane.findChild<Spinner*>();
     ASSERT_NE(spinner, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return spinner->isVisible(); }));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return spinner->isVisible(); }));
     const int first = spinner->step();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return spinner->step() != first; }, 5000));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return spinner->step() != first; }, 5000));
 
     showText("done");
     EXPECT_EQ(pane.findChild<Spinner*>(), nullptr);
