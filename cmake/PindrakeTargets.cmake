@@ -14,6 +14,30 @@ if(PINDRAKE_SANITIZE_THREAD)
   add_link_options(-fsanitize=thread)
 endif()
 
+# How many times slower the instrumented builds run our code. The tests' waits scale by it
+# (tests/ and bench/ define it for tests/support/SanitizerSlowdown.h), and so do the suites' time
+# limits.
+if(PINDRAKE_SANITIZE_THREAD)
+  set(PINDRAKE_SANITIZER_SLOWDOWN 10)
+elseif(PINDRAKE_SANITIZE)
+  set(PINDRAKE_SANITIZER_SLOWDOWN 4)
+else()
+  set(PINDRAKE_SANITIZER_SLOWDOWN 1)
+endif()
+
+# pindrake_test_timeout(<var> <seconds>): a suite's time limit for this build, the limit it has
+# without a sanitizer scaled as its waits are.
+function(pindrake_test_timeout var seconds)
+  math(EXPR scaled "${seconds} * ${PINDRAKE_SANITIZER_SLOWDOWN}")
+  set(${var} ${scaled} PARENT_SCOPE)
+endfunction()
+
+# What every test process starts with besides its own settings: no D-Bus session bus, whether or
+# not the machine has one. A desktop's bus (or one libdbus would autolaunch on the test display
+# where dbus-x11 is installed) would make what a suite does depend on what else runs there, and
+# Qt would talk to it from a thread of its own.
+set(PINDRAKE_TEST_ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=disabled:")
+
 # pindrake_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
 #
 # One library per source folder (a folder of headers alone makes an interface library).
@@ -71,6 +95,8 @@ function(pindrake_publish_headers name scope)
 endfunction()
 
 # pindrake_test(<name> LABEL <area> SOURCES ... [DEPS ...] [OFFSCREEN] [X11] [TIMEOUT s])
+#   TIMEOUT: the suite's time limit without a sanitizer (default 300 s), scaled in sanitizer
+#        builds.
 #   OFFSCREEN: Qt widget tests on the offscreen platform, no display needed.
 #   X11: runs under a private Xvfb display with a window manager, one X11 test at a time; such
 #        tests also carry the label x11.
@@ -89,7 +115,9 @@ function(pindrake_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set(env "PINDRAKE_RESOURCES=${PROJECT_BINARY_DIR}/resources" "OMP_THREAD_LIMIT=1")
+  pindrake_test_timeout(timeout ${ARG_TIMEOUT})
+  set(env ${PINDRAKE_TEST_ENVIRONMENT} "PINDRAKE_RESOURCES=${PROJECT_BINARY_DIR}/resources"
+      "OMP_THREAD_LIMIT=1")
   if(PINDRAKE_SANITIZE)
     # Reports from uninstrumented system libraries, each explained in its file.
     list(APPEND env
@@ -117,7 +145,7 @@ function(pindrake_test name)
       list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT}
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT ${timeout}
                        ENVIRONMENT "${env}")
 endfunction()
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +32,8 @@ struct ConversionServices {
     // then never starts, and one in a script engine stops soon. Its completion still runs, with
     // the input.
     CancellationToken stop;
+    // How long one HTML-to-Markdown conversion may take, its fallback engine included.
+    std::chrono::milliseconds markdownTimeLimit{10'000};
 };
 
 // The user's locale as ICU reads it from the environment, for `ConversionServices::userLocale`.

@@ -74,11 +74,11 @@ void markdownFromHtml(std::string html, const ConversionServices& services,
     services.workers.check(
         services.main, [shared, stop = services.stop] { return enginesCanTake(*shared, stop); },
         [shared, &main = services.main, makeWebView = services.makeWebView, stop = services.stop,
-         done = std::move(done)](bool canTake) {
+         timeLimit = services.markdownTimeLimit, done = std::move(done)](bool canTake) {
             if (!canTake || stop.isCancelled())
                 return done(std::nullopt);
             // The conversion keeps what it needs alive after this object goes.
-            zarezo::Zarezo converter(main, makeWebView);
+            zarezo::Zarezo converter(main, makeWebView, timeLimit);
             converter.convertToMarkdown(
                 std::move(*shared), markdownOptions(),
                 [done](zarezo::MarkdownResult result) {

@@ -27,6 +27,7 @@
 #include "platform/linux/XcbWorkspace.h"
 #include "support/ChildProcess.h"
 #include "support/QtEventLoop.h"
+#include "support/ReadLimits.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -40,7 +41,7 @@ using test_support::waitUntil;
 QByteArray readClipboard(const QString& target) {
     test_support::ChildProcess xclip(
         {"xclip", "-selection", "clipboard", "-o", "-t", target.toStdString()});
-    waitUntil([&] { return !xclip.running(); }, 10s);
+    waitUntil([&] { return !xclip.running(); }, test_support::mustFinishWithin);
     return QByteArray::fromStdString(xclip.output);
 }
 
@@ -49,7 +50,7 @@ class ClipboardX11Test : public ::testing::Test {
     void SetUp() override {
         if (qgetenv("DISPLAY").isEmpty())
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
-        pasteboard = std::make_unique<platform::QtPasteboard>();
+        pasteboard = std::make_unique<platform::QtPasteboard>(test_support::readLimitsOutOfReach());
         store = std::make_unique<HistoryStore>(
             folder.path(), HistoryStore::Services{defaults, *pasteboard, *codec});
         monitor = ClipboardMonitor::create(

@@ -8,6 +8,7 @@
 #include "ConverterTestSupport.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
 #include "platform/linux/TesseractTextRecognizer.h"
+#include "support/MainQueueWaits.h"
 
 // The converters with the engines the application runs: the JavaScript HTML-to-Markdown
 // libraries and Tesseract with its English and Japanese data.
@@ -52,13 +53,17 @@ class ConverterEnginesTest : public ::testing::Test {
     }
 
     testing::ConverterHarness harness;
-    ConversionServices engines{harness.main,
-                               harness.workers,
-                               std::make_shared<platform::TesseractTextRecognizer>(),
-                               harness.languageModel,
-                               platform::JavaScriptCoreWebView::factory(harness.main),
-                               "en_US",
-                               {}};
+    // The page and the libraries load cold in each conversion's web view: seconds on a loaded
+    // machine without a JIT, which must not turn a result into the input given back.
+    ConversionServices engines{
+        harness.main,
+        harness.workers,
+        std::make_shared<platform::TesseractTextRecognizer>(),
+        harness.languageModel,
+        platform::JavaScriptCoreWebView::factory(harness.main, test_support::limitOutOfReach),
+        "en_US",
+        {},
+        test_support::limitOutOfReach};
 };
 
 TEST_F(ConverterEnginesTest, HtmlBecomesMarkdownForBothMarkdownConvertersOrComesBack) {

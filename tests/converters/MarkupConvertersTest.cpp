@@ -321,6 +321,18 @@ TEST_F(MarkupConvertersTest, AConversionStoppedBeforeItStartsGivesTheInputBack) 
     EXPECT_EQ(script->viewsCreated, 0);
 }
 
+// The conversion keeps the services' time limit: one that has run out starts no engine.
+TEST_F(MarkupConvertersTest, AConversionWhoseTimeLimitHasPassedGivesTheInputBack) {
+    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    ConversionServices spent = harness.services;
+    spent.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+    spent.markdownTimeLimit = std::chrono::milliseconds(0);
+    const auto input = html("<p>Some <b>bold</b> text</p>");
+    for (const char* converter : {"html.toMarkdown", "text.toNotion"})
+        EXPECT_TRUE(harness.run(harness.named(converter), input, &spent) == input) << converter;
+    EXPECT_EQ(script->viewsCreated, 0);
+}
+
 // Within 4 MiB, Markdown made of little but line breaks and marks that open elements would take
 // the renderer over 600 MB: beyond 1,000,000 of them, neither HTML nor the chat markup is made.
 TEST_F(MarkupConvertersTest, MarkdownOfTooManyElementsComesBackUnrendered) {

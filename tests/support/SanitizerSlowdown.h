@@ -2,30 +2,17 @@
 
 // How many times slower the instrumented builds run our code. A bound on wall time that cannot
 // be put as a ratio of two measures of the same run (a time limit the code itself keeps, a wait
-// for another thread) scales by it.
+// for another thread) scales by it, as the suites' time limits do.
 namespace pindrake::test_support {
 
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define PINDRAKE_TEST_TSAN 1
+#ifndef PINDRAKE_SANITIZER_SLOWDOWN
+#error "PINDRAKE_SANITIZER_SLOWDOWN comes from the build (cmake/PindrakeTargets.cmake)"
 #endif
-#if __has_feature(address_sanitizer)
-#define PINDRAKE_TEST_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_THREAD__)
-#define PINDRAKE_TEST_TSAN 1
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define PINDRAKE_TEST_ASAN 1
-#endif
+inline constexpr double sanitizerSlowdown = PINDRAKE_SANITIZER_SLOWDOWN;
 
-#if defined(PINDRAKE_TEST_TSAN)
-inline constexpr double sanitizerSlowdown = 10.0;
-#elif defined(PINDRAKE_TEST_ASAN)
-inline constexpr double sanitizerSlowdown = 4.0;
-#else
-inline constexpr double sanitizerSlowdown = 1.0;
-#endif
+// A time-out of `ms` milliseconds without a sanitizer, for Qt's waits, which take an int.
+constexpr int scaledMs(int ms) {
+    return static_cast<int>(ms * sanitizerSlowdown);
+}
 
 }  // namespace pindrake::test_support

@@ -60,8 +60,15 @@ inline std::chrono::milliseconds threadCpuTime(const std::string& id) {
                                      static_cast<unsigned long long>(sysconf(_SC_CLK_TCK)));
 }
 
-// Whether every thread of `threads` (ids from threadsNamed) ended within a few seconds, more in
-// sanitizer builds.
+// Whether thread `id` (an id from threadsNamed, or the caller's own from gettid) has used
+// `busy` more processor time than `before`, within a generous wait: a thread running a script
+// that never ends gets there, once well past what starting it costs.
+inline bool threadSpins(const std::string& id, std::chrono::milliseconds busy,
+                        std::chrono::milliseconds before = {}) {
+    return eventually([&] { return threadCpuTime(id) - before >= busy; });
+}
+
+// Whether every thread of `threads` (ids from threadsNamed) ended within a generous wait.
 inline bool threadsEnd(const std::set<std::string>& threads) {
     return eventually([&] {
         return std::none_of(threads.begin(), threads.end(), [](const std::string& id) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <thread>
 
 #include "ZarezoTestSupport.h"
 #include "support/ThreadNames.h"
@@ -14,7 +13,7 @@ namespace {
 class HTMLToMdRuntimeTest : public ::testing::Test {
   protected:
     std::unique_ptr<HTMLToMdRuntime> makeRuntime(
-        std::chrono::milliseconds timeLimit = std::chrono::seconds(10)) {
+        std::chrono::milliseconds timeLimit = test_support::limitOutOfReach) {
         return std::make_unique<HTMLToMdRuntime>(
             main,
             // By value: the worker may still run after the fixture has gone.
@@ -102,8 +101,9 @@ TEST_F(HTMLToMdRuntimeTest, WorkerStartsOnFirstUseAndABusyOneIsLeftWithoutWaitin
     for (int i = 0; i < 20; ++i)
         runtime->convert("<p>x</p>", ZarezoOptions(), testing::appendTo(outcomes));
     const auto worker = test_support::threadsNamedSince("html-to-md", workersBefore);
-    EXPECT_EQ(worker.size(), 1u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the script is spinning
+    ASSERT_EQ(worker.size(), 1u);
+    // The script is spinning.
+    ASSERT_TRUE(test_support::threadSpins(*worker.begin(), std::chrono::milliseconds(200)));
     const auto blocked = test_support::timeBlocked([&] { runtime.reset(); });
     EXPECT_LT(blocked.count(), test_support::neverWaitsMs) << "ms on the destroying thread";
     std::cout << "[ measured ] destroying html-to-md running a 60 s script blocked for "
@@ -120,7 +120,7 @@ TEST_F(HTMLToMdRuntimeTest, ResultStillQueuedWhenTheRuntimeGoesFails) {
     auto runtime = makeRuntime();
     std::vector<MarkdownResult> outcomes;
     runtime->convert("<p>x</p>", ZarezoOptions(), testing::appendTo(outcomes));
-    ASSERT_TRUE(main.waitForPost(std::chrono::seconds(30)));
+    ASSERT_TRUE(main.waitForPost(test_support::mustFinishWithin));
     runtime.reset();
     main.runUntilIdle();
     EXPECT_EQ(outcomes, std::vector<MarkdownResult>{ZarezoError::jsContextCreationFailed()});
@@ -136,19 +136,22 @@ TEST(HTMLToMdLargeInputTest, LargeInputNeverBlocksTheMainQueue) {
         html += "<p>lorem ipsum dolor sit amet, consectetur adipiscing elit <b>bold</b></p>\n";
     ManualScheduler main;
     HTMLToMdRuntime runtime(main, standardLibraryLocator(), std::chrono::hours(1));
-    std::optional<MarkdownResult> outcome;
-    runtime.convert(html, ZarezoOptions(), [&](MarkdownResult r) { outcome = std::move(r); });
+    test_support::Delivered<MarkdownResult> outcome;
+    runtime.convert(html, ZarezoOptions(), outcome.completion());
     // Work done inside the call, or on the main queue, would leave no turns to count.
     int mainTurns = 0;
-    while (!outcome) {
+    const auto giveUp = std::chrono::steady_clock::now() + test_support::mustFinishWithin;
+    while (outcome.all().empty() && std::chrono::steady_clock::now() < giveUp) {
         main.post([&] { ++mainTurns; });
         main.runUntilIdle();
-        if (!outcome)
+        if (outcome.all().empty())
             main.waitForPost(std::chrono::milliseconds(5));
     }
-    ASSERT_TRUE(std::holds_alternative<std::string>(*outcome))
-        << ::testing::PrintToString(*outcome);
-    EXPECT_NE(std::get<std::string>(*outcome).find("**bold**"), std::string::npos);
+    ASSERT_EQ(outcome.all().size(), 1u)
+        << "no answer within " << test_support::mustFinishWithin.count() << " ms";
+    const MarkdownResult& result = outcome.all().front();
+    ASSERT_TRUE(std::holds_alternative<std::string>(result)) << ::testing::PrintToString(result);
+    EXPECT_NE(std::get<std::string>(result).find("**bold**"), std::string::npos);
     EXPECT_GT(mainTurns, 5) << "the main queue stood still during the conversion";
 }
 

@@ -18,6 +18,8 @@
 #include "app/views/SearchField.h"
 #include "foundation/Localization.h"
 
+#include "support/QtEventLoop.h"
+
 // The panel's view on the offscreen platform, over the whole application on fakes.
 namespace pindrake::app::views {
 namespace {
@@ -125,7 +127,7 @@ TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeCloses
     ASSERT_NE(leaving, nullptr);
     EXPECT_FALSE(leaving->isHidden());
     EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return leaving->isHidden(); }));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return leaving->isHidden(); }));
     EXPECT_EQ(panel.shownHints(), (std::vector<QString>{text("hint_back"), text("hint_close")}));
     EXPECT_EQ(panel.converterMenu().highlightedRow(), 0);
     type(Qt::Key_Down);
@@ -190,14 +192,14 @@ TEST_F(HistoryPanelViewTest, ANewToastReplacesTheTextAtOnceAndRestartsItsTime) {
     ASSERT_NE(hideTimer, nullptr);
     panel.showToast(QStringLiteral("first"));
     EXPECT_EQ(hideTimer->interval(), 1200);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hideTimer->remainingTime() < 1100; }, 10'000));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return hideTimer->remainingTime() < 1100; }, 10'000));
     const int leftOfFirst = hideTimer->remainingTime();
     panel.showToast(QStringLiteral("second"));
     EXPECT_EQ(panel.toastText(), QStringLiteral("second"));
     // Its own time starts afresh: more is left than the first one had left, however slow the
     // machine was in between.
     EXPECT_GT(hideTimer->remainingTime(), leftOfFirst) << "hidden on the first one's time";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.toastText(); }, 10'000));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return !panel.toastText(); }, 10'000));
 }
 
 TEST_F(HistoryPanelViewTest, LeftClicksSelectAndADoubleClickOnOneRowPastesIt) {
@@ -246,7 +248,7 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     type(Qt::Key_Up);
     EXPECT_EQ(model().selectedIndex.get(), 39);
     EXPECT_EQ(bar->value(), 0) << "the move eases in rather than jumping";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return rowIsVisible(39); }, 1000));
 
     // The top row in view, which a move to it would bring to the middle.
     const int scrolled = bar->value();
@@ -262,7 +264,8 @@ TEST_F(HistoryPanelViewTest, KeyMovesScrollToTheSelectionClicksDoNotAndANewListS
     later.setStartValue(0);
     later.setEndValue(1);
     later.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return later.state() == QAbstractAnimation::Stopped; }));
+    ASSERT_TRUE(
+        test_support::qWaitFor([&] { return later.state() == QAbstractAnimation::Stopped; }));
     EXPECT_EQ(model().selectedIndex.get(), topRow);
     EXPECT_EQ(bar->value(), scrolled) << "a click selects without scrolling";
 
@@ -275,7 +278,7 @@ TEST_F(HistoryPanelViewTest, EveryKeyCapIsOneSizeAndSitsInsideItsBar) {
     offeredConverters = {&asIs, &upper};
     auto& panel = launchAndShow({"first"});
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, test_support::scaledMs(5000)));
     const auto caps = panel.findChildren<QLabel*>(QStringLiteral("keyCap"));
     ASSERT_EQ(caps.size(), 4) << "three in the hints bar, Return on the converter card";
     for (const QLabel* cap : caps) {
@@ -291,7 +294,7 @@ TEST_F(HistoryPanelViewTest, ScrollBarsAreThinOverlaysThatShowOnlyWhileTheListSc
         copy("entry " + std::to_string(i));
     auto& panel = showPanel();
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, test_support::scaledMs(5000)));
     auto& list = panel.historyList();
     const auto shownBars = [&] {
         std::vector<QScrollBar*> bars;
@@ -313,7 +316,7 @@ TEST_F(HistoryPanelViewTest, ScrollBarsAreThinOverlaysThatShowOnlyWhileTheListSc
     // Dragging it scrolls the list.
     bars.front()->setValue(0);
     EXPECT_EQ(list.verticalScrollBar()->value(), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shownBars().empty(); }, 5000)) << "gone again";
+    EXPECT_TRUE(test_support::qWaitFor([&] { return shownBars().empty(); }, 5000)) << "gone again";
 }
 
 // Middle of the row's left padding, where only the highlight is painted.
@@ -387,7 +390,7 @@ TEST_F(HistoryPanelViewTest, ACopyLandingWhileOpenLeavesTheChosenRowHighlightedI
     auto& panel = showFortyEntries();
     auto& list = panel.historyList();
     type(Qt::Key_Up);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rowIsVisible(39); }, 1000));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return rowIsVisible(39); }, 1000));
 
     copy("late copy");
     panel.refresh();

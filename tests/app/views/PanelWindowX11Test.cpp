@@ -27,7 +27,7 @@
 #include "app/views/TrayIcon.h"
 #include "platform/linux/XkbKeyboardLayout.h"
 #include "support/OtherXClient.h"
-#include "support/SanitizerSlowdown.h"
+#include "support/QtEventLoop.h"
 
 // The panel window on a real display: the desktop shows around and between its cards, and what
 // the user types reaches it whatever menus of the app (the tray's among them) opened before or
@@ -76,7 +76,7 @@ class PanelWindowX11Test : public test::ShellFixture {
         backdrop.setPalette(colours);
         backdrop.setGeometry(QGuiApplication::primaryScreen()->geometry());
         backdrop.showFullScreen();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&backdrop, test_support::scaledMs(5000)));
     }
 
     // Shows the panel the way the application does: the shell asks, the real window shows.
@@ -87,7 +87,7 @@ class PanelWindowX11Test : public test::ShellFixture {
                       std::move(onResignKey));
         panel->buildContent();
         panel->makeKeyAndOrderFront();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel->window(), test_support::scaledMs(5000)));
     }
     // The real window, its view made for the delegate's panel.
     void makePanel() {
@@ -109,7 +109,7 @@ class PanelWindowX11Test : public test::ShellFixture {
     // Whether the point of the panel comes to show the desktop (or not) within a while.
     bool settles(QPoint inPanel, bool showsDesktop) {
         const QPoint at = panel->window()->mapToGlobal(inPanel);
-        return QTest::qWaitFor(
+        return test_support::qWaitFor(
             [&] {
                 const QColor seen = QGuiApplication::primaryScreen()
                                         ->grabWindow(0, at.x(), at.y(), 1, 1)
@@ -162,8 +162,9 @@ TEST_F(PanelWindowX11Test, WithACompositorTheWindowHasAnAlphaChannelAndNoCut) {
     EXPECT_TRUE(panel->window()->mask().isEmpty());
 }
 
-// Generous: the window manager and the server answer within milliseconds.
-const int settleMs = int(10000 * pindrake::test_support::sanitizerSlowdown);
+// Generous (and scaled by the waits): the window manager and the server answer within
+// milliseconds.
+const int settleMs = 10000;
 
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
@@ -172,8 +173,8 @@ void xdotool(const std::string& arguments) {
 // A popup menu of the app, such as the tray's, open and holding the keyboard.
 void openMenu(QMenu& menu, pindrake::test_support::OtherClient& other) {
     menu.popup(QPoint(700, 600));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, test_support::scaledMs(5000)));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
         << "the menu never took the keyboard";
 }
 
@@ -181,7 +182,8 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
     pindrake::test_support::OtherClient other;
     const auto typedReachesTheField = [&](const char* text, const QString& expected) {
         xdotool(std::string("type ") + text);
-        return QTest::qWaitFor([&] { return view().searchField().text() == expected; }, settleMs);
+        return test_support::qWaitFor([&] { return view().searchField().text() == expected; },
+                                      settleMs);
     };
     QMenu menu;
     menu.addAction(QStringLiteral("Item"));
@@ -191,10 +193,9 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
     openMenu(menu, other);
     showPanel();
     EXPECT_FALSE(menu.isVisible()) << "an open menu takes every key typed in the app";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
-    fprintf(stderr, "DBG escape\n");
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs));
     xdotool("key Escape");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !menu.isVisible(); }, settleMs));
     QGuiApplication::sync();  // a grab the menu ended is gone before xdotool types
     EXPECT_TRUE(typedReachesTheField("xyz", QStringLiteral("xyz")))
         << "the panel lost the keyboard with the menu";
@@ -203,7 +204,7 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
     openMenu(menu, other);
     menu.hide();
     QGuiApplication::sync();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
         << "the panel did not take the keyboard back";
     EXPECT_TRUE(typedReachesTheField("w", QStringLiteral("xyzw")));
 }
@@ -218,7 +219,7 @@ TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
     ASSERT_TRUE(held && held->status == XCB_GRAB_STATUS_SUCCESS);
     int resigned = 0;
     showPanel([&] { ++resigned; });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return resigned == 1; }, settleMs));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return resigned == 1; }, settleMs));
     EXPECT_FALSE(panel->hasGrabs());
 }
 
@@ -239,7 +240,7 @@ TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
     delegate->applicationDidFinishLaunching();
     MenuBarMenu menu(main, *delegate, windows);
     const auto eventually = [&](const std::function<bool()>& condition) {
-        return QTest::qWaitFor(
+        return test_support::qWaitFor(
             [&] {
                 main.runUntilIdle();
                 return condition();
@@ -308,7 +309,7 @@ TEST_F(PanelWindowX11Test, TheKeysTheTrayMenuShowsChooseTheirItems) {
         return std::find(names.begin(), names.end(), event) != names.end();
     };
     const auto happened = [&](const std::string& event) {
-        return QTest::qWaitFor(
+        return test_support::qWaitFor(
             [&] {
                 main.runUntilIdle();
                 return logged(event);

@@ -17,6 +17,7 @@
 #include "app/views/WrappedText.h"
 #include "platform/linux/QtImageCodec.h"
 #include "support/Growth.h"
+#include "support/QtEventLoop.h"
 #include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
@@ -30,7 +31,7 @@ class PreviewPaneTest : public testing::Test {
         useEnglishTexts();
         pane.resize(390, 300);
         pane.QWidget::show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pane));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pane, test_support::scaledMs(5000)));
     }
     void showText(const std::string& text) {
         clipboard::ClipboardItem item;
@@ -126,9 +127,9 @@ TEST_F(PreviewPaneTest, ConvertingShowsATurningSpinnerRatherThanAnEmojiThatMayNo
         EXPECT_FALSE(label->text().contains(QStringLiteral("⏳")));
     auto* spinner = pane.findChild<Spinner*>();
     ASSERT_NE(spinner, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return spinner->isVisible(); }));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return spinner->isVisible(); }));
     const int first = spinner->step();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return spinner->step() != first; }, 5000));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return spinner->step() != first; }, 5000));
 
     showText("done");
     EXPECT_EQ(pane.findChild<Spinner*>(), nullptr);

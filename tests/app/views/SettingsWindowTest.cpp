@@ -14,6 +14,8 @@
 #include "app/views/SettingsWindow.h"
 #include "foundation/Localization.h"
 
+#include "support/QtEventLoop.h"
+
 namespace pindrake::app::views {
 namespace {
 
@@ -104,7 +106,7 @@ TEST_F(SettingsWindowTest, TheRedClearButtonReadsClearlyOnLightAndDark) {
     dark.setColor(QPalette::WindowText, Qt::white);
     auto window = open();
     window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), test_support::scaledMs(5000)));
     for (const bool isDark : {false, true}) {
         // Switched while open, as when the desktop changes its theme.
         window->setPalette(isDark ? dark : QApplication::palette());
@@ -139,8 +141,8 @@ TEST_F(SettingsWindowTest, TheNoticeShowsWhilePastingIsImpossible) {
     auto window = open();
     EXPECT_TRUE(window->isPasteNoticeShown());
     keys.trusted = true;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isPasteNoticeShown(); },
-                                4 * SettingsWindow::pasteCheckMilliseconds))
+    EXPECT_TRUE(test_support::qWaitFor([&] { return !window->isPasteNoticeShown(); },
+                                       4 * SettingsWindow::pasteCheckMilliseconds))
         << "the notice stays after pasting became possible";
     EXPECT_FALSE(open()->isPasteNoticeShown());
 }

@@ -19,6 +19,7 @@
 #include "shortcuts/Name.h"
 #include "shortcuts/Registry.h"
 #include "support/OtherXClient.h"
+#include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
 
 // The settings window on a real display with the real autostart entry and hot keys.
@@ -65,7 +66,7 @@ TEST(SettingsOnX11,
                             }}});
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, test_support::scaledMs(5000)));
 
     auto& launchAtLogin = window.launchAtLoginSwitch();
     launchAtLogin.click();
@@ -79,15 +80,15 @@ TEST(SettingsOnX11,
     recorder->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(recorder->isRecording());
     ASSERT_EQ(std::system("xdotool key shift+super+k"), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !recorder->isRecording(); }));
     ASSERT_EQ(std::system("xdotool key shift+super+k"), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; })) << "the new hot key works";
+    EXPECT_TRUE(test_support::qWaitFor([&] { return toggled == 1; })) << "the new hot key works";
     // The old key is free for other programs and does nothing here any more.
     constexpr xcb_keycode_t keycodeV = 55;
     EXPECT_TRUE(test_support::OtherClient().canGrab(keycodeV, XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4))
         << "the old hot key was released";
     ASSERT_EQ(std::system("xdotool key shift+super+v key shift+super+m"), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return markers == 1; }));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return markers == 1; }));
     EXPECT_EQ(toggled, 1) << "the old hot key still toggles";
 }
 

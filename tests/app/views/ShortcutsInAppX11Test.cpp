@@ -26,6 +26,7 @@
 #include "shortcuts/Registry.h"
 #include "shortcuts/widgets/WidgetTestSupport.h"
 #include "support/OtherXClient.h"
+#include "support/QtEventLoop.h"
 #include "support/TestFiles.h"
 
 // The hot key against the app's own menus and the settings window, on a real display with real
@@ -71,14 +72,14 @@ class AppShortcutsOnX11 : public ::testing::Test {
     bool showSettings() {
         settings->show();
         settings->activateWindow();
-        return QTest::qWaitForWindowActive(settings.get());
+        return QTest::qWaitForWindowActive(settings.get(), test_support::scaledMs(5000));
     }
     // Opens a menu of the app and closes it again, as a user who changed their mind.
     void openAndCloseAMenu() {
         QMenu menu;
         menu.addAction(QStringLiteral("Item"));
         menu.popup(QPoint(200, 200));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, test_support::scaledMs(5000)));
         ASSERT_TRUE(registry->isMenuOpen());
         menu.hide();
         QGuiApplication::sync();
@@ -109,17 +110,19 @@ TEST_F(AppShortcutsOnX11, TheHotKeyRunsWhileAMenuIsOpenAndNeverReachesTheMenu) {
     QObject::connect(menu.addAction(QStringLiteral("&Verify")), &QAction::triggered,
                      [&] { ++verified; });
     menu.popup(QPoint(200, 200));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, test_support::scaledMs(5000)));
     pindrake::test_support::OtherClient other;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.canGrabKeyboard(); }))
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !other.canGrabKeyboard(); }))
         << "the menu never took the keyboard";
     xdotool("key shift+super+v");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; })) << "the open menu took the hot key";
+    EXPECT_TRUE(test_support::qWaitFor([&] { return toggled == 1; }))
+        << "the open menu took the hot key";
     EXPECT_EQ(verified, 0) << "the menu acted on the hot key's V";
     menu.hide();
     QGuiApplication::sync();  // the menu's grab is gone before xdotool types
     xdotool("key shift+super+v");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 2; })) << "grabbed again once it closed";
+    EXPECT_TRUE(test_support::qWaitFor([&] { return toggled == 2; }))
+        << "grabbed again once it closed";
 }
 
 TEST_F(AppShortcutsOnX11, AShortcutAnotherProgramHoldsIsReportedAndAskedForAgainLater) {
@@ -138,7 +141,7 @@ TEST_F(AppShortcutsOnX11, AShortcutAnotherProgramHoldsIsReportedAndAskedForAgain
     recorder->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(recorder->isRecording());
     xdotool("key ctrl+alt+k");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }));
+    ASSERT_TRUE(test_support::qWaitFor([&] { return !recorder->isRecording(); }));
     const Shortcut controlAltK(Key::k, ModifierFlag::control | ModifierFlag::option);
     EXPECT_EQ(registry->getShortcut(toggle), controlAltK);
     EXPECT_TRUE(settings->isShortcutRefusedNoteShown());
@@ -148,7 +151,7 @@ TEST_F(AppShortcutsOnX11, AShortcutAnotherProgramHoldsIsReportedAndAskedForAgain
     openAndCloseAMenu();
     EXPECT_FALSE(settings->isShortcutRefusedNoteShown());
     xdotool("key ctrl+alt+k");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; }));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return toggled == 1; }));
 
     // So does showing the settings again.
     ASSERT_TRUE(other.grab(keycodeJ, controlAlt));
@@ -159,7 +162,7 @@ TEST_F(AppShortcutsOnX11, AShortcutAnotherProgramHoldsIsReportedAndAskedForAgain
     ASSERT_TRUE(showSettings());
     EXPECT_FALSE(settings->isShortcutRefusedNoteShown());
     xdotool("key ctrl+alt+j");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 2; }));
+    EXPECT_TRUE(test_support::qWaitFor([&] { return toggled == 2; }));
 }
 
 TEST_F(AppShortcutsOnX11, ReturnRightAfterClearAllKeepsTheHistory) {
@@ -177,10 +180,12 @@ TEST_F(AppShortcutsOnX11, ReturnRightAfterClearAllKeepsTheHistory) {
         auto* confirmation = settings->clearConfirmation();
         ASSERT_NE(confirmation, nullptr);
         // The key goes where the server has the focus, which Qt's active window may run ahead of.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return other.inputFocus() == confirmation->winId(); }))
-            << "the dialog never had the keyboard";
+        ASSERT_TRUE(test_support::qWaitFor([&] {
+            return other.inputFocus() == confirmation->winId();
+        })) << "the dialog never had the keyboard";
         xdotool(std::string("key ") + key);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return settings->clearConfirmation() == nullptr; }));
+        EXPECT_TRUE(
+            test_support::qWaitFor([&] { return settings->clearConfirmation() == nullptr; }));
         EXPECT_EQ(store.items()->size(), 2u);
     }
 }

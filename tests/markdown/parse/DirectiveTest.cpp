@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "markdown/parse/BlockDirectiveParser.h"
 #include "markdown/parse/Outline.h"
 #include "markdown/parse/ParseContainerDescription.h"
 #include "markdown/parse/ParseDocument.h"
-#include "support/Elapsed.h"
+#include "support/Growth.h"
 
 namespace pindrake::markdown {
 namespace {
@@ -228,17 +227,6 @@ TEST(DirectiveTest, ContainersDescribeThemselvesIndented) {
     }
 }
 
-// The fastest of a few parses, so that a busy moment on the machine weighs less.
-double fastestParse(const std::string& text) {
-    double fastest = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        const auto start = test_support::Clock::now();
-        const Document document = parseDocument(text, directives);
-        fastest = std::min(fastest, test_support::secondsSince(start));
-    }
-    return fastest;
-}
-
 TEST(DirectiveTest, LongArgumentListsCostAboutWhatPlainLinesCost) {
     std::string lines;
     for (int i = 0; i < 20000; ++i)
@@ -251,7 +239,9 @@ TEST(DirectiveTest, LongArgumentListsCostAboutWhatPlainLinesCost) {
     // Work per line that grew with the lines before it would make this hundreds of times
     // slower than the same lines as a paragraph.
     const std::string paragraph = "dd(\n" + lines + ")";
-    EXPECT_LT(fastestParse(arguments), 20 * fastestParse(paragraph));
+    EXPECT_LT(test_support::growth([&] { parseDocument(paragraph, directives); },
+                                   [&] { parseDocument(arguments, directives); }),
+              20);
 }
 
 TEST(DirectiveTest, DeepNestingCostsNoRecursion) {

@@ -19,6 +19,7 @@
 #include "platform/linux/ScriptedSelectionOwner.h"
 #include "support/ChildProcess.h"
 #include "support/QtEventLoop.h"
+#include "support/ReadLimits.h"
 #include "support/SanitizerSlowdown.h"
 #include "support/TestFiles.h"
 
@@ -32,7 +33,7 @@ using namespace std::chrono_literals;
 const std::chrono::milliseconds ownerActs(
     static_cast<std::chrono::milliseconds::rep>(2000 * test_support::sanitizerSlowdown));
 // Limits that no read in these tests reaches unless it is the one a case is about.
-constexpr auto beyondTheTest = 60s;
+const auto beyondTheTest = test_support::limitOutOfReach;
 using test_support::waitUntil;
 using testing::ScriptedSelectionOwner;
 using Behaviour = ScriptedSelectionOwner::Behaviour;
@@ -57,7 +58,7 @@ class QtPasteboardX11Test : public ::testing::Test {
     void SetUp() override {
         if (qgetenv("DISPLAY").isEmpty())
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
-        readWithin({});
+        readWithin(test_support::readLimitsOutOfReach());
     }
 
     // A new pasteboard, and a monitor on it, whose reads end by these limits.
@@ -84,12 +85,13 @@ class QtPasteboardX11Test : public ::testing::Test {
     // and the pasteboard's contents are at hand: true when both happened before the owner let
     // go, which it does only when released (or after far longer than any read limit here).
     bool mainThreadRunsWhileHeld(const ScriptedSelectionOwner& owner) {
-        if (!waitUntil([&] { return owner.isHolding(); }, 20s)) {
+        if (!waitUntil([&] { return owner.isHolding(); }, test_support::mustFinishWithin)) {
             ADD_FAILURE() << "the owner was never asked for the answer it holds";
             return false;
         }
         MainQueueTurns turns;
-        waitUntil([&] { return turns.count() >= 3 || !owner.isHolding(); }, 60s);
+        waitUntil([&] { return turns.count() >= 3 || !owner.isHolding(); },
+                  test_support::mustFinishWithin);
         const auto startedIn = pasteboard->changeCount();
         pasteboard->read();
         return owner.isHolding() && turns.count() >= 3 && pasteboard->changeCount() == startedIn;
@@ -302,10 +304,12 @@ TEST_F(QtPasteboardX11Test, OurWritesOfferEveryTypeUnderTheExactBytesOfItsName) 
     const PasteboardContents ours = {{"public.utf8-plain-text", "text"},
                                      {"application/x-\xff\xfe-raw", "not UTF-8"},
                                      {"application/x-\xc3\xa9-ok", "UTF-8"}};
-    XcbClipboardReader otherApplication;  // a connection of its own, reading every owner
+    // A connection of its own, reading every owner.
+    XcbClipboardReader otherApplication(std::nullopt, test_support::readLimitsOutOfReach());
     ASSERT_TRUE(otherApplication.isWatching());
     ASSERT_TRUE(pasteboard->write(ours));
-    EXPECT_TRUE(waitUntil([&] { return *otherApplication.contents() == ours; }, 20s));
+    EXPECT_TRUE(waitUntil([&] { return *otherApplication.contents() == ours; },
+                          test_support::mustFinishWithin));
     std::vector<std::string> offered;
     for (const auto& entry : otherApplication.contents()->entries())
         offered.push_back(entry.type + " = " + entry.data);

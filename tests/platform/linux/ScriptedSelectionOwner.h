@@ -10,6 +10,7 @@
 
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbReply.h"
+#include "support/SanitizerSlowdown.h"
 
 namespace pindrake::platform::testing {
 
@@ -117,7 +118,8 @@ class ScriptedSelectionOwner {
     void pause(std::chrono::milliseconds delay) {
         const bool held = delay == untilReleased;
         const auto until =
-            std::chrono::steady_clock::now() + (held ? std::chrono::milliseconds(30'000) : delay);
+            std::chrono::steady_clock::now() +
+            (held ? std::chrono::milliseconds(test_support::scaledMs(30'000)) : delay);
         holding_ = held && !released_;
         while (!stop_ && !(held && released_) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -145,7 +147,8 @@ class ScriptedSelectionOwner {
     }
 
     bool waitForDeletion(const xcb_selection_request_event_t& request) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        const auto giveUp = std::chrono::steady_clock::now() +
+                            std::chrono::milliseconds(test_support::scaledMs(3000));
         while (!stop_ && std::chrono::steady_clock::now() < giveUp) {
             const auto event = xcbReply(xcb_poll_for_event(x_.get()));
             if (!event) {

@@ -15,6 +15,7 @@
 #include "shortcuts/widgets/RecorderControl.h"
 #include "shortcuts/widgets/WidgetTestSupport.h"
 #include "support/OtherXClient.h"
+#include "support/QtEventLoop.h"
 
 // The recorder on a real display, with real hot keys, typed into by xdotool.
 namespace pindrake::GlobalShortcuts {
@@ -47,30 +48,30 @@ TEST(RecorderOnX11, RecordsWhatIsTypedEvenTheCurrentHotKeyWhichWorksAgainAfterwa
     ASSERT_TRUE(test_support::showActive(window));
 
     xdotool("key shift+super+v");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 1; }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return toggled == 1; }));
 
     // The hot key's own combination reaches the recorder: it is stored again.
     control->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(control->isRecording());
     xdotool("key shift+super+v");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !control->isRecording(); }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return !control->isRecording(); }));
     EXPECT_EQ(registry.getShortcut(toggle), Shortcut(9, 768));
     EXPECT_EQ(toggled, 1) << "recording runs no action";
     xdotool("key shift+super+v");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 2; }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return toggled == 2; }));
 
     // A bare letter beeps and leaves it recording; a new combination is stored and works.
     control->setFocus(Qt::MouseFocusReason);
     xdotool("key a");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return beeps == 1; }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return beeps == 1; }));
     EXPECT_TRUE(control->isRecording());
     EXPECT_EQ(field->text(), "");
     xdotool("key shift+super+k");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !control->isRecording(); }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return !control->isRecording(); }));
     EXPECT_EQ(registry.getShortcut(toggle), Shortcut(40, 768));
     EXPECT_EQ(control->text(), "Shift+Super+K");
     xdotool("key shift+super+k");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == 3; }));
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return toggled == 3; }));
 }
 
 // The recorder in a window of its own over real hot keys, typed into by xdotool.
@@ -111,7 +112,8 @@ TEST_F(RecorderWindow, AClickOnTheClearButtonClearsTheShortcutAndRecords) {
     const QPoint centre = clearButton->mapToGlobal(clearButton->rect().center());
     xdotool("mousemove --sync " + std::to_string(centre.x()) + " " + std::to_string(centre.y()) +
             " click 1");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !stored(); })) << "the click was swallowed";
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return !stored(); }))
+        << "the click was swallowed";
     EXPECT_TRUE(control->isRecording());
     EXPECT_EQ(control->text(), "");
 }
@@ -130,7 +132,7 @@ TEST_F(RecorderWindow, ACombinationAnotherProgramGrabsReachesTheRecorderWhichRep
     control->setFocus(Qt::MouseFocusReason);
     ASSERT_TRUE(control->isRecording());
     xdotool("key ctrl+alt+k");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !alert.isEmpty(); }))
+    EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return !alert.isEmpty(); }))
         << "the other program's grab took the combination";
     EXPECT_EQ(alert.toStdString(), moduleText("keyboard_shortcut_used_by_system"));
     EXPECT_EQ(stored(), Shortcut(9, 768));
@@ -158,13 +160,13 @@ TEST_F(RecorderWindow, TheJapaneseKeysOfAJapaneseKeyboardAreRecordedAndWorkAsHot
         control->setFocus(Qt::MouseFocusReason);
         ASSERT_TRUE(control->isRecording());
         keyboard.type({controlL, altL, row.keycode});
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !control->isRecording(); }));
+        EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return !control->isRecording(); }));
         EXPECT_EQ(beeps, 0);
         EXPECT_EQ(stored(),
                   Shortcut(Key(row.keyCode), ModifierFlag::control | ModifierFlag::option));
         const int before = toggled;
         keyboard.type({controlL, altL, row.keycode});
-        EXPECT_TRUE(QTest::qWaitFor([&] { return toggled == before + 1; }));
+        EXPECT_TRUE(::pindrake::test_support::qWaitFor([&] { return toggled == before + 1; }));
     }
 }
 

@@ -18,6 +18,8 @@
 #include "platform/linux/XkbKeyboardLayout.h"
 #include "shortcuts/widgets/RecorderControl.h"
 
+#include "support/QtEventLoop.h"
+
 namespace pindrake::GlobalShortcuts::test_support {
 
 // X key codes of the evdev keymap, as Qt hands them out for native scan codes on X11.
@@ -45,7 +47,7 @@ inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeSc
 inline bool showActive(QWidget& window) {
     window.show();
     window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
+    return QTest::qWaitForWindowActive(&window, ::pindrake::test_support::scaledMs(5000));
 }
 
 // Answers the first message box that shows in `window`: `answer` runs inside the box's modal
