@@ -6,9 +6,12 @@
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/MarkdownDetection.h"
 #include "support/Growth.h"
+#include "support/RepeatedText.h"
 
 namespace pindrake::clipboard {
 namespace {
+
+using test_support::repeated;
 
 using Tag = ContentTag;
 
@@ -123,14 +126,6 @@ TEST(ContentDetectionTest, MarkdownDetectionReadsWholeLinesOfTheBeginningOnly) {
         const std::string wide = std::string(1500, '|') + lineBreak + "# Heading" + lineBreak;
         EXPECT_TRUE(hasMarkdownBlockStructure(wide));
     }
-}
-
-std::string repeated(std::string_view piece, std::size_t times) {
-    std::string out;
-    out.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        out += piece;
-    return out;
 }
 
 // A text is JSON exactly when the JSON converters can lay it out: after a byte-order mark,

@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "support/Growth.h"
+#include "support/RepeatedText.h"
 
 namespace pindrake::clipboard {
 namespace {
 
-std::string repeated(std::string_view unit, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i)
-        text += unit;
-    return text;
-}
+using test_support::repeated;
 
 // Canonically equivalent texts are one text; within a run of up to 30 marks any order of marks
 // of different classes is the same, as NFC alone says. A longer run is cut by the stream-safe

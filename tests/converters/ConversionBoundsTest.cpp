@@ -4,6 +4,7 @@
 #include "converters/HtmlText.h"
 #include "converters/ParserLoad.h"
 #include "support/Growth.h"
+#include "support/RepeatedText.h"
 
 // Every conversion is bounded by what its engine would do with the input, not only by the
 // input's size, and what no engine could convert comes back as it was.
@@ -13,24 +14,9 @@ namespace {
 using clipboard::ClipboardContent;
 using clipboard::ContentTag;
 using testing::text;
+using test_support::repeated;
 
-std::string repeated(std::string_view piece, std::size_t times) {
-    std::string out;
-    out.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        out += piece;
-    return out;
-}
-
-class ConversionBoundsTest : public ::testing::Test {
-  protected:
-    std::optional<ClipboardContent> run(const std::string& converter,
-                                        const ClipboardContent& input) {
-        return harness.run(harness.named(converter), input);
-    }
-
-    testing::ConverterHarness harness;
-};
+class ConversionBoundsTest : public testing::RegistryConverterTest {};
 
 // Tags that never end: the check before parsing once looked for a '>' from each of them.
 TEST_F(ConversionBoundsTest, TheParsersCheckIsLinearAndStops) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -44,6 +46,17 @@ struct ConverterHarness {
                                                    const ConversionServices* with = nullptr);
     // The registry's converter with this identifier.
     static const Converter& named(std::string_view id);
+};
+
+// A test of the registry's converters, each run by its identifier on the harness.
+class RegistryConverterTest : public ::testing::Test {
+  protected:
+    std::optional<clipboard::ClipboardContent> run(std::string_view converter,
+                                                   const clipboard::ClipboardContent& input) {
+        return harness.run(harness.named(converter), input);
+    }
+
+    ConverterHarness harness;
 };
 
 // Every converter of the registry's lists, and paste-as-is.

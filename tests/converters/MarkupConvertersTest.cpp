@@ -20,15 +20,7 @@ ClipboardContent markdown(std::string source) {
     return text(std::move(source), {ContentTag::markdown});
 }
 
-class MarkupConvertersTest : public ::testing::Test {
-  protected:
-    std::optional<ClipboardContent> run(const std::string& converter,
-                                        const ClipboardContent& input) {
-        return harness.run(harness.named(converter), input);
-    }
-
-    testing::ConverterHarness harness;
-};
+class MarkupConvertersTest : public testing::RegistryConverterTest {};
 
 TEST_F(MarkupConvertersTest, MarkdownBecomesHtmlWithoutExtensions) {
     EXPECT_EQ(run("markdown.toHTML", markdown("# Title\n\nSome *text*.")),

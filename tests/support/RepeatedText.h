@@ -14,4 +14,13 @@ inline std::string repeatedText(std::string_view unit, std::size_t size) {
     return text;
 }
 
+// `unit` written `count` times.
+inline std::string repeated(std::string_view unit, std::size_t count) {
+    std::string text;
+    text.reserve(unit.size() * count);
+    for (std::size_t i = 0; i < count; ++i)
+        text += unit;
+    return text;
+}
+
 }  // namespace pindrake::test_support
