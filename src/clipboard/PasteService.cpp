@@ -44,6 +44,7 @@ void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
+    // An entry still being read must not land over this later choice.
     restores_.dropAll();
     monitor->setPaused(true);
     if (!write(content)) {
@@ -56,6 +57,8 @@ void PasteService::paste(const ClipboardContent& content,
 void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
                            const std::shared_ptr<ClipboardMonitor>& monitor,
                            std::function<void(bool)> done) {
+    // The latest choice wins: an earlier entry still being read is never written. Its pause is
+    // this one's now, which ends as any other.
     restores_.dropAll();
     monitor->setPaused(true);
     auto completion = restores_.add(
