@@ -60,8 +60,9 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
         "en_US",
         {}};
     {
-        clipboard::HistoryStore store(folder.path(), {defaults, pasteboard, codec});
-        clipboard::PasteService paste({main, pasteboard, keys, codec});
+        clipboard::HistoryStore store(folder.path(), {defaults, codec});
+        clipboard::PasteService paste(
+            {main, pasteboard, keys, codec, [&main](std::function<void()> read) { main.post(std::move(read)); }});
         store.items() = clipboard::HistoryList(history());
         // Filtering starts no conversion: an entry's read, were one asked for, runs in a later
         // turn.

@@ -73,7 +73,7 @@ struct HistoryFixture {
     }
     std::unique_ptr<HistoryStore> open() {
         return std::make_unique<HistoryStore>(folder.path(),
-                                              HistoryStore::Services{defaults, pasteboard, codec});
+                                              HistoryStore::Services{defaults, codec});
     }
 
     test_support::TemporaryDirectory folder;
@@ -165,7 +165,7 @@ void captureScreenshot(benchmark::State& state, const char* mime, const char* fo
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::QtImageCodec codec;
-    HistoryStore store(folder.path(), {defaults, pasteboard, codec});
+    HistoryStore store(folder.path(), {defaults, codec});
     double readTime = 0;
     for (auto _ : state) {
         pasteboard.simulateCopy({{mime, bytes}});

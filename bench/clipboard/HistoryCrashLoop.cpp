@@ -40,7 +40,7 @@ struct Folder {
         defaults.set(std::string(clipboard::HistoryStore::maxHistoryItemsKey),
                      std::int64_t{std::stoll(limit)});
         store = std::make_unique<clipboard::HistoryStore>(
-            path, clipboard::HistoryStore::Services{defaults, pasteboard, codec});
+            path, clipboard::HistoryStore::Services{defaults, codec});
     }
 
     platform::InMemoryDefaults defaults;

@@ -203,7 +203,8 @@ int main(int argc, char** argv) {
 
     // Copies are checked in the order made, one at a time, whatever conversions are running.
     WorkQueue captureChecks("capture-checks", 1);
-    // Conversions read their entry here, apart from the captures, which keep their own pace.
+    // Pastes and conversions read their entry here, apart from the captures, which keep their own
+    // pace.
     WorkQueue entryReads("entry-reads", 1);
     app::AppDelegate appDelegate(
         {mainQueue, defaults, pasteboard, workspace, imageCodec, keySynth, loginItems, updater,

@@ -340,29 +340,22 @@ std::function<ClipboardContent()> HistoryStore::contentReader(HistoryList::Entry
     };
 }
 
-HistoryStore::Restore HistoryStore::restoreToPasteboard(const ClipboardItem& item) {
-    const auto contents = readSnapshot(item.id);
-    if (!contents)
-        return Restore::noSnapshot;
-    return services_.pasteboard.write(*contents) ? Restore::restored : Restore::clipboardTaken;
-}
-
-std::optional<platform::PasteboardContents> HistoryStore::readSnapshot(
+std::function<std::optional<platform::PasteboardContents>()> HistoryStore::snapshotReader(
     const std::string& id) const {
-    {
-        std::lock_guard lock(pendingSnapshots_->mutex);
-        if (const auto found = pendingSnapshots_->byId.find(id);
-            found != pendingSnapshots_->byId.end()) {
-            return *found->second;
+    return [id, path = snapshotPath(id),
+            pending = pendingSnapshots_]() -> std::optional<platform::PasteboardContents> {
+        {
+            std::lock_guard lock(pending->mutex);
+            if (const auto found = pending->byId.find(id); found != pending->byId.end())
+                return *found->second;
         }
-    }
-    const auto path = snapshotPath(id);
-    if (path.empty())
-        return std::nullopt;
-    const auto text = readFolderFile(path);
-    if (!text)
-        return std::nullopt;
-    return snapshot::decode(*text);
+        if (path.empty())
+            return std::nullopt;
+        const auto text = readFolderFile(path);
+        if (!text)
+            return std::nullopt;
+        return snapshot::decode(*text);
+    };
 }
 
 HistoryWriter::Job HistoryStore::fileRemoval(const ClipboardItem& item) const {

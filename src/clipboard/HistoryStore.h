@@ -29,7 +29,6 @@ class HistoryStore {
   public:
     struct Services {
         const platform::Defaults& defaults;
-        platform::Pasteboard& pasteboard;
         const platform::ImageCodec& imageCodec;
         std::function<Date()> now = &Date::now;
     };
@@ -69,15 +68,11 @@ class HistoryStore {
     // The same as a job for a worker, which copies the texts and reads the image there: it
     // keeps the entry and uses nothing of the store but its image codec, which must outlive it.
     std::function<ClipboardContent()> contentReader(HistoryList::Entry entry) const;
-    enum class Restore {
-        restored,
-        // No usable snapshot: the clipboard is untouched.
-        noSnapshot,
-        // Another application took the clipboard first and keeps it.
-        clipboardTaken,
-    };
-    // Puts the entry's snapshot back on the clipboard.
-    Restore restoreToPasteboard(const ClipboardItem& item);
+    // The entry's snapshot as a job for a worker, which reads and decodes it there (a snapshot
+    // still waiting for its write comes from memory); nothing when it is gone or damaged. The job
+    // uses nothing of the store.
+    std::function<std::optional<platform::PasteboardContents>()> snapshotReader(
+        const std::string& id) const;
     // Waits until every change so far is on disk.
     void flush() { writer_.flush(); }
 
@@ -95,7 +90,6 @@ class HistoryStore {
     void removeLeftovers();
     std::filesystem::path imagePath(const ClipboardItem& item) const;
     std::filesystem::path snapshotPath(const std::string& id) const;
-    std::optional<platform::PasteboardContents> readSnapshot(const std::string& id) const;
     std::string searchKey(const HistoryList::Entry& entry) const;
     const TextIdentity& identity(const HistoryList::Entry& entry);
 

@@ -12,6 +12,21 @@ bool holdsAnything(const ClipboardContent& content) {
     return content.plainText || content.html || content.image;
 }
 
+platform::PasteboardContents pasteboardContents(const ClipboardContent& content,
+                                                const platform::ImageCodec& imageCodec) {
+    platform::PasteboardContents contents;
+    if (content.image) {
+        if (auto png = imageCodec.encodePng(*content.image)) {
+            contents.set(std::string(pasteboard_type::png), std::move(*png));
+        }
+    }
+    if (content.html)
+        contents.set(std::string(pasteboard_type::html), *content.html);
+    if (content.plainText)
+        contents.set(std::string(pasteboard_type::plainText), *content.plainText);
+    return contents;
+}
+
 void resynchronise(ClipboardMonitor& monitor, const platform::Pasteboard& pasteboard) {
     monitor.setLastChangeCount(pasteboard.changeCount());
     monitor.setPaused(false);
@@ -19,14 +34,18 @@ void resynchronise(ClipboardMonitor& monitor, const platform::Pasteboard& pasteb
 
 }  // namespace
 
-void PasteService::paste(const ClipboardItem& item, HistoryStore& store,
+void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
-    if (restore(item, store, *monitor))
-        pasteAndResumeLater(monitor);
+    restore(entry, store, monitor, [this, monitor](bool written) {
+        if (written)
+            pasteAndResumeLater(monitor);
+    });
 }
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
+    // An entry still being read must not land over this later choice.
+    restores_.dropAll();
     monitor->setPaused(true);
     if (!write(content)) {
         monitor->setPaused(false);
@@ -35,45 +54,48 @@ void PasteService::paste(const ClipboardContent& content,
     pasteAndResumeLater(monitor);
 }
 
-bool PasteService::restore(const ClipboardItem& item, HistoryStore& store,
-                           ClipboardMonitor& monitor) {
-    monitor.setPaused(true);
-    bool written = false;
-    switch (store.restoreToPasteboard(item)) {
-        case HistoryStore::Restore::restored:
-            return true;
-        case HistoryStore::Restore::clipboardTaken:
-            break;
-        case HistoryStore::Restore::noSnapshot: {
-            log::diagnostic("[PasteService] restorePasteboard failed: " + item.id);
-            const ClipboardContent stored = store.content(item);
+void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
+                           const std::shared_ptr<ClipboardMonitor>& monitor,
+                           std::function<void(bool)> done) {
+    // The latest choice wins: an earlier entry still being read is never written. Its pause is
+    // this one's now, which ends as any other.
+    restores_.dropAll();
+    monitor->setPaused(true);
+    auto completion = restores_.add(
+        services_.main, [this, id = entry->id, monitor, done = std::move(done)](EntryRead read) {
+            done(writeRead(id, std::move(read), *monitor));
+        });
+    services_.onWorker([completion, snapshot = store.snapshotReader(entry->id),
+                        stored = store.contentReader(entry), &codec = services_.imageCodec] {
+        EntryRead read;
+        read.contents = snapshot();
+        read.fromSnapshot = read.contents.has_value();
+        if (!read.fromSnapshot) {
+            const ClipboardContent content = stored();
             // Writing nothing would only empty the user's clipboard.
-            if (!holdsAnything(stored)) {
-                resumeMonitor(monitor);
-                return false;
-            }
-            written = write(stored);
-            break;
+            if (holdsAnything(content))
+                read.contents = pasteboardContents(content, codec);
         }
+        completion->settle(std::move(read));
+    });
+}
+
+bool PasteService::writeRead(const std::string& id, EntryRead read, ClipboardMonitor& monitor) {
+    if (!read.fromSnapshot)
+        log::diagnostic("[PasteService] restorePasteboard failed: " + id);
+    if (!read.contents) {
+        resumeMonitor(monitor);
+        return false;
     }
+    if (services_.pasteboard.write(*read.contents))
+        return true;
     // The change count is not taken as seen: the copy that took the clipboard is the user's.
-    if (!written)
-        monitor.setPaused(false);
-    return written;
+    monitor.setPaused(false);
+    return false;
 }
 
 bool PasteService::write(const ClipboardContent& content) {
-    platform::PasteboardContents contents;
-    if (content.image) {
-        if (auto png = services_.imageCodec.encodePng(*content.image)) {
-            contents.set(std::string(pasteboard_type::png), std::move(*png));
-        }
-    }
-    if (content.html)
-        contents.set(std::string(pasteboard_type::html), *content.html);
-    if (content.plainText)
-        contents.set(std::string(pasteboard_type::plainText), *content.plainText);
-    return services_.pasteboard.write(contents);
+    return services_.pasteboard.write(pasteboardContents(content, services_.imageCodec));
 }
 
 void PasteService::simulatePaste() {

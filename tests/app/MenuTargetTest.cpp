@@ -51,7 +51,7 @@ TEST_F(MenuTargetTest, RemovingTheMenusEntryClosesTheMenuSoReturnAndCopyNeverUse
         paste();
         EXPECT_EQ(pastes().size(), 1u);
         EXPECT_NE(pastes(), std::vector<std::string>{"second"});
-        EXPECT_TRUE(vm->copySelected(monitor));
+        EXPECT_TRUE(copySelected());
         EXPECT_NE(clipboardText(), "second");
         main.advance(1s);
         EXPECT_EQ(store.items()->size(), 2u);
@@ -71,7 +71,7 @@ TEST_F(MenuTargetTest, CopyTakesTheMenusEntryWhenTheSelectionMovedUnderIt) {
     vm->selectedIndex = 1;
     vm->openConverterMenu();  // on "second"
     vm->query = "third";      // the selection now shows "third"
-    EXPECT_TRUE(vm->copySelected(monitor));
+    EXPECT_TRUE(copySelected());
     EXPECT_EQ(clipboardText(), "second");
     main.advance(1s);
     paste();

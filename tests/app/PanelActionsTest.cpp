@@ -136,7 +136,7 @@ TEST_F(PanelActionsTest, PasteIsRefusedWithoutKeyInjectionAndDoesNothingOnAnEmpt
 TEST_F(PanelActionsTest, CopyPausesTheMonitorAndResumesItAfterTheDelayWithoutANewEntry) {
     vm->selectedIndex = 2;
     vm->selectConverter(1);  // the highlighted converter plays no part
-    EXPECT_TRUE(vm->copySelected(monitor));
+    EXPECT_TRUE(copySelected());
     EXPECT_EQ(clipboardText(), "third");
     EXPECT_TRUE(monitor->isPaused());
     main.advance(199ms);
@@ -152,7 +152,7 @@ TEST_F(PanelActionsTest, CopyPausesTheMonitorAndResumesItAfterTheDelayWithoutANe
 TEST_F(PanelActionsTest, CopyFallsBackToTheStoredTextAndReportsWhenItCopiedNothing) {
     const auto& entry = (*vm->filteredItems.get())[0];
     std::filesystem::remove(store.directory() / (entry.id + ".pboard"));
-    EXPECT_TRUE(vm->copySelected(monitor));
+    EXPECT_TRUE(copySelected());
     EXPECT_EQ(pasteboard.contents().entries().size(), 1u);
     EXPECT_EQ(clipboardText(), "first");
 
@@ -162,12 +162,12 @@ TEST_F(PanelActionsTest, CopyFallsBackToTheStoredTextAndReportsWhenItCopiedNothi
     store.items() = clipboard::HistoryList(std::vector<clipboard::ClipboardItem>{empty});
     main.advance(1s);
     const auto changes = pasteboard.changeCount();
-    EXPECT_FALSE(vm->copySelected(monitor));
+    EXPECT_FALSE(copySelected());
     EXPECT_EQ(pasteboard.changeCount(), changes);
     EXPECT_FALSE(monitor->isPaused());
 
     vm->query = "no such entry";
-    EXPECT_FALSE(vm->copySelected(monitor));
+    EXPECT_FALSE(copySelected());
 }
 
 TEST_F(PanelActionsTest, DeleteKeepsThePositionAlsoUnderAQuery) {

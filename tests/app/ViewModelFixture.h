@@ -44,6 +44,15 @@ class ViewModelFixture : public AppWorld {
                                          }});
     }
 
+    // Copies the action entry and lets its read and its write run: whether it reached the
+    // clipboard.
+    bool copySelected() {
+        bool copied = false;
+        vm->copySelected(monitor, [&copied] { copied = true; });
+        main.runUntilIdle();
+        return copied;
+    }
+
     std::vector<std::string> shownTexts() const {
         std::vector<std::string> texts;
         for (const auto& item : *vm->filteredItems.get())
@@ -57,8 +66,8 @@ class ViewModelFixture : public AppWorld {
         return ids;
     }
 
-    clipboard::HistoryStore store{folder.path(), {defaults, pasteboard, *codec}};
-    clipboard::PasteService pasteService{{main, pasteboard, keys, *codec}};
+    clipboard::HistoryStore store{folder.path(), {defaults, *codec}};
+    clipboard::PasteService pasteService{{main, pasteboard, keys, *codec, checksInLaterTurn}};
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     FakeConverter asIs{"paste.asis"};
     FakeConverter prettify{"json.prettify"};

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "clipboard/PasteService.h"
+#include "clipboard/Snapshot.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
@@ -46,6 +47,12 @@ class CaptureLoopTest : public ::testing::Test {
         pasteboard.simulateCopy({{"public.utf8-plain-text", text}});
     }
 
+    // Pastes the entry and lets its read and its write run.
+    void pasteEntry(const ClipboardItem& item) {
+        service.paste(std::make_shared<const ClipboardItem>(item), store, monitor);
+        main.runUntilIdle();
+    }
+
     const ClipboardItem& copyAndCapture(const PasteboardContents& contents) {
         pasteboard.simulateCopy(contents);
         main.advance(ClipboardMonitor::pollInterval);
@@ -60,10 +67,20 @@ class CaptureLoopTest : public ::testing::Test {
     const std::shared_ptr<const FakeImageCodec> sharedCodec = std::make_shared<FakeImageCodec>();
     const FakeImageCodec& codec = *sharedCodec;
     test_support::TemporaryDirectory folder;
-    HistoryStore store{folder.path(), {defaults, pasteboard, codec}};
+    HistoryStore store{folder.path(), {defaults, codec}};
     std::vector<ClipboardContent> captured;
     std::shared_ptr<ClipboardMonitor> monitor;
-    PasteService service{{main, pasteboard, keys, codec}};
+    // Where entries are read for a paste: a later turn of the main queue, or held for the test to
+    // run.
+    const std::function<void(std::function<void()>)> entryReads = [this](std::function<void()> job) {
+        if (holdReads)
+            heldReads.push_back(std::move(job));
+        else
+            main.post(std::move(job));
+    };
+    bool holdReads = false;
+    std::vector<std::function<void()>> heldReads;
+    PasteService service{{main, pasteboard, keys, codec, entryReads}};
     std::optional<PasteboardContents> clipboardAtPaste;
     bool pausedAtPaste = false;
 };
@@ -273,7 +290,7 @@ TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwn
     copyAndCapture({{"public.utf8-plain-text", "B"}});
     ASSERT_EQ(store.items()->size(), 2u);
 
-    service.paste(entry, store, monitor);
+    pasteEntry(entry);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardAtPaste, rich);
     EXPECT_TRUE(pausedAtPaste);
@@ -306,7 +323,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     empty.id = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
 
     ::testing::internal::CaptureStdout();
-    service.paste(entry, store, monitor);
+    pasteEntry(entry);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.png", png},
                                                     {"public.html", "<p>stored text</p>"},
@@ -314,7 +331,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     main.advance(PasteService::resumeDelay);
     EXPECT_FALSE(monitor->isPaused());
 
-    service.paste(empty, store, monitor);
+    pasteEntry(empty);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "[PasteService] restorePasteboard failed: " + entry.id + "\n" +
                   "[PasteService] restorePasteboard failed: " + empty.id + "\n");
@@ -337,8 +354,8 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
     const ClipboardItem withoutSnapshot = store.items()->front();
     fs::remove(folder.path() / (withoutSnapshot.id + ".pboard"));
     const std::vector<std::pair<const char*, std::function<void()>>> routes = {
-        {"entry", [&] { service.paste(withSnapshot, store, monitor); }},
-        {"entry without its snapshot", [&] { service.paste(withoutSnapshot, store, monitor); }},
+        {"entry", [&] { pasteEntry(withSnapshot); }},
+        {"entry without its snapshot", [&] { pasteEntry(withoutSnapshot); }},
         {"converted content", [&] { service.paste(text, monitor); }},
     };
     ::testing::internal::CaptureStdout();
@@ -362,6 +379,68 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
     keys.frontmostPasteKey = platform::PasteKey::shiftInsert;
     service.paste(text, monitor);
     EXPECT_EQ(keys.pasteCount(), 0);
+}
+
+// An entry is read on a worker, never in the turn that starts its paste: the snapshot pasted is
+// the one on disk when the worker reads it. The monitor stays paused until the write, and the key
+// goes after it. The user's latest choice wins over a paste still reading, whatever its route,
+// and a read that ends after the service is gone posts nothing.
+TEST_F(PasteServiceTest, ReadsTheEntryOffTheMainTurnAndPastesOnlyTheLatestChoice) {
+    const ClipboardItem first = copyAndCapture({{"public.utf8-plain-text", "first"}});
+    const ClipboardItem second = copyAndCapture({{"public.utf8-plain-text", "second"}});
+    store.flush();
+    holdReads = true;
+    const auto runHeldReads = [this] {
+        std::thread worker([reads = std::exchange(heldReads, {})] {
+            for (const auto& read : reads)
+                read();
+        });
+        worker.join();
+        main.runUntilIdle();
+    };
+    const PasteboardContents rewritten = {{"public.utf8-plain-text", "rewritten"}};
+
+    const auto changes = pasteboard.changeCount();
+    service.paste(std::make_shared<const ClipboardItem>(first), store, monitor);
+    test_support::writeFile(folder.path() / (first.id + ".pboard"), *snapshot::encode(rewritten));
+    main.runUntilIdle();
+    EXPECT_EQ(heldReads.size(), 1u);
+    EXPECT_EQ(pasteboard.changeCount(), changes);
+    EXPECT_EQ(keys.pasteCount(), 0);
+    EXPECT_TRUE(monitor->isPaused());
+    runHeldReads();
+    EXPECT_EQ(keys.pasteCount(), 1);
+    EXPECT_EQ(clipboardAtPaste, rewritten);
+    EXPECT_TRUE(pausedAtPaste);
+    main.advance(PasteService::resumeDelay);
+    EXPECT_FALSE(monitor->isPaused());
+
+    service.paste(std::make_shared<const ClipboardItem>(first), store, monitor);
+    service.paste(std::make_shared<const ClipboardItem>(second), store, monitor);
+    runHeldReads();
+    EXPECT_EQ(keys.pasteCount(), 2);
+    EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.utf8-plain-text", "second"}}));
+    main.advance(PasteService::resumeDelay);
+
+    ClipboardContent converted;
+    converted.plainText = "converted";
+    service.paste(std::make_shared<const ClipboardItem>(first), store, monitor);
+    service.paste(converted, monitor);
+    runHeldReads();
+    EXPECT_EQ(keys.pasteCount(), 3);
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
+    main.advance(PasteService::resumeDelay);
+    EXPECT_FALSE(monitor->isPaused());
+
+    {
+        PasteService leaving{{main, pasteboard, keys, codec, entryReads}};
+        leaving.paste(std::make_shared<const ClipboardItem>(second), store, monitor);
+    }
+    const auto pending = main.pendingCount();
+    runHeldReads();
+    EXPECT_EQ(main.pendingCount(), pending);
+    EXPECT_EQ(keys.pasteCount(), 3);
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
 }
 
 // A content goes on the clipboard best form first. Terminals that paste only the primary

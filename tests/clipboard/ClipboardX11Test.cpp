@@ -17,6 +17,7 @@
 #include "clipboard/ImageSamples.h"
 #include "clipboard/PasteService.h"
 #include "foundation/BackgroundTask.h"
+#include "foundation/ManualScheduler.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/linux/QtImageCodec.h"
@@ -52,7 +53,7 @@ class ClipboardX11Test : public ::testing::Test {
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
         pasteboard = std::make_unique<platform::QtPasteboard>(test_support::readLimitsOutOfReach());
         store = std::make_unique<HistoryStore>(
-            folder.path(), HistoryStore::Services{defaults, *pasteboard, *codec});
+            folder.path(), HistoryStore::Services{defaults, *codec});
         monitor = ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
@@ -83,6 +84,10 @@ class ClipboardX11Test : public ::testing::Test {
     const std::shared_ptr<const platform::QtImageCodec> codec =
         std::make_shared<const platform::QtImageCodec>();
     WorkQueue checks{"capture-checks", 1};
+    WorkQueue entryReads{"entry-reads", 1};
+    const std::function<void(std::function<void()>)> reads = [this](std::function<void()> job) {
+        entryReads.async(std::move(job));
+    };
     platform::XcbWorkspace workspace;
     platform::XcbKeySynth keys{workspace};
     std::unique_ptr<platform::QtPasteboard> pasteboard;
@@ -105,14 +110,15 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     store->flush();
     EXPECT_EQ(test_support::readFile(folder.path() / *imageItem.imageFilename), png);
 
-    PasteService paster({main, *pasteboard, keys, *codec});
+    PasteService paster({main, *pasteboard, keys, *codec, reads});
     for (const auto& [item, target, bytes] :
          {std::tuple{textItem, "UTF8_STRING", text}, std::tuple{imageItem, "image/png", png}}) {
-        paster.paste(item, *store, monitor);
+        paster.paste(std::make_shared<const ClipboardItem>(item), *store, monitor);
+        // The monitor runs again only once the entry was written.
+        ASSERT_TRUE(waitUntil([&] { return !monitor->isPaused(); }));
         const QByteArray read = readClipboard(target);
         EXPECT_EQ(std::string(read.constData(), static_cast<std::size_t>(read.size())), bytes)
             << target;
-        ASSERT_TRUE(waitUntil([&] { return !monitor->isPaused(); }));
     }
     // Our own pastes are never captured, however late the clipboard events come: the server
     // reports them before a later copy of another client, which then is the one change since.
@@ -122,17 +128,27 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     EXPECT_EQ(pasteboard->changeCount(), resumedAt + 1);
 }
 
-// Another application copies while the main thread is busy putting a large entry back: Qt
-// claims the clipboard with the time of the last event it handled, which is older, and the
-// claim fails. Nothing is pasted, and that copy stays on the clipboard and enters the history.
+// Another application copies after the entry was read and just before it is written, while no
+// event was handled: Qt claims the clipboard with the time of the last event it handled, which is
+// older, and the claim fails. Nothing is pasted, and that copy stays on the clipboard and enters
+// the history. The paste runs its turns on a queue of its own, so that no event is handled
+// between that copy and the write.
 TEST_F(ClipboardX11Test, APasteThatCouldNotTakeTheClipboardPostsNoKey) {
     const ClipboardItem item = captureFromXclip("UTF8_STRING", "from the history");
-    // No event is handled from here to the paste: the server's clock moves past the last one.
+    ManualScheduler pasteTurns;
+    std::vector<std::function<void()>> heldReads;
+    platform::RecordingKeySynth recorded;
+    PasteService paster({pasteTurns, *pasteboard, recorded, *codec,
+                         [&](std::function<void()> read) { heldReads.push_back(std::move(read)); }});
+    paster.paste(std::make_shared<const ClipboardItem>(item), *store, monitor);
+    ASSERT_EQ(heldReads.size(), 1u);
+    heldReads.front()();
+    // No event is handled from here to the write: the server's clock moves past the last one.
     std::this_thread::sleep_for(50ms);
     using Owner = platform::testing::ScriptedSelectionOwner;
     const Owner other(std::vector<Owner::Offer>{{"UTF8_STRING", "copied meanwhile"}});
-    platform::RecordingKeySynth recorded;
-    PasteService({main, *pasteboard, recorded, *codec}).paste(item, *store, monitor);
+    pasteTurns.runUntilIdle();
+    EXPECT_FALSE(monitor->isPaused());
     EXPECT_EQ(recorded.pasteCount(), 0);
     EXPECT_EQ(readClipboard("UTF8_STRING"), "copied meanwhile");
     EXPECT_TRUE(waitUntil([&] { return store->items()->front().plainText == "copied meanwhile"; }));

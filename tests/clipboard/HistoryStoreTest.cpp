@@ -14,7 +14,6 @@
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
-#include "platform/fake/InMemoryPasteboard.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -39,7 +38,7 @@ class HistoryStoreTest : public ::testing::Test {
   protected:
     std::unique_ptr<HistoryStore> openStore() {
         return std::make_unique<HistoryStore>(
-            directory, HistoryStore::Services{defaults, pasteboard, codec, [this] { return now; }});
+            directory, HistoryStore::Services{defaults, codec, [this] { return now; }});
     }
 
     void addText(HistoryStore& store, const std::string& text) {
@@ -71,7 +70,6 @@ class HistoryStoreTest : public ::testing::Test {
     test_support::TemporaryDirectory temporary;
     fs::path directory = temporary.path() / "data" / "Murvet";
     platform::InMemoryDefaults defaults;
-    platform::InMemoryPasteboard pasteboard;
     FakeImageCodec codec;
     Date now{700000000.5};
 };
@@ -133,9 +131,8 @@ TEST_F(HistoryStoreTest, AddDropsATextEqualToTheNewestOnlyAndSharesTheEntriesItK
     const auto kept = store->items()->entries().front();
     store->add(textContent("new"), {{"public.utf8-plain-text", "new"}});
     EXPECT_EQ(store->items()->entries().at(1), kept);
-    pasteboard.simulateCopy({});
-    EXPECT_EQ(store->restoreToPasteboard(store->items()->front()), HistoryStore::Restore::restored);
-    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "new"}}));
+    EXPECT_EQ(store->snapshotReader(store->items()->front().id)(),
+              (PasteboardContents{{"public.utf8-plain-text", "new"}}));
 
     // An older entry that is the newest again, after a removal or a restart, is compared too.
     addText(*store, "café");
@@ -219,9 +216,7 @@ TEST_F(HistoryStoreTest, LinksPlantedInTheFolderAreNeverFollowed) {
     auto store = openStore();
     const ClipboardItem item = store->items()->front();
     ASSERT_EQ(item.imageFilename, someId + ".png");
-    pasteboard.simulateCopy({{"public.utf8-plain-text", "before"}});
-    EXPECT_EQ(store->restoreToPasteboard(item), HistoryStore::Restore::noSnapshot);
-    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "before"}}));
+    EXPECT_EQ(store->snapshotReader(item.id)(), std::nullopt);
     EXPECT_FALSE(store->content(item).image);
 
     // Removing the entry removes the links, never what they point at.
@@ -403,7 +398,7 @@ TEST_F(HistoryStoreTest, SearchAnswersForTheEntriesOfTheListInForceOnly) {
     EXPECT_EQ(seen, (std::vector<std::size_t>{1, 1, 2}));  // the model's first call is at once
 }
 
-TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboardOtherwise) {
+TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNothingOtherwise) {
     auto store = openStore();
     ClipboardContent captioned = textContent("text");
     captioned.image = codec.decode(png);
@@ -414,24 +409,19 @@ TEST_F(HistoryStoreTest, DamagedFilesRestoreWhatTheyCanAndNeverTouchTheClipboard
     EXPECT_FALSE(store->content(item).image);
 
     const fs::path file = directory / (item.id + ".pboard");
-    const PasteboardContents before = {{"public.utf8-plain-text", "before"}};
     // A type that does not decode is left out; a snapshot with nothing whole restores nothing.
-    std::vector<std::pair<std::optional<std::string>, PasteboardContents>> cases = {
+    std::vector<std::pair<std::optional<std::string>, std::optional<PasteboardContents>>> cases = {
         {R"({"public.html":"PGI+","public.utf8-plain-text":"not base64!"})",
-         {{"public.html", "<b>"}}}};
+         PasteboardContents{{"public.html", "<b>"}}}};
     for (const char* unusable :
          {R"(["PGI+"])", R"({"public.html":5})", R"({"public.html":"%%%%"})", "{"})
-        cases.emplace_back(unusable, before);
-    cases.emplace_back(std::nullopt, before);
+        cases.emplace_back(unusable, std::nullopt);
+    cases.emplace_back(std::nullopt, std::nullopt);
     for (const auto& [snapshot, restored] : cases) {
         fs::remove(file);
         if (snapshot)
             test_support::writeFile(file, *snapshot);
-        pasteboard.simulateCopy(before);
-        EXPECT_EQ(store->restoreToPasteboard(item) == HistoryStore::Restore::restored,
-                  restored != before)
-            << snapshot.value_or("");
-        EXPECT_EQ(pasteboard.contents(), restored) << snapshot.value_or("");
+        EXPECT_EQ(store->snapshotReader(item.id)(), restored) << snapshot.value_or("");
     }
 
     store->add(textContent("no types"), {});

@@ -5,13 +5,27 @@
 
 namespace pindrake::app {
 
+namespace {
+
+// The reads use the store's image codec: each keeps it for as long as it runs, since a read still
+// running at quit outlives whoever made the store.
+std::function<void(std::function<void()>)> keepingCodec(
+    std::function<void(std::function<void()>)> reads,
+    std::shared_ptr<const platform::ImageCodec> codec) {
+    return [reads = std::move(reads), codec = std::move(codec)](std::function<void()> job) {
+        reads([codec, job = std::move(job)] { job(); });
+    };
+}
+
+}  // namespace
+
 AppDelegate::AppDelegate(Services services, std::filesystem::path historyDirectory)
     : services_(std::move(services)),
-      historyStore_(std::move(historyDirectory),
-                    {services_.defaults, services_.pasteboard, *services_.imageCodec}),
+      historyStore_(std::move(historyDirectory), {services_.defaults, *services_.imageCodec}),
       updaterViewModel_(services_.updater),
-      pasteService_(
-          {services_.main, services_.pasteboard, services_.keySynth, *services_.imageCodec}) {}
+      pasteService_({services_.main, services_.pasteboard, services_.keySynth,
+                     *services_.imageCodec,
+                     keepingCodec(services_.entryReads, services_.imageCodec)}) {}
 
 AppDelegate::~AppDelegate() {
     services_.shortcuts.removeHandler(GlobalShortcuts::Name::toggleHistory());
@@ -19,15 +33,10 @@ AppDelegate::~AppDelegate() {
 
 HistoryViewModel& AppDelegate::viewModel() {
     if (!viewModel_) {
-        // The reads use the store's image codec: each keeps it for as long as it runs, since a
-        // read still running at quit outlives whoever made the store.
-        auto entryReads = [reads = services_.entryReads,
-                           codec = services_.imageCodec](std::function<void()> job) {
-            reads([codec, job = std::move(job)] { job(); });
-        };
         viewModel_ = HistoryViewModel::create(
             {services_.main, historyStore_, pasteService_, services_.keySynth, services_.workspace,
-             services_.conversion, std::move(entryReads), services_.candidates});
+             services_.conversion, keepingCodec(services_.entryReads, services_.imageCodec),
+             services_.candidates});
     }
     return *viewModel_;
 }

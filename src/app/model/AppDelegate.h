@@ -45,7 +45,8 @@ class AppDelegate {
         const converters::ConversionServices& conversion;
         // Runs a job off the main queue: where each copy is checked before it is captured.
         std::function<void(std::function<void()>)> captureChecks;
-        // Runs a job off the main queue: where a conversion's input is read from its entry.
+        // Runs a job off the main queue: where an entry is read, to paste or copy it or as a
+        // conversion's input.
         std::function<void(std::function<void()>)> entryReads;
         HistoryViewModel::CandidateSource candidates = &converters::Converters::candidates;
     };

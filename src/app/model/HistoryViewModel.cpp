@@ -441,7 +441,7 @@ void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardM
     if (converter->id() == pasteAsIsId) {
         pasteLater(
             [entry, monitor](HistoryViewModel& self) {
-                self.services_.pasteService.paste(*entry, self.services_.historyStore, monitor);
+                self.services_.pasteService.paste(entry, self.services_.historyStore, monitor);
             },
             previousApp, dismiss);
         return;
@@ -503,18 +503,24 @@ void HistoryViewModel::cancelConvertPaste() {
     }
 }
 
-bool HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor) {
+void HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
+                                    std::function<void()> copied) {
     const auto entry = actionEntry();
     if (!entry)
-        return false;
-    if (!services_.pasteService.restore(*entry, services_.historyStore, *monitor))
-        return false;
+        return;
     std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    services_.main.postAfter(copyResumeDelay, [weak, monitor] {
-        if (auto self = weak.lock())
-            self->services_.pasteService.resumeMonitor(*monitor);
-    });
-    return true;
+    services_.pasteService.restore(
+        entry, services_.historyStore, monitor,
+        [weak, monitor, copied = std::move(copied)](bool written) {
+            auto self = weak.lock();
+            if (!self || !written)
+                return;
+            self->services_.main.postAfter(copyResumeDelay, [weak, monitor] {
+                if (auto alive = weak.lock())
+                    alive->services_.pasteService.resumeMonitor(*monitor);
+            });
+            copied();
+        });
 }
 
 bool HistoryViewModel::deleteSelected() {

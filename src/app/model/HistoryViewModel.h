@@ -112,10 +112,12 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
                        const std::optional<platform::RunningApplication>& previousApp,
                        std::function<void()> dismiss);
-    // Each returns whether it acted, so that the views confirm only what happened. Copy acts on
-    // the same entry as paste; delete on the selected one. The converter menu closes as soon as
-    // its entry leaves the history, so that nothing acts on an entry that is gone.
-    bool copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor);
+    // Copy acts on the same entry as paste, and calls `copied` once that entry is on the
+    // clipboard (it is read off the main thread first); delete acts on the selected one and
+    // returns whether it did. So the views confirm only what happened. The converter menu closes
+    // as soon as its entry leaves the history, so that nothing acts on an entry that is gone.
+    void copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
+                      std::function<void()> copied);
     bool deleteSelected();
 
     // The panel controller reports every hide.

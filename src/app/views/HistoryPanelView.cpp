@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -361,8 +362,11 @@ void HistoryPanelView::handleDelete() {
 }
 
 void HistoryPanelView::handleCopy() {
-    if (viewModel_.copySelected(services_.controller->clipboardMonitor()))
-        showToast(text("toast_copied"));
+    viewModel_.copySelected(services_.controller->clipboardMonitor(),
+                            [view = QPointer<HistoryPanelView>(this)] {
+                                if (view)
+                                    view->showToast(text("toast_copied"));
+                            });
 }
 
 void HistoryPanelView::handleRowClick(int position) {

@@ -161,6 +161,7 @@ TEST_F(HistoryPanelViewTest, ASecondEscapeWithTheMenuClosedHidesThePanel) {
 TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     auto& panel = launchAndShow({"keep", "drop"});
     type(Qt::Key_C, Qt::ControlModifier);
+    main.runUntilIdle();  // the entry is read, then written
     EXPECT_EQ(panel.toastText(), text("toast_copied"));
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), text("toast_deleted"));
@@ -173,6 +174,7 @@ TEST_F(HistoryPanelViewTest, ToastsConfirmOnlyWhatHappened) {
     type(Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "deleted nothing, said Deleted";
     type(Qt::Key_C, Qt::ControlModifier);
+    main.runUntilIdle();
     EXPECT_EQ(panel.toastText(), QStringLiteral("marker")) << "copied nothing, said Copied";
 
     // A refused paste says why, once, and leaves the panel open.

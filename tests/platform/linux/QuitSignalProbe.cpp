@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     GatedCodec codec(gated);
-    clipboard::HistoryStore store(argv[1], {defaults, pasteboard, codec});
+    clipboard::HistoryStore store(argv[1], {defaults, codec});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         if (stuckQuit)
             say("quitting");
