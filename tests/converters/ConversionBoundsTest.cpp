@@ -57,27 +57,12 @@ TEST_F(ConversionBoundsTest, MarkdownIsWeighedByTheLinesAndElementsItOpens) {
 // tree, and deep list items whose lines are indented once per level, are copied level by level.
 TEST_F(ConversionBoundsTest, HtmlIsWeighedByWhatTheEnginesCopy) {
     const std::string openBlocks = repeated("<div>", 1490);
-    const struct {
-        std::string markup;
-        bool startsAnEngine;
-    } cases[] = {
+    expectEnginesStartedWhereSaid({
         {openBlocks + std::string(30'000, 'x'), true},
         {openBlocks + std::string(1 << 20, 'x'), false},
         {repeated(repeated("<ul><li>x", 745) + repeated("</ul>", 745), 48), false},
         {"<ul>" + repeated("<li>a", 149'837), false},
-    };
-    const auto script = std::make_shared<platform::ScriptedWebView::Script>();
-    ConversionServices engines = harness.services;
-    engines.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
-    for (const auto& c : cases) {
-        for (const char* converter : {"html.toMarkdown", "text.toNotion"}) {
-            script->viewsCreated = 0;
-            const auto input = text(c.markup, {ContentTag::html});
-            EXPECT_TRUE(harness.run(harness.named(converter), input, &engines) == input);
-            EXPECT_EQ(script->viewsCreated > 0, c.startsAnEngine)
-                << converter << " on " << c.markup.size() << " bytes";
-        }
-    }
+    });
 }
 
 // The headings are rewritten over the whole text at once: beyond 8 MiB it comes back.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "clipboard/ClipboardContent.h"
@@ -48,6 +49,9 @@ struct ConverterHarness {
     static const Converter& named(std::string_view id);
 };
 
+clipboard::ClipboardContent text(std::string plainText, clipboard::ContentTags tags = {});
+clipboard::ClipboardContent plainTextResult(std::string plainText);
+
 // A test of the registry's converters, each run by its identifier on the harness.
 class RegistryConverterTest : public ::testing::Test {
   protected:
@@ -56,13 +60,33 @@ class RegistryConverterTest : public ::testing::Test {
         return harness.run(harness.named(converter), input);
     }
 
+    // An HTML page both HTML-to-Markdown converters give back unchanged, having started an
+    // engine on it or not.
+    struct EngineCase {
+        std::string markup;
+        bool startsAnEngine;
+    };
+    void expectEnginesStartedWhereSaid(const std::vector<EngineCase>& cases) {
+        const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+        ConversionServices engines = harness.services;
+        engines.makeWebView = platform::ScriptedWebView::factory(harness.main, script);
+        for (const auto& c : cases) {
+            for (const char* converter : {"html.toMarkdown", "text.toNotion"}) {
+                script->viewsCreated = 0;
+                const auto input = text(c.markup, {clipboard::ContentTag::html});
+                EXPECT_TRUE(harness.run(harness.named(converter), input, &engines) == input)
+                    << converter;
+                EXPECT_EQ(script->viewsCreated > 0, c.startsAnEngine)
+                    << converter << " on " << c.markup.size() << " bytes";
+            }
+        }
+    }
+
     ConverterHarness harness;
 };
 
 // Every converter of the registry's lists, and paste-as-is.
 std::vector<const Converter*> everyConverter();
 
-clipboard::ClipboardContent text(std::string plainText, clipboard::ContentTags tags = {});
-clipboard::ClipboardContent plainTextResult(std::string plainText);
 
 }  // namespace pindrake::converters::testing
