@@ -44,7 +44,8 @@ class Scheduler {
     class Link {
       public:
         explicit Link(Scheduler& queue) : queue_(&queue) {}
-        // A task not posted goes after the lock is released, with the parameter.
+        // A task that is not posted is destroyed with the parameter, once the lock is released:
+        // what it holds may post in turn.
         void post(Task task) {
             std::lock_guard lock(mutex_);
             if (queue_)
