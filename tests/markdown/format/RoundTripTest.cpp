@@ -312,7 +312,7 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
     };
     const auto fromThree = testing::changed(
         [](Options& o) { o.orderedListNumerals = Options::OrderedListNumerals::incrementing(3); });
-    // The directive reader takes "- ```" for text, so these trees are built, not parsed.
+    // Built as trees: the formatter is held to what it is given, whatever a parser would read.
     const CodeBlock atCode(std::nullopt, "@code\n");
     const auto directives = ParseOptions::parseBlockDirectives;
     OrderedList fromThreeList{ListItem{paragraph("b")}};
