@@ -312,11 +312,22 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
     };
     const auto fromThree = testing::changed(
         [](Options& o) { o.orderedListNumerals = Options::OrderedListNumerals::incrementing(3); });
+    const auto fromZero = testing::changed(
+        [](Options& o) { o.orderedListNumerals = Options::OrderedListNumerals::incrementing(0); });
+    const auto unfenced =
+        testing::changed([](Options& o) { o.useCodeFence = Options::UseCodeFence::never; });
+    const auto unfencedStars = testing::changed([](Options& o) {
+        o.useCodeFence = Options::UseCodeFence::never;
+        o.unorderedListMarker = Options::UnorderedListMarker::star;
+    });
+    const CodeBlock dashes(std::nullopt, "--\n");
     // Built as trees: the formatter is held to what it is given, whatever a parser would read.
     const CodeBlock atCode(std::nullopt, "@code\n");
     const auto directives = ParseOptions::parseBlockDirectives;
     OrderedList fromThreeList{ListItem{paragraph("b")}};
     fromThreeList.setStartIndex(3);
+    OrderedList fromZeroList{ListItem{paragraph("b")}};
+    fromZeroList.setStartIndex(0);
     const Case cases[] = {
         {"break opening a paragraph", parseDocument("\\\nb")},
         {"break after a break", parseDocument("a\\\n\\\nb")},
@@ -343,6 +354,28 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
          Document{UnorderedList{ListItem{paragraph("a"), fromThreeList}}},
          {},
          fromThree},
+        {"list from 0 after a paragraph in an item",
+         Document{UnorderedList{ListItem{paragraph("a"), fromZeroList}}},
+         {},
+         fromZero},
+        {"task list opening an item", parseDocument("-\n  - [ ] a")},
+        {"task list opening an ordered item", parseDocument("1.\n   - [x] done")},
+        {"empty task item nested twice", parseDocument("-\n  -\n    - [ ] ")},
+        {"list after an HTML block in an item", parseDocument("- <div>\n\n  - b")},
+        {"list after a <br> block after a paragraph", parseDocument("- a\n\n  <br>\n\n  - b")},
+        {"unfenced dashes opening an item", Document{UnorderedList{ListItem{dashes}}}, {}, unfenced},
+        {"unfenced stars opening an item",
+         Document{UnorderedList{ListItem{CodeBlock(std::nullopt, "**\n")}}},
+         {},
+         unfencedStars},
+        {"unfenced code opening a directive's contents",
+         parseDocument("@a {\n```\n--\n```\n}", directives),
+         directives,
+         unfenced},
+        {"fence opening a Doxygen body",
+         Document{DoxygenNote{CodeBlock(std::nullopt, "@param p d\n@a\n")}},
+         directives | ParseOptions::parseMinimalDoxygen},
+        {"break opening an underlined heading", parseDocument("\\\nb\n===")},
     };
     for (const Case& c : cases) {
         const std::string text = format(c.tree, c.options);
