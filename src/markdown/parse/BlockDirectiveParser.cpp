@@ -244,8 +244,8 @@ bool ParseContainerStack::lineIsIndentedCodeOrFence(const TrimmedLine& line) {
     if (container.kind == ParseContainer::Kind::doxygenCommand) {
         // A command's body is a line run too; its first line below the command's own line
         // sets the indentation the body is read without.
-        width = container.doxygen->innerIndentation.value_or(
-            line.equivalentIndentationColumnCount());
+        width =
+            container.doxygen->innerIndentation.value_or(line.equivalentIndentationColumnCount());
     } else if (container.kind != ParseContainer::Kind::lineRun) {
         return false;
     }
