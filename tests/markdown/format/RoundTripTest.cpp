@@ -140,7 +140,7 @@ class TreeGenerator {
     }
 
     // Code whose first line may start with "@", which reads as a directive outside code, or
-    // read as a thematic break.
+    // hold only characters of bullets and thematic breaks.
     CodeBlock code() {
         static const char* const breaking[] = {"--\n", "**\n", "++\n", "- -\n", "__\n"};
         std::string text = words(2) + "\n\n  " + words(3) + "\n";
