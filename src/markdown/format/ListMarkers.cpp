@@ -1,6 +1,7 @@
 #include "markdown/format/ListMarkers.h"
 
 #include "markdown/format/CodeDelimiters.h"
+#include "markdown/format/MarkupFormatter.h"
 #include "markdown/tree/CodeBlock.h"
 #include "markdown/tree/ListItem.h"
 #include "markdown/tree/OrderedList.h"
@@ -21,6 +22,23 @@ std::string_view otherBullet(const MarkupFormatterOptions& options) {
             return bullet;
     }
     return "+";
+}
+
+// Whether the block is a list whose first item is a task item: cmark-gfm reads a checkbox only
+// where the item's marker starts its line's content.
+bool opensWithTaskItem(const Markup& block) {
+    if (!block.is<UnorderedList>() && !block.is<OrderedList>())
+        return false;
+    const auto item = block.child(0);
+    const auto listItem = item ? item->as<ListItem>() : std::nullopt;
+    return listItem && listItem->checkbox();
+}
+
+// Whether the code's first line holds only thematic break characters and blanks: after a
+// bullet it could read as a thematic break ("-     --"), taking the item and its code with it.
+bool startsLikeBreak(const CodeBlock& code) {
+    const auto lines = MarkupFormatter::trimmedLines(code.code());
+    return !lines.empty() && lines.front().find_first_not_of("-*_ \t") == std::string_view::npos;
 }
 
 }  // namespace
@@ -50,8 +68,9 @@ bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& op
         return false;
     if (item.checkbox())
         return !first->is<Paragraph>();
-    const auto code = first->as<CodeBlock>();
-    return code && fencedWherever(*code, options);
+    if (const auto code = first->as<CodeBlock>())
+        return fencedWherever(*code, options) || startsLikeBreak(*code);
+    return opensWithTaskItem(*first);
 }
 
 bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options) {

@@ -17,9 +17,10 @@ std::optional<std::string> listItemMarker(const Markup& item, const MarkupFormat
                                           bool otherMarker = false);
 
 // Whether the item's first block starts on the line after its marker: after a checkbox any
-// block but a paragraph would read as the paragraph's text, and on the marker's line a fence
+// block but a paragraph would read as the paragraph's text; on the marker's line a fence
 // escapes the directive reader, which would then read code lines starting with "@" as
-// directives.
+// directives, a nested task item loses its checkbox, and indented code of dashes or stars
+// may read as a thematic break.
 bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options);
 
 // Whether nothing but the item's marker stands on its line: an empty item, or one whose first

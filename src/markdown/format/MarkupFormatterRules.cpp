@@ -131,14 +131,21 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
 
 // Indented code reads back only where nothing can take its lines: after a list they would
 // join the last item, after another indented block the two would merge, and blank lines at
-// either end would vanish. There the block is fenced, whatever the options prefer.
+// either end would vanish. First in a directive's contents its indentation would be taken for
+// the contents', and first in a Doxygen command it stands on the command's line, whose blanks
+// are dropped. There the block is fenced, whatever the options prefer.
 bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock) const {
     if (detail::fencedWherever(codeBlock, formattingOptions))
         return false;
     const auto parent = codeBlock.parent();
     const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
-    if (!previous)
-        return true;
+    if (!previous) {
+        using K = MarkupKind;
+        constexpr std::uint64_t indenting =
+            detail::kindSet(K::blockDirective, K::doxygenAbstract, K::doxygenDiscussion,
+                            K::doxygenNote, K::doxygenParam, K::doxygenReturns);
+        return !parent || (detail::kindBit(parent->kind()) & indenting) == 0;
+    }
     if (previous->is<UnorderedList>() || previous->is<OrderedList>())
         return false;
     return !(previous->is<CodeBlock>() && previous->identifier() == lastIndentedCodeBlock_);
@@ -198,7 +205,8 @@ bool MarkupFormatter::writeHeadingSetext(const Heading& heading) {
     descendInto(heading);
     const std::string_view content = std::string_view(result_).substr(lineStart.resultSize);
     const std::string_view firstLine = content.substr(0, content.find('\n'));
-    if (detail::opensBlock(detail::firstWord(firstLine)) ||
+    // A line of a lone backslash is the hard break opening the heading.
+    if ((firstLine != "\\" && detail::opensBlock(detail::firstWord(firstLine))) ||
         (level == 2 && firstLine.find('|') != std::string_view::npos)) {
         restoreState(lineStart);
         return false;
@@ -229,9 +237,9 @@ void MarkupFormatter::visitOrderedList(const OrderedList& list) {
 }
 
 // A list in an item follows the block before it on the next line, unless its first item
-// cannot interrupt a paragraph there. Its first item shares the line of the markers before it
-// when it opens its item: a third bullet alone with two of its kind ("- - -") would read as a
-// thematic break, so it takes the other one.
+// cannot interrupt a paragraph there or the block is HTML, which only a blank line ends. Its
+// first item shares the line of the markers before it when it opens its item: a third bullet
+// alone with two of its kind ("- - -") would read as a thematic break, so it takes the other one.
 void MarkupFormatter::visitList(const Markup& list) {
     auto parent = list.parent();
     auto grandparent = parent ? parent->parent() : std::nullopt;
@@ -240,9 +248,9 @@ void MarkupFormatter::visitList(const Markup& list) {
     const auto firstItem = list.child(0) ? list.child(0)->as<ListItem>() : std::nullopt;
     const bool mayInterrupt =
         !firstItem || detail::mayInterruptParagraph(*firstItem, formattingOptions);
-    if (!isFirst(list) && !(nestedInList && mayInterrupt))
-        ensurePrecedingNewlines(2);
     const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
+    if (previous && !(nestedInList && mayInterrupt && !previous->is<HTMLBlock>()))
+        ensurePrecedingNewlines(2);
     const char bullet = rawValue(formattingOptions.unorderedListMarker).front();
     const bool wouldCompleteBreak = list.is<UnorderedList>() && bullet != '+' && firstItem &&
                                     detail::markerStandsAlone(*firstItem, formattingOptions) &&

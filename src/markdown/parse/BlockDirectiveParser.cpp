@@ -240,9 +240,17 @@ bool ParseContainerStack::lineIsIndentedCodeOrFence(const TrimmedLine& line) {
     const std::int64_t adjustment = container.indentationAdjustment(parentOfTop());
     if (line.equivalentIndentationColumnCount() - adjustment > 3 || line.isCodeFence())
         return true;
-    return container.kind == ParseContainer::Kind::lineRun &&
-           topRunFences_.holdsInFence(stack_.back(), container.lines, line,
-                                      static_cast<std::size_t>(adjustment));
+    std::int64_t width = adjustment;
+    if (container.kind == ParseContainer::Kind::doxygenCommand) {
+        // A command's body is a line run too; its first line below the command's own line
+        // sets the indentation the body is read without.
+        width =
+            container.doxygen->innerIndentation.value_or(line.equivalentIndentationColumnCount());
+    } else if (container.kind != ParseContainer::Kind::lineRun) {
+        return false;
+    }
+    return topRunFences_.holdsInFence(stack_.back(), container.lines, line,
+                                      static_cast<std::size_t>(width));
 }
 
 void ParseContainerStack::updateIndentation(const TrimmedLine& line) {

@@ -92,7 +92,7 @@ class ParseContainerStack {
     bool isInBlockDirectiveContents() const noexcept { return directivesInContents_ > 0; }
     // Whether the line is indented code, a fence or inside fenced code, and so no syntax of
     // ours. Asked only about a line that reads as such syntax, which then ends the top line
-    // run unless this holds.
+    // run or Doxygen command unless this holds.
     bool lineIsIndentedCodeOrFence(const TrimmedLine& line);
     std::optional<PendingBlockDirective> openDirective(const TrimmedLine& line);
     std::optional<std::pair<PendingDoxygenCommand, TrimmedLine>> openDoxygen(

@@ -20,7 +20,8 @@ class Normaliser : public SoftBreakDeleter {
           lineBreaksAsSpaces_(softBreaksAsSpaces_ &&
                               options.preferredLineLimit->lineSplittingElement() ==
                                   LineLimit::SplittingElement::hardBreak),
-          dropLanguages_(options.useCodeFence != Options::UseCodeFence::always) {}
+          dropLanguages_(options.useCodeFence != Options::UseCodeFence::always),
+          joinsTexts_(softBreaksAsSpaces_ || dropLanguages_) {}
 
     std::optional<Markup> visitSoftBreak(const SoftBreak& softBreak) override {
         if (softBreaksAsSpaces_)
@@ -47,6 +48,13 @@ class Normaliser : public SoftBreakDeleter {
         return codeBlock;
     }
 
+    // A directive built here knows no location for its name.
+    std::optional<Markup> visitBlockDirective(const BlockDirective& directive) override {
+        auto kept = defaultVisit(directive)->as<BlockDirective>();
+        kept->setName(kept->name());
+        return *kept;
+    }
+
     std::optional<Markup> defaultVisit(const Markup& markup) override {
         std::vector<Markup> kept;
         for (Markup child : markup.children()) {
@@ -55,7 +63,7 @@ class Normaliser : public SoftBreakDeleter {
                 continue;
             auto text = result->as<Text>();
             auto previous = kept.empty() ? std::nullopt : kept.back().as<Text>();
-            if (text && previous)
+            if (text && previous && joinsTexts_)
                 kept.back() = Text(previous->string() + text->string());
             else
                 kept.push_back(std::move(*result));
@@ -67,13 +75,12 @@ class Normaliser : public SoftBreakDeleter {
     bool softBreaksAsSpaces_;
     bool lineBreaksAsSpaces_;
     bool dropLanguages_;
+    bool joinsTexts_;
 };
 
 }  // namespace
 
 Markup normalised(const Markup& tree, const Options& options) {
-    if (!options.preferredLineLimit && options.useCodeFence == Options::UseCodeFence::always)
-        return tree;
     Normaliser normaliser(options);
     return *normaliser.visit(tree);
 }

@@ -100,6 +100,13 @@ TEST(DirectiveTest, FencedCodeInContainersIsNoDirectiveSyntax) {
         {"- ```\n  x\n  ```\n@d",
          "document{unorderedList{listItem{codeBlock(-)\"x\n\"}} blockDirective@d()}", nullptr},
         {"> ~~~\n@d", "document{blockQuote{codeBlock(-)\"\"} blockDirective@d()}", nullptr},
+        // right after a line asked about inside the item's fence, the item and its fence end
+        {"- ```\n  @code\n@d",
+         "document{unorderedList{listItem{codeBlock(-)\"@code\n\"}} blockDirective@d()}", nullptr},
+        // a Doxygen command's body holds its fences as a line run does
+        {"\\note x\n```\n@param p d\n@a\n```",
+         "document{doxygenNote{paragraph{text\"x\"} codeBlock(-)\"@param p d\n@a\n\"}}", nullptr,
+         doxygen},
     });
 }
 
