@@ -3,10 +3,10 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "app/views/ClickOnlyList.h"
 #include "app/views/PanelParts.h"
 #include "app/views/PanelRules.h"
 #include "app/views/PanelStyle.h"
-#include "app/views/ClickOnlyList.h"
 #include "app/views/RowIcons.h"
 #include "app/views/Spinner.h"
 
@@ -84,7 +84,7 @@ void ConverterMenuView::setState(State state) {
     else if (!anyLoading)
         spinnerTimer_.stop();
     if (selectionMoved && state_.selectedIndex >= 0 && state_.selectedIndex < count)
-        scrollToCentre(*this, indexFromItem(item(state_.selectedIndex)));
+        scrollSmoothly(*this, indexFromItem(item(state_.selectedIndex)), PositionAtCenter);
     viewport()->update();
 }
 

@@ -91,9 +91,9 @@ void HistoryList::showSelection(int selectedIndex, bool isFocused) {
     viewport()->update();
 }
 
-void HistoryList::centreRow(int row) {
+void HistoryList::easeRowIntoView(int row) {
     if (row >= 0 && row < model_.rowCount())
-        scrollToCentre(*this, model_.index(row));
+        scrollSmoothly(*this, model_.index(row), EnsureVisible);
 }
 
 void HistoryList::keepRowInView(int row) {

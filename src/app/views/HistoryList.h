@@ -56,8 +56,9 @@ class HistoryList final : public QListView {
     void setItems(HistoryViewModel::ItemList items) { model_.setItems(std::move(items)); }
     void showSelection(int selectedIndex, bool isFocused);
     void scrollToTop() { QListView::scrollToTop(); }
-    void centreRow(int row);
+    // Scroll only as far as the row needs to be seen, at once or with a short ease-out.
     void keepRowInView(int row);
+    void easeRowIntoView(int row);
     int selectedRow() const { return selectedIndex_; }
     const HistoryListModel& listModel() const { return model_; }
 

@@ -269,7 +269,7 @@ void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
 
     if (shownSelectedIndex_ && *shownSelectedIndex_ != selected && viewModel_.scrollToSelection) {
         viewModel_.scrollToSelection = false;
-        historyList_->centreRow(selected);
+        historyList_->easeRowIntoView(selected);
     }
     shownSelectedIndex_ = selected;
 

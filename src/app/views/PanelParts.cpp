@@ -145,17 +145,18 @@ void paintAsHintsBar(QWidget& bar) {
     bar.setAttribute(Qt::WA_StyledBackground);
 }
 
-void scrollToCentre(QAbstractItemView& list, const QModelIndex& row) {
+void scrollSmoothly(QAbstractItemView& list, const QModelIndex& row,
+                    QAbstractItemView::ScrollHint hint) {
     QScrollBar* bar = list.verticalScrollBar();
+    // One animation per list: a newer move takes over from where the last one got to.
+    static constexpr const char* animationName = "pindrakeScroll";
+    delete bar->findChild<QPropertyAnimation*>(QLatin1String(animationName));
     const int from = bar->value();
-    list.scrollTo(row, QAbstractItemView::PositionAtCenter);
+    list.scrollTo(row, hint);
     const int to = bar->value();
     if (from == to)
         return;
     bar->setValue(from);
-    // One animation per list: a newer move takes over from where the last one got to.
-    static constexpr const char* animationName = "pindrakeScroll";
-    delete bar->findChild<QPropertyAnimation*>(QLatin1String(animationName));
     auto* animation = new QPropertyAnimation(bar, "value", bar);
     animation->setObjectName(QLatin1String(animationName));
     animation->setDuration(150);

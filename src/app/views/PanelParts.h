@@ -76,8 +76,9 @@ QWidget* divider(QWidget* parent);
 // Gives a bar the faint separator-coloured backing of the hints bars.
 void paintAsHintsBar(QWidget& bar);
 
-// Scrolls the row to the middle of the list with a short ease-out (0.15 s).
-void scrollToCentre(QAbstractItemView& list, const QModelIndex& row);
+// Scrolls the list to the row as `hint` says, with a short ease-out (0.15 s).
+void scrollSmoothly(QAbstractItemView& list, const QModelIndex& row,
+                    QAbstractItemView::ScrollHint hint);
 
 // A key cap and its label, as in the hints bars.
 QWidget* keyHint(const std::string& keyText, const std::string& label, QWidget* parent);

@@ -14,16 +14,21 @@ QString text(std::string_view key) {
     return QString::fromStdString(localized(key));
 }
 
+void bringToFront(QWidget& window) {
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace
 
-void showInformation(const QString& title, const QString& message, Qt::TextFormat format) {
+QMessageBox* showInformation(const QString& title, const QString& message, Qt::TextFormat format) {
     auto* box = new QMessageBox(QMessageBox::Information, title, message);
     box->setWindowModality(Qt::NonModal);
     box->setTextFormat(format);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
-    box->raise();
-    box->activateWindow();
+    bringToFront(*box);
+    return box;
 }
 
 QtApplicationShell::~QtApplicationShell() {
@@ -41,8 +46,7 @@ void QtApplicationShell::openSettingsWindow() {
 bool QtApplicationShell::raiseSettingsWindow() {
     if (!settings_ || !settings_->isVisible())
         return false;
-    settings_->raise();
-    settings_->activateWindow();
+    bringToFront(*settings_);
     return true;
 }
 
@@ -52,12 +56,16 @@ void QtApplicationShell::closeSettingsWindow() {
 }
 
 void QtApplicationShell::showAbout() {
+    if (about_) {
+        bringToFront(*about_);
+        return;
+    }
     QString about = QStringLiteral("<b>Pindrake</b> ") + QApplication::applicationVersion();
     if (!website_.isEmpty()) {
         about += QStringLiteral("<br><br><a href=\"%1\">%2</a>")
                      .arg(website_.toHtmlEscaped(), text("official_site").toHtmlEscaped());
     }
-    showInformation(text("about_pindrake"), about, Qt::RichText);
+    about_ = showInformation(text("about_pindrake"), about, Qt::RichText);
 }
 
 void QtApplicationShell::terminate() {

@@ -7,14 +7,17 @@
 
 #include "app/model/ApplicationShell.h"
 
+class QMessageBox;
+
 namespace pindrake::app::views {
 
 // A message box of ours, gone once closed. Not modal: it would keep every other window of ours,
 // the panel included, from the user.
-void showInformation(const QString& title, const QString& message, Qt::TextFormat format);
+QMessageBox* showInformation(const QString& title, const QString& message, Qt::TextFormat format);
 
-// The application's own windows: the settings window (made on demand), the About box, and the
-// notice that pasting is not possible on this display. Nothing here waits for the user.
+// The application's own windows: the settings window (made on demand), the About box (one at a
+// time), and the notice that pasting is not possible on this display. Nothing here waits for the
+// user.
 class QtApplicationShell final : public ApplicationShell {
   public:
     // `website` is the address the About box links to; none when empty.
@@ -36,6 +39,7 @@ class QtApplicationShell final : public ApplicationShell {
     std::function<QWidget*()> makeSettingsWindow_;
     QString website_;
     QPointer<QWidget> settings_;
+    QPointer<QMessageBox> about_;
 };
 
 }  // namespace pindrake::app::views

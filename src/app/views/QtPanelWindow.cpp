@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pindrake::app::views {
 
@@ -47,6 +48,27 @@ bool compositorRuns(xcb_connection_t* connection) {
                                       nullptr),
         &std::free);
     return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+// The panel never takes the focus (it grabs the keyboard), yet Qt offers it for every window. A
+// window manager moving the focus on from a window of ours that closes (Settings, as the panel
+// shows) may take the offer: the panel lets the focus drop, and once it closes the keys reach no
+// window. Without the offer the focus goes to another program's window.
+void refuseFocusOffers(xcb_connection_t* connection, xcb_window_t window) {
+    const xcb_atom_t protocols = atom(connection, "WM_PROTOCOLS");
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, protocols, XCB_ATOM_ATOM, 0, 32),
+            nullptr),
+        &std::free);
+    if (!reply || reply->format != 32)
+        return;
+    const auto* offered = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    std::vector<xcb_atom_t> kept(
+        offered, offered + xcb_get_property_value_length(reply.get()) / sizeof(xcb_atom_t));
+    std::erase(kept, atom(connection, "WM_TAKE_FOCUS"));
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(kept.size()), kept.data());
 }
 
 // A grab fails while the window is not yet mapped or another client holds one; it is tried
@@ -223,8 +245,10 @@ void QtPanelWindow::makeKeyAndOrderFront() {
     if (!window_)
         return;
     closePopups();
-    if (auto* connection = x11Connection())
+    if (auto* connection = x11Connection()) {
         composited_ = compositorRuns(connection);
+        refuseFocusOffers(connection, static_cast<xcb_window_t>(window_->winId()));
+    }
     applyShape();
     window_->show();
     window_->raise();

@@ -18,6 +18,38 @@
 
 namespace pindrake::GlobalShortcuts {
 
+namespace {
+
+// Holds off the deletion of a window while a loop runs inside it: a deferred delete that comes
+// meanwhile (the window closed from within the loop) is asked for again once the loop is over.
+class DeletionHeldOff final : public QObject {
+  public:
+    explicit DeletionHeldOff(QWidget& window) : window_(&window) {
+        window.installEventFilter(this);
+    }
+    ~DeletionHeldOff() override {
+        if (!window_)
+            return;
+        window_->removeEventFilter(this);
+        if (deletionAsked_)
+            window_->deleteLater();
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::DeferredDelete)
+            return false;
+        deletionAsked_ = true;
+        return true;
+    }
+
+  private:
+    QPointer<QWidget> window_;
+    bool deletionAsked_ = false;
+};
+
+}  // namespace
+
 RecorderControl::RecorderControl(RecorderServices services, Name name,
                                  RecorderLogic::OnChange onChange, QWidget* parent)
     : QLineEdit(parent),
@@ -94,6 +126,9 @@ void RecorderControl::showEvent(QShowEvent* event) {
 
 void RecorderControl::hideEvent(QHideEvent* event) {
     stopRecording();
+    // The window went away (the panel closes Settings as it shows): so does its alert.
+    if (alert_)
+        alert_->close();
     QLineEdit::hideEvent(event);
 }
 
@@ -155,7 +190,12 @@ int RecorderControl::runAlert(const Alert& alert) {
         buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::ActionRole));
     box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
     box.setEscapeButton(buttons.front());
+    // The box, this control and the logic that asked live on until the loop is over: the window
+    // is not deleted under it, though it may be closed.
+    const DeletionHeldOff keepWindow(*window());
+    alert_ = &box;
     box.exec();
+    alert_ = nullptr;
     const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
     return chosen == buttons.end() ? 0 : static_cast<int>(chosen - buttons.begin());
 }

@@ -11,6 +11,7 @@
 #include "shortcuts/widgets/LocalEventMonitor.h"
 
 class QAction;
+class QMessageBox;
 
 namespace pindrake::GlobalShortcuts {
 
@@ -82,6 +83,8 @@ class RecorderControl final : public QLineEdit, private RecorderHost {
     LocalEventMonitor* eventMonitor_ = nullptr;
     // Set while a Tab press is handled: Qt's own handling of the press moves the focus on.
     bool focusMovesOn_ = false;
+    // The alert while it runs.
+    QMessageBox* alert_ = nullptr;
 };
 
 }  // namespace pindrake::GlobalShortcuts

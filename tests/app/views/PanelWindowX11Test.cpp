@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -24,8 +25,10 @@
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
 #include "app/views/SearchField.h"
+#include "app/views/SettingsWindow.h"
 #include "app/views/TrayIcon.h"
 #include "platform/linux/XkbKeyboardLayout.h"
+#include "shortcuts/widgets/WidgetTestSupport.h"
 #include "support/OtherXClient.h"
 #include "support/QtEventLoop.h"
 
@@ -66,6 +69,10 @@ class CompositorStandIn {
     xcb_window_t window_ = 0;
 };
 
+// Generous (and scaled by the waits): the window manager and the server answer within
+// milliseconds.
+const int settleMs = 10000;
+
 class PanelWindowX11Test : public test::ShellFixture {
   protected:
     PanelWindowX11Test() {
@@ -105,6 +112,16 @@ class PanelWindowX11Test : public test::ShellFixture {
             });
     }
     HistoryPanelView& view() { return *static_cast<HistoryPanelView*>(panel->content()); }
+    bool isShowing() const { return delegate->panelController()->isShowing(); }
+    // Whether the condition comes to hold, the application's queued work running meanwhile.
+    bool eventually(const std::function<bool()>& condition) {
+        return test_support::qWaitFor(
+            [&] {
+                main.runUntilIdle();
+                return condition();
+            },
+            settleMs);
+    }
 
     // Whether the point of the panel comes to show the desktop (or not) within a while.
     bool settles(QPoint inPanel, bool showsDesktop) {
@@ -161,10 +178,6 @@ TEST_F(PanelWindowX11Test, WithACompositorTheWindowHasAnAlphaChannelAndNoCut) {
     xcb_disconnect(connection);
     EXPECT_TRUE(panel->window()->mask().isEmpty());
 }
-
-// Generous (and scaled by the waits): the window manager and the server answer within
-// milliseconds.
-const int settleMs = 10000;
 
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
@@ -239,14 +252,6 @@ TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
     delegate = makeDelegate(*panel, windows);
     delegate->applicationDidFinishLaunching();
     MenuBarMenu menu(main, *delegate, windows);
-    const auto eventually = [&](const std::function<bool()>& condition) {
-        return test_support::qWaitFor(
-            [&] {
-                main.runUntilIdle();
-                return condition();
-            },
-            settleMs);
-    };
     const auto hasTheKeys = [&](const QWidget* window) {
         return eventually([&] { return window && other.inputFocus() == window->winId(); });
     };
@@ -258,7 +263,6 @@ TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
         }
         return newest;
     };
-    const auto isShowing = [&] { return delegate->panelController()->isShowing(); };
 
     windows.showAbout();
     const QPointer<QMessageBox> about = newestAbout();
@@ -294,6 +298,57 @@ TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
     }
     xdotool("type typed");
     EXPECT_TRUE(eventually([&] { return settings && settings->text() == "typed"; }));
+}
+
+// Showing the panel over Settings' alert, which runs a loop of its own, closes both; closing the
+// panel gives the keys to the program the user came from, not to a window that is gone. About
+// chosen again raises the open box.
+TEST_F(PanelWindowX11Test, ThePanelClosesSettingsOverItsAlertAndHandsTheKeysBackToAWindowThere) {
+    namespace recorder = GlobalShortcuts::test_support;
+    pindrake::test_support::OtherClient other;
+    platform::XcbConnection program;
+    const xcb_window_t programWindow = xcb_generate_id(program.get());
+    xcb_create_window(program.get(), XCB_COPY_FROM_PARENT, programWindow, program.root(), 0, 0, 300,
+                      200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    program.succeeded(xcb_map_window_checked(program.get(), programWindow));
+    ASSERT_TRUE(eventually([&] { return other.inputFocus() == programWindow; }));
+    const auto keyCodes = platform::XkbKeyboardLayout::forDisplay();
+    int beeps = 0;
+    QtApplicationShell windows(
+        [&]() -> QWidget* {
+            return new SettingsWindow({delegate->historyStore(), defaults, loginItems, keys,
+                                       recorder::recorderServices(shortcuts, *keyCodes, beeps)});
+        },
+        {});
+    makePanel();
+    delegate = makeDelegate(*panel, windows);
+    delegate->applicationDidFinishLaunching();
+    windows.openSettingsWindow();
+    QWidget* settings = windows.settingsWindow();
+    ASSERT_TRUE(eventually([&] { return settings->isActiveWindow(); }));
+
+    hotKeys.reserveForSystem(recorder::shiftCommandK);
+    settings->findChild<GlobalShortcuts::RecorderControl*>()->setFocus(Qt::MouseFocusReason);
+    const recorder::AlertAnswerer showPanel(*settings,
+                                            [&](QMessageBox&) { delegate->togglePanel(); });
+    recorder::press(Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier, recorder::scanCode::k);
+    EXPECT_TRUE(eventually([&] { return !windows.settingsWindow() && !other.canGrabKeyboard(); }));
+    // This window manager never gives the panel the focus; others do if it offers to take it.
+    const auto protocols = program.property(static_cast<xcb_window_t>(panel->window()->winId()),
+                                            program.atom("WM_PROTOCOLS"), XCB_ATOM_ATOM);
+    const auto takeFocus = program.atom("WM_TAKE_FOCUS");
+    for (std::size_t at = 0; protocols && at + sizeof takeFocus <= protocols->size();
+         at += sizeof takeFocus)
+        EXPECT_NE(std::memcmp(protocols->data() + at, &takeFocus, sizeof takeFocus), 0);
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return !isShowing() && other.inputFocus() == programWindow; }));
+
+    windows.showAbout();
+    windows.showAbout();
+    int aboutBoxes = 0;
+    for (auto* window : QApplication::topLevelWidgets())
+        aboutBoxes += qobject_cast<QMessageBox*>(window) && window->isVisible() && window->close();
+    EXPECT_EQ(aboutBoxes, 1);
 }
 
 // The tray menu holds the keyboard while open: the keys it shows beside its items choose them.
