@@ -108,8 +108,9 @@ bool PasteService::writeUnlessOthersCopied(const platform::PasteboardContents& c
     // Our own writes are taken as seen as they are made, so any other change is another
     // application's copy.
     if (pasteboard.isReadingACopy() || pasteboard.changeCount() != monitor.lastChangeCount()) {
-        log::warning("Another application copied while the paste was prepared; nothing is "
-                     "pasted, and its copy is kept");
+        log::warning(
+            "Another application copied while the paste was prepared; nothing is "
+            "pasted, and its copy is kept");
         monitor.setPaused(false);
         return false;
     }
@@ -137,13 +138,13 @@ void PasteService::resumeLater(std::uint64_t choice,
                                const std::shared_ptr<ClipboardMonitor>& monitor) {
     // The block keeps the monitor alive until it has run. It needs only the clipboard, not this
     // object, which may be gone by then.
-    services_.main.postAfter(resumeDelay, [monitor, choice, latest = latestChoice_,
-                                           &pasteboard = services_.pasteboard] {
-        if (*latest != choice)
-            return;
-        monitor->setLastChangeCount(pasteboard.changeCount());
-        monitor->setPaused(false);
-    });
+    services_.main.postAfter(
+        resumeDelay, [monitor, choice, latest = latestChoice_, &pasteboard = services_.pasteboard] {
+            if (*latest != choice)
+                return;
+            monitor->setLastChangeCount(pasteboard.changeCount());
+            monitor->setPaused(false);
+        });
 }
 
 }  // namespace pindrake::clipboard
