@@ -104,6 +104,40 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
     }
 }
 
+// The panel shows again while a paste waits for the application in front or reads its entry: the
+// paste is called off, or its key would type into the panel. Only the next choice is pasted.
+TEST_F(PanelActionsTest, ANewShowCallsOffAPasteThatHasNotWrittenYet) {
+    std::vector<std::function<void()>> heldReads;
+    pasteReads = [&](std::function<void()> read) { heldReads.push_back(std::move(read)); };
+    const auto runReads = [&] {
+        main.advance(1s);
+        for (const auto& read : std::exchange(heldReads, {}))
+            read();
+        main.advance(1s);
+    };
+    for (const Duration showAfter : {Duration(100ms), Duration(300ms)}) {
+        SCOPED_TRACE(showAfter.count());
+        const std::string before = clipboardText();
+        vm->resetForShow();
+        vm->selectedIndex = 2;  // "third"
+        paste();
+        main.advance(showAfter);
+        vm->resetForShow();
+        runReads();
+        EXPECT_EQ(keys.pasteCount(), 0);
+        EXPECT_EQ(clipboardText(), before);
+        EXPECT_FALSE(monitor->isPaused());
+
+        vm->selectedIndex = 1;  // the JSON entry
+        paste();
+        runReads();
+        EXPECT_EQ(keys.pasteCount(), 1);
+        EXPECT_EQ(clipboardText(), R"({"x": 1})");
+        keys.pastes.clear();
+    }
+    EXPECT_EQ(store.items()->size(), 3u);
+}
+
 TEST_F(PanelActionsTest, PasteUsesTheMenusEntryEvenWhenTheSelectionMovedUnderIt) {
     vm->selectedIndex = 2;
     vm->openConverterMenu();  // on "third"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace pindrake::test_support {
+
+// Captures the standard output while it lives. A failed ASSERT that leaves the test early still
+// ends the capture, and the failures reported meanwhile are printed, with the rest of the report.
+class CapturedStdout {
+  public:
+    CapturedStdout() { ::testing::internal::CaptureStdout(); }
+    ~CapturedStdout() {
+        if (taken_)
+            return;
+        const std::string printed = ::testing::internal::GetCapturedStdout();
+        if (::testing::Test::HasFailure())
+            std::fputs(printed.c_str(), stdout);
+    }
+    CapturedStdout(const CapturedStdout&) = delete;
+    CapturedStdout& operator=(const CapturedStdout&) = delete;
+
+    // What was printed so far; the capture ends.
+    std::string take() {
+        taken_ = true;
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+  private:
+    bool taken_ = false;
+};
+
+}  // namespace pindrake::test_support
