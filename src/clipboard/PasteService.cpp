@@ -35,6 +35,7 @@ void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
         if (written)
             simulatePaste();
     });
+    pasteReading_ = monitor;
 }
 
 void PasteService::paste(const ClipboardContent& content,
@@ -50,10 +51,9 @@ void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
                            const std::shared_ptr<ClipboardMonitor>& monitor,
                            std::function<void(bool)> done) {
     const std::uint64_t choice = begin(*monitor);
-    reading_ = monitor;
     auto completion = restores_.add(services_.main, [this, id = entry->id, choice, monitor,
                                                      done = std::move(done)](EntryRead read) {
-        reading_.reset();
+        pasteReading_.reset();
         const bool written = writeRead(id, std::move(read), *monitor);
         if (written)
             resumeLater(choice, monitor);
@@ -75,16 +75,17 @@ void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
 }
 
 void PasteService::callOff() {
-    restores_.dropAll();
-    if (const auto monitor = std::exchange(reading_, {}).lock())
+    if (const auto monitor = std::exchange(pasteReading_, {}).lock()) {
+        restores_.dropAll();
         monitor->setPaused(false);
+    }
 }
 
 std::uint64_t PasteService::begin(ClipboardMonitor& monitor) {
     // The latest choice wins: an earlier entry still being read is never written. Its pause is
     // this one's now.
     restores_.dropAll();
-    reading_.reset();
+    pasteReading_.reset();
     // A copy already read from the clipboard is captured before our write can replace it.
     if (!monitor.isPaused())
         monitor.checkPasteboard();

@@ -56,8 +56,8 @@ class PasteService {
     // `done` then never runs.
     void restore(const HistoryList::Entry& entry, HistoryStore& store,
                  const std::shared_ptr<ClipboardMonitor>& monitor, std::function<void(bool)> done);
-    // Calls off a paste or restore still reading its entry, as a later choice does: it never
-    // writes, and the monitor runs again at once.
+    // Calls off a paste still reading its entry, as a later choice does: it never writes, and
+    // the monitor runs again at once. A restore has no key that could go astray; it goes on.
     void callOff();
     void simulatePaste();
 
@@ -81,8 +81,8 @@ class PasteService {
 
     Services services_;
     PendingCompletions<EntryRead> restores_;
-    // The monitor a choice still reading holds paused.
-    std::weak_ptr<ClipboardMonitor> reading_;
+    // The monitor a paste still reading holds paused.
+    std::weak_ptr<ClipboardMonitor> pasteReading_;
     // The latest choice's number, shared with the resumes, which may run after we are gone.
     std::shared_ptr<std::uint64_t> latestChoice_ = std::make_shared<std::uint64_t>(0);
 };

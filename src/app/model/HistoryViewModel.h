@@ -122,8 +122,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     // The panel controller reports every hide.
     void panelDidHide();
-    // Calls off every paste or copy that has not written yet; a window of ours is about to take
-    // the keyboard. Done by every show.
+    // Calls off every paste that has not written yet: a window of ours is about to take the
+    // keyboard, and its key would go there. Done by every show.
     void callOffPastes();
 
   private:
