@@ -109,31 +109,27 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
 TEST_F(PanelActionsTest, ANewShowCallsOffAPasteThatHasNotWrittenYet) {
     std::vector<std::function<void()>> heldReads;
     pasteReads = [&](std::function<void()> read) { heldReads.push_back(std::move(read)); };
-    const auto runReads = [&] {
-        main.advance(1s);
+    // Pastes the entry, shows the panel again after `showAfter` unless it is none, then lets the
+    // entry's read end.
+    const auto pasteAndShow = [&](int index, std::optional<Duration> showAfter) {
+        vm->selectedIndex = index;
+        paste();
+        main.advance(showAfter.value_or(1s));
+        if (showAfter)
+            vm->resetForShow();
         for (const auto& read : std::exchange(heldReads, {}))
             read();
         main.advance(1s);
     };
     for (const Duration showAfter : {Duration(100ms), Duration(300ms)}) {
-        SCOPED_TRACE(showAfter.count());
         const std::string before = clipboardText();
-        vm->resetForShow();
-        vm->selectedIndex = 2;  // "third"
-        paste();
-        main.advance(showAfter);
-        vm->resetForShow();
-        runReads();
+        pasteAndShow(2, showAfter);  // "third"
         EXPECT_EQ(keys.pasteCount(), 0);
         EXPECT_EQ(clipboardText(), before);
         EXPECT_FALSE(monitor->isPaused());
-
-        vm->selectedIndex = 1;  // the JSON entry
-        paste();
-        runReads();
-        EXPECT_EQ(keys.pasteCount(), 1);
+        pasteAndShow(1, std::nullopt);  // the JSON entry
+        EXPECT_EQ(std::exchange(keys.pastes, {}).size(), 1u);
         EXPECT_EQ(clipboardText(), R"({"x": 1})");
-        keys.pastes.clear();
     }
     EXPECT_EQ(store.items()->size(), 3u);
 }

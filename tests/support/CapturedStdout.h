@@ -8,19 +8,17 @@
 namespace pindrake::test_support {
 
 // Captures the standard output while it lives. A failed ASSERT that leaves the test early still
-// ends the capture, and the failures reported meanwhile are printed, with the rest of the report.
+// ends the capture and prints the failures reported meanwhile, so the suite's report goes on.
 class CapturedStdout {
   public:
     CapturedStdout() { ::testing::internal::CaptureStdout(); }
     ~CapturedStdout() {
         if (taken_)
             return;
-        const std::string printed = ::testing::internal::GetCapturedStdout();
+        const std::string printed = take();
         if (::testing::Test::HasFailure())
             std::fputs(printed.c_str(), stdout);
     }
-    CapturedStdout(const CapturedStdout&) = delete;
-    CapturedStdout& operator=(const CapturedStdout&) = delete;
 
     // What was printed so far; the capture ends.
     std::string take() {
