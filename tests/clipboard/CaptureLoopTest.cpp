@@ -73,13 +73,12 @@ class CaptureLoopTest : public ::testing::Test {
     std::shared_ptr<ClipboardMonitor> monitor;
     // Where entries are read for a paste: a later turn of the main queue, or held for the test to
     // run.
-    const std::function<void(std::function<void()>)> entryReads =
-        [this](std::function<void()> job) {
-            if (holdReads)
-                heldReads.push_back(std::move(job));
-            else
-                main.post(std::move(job));
-        };
+    const std::function<void(std::function<void()>)> entryReads = [this](std::function<void()> job) {
+        if (holdReads)
+            heldReads.push_back(std::move(job));
+        else
+            main.post(std::move(job));
+    };
     bool holdReads = false;
     std::vector<std::function<void()>> heldReads;
     PasteService service{{main, pasteboard, keys, codec, entryReads}};
@@ -379,7 +378,6 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
     holdReads = true;
     for (const bool stillBeingRead : {false, true}) {
         SCOPED_TRACE(stillBeingRead);
-        const std::size_t before = store.items()->size();
         const auto copied = "copied during the read " + std::to_string(stillBeingRead);
         service.paste(std::make_shared<const ClipboardItem>(withSnapshot), store, monitor);
         pasteboard.readingACopy = stillBeingRead;
@@ -394,7 +392,6 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
         if (stillBeingRead)
             copyText(copied);
         main.advance(ClipboardMonitor::pollInterval);
-        ASSERT_EQ(store.items()->size(), before + 1);
         EXPECT_EQ(store.items()->front().plainText, copied);
     }
     holdReads = false;

@@ -53,8 +53,8 @@ class ClipboardX11Test : public ::testing::Test {
         if (qgetenv("DISPLAY").isEmpty())
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
         pasteboard = std::make_unique<platform::QtPasteboard>(test_support::readLimitsOutOfReach());
-        store =
-            std::make_unique<HistoryStore>(folder.path(), HistoryStore::Services{defaults, *codec});
+        store = std::make_unique<HistoryStore>(
+            folder.path(), HistoryStore::Services{defaults, *codec});
         monitor = ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
