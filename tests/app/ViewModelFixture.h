@@ -68,7 +68,8 @@ class ViewModelFixture : public AppWorld {
 
     clipboard::HistoryStore store{folder.path(), {defaults, *codec}};
     clipboard::PasteService pasteService{
-        {main, pasteboard, keys, *codec, [this](std::function<void()> read) { pasteReads(std::move(read)); }}};
+        {main, pasteboard, keys, *codec,
+         [this](std::function<void()> read) { pasteReads(std::move(read)); }}};
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     FakeConverter asIs{"paste.asis"};
     FakeConverter prettify{"json.prettify"};
