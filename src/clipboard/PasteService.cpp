@@ -27,44 +27,38 @@ platform::PasteboardContents pasteboardContents(const ClipboardContent& content,
     return contents;
 }
 
-void resynchronise(ClipboardMonitor& monitor, const platform::Pasteboard& pasteboard) {
-    monitor.setLastChangeCount(pasteboard.changeCount());
-    monitor.setPaused(false);
-}
-
 }  // namespace
 
 void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
-    restore(entry, store, monitor, [this, monitor](bool written) {
+    restore(entry, store, monitor, [this](bool written) {
         if (written)
-            pasteAndResumeLater(monitor);
+            simulatePaste();
     });
+    pasteReading_ = monitor;
 }
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
-    // An entry still being read must not land over this later choice.
-    restores_.dropAll();
-    monitor->setPaused(true);
-    if (!write(content)) {
-        monitor->setPaused(false);
+    const std::uint64_t choice = begin(*monitor);
+    if (!writeUnlessOthersCopied(pasteboardContents(content, services_.imageCodec), *monitor))
         return;
-    }
-    pasteAndResumeLater(monitor);
+    simulatePaste();
+    resumeLater(choice, monitor);
 }
 
 void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
                            const std::shared_ptr<ClipboardMonitor>& monitor,
                            std::function<void(bool)> done) {
-    // The latest choice wins: an earlier entry still being read is never written. Its pause is
-    // this one's now, which ends as any other.
-    restores_.dropAll();
-    monitor->setPaused(true);
-    auto completion = restores_.add(
-        services_.main, [this, id = entry->id, monitor, done = std::move(done)](EntryRead read) {
-            done(writeRead(id, std::move(read), *monitor));
-        });
+    const std::uint64_t choice = begin(*monitor);
+    auto completion = restores_.add(services_.main, [this, id = entry->id, choice, monitor,
+                                                     done = std::move(done)](EntryRead read) {
+        pasteReading_.reset();
+        const bool written = writeRead(id, std::move(read), *monitor);
+        if (written)
+            resumeLater(choice, monitor);
+        done(written);
+    });
     services_.onWorker([completion, snapshot = store.snapshotReader(entry->id),
                         stored = store.contentReader(entry), &codec = services_.imageCodec] {
         EntryRead read;
@@ -80,22 +74,54 @@ void PasteService::restore(const HistoryList::Entry& entry, HistoryStore& store,
     });
 }
 
+void PasteService::callOff() {
+    if (const auto monitor = std::exchange(pasteReading_, {}).lock()) {
+        restores_.dropAll();
+        monitor->setPaused(false);
+    }
+}
+
+std::uint64_t PasteService::begin(ClipboardMonitor& monitor) {
+    // The latest choice wins: an earlier entry still being read is never written. Its pause is
+    // this one's now.
+    restores_.dropAll();
+    pasteReading_.reset();
+    // A copy already read from the clipboard is captured before our write can replace it.
+    if (!monitor.isPaused())
+        monitor.checkPasteboard();
+    monitor.setPaused(true);
+    return ++*latestChoice_;
+}
+
 bool PasteService::writeRead(const std::string& id, EntryRead read, ClipboardMonitor& monitor) {
     if (!read.fromSnapshot)
         log::diagnostic("[PasteService] restorePasteboard failed: " + id);
     if (!read.contents) {
-        resumeMonitor(monitor);
+        monitor.setPaused(false);
         return false;
     }
-    if (services_.pasteboard.write(*read.contents))
-        return true;
-    // The change count is not taken as seen: the copy that took the clipboard is the user's.
-    monitor.setPaused(false);
-    return false;
+    return writeUnlessOthersCopied(*read.contents, monitor);
 }
 
-bool PasteService::write(const ClipboardContent& content) {
-    return services_.pasteboard.write(pasteboardContents(content, services_.imageCodec));
+bool PasteService::writeUnlessOthersCopied(const platform::PasteboardContents& contents,
+                                           ClipboardMonitor& monitor) {
+    auto& pasteboard = services_.pasteboard;
+    // Our own writes are taken as seen as they are made, so any other change is another
+    // application's copy.
+    if (pasteboard.isReadingACopy() || pasteboard.changeCount() != monitor.lastChangeCount()) {
+        log::warning(
+            "Another application copied while the paste was prepared; nothing is "
+            "pasted, and its copy is kept");
+        monitor.setPaused(false);
+        return false;
+    }
+    if (!pasteboard.write(contents)) {
+        // The copy that took the clipboard is the user's: the monitor captures it.
+        monitor.setPaused(false);
+        return false;
+    }
+    monitor.setLastChangeCount(pasteboard.changeCount());
+    return true;
 }
 
 void PasteService::simulatePaste() {
@@ -109,17 +135,17 @@ void PasteService::simulatePaste() {
     services_.keySynth.postPaste(key);
 }
 
-void PasteService::resumeMonitor(ClipboardMonitor& monitor) {
-    resynchronise(monitor, services_.pasteboard);
-}
-
-void PasteService::pasteAndResumeLater(const std::shared_ptr<ClipboardMonitor>& monitor) {
-    simulatePaste();
-    // The block keeps the monitor alive until it has run. It needs only the two platform
-    // services, not this object, which may be gone by then.
-    services_.main.postAfter(resumeDelay, [monitor, &pasteboard = services_.pasteboard] {
-        resynchronise(*monitor, pasteboard);
-    });
+void PasteService::resumeLater(std::uint64_t choice,
+                               const std::shared_ptr<ClipboardMonitor>& monitor) {
+    // The block keeps the monitor alive until it has run. It needs only the clipboard, not this
+    // object, which may be gone by then.
+    services_.main.postAfter(
+        resumeDelay, [monitor, choice, latest = latestChoice_, &pasteboard = services_.pasteboard] {
+            if (*latest != choice)
+                return;
+            monitor->setLastChangeCount(pasteboard.changeCount());
+            monitor->setPaused(false);
+        });
 }
 
 }  // namespace pindrake::clipboard

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,9 +19,11 @@
 namespace pindrake::clipboard {
 
 // Puts an entry or a converted content on the clipboard and presses Ctrl+V in the application
-// in front. The monitor is paused around the write and then takes the change it caused as
-// seen, so our own pastes never become history entries. An entry is read on a worker, however
-// large; only the write itself happens on the main thread. Main thread only.
+// in front. The monitor is paused from the choice until a while after the write, and takes the
+// change our write made as seen, so our own pastes never become history entries. An entry is
+// read on a worker, however large; only the write itself happens on the main thread. A copy
+// another application made since the monitor last looked is never written over: the paste
+// stands down and the monitor captures that copy. Main thread only.
 class PasteService {
   public:
     struct Services {
@@ -43,23 +46,20 @@ class PasteService {
 
     // Pastes the entry as captured (its snapshot); when the snapshot is gone or damaged, its
     // stored text, HTML and image instead. Pastes nothing when nothing is stored, or when
-    // another application took the clipboard before the entry could be put there.
+    // another application copied before the entry could be put on the clipboard.
     void paste(const HistoryList::Entry& entry, HistoryStore& store,
                const std::shared_ptr<ClipboardMonitor>& monitor);
     void paste(const ClipboardContent& content, const std::shared_ptr<ClipboardMonitor>& monitor);
-    // Puts the entry on the clipboard as `paste` does, pausing the monitor until the write, and
-    // then tells `done` whether it went there. When it did not, the monitor runs again, and a copy
-    // that took the clipboard meanwhile is captured as any other.
-    // The user's latest choice wins: every paste or restore calls off a restore still reading,
-    // whose `done` then never runs.
+    // Puts the entry on the clipboard as `paste` does, without the key, and then tells `done`
+    // whether it went there.
+    // The user's latest choice wins: every paste or restore calls off one still reading, whose
+    // `done` then never runs.
     void restore(const HistoryList::Entry& entry, HistoryStore& store,
                  const std::shared_ptr<ClipboardMonitor>& monitor, std::function<void(bool)> done);
-    // Replaces the clipboard's contents with the content's image (as PNG), HTML and text; false
-    // when another application took the clipboard first.
-    bool write(const ClipboardContent& content);
+    // Calls off a paste still reading its entry, as a later choice does: it never writes, and
+    // the monitor runs again at once. A restore has no key that could go astray; it goes on.
+    void callOff();
     void simulatePaste();
-    // Takes the clipboard's current change count as seen and unpauses the monitor.
-    void resumeMonitor(ClipboardMonitor& monitor);
 
   private:
     // What a worker read of an entry: its snapshot, or else its stored content; nothing when
@@ -69,11 +69,22 @@ class PasteService {
         bool fromSnapshot = false;
     };
 
+    // Drops the choices before this one and pauses the monitor; the choice's number.
+    std::uint64_t begin(ClipboardMonitor& monitor);
     bool writeRead(const std::string& id, EntryRead read, ClipboardMonitor& monitor);
-    void pasteAndResumeLater(const std::shared_ptr<ClipboardMonitor>& monitor);
+    // False, with the monitor running again, when another application has copied since the
+    // monitor last looked (our write would replace that copy) or took the clipboard first.
+    bool writeUnlessOthersCopied(const platform::PasteboardContents& contents,
+                                 ClipboardMonitor& monitor);
+    // Resumes the monitor after the delay, unless a later choice holds it paused by then.
+    void resumeLater(std::uint64_t choice, const std::shared_ptr<ClipboardMonitor>& monitor);
 
     Services services_;
     PendingCompletions<EntryRead> restores_;
+    // The monitor a paste still reading holds paused.
+    std::weak_ptr<ClipboardMonitor> pasteReading_;
+    // The latest choice's number, shared with the resumes, which may run after we are gone.
+    std::shared_ptr<std::uint64_t> latestChoice_ = std::make_shared<std::uint64_t>(0);
 };
 
 }  // namespace pindrake::clipboard

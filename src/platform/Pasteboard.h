@@ -59,6 +59,9 @@ class Pasteboard {
     // Goes up on every change of the clipboard's contents, whoever made it, including a copy
     // of the same contents again and our own writes.
     virtual std::int64_t changeCount() const = 0;
+    // Another application took the clipboard and its copy is still being read: `changeCount`
+    // goes up once it is. A write now would replace a copy nobody has seen.
+    virtual bool isReadingACopy() const = 0;
     // Every type with its bytes, read in one go, so that what is captured and what is kept for
     // a later paste always come from the same copy. Empty when nobody owns the clipboard. Shares
     // the bytes read, so it costs the same whatever the copy holds.

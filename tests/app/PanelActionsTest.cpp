@@ -104,6 +104,36 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
     }
 }
 
+// The panel shows again while a paste waits for the application in front or reads its entry: the
+// paste is called off, or its key would type into the panel. Only the next choice is pasted.
+TEST_F(PanelActionsTest, ANewShowCallsOffAPasteThatHasNotWrittenYet) {
+    std::vector<std::function<void()>> heldReads;
+    pasteReads = [&](std::function<void()> read) { heldReads.push_back(std::move(read)); };
+    // Pastes the entry, shows the panel again after `showAfter` unless it is none, then lets the
+    // entry's read end.
+    const auto pasteAndShow = [&](int index, std::optional<Duration> showAfter) {
+        vm->selectedIndex = index;
+        paste();
+        main.advance(showAfter.value_or(1s));
+        if (showAfter)
+            vm->resetForShow();
+        for (const auto& read : std::exchange(heldReads, {}))
+            read();
+        main.advance(1s);
+    };
+    for (const Duration showAfter : {Duration(100ms), Duration(300ms)}) {
+        const std::string before = clipboardText();
+        pasteAndShow(2, showAfter);  // "third"
+        EXPECT_EQ(keys.pasteCount(), 0);
+        EXPECT_EQ(clipboardText(), before);
+        EXPECT_FALSE(monitor->isPaused());
+        pasteAndShow(1, std::nullopt);  // the JSON entry
+        EXPECT_EQ(std::exchange(keys.pastes, {}).size(), 1u);
+        EXPECT_EQ(clipboardText(), R"({"x": 1})");
+    }
+    EXPECT_EQ(store.items()->size(), 3u);
+}
+
 TEST_F(PanelActionsTest, PasteUsesTheMenusEntryEvenWhenTheSelectionMovedUnderIt) {
     vm->selectedIndex = 2;
     vm->openConverterMenu();  // on "third"

@@ -67,7 +67,9 @@ class ViewModelFixture : public AppWorld {
     }
 
     clipboard::HistoryStore store{folder.path(), {defaults, *codec}};
-    clipboard::PasteService pasteService{{main, pasteboard, keys, *codec, checksInLaterTurn}};
+    clipboard::PasteService pasteService{
+        {main, pasteboard, keys, *codec,
+         [this](std::function<void()> read) { pasteReads(std::move(read)); }}};
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     FakeConverter asIs{"paste.asis"};
     FakeConverter prettify{"json.prettify"};
@@ -77,6 +79,8 @@ class ViewModelFixture : public AppWorld {
     // Where the model reads a conversion's input: a later turn of the main queue, unless a test
     // runs the reads itself.
     std::function<void(std::function<void()>)> entryReads = checksInLaterTurn;
+    // Where the paste service reads an entry; the same unless a test holds the reads.
+    std::function<void(std::function<void()>)> pasteReads = checksInLaterTurn;
     std::shared_ptr<HistoryViewModel> vm;
 };
 

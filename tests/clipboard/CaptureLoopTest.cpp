@@ -11,6 +11,7 @@
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/fake/ScriptedWorkspace.h"
+#include "support/CapturedStdout.h"
 #include "support/HeldCall.h"
 #include "support/TestFiles.h"
 
@@ -322,7 +323,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     ClipboardItem empty;
     empty.id = "6F9619FF-8B86-D011-B42D-00C04FC964FF";
 
-    ::testing::internal::CaptureStdout();
+    test_support::CapturedStdout printed;
     pasteEntry(entry);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(clipboardAtPaste, (PasteboardContents{{"public.png", png},
@@ -332,9 +333,8 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     EXPECT_FALSE(monitor->isPaused());
 
     pasteEntry(empty);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "[PasteService] restorePasteboard failed: " + entry.id + "\n" +
-                  "[PasteService] restorePasteboard failed: " + empty.id + "\n");
+    EXPECT_EQ(printed.take(), "[PasteService] restorePasteboard failed: " + entry.id + "\n" +
+                                  "[PasteService] restorePasteboard failed: " + empty.id + "\n");
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_FALSE(monitor->isPaused());
     EXPECT_EQ(pasteboard.contents(), *clipboardAtPaste);
@@ -358,7 +358,7 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
         {"entry without its snapshot", [&] { pasteEntry(withoutSnapshot); }},
         {"converted content", [&] { service.paste(text, monitor); }},
     };
-    ::testing::internal::CaptureStdout();
+    const test_support::CapturedStdout printed;
     pasteboard.clipboardTaken = true;
     for (const auto& [name, paste] : routes) {
         SCOPED_TRACE(name);
@@ -371,10 +371,32 @@ TEST_F(PasteServiceTest, WhenAnotherApplicationTookTheClipboardFirstNothingIsPas
         ASSERT_EQ(store.items()->size(), before + 1);
         EXPECT_EQ(store.items()->front().plainText, std::string("copied meanwhile by ") + name);
     }
-    ::testing::internal::GetCapturedStdout();
+
+    // Nor is a copy made while the entry is read written over, once read or still being read,
+    // though our write could take the clipboard.
+    pasteboard.clipboardTaken = false;
+    holdReads = true;
+    for (const bool stillBeingRead : {false, true}) {
+        SCOPED_TRACE(stillBeingRead);
+        const auto copied = "copied during the read " + std::to_string(stillBeingRead);
+        service.paste(std::make_shared<const ClipboardItem>(withSnapshot), store, monitor);
+        pasteboard.readingACopy = stillBeingRead;
+        if (!stillBeingRead)
+            copyText(copied);
+        for (const auto& read : std::exchange(heldReads, {}))
+            read();
+        main.runUntilIdle();
+        EXPECT_EQ(keys.pasteCount(), 0);
+        EXPECT_FALSE(monitor->isPaused());
+        pasteboard.readingACopy = false;
+        if (stillBeingRead)
+            copyText(copied);
+        main.advance(ClipboardMonitor::pollInterval);
+        EXPECT_EQ(store.items()->front().plainText, copied);
+    }
+    holdReads = false;
 
     // Terminals paste the primary selection, which another application can take just as well.
-    pasteboard.clipboardTaken = false;
     pasteboard.primarySelectionTaken = true;
     keys.frontmostPasteKey = platform::PasteKey::shiftInsert;
     service.paste(text, monitor);
@@ -432,6 +454,26 @@ TEST_F(PasteServiceTest, ReadsTheEntryOffTheMainTurnAndPastesOnlyTheLatestChoice
     main.advance(PasteService::resumeDelay);
     EXPECT_FALSE(monitor->isPaused());
 
+    // A later choice that starts before the earlier paste resumes holds the monitor paused until
+    // its own write, which is never captured; a choice called off never writes.
+    service.paste(std::make_shared<const ClipboardItem>(first), store, monitor);
+    runHeldReads();
+    main.advance(PasteService::resumeDelay / 2);
+    service.paste(std::make_shared<const ClipboardItem>(second), store, monitor);
+    main.advance(PasteService::resumeDelay);
+    EXPECT_TRUE(monitor->isPaused());
+    runHeldReads();
+    monitor->checkPasteboard();
+    EXPECT_EQ(keys.pasteCount(), 5);
+    service.paste(std::make_shared<const ClipboardItem>(first), store, monitor);
+    service.callOff();
+    EXPECT_FALSE(monitor->isPaused());
+    runHeldReads();
+    main.advance(seconds(2));
+    EXPECT_EQ(keys.pasteCount(), 5);
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "second"}}));
+    EXPECT_EQ(store.items()->size(), 2u);
+
     {
         PasteService leaving{{main, pasteboard, keys, codec, entryReads}};
         leaving.paste(std::make_shared<const ClipboardItem>(second), store, monitor);
@@ -439,8 +481,8 @@ TEST_F(PasteServiceTest, ReadsTheEntryOffTheMainTurnAndPastesOnlyTheLatestChoice
     const auto pending = main.pendingCount();
     runHeldReads();
     EXPECT_EQ(main.pendingCount(), pending);
-    EXPECT_EQ(keys.pasteCount(), 3);
-    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "converted"}}));
+    EXPECT_EQ(keys.pasteCount(), 5);
+    EXPECT_EQ(pasteboard.contents(), (PasteboardContents{{"public.utf8-plain-text", "second"}}));
 }
 
 // A content goes on the clipboard best form first. Terminals that paste only the primary

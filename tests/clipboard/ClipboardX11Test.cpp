@@ -3,6 +3,7 @@
 // client took the clipboard first).
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 
 #include <chrono>
@@ -128,30 +129,58 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     EXPECT_EQ(pasteboard->changeCount(), resumedAt + 1);
 }
 
-// Another application copies after the entry was read and just before it is written, while no
-// event was handled: Qt claims the clipboard with the time of the last event it handled, which is
-// older, and the claim fails. Nothing is pasted, and that copy stays on the clipboard and enters
-// the history. The paste runs its turns on a queue of its own, so that no event is handled
-// between that copy and the write.
+// Another application copies while the entry is read. With no X event handled since, Qt's claim
+// (stamped with the time of the last event it handled) fails; once the events are handled, as
+// on a desktop, it would succeed over that copy, read or still being read. Either way nothing is
+// pasted, and that copy stays on the clipboard and enters the history.
 TEST_F(ClipboardX11Test, APasteThatCouldNotTakeTheClipboardPostsNoKey) {
-    const ClipboardItem item = captureFromXclip("UTF8_STRING", "from the history");
-    ManualScheduler pasteTurns;
-    std::vector<std::function<void()>> heldReads;
-    platform::RecordingKeySynth recorded;
-    PasteService paster({pasteTurns, *pasteboard, recorded, *codec,
-                         [&](std::function<void()> read) { heldReads.push_back(std::move(read)); }});
-    paster.paste(std::make_shared<const ClipboardItem>(item), *store, monitor);
-    ASSERT_EQ(heldReads.size(), 1u);
-    heldReads.front()();
-    // No event is handled from here to the write: the server's clock moves past the last one.
-    std::this_thread::sleep_for(50ms);
     using Owner = platform::testing::ScriptedSelectionOwner;
-    const Owner other(std::vector<Owner::Offer>{{"UTF8_STRING", "copied meanwhile"}});
-    pasteTurns.runUntilIdle();
-    EXPECT_FALSE(monitor->isPaused());
-    EXPECT_EQ(recorded.pasteCount(), 0);
-    EXPECT_EQ(readClipboard("UTF8_STRING"), "copied meanwhile");
-    EXPECT_TRUE(waitUntil([&] { return store->items()->front().plainText == "copied meanwhile"; }));
+    const struct {
+        const char* name;
+        bool eventsHandled;
+        std::chrono::milliseconds answerDelay;
+    } cases[] = {{"no event handled", false, 0ms},
+                 {"events handled, the copy read", true, 0ms},
+                 {"events handled, the copy still being read", true, Owner::untilReleased}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ClipboardItem item = captureFromXclip("UTF8_STRING", std::string("entry ") + c.name);
+        ManualScheduler pasteTurns;
+        std::vector<std::function<void()>> heldReads;
+        platform::RecordingKeySynth recorded;
+        PasteService paster(
+            {c.eventsHandled ? static_cast<Scheduler&>(main) : pasteTurns, *pasteboard, recorded,
+             *codec, [&](std::function<void()> read) { heldReads.push_back(std::move(read)); }});
+        paster.paste(std::make_shared<const ClipboardItem>(item), *store, monitor);
+        ASSERT_EQ(heldReads.size(), 1u);
+        // The server's clock moves past the last event handled.
+        std::this_thread::sleep_for(50ms);
+        bool qtSawTheCopy = false;
+        QObject watch;
+        QObject::connect(
+            QGuiApplication::clipboard(), &QClipboard::changed, &watch,
+            [&](QClipboard::Mode mode) { qtSawTheCopy |= mode == QClipboard::Clipboard; });
+        const auto changes = pasteboard->changeCount();
+        const std::string copied = std::string("copied meanwhile, ") + c.name;
+        Owner other(std::vector<Owner::Offer>{{"UTF8_STRING", copied, c.answerDelay}});
+        if (c.eventsHandled) {
+            ASSERT_TRUE(waitUntil([&] {
+                return qtSawTheCopy && (c.answerDelay == Owner::untilReleased
+                                            ? pasteboard->isReadingACopy()
+                                            : pasteboard->changeCount() != changes);
+            }));
+            heldReads.front()();
+            ASSERT_TRUE(waitUntil([&] { return !monitor->isPaused(); }));
+            other.release();
+        } else {
+            heldReads.front()();
+            pasteTurns.runUntilIdle();
+        }
+        EXPECT_FALSE(monitor->isPaused());
+        EXPECT_EQ(recorded.pasteCount(), 0);
+        EXPECT_EQ(readClipboard("UTF8_STRING").toStdString(), copied);
+        EXPECT_TRUE(waitUntil([&] { return store->items()->front().plainText == copied; }));
+    }
 }
 
 // The paste key itself is held by the key synthesiser's and the end-to-end tests.

@@ -180,7 +180,7 @@ void HistoryViewModel::moveSelectionUp() {
 }
 
 void HistoryViewModel::resetForShow() {
-    cancelConvertPaste();
+    callOffPastes();
     query = std::string();
     isConverterMenuOpen = false;
     selectedIndex = 0;
@@ -196,6 +196,12 @@ void HistoryViewModel::resetForShow() {
 
 void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
+}
+
+void HistoryViewModel::callOffPastes() {
+    cancelConvertPaste();
+    pendingPaste_.cancel();
+    services_.pasteService.callOff();
 }
 
 // ---- Converter menu and previews
@@ -489,9 +495,12 @@ void HistoryViewModel::pasteLater(std::function<void(HistoryViewModel&)> paste,
         services_.workspace.activate(*previousApp);
     if (dismiss)
         dismiss();
+    pendingPaste_.cancel();
+    pendingPaste_ = CancellationToken();
     std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    services_.main.postAfter(pasteDelay, [weak, paste = std::move(paste)] {
-        if (auto self = weak.lock())
+    services_.main.postAfter(pasteDelay, [weak, token = pendingPaste_, paste = std::move(paste)] {
+        auto self = weak.lock();
+        if (self && !token.isCancelled())
             paste(*self);
     });
 }
@@ -508,19 +517,11 @@ void HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMo
     const auto entry = actionEntry();
     if (!entry)
         return;
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    services_.pasteService.restore(
-        entry, services_.historyStore, monitor,
-        [weak, monitor, copied = std::move(copied)](bool written) {
-            auto self = weak.lock();
-            if (!self || !written)
-                return;
-            self->services_.main.postAfter(copyResumeDelay, [weak, monitor] {
-                if (auto alive = weak.lock())
-                    alive->services_.pasteService.resumeMonitor(*monitor);
-            });
-            copied();
-        });
+    services_.pasteService.restore(entry, services_.historyStore, monitor,
+                                   [copied = std::move(copied)](bool written) {
+                                       if (written)
+                                           copied();
+                                   });
 }
 
 bool HistoryViewModel::deleteSelected() {

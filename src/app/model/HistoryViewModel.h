@@ -49,7 +49,6 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     };
 
     static constexpr Duration pasteDelay = std::chrono::milliseconds(200);
-    static constexpr Duration copyResumeDelay = std::chrono::milliseconds(200);
     static constexpr Duration aiStartDelay = std::chrono::milliseconds(500);
     static constexpr Duration aiPollInterval = std::chrono::milliseconds(500);
     static constexpr int aiPollLimit = 60;
@@ -108,7 +107,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     // Pastes the entry, or the highlighted converter's result, into `previousApp` after
     // `dismiss` has hidden the panel. A paste that still has to convert waits for the result
-    // with the panel open; a hide, a new show or closing the menu calls it off.
+    // with the panel open; a hide, a new show or closing the menu calls it off. Once the panel
+    // is gone, a new show still calls off a paste that has not written: its key would reach us.
     void pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
                        const std::optional<platform::RunningApplication>& previousApp,
                        std::function<void()> dismiss);
@@ -122,6 +122,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     // The panel controller reports every hide.
     void panelDidHide();
+    // Calls off every paste that has not written yet: a window of ours is about to take the
+    // keyboard, and its key would go there. Done by every show.
+    void callOffPastes();
 
   private:
     // A conversion's input as read from its entry, and the copy a flow keeps to tell a failed
@@ -196,6 +199,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     std::map<std::string, CachedResult> aiResultCache_;
     std::set<std::string> aiInFlightTasks_;
     std::optional<CancellationToken> pendingConvertPaste_;
+    // A paste waiting for the application in front to take the keyboard back.
+    CancellationToken pendingPaste_;
     std::vector<Subscription> subscriptions_;
     PendingCompletions<ReadContent> contentReads_;
 };

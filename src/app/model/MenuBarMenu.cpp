@@ -50,7 +50,9 @@ void MenuBarMenu::showAbout() {
     shell_.showAbout();
 }
 
+// A paste still waiting must not type into the window we open.
 void MenuBarMenu::closePanel() {
+    delegate_.viewModel().callOffPastes();
     if (auto* panel = delegate_.panelController())
         panel->hidePanel(false);
 }

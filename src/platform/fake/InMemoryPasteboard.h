@@ -8,6 +8,7 @@ namespace pindrake::platform {
 class InMemoryPasteboard final : public Pasteboard {
   public:
     std::int64_t changeCount() const override { return changeCount_; }
+    bool isReadingACopy() const override { return readingACopy; }
     PasteboardContents read() override {
         ++readCount_;
         return contents_;
@@ -41,6 +42,8 @@ class InMemoryPasteboard final : public Pasteboard {
     // to it is made, so that ours never land there.
     bool clipboardTaken = false;
     bool primarySelectionTaken = false;
+    // Another application's copy is being read, and is not in `contents` yet.
+    bool readingACopy = false;
 
   private:
     PasteboardContents contents_;

@@ -15,6 +15,7 @@ class QtPasteboard final : public Pasteboard {
     explicit QtPasteboard(SelectionReadLimits limits = {});
 
     std::int64_t changeCount() const override { return reader_.changeCount(); }
+    bool isReadingACopy() const override { return reader_.isReadingACopy(); }
     // The copy the worker read last (or our own last write).
     PasteboardContents read() override { return *reader_.contents(); }
     bool write(const PasteboardContents& contents) override;

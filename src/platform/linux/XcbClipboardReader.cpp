@@ -96,6 +96,7 @@ void XcbClipboardReader::run() {
             const OwnerChange change = *std::exchange(pending_, std::nullopt);
             readAndPublish(change, events);
         }
+        ownerChangesDone_.store(ownerChanges_.load());
     }
 }
 
@@ -106,6 +107,8 @@ bool XcbClipboardReader::noteOwnerChange(const xcb_generic_event_t& event) {
     if (notify.selection != atoms_.selection)
         return false;
     pending_ = OwnerChange{notify.owner, notify.selection_timestamp};
+    if (notify.owner != XCB_WINDOW_NONE && !isOurs(notify.owner))
+        ++ownerChanges_;
     return true;
 }
 

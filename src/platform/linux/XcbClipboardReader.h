@@ -43,6 +43,9 @@ class XcbClipboardReader {
     // Any thread.
     std::int64_t changeCount() const { return changeCount_.load(); }
     std::shared_ptr<const PasteboardContents> contents() const;
+    // Any thread. Another client took the clipboard and the worker has not finished with its
+    // copy. (An owner change the server has not reported to the worker yet is not known here.)
+    bool isReadingACopy() const { return ownerChangesDone_.load() != ownerChanges_.load(); }
     // We are about to own the clipboard with these contents: they count as one change, and a
     // read still running for an earlier copy is dropped.
     void noteOwnWrite(PasteboardContents contents);
@@ -75,6 +78,10 @@ class XcbClipboardReader {
     std::shared_ptr<const PasteboardContents> contents_;  // guarded by mutex_
     std::uint64_t epoch_ = 0;                             // guarded by mutex_; bumped by our writes
     std::atomic<std::int64_t> changeCount_{0};
+    // Other clients' takings of the clipboard noted by the worker, and how many of them it has
+    // finished with (read and published, or replaced by a newer one).
+    std::atomic<std::int64_t> ownerChanges_{0};
+    std::atomic<std::int64_t> ownerChangesDone_{0};
 
     std::thread worker_;
 };
