@@ -137,15 +137,13 @@ void PasteService::simulatePaste() {
 
 void PasteService::resumeLater(std::uint64_t choice,
                                const std::shared_ptr<ClipboardMonitor>& monitor) {
-    // The block keeps the monitor alive until it has run. It needs only the clipboard, not this
-    // object, which may be gone by then.
-    services_.main.postAfter(
-        resumeDelay, [monitor, choice, latest = latestChoice_, &pasteboard = services_.pasteboard] {
-            if (*latest != choice)
-                return;
-            monitor->setLastChangeCount(pasteboard.changeCount());
+    // The block keeps the monitor alive until it has run, and needs nothing of this object,
+    // which may be gone by then. Our write was taken as seen when it was made, so a copy another
+    // application makes meanwhile is captured once the monitor runs again.
+    services_.main.postAfter(resumeDelay, [monitor, choice, latest = latestChoice_] {
+        if (*latest == choice)
             monitor->setPaused(false);
-        });
+    });
 }
 
 }  // namespace pindrake::clipboard
