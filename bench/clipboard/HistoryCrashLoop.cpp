@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "clipboard/HistoryStore.h"
+#include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
@@ -40,9 +41,10 @@ struct Folder {
         defaults.set(std::string(clipboard::HistoryStore::maxHistoryItemsKey),
                      std::int64_t{std::stoll(limit)});
         store = std::make_unique<clipboard::HistoryStore>(
-            path, clipboard::HistoryStore::Services{defaults, codec});
+            path, clipboard::HistoryStore::Services{main, defaults, codec});
     }
 
+    ManualScheduler main;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::FakeImageCodec codec;

@@ -43,7 +43,7 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
     platform::InMemoryPasteboard pasteboard;
     const platform::ScriptedWorkspace workspace;
     const auto codec = std::make_shared<const platform::FakeImageCodec>();
-    HistoryStore store(folder.path(), {defaults, *codec});
+    HistoryStore store(folder.path(), {main, defaults, *codec});
     std::vector<std::function<void()>> checks;
     const auto monitor = ClipboardMonitor::create(
         {main, pasteboard, workspace, codec,

@@ -11,6 +11,7 @@
 
 #include "clipboard/HistoryStore.h"
 #include "clipboard/SetAsideHistory.h"
+#include "foundation/ManualScheduler.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
@@ -38,7 +39,7 @@ class HistoryStoreTest : public ::testing::Test {
   protected:
     std::unique_ptr<HistoryStore> openStore() {
         return std::make_unique<HistoryStore>(
-            directory, HistoryStore::Services{defaults, codec, [this] { return now; }});
+            directory, HistoryStore::Services{main, defaults, codec, [this] { return now; }});
     }
 
     void addText(HistoryStore& store, const std::string& text) {
@@ -69,6 +70,7 @@ class HistoryStoreTest : public ::testing::Test {
 
     test_support::TemporaryDirectory temporary;
     fs::path directory = temporary.path() / "data" / "Murvet";
+    ManualScheduler main;
     platform::InMemoryDefaults defaults;
     FakeImageCodec codec;
     Date now{700000000.5};

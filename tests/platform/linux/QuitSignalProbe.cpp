@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "clipboard/HistoryStore.h"
+#include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     GatedCodec codec(gated);
-    clipboard::HistoryStore store(argv[1], {defaults, codec});
+    ManualScheduler main;
+    clipboard::HistoryStore store(argv[1], {main, defaults, codec});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         if (stuckQuit)
             say("quitting");
