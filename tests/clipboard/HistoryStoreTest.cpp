@@ -15,6 +15,8 @@
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
+#include "support/MainQueueWaits.h"
+#include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -485,6 +487,46 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
         EXPECT_EQ(filesEndingWith(".png"), 1u);  // only files of entries are removed
         EXPECT_TRUE(fs::exists(directory / "orphan.png"));
     }
+}
+
+// A history's cost in memory follows what the panel shows: a text over 64 KiB is kept in a file of
+// its own and the list holds its first 64 KiB, whether it was copied now or loaded from a history
+// that held it whole. Reads give it back whole, and a copy of it again is still a repeat.
+TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
+    const std::string large = test_support::repeatedText("日本語の長い行\n", 256 * 1024) + "末";
+    const std::string html = "<p>" + large + "</p>";
+    writeHistory(nlohmann::json::array({{{"id", someId}, {"createdAt", 1.0}, {"plainText", large},
+                                         {"htmlText", html}}})
+                     .dump());
+    auto store = openStore();
+    addText(*store, "small");
+    addText(*store, "e\u0301" + large);
+    for (const auto& entry : store->items()->entries()) {
+        const std::string& whole = entry->plainText == "small" ? "small" : *entry->plainText;
+        const ClipboardContent read = store->contentReader(entry)();
+        EXPECT_LE(entry->plainText->size(), 64u * 1024);
+        EXPECT_TRUE(read.plainText->starts_with(*entry->plainText));
+        EXPECT_EQ(read.plainText->ends_with("末"), entry->plainText != "small") << whole;
+    }
+    EXPECT_EQ(store->contentReader(store->items()->entries().back())().html, html);
+    EXPECT_LT(test_support::readFile(store->historyFile()).size(), large.size());
+
+    // A start reads nothing of the newest entry's text on the main thread: a copy waits until a
+    // worker has worked out its identity, and one made after it waits behind it.
+    const auto saved = store->items().get();
+    store.reset();
+    store = openStore();
+    EXPECT_EQ(store->items().get(), saved);
+    store->add(textContent("\u00e9" + large), {});
+    store->add(textContent("new"), {});
+    EXPECT_EQ(store->items()->size(), 3u);
+    ASSERT_TRUE(test_support::runUntil(main, [&] { return store->items()->size() > 3; }));
+    EXPECT_EQ(store->items()->front().plainText, "new");
+    EXPECT_EQ(store->items()->size(), 4u);
+
+    store->clearAll();
+    store->flush();
+    EXPECT_EQ(filesEndingWith("Text"), 0u);
 }
 
 TEST(HistoryStoreDirectoryTest, FollowsAnAbsoluteXdgDataHome) {
