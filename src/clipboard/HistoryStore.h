@@ -69,7 +69,8 @@ class HistoryStore {
     void remove(const ClipboardItem& item);
     void clearAll();
     // The entries whose text or title contains the query, ignoring case, in history order;
-    // everything for an empty query.
+    // everything for an empty query. Of a text kept apart, what the entry keeps is searched:
+    // its first 64 KiB, as the panel's title and preview show only its beginning.
     HistoryList search(std::string_view query) const;
     // The entry as a content, with its whole texts and its image read from their files.
     ClipboardContent content(const ClipboardItem& item) const;

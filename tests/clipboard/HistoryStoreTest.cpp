@@ -495,9 +495,10 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
 TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
     const std::string large = test_support::repeatedText("日本語の長い行\n", 256 * 1024) + "末";
     const std::string html = "<p>" + large + "</p>";
-    writeHistory(nlohmann::json::array({{{"id", someId}, {"createdAt", 1.0}, {"plainText", large},
-                                         {"htmlText", html}}})
-                     .dump());
+    const std::string olderForm = nlohmann::json::array({{{"id", someId}, {"createdAt", 1.0},
+                                                          {"plainText", large}, {"htmlText", html}}})
+                                      .dump();
+    writeHistory(olderForm);
     auto store = openStore();
     addText(*store, "small");
     addText(*store, "e\u0301" + large);
@@ -527,6 +528,15 @@ TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
     store->clearAll();
     store->flush();
     EXPECT_EQ(filesEndingWith("Text"), 0u);
+
+    // A text whose file cannot be written stays whole in the history file.
+    store.reset();
+    fs::create_directories(directory / (someId + ".plainText") / "taken");
+    writeHistory(olderForm);
+    openStore().reset();
+    fs::remove_all(directory / (someId + ".plainText"));
+    store = openStore();
+    EXPECT_TRUE(store->contentReader(store->items()->entries().front())().plainText == large);
 }
 
 TEST(HistoryStoreDirectoryTest, FollowsAnAbsoluteXdgDataHome) {
