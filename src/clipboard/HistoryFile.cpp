@@ -108,8 +108,9 @@ ClipboardItem decodeItem(json& object, const std::set<std::string, std::less<>>&
 
 // A text kept apart is written as its beginning, unless its file could not be written: then the
 // history file holds it whole, as it holds any other text.
-void encodeText(ordered_json& object, const std::string& key, const std::optional<std::string>& text,
-                bool isStart, const std::shared_ptr<const std::string>& unwritten) {
+void encodeText(ordered_json& object, const std::string& key,
+                const std::optional<std::string>& text, bool isStart,
+                const std::shared_ptr<const std::string>& unwritten) {
     if (!text)
         return;
     if (isStart && !unwritten)
@@ -157,8 +158,9 @@ std::string imageFileName(std::string_view id) {
 std::optional<Decoded> decode(std::string_view text) {
     // A stray invalid byte would otherwise make the whole file unreadable; it becomes U+FFFD
     // in the one entry that holds it.
-    json array = unicode::isValidUtf8(text) ? json::parse(text, nullptr, false)
-                                            : json::parse(unicode::sanitizedUtf8(text), nullptr, false);
+    json array = unicode::isValidUtf8(text)
+                     ? json::parse(text, nullptr, false)
+                     : json::parse(unicode::sanitizedUtf8(text), nullptr, false);
     if (!array.is_array())
         return std::nullopt;
 

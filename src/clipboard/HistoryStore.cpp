@@ -44,7 +44,8 @@ std::optional<std::string> wholeText(const ClipboardItem& item, TextField field,
         return text;
     if (auto whole = largeTexts.read(item.id, field))
         return whole;
-    log::warning("The whole text of " + item.id + " could not be read; its beginning stands for it");
+    log::warning("The whole text of " + item.id +
+                 " could not be read; its beginning stands for it");
     return text;
 }
 
@@ -91,10 +92,9 @@ constexpr std::size_t maxSetAsideBytes = 256 * 1024 * 1024;
 // The "<ID>" of "<ID>.png", "<ID>.pboard" or a large text's "<ID>.plainText" / "<ID>.htmlText";
 // empty for any other name.
 std::string_view entryIdOf(std::string_view name) {
-    for (const std::string_view extension :
-         {std::string_view(".png"), std::string_view(".pboard"),
-          LargeTexts::extension(TextField::plainText),
-          LargeTexts::extension(TextField::htmlText)}) {
+    for (const std::string_view extension : {std::string_view(".png"), std::string_view(".pboard"),
+                                             LargeTexts::extension(TextField::plainText),
+                                             LargeTexts::extension(TextField::htmlText)}) {
         if (name.ends_with(extension)) {
             const auto id = name.substr(0, name.size() - extension.size());
             return canonicalUuid(id) == id ? id : std::string_view();
@@ -204,8 +204,7 @@ void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
             const auto unwritten = [&largeTexts](const std::string& id, TextField field) {
                 return largeTexts->unwritten(id, field);
             };
-            if (auto error =
-                    files::writeAtomically(file, history_file::encode(list, unwritten))) {
+            if (auto error = files::writeAtomically(file, history_file::encode(list, unwritten))) {
                 log::warning("The history could not be saved: " + error.message());
             }
         },
@@ -415,9 +414,8 @@ std::string HistoryStore::searchKey(const HistoryList::Entry& entry) const {
 // Every entry added has its identity already, and a newest entry gets its own when it becomes
 // the newest; a list assigned from outside, or a quit while one is worked out, gets it here.
 const std::optional<TextIdentity>& HistoryStore::identity(const HistoryList::Entry& entry) {
-    return textIdentities_.get(entry, [this](const ClipboardItem& item) {
-        return identityOfText(item, *largeTexts_);
-    });
+    return textIdentities_.get(
+        entry, [this](const ClipboardItem& item) { return identityOfText(item, *largeTexts_); });
 }
 
 bool HistoryStore::newestIdentityIsPending() const {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <filesystem>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>

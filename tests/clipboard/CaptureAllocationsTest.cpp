@@ -84,7 +84,9 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
         EXPECT_EQ(onMain.count(), 0);
     }
     const HistoryList& history = store->items().get();
-    const auto whole = [&](std::size_t at) { return store->contentReader(history.entries()[at])(); };
+    const auto whole = [&](std::size_t at) {
+        return store->contentReader(history.entries()[at])();
+    };
     EXPECT_TRUE(history[0].imageFilename);
     EXPECT_TRUE(whole(1).plainText == composed);
     EXPECT_TRUE(history[2].imageFilename);

@@ -495,9 +495,10 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
 TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
     const std::string large = test_support::repeatedText("日本語の長い行\n", 256 * 1024) + "末";
     const std::string html = "<p>" + large + "</p>";
-    const std::string olderForm = nlohmann::json::array({{{"id", someId}, {"createdAt", 1.0},
-                                                          {"plainText", large}, {"htmlText", html}}})
-                                      .dump();
+    const std::string olderForm =
+        nlohmann::json::array(
+            {{{"id", someId}, {"createdAt", 1.0}, {"plainText", large}, {"htmlText", html}}})
+            .dump();
     writeHistory(olderForm);
     auto store = openStore();
     addText(*store, "small");
