@@ -1,6 +1,6 @@
 // A history on a Qt event loop that quits on signals as the application does:
 //   quit_signal_probe <folder> <captures> [--gated] [--stuck-quit] [--default-signals]
-// adds the captures at once (every third with an image, every eighth with a 16 KB text),
+// adds the captures at once (every third with an image, every eighth with an 80 KB text),
 // prints "=N" for each once the history holds it (acknowledged), then "burst", and runs until a
 // signal ends it. --gated holds every image's encoding until quitting has begun, so that nothing
 // acknowledged can reach the disk before the signal is handled; --stuck-quit never lets it go,
