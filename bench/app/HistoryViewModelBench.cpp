@@ -60,7 +60,7 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
         "en_US",
         {}};
     {
-        clipboard::HistoryStore store(folder.path(), {defaults, codec});
+        clipboard::HistoryStore store(folder.path(), {main, defaults, codec});
         clipboard::PasteService paste(
             {main, pasteboard, keys, codec, [&main](std::function<void()> read) { main.post(std::move(read)); }});
         store.items() = clipboard::HistoryList(history());

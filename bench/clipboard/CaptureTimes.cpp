@@ -46,7 +46,7 @@ double captureMilliseconds(const std::vector<std::string>& history, int runs) {
     platform::InMemoryPasteboard pasteboard;
     platform::ScriptedWorkspace workspace;
     const auto codec = std::make_shared<const platform::FakeImageCodec>();
-    clipboard::HistoryStore store(folder.path(), {defaults, *codec});
+    clipboard::HistoryStore store(folder.path(), {main, defaults, *codec});
     auto monitor = clipboard::ClipboardMonitor::create(
         // The check of a short text is timed with the rest: it runs at once, on this thread.
         {main, pasteboard, workspace, codec, [](std::function<void()> check) { check(); }},

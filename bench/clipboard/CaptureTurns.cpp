@@ -71,7 +71,7 @@ Figures measure(const Input& input, int runs) {
     platform::ScriptedWorkspace workspace;
     const auto codec = std::make_shared<const platform::QtImageCodec>();
     WorkQueue captureChecks("capture-checks", 1);
-    clipboard::HistoryStore store(folder.path(), {defaults, *codec});
+    clipboard::HistoryStore store(folder.path(), {queue, defaults, *codec});
     // The text of each capture, when short: copying a large one would add to the turn measured.
     std::vector<std::optional<std::string>> captured;
     auto monitor = clipboard::ClipboardMonitor::create(

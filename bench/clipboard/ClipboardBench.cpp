@@ -14,6 +14,7 @@
 #include "clipboard/HistoryFile.h"
 #include "clipboard/HistoryStore.h"
 #include "foundation/Files.h"
+#include "foundation/ManualScheduler.h"
 #include "foundation/Unicode.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/InMemoryDefaults.h"
@@ -73,10 +74,11 @@ struct HistoryFixture {
     }
     std::unique_ptr<HistoryStore> open() {
         return std::make_unique<HistoryStore>(folder.path(),
-                                              HistoryStore::Services{defaults, codec});
+                                              HistoryStore::Services{main, defaults, codec});
     }
 
     test_support::TemporaryDirectory folder;
+    ManualScheduler main;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::QtImageCodec codec;
@@ -165,7 +167,8 @@ void captureScreenshot(benchmark::State& state, const char* mime, const char* fo
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::QtImageCodec codec;
-    HistoryStore store(folder.path(), {defaults, codec});
+    ManualScheduler main;
+    HistoryStore store(folder.path(), {main, defaults, codec});
     double readTime = 0;
     for (auto _ : state) {
         pasteboard.simulateCopy({{mime, bytes}});

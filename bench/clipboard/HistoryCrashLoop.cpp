@@ -1,11 +1,12 @@
 // The history folder under kill -9, driven by history-crash-check:
 //   history_crash_loop <folder> <limit> <first> [pause-ms]
 //     adds captures numbered <first>, <first>+1, ... for ever (every third with an image, every
-//     eighth with a 16 KB text, some in bursts saved as one), and prints "+N" before adding
+//     eighth with an 80 KB text, some in bursts saved as one), and prints "+N" before adding
 //     capture N and "=N" once it is on disk (acknowledged);
 //   history_crash_loop --verify <folder> <limit>
 //     loads the folder as the app does at start-up, waits for its cleanup, and prints one line
-//     per entry, newest first: "<capture number> <id> <image file name or ->".
+//     per entry, newest first: "<capture number> <id> <image file name or -> <text file name or
+//     ->"; exits 2 when a text kept apart does not read back whole.
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <thread>
 
 #include "clipboard/HistoryStore.h"
+#include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
@@ -40,9 +42,10 @@ struct Folder {
         defaults.set(std::string(clipboard::HistoryStore::maxHistoryItemsKey),
                      std::int64_t{std::stoll(limit)});
         store = std::make_unique<clipboard::HistoryStore>(
-            path, clipboard::HistoryStore::Services{defaults, codec});
+            path, clipboard::HistoryStore::Services{main, defaults, codec});
     }
 
+    ManualScheduler main;
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     platform::FakeImageCodec codec;
@@ -76,13 +79,20 @@ int loop(const char* path, const char* limit, long first, int pauseMs) {
 int verify(const char* path, const char* limit) {
     Folder folder(path, limit);
     folder.store->flush();
-    for (const auto& item : folder.store->items().get()) {
+    for (const auto& entry : folder.store->items()->entries()) {
+        const clipboard::ClipboardItem& item = *entry;
         const std::string text = item.plainText.value_or("");
         if (!text.starts_with(textPrefix))
             return 2;
         const std::string number =
             text.substr(textPrefix.size(), text.find(' ', textPrefix.size()) - textPrefix.size());
-        say(number + " " + item.id + " " + item.imageFilename.value_or("-"));
+        if (item.plainTextIsStart &&
+            folder.store->contentReader(entry)().plainText !=
+                test_support::numberedCapture(std::stol(number), folder.codec).first.plainText) {
+            return 2;
+        }
+        say(number + " " + item.id + " " + item.imageFilename.value_or("-") + " " +
+            (item.plainTextIsStart ? item.id + ".plainText" : "-"));
     }
     return 0;
 }

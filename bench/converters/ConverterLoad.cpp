@@ -137,7 +137,8 @@ void convertWithEngine(zarezo::ConversionEngine engine, const ClipboardContent& 
 class Previews {
   public:
     Previews(const ClipboardContent& content, Services& services)
-        : paste_({services.probe, pasteboard_, keys_, codec_,
+        : store_(folder_.path(), {services.probe, defaults_, codec_}),
+          paste_({services.probe, pasteboard_, keys_, codec_,
                   [this](std::function<void()> job) { reads_.async(std::move(job)); }}) {
         clipboard::ClipboardItem item;
         item.id = "entry";
@@ -171,7 +172,7 @@ class Previews {
     platform::FakeImageCodec codec_;
     platform::ScriptedWorkspace workspace_;
     platform::RecordingKeySynth keys_;
-    clipboard::HistoryStore store_{folder_.path(), {defaults_, codec_}};
+    clipboard::HistoryStore store_;
     clipboard::PasteService paste_;
     // Where the previews read their input, as in the app.
     WorkQueue reads_{"entry-reads", 1};

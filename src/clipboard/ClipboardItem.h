@@ -9,6 +9,8 @@
 
 namespace pindrake::clipboard {
 
+enum class TextField { plainText, htmlText };
+
 // One entry of the history, as the history file holds it.
 struct ClipboardItem {
     // Canonical upper-case UUID; also names the entry's files.
@@ -21,6 +23,10 @@ struct ClipboardItem {
     std::optional<std::string> imageFilename;
     std::set<std::string> pasteboardTypes;
     std::optional<std::string> sourceBundleID;
+    // Set when `plainText` (`htmlText`) holds only the beginning of a text too large to keep
+    // with the list: the whole is in a file of its own (LargeTexts).
+    bool plainTextIsStart = false;
+    bool htmlTextIsStart = false;
 
     bool operator==(const ClipboardItem&) const = default;
 

@@ -33,6 +33,7 @@ class EntryCache {
         }
         values_ = std::move(kept);
     }
+    bool contains(const HistoryList::Entry& entry) const { return values_.contains(entry.get()); }
     std::size_t size() const { return values_.size(); }
 
   private:

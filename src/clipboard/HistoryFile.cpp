@@ -21,24 +21,38 @@ class DecodingError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-const json* member(const json& object, const char* key) {
+json* member(json& object, const char* key) {
     const auto it = object.find(key);
     if (it == object.end() || it->is_null())
         return nullptr;
     return &*it;
 }
 
-std::optional<std::string> optionalString(const json& object, const char* key) {
-    const json* value = member(object, key);
-    if (!value)
-        return std::nullopt;
-    if (!value->is_string())
+// The string under `key`, checked; null when there is none.
+std::string* stringMember(json& object, const char* key) {
+    json* value = member(object, key);
+    if (value && !value->is_string())
         throw DecodingError(std::string("\"") + key + "\" is not a string");
-    return value->get<std::string>();
+    return value ? &value->get_ref<std::string&>() : nullptr;
+}
+
+std::optional<std::string> optionalString(json& object, const char* key) {
+    const std::string* value = stringMember(object, key);
+    return value ? std::optional(*value) : std::nullopt;
+}
+
+// The entry's text under `key`, or only its beginning under `key` + "Start". Moved out, for a
+// history may hold texts of many megabytes: called once nothing else of the entry can fail, so
+// an entry left out is kept with its texts.
+void moveText(std::string* whole, std::string* start, std::optional<std::string>& text,
+              bool& isStart) {
+    isStart = !whole && start;
+    if (whole || start)
+        text = std::move(whole ? *whole : *start);
 }
 
 template <class Insert>
-void forEachString(const json& object, const char* key, Insert insert) {
+void forEachString(json& object, const char* key, Insert insert) {
     const json* value = member(object, key);
     if (!value)
         return;
@@ -52,7 +66,8 @@ void forEachString(const json& object, const char* key, Insert insert) {
     }
 }
 
-ClipboardItem decodeItem(const json& object) {
+// `seen` holds the ids of the entries decoded before, which this one may not repeat.
+ClipboardItem decodeItem(json& object, const std::set<std::string, std::less<>>& seen) {
     if (!object.is_object())
         throw DecodingError("not an object");
     ClipboardItem item;
@@ -63,6 +78,8 @@ ClipboardItem decodeItem(const json& object) {
     auto uuid = canonicalUuid(id->get_ref<const std::string&>());
     if (!uuid)
         throw DecodingError("\"id\" is not a UUID");
+    if (seen.contains(*uuid))
+        throw DecodingError("it repeats the id " + *uuid);
     item.id = std::move(*uuid);
 
     const json* createdAt = member(object, "createdAt");
@@ -70,8 +87,9 @@ ClipboardItem decodeItem(const json& object) {
         throw DecodingError("no \"createdAt\" number");
     item.createdAt = {createdAt->get<double>()};
 
-    item.plainText = optionalString(object, "plainText");
-    item.htmlText = optionalString(object, "htmlText");
+    std::string* const texts[] = {
+        stringMember(object, "plainText"), stringMember(object, "plainTextStart"),
+        stringMember(object, "htmlText"), stringMember(object, "htmlTextStart")};
     item.imageFilename = optionalString(object, "imageFilename");
     // Only the entry's own image file is ever read or deleted for it, whatever the file says.
     if (item.imageFilename && *item.imageFilename != imageFileName(item.id))
@@ -83,10 +101,28 @@ ClipboardItem decodeItem(const json& object) {
         if (auto tag = contentTagFromRawValue(raw))
             item.tags.insert(*tag);
     });
+    moveText(texts[0], texts[1], item.plainText, item.plainTextIsStart);
+    moveText(texts[2], texts[3], item.htmlText, item.htmlTextIsStart);
     return item;
 }
 
-ordered_json encodeItem(const ClipboardItem& item) {
+// A text kept apart is written as its beginning, unless its file could not be written: then the
+// history file holds it whole, as it holds any other text.
+void encodeText(ordered_json& object, const std::string& key,
+                const std::optional<std::string>& text, bool isStart,
+                const std::shared_ptr<const std::string>& unwritten) {
+    if (!text)
+        return;
+    if (isStart && !unwritten)
+        object[key + "Start"] = *text;
+    else
+        object[key] = isStart ? *unwritten : *text;
+}
+
+ordered_json encodeItem(const ClipboardItem& item, const UnwrittenText& unwritten) {
+    const auto whole = [&](bool isStart, TextField field) {
+        return isStart && unwritten ? unwritten(item.id, field) : nullptr;
+    };
     ordered_json object = ordered_json::object();
     object["id"] = item.id;
     object["createdAt"] = item.createdAt.secondsSinceReferenceDate;
@@ -94,10 +130,10 @@ ordered_json encodeItem(const ClipboardItem& item) {
     for (ContentTag tag : item.tags)
         tags.push_back(rawValue(tag));
     object["tags"] = std::move(tags);
-    if (item.plainText)
-        object["plainText"] = *item.plainText;
-    if (item.htmlText)
-        object["htmlText"] = *item.htmlText;
+    encodeText(object, "plainText", item.plainText, item.plainTextIsStart,
+               whole(item.plainTextIsStart, TextField::plainText));
+    encodeText(object, "htmlText", item.htmlText, item.htmlTextIsStart,
+               whole(item.htmlTextIsStart, TextField::htmlText));
     if (item.imageFilename)
         object["imageFilename"] = *item.imageFilename;
     object["pasteboardTypes"] = item.pasteboardTypes;
@@ -108,10 +144,10 @@ ordered_json encodeItem(const ClipboardItem& item) {
 
 }  // namespace
 
-std::string encode(const HistoryList& items) {
+std::string encode(const HistoryList& items, const UnwrittenText& unwritten) {
     ordered_json array = ordered_json::array();
     for (const auto& item : items)
-        array.push_back(encodeItem(item));
+        array.push_back(encodeItem(item, unwritten));
     return array.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
 }
 
@@ -122,8 +158,9 @@ std::string imageFileName(std::string_view id) {
 std::optional<Decoded> decode(std::string_view text) {
     // A stray invalid byte would otherwise make the whole file unreadable; it becomes U+FFFD
     // in the one entry that holds it.
-    const std::string repaired = unicode::sanitizedUtf8(text);
-    json array = json::parse(repaired, nullptr, false);
+    json array = unicode::isValidUtf8(text)
+                     ? json::parse(text, nullptr, false)
+                     : json::parse(unicode::sanitizedUtf8(text), nullptr, false);
     if (!array.is_array())
         return std::nullopt;
 
@@ -133,12 +170,9 @@ std::optional<Decoded> decode(std::string_view text) {
     for (std::size_t index = 0; index < array.size(); ++index) {
         std::string problem;
         try {
-            ClipboardItem item = decodeItem(array[index]);
-            if (ids.insert(item.id).second) {
-                decoded.items.push_back(std::move(item));
-                continue;
-            }
-            problem = "it repeats the id " + item.id;
+            decoded.items.push_back(decodeItem(array[index], ids));
+            ids.insert(decoded.items.back().id);
+            continue;
         } catch (const std::exception& error) {
             problem = error.what();
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,10 +12,16 @@
 
 namespace pindrake::clipboard::history_file {
 
+// The whole text of an entry's field that is kept apart but has no file, or null.
+using UnwrittenText =
+    std::function<std::shared_ptr<const std::string>(const std::string& id, TextField field)>;
+
 // The history file: a compact JSON array of entries, newest first. Each entry's keys are
 // written in a fixed order (id, createdAt, tags, plainText, htmlText, imageFilename,
-// pasteboardTypes, sourceBundleID), absent optional values left out.
-std::string encode(const HistoryList& items);
+// pasteboardTypes, sourceBundleID), absent optional values left out. A text kept apart is
+// written as its beginning under "plainTextStart" ("htmlTextStart") in place of "plainText"
+// ("htmlText"), which readers that know no such key take as no text rather than a cut one.
+std::string encode(const HistoryList& items, const UnwrittenText& unwritten = {});
 
 struct Decoded {
     std::vector<ClipboardItem> items;

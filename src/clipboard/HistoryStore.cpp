@@ -1,5 +1,6 @@
 #include "clipboard/HistoryStore.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -33,12 +34,40 @@ std::optional<std::string> readFolderFile(const fs::path& path) {
     return bytes;
 }
 
+// The whole text of the entry's field. A text kept apart whose file is gone gives what the entry
+// kept of it, which is all that is left.
+std::optional<std::string> wholeText(const ClipboardItem& item, TextField field,
+                                     const LargeTexts& largeTexts) {
+    const bool isPlain = field == TextField::plainText;
+    const auto& text = isPlain ? item.plainText : item.htmlText;
+    if (!(isPlain ? item.plainTextIsStart : item.htmlTextIsStart))
+        return text;
+    if (auto whole = largeTexts.read(item.id, field))
+        return whole;
+    log::warning("The whole text of " + item.id +
+                 " could not be read; its beginning stands for it");
+    return text;
+}
+
+// Of the entry's whole text; none when it could not be read.
+std::optional<TextIdentity> identityOfText(const ClipboardItem& item,
+                                           const LargeTexts& largeTexts) {
+    if (!item.plainTextIsStart)
+        return textIdentity(*item.plainText);
+    const auto whole = largeTexts.read(item.id, TextField::plainText);
+    if (!whole) {
+        log::warning("The text of " + item.id + " could not be read to compare copies with it");
+        return std::nullopt;
+    }
+    return textIdentity(*whole);
+}
+
 // The entry as a content; `image` is the path of its image file, empty when it has none.
 ClipboardContent readContent(const ClipboardItem& item, const fs::path& image,
-                             const platform::ImageCodec& codec) {
+                             const platform::ImageCodec& codec, const LargeTexts& largeTexts) {
     ClipboardContent content;
-    content.plainText = item.plainText;
-    content.html = item.htmlText;
+    content.plainText = wholeText(item, TextField::plainText, largeTexts);
+    content.html = wholeText(item, TextField::htmlText, largeTexts);
     content.tags = item.tags;
     content.pasteboardTypes = item.pasteboardTypes;
     if (!image.empty()) {
@@ -60,10 +89,12 @@ bool isTemporaryOf(std::string_view name, const std::function<bool(std::string_v
 // is kept rather than a hostile or huge file read.
 constexpr std::size_t maxSetAsideBytes = 256 * 1024 * 1024;
 
-// The "<ID>" of "<ID>.png" or "<ID>.pboard"; empty for any other name.
+// The "<ID>" of "<ID>.png", "<ID>.pboard" or a large text's "<ID>.plainText" / "<ID>.htmlText";
+// empty for any other name.
 std::string_view entryIdOf(std::string_view name) {
-    for (const std::string_view extension :
-         {std::string_view(".png"), std::string_view(".pboard")}) {
+    for (const std::string_view extension : {std::string_view(".png"), std::string_view(".pboard"),
+                                             LargeTexts::extension(TextField::plainText),
+                                             LargeTexts::extension(TextField::htmlText)}) {
         if (name.ends_with(extension)) {
             const auto id = name.substr(0, name.size() - extension.size());
             return canonicalUuid(id) == id ? id : std::string_view();
@@ -100,13 +131,36 @@ std::size_t HistoryStore::historyLimit(const platform::Defaults& defaults) {
 HistoryStore::HistoryStore(fs::path directory, Services services)
     : directory_(std::move(directory)),
       historyFile_(directory_ / historyFileName),
-      services_(std::move(services)) {
+      services_(std::move(services)),
+      largeTexts_(std::make_shared<LargeTexts>(directory_)) {
     if (auto error = files::createPrivateDirectory(directory_)) {
         log::warning("History folder " + directory_.string() +
                      " could not be made: " + error.message());
     }
     load();
     removeLeftovers();
+}
+
+HistoryStore::~HistoryStore() {
+    identityCompletions_.dropAll();
+    addEveryWaitingCapture();
+}
+
+void HistoryStore::flush() {
+    addEveryWaitingCapture();
+    writer_.flush();
+}
+
+// No capture is lost at quit, nor a repeat let in: the identity still on its way is worked out
+// here.
+void HistoryStore::addEveryWaitingCapture() {
+    if (waitingCaptures_.empty())
+        return;
+    if (newestIdentityIsPending()) {
+        identity(items_->entries().front());
+        identityAwaited_.reset();
+    }
+    addWaitingCaptures();
 }
 
 void HistoryStore::load() {
@@ -126,13 +180,16 @@ void HistoryStore::load() {
     for (const auto& problem : decoded->skipped) {
         log::warning("Left out of the history (" + problem + ")");
     }
-    items_ = HistoryList(std::move(decoded->items));
-    // Only the newest entry is ever compared with a capture; an older one gets its identity if
-    // it becomes the newest.
-    if (!items_->empty() && items_->front().plainText)
-        identity(items_->entries().front());
+    // A history written before texts were kept apart holds them whole: they move to their files
+    // now, and the history is saved without them once those are written.
+    bool keptApart = false;
+    for (auto& item : decoded->items)
+        keptApart = keepLargeTextsApart(item) || keptApart;
+    publish(HistoryList(std::move(decoded->items)));
     if (!decoded->dropped.empty())
         keepDroppedEntries(std::move(decoded->dropped));
+    if (keptApart)
+        save({});
 }
 
 void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
@@ -143,8 +200,11 @@ void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
         return;
     }
     writer_.saveHistory(
-        [list = items_.get(), file = historyFile_] {
-            if (auto error = files::writeAtomically(file, history_file::encode(list))) {
+        [list = items_.get(), file = historyFile_, largeTexts = largeTexts_] {
+            const auto unwritten = [&largeTexts](const std::string& id, TextField field) {
+                return largeTexts->unwritten(id, field);
+            };
+            if (auto error = files::writeAtomically(file, history_file::encode(list, unwritten))) {
                 log::warning("The history could not be saved: " + error.message());
             }
         },
@@ -227,12 +287,20 @@ void HistoryStore::removeLeftovers() {
 }
 
 void HistoryStore::add(ClipboardContent content, const platform::PasteboardContents& offered) {
+    if (!waitingCaptures_.empty() || newestIdentityIsPending()) {
+        waitingCaptures_.push_back({std::move(content), offered});
+        return;
+    }
+    addNow(std::move(content), offered);
+}
+
+void HistoryStore::addNow(ClipboardContent content, const platform::PasteboardContents& offered) {
     const HistoryList& current = items_.get();
     std::optional<TextIdentity> text;
     if (content.plainText) {
         text = content.textIdentity ? *content.textIdentity : textIdentity(*content.plainText);
         if (!current.empty() && current.front().plainText &&
-            identity(current.entries().front()) == *text) {
+            identity(current.entries().front()) == text) {
             return;
         }
     }
@@ -251,6 +319,7 @@ void HistoryStore::add(ClipboardContent content, const platform::PasteboardConte
     item->htmlText = std::move(content.html);
     item->pasteboardTypes = std::move(content.pasteboardTypes);
     item->sourceBundleID = std::move(content.sourceBundleID);
+    keepLargeTextsApart(*item);
     if (text)
         textIdentities_.set(item, *text);
 
@@ -260,9 +329,28 @@ void HistoryStore::add(ClipboardContent content, const platform::PasteboardConte
     list.insert(list.end(), current.entries().begin(), current.entries().end());
     std::vector<HistoryWriter::Job> removals;
     trim(list, removals);
-    items_ = HistoryList(std::move(list));
-    textIdentities_.keepOnly(items_.get());
+    publish(HistoryList(std::move(list)));
     save(std::move(removals));
+}
+
+bool HistoryStore::keepLargeTextsApart(ClipboardItem& item) {
+    bool keptApart = false;
+    const auto keepApart = [&](std::optional<std::string>& text, bool& isStart, TextField field) {
+        if (!text || isStart || !LargeTexts::isLarge(*text))
+            return;
+        writer_.writeFile(largeTexts_->keep(item.id, field, LargeTexts::cut(*text)));
+        isStart = keptApart = true;
+    };
+    keepApart(item.plainText, item.plainTextIsStart, TextField::plainText);
+    keepApart(item.htmlText, item.htmlTextIsStart, TextField::htmlText);
+    return keptApart;
+}
+
+// Every change of the list goes through here, so that a new newest entry gets its identity.
+void HistoryStore::publish(HistoryList list) {
+    items_ = std::move(list);
+    textIdentities_.keepOnly(items_.get());
+    workOutNewestIdentity();
 }
 
 // Drops the oldest entries beyond the limit; their files go after the save.
@@ -284,18 +372,18 @@ void HistoryStore::remove(const ClipboardItem& item) {
     std::vector<HistoryWriter::Job> removals = {fileRemoval(**found)};
     std::vector<HistoryList::Entry> list = current;
     list.erase(list.begin() + (found - current.begin()));
-    items_ = HistoryList(std::move(list));
-    textIdentities_.keepOnly(items_.get());
+    publish(HistoryList(std::move(list)));
     save(std::move(removals));
+    addWaitingCaptures();
 }
 
 void HistoryStore::clearAll() {
     std::vector<HistoryWriter::Job> removals;
     for (const auto& item : items_.get())
         removals.push_back(fileRemoval(item));
-    items_ = HistoryList();
-    textIdentities_.keepOnly(items_.get());
+    publish(HistoryList());
     save(std::move(removals));
+    addWaitingCaptures();
 }
 
 HistoryList HistoryStore::search(std::string_view query) const {
@@ -323,21 +411,61 @@ std::string HistoryStore::searchKey(const HistoryList::Entry& entry) const {
         entry, [](const ClipboardItem& item) { return unicode::caseFolded(*item.plainText); });
 }
 
-// The newest entry loaded and every entry added have theirs already; an older loaded entry that
-// became the newest, or a list assigned from outside, gets them here.
-const TextIdentity& HistoryStore::identity(const HistoryList::Entry& entry) {
+// Every entry added has its identity already, and a newest entry gets its own when it becomes
+// the newest; a list assigned from outside, or a quit while one is worked out, gets it here.
+const std::optional<TextIdentity>& HistoryStore::identity(const HistoryList::Entry& entry) {
     return textIdentities_.get(
-        entry, [](const ClipboardItem& item) { return textIdentity(*item.plainText); });
+        entry, [this](const ClipboardItem& item) { return identityOfText(item, *largeTexts_); });
+}
+
+bool HistoryStore::newestIdentityIsPending() const {
+    return identityAwaited_ && !items_->empty() && items_->entries().front() == identityAwaited_;
+}
+
+// Only the newest entry is ever compared with a capture. Its text is short, and read here, unless
+// it is kept apart: then it is read on a worker.
+void HistoryStore::workOutNewestIdentity() {
+    const HistoryList& list = items_.get();
+    if (list.empty() || !list.front().plainText || newestIdentityIsPending() ||
+        textIdentities_.contains(list.entries().front())) {
+        return;
+    }
+    const HistoryList::Entry& newest = list.entries().front();
+    if (!newest->plainTextIsStart) {
+        identity(newest);
+        return;
+    }
+    identityAwaited_ = newest;
+    runInBackground<std::optional<TextIdentity>>(
+        identityReads_, services_.main, identityCompletions_,
+        [newest, largeTexts = largeTexts_](const CancellationToken&) {
+            return identityOfText(*newest, *largeTexts);
+        },
+        [this, newest](std::optional<TextIdentity> worked) {
+            if (!newestIdentityIsPending() || identityAwaited_ != newest)
+                return;
+            identityAwaited_.reset();
+            textIdentities_.set(newest, worked);
+            addWaitingCaptures();
+        });
+}
+
+// An entry added has its identity, so once the newest entry's is known every capture goes in.
+void HistoryStore::addWaitingCaptures() {
+    while (!waitingCaptures_.empty() && !newestIdentityIsPending()) {
+        WaitingCapture capture = std::move(waitingCaptures_.front());
+        waitingCaptures_.pop_front();
+        addNow(std::move(capture.content), capture.offered);
+    }
 }
 
 ClipboardContent HistoryStore::content(const ClipboardItem& item) const {
-    return readContent(item, imagePath(item), services_.imageCodec);
+    return readContent(item, imagePath(item), services_.imageCodec, *largeTexts_);
 }
 
 std::function<ClipboardContent()> HistoryStore::contentReader(HistoryList::Entry entry) const {
-    return [entry, image = imagePath(*entry), &codec = services_.imageCodec] {
-        return readContent(*entry, image, codec);
-    };
+    return [entry, image = imagePath(*entry), &codec = services_.imageCodec,
+            largeTexts = largeTexts_] { return readContent(*entry, image, codec, *largeTexts); };
 }
 
 std::function<std::optional<platform::PasteboardContents>()> HistoryStore::snapshotReader(
@@ -359,12 +487,16 @@ std::function<std::optional<platform::PasteboardContents>()> HistoryStore::snaps
 }
 
 HistoryWriter::Job HistoryStore::fileRemoval(const ClipboardItem& item) const {
-    return [image = imagePath(item), snapshot = snapshotPath(item.id)] {
+    return [id = item.id, largeTexts = largeTexts_,
+            paths = std::array{imagePath(item), snapshotPath(item.id),
+                               largeTexts_->path(item.id, TextField::plainText),
+                               largeTexts_->path(item.id, TextField::htmlText)}] {
         std::error_code ignored;
-        if (!image.empty())
-            fs::remove(image, ignored);
-        if (!snapshot.empty())
-            fs::remove(snapshot, ignored);
+        for (const auto& path : paths) {
+            if (!path.empty())
+                fs::remove(path, ignored);
+        }
+        largeTexts->forget(id);
     };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -13,7 +14,9 @@
 #include "clipboard/EntryCache.h"
 #include "clipboard/HistoryList.h"
 #include "clipboard/HistoryWriter.h"
+#include "clipboard/LargeTexts.h"
 #include "clipboard/TextIdentity.h"
+#include "foundation/BackgroundTask.h"
 #include "foundation/Published.h"
 #include "platform/Defaults.h"
 #include "platform/ImageCodec.h"
@@ -21,13 +24,14 @@
 
 namespace pindrake::clipboard {
 
-// The clipboard history and its folder: "history.json", one "<id>.png" per image entry and one
-// "<id>.pboard" snapshot per entry. Every change is saved at once, by a writer thread, so the
-// main thread never waits on the disk; destruction waits for what is still to be written.
-// Main thread only.
+// The clipboard history and its folder: "history.json", one "<id>.png" per image entry, one
+// "<id>.pboard" snapshot per entry and the texts too large to keep with the list (LargeTexts).
+// Every change is saved at once, by a writer thread, so the main thread never waits on the disk;
+// destruction waits for what is still to be written. Main thread only.
 class HistoryStore {
   public:
     struct Services {
+        Scheduler& main;
         const platform::Defaults& defaults;
         const platform::ImageCodec& imageCodec;
         std::function<Date()> now = &Date::now;
@@ -44,6 +48,8 @@ class HistoryStore {
 
     // Creates the folder (private to the user) and loads the history from it.
     HistoryStore(std::filesystem::path directory, Services services);
+    // Adds the captures still waiting for the newest entry's identity.
+    ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
@@ -57,15 +63,18 @@ class HistoryStore {
     // with it) as its snapshot, unless its text equals the newest entry's text (as Unicode
     // text: the same in NFC). Takes what it keeps without copying or reading it, so a capture
     // of any size costs the main thread the same, when the content brings its text's identity.
+    // While the identity of a newest entry kept apart is still being worked out, on a worker,
+    // the capture waits for it, after any capture waiting before.
     void add(ClipboardContent content, const platform::PasteboardContents& offered);
     void remove(const ClipboardItem& item);
     void clearAll();
     // The entries whose text or title contains the query, ignoring case, in history order;
-    // everything for an empty query.
+    // everything for an empty query. Of a text kept apart, what the entry keeps is searched:
+    // its first 64 KiB, as the panel's title and preview show only its beginning.
     HistoryList search(std::string_view query) const;
-    // The entry as a content, with its image loaded from its file.
+    // The entry as a content, with its whole texts and its image read from their files.
     ClipboardContent content(const ClipboardItem& item) const;
-    // The same as a job for a worker, which copies the texts and reads the image there: it
+    // The same as a job for a worker, which copies the texts and reads the files there: it
     // keeps the entry and uses nothing of the store but its image codec, which must outlive it.
     std::function<ClipboardContent()> contentReader(HistoryList::Entry entry) const;
     // The entry's snapshot as a job for a worker, which reads and decodes it there (a snapshot
@@ -73,14 +82,23 @@ class HistoryStore {
     // uses nothing of the store.
     std::function<std::optional<platform::PasteboardContents>()> snapshotReader(
         const std::string& id) const;
-    // Waits until every change so far is on disk.
-    void flush() { writer_.flush(); }
+    // Adds the captures still waiting (working out the identity they wait for here) and waits
+    // until every change so far is on disk: for quitting and for tests.
+    void flush();
 
   private:
     void load();
     // Saves the published list; `removals` (of the files of entries it dropped) run after it.
     void save(std::vector<HistoryWriter::Job> removals);
+    void addNow(ClipboardContent content, const platform::PasteboardContents& offered);
     void trim(std::vector<HistoryList::Entry>& list, std::vector<HistoryWriter::Job>& removals);
+    // Moves the item's large texts to their files; whether it had any.
+    bool keepLargeTextsApart(ClipboardItem& item);
+    void publish(HistoryList list);
+    bool newestIdentityIsPending() const;
+    void workOutNewestIdentity();
+    void addWaitingCaptures();
+    void addEveryWaitingCapture();
     HistoryWriter::Job fileRemoval(const ClipboardItem& item) const;
     void writeImage(const platform::Image& image, const std::string& fileName);
     void saveSnapshot(const platform::PasteboardContents& offered, const std::string& id);
@@ -91,7 +109,7 @@ class HistoryStore {
     std::filesystem::path imagePath(const ClipboardItem& item) const;
     std::filesystem::path snapshotPath(const std::string& id) const;
     std::string searchKey(const HistoryList::Entry& entry) const;
-    const TextIdentity& identity(const HistoryList::Entry& entry);
+    const std::optional<TextIdentity>& identity(const HistoryList::Entry& entry);
 
     // Snapshots handed to the writer and not yet on disk, by entry id: a paste right after
     // a copy finds them here. Shared with the writer's jobs.
@@ -113,9 +131,21 @@ class HistoryStore {
     // Case-folded search text of the entries with text: a search after a change folds only the
     // new ones; the titles of entries without text carry a local time and are folded afresh.
     mutable EntryCache<std::string> searchKeys_;
+    std::shared_ptr<LargeTexts> largeTexts_;
     // Of the entries with text in the list, worked out as they came (of those loaded, the newest
-    // only): a capture seldom reads the newest entry's text to compare it with its own.
-    EntryCache<TextIdentity> textIdentities_;
+    // only): a capture seldom reads the newest entry's text to compare it with its own. None for
+    // a text kept apart whose file could not be read: it equals no capture.
+    EntryCache<std::optional<TextIdentity>> textIdentities_;
+    // The identity of a newest entry kept apart is worked out here, so that neither a start nor
+    // a removal reads its text on the main thread; captures wait for it meanwhile.
+    WorkQueue identityReads_{"history-reads", 1};
+    PendingCompletions<std::optional<TextIdentity>> identityCompletions_;
+    HistoryList::Entry identityAwaited_;
+    struct WaitingCapture {
+        ClipboardContent content;
+        platform::PasteboardContents offered;
+    };
+    std::deque<WaitingCapture> waitingCaptures_;
 
     // Last, so that it finishes writing before anything above goes away.
     HistoryWriter writer_;

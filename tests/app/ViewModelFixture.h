@@ -66,7 +66,7 @@ class ViewModelFixture : public AppWorld {
         return ids;
     }
 
-    clipboard::HistoryStore store{folder.path(), {defaults, *codec}};
+    clipboard::HistoryStore store{folder.path(), {main, defaults, *codec}};
     clipboard::PasteService pasteService{
         {main, pasteboard, keys, *codec,
          [this](std::function<void()> read) { pasteReads(std::move(read)); }}};

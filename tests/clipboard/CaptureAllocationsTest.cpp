@@ -10,6 +10,7 @@
 #include "platform/fake/InMemoryPasteboard.h"
 #include "platform/fake/ScriptedWorkspace.h"
 #include "support/LargeAllocations.h"
+#include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
@@ -22,7 +23,8 @@ using platform::PasteboardContents;
 // thread no copy of its bytes and no pass over them: the clipboard hands over what it read, the
 // checks and everything that reads the content run on the worker, and the history takes the
 // content as it is. The same goes for a text that repeats the newest entry, as it is or in
-// another Unicode normalisation, which is left out.
+// another Unicode normalisation, which is left out, also after a start, when a worker works out
+// the newest entry's identity and the start reads only the beginning of its text.
 TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
     const std::size_t size = 8 << 20;
     const std::string text = test_support::repeatedText("copied words ", size);
@@ -43,13 +45,14 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
     platform::InMemoryPasteboard pasteboard;
     const platform::ScriptedWorkspace workspace;
     const auto codec = std::make_shared<const platform::FakeImageCodec>();
-    HistoryStore store(folder.path(), {defaults, *codec});
+    std::optional<HistoryStore> store;
+    store.emplace(folder.path(), HistoryStore::Services{main, defaults, *codec});
     std::vector<std::function<void()>> checks;
     const auto monitor = ClipboardMonitor::create(
         {main, pasteboard, workspace, codec,
          [&checks](std::function<void()> job) { checks.push_back(std::move(job)); }},
         [&store](ClipboardContent content, const PasteboardContents& offered) {
-            store.add(std::move(content), offered);
+            store->add(std::move(content), offered);
         });
     for (const auto& [offered, entries] : copies) {
         pasteboard.simulateCopy(offered);
@@ -62,13 +65,33 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
         });
         main.runUntilIdle();
         EXPECT_EQ(onMain.count(), 0) << offered.entries().front().type;
-        EXPECT_EQ(store.items()->size(), entries);
+        EXPECT_EQ(store->items()->size(), entries);
     }
-    const HistoryList& history = store.items().get();
-    EXPECT_EQ(history[0].plainText, composed);
-    EXPECT_TRUE(history[1].imageFilename);
-    EXPECT_EQ(history[2].plainText, composed);
-    EXPECT_EQ(history[2].htmlText, "<p>" + text + "</p>");
+    store.reset();
+    {
+        test_support::LargeAllocationsHere onMain;
+        store.emplace(folder.path(), HistoryStore::Services{main, defaults, *codec});
+        for (const std::size_t copy : {1, 2}) {  // the newest entry's text again, a picture
+            pasteboard.simulateCopy(copies[copy].first);
+            monitor->checkPasteboard();
+            onMain.elsewhere([&] {
+                checks.front()();
+                checks.clear();
+            });
+            main.runUntilIdle();
+        }
+        ASSERT_TRUE(test_support::runUntil(main, [&] { return store->items()->size() == 4; }));
+        EXPECT_EQ(onMain.count(), 0);
+    }
+    const HistoryList& history = store->items().get();
+    const auto whole = [&](std::size_t at) {
+        return store->contentReader(history.entries()[at])();
+    };
+    EXPECT_TRUE(history[0].imageFilename);
+    EXPECT_TRUE(whole(1).plainText == composed);
+    EXPECT_TRUE(history[2].imageFilename);
+    EXPECT_TRUE(whole(3).plainText == composed);
+    EXPECT_TRUE(whole(3).html == "<p>" + text + "</p>");
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ class CaptureLoopTest : public ::testing::Test {
     const std::shared_ptr<const FakeImageCodec> sharedCodec = std::make_shared<FakeImageCodec>();
     const FakeImageCodec& codec = *sharedCodec;
     test_support::TemporaryDirectory folder;
-    HistoryStore store{folder.path(), {defaults, codec}};
+    HistoryStore store{folder.path(), {main, defaults, codec}};
     std::vector<ClipboardContent> captured;
     std::shared_ptr<ClipboardMonitor> monitor;
     // Where entries are read for a paste: a later turn of the main queue, or held for the test to

@@ -54,7 +54,7 @@ class ClipboardX11Test : public ::testing::Test {
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
         pasteboard = std::make_unique<platform::QtPasteboard>(test_support::readLimitsOutOfReach());
         store = std::make_unique<HistoryStore>(
-            folder.path(), HistoryStore::Services{defaults, *codec});
+            folder.path(), HistoryStore::Services{main, defaults, *codec});
         monitor = ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},

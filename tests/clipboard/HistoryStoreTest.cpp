@@ -11,9 +11,12 @@
 
 #include "clipboard/HistoryStore.h"
 #include "clipboard/SetAsideHistory.h"
+#include "foundation/ManualScheduler.h"
 #include "foundation/Uuid.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
+#include "support/MainQueueWaits.h"
+#include "support/RepeatedText.h"
 #include "support/TestFiles.h"
 
 namespace pindrake::clipboard {
@@ -38,7 +41,7 @@ class HistoryStoreTest : public ::testing::Test {
   protected:
     std::unique_ptr<HistoryStore> openStore() {
         return std::make_unique<HistoryStore>(
-            directory, HistoryStore::Services{defaults, codec, [this] { return now; }});
+            directory, HistoryStore::Services{main, defaults, codec, [this] { return now; }});
     }
 
     void addText(HistoryStore& store, const std::string& text) {
@@ -69,6 +72,7 @@ class HistoryStoreTest : public ::testing::Test {
 
     test_support::TemporaryDirectory temporary;
     fs::path directory = temporary.path() / "data" / "Murvet";
+    ManualScheduler main;
     platform::InMemoryDefaults defaults;
     FakeImageCodec codec;
     Date now{700000000.5};
@@ -483,6 +487,57 @@ TEST_F(HistoryStoreTest, EntryFilesGoOnlyAfterTheHistoryNoLongerNamesThem) {
         EXPECT_EQ(filesEndingWith(".png"), 1u);  // only files of entries are removed
         EXPECT_TRUE(fs::exists(directory / "orphan.png"));
     }
+}
+
+// A history's cost in memory follows what the panel shows: a text over 64 KiB is kept in a file of
+// its own and the list holds its first 64 KiB, whether it was copied now or loaded from a history
+// that held it whole. Reads give it back whole, and a copy of it again is still a repeat.
+TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
+    const std::string large = test_support::repeatedText("日本語の長い行\n", 256 * 1024) + "末";
+    const std::string html = "<p>" + large + "</p>";
+    const std::string olderForm =
+        nlohmann::json::array(
+            {{{"id", someId}, {"createdAt", 1.0}, {"plainText", large}, {"htmlText", html}}})
+            .dump();
+    writeHistory(olderForm);
+    auto store = openStore();
+    addText(*store, "small");
+    addText(*store, "e\u0301" + large);
+    for (const auto& entry : store->items()->entries()) {
+        const std::string& whole = entry->plainText == "small" ? "small" : *entry->plainText;
+        const ClipboardContent read = store->contentReader(entry)();
+        EXPECT_LE(entry->plainText->size(), 64u * 1024);
+        EXPECT_TRUE(read.plainText->starts_with(*entry->plainText));
+        EXPECT_EQ(read.plainText->ends_with("末"), entry->plainText != "small") << whole;
+    }
+    EXPECT_EQ(store->contentReader(store->items()->entries().back())().html, html);
+    EXPECT_LT(test_support::readFile(store->historyFile()).size(), large.size());
+
+    // A start reads nothing of the newest entry's text on the main thread: a copy waits until a
+    // worker has worked out its identity, and one made after it waits behind it.
+    const auto saved = store->items().get();
+    store.reset();
+    store = openStore();
+    EXPECT_EQ(store->items().get(), saved);
+    store->add(textContent("\u00e9" + large), {});
+    store->add(textContent("new"), {});
+    EXPECT_EQ(store->items()->size(), 3u);
+    ASSERT_TRUE(test_support::runUntil(main, [&] { return store->items()->size() > 3; }));
+    EXPECT_EQ(store->items()->front().plainText, "new");
+    EXPECT_EQ(store->items()->size(), 4u);
+
+    store->clearAll();
+    store->flush();
+    EXPECT_EQ(filesEndingWith("Text"), 0u);
+
+    // A text whose file cannot be written stays whole in the history file.
+    store.reset();
+    fs::create_directories(directory / (someId + ".plainText") / "taken");
+    writeHistory(olderForm);
+    openStore().reset();
+    fs::remove_all(directory / (someId + ".plainText"));
+    store = openStore();
+    EXPECT_TRUE(store->contentReader(store->items()->entries().front())().plainText == large);
 }
 
 TEST(HistoryStoreDirectoryTest, FollowsAnAbsoluteXdgDataHome) {

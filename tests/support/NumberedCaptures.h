@@ -10,13 +10,13 @@
 namespace pindrake::test_support {
 
 // Capture N for programs that check a history folder from outside: "capture N" as its text
-// (every eighth followed by 16 KB), every third with an image; with the clipboard's types as
-// offered.
+// (every eighth followed by 80 KB, more than the history keeps with its list), every third with an
+// image; with the clipboard's types as offered.
 inline std::pair<clipboard::ClipboardContent, platform::PasteboardContents> numberedCapture(
     long number, const platform::ImageCodec& codec) {
     std::string text = "capture " + std::to_string(number);
     if (number % 8 == 0)
-        text += " " + std::string(16 * 1024, 'x');
+        text += " " + std::string(80 * 1024, 'x');
     clipboard::ClipboardContent content;
     content.plainText = text;
     content.tags = {clipboard::ContentTag::plainText};

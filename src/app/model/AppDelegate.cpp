@@ -21,7 +21,8 @@ std::function<void(std::function<void()>)> keepingCodec(
 
 AppDelegate::AppDelegate(Services services, std::filesystem::path historyDirectory)
     : services_(std::move(services)),
-      historyStore_(std::move(historyDirectory), {services_.defaults, *services_.imageCodec}),
+      historyStore_(std::move(historyDirectory),
+                    {services_.main, services_.defaults, *services_.imageCodec}),
       updaterViewModel_(services_.updater),
       pasteService_({services_.main, services_.pasteboard, services_.keySynth,
                      *services_.imageCodec,

@@ -51,7 +51,7 @@ TEST(SettingsOnX11,
 
     platform::InMemoryPasteboard pasteboard;
     platform::FakeImageCodec codec;
-    clipboard::HistoryStore store(folder.path() / "history", {defaults, codec});
+    clipboard::HistoryStore store(folder.path() / "history", {mainQueue, defaults, codec});
     platform::XdgAutostartLoginItems loginItems(
         folder.path() / "autostart", QCoreApplication::applicationFilePath().toStdString());
     platform::RecordingKeySynth keys;

@@ -98,7 +98,7 @@ class AppShortcutsOnX11 : public ::testing::Test {
     test_support::TemporaryDirectory folder;
     platform::InMemoryPasteboard pasteboard;
     platform::FakeImageCodec codec;
-    clipboard::HistoryStore store{folder.path(), {defaults, codec}};
+    clipboard::HistoryStore store{folder.path(), {mainQueue, defaults, codec}};
     platform::FakeLoginItems loginItems;
     platform::RecordingKeySynth keys;
     std::unique_ptr<SettingsWindow> settings;

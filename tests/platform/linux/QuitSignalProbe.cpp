@@ -1,6 +1,6 @@
 // A history on a Qt event loop that quits on signals as the application does:
 //   quit_signal_probe <folder> <captures> [--gated] [--stuck-quit] [--default-signals]
-// adds the captures at once (every third with an image, every eighth with a 16 KB text),
+// adds the captures at once (every third with an image, every eighth with an 80 KB text),
 // prints "=N" for each once the history holds it (acknowledged), then "burst", and runs until a
 // signal ends it. --gated holds every image's encoding until quitting has begun, so that nothing
 // acknowledged can reach the disk before the signal is handled; --stuck-quit never lets it go,
@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "clipboard/HistoryStore.h"
+#include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeImageCodec.h"
 #include "platform/fake/InMemoryDefaults.h"
 #include "platform/fake/InMemoryPasteboard.h"
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
     platform::InMemoryDefaults defaults;
     platform::InMemoryPasteboard pasteboard;
     GatedCodec codec(gated);
-    clipboard::HistoryStore store(argv[1], {defaults, codec});
+    ManualScheduler main;
+    clipboard::HistoryStore store(argv[1], {main, defaults, codec});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] {
         if (stuckQuit)
             say("quitting");

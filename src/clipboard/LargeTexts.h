@@ -1,0 +1,55 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "clipboard/ClipboardItem.h"
+
+namespace pindrake::clipboard {
+
+// Texts too large to keep with the history list live in files of their own in the history
+// folder, "<ID>.plainText" and "<ID>.htmlText", their bytes as they are; the entry keeps the
+// beginning, for its title, preview and search. A text handed over stays in memory until its
+// file is written (for good when that fails, so the history file can hold it instead), and is
+// found here meanwhile. Shared with the jobs that write and read the files, on any thread.
+class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
+  public:
+    // Texts longer than this are kept apart; the entry keeps as much of their beginning.
+    static constexpr std::size_t keptBytes = 64 * 1024;
+
+    static bool isLarge(std::string_view text) { return text.size() > keptBytes; }
+    // Cuts a large text to its beginning, never inside a character; gives back the whole.
+    static std::string cut(std::string& text);
+    // The extension of a field's file: ".plainText" or ".htmlText".
+    static std::string_view extension(TextField field);
+
+    explicit LargeTexts(std::filesystem::path directory) : directory_(std::move(directory)) {}
+
+    // Keeps the whole text of the entry's field until the returned job has written its file.
+    std::function<void()> keep(const std::string& id, TextField field, std::string whole);
+    // The whole text: from memory while its file is not written, else from the file. Nothing
+    // when neither has it.
+    std::optional<std::string> read(const std::string& id, TextField field) const;
+    // The whole text when its file is not written (yet, or for good), else null.
+    std::shared_ptr<const std::string> unwritten(const std::string& id, TextField field) const;
+    // After the entry's files are removed: a text whose file could not be written goes too.
+    void forget(const std::string& id);
+    // The entry's file of the field; empty for an identifier that is not a plain name.
+    std::filesystem::path path(const std::string& id, TextField field) const;
+
+  private:
+    using Key = std::pair<std::string, TextField>;
+
+    std::filesystem::path directory_;
+    mutable std::mutex mutex_;
+    std::map<Key, std::shared_ptr<const std::string>> unwritten_;
+};
+
+}  // namespace pindrake::clipboard
