@@ -224,7 +224,8 @@ ConversionHelpers::~ConversionHelpers() {
 std::filesystem::path ConversionHelpers::installedProgram() {
     std::error_code error;
     const auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    const auto installed = folder / ".." / "libexec" / "pindrake" / programName;
+    // Installed in the prefix's libexec, from where it finds the resources as the app does.
+    const auto installed = folder / ".." / "libexec" / programName;
     // In the build tree, the helper is built beside the app.
     return std::filesystem::exists(installed, error) ? installed.lexically_normal()
                                                      : folder / programName;
