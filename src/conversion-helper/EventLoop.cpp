@@ -44,8 +44,9 @@ void EventLoop::runUntil(const std::function<bool()>& finished) {
                 posted_.wait(lock);
                 continue;
             }
-            if (next->due > now()) {
-                posted_.wait_until(lock, next->due);
+            // A copy: the entries may move while the lock is released.
+            if (const TimePoint due = next->due; due > now()) {
+                posted_.wait_until(lock, due);
                 continue;
             }
             entry = std::move(*next);
