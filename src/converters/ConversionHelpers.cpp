@@ -52,16 +52,25 @@ class Exchange {
 
     HelperEnding run(const helper_protocol::OutgoingMessage& request, const CancellationToken& stop,
                      const CancellationToken& closing) {
-        const auto pieces = request.pieces();
+        const auto ending = converse(request.pieces(), stop, closing);
+        peak_ = helper_.peakResidentBytes().value_or(0);
+        return ending;
+    }
+
+    // Once a converted content has come, that content.
+    std::optional<ClipboardContent> converted() { return reply_.take(); }
+    std::size_t peakResidentBytes() const { return peak_; }
+
+  private:
+    HelperEnding converse(const std::vector<std::string_view>& pieces,
+                          const CancellationToken& stop, const CancellationToken& closing) {
         for (;;) {
             if (stop.isCancelled() || closing.isCancelled())
                 return HelperEnding::stopped;
             const auto now = Clock::now();
             if (now >= deadline_)
                 return HelperEnding::deadline;
-            const auto resident = helper_.residentBytes().value_or(0);
-            peak_ = std::max(peak_, resident);
-            if (resident > limits_.memoryBytes)
+            if (wouldPassTheCap(now))
                 return HelperEnding::memoryCap;
 
             const bool writing = piece_ < pieces.size();
@@ -79,11 +88,20 @@ class Exchange {
         }
     }
 
-    // Once a converted content has come, that content.
-    std::optional<ClipboardContent> converted() { return reply_.take(); }
-    std::size_t peakResidentBytes() const { return peak_; }
+    // Whether the helper holds more than the cap, or would by the next look at twice the pace it
+    // grew over the last interval (the next look may come late, and growth speeds up as buffers
+    // double): it is ended before it passes the cap, not once it has.
+    bool wouldPassTheCap(Clock::time_point now) {
+        const std::size_t resident = helper_.residentBytes().value_or(0);
+        if (now - lastLook_ >= watchInterval) {
+            const bool first = lastLook_ == Clock::time_point();
+            growth_ = first || resident < lastResident_ ? 0 : resident - lastResident_;
+            lastResident_ = resident;
+            lastLook_ = now;
+        }
+        return resident + 2 * growth_ > limits_.memoryBytes;
+    }
 
-  private:
     // False once the helper has gone.
     bool write(const std::vector<std::string_view>& pieces) {
         const std::string_view piece = pieces[piece_].substr(offset_);
@@ -127,6 +145,9 @@ class Exchange {
     helper_protocol::ReplyReader reply_;
     std::size_t piece_ = 0;
     std::size_t offset_ = 0;
+    std::size_t lastResident_ = 0;
+    std::size_t growth_ = 0;
+    Clock::time_point lastLook_;
     std::size_t peak_ = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "foundation/Log.h"
@@ -53,19 +54,22 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
         return nullptr;
     }
     ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
-    const std::string memory = "/proc/" + std::to_string(pid) + "/statm";
+    const std::string folder = "/proc/" + std::to_string(pid) + "/";
     return std::unique_ptr<HelperProcess>(
-        new HelperProcess(pid, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
+        new HelperProcess(pid, ends[0], ::open((folder + "statm").c_str(), O_RDONLY | O_CLOEXEC),
+                          ::open((folder + "status").c_str(), O_RDONLY | O_CLOEXEC)));
 }
 
-HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile)
-    : pid_(pid), socket_(socket), memoryFile_(memoryFile) {}
+HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile, int statusFile)
+    : pid_(pid), socket_(socket), memoryFile_(memoryFile), statusFile_(statusFile) {}
 
 HelperProcess::~HelperProcess() {
     end();
     ::close(socket_);
-    if (memoryFile_ >= 0)
-        ::close(memoryFile_);
+    for (const int file : {memoryFile_, statusFile_}) {
+        if (file >= 0)
+            ::close(file);
+    }
 }
 
 bool HelperProcess::isAtRest() const {
@@ -85,6 +89,19 @@ std::optional<std::size_t> HelperProcess::residentBytes() const {
     std::strtoull(text, &end, 10);
     const auto pages = std::strtoull(end, nullptr, 10);
     return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// The kernel's own high-water mark, in kilobytes on its line of the status.
+std::optional<std::size_t> HelperProcess::peakResidentBytes() const {
+    char text[4096];
+    const auto got = statusFile_ < 0 ? -1 : ::pread(statusFile_, text, sizeof text - 1, 0);
+    if (got <= 0)
+        return std::nullopt;
+    text[got] = '\0';
+    const char* line = std::strstr(text, "VmHWM:");
+    if (!line)
+        return std::nullopt;
+    return static_cast<std::size_t>(std::strtoull(line + 6, nullptr, 10)) * 1024;
 }
 
 void HelperProcess::end() {
