@@ -8,6 +8,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ namespace {
 
 // No entry of the app's comes near this; a request that claims more is not one.
 constexpr std::size_t maximumRequestFieldBytes = std::size_t{1} << 30;
+
+// The app holds the deadline: the engines' own time limits stay out of its way.
+constexpr std::chrono::milliseconds engineTimeLimit = std::chrono::hours(24);
 
 // The converted content, or nothing when the converter gave the input back.
 std::optional<ClipboardContent> converted(const converters::Converter& engine,
@@ -65,9 +69,10 @@ int main(int argc, char** argv) {
         workers,
         std::make_shared<platform::TesseractTextRecognizer>(),
         nullptr,
-        platform::JavaScriptCoreWebView::factory(loop),
+        platform::JavaScriptCoreWebView::factory(loop, engineTimeLimit),
         converters::currentUserLocale(),
-        {}};
+        {},
+        engineTimeLimit};
     while (auto request = converters::helper_protocol::readRequest(socket, maximumRequestFieldBytes)) {
         std::optional<ClipboardContent> result;
         if (const auto* engine = converters::Converters::engine(request->converterId))

@@ -31,7 +31,7 @@ ClipboardContent entry(std::string text, ContentTag tag) {
 // Small enough to be reached long before the work below would end, large enough for any helper
 // to convert a few words, sanitizer builds included.
 const auto shortDeadline = std::chrono::milliseconds(test_support::scaledMs(1'000));
-constexpr std::size_t smallMemoryCap = 300'000'000;
+constexpr std::size_t smallMemoryCap = 150'000'000;
 const HelperLimits outOfReach{test_support::limitOutOfReach, std::size_t{64} << 30,
                               std::size_t{1} << 30};
 
