@@ -252,9 +252,9 @@ int main(int argc, char** argv) {
     services.conversion.helpers.reset();
     rusage helper{};
     const bool collected = inProcess() || test_support::eventually([&helper] {
-        getrusage(RUSAGE_CHILDREN, &helper);
-        return helper.ru_maxrss > 0;
-    });
+                               getrusage(RUSAGE_CHILDREN, &helper);
+                               return helper.ru_maxrss > 0;
+                           });
     const std::size_t inputBytes =
         content->html ? content->html->size() : content->plainText->size();
     std::cout << argv[1] << " on " << argv[2] << " (" << inputBytes << " bytes): "
@@ -265,7 +265,8 @@ int main(int argc, char** argv) {
                                    std::to_string(result->plainText.value_or("").size()) + " bytes")
                       : "no answer")
               << ", " << took.count() << " ms, peak " << usage.ru_maxrss / 1024
-              << " MiB, helper's peak " << (collected ? helper.ru_maxrss / 1024 : -1) << " MiB, longest main-queue turn " << services.probe.longestWallMs() << " ms ("
+              << " MiB, helper's peak " << (collected ? helper.ru_maxrss / 1024 : -1)
+              << " MiB, longest main-queue turn " << services.probe.longestWallMs() << " ms ("
               << services.probe.longestCpuMs() << " ms of CPU)\n";
     return result ? 0 : 1;
 }

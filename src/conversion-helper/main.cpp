@@ -73,14 +73,15 @@ int main(int argc, char** argv) {
         converters::currentUserLocale(),
         {},
         engineTimeLimit};
-    while (auto request = converters::helper_protocol::readRequest(socket, maximumRequestFieldBytes)) {
+    while (auto request =
+               converters::helper_protocol::readRequest(socket, maximumRequestFieldBytes)) {
         std::optional<ClipboardContent> result;
         if (const auto* engine = converters::Converters::engine(request->converterId))
             result = converted(*engine, request->input, services, loop);
         else
             log::warning("The conversion helper runs no converter " + request->converterId);
-        if (!converters::helper_protocol::writeAll(socket,
-                                                   converters::helper_protocol::reply(result).pieces()))
+        if (!converters::helper_protocol::writeAll(
+                socket, converters::helper_protocol::reply(result).pieces()))
             return 1;
     }
     return 0;

@@ -48,8 +48,8 @@ struct Catalogue {
     PlainTextConverter plainText{"plaintext", "doc.plaintext", {ContentTag::html}};
 
     // The registry offers these through conversion helpers, which run the engines above.
-    ConverterList engines{&imageOCR,       &markdownToHTML, &htmlToMarkdown,
-                          &toSlack,        &toNotion,       &plainText};
+    ConverterList engines{&imageOCR, &markdownToHTML, &htmlToMarkdown,
+                          &toSlack,  &toNotion,       &plainText};
     HelperConverter helpedImageOCR{imageOCR};
     HelperConverter helpedMarkdownToHTML{markdownToHTML};
     HelperConverter helpedHtmlToMarkdown{htmlToMarkdown};
@@ -62,12 +62,23 @@ struct Catalogue {
 
     ConverterList fileList{&filePath, &fileName};
     ConverterList imageList{&helpedImageOCR};
-    ConverterList textList{&jsonPrettify,         &jsonMinify,    &base64Decode,
-                           &base64Encode,         &urlDecode,     &urlEncode,
-                           &unixToDate,           &dateToUnix,    &fullToHalf,
-                           &halfToFull,           &htmlEscape,    &htmlUnescape,
-                           &helpedMarkdownToHTML, &helpedHtmlToMarkdown, &helpedToSlack,
-                           &helpedToNotion,       &helpedPlainText};
+    ConverterList textList{&jsonPrettify,
+                           &jsonMinify,
+                           &base64Decode,
+                           &base64Encode,
+                           &urlDecode,
+                           &urlEncode,
+                           &unixToDate,
+                           &dateToUnix,
+                           &fullToHalf,
+                           &halfToFull,
+                           &htmlEscape,
+                           &htmlUnescape,
+                           &helpedMarkdownToHTML,
+                           &helpedHtmlToMarkdown,
+                           &helpedToSlack,
+                           &helpedToNotion,
+                           &helpedPlainText};
     ConverterList aiList{&aiSummarize, &aiTranslate};
 };
 

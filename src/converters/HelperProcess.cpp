@@ -49,7 +49,7 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
     ::close(ends[1]);
     if (error != 0) {
         log::warning("The conversion helper " + path + " cannot be started (errno " +
-                   std::to_string(error) + ")");
+                     std::to_string(error) + ")");
         ::close(ends[0]);
         return nullptr;
     }

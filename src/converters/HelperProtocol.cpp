@@ -49,7 +49,7 @@ class FieldReader {
     std::optional<std::uint8_t> byte() {
         std::uint8_t value;
         return readExactly(fd_, reinterpret_cast<char*>(&value), 1) ? std::optional(value)
-                                                                     : std::nullopt;
+                                                                    : std::nullopt;
     }
     std::optional<std::uint64_t> number() {
         std::uint64_t value;
@@ -167,9 +167,8 @@ std::optional<Request> readRequest(int fd, std::size_t maximumBytes) {
         auto encoded = read.bytes();
         if (!format || !width || !height || !encoded)
             return std::nullopt;
-        request.input.image =
-            platform::Image(std::move(*encoded), std::move(*format), static_cast<int>(*width),
-                            static_cast<int>(*height));
+        request.input.image = platform::Image(std::move(*encoded), std::move(*format),
+                                              static_cast<int>(*width), static_cast<int>(*height));
     }
     return request;
 }

@@ -53,7 +53,8 @@ class ReplyReader {
   public:
     enum class State { incomplete, complete, malformed, tooLarge };
 
-    explicit ReplyReader(std::size_t maximumResultBytes) : maximumResultBytes_(maximumResultBytes) {}
+    explicit ReplyReader(std::size_t maximumResultBytes)
+        : maximumResultBytes_(maximumResultBytes) {}
 
     // Where the next bytes go, and how many at most; then `received` says how many came.
     std::pair<char*, std::size_t> space();

@@ -8,6 +8,7 @@
 
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionHelpers.h"
+#include "converters/Converters.h"
 #include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
 
@@ -52,20 +53,29 @@ std::vector<pid_t> runningHelpers() {
 
 class ConversionHelpersTest : public ::testing::Test {
   protected:
-    HelperResult run(ConversionHelpers& helpers, const char* converter,
+    HelperResult run(const std::shared_ptr<ConversionHelpers>& helpers, const char* converter,
                      const ClipboardContent& input, CancellationToken stop = {}) {
         test_support::Delivered<HelperResult> result;
-        helpers.run(main, converter, input, stop, result.completion());
+        helpers->run(main, converter, input, stop, result.completion());
         return result.first(main).value_or(HelperResult{{}, HelperEnding::unavailable});
     }
-    // The next conversion gets a working helper.
-    void expectTheNextConverts(ConversionHelpers& helpers) {
-        const auto result = run(helpers, "markdown.toHTML", entry("*next*", ContentTag::markdown));
-        EXPECT_EQ(result.ending, HelperEnding::converted);
-        EXPECT_EQ(result.content.plainText, "<p><em>next</em></p>\n");
+    // The next conversion gets a working helper, asked for as the app asks: through the
+    // registry's converter.
+    void expectTheNextConverts(const std::shared_ptr<ConversionHelpers>& helpers) {
+        ConversionServices services{main, workers, nullptr, nullptr, {}, "en_US", {}};
+        services.helpers = helpers;
+        test_support::Delivered<ClipboardContent> result;
+        for (const Converter* converter : Converters::textConverters()) {
+            if (converter->id() == "markdown.toHTML")
+                converter->convert(entry("*next*", ContentTag::markdown), services,
+                                   result.completion());
+        }
+        const auto converted = result.first(main);
+        EXPECT_TRUE(converted && converted->plainText == "<p><em>next</em></p>\n");
     }
 
     ManualScheduler main;
+    ConversionWorkers workers{"helpers.test", 1};
 };
 
 // From the table of inputs that beat every check of their shape: each runs into a limit, and the
@@ -76,8 +86,8 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         attributes += " a" + std::to_string(i);
     const std::string growingLinks =
         "[x]: /" + std::string(20'000, 'u') + "\n\n" + repeated("[x] ", 30'000);
-    const std::string quotedLines = repeated("<blockquote>", 200) + "<pre>" +
-                                    repeated("line\n", 15'000) + "</pre>";
+    const std::string quotedLines =
+        repeated("<blockquote>", 200) + "<pre>" + repeated("line\n", 15'000) + "</pre>";
     struct Case {
         const char* converter;
         ClipboardContent input;
@@ -91,8 +101,8 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         {"markdown.toHTML", entry(repeated("![[]()", 199'000), ContentTag::markdown), deadline,
          HelperEnding::deadline},
         // The engine answers soon; the list-marker rewrite after it does not.
-        {"html.toMarkdown", entry("<p>x" + repeated("&lt;?", 160'000), ContentTag::html),
-         deadline, HelperEnding::deadline},
+        {"html.toMarkdown", entry("<p>x" + repeated("&lt;?", 160'000), ContentTag::html), deadline,
+         HelperEnding::deadline},
         // Turndown fails on a frame set; html-to-md, which takes over, is quadratic in the depth.
         {"html.toMarkdown",
          entry("<frameset></frameset>" +
@@ -108,16 +118,19 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         {"text.toSlack", entry(growingLinks, ContentTag::markdown), memory,
          HelperEnding::memoryCap},
         // JavaScriptCore: every line of the code block is written with every quote's prefix.
-        {"html.toMarkdown", entry(quotedLines, ContentTag::html), memory,
-         HelperEnding::memoryCap},
-        {"markdown.toHTML", entry(std::string(2 << 20, 'a'), ContentTag::markdown),
-         {outOfReach.deadline, outOfReach.memoryBytes, 1 << 20}, HelperEnding::resultCap},
+        {"html.toMarkdown", entry(quotedLines, ContentTag::html), memory, HelperEnding::memoryCap},
+        {"markdown.toHTML",
+         entry(std::string(2 << 20, 'a'), ContentTag::markdown),
+         {outOfReach.deadline, outOfReach.memoryBytes, 1 << 20},
+         HelperEnding::resultCap},
     };
     for (const Case& c : cases) {
-        ConversionHelpers helpers(PINDRAKE_CONVERSION_HELPER, c.limits);
+        const auto helpers =
+            std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, c.limits);
         const auto result = run(helpers, c.converter, c.input);
-        EXPECT_EQ(result.ending, c.ending) << c.converter << " on " << c.input.plainText.value_or(
-                                                  c.input.html.value_or("")).substr(0, 40);
+        EXPECT_EQ(result.ending, c.ending)
+            << c.converter << " on "
+            << c.input.plainText.value_or(c.input.html.value_or("")).substr(0, 40);
         EXPECT_TRUE(result.content == c.input);
         EXPECT_LE(result.peakResidentBytes, c.limits.memoryBytes);
         expectTheNextConverts(helpers);
@@ -128,10 +141,11 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
 // give the entry back at once; the next conversion starts a new helper.
 TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBack) {
     const auto endless = entry(repeated("![[]()", 199'000), ContentTag::markdown);
-    ConversionHelpers helpers(PINDRAKE_CONVERSION_HELPER, outOfReach);
+    const auto helpers =
+        std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
 
     test_support::Delivered<HelperResult> aborted;
-    helpers.run(main, "markdown.toHTML", endless, {}, aborted.completion());
+    helpers->run(main, "markdown.toHTML", endless, {}, aborted.completion());
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
     ::kill(runningHelpers().front(), SIGABRT);
     const auto crashed = aborted.first(main);
@@ -142,7 +156,7 @@ TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBa
 
     CancellationToken superseded;
     test_support::Delivered<HelperResult> stopped;
-    helpers.run(main, "markdown.toHTML", endless, superseded, stopped.completion());
+    helpers->run(main, "markdown.toHTML", endless, superseded, stopped.completion());
     superseded.cancel();
     const auto result = stopped.first(main);
     ASSERT_TRUE(result);
@@ -153,15 +167,16 @@ TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBa
 
 // Kept warm, one helper serves conversion after conversion; let go, none is left running.
 TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhenLetGo) {
-    ConversionHelpers helpers(PINDRAKE_CONVERSION_HELPER, outOfReach);
+    const auto helpers =
+        std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
     EXPECT_TRUE(runningHelpers().empty());
-    helpers.keepWarm();
+    helpers->keepWarm();
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
     const auto warm = runningHelpers();
     expectTheNextConverts(helpers);
     expectTheNextConverts(helpers);
     EXPECT_EQ(runningHelpers(), warm);
-    helpers.letGo();
+    helpers->letGo();
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
 }
 
