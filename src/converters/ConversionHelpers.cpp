@@ -188,7 +188,7 @@ struct ConversionHelpers::Pool {
     void warmUp() {
         {
             std::lock_guard lock(mutex);
-            if (!warm || waiting)
+            if (!warm || waiting || closing.isCancelled())
                 return;
         }
         putBack(HelperProcess::start(program));
@@ -282,6 +282,8 @@ void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardC
                     converterId = std::move(converterId), input = std::move(input),
                     stop = std::move(stop), deadline]() mutable {
         completion->settle(pool->convert(converterId, std::move(input), stop, deadline));
+        // A helper ended by its conversion is replaced while the panel may need one.
+        pool->warmUp();
     });
 }
 
