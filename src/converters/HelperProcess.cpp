@@ -77,14 +77,27 @@ bool HelperProcess::isAtRest() const {
     return !ended_ && ::poll(&ready, 1, 0) == 0;
 }
 
-// The second figure of statm is the resident set in pages. Read from a file kept open: it is read
-// every few milliseconds while a conversion runs.
+namespace {
+
+// What a file of the process's under /proc says now, read again from its start into `text`, as a
+// C string; false once the process has gone. The files are kept open: they are read every few
+// milliseconds while a conversion runs.
+template <std::size_t size>
+bool reread(int file, char (&text)[size]) {
+    const auto got = file < 0 ? -1 : ::pread(file, text, size - 1, 0);
+    if (got <= 0)
+        return false;
+    text[got] = '\0';
+    return true;
+}
+
+}  // namespace
+
+// The second figure of statm is the resident set in pages.
 std::optional<std::size_t> HelperProcess::residentBytes() const {
     char text[128];
-    const auto got = memoryFile_ < 0 ? -1 : ::pread(memoryFile_, text, sizeof text - 1, 0);
-    if (got <= 0)
+    if (!reread(memoryFile_, text))
         return std::nullopt;
-    text[got] = '\0';
     char* end = nullptr;
     std::strtoull(text, &end, 10);
     const auto pages = std::strtoull(end, nullptr, 10);
@@ -94,11 +107,7 @@ std::optional<std::size_t> HelperProcess::residentBytes() const {
 // The kernel's own high-water mark, in kilobytes on its line of the status.
 std::optional<std::size_t> HelperProcess::peakResidentBytes() const {
     char text[4096];
-    const auto got = statusFile_ < 0 ? -1 : ::pread(statusFile_, text, sizeof text - 1, 0);
-    if (got <= 0)
-        return std::nullopt;
-    text[got] = '\0';
-    const char* line = std::strstr(text, "VmHWM:");
+    const char* line = reread(statusFile_, text) ? std::strstr(text, "VmHWM:") : nullptr;
     if (!line)
         return std::nullopt;
     return static_cast<std::size_t>(std::strtoull(line + 6, nullptr, 10)) * 1024;
