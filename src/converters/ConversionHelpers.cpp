@@ -21,8 +21,9 @@ namespace {
 
 constexpr const char* programName = "pindrake-conversion-helper";
 
-// How often the helper's memory and the conversion's stop are looked at while it works.
-constexpr std::chrono::milliseconds watchInterval{5};
+// How often the helper's memory and the conversion's stop are looked at while it works: a
+// read of a small file each time, while a helper can grow by tens of megabytes in this time.
+constexpr std::chrono::milliseconds watchInterval{2};
 
 const char* describe(HelperEnding ending) {
     switch (ending) {
@@ -52,14 +53,11 @@ class Exchange {
 
     HelperEnding run(const helper_protocol::OutgoingMessage& request, const CancellationToken& stop,
                      const CancellationToken& closing) {
-        const auto ending = converse(request.pieces(), stop, closing);
-        peak_ = helper_.peakResidentBytes().value_or(0);
-        return ending;
+        return converse(request.pieces(), stop, closing);
     }
 
     // Once a converted content has come, that content.
     std::optional<ClipboardContent> converted() { return reply_.take(); }
-    std::size_t peakResidentBytes() const { return peak_; }
 
   private:
     HelperEnding converse(const std::vector<std::string_view>& pieces,
@@ -148,7 +146,6 @@ class Exchange {
     std::size_t lastResident_ = 0;
     std::size_t growth_ = 0;
     Clock::time_point lastLook_;
-    std::size_t peak_ = 0;
 };
 
 }  // namespace
@@ -206,8 +203,7 @@ struct ConversionHelpers::Pool {
         const auto ending =
             exchange.run(helper_protocol::request(converterId, input), stop, closing);
         auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;
-        HelperResult result{converted ? std::move(*converted) : std::move(input), ending,
-                            exchange.peakResidentBytes()};
+        HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
         if (ending == HelperEnding::converted || ending == HelperEnding::givenBack)
             putBack(std::move(helper));
         return report(converterId, std::move(result));

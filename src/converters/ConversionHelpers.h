@@ -40,8 +40,6 @@ struct HelperResult {
     // The converted content, or the entry as it was given.
     clipboard::ClipboardContent content;
     HelperEnding ending;
-    // The most the helper was seen to hold while it worked on this conversion.
-    std::size_t peakResidentBytes = 0;
 };
 
 // Runs the conversions whose engines' cost no check can predict in helper processes the app

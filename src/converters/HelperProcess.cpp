@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "foundation/Log.h"
@@ -54,22 +53,19 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
         return nullptr;
     }
     ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
-    const std::string folder = "/proc/" + std::to_string(pid) + "/";
+    const std::string memory = "/proc/" + std::to_string(pid) + "/statm";
     return std::unique_ptr<HelperProcess>(
-        new HelperProcess(pid, ends[0], ::open((folder + "statm").c_str(), O_RDONLY | O_CLOEXEC),
-                          ::open((folder + "status").c_str(), O_RDONLY | O_CLOEXEC)));
+        new HelperProcess(pid, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
 }
 
-HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile, int statusFile)
-    : pid_(pid), socket_(socket), memoryFile_(memoryFile), statusFile_(statusFile) {}
+HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile)
+    : pid_(pid), socket_(socket), memoryFile_(memoryFile) {}
 
 HelperProcess::~HelperProcess() {
     end();
     ::close(socket_);
-    for (const int file : {memoryFile_, statusFile_}) {
-        if (file >= 0)
-            ::close(file);
-    }
+    if (memoryFile_ >= 0)
+        ::close(memoryFile_);
 }
 
 bool HelperProcess::isAtRest() const {
@@ -77,40 +73,18 @@ bool HelperProcess::isAtRest() const {
     return !ended_ && ::poll(&ready, 1, 0) == 0;
 }
 
-namespace {
-
-// What a file of the process's under /proc says now, read again from its start into `text`, as a
-// C string; false once the process has gone. The files are kept open: they are read every few
-// milliseconds while a conversion runs.
-template <std::size_t size>
-bool reread(int file, char (&text)[size]) {
-    const auto got = file < 0 ? -1 : ::pread(file, text, size - 1, 0);
-    if (got <= 0)
-        return false;
-    text[got] = '\0';
-    return true;
-}
-
-}  // namespace
-
-// The second figure of statm is the resident set in pages.
+// The second figure of statm is the resident set in pages. Read from a file kept open: it is read
+// every few milliseconds while a conversion runs.
 std::optional<std::size_t> HelperProcess::residentBytes() const {
     char text[128];
-    if (!reread(memoryFile_, text))
+    const auto got = memoryFile_ < 0 ? -1 : ::pread(memoryFile_, text, sizeof text - 1, 0);
+    if (got <= 0)
         return std::nullopt;
+    text[got] = '\0';
     char* end = nullptr;
     std::strtoull(text, &end, 10);
     const auto pages = std::strtoull(end, nullptr, 10);
     return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-}
-
-// The kernel's own high-water mark, in kilobytes on its line of the status.
-std::optional<std::size_t> HelperProcess::peakResidentBytes() const {
-    char text[4096];
-    const char* line = reread(statusFile_, text) ? std::strstr(text, "VmHWM:") : nullptr;
-    if (!line)
-        return std::nullopt;
-    return static_cast<std::size_t>(std::strtoull(line + 6, nullptr, 10)) * 1024;
 }
 
 void HelperProcess::end() {

@@ -26,19 +26,17 @@ class HelperProcess {
     // Whether it is waiting for a request: a helper at rest says nothing, so anything to read
     // (its end of the stream, or bytes nobody asked for) means it is of no further use.
     bool isAtRest() const;
-    // Its resident memory in bytes, now and at its highest so far; nothing once it has gone.
+    // Its resident memory in bytes; nothing once it has gone.
     std::optional<std::size_t> residentBytes() const;
-    std::optional<std::size_t> peakResidentBytes() const;
     // Kills it unless it has ended, and collects it.
     void end();
 
   private:
-    HelperProcess(pid_t pid, int socket, int memoryFile, int statusFile);
+    HelperProcess(pid_t pid, int socket, int memoryFile);
 
     pid_t pid_;
     int socket_;
     int memoryFile_;
-    int statusFile_;
     bool ended_ = false;
 };
 
