@@ -9,6 +9,8 @@
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionHelpers.h"
 #include "converters/Converters.h"
+#include "foundation/Files.h"
+#include "foundation/Resources.h"
 #include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
 
@@ -173,7 +175,12 @@ TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhen
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
     const auto warm = runningHelpers();
     expectTheNextConverts(helpers);
-    expectTheNextConverts(helpers);
+    // An image crosses to the helper whole: the recogniser reads it, finds no text, and the
+    // entry comes back; an image that did not arrive would end the helper instead.
+    ClipboardContent icon;
+    icon.image = platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64,
+                                 64);
+    EXPECT_EQ(run(helpers, "image.ocr", icon).ending, HelperEnding::givenBack);
     EXPECT_EQ(runningHelpers(), warm);
     helpers->letGo();
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
