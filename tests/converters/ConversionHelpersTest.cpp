@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionHelpers.h"
 #include "converters/Converters.h"
+#include "converters/HelperProtocol.h"
 #include "foundation/Files.h"
 #include "foundation/Resources.h"
 #include "support/MainQueueWaits.h"
@@ -178,12 +180,50 @@ TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhen
     // An image crosses to the helper whole: the recogniser reads it, finds no text, and the
     // entry comes back; an image that did not arrive would end the helper instead.
     ClipboardContent icon;
-    icon.image = platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64,
-                                 64);
+    icon.image =
+        platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64, 64);
     EXPECT_EQ(run(helpers, "image.ocr", icon).ending, HelperEnding::givenBack);
     EXPECT_EQ(runningHelpers(), warm);
     helpers->letGo();
     ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+}
+
+// What the helper answers is believed only when it is a reply: anything else, or a result
+// announced over the cap, ends the helper and gives the entry back.
+TEST(HelperReplyTest, OnlyWellFormedRepliesWithinTheCapAreTaken) {
+    using State = helper_protocol::ReplyReader::State;
+    const auto converted = [](char kind, std::uint64_t size, std::string text) {
+        std::string reply{'\1', kind};
+        reply.append(reinterpret_cast<const char*>(&size), sizeof size);
+        return reply + text;
+    };
+    const std::string plainText(1, static_cast<char>(ContentTag::plainText));
+    const struct {
+        std::string stream;  // as one read
+        State state;
+    } cases[] = {
+        {std::string(1, '\0'), State::complete},    // the entry comes back
+        {std::string("\0x", 2), State::malformed},  // and more after it
+        {"\7", State::malformed},                   // no such status
+        {converted(plainText[0], 5, "abcde"), State::complete},
+        {converted(11, 1, "x"), State::malformed},           // no such kind
+        {converted(plainText[0], 17, ""), State::tooLarge},  // over the cap of 16, told at once
+    };
+    for (const auto& c : cases) {
+        helper_protocol::ReplyReader reader(16);
+        std::string_view left = c.stream;
+        State state = State::incomplete;
+        while (!left.empty() && state == State::incomplete) {
+            const auto [at, room] = reader.space();
+            const std::size_t count = std::min(room, left.size());
+            std::memcpy(at, left.data(), count);
+            left.remove_prefix(count);
+            state = reader.received(count);
+        }
+        EXPECT_EQ(state, c.state) << ::testing::PrintToString(c.stream);
+        if (reader.hasResult() && state == State::complete)
+            EXPECT_EQ(reader.take()->plainText, "abcde");
+    }
 }
 
 }  // namespace
