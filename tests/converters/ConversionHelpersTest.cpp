@@ -221,8 +221,9 @@ TEST(HelperReplyTest, OnlyWellFormedRepliesWithinTheCapAreTaken) {
             state = reader.received(count);
         }
         EXPECT_EQ(state, c.state) << ::testing::PrintToString(c.stream);
-        if (reader.hasResult() && state == State::complete)
+        if (reader.hasResult() && state == State::complete) {
             EXPECT_EQ(reader.take()->plainText, "abcde");
+        }
     }
 }
 
