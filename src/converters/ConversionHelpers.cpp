@@ -51,17 +51,9 @@ class Exchange {
     Exchange(HelperProcess& helper, const HelperLimits& limits, Clock::time_point deadline)
         : helper_(helper), limits_(limits), deadline_(deadline), reply_(limits.resultBytes) {}
 
-    HelperEnding run(const helper_protocol::OutgoingMessage& request, const CancellationToken& stop,
+    // Writes the request's pieces, which must outlive the call, and reads the reply.
+    HelperEnding run(const std::vector<std::string_view>& pieces, const CancellationToken& stop,
                      const CancellationToken& closing) {
-        return converse(request.pieces(), stop, closing);
-    }
-
-    // Once a converted content has come, that content.
-    std::optional<ClipboardContent> converted() { return reply_.take(); }
-
-  private:
-    HelperEnding converse(const std::vector<std::string_view>& pieces,
-                          const CancellationToken& stop, const CancellationToken& closing) {
         for (;;) {
             if (stop.isCancelled() || closing.isCancelled())
                 return HelperEnding::stopped;
@@ -86,6 +78,10 @@ class Exchange {
         }
     }
 
+    // Once a converted content has come, that content.
+    std::optional<ClipboardContent> converted() { return reply_.take(); }
+
+  private:
     // Whether the helper holds more than the cap, or would by the next look at twice the pace it
     // grew over the last interval (the next look may come late, and growth speeds up as buffers
     // double): it is ended before it passes the cap, not once it has.
@@ -200,8 +196,8 @@ struct ConversionHelpers::Pool {
         if (!helper)
             return report(converterId, {std::move(input), HelperEnding::unavailable});
         Exchange exchange(*helper, limits, deadline);
-        const auto ending =
-            exchange.run(helper_protocol::request(converterId, input), stop, closing);
+        const auto request = helper_protocol::request(converterId, input);
+        const auto ending = exchange.run(request.pieces(), stop, closing);
         auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;
         HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
         if (ending == HelperEnding::converted || ending == HelperEnding::givenBack)
