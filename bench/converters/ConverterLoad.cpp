@@ -12,7 +12,9 @@
 // BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
 // open); html-file and markdown-file read the HTML or Markdown from the file named by the third
 // argument. With CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names
-// (an empty file when the input is given back).
+// (an empty file when the input is given back). The engines run in a conversion helper, as in the
+// app, whose peak memory is printed too; with CONVERTER_LOAD_IN_PROCESS set, they run in this
+// process, as the app ran them before it had helpers.
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -28,6 +30,7 @@
 #include "app/model/HistoryViewModel.h"
 #include "clipboard/HistoryStore.h"
 #include "clipboard/PasteService.h"
+#include "converters/ConversionHelpers.h"
 #include "converters/Converters.h"
 #include "foundation/Files.h"
 #include "foundation/ManualScheduler.h"
@@ -39,6 +42,7 @@
 #include "platform/fake/RecordingKeySynth.h"
 #include "platform/fake/ScriptedWorkspace.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
+#include "support/Eventually.h"
 #include "support/MainQueueWaits.h"
 #include "support/MainTurnProbe.h"
 #include "support/TestFiles.h"
@@ -92,7 +96,15 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
     return content;
 }
 
+bool inProcess() {
+    return std::getenv("CONVERTER_LOAD_IN_PROCESS") != nullptr;
+}
+
 const converters::Converter* named(std::string_view id) {
+    if (inProcess()) {
+        if (const auto* engine = converters::Converters::engine(id))
+            return engine;
+    }
     for (const converters::Converter* converter : converters::Converters::textConverters()) {
         if (converter->id() == id)
             return converter;
@@ -112,7 +124,15 @@ struct Services {
                                               std::make_shared<platform::FakeLanguageModel>(),
                                               platform::JavaScriptCoreWebView::factory(probe),
                                               "en_US",
-                                              {}};
+                                              {},
+                                              std::chrono::milliseconds(10'000),
+                                              inProcess() ? nullptr : helpers()};
+
+    static std::shared_ptr<converters::ConversionHelpers> helpers() {
+        auto helpers = std::make_shared<converters::ConversionHelpers>(PINDRAKE_CONVERSION_HELPER);
+        helpers->keepWarm();
+        return helpers;
+    }
 };
 
 using Completion = std::function<void(ClipboardContent)>;
@@ -229,6 +249,13 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
+    // The largest of the helpers collected so far: the one that ran the conversion, ended.
+    services.conversion.helpers.reset();
+    rusage helper{};
+    const bool collected = inProcess() || test_support::eventually([&helper] {
+                               getrusage(RUSAGE_CHILDREN, &helper);
+                               return helper.ru_maxrss > 0;
+                           });
     const std::size_t inputBytes =
         content->html ? content->html->size() : content->plainText->size();
     std::cout << argv[1] << " on " << argv[2] << " (" << inputBytes << " bytes): "
@@ -239,6 +266,7 @@ int main(int argc, char** argv) {
                                    std::to_string(result->plainText.value_or("").size()) + " bytes")
                       : "no answer")
               << ", " << took.count() << " ms, peak " << usage.ru_maxrss / 1024
+              << " MiB, helper's peak " << (collected ? helper.ru_maxrss / 1024 : -1)
               << " MiB, longest main-queue turn " << services.probe.longestWallMs() << " ms ("
               << services.probe.longestCpuMs() << " ms of CPU)\n";
     return result ? 0 : 1;

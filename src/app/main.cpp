@@ -33,13 +33,11 @@
 #include "foundation/Resources.h"
 #include "platform/linux/CurlHttpClient.h"
 #include "platform/linux/FeedUpdater.h"
-#include "platform/linux/JavaScriptCoreWebView.h"
 #include "platform/linux/JsonFileDefaults.h"
 #include "platform/linux/QtImageCodec.h"
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/linux/QuitSignals.h"
-#include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/linux/UnavailableLanguageModel.h"
 #include "platform/linux/XcbHotKeyBackend.h"
 #include "platform/linux/XcbKeySynth.h"
@@ -144,14 +142,18 @@ int main(int argc, char** argv) {
     const auto menuKeys = app::views::routeMenuKeysToHotKeys(shortcuts, *layout);
 
     converters::ConversionWorkers conversionWorkers("converters", 2);
+    // The engines run in conversion helpers; the web view and the recogniser are only theirs.
     const converters::ConversionServices conversion{
         mainQueue,
         conversionWorkers,
-        std::make_shared<platform::TesseractTextRecognizer>(),
+        nullptr,
         std::make_shared<platform::UnavailableLanguageModel>(),
-        platform::JavaScriptCoreWebView::factory(mainQueue),
+        {},
         converters::currentUserLocale(),
-        {}};
+        {},
+        std::chrono::milliseconds(10'000),
+        std::make_shared<converters::ConversionHelpers>(
+            converters::ConversionHelpers::installedProgram())};
 
     // Site icons outlive the process on disk; the files are read and written off the main thread.
     const auto siteIconFiles = std::make_shared<const clipboard::SiteIconDiskCache>(

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "clipboard/ClipboardContent.h"
+#include "converters/ConversionHelpers.h"
 #include "converters/ConversionWorkers.h"
 #include "foundation/Scheduler.h"
 #include "platform/LanguageModel.h"
@@ -32,8 +33,12 @@ struct ConversionServices {
     // then never starts, and one in a script engine stops soon. Its completion still runs, with
     // the input.
     CancellationToken stop;
-    // How long one HTML-to-Markdown conversion may take, its fallback engine included.
+    // How long one HTML-to-Markdown conversion may take in the engines' own reckoning, its
+    // fallback engine included.
     std::chrono::milliseconds markdownTimeLimit{10'000};
+    // Where the registry's converters run the engines whose cost no check can predict, within
+    // limits the app enforces. Without helpers, those converters give every entry back.
+    std::shared_ptr<ConversionHelpers> helpers{};
 };
 
 // The user's locale as ICU reads it from the environment, for `ConversionServices::userLocale`.

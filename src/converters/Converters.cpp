@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "converters/HelperConverter.h"
 #include "converters/MarkupConverters.h"
 #include "converters/RecognitionConverters.h"
 #include "converters/TextFormatConverters.h"
@@ -46,15 +47,38 @@ struct Catalogue {
         "text.toNotion", "doc.richtext", {ContentTag::html, ContentTag::markdown}};
     PlainTextConverter plainText{"plaintext", "doc.plaintext", {ContentTag::html}};
 
+    // The registry offers these through conversion helpers, which run the engines above.
+    ConverterList engines{&imageOCR, &markdownToHTML, &htmlToMarkdown,
+                          &toSlack,  &toNotion,       &plainText};
+    HelperConverter helpedImageOCR{imageOCR};
+    HelperConverter helpedMarkdownToHTML{markdownToHTML};
+    HelperConverter helpedHtmlToMarkdown{htmlToMarkdown};
+    HelperConverter helpedToSlack{toSlack};
+    HelperConverter helpedToNotion{toNotion};
+    HelperConverter helpedPlainText{plainText};
+
     AISummarizeConverter aiSummarize{"ai.summarize", "sparkles", {}};
     AITranslateConverter aiTranslate{"ai.translate", "sparkles", {}};
 
     ConverterList fileList{&filePath, &fileName};
-    ConverterList imageList{&imageOCR};
-    ConverterList textList{
-        &jsonPrettify,   &jsonMinify,     &base64Decode, &base64Encode, &urlDecode,  &urlEncode,
-        &unixToDate,     &dateToUnix,     &fullToHalf,   &halfToFull,   &htmlEscape, &htmlUnescape,
-        &markdownToHTML, &htmlToMarkdown, &toSlack,      &toNotion,     &plainText};
+    ConverterList imageList{&helpedImageOCR};
+    ConverterList textList{&jsonPrettify,
+                           &jsonMinify,
+                           &base64Decode,
+                           &base64Encode,
+                           &urlDecode,
+                           &urlEncode,
+                           &unixToDate,
+                           &dateToUnix,
+                           &fullToHalf,
+                           &halfToFull,
+                           &htmlEscape,
+                           &htmlUnescape,
+                           &helpedMarkdownToHTML,
+                           &helpedHtmlToMarkdown,
+                           &helpedToSlack,
+                           &helpedToNotion,
+                           &helpedPlainText};
     ConverterList aiList{&aiSummarize, &aiTranslate};
 };
 
@@ -95,6 +119,14 @@ const ConverterList& Converters::textConverters() {
 
 const ConverterList& Converters::aiConverters() {
     return catalogue().aiList;
+}
+
+const Converter* Converters::engine(std::string_view id) {
+    for (const Converter* engine : catalogue().engines) {
+        if (engine->id() == id)
+            return engine;
+    }
+    return nullptr;
 }
 
 ConverterList Converters::candidates(const ContentTags& tags,

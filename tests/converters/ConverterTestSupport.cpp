@@ -34,6 +34,8 @@ std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter
 }
 
 const Converter& ConverterHarness::named(std::string_view id) {
+    if (const Converter* engine = Converters::engine(id))
+        return *engine;
     for (const Converter* converter : everyConverter()) {
         if (converter->id() == id)
             return *converter;

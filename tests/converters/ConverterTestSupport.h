@@ -45,7 +45,8 @@ struct ConverterHarness {
     std::optional<clipboard::ClipboardContent> run(const Converter& converter,
                                                    const clipboard::ClipboardContent& input,
                                                    const ConversionServices* with = nullptr);
-    // The registry's converter with this identifier.
+    // The registry's converter with this identifier; for one that runs in a conversion helper,
+    // the engine converter the helper runs, here in this process.
     static const Converter& named(std::string_view id);
 };
 

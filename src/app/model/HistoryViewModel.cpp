@@ -192,10 +192,15 @@ void HistoryViewModel::resetForShow() {
     isConvertingPreview = false;
     cancelPreviewTask();
     applyFilter(std::string(), 0, true);
+    // The panel may convert from now on: a helper starts, so that the first conversion is quick.
+    if (services_.conversion.helpers)
+        services_.conversion.helpers->keepWarm();
 }
 
 void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
+    if (services_.conversion.helpers)
+        services_.conversion.helpers->letGo();
 }
 
 void HistoryViewModel::callOffPastes() {

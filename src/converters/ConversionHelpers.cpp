@@ -1,0 +1,282 @@
+#include "converters/ConversionHelpers.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <mutex>
+#include <system_error>
+
+#include "converters/HelperProcess.h"
+#include "converters/HelperProtocol.h"
+#include "foundation/Log.h"
+
+namespace pindrake::converters {
+
+using clipboard::ClipboardContent;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* programName = "pindrake-conversion-helper";
+
+// How often the helper's memory and the conversion's stop are looked at while it works: a
+// read of a small file each time, while a helper can grow by tens of megabytes in this time.
+constexpr std::chrono::milliseconds watchInterval{2};
+
+const char* describe(HelperEnding ending) {
+    switch (ending) {
+        case HelperEnding::deadline:
+            return "ended at the deadline";
+        case HelperEnding::memoryCap:
+            return "ended at the memory cap";
+        case HelperEnding::resultCap:
+            return "ended: its result was over the cap";
+        case HelperEnding::crashed:
+            return "ended by itself";
+        case HelperEnding::malformed:
+            return "ended: it answered no reply";
+        case HelperEnding::unavailable:
+            return "could not be started";
+        default:
+            return nullptr;
+    }
+}
+
+// One conversion's talk with its helper: the request written and the reply read as the socket
+// takes and gives them, while the deadline, the stop, and the helper's memory are watched.
+class Exchange {
+  public:
+    Exchange(HelperProcess& helper, const HelperLimits& limits, Clock::time_point deadline)
+        : helper_(helper), limits_(limits), deadline_(deadline), reply_(limits.resultBytes) {}
+
+    // Writes the request's pieces, which must outlive the call, and reads the reply.
+    HelperEnding run(const std::vector<std::string_view>& pieces, const CancellationToken& stop,
+                     const CancellationToken& closing) {
+        for (;;) {
+            if (stop.isCancelled() || closing.isCancelled())
+                return HelperEnding::stopped;
+            const auto now = Clock::now();
+            if (now >= deadline_)
+                return HelperEnding::deadline;
+            if (wouldPassTheCap(now))
+                return HelperEnding::memoryCap;
+
+            const bool writing = piece_ < pieces.size();
+            pollfd ready{helper_.socket(), static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
+            const auto wait = std::min<Clock::duration>(watchInterval, deadline_ - now);
+            const auto waitMs = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
+            if (::poll(&ready, 1, static_cast<int>(waitMs)) <= 0)
+                continue;
+            if (writing && (ready.revents & POLLOUT) && !write(pieces))
+                return HelperEnding::crashed;
+            if (ready.revents & (POLLIN | POLLHUP | POLLERR)) {
+                if (auto ending = read())
+                    return *ending;
+            }
+        }
+    }
+
+    // Once a converted content has come, that content.
+    std::optional<ClipboardContent> converted() { return reply_.take(); }
+
+  private:
+    // Whether the helper holds more than the cap, or would by the next look at twice the pace it
+    // grew over the last interval (the next look may come late, and growth speeds up as buffers
+    // double): it is ended before it passes the cap, not once it has.
+    bool wouldPassTheCap(Clock::time_point now) {
+        const std::size_t resident = helper_.residentBytes().value_or(0);
+        if (now - lastLook_ >= watchInterval) {
+            const bool first = lastLook_ == Clock::time_point();
+            growth_ = first || resident < lastResident_ ? 0 : resident - lastResident_;
+            lastResident_ = resident;
+            lastLook_ = now;
+        }
+        return resident + 2 * growth_ > limits_.memoryBytes;
+    }
+
+    // False once the helper has gone.
+    bool write(const std::vector<std::string_view>& pieces) {
+        const std::string_view piece = pieces[piece_].substr(offset_);
+        const auto sent =
+            ::send(helper_.socket(), piece.data(), piece.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0)
+            return errno == EAGAIN || errno == EINTR;
+        offset_ += static_cast<std::size_t>(sent);
+        if (offset_ == pieces[piece_].size()) {
+            ++piece_;
+            offset_ = 0;
+        }
+        return true;
+    }
+
+    // Nothing while the reply is incomplete.
+    std::optional<HelperEnding> read() {
+        using State = helper_protocol::ReplyReader::State;
+        const auto [at, room] = reply_.space();
+        const auto got = ::recv(helper_.socket(), at, room, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            return std::nullopt;
+        if (got <= 0)
+            return HelperEnding::crashed;
+        switch (reply_.received(static_cast<std::size_t>(got))) {
+            case State::incomplete:
+                return std::nullopt;
+            case State::complete:
+                return reply_.hasResult() ? HelperEnding::converted : HelperEnding::givenBack;
+            case State::malformed:
+                return HelperEnding::malformed;
+            case State::tooLarge:
+                return HelperEnding::resultCap;
+        }
+        return HelperEnding::malformed;
+    }
+
+    HelperProcess& helper_;
+    const HelperLimits& limits_;
+    Clock::time_point deadline_;
+    helper_protocol::ReplyReader reply_;
+    std::size_t piece_ = 0;
+    std::size_t offset_ = 0;
+    std::size_t lastResident_ = 0;
+    std::size_t growth_ = 0;
+    Clock::time_point lastLook_;
+};
+
+}  // namespace
+
+// What the conversions share with the threads that run them, which may outlive the object.
+struct ConversionHelpers::Pool {
+    std::filesystem::path program;
+    HelperLimits limits;
+    CancellationToken closing;
+    std::mutex mutex;
+    bool warm = false;
+    // The one helper kept at rest, if any.
+    std::unique_ptr<HelperProcess> waiting;
+
+    // A helper at rest: the one waiting, unless it has gone meanwhile, or a new one.
+    std::unique_ptr<HelperProcess> take() {
+        std::unique_ptr<HelperProcess> helper;
+        {
+            std::lock_guard lock(mutex);
+            helper = std::move(waiting);
+        }
+        if (helper && helper->isAtRest())
+            return helper;
+        helper.reset();
+        return HelperProcess::start(program);
+    }
+
+    // After a conversion it finished: kept at rest if one is wanted, else ended.
+    void putBack(std::unique_ptr<HelperProcess> helper) {
+        {
+            std::lock_guard lock(mutex);
+            if (warm && !waiting && !closing.isCancelled())
+                waiting = std::move(helper);
+        }
+    }
+
+    void warmUp() {
+        {
+            std::lock_guard lock(mutex);
+            if (!warm || waiting || closing.isCancelled())
+                return;
+        }
+        putBack(HelperProcess::start(program));
+    }
+
+    // The input is moved into a result that gives it back: the app holds no second copy.
+    HelperResult convert(const std::string& converterId, ClipboardContent input,
+                         const CancellationToken& stop, Clock::time_point deadline) {
+        if (stop.isCancelled())
+            return {std::move(input), HelperEnding::stopped};
+        auto helper = take();
+        if (!helper)
+            return report(converterId, {std::move(input), HelperEnding::unavailable});
+        Exchange exchange(*helper, limits, deadline);
+        const auto request = helper_protocol::request(converterId, input);
+        const auto ending = exchange.run(request.pieces(), stop, closing);
+        auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;
+        HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
+        if (ending == HelperEnding::converted || ending == HelperEnding::givenBack)
+            putBack(std::move(helper));
+        return report(converterId, std::move(result));
+    }
+
+    // Nothing is given back silently.
+    static HelperResult report(const std::string& converterId, HelperResult result) {
+        if (const char* how = describe(result.ending)) {
+            log::warning("The conversion helper running " + converterId + " " + how +
+                         "; the entry comes back unconverted");
+        }
+        return result;
+    }
+};
+
+ConversionHelpers::ConversionHelpers(std::filesystem::path program, HelperLimits limits)
+    : pool_(std::make_shared<Pool>()), threads_("conversion-helpers", 2) {
+    pool_->program = std::move(program);
+    pool_->limits = limits;
+}
+
+ConversionHelpers::~ConversionHelpers() {
+    pool_->closing.cancel();
+    completions_.dropAll();
+    std::unique_ptr<HelperProcess> waiting;
+    {
+        std::lock_guard lock(pool_->mutex);
+        waiting = std::move(pool_->waiting);
+    }
+    threads_.finish([helper = std::shared_ptr<HelperProcess>(std::move(waiting))]() mutable {
+        helper.reset();
+    });
+}
+
+std::filesystem::path ConversionHelpers::installedProgram() {
+    std::error_code error;
+    const auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    // Installed in the prefix's libexec, from where it finds the resources as the app does.
+    const auto installed = folder / ".." / "libexec" / programName;
+    // In the build tree, the helper is built beside the app.
+    return std::filesystem::exists(installed, error) ? installed.lexically_normal()
+                                                     : folder / programName;
+}
+
+void ConversionHelpers::keepWarm() {
+    {
+        std::lock_guard lock(pool_->mutex);
+        pool_->warm = true;
+    }
+    threads_.async([pool = pool_] { pool->warmUp(); });
+}
+
+void ConversionHelpers::letGo() {
+    std::unique_ptr<HelperProcess> waiting;
+    {
+        std::lock_guard lock(pool_->mutex);
+        pool_->warm = false;
+        waiting = std::move(pool_->waiting);
+    }
+    if (waiting) {
+        // Collecting the ended process is a wait: it is done on a thread of ours.
+        threads_.async([helper = std::shared_ptr<HelperProcess>(std::move(waiting))]() mutable {
+            helper.reset();
+        });
+    }
+}
+
+void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardContent input,
+                            CancellationToken stop, std::function<void(HelperResult)> done) {
+    const auto deadline = Clock::now() + pool_->limits.deadline;
+    threads_.async([pool = pool_, completion = completions_.add(main, std::move(done)),
+                    converterId = std::move(converterId), input = std::move(input),
+                    stop = std::move(stop), deadline]() mutable {
+        completion->settle(pool->convert(converterId, std::move(input), stop, deadline));
+        // A helper ended by its conversion is replaced while the panel may need one.
+        pool->warmUp();
+    });
+}
+
+}  // namespace pindrake::converters

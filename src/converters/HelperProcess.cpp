@@ -1,0 +1,99 @@
+#include "converters/HelperProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/Log.h"
+
+extern char** environ;
+
+namespace pindrake::converters {
+
+std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path& program) {
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+        return nullptr;
+    // The helper's end becomes its input and output; nothing else of the app's is left open in
+    // it, and its signals start as a new program's do.
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, ends[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&files, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&files, STDERR_FILENO + 1);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigfillset(&signals);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // The helper makes sure it ends with its parent, and with the thread that started it.
+    std::string parent = std::to_string(::getpid());
+    std::string path = program.string();
+    char* argv[] = {path.data(), parent.data(), nullptr};
+    pid_t pid = -1;
+    const int error = ::posix_spawn(&pid, path.c_str(), &files, &attributes, argv, environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    ::close(ends[1]);
+    if (error != 0) {
+        log::warning("The conversion helper " + path + " cannot be started (errno " +
+                     std::to_string(error) + ")");
+        ::close(ends[0]);
+        return nullptr;
+    }
+    ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    const std::string memory = "/proc/" + std::to_string(pid) + "/statm";
+    return std::unique_ptr<HelperProcess>(
+        new HelperProcess(pid, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
+}
+
+HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile)
+    : pid_(pid), socket_(socket), memoryFile_(memoryFile) {}
+
+HelperProcess::~HelperProcess() {
+    end();
+    ::close(socket_);
+    if (memoryFile_ >= 0)
+        ::close(memoryFile_);
+}
+
+bool HelperProcess::isAtRest() const {
+    pollfd ready{socket_, POLLIN, 0};
+    return !ended_ && ::poll(&ready, 1, 0) == 0;
+}
+
+// The second figure of statm is the resident set in pages. Read from a file kept open: it is read
+// every few milliseconds while a conversion runs.
+std::optional<std::size_t> HelperProcess::residentBytes() const {
+    char text[128];
+    const auto got = memoryFile_ < 0 ? -1 : ::pread(memoryFile_, text, sizeof text - 1, 0);
+    if (got <= 0)
+        return std::nullopt;
+    text[got] = '\0';
+    char* end = nullptr;
+    std::strtoull(text, &end, 10);
+    const auto pages = std::strtoull(end, nullptr, 10);
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+void HelperProcess::end() {
+    if (ended_)
+        return;
+    ended_ = true;
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace pindrake::converters

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace pindrake::converters {
+
+// One running conversion helper, talked to over a stream socket that is its standard input and
+// output. It ends with the thread that started it (or with the app), so start it on a thread
+// that lives as long as it should. Ending or destroying it waits for the process to go: call
+// these off the main thread.
+class HelperProcess {
+  public:
+    // Nothing when the program cannot be started.
+    static std::unique_ptr<HelperProcess> start(const std::filesystem::path& program);
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    // Non-blocking; never raises SIGPIPE when written with MSG_NOSIGNAL.
+    int socket() const { return socket_; }
+    // Whether it is waiting for a request: a helper at rest says nothing, so anything to read
+    // (its end of the stream, or bytes nobody asked for) means it is of no further use.
+    bool isAtRest() const;
+    // Its resident memory in bytes; nothing once it has gone.
+    std::optional<std::size_t> residentBytes() const;
+    // Kills it unless it has ended, and collects it.
+    void end();
+
+  private:
+    HelperProcess(pid_t pid, int socket, int memoryFile);
+
+    pid_t pid_;
+    int socket_;
+    int memoryFile_;
+    bool ended_ = false;
+};
+
+}  // namespace pindrake::converters

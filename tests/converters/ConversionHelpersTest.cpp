@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "clipboard/ClipboardContent.h"
+#include "converters/ConversionHelpers.h"
+#include "converters/Converters.h"
+#include "converters/HelperProtocol.h"
+#include "foundation/Files.h"
+#include "foundation/Resources.h"
+#include "support/MainQueueWaits.h"
+#include "support/RepeatedText.h"
+
+// The contract of the conversion helpers, with the real helper program and its engines: whatever
+// an engine does with an entry, the app gets the entry back within the limits it gave, and the
+// next conversion works. What ended a conversion is told by how it ended, never by the clock.
+namespace pindrake::converters {
+namespace {
+
+using clipboard::ClipboardContent;
+using clipboard::ContentTag;
+using test_support::repeated;
+
+ClipboardContent entry(std::string text, ContentTag tag) {
+    ClipboardContent content;
+    (tag == ContentTag::html ? content.html : content.plainText) = std::move(text);
+    content.tags = {tag};
+    return content;
+}
+
+// Small enough to be reached long before the work below would end, large enough for any helper
+// to convert a few words, sanitizer builds included.
+const auto shortDeadline = std::chrono::milliseconds(test_support::scaledMs(1'000));
+constexpr std::size_t smallMemoryCap = 150'000'000;
+const HelperLimits outOfReach{test_support::limitOutOfReach, std::size_t{64} << 30,
+                              std::size_t{1} << 30};
+
+// The helpers this process started: their parent is this process.
+std::vector<pid_t> runningHelpers() {
+    std::vector<pid_t> helpers;
+    for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(process.path() / "stat");
+        std::string pid, name, state;
+        pid_t parent = 0;
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() &&
+            name == "(pindrake-conver)") {
+            helpers.push_back(std::stoi(pid));
+        }
+    }
+    return helpers;
+}
+
+class ConversionHelpersTest : public ::testing::Test {
+  protected:
+    HelperResult run(const std::shared_ptr<ConversionHelpers>& helpers, const char* converter,
+                     const ClipboardContent& input, CancellationToken stop = {}) {
+        test_support::Delivered<HelperResult> result;
+        helpers->run(main, converter, input, stop, result.completion());
+        return result.first(main).value_or(HelperResult{{}, HelperEnding::unavailable});
+    }
+    // The next conversion gets a working helper, asked for as the app asks: through the
+    // registry's converter.
+    void expectTheNextConverts(const std::shared_ptr<ConversionHelpers>& helpers) {
+        ConversionServices services{main, workers, nullptr, nullptr, {}, "en_US", {}};
+        services.helpers = helpers;
+        test_support::Delivered<ClipboardContent> result;
+        for (const Converter* converter : Converters::textConverters()) {
+            if (converter->id() == "markdown.toHTML")
+                converter->convert(entry("*next*", ContentTag::markdown), services,
+                                   result.completion());
+        }
+        const auto converted = result.first(main);
+        EXPECT_TRUE(converted && converted->plainText == "<p><em>next</em></p>\n");
+    }
+
+    ManualScheduler main;
+    ConversionWorkers workers{"helpers.test", 1};
+};
+
+// From the table of inputs that beat every check of their shape: each runs into a limit, and the
+// entry comes back as it was.
+TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
+    std::string attributes = "<p";
+    for (int i = 0; i < 80'000; ++i)
+        attributes += " a" + std::to_string(i);
+    const std::string growingLinks =
+        "[x]: /" + std::string(20'000, 'u') + "\n\n" + repeated("[x] ", 30'000);
+    const std::string quotedLines =
+        repeated("<blockquote>", 200) + "<pre>" + repeated("line\n", 15'000) + "</pre>";
+    struct Case {
+        const char* converter;
+        ClipboardContent input;
+        HelperLimits limits;
+        HelperEnding ending;
+    };
+    const HelperLimits deadline{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes};
+    const HelperLimits memory{outOfReach.deadline, smallMemoryCap, outOfReach.resultBytes};
+    const Case cases[] = {
+        // cmark-gfm, quadratic in the images' brackets.
+        {"markdown.toHTML", entry(repeated("![[]()", 199'000), ContentTag::markdown), deadline,
+         HelperEnding::deadline},
+        // The engine answers soon; the list-marker rewrite after it does not.
+        {"html.toMarkdown", entry("<p>x" + repeated("&lt;?", 160'000), ContentTag::html), deadline,
+         HelperEnding::deadline},
+        // Turndown fails on a frame set; html-to-md, which takes over, is quadratic in the depth.
+        {"html.toMarkdown",
+         entry("<frameset></frameset>" +
+                   repeated(repeated("<div>", 1400) + "x" + repeated("</div>", 1400), 30),
+               ContentTag::html),
+         deadline, HelperEnding::deadline},
+        // The HTML parser, quadratic in one element's attributes.
+        {"plaintext", entry(attributes + ">x</p>", ContentTag::html), deadline,
+         HelperEnding::deadline},
+        // Every reference repeats the link's long target: hundreds of megabytes of HTML.
+        {"markdown.toHTML", entry(growingLinks, ContentTag::markdown), memory,
+         HelperEnding::memoryCap},
+        {"text.toSlack", entry(growingLinks, ContentTag::markdown), memory,
+         HelperEnding::memoryCap},
+        // JavaScriptCore: every line of the code block is written with every quote's prefix.
+        {"html.toMarkdown", entry(quotedLines, ContentTag::html), memory, HelperEnding::memoryCap},
+        {"markdown.toHTML",
+         entry(std::string(2 << 20, 'a'), ContentTag::markdown),
+         {outOfReach.deadline, outOfReach.memoryBytes, 1 << 20},
+         HelperEnding::resultCap},
+    };
+    for (const Case& c : cases) {
+        const auto helpers =
+            std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, c.limits);
+        const auto result = run(helpers, c.converter, c.input);
+        EXPECT_EQ(result.ending, c.ending)
+            << c.converter << " on "
+            << c.input.plainText.value_or(c.input.html.value_or("")).substr(0, 40);
+        EXPECT_TRUE(result.content == c.input);
+        expectTheNextConverts(helpers);
+    }
+}
+
+// A helper that dies in the middle of a conversion, and one whose conversion is no longer wanted,
+// give the entry back at once; the next conversion starts a new helper.
+TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBack) {
+    const auto endless = entry(repeated("![[]()", 199'000), ContentTag::markdown);
+    const auto helpers =
+        std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
+
+    test_support::Delivered<HelperResult> aborted;
+    helpers->run(main, "markdown.toHTML", endless, {}, aborted.completion());
+    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
+    ::kill(runningHelpers().front(), SIGABRT);
+    const auto crashed = aborted.first(main);
+    ASSERT_TRUE(crashed);
+    EXPECT_EQ(crashed->ending, HelperEnding::crashed);
+    EXPECT_TRUE(crashed->content == endless);
+    expectTheNextConverts(helpers);
+
+    CancellationToken superseded;
+    test_support::Delivered<HelperResult> stopped;
+    helpers->run(main, "markdown.toHTML", endless, superseded, stopped.completion());
+    superseded.cancel();
+    const auto result = stopped.first(main);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->ending, HelperEnding::stopped);
+    EXPECT_TRUE(result->content == endless);
+    expectTheNextConverts(helpers);
+}
+
+// Kept warm, one helper serves conversion after conversion; let go, none is left running.
+TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhenLetGo) {
+    const auto helpers =
+        std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
+    EXPECT_TRUE(runningHelpers().empty());
+    helpers->keepWarm();
+    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
+    const auto warm = runningHelpers();
+    expectTheNextConverts(helpers);
+    // An image crosses to the helper whole: the recogniser reads it, finds no text, and the
+    // entry comes back; an image that did not arrive would end the helper instead.
+    ClipboardContent icon;
+    icon.image =
+        platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64, 64);
+    EXPECT_EQ(run(helpers, "image.ocr", icon).ending, HelperEnding::givenBack);
+    EXPECT_EQ(runningHelpers(), warm);
+    helpers->letGo();
+    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+}
+
+// What the helper answers is believed only when it is a reply: anything else, or a result
+// announced over the cap, ends the helper and gives the entry back.
+TEST(HelperReplyTest, OnlyWellFormedRepliesWithinTheCapAreTaken) {
+    using State = helper_protocol::ReplyReader::State;
+    const auto converted = [](char kind, std::uint64_t size, std::string text) {
+        std::string reply{'\1', kind};
+        reply.append(reinterpret_cast<const char*>(&size), sizeof size);
+        return reply + text;
+    };
+    const std::string plainText(1, static_cast<char>(ContentTag::plainText));
+    const struct {
+        std::string stream;  // as one read
+        State state;
+    } cases[] = {
+        {std::string(1, '\0'), State::complete},    // the entry comes back
+        {std::string("\0x", 2), State::malformed},  // and more after it
+        {"\7", State::malformed},                   // no such status
+        {converted(plainText[0], 5, "abcde"), State::complete},
+        {converted(11, 1, "x"), State::malformed},           // no such kind
+        {converted(plainText[0], 17, ""), State::tooLarge},  // over the cap of 16, told at once
+    };
+    for (const auto& c : cases) {
+        helper_protocol::ReplyReader reader(16);
+        std::string_view left = c.stream;
+        State state = State::incomplete;
+        while (!left.empty() && state == State::incomplete) {
+            const auto [at, room] = reader.space();
+            const std::size_t count = std::min(room, left.size());
+            std::memcpy(at, left.data(), count);
+            left.remove_prefix(count);
+            state = reader.received(count);
+        }
+        EXPECT_EQ(state, c.state) << ::testing::PrintToString(c.stream);
+        if (reader.hasResult() && state == State::complete) {
+            EXPECT_EQ(reader.take()->plainText, "abcde");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pindrake::converters
