@@ -1,6 +1,7 @@
 // Medians of: loading a 2000-entry history, searching it (against a plain loop of
 // case-insensitive finds over the same texts, timed in the same iterations), capturing a
-// 3840x2160 screenshot, and classifying large texts.
+// 3840x2160 screenshot, classifying large texts, and working out the identity of texts with long
+// runs of combining marks and of a long Japanese text.
 #include <QBuffer>
 #include <QImage>
 
@@ -13,6 +14,7 @@
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryFile.h"
 #include "clipboard/HistoryStore.h"
+#include "clipboard/TextIdentity.h"
 #include "foundation/Files.h"
 #include "foundation/ManualScheduler.h"
 #include "foundation/Unicode.h"
@@ -216,6 +218,27 @@ void BM_DetectTags(benchmark::State& state) {
 BENCHMARK(BM_DetectTags)
     ->Arg(1000)
     ->Arg(100'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// Shapes: 0 a letter under one run of U+0301, 1 under alternating U+0301 and U+0323 (which
+// normalising reorders), 2 Japanese text with voiced kana (which NFC composes), each of about
+// state.range(1) bytes.
+void BM_TextIdentity(benchmark::State& state) {
+    const char* units[] = {"\u0301", "\u0301\u0323", "\u3068\u3099\u65e5\u672c\u8a9e "};
+    std::string text = state.range(0) == 2 ? "" : "e";
+    while (text.size() < static_cast<std::size_t>(state.range(1)))
+        text += units[state.range(0)];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(textIdentity(text));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_TextIdentity)
+    ->Args({0, 640'000})
+    ->Args({0, 5'000'000})
+    ->Args({1, 5'000'000})
+    ->Args({2, 50'000'000})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);

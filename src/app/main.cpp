@@ -72,15 +72,14 @@ void reportUpdateCheck(const platform::FeedUpdater::CheckResult& result) {
     app::views::showInformation(QStringLiteral("Pindrake"), message, Qt::PlainText);
 }
 
-// Where no usable language is set (a bare session, a service, a locale that is not installed),
-// the texts are the English ones rather than their keys.
-void chooseEnglishWhenNoLanguageIsSet() {
+// Where no usable locale is set (a bare session, a service, a locale that is not installed),
+// the C locale with UTF-8, which the toolkit needs; the texts are then the English ones.
+void useUtf8WhenNoLocaleIsSet() {
     const char* messages = std::setlocale(LC_MESSAGES, "");
     const std::string_view name = messages ? messages : "C";
     if (name != "C" && name != "POSIX" && !name.starts_with("C."))
         return;
     ::setenv("LC_ALL", "C.UTF-8", 1);
-    ::setenv("LANGUAGE", "en", 0);
 }
 
 // On the terminal that started the app; in a dialog when none did (a login, a desktop menu).
@@ -97,7 +96,7 @@ void tellUser(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    chooseEnglishWhenNoLanguageIsSet();
+    useUtf8WhenNoLocaleIsSet();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pindrake"));
     QApplication::setApplicationVersion(

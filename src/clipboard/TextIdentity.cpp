@@ -84,8 +84,8 @@ class SipHash128 {
 }  // namespace
 
 TextIdentity textIdentity(std::string_view text) {
-    // Stream-safe first: NFC alone sorts a long run of marks in time quadratic in its length.
-    const std::string normalized = unicode::nfc(unicode::streamSafe(text));
+    // Not NFC alone: it sorts a long run of marks in time quadratic in its length.
+    const std::string normalized = unicode::streamSafeNfc(text);
     return {normalized.size(), SipHash128(processKey()).digest(normalized)};
 }
 

@@ -131,27 +131,39 @@ std::string graphemePrefix(std::string_view text, std::size_t count) {
     return sanitizedUtf8(text.substr(0, end));
 }
 
-// Unicode's stream-safe text format: after 30 non-starters in a row (counted in the compatibility
-// decomposition, as the format says), a combining grapheme joiner, itself a starter. Canonical
-// ordering then sorts runs of at most 30 marks, so normalising costs time linear in the text.
-std::string streamSafe(std::string_view text) {
+// Unicode's stream-safe text format cuts a run of over 30 non-starters (counted in the
+// compatibility decomposition, as the format says) with a combining grapheme joiner. Here the
+// text is cut there instead, and each piece normalised on its own: canonical ordering then sorts
+// runs of at most 30 marks, so normalising costs time linear in the text. A joiner would make the
+// cut text one with a text that holds the joiner itself; a byte no UTF-8 holds does not.
+std::string streamSafeNfc(std::string_view text) {
     constexpr std::size_t maxNonStarters = 30;
-    constexpr std::string_view graphemeJoiner = "\u034F";
+    constexpr char cut = '\xFF';
+    if (isAscii(text))
+        return std::string(text);
+    const std::string valid = sanitizedUtf8(text);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfkd = icu::Normalizer2::getNFKDInstance(status);
-    if (U_FAILURE(status) || isAscii(text))
-        return std::string(text);
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return valid;
     std::string out;
-    std::size_t copied = 0;  // bytes of `text` already in `out`
+    icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(valid.size()));
+    int32_t pieceStart = 0;
+    const auto normalizePieceUpTo = [&](int32_t end) {
+        nfc->normalizeUTF8(0, icu::StringPiece(valid.data() + pieceStart, end - pieceStart), sink,
+                           nullptr, status);
+        pieceStart = end;
+    };
+    const auto* s = reinterpret_cast<const uint8_t*>(valid.data());
+    const auto length = static_cast<int32_t>(valid.size());
     std::size_t nonStarters = 0;
     icu::UnicodeString decomposition;
-    for (int32_t i = 0; i < length;) {
+    for (int32_t i = 0; i < length && U_SUCCESS(status);) {
         const int32_t start = i;
         UChar32 c;
         U8_NEXT(s, i, length, c);
-        if (c < 0xA0) {  // ASCII, C1 controls and bad bytes: starters without decomposition
+        if (c < 0xA0) {  // ASCII and C1 controls: starters without decomposition
             nonStarters = 0;
             continue;
         }
@@ -173,17 +185,14 @@ std::string streamSafe(std::string_view text) {
             leading = trailing = 1;
         }
         if (nonStarters + leading > maxNonStarters) {
-            out.append(text.substr(copied, static_cast<std::size_t>(start) - copied));
-            out.append(graphemeJoiner);
-            copied = static_cast<std::size_t>(start);
+            normalizePieceUpTo(start);
+            out.push_back(cut);
             nonStarters = 0;
         }
         nonStarters = leading == count ? nonStarters + leading : trailing;
     }
-    if (out.empty())
-        return std::string(text);
-    out.append(text.substr(copied));
-    return out;
+    normalizePieceUpTo(length);
+    return U_SUCCESS(status) ? out : valid;
 }
 
 std::string clippedGraphemePrefix(std::string_view text, std::size_t count,

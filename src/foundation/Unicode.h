@@ -24,10 +24,11 @@ std::string clippedGraphemePrefix(std::string_view text, std::size_t count,
                                   std::size_t maxCodePoints, bool* isWhole = nullptr);
 
 std::string nfc(std::string_view text);
-// The text with a combining grapheme joiner (U+034F) after every 30 non-starters in a row, so
-// that any normalisation of it takes time linear in its length. Text without such a run comes
-// back unchanged.
-std::string streamSafe(std::string_view text);
+// The NFC form of the text, in time linear in its length: where over 30 non-starters follow
+// each other the text is cut, each piece normalised on its own and the pieces joined by the
+// byte 0xFF, which no UTF-8 holds. Texts with one form are canonically equivalent; text without
+// such a run gives its NFC form.
+std::string streamSafeNfc(std::string_view text);
 
 // Strips white space and line breaks (Unicode White_Space) from both ends.
 std::string trimmed(std::string_view text);

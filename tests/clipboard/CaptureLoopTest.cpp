@@ -573,12 +573,18 @@ TEST_F(ClipboardMonitorTest, CopiesWaitingForTheirCheckAreBounded) {
         EXPECT_EQ(texts.back(), "four") << "the newest copy is read once there is room";
         EXPECT_EQ(texts.front(), c.first);
         EXPECT_LE(texts.size(), 3u);
+
+        // Checked copies give their room back: two short copies are read again.
+        copyAndPoll("5");
+        copyAndPoll("6");
+        EXPECT_EQ(checks.size(), 2u);
     }
 }
 
 // At quit every copy read reaches the handler, in order, before the call returns: the check in
-// progress is waited for, those not started run at once, and a copy already read from the display
-// but not yet polled is taken too. A check that outlasts the wait is the only one dropped.
+// progress is waited for (by default too: it ends only after the quit has begun), those not
+// started run at once, and a copy already read from the display but not yet polled is taken too.
+// A check that outlasts the wait is the only one dropped.
 TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress) {
     for (const bool checkEnds : {true, false}) {
         SCOPED_TRACE(checkEnds ? "the check ends" : "the check outlasts the wait");
@@ -594,7 +600,7 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
              workspace,
              std::make_shared<const HeldCodec>(call),
              [&worker](std::function<void()> job) { worker.async(std::move(job)); },
-             {.quitWait = checkEnds ? seconds(600) : Duration::zero()}},
+             checkEnds ? CaptureLimits{} : CaptureLimits{.quitWait = Duration::zero()}},
             [&handedOn](ClipboardContent content, const PasteboardContents&) {
                 handedOn.push_back(content.image ? "image" : *content.plainText);
             });
@@ -606,8 +612,12 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
         pasteboard.simulateCopy({{"public.utf8-plain-text", "not yet polled"}});
 
         std::thread release;
-        if (checkEnds)
-            release = std::thread([&call] { call->release.set_value(); });
+        if (checkEnds) {
+            release = std::thread([&call] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                call->release.set_value();
+            });
+        }
         monitor->finishAtQuit();
         if (release.joinable())
             release.join();

@@ -35,6 +35,9 @@ class AppEndToEndTest : public ::testing::Test {
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath("cache"));
+        // In English whatever the machine's language, for its words are read below.
+        environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         app.setProcessEnvironment(environment);
         // Its own lines on the terminal are read by the tests; its log goes through.
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);

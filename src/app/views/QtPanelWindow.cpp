@@ -119,14 +119,22 @@ class QtPanelWindow::Frame final : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (isKey(*event) && watched->isWidgetType()) {
+            // No shortcut runs for a key sent on: not the other window's (the override sent on
+            // is taken here), nor any for a press (which the toolkit, as it is no event from the
+            // display, offers to the shortcuts once more through an override to the receiver).
+            if (isForwarding_) {
+                if (event->type() != QEvent::ShortcutOverride)
+                    return false;
+                event->accept();
+                return true;
+            }
             const QWidget* window = static_cast<QWidget*>(watched)->window();
             QWidget* receiver = owner_.keyReceiver();
             if (window == this || window->windowType() == Qt::Popup || !receiver)
                 return false;
+            isForwarding_ = true;
             QCoreApplication::sendEvent(receiver, event);
-            // No shortcut of the other window runs either.
-            if (event->type() == QEvent::ShortcutOverride)
-                event->accept();
+            isForwarding_ = false;
             return true;
         }
         if (event->type() == QEvent::Hide && watched->isWidgetType() &&
@@ -151,6 +159,7 @@ class QtPanelWindow::Frame final : public QWidget {
 
   private:
     QtPanelWindow& owner_;
+    bool isForwarding_ = false;
 };
 
 QtPanelWindow::QtPanelWindow(ContentFactory makeContent, KeyTarget keyTarget)

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -267,11 +268,20 @@ TEST_F(PanelWindowX11Test, ThePanelAndOurOtherWindowsNeverShareTheKeyboard) {
     windows.showAbout();
     const QPointer<QMessageBox> about = newestAbout();
     ASSERT_TRUE(hasTheKeys(about));
+    int aboutShortcutsRun = 0;
+    QObject::connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+K")), about),
+                     &QShortcut::activated, [&] { ++aboutShortcutsRun; });
     delegate->togglePanel();
     ASSERT_TRUE(eventually([&] { return !other.canGrabKeyboard(); }));
+    // About has the focus again, under the grab: the keys come through it.
+    xdotool("windowfocus --sync " + std::to_string(backdrop.winId()));
+    xdotool("windowfocus --sync " + std::to_string(about->winId()));
+    ASSERT_TRUE(eventually([&] { return QApplication::activeWindow() == about; }));
+    xdotool("key ctrl+shift+k");
     xdotool("type abc");
     EXPECT_TRUE(eventually([&] { return view().searchField().text() == "abc"; }))
         << "the keys went to About, under the panel";
+    EXPECT_EQ(aboutShortcutsRun, 0) << "a shortcut of About ran while the panel had the keys";
     xdotool("key Escape");
     EXPECT_TRUE(eventually([&] { return !isShowing(); }));
     ASSERT_TRUE(about && about->isVisible()) << "Escape closed About, not the panel";

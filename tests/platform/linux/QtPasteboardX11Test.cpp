@@ -1,5 +1,6 @@
 // The clipboard backend against owners that misbehave: whatever they do, the main thread keeps
 // running, and the copy comes out whole, without the types they failed to give, or not at all.
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -109,6 +110,38 @@ class QtPasteboardX11Test : public ::testing::Test {
             }
             return unchanged.elapsed() > 500;
         });
+    }
+
+    // Writes as the app does after the user's key press, which gives the toolkit a recent server
+    // time to claim the clipboard with. Here no event may have reached it since an owner an
+    // earlier case left took the clipboard, and the server refuses a claim older than that one:
+    // a change of a root window property is an event whose time the toolkit takes.
+    bool writeAsAfterAKeyPress(const PasteboardContents& contents) {
+        class PropertyChangeSeen final : public QAbstractNativeEventFilter {
+          public:
+            explicit PropertyChangeSeen(xcb_atom_t atom) : atom_(atom) {}
+            bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
+                const auto* event = static_cast<const xcb_generic_event_t*>(message);
+                seen = seen || ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
+                                reinterpret_cast<const xcb_property_notify_event_t*>(event)
+                                        ->atom == atom_);
+                return false;
+            }
+            bool seen = false;
+
+          private:
+            xcb_atom_t atom_;
+        };
+        XcbConnection x;
+        PropertyChangeSeen change(x.atom("PINDRAKE_TEST_TIME"));
+        qApp->installNativeEventFilter(&change);
+        const char now = 1;
+        x.succeeded(xcb_change_property_checked(x.get(), XCB_PROP_MODE_REPLACE, x.root(),
+                                                x.atom("PINDRAKE_TEST_TIME"), XCB_ATOM_INTEGER, 8,
+                                                1, &now));
+        EXPECT_TRUE(waitUntil([&] { return change.seen; }, test_support::mustFinishWithin));
+        qApp->removeNativeEventFilter(&change);
+        return pasteboard->write(contents);
     }
 
     // The monitor checks the clipboard as it is now, without waiting for its next poll; its
@@ -290,7 +323,7 @@ TEST_F(QtPasteboardX11Test, OurOwnWritesCountOnceAndAreNotReadBack) {
     const auto before = pasteboard->changeCount();
     const PasteboardContents ours = {{"public.utf8-plain-text", "ours"},
                                      {"public.html", "<i>o</i>"}};
-    ASSERT_TRUE(pasteboard->write(ours));
+    ASSERT_TRUE(writeAsAfterAKeyPress(ours));
     EXPECT_EQ(pasteboard->changeCount(), before + 1);
     EXPECT_EQ(pasteboard->read(), ours);
     copyLaterAndWait();
@@ -306,7 +339,7 @@ TEST_F(QtPasteboardX11Test, OurWritesOfferEveryTypeUnderTheExactBytesOfItsName) 
     // A connection of its own, reading every owner.
     XcbClipboardReader otherApplication(std::nullopt, test_support::readLimitsOutOfReach());
     ASSERT_TRUE(otherApplication.isWatching());
-    ASSERT_TRUE(pasteboard->write(ours));
+    ASSERT_TRUE(writeAsAfterAKeyPress(ours));
     EXPECT_TRUE(waitUntil([&] { return *otherApplication.contents() == ours; },
                           test_support::mustFinishWithin));
     std::vector<std::string> offered;
