@@ -141,12 +141,14 @@ std::string streamSafeNfc(std::string_view text) {
     constexpr char cut = '\xFF';
     if (isAscii(text))
         return std::string(text);
-    const std::string valid = sanitizedUtf8(text);
+    // A text of many megabytes is not copied only to be checked.
+    std::string repaired;
+    const std::string_view valid = isValidUtf8(text) ? text : (repaired = sanitizedUtf8(text));
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfkd = icu::Normalizer2::getNFKDInstance(status);
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status))
-        return valid;
+        return std::string(valid);
     std::string out;
     icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(valid.size()));
     int32_t pieceStart = 0;
@@ -192,7 +194,7 @@ std::string streamSafeNfc(std::string_view text) {
         nonStarters = leading == count ? nonStarters + leading : trailing;
     }
     normalizePieceUpTo(length);
-    return U_SUCCESS(status) ? out : valid;
+    return U_SUCCESS(status) ? out : std::string(valid);
 }
 
 std::string clippedGraphemePrefix(std::string_view text, std::size_t count,
