@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "conversion-helper/EventLoop.h"
 #include "converters/Converter.h"
@@ -38,7 +39,8 @@ std::optional<ClipboardContent> converted(const converters::Converter& engine,
                                           const converters::ConversionServices& services,
                                           conversion_helper::EventLoop& loop) {
     std::optional<ClipboardContent> result;
-    engine.convert(input, services, [&result](ClipboardContent content) { result = content; });
+    engine.convert(input, services,
+                   [&result](ClipboardContent content) { result = std::move(content); });
     loop.runUntil([&result] { return result.has_value(); });
     if (*result == input)
         return std::nullopt;
