@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -10,6 +12,16 @@
 namespace pindrake::clipboard {
 
 enum class TextField { plainText, htmlText };
+
+// What the history records of a text kept in a file of its own, so that a file replaced, cut
+// short or grown since is never read as the entry's text: its length in bytes and a digest of its
+// bytes.
+struct KeptTextCheck {
+    std::uint64_t length = 0;
+    std::array<std::uint64_t, 2> digest{};
+
+    bool operator==(const KeptTextCheck&) const = default;
+};
 
 // One entry of the history, as the history file holds it.
 struct ClipboardItem {
@@ -27,6 +39,10 @@ struct ClipboardItem {
     // with the list: the whole is in a file of its own (LargeTexts).
     bool plainTextIsStart = false;
     bool htmlTextIsStart = false;
+    // Of a text kept apart, as the history file holds it (a history written before these were
+    // recorded has none); the store keeps them with the files (LargeTexts), not in its entries.
+    std::optional<KeptTextCheck> plainTextCheck;
+    std::optional<KeptTextCheck> htmlTextCheck;
 
     bool operator==(const ClipboardItem&) const = default;
 

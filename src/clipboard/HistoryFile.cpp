@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 #include "foundation/Uuid.h"
 
@@ -49,6 +50,39 @@ void moveText(std::string* whole, std::string* start, std::optional<std::string>
     isStart = !whole && start;
     if (whole || start)
         text = std::move(whole ? *whole : *start);
+}
+
+// The check recorded of the text under `key` + "Start": its length under `key` + "Length" and its
+// digest under `key` + "Digest"; none unless both are there.
+std::optional<KeptTextCheck> decodeCheck(json& object, const std::string& key) {
+    const json* length = member(object, (key + "Length").c_str());
+    const std::string* digest = stringMember(object, (key + "Digest").c_str());
+    if (length && !length->is_number_unsigned())
+        throw DecodingError("\"" + key + "Length\" is not a byte count");
+    if (!length || !digest)
+        return std::nullopt;
+    KeptTextCheck check{length->get<std::uint64_t>(), {}};
+    constexpr std::size_t digitsPerWord = 16;
+    if (digest->size() != check.digest.size() * digitsPerWord)
+        throw DecodingError("\"" + key + "Digest\" is not 32 hexadecimal digits");
+    for (std::size_t at = 0; at < digest->size(); ++at) {
+        const int digit = ascii::hexValue((*digest)[at]);
+        if (digit < 0)
+            throw DecodingError("\"" + key + "Digest\" is not 32 hexadecimal digits");
+        auto& word = check.digest[at / digitsPerWord];
+        word = word << 4 | static_cast<std::uint64_t>(digit);
+    }
+    return check;
+}
+
+std::string encodeDigest(const std::array<std::uint64_t, 2>& digest) {
+    constexpr std::string_view digits = "0123456789abcdef";
+    std::string text;
+    for (std::uint64_t word : digest) {
+        for (int shift = 60; shift >= 0; shift -= 4)
+            text += digits[(word >> shift) & 0xF];
+    }
+    return text;
 }
 
 template <class Insert>
@@ -97,12 +131,19 @@ ClipboardItem decodeItem(json& object, const std::set<std::string, std::less<>>&
     forEachString(object, "pasteboardTypes",
                   [&](const std::string& type) { item.pasteboardTypes.insert(type); });
     item.sourceBundleID = optionalString(object, "sourceBundleID");
+    auto plainTextCheck = decodeCheck(object, "plainText");
+    auto htmlTextCheck = decodeCheck(object, "htmlText");
     forEachString(object, "tags", [&](const std::string& raw) {
         if (auto tag = contentTagFromRawValue(raw))
             item.tags.insert(*tag);
     });
     moveText(texts[0], texts[1], item.plainText, item.plainTextIsStart);
     moveText(texts[2], texts[3], item.htmlText, item.htmlTextIsStart);
+    // Only a text kept apart has a file to check.
+    if (item.plainTextIsStart)
+        item.plainTextCheck = plainTextCheck;
+    if (item.htmlTextIsStart)
+        item.htmlTextCheck = htmlTextCheck;
     return item;
 }
 
@@ -110,18 +151,28 @@ ClipboardItem decodeItem(json& object, const std::set<std::string, std::less<>>&
 // history file holds it whole, as it holds any other text.
 void encodeText(ordered_json& object, const std::string& key,
                 const std::optional<std::string>& text, bool isStart,
-                const std::shared_ptr<const std::string>& unwritten) {
+                const std::shared_ptr<const std::string>& unwritten,
+                const std::optional<KeptTextCheck>& check) {
     if (!text)
         return;
-    if (isStart && !unwritten)
+    if (isStart && !unwritten) {
         object[key + "Start"] = *text;
-    else
+        if (check) {
+            object[key + "Length"] = check->length;
+            object[key + "Digest"] = encodeDigest(check->digest);
+        }
+    } else {
         object[key] = isStart ? *unwritten : *text;
+    }
 }
 
-ordered_json encodeItem(const ClipboardItem& item, const UnwrittenText& unwritten) {
+ordered_json encodeItem(const ClipboardItem& item, const UnwrittenText& unwritten,
+                        const RecordedCheck& recorded) {
     const auto whole = [&](bool isStart, TextField field) {
         return isStart && unwritten ? unwritten(item.id, field) : nullptr;
+    };
+    const auto check = [&](const std::optional<KeptTextCheck>& own, TextField field) {
+        return own || !recorded ? own : recorded(item.id, field);
     };
     ordered_json object = ordered_json::object();
     object["id"] = item.id;
@@ -131,9 +182,11 @@ ordered_json encodeItem(const ClipboardItem& item, const UnwrittenText& unwritte
         tags.push_back(rawValue(tag));
     object["tags"] = std::move(tags);
     encodeText(object, "plainText", item.plainText, item.plainTextIsStart,
-               whole(item.plainTextIsStart, TextField::plainText));
+               whole(item.plainTextIsStart, TextField::plainText),
+               check(item.plainTextCheck, TextField::plainText));
     encodeText(object, "htmlText", item.htmlText, item.htmlTextIsStart,
-               whole(item.htmlTextIsStart, TextField::htmlText));
+               whole(item.htmlTextIsStart, TextField::htmlText),
+               check(item.htmlTextCheck, TextField::htmlText));
     if (item.imageFilename)
         object["imageFilename"] = *item.imageFilename;
     object["pasteboardTypes"] = item.pasteboardTypes;
@@ -144,10 +197,11 @@ ordered_json encodeItem(const ClipboardItem& item, const UnwrittenText& unwritte
 
 }  // namespace
 
-std::string encode(const HistoryList& items, const UnwrittenText& unwritten) {
+std::string encode(const HistoryList& items, const UnwrittenText& unwritten,
+                   const RecordedCheck& recorded) {
     ordered_json array = ordered_json::array();
     for (const auto& item : items)
-        array.push_back(encodeItem(item, unwritten));
+        array.push_back(encodeItem(item, unwritten, recorded));
     return array.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
 }
 

@@ -15,13 +15,20 @@ namespace pindrake::clipboard::history_file {
 // The whole text of an entry's field that is kept apart but has no file, or null.
 using UnwrittenText =
     std::function<std::shared_ptr<const std::string>(const std::string& id, TextField field)>;
+// The check recorded of a text kept apart since the entry was read, if any.
+using RecordedCheck =
+    std::function<std::optional<KeptTextCheck>(const std::string& id, TextField field)>;
 
 // The history file: a compact JSON array of entries, newest first. Each entry's keys are
 // written in a fixed order (id, createdAt, tags, plainText, htmlText, imageFilename,
 // pasteboardTypes, sourceBundleID), absent optional values left out. A text kept apart is
 // written as its beginning under "plainTextStart" ("htmlTextStart") in place of "plainText"
 // ("htmlText"), which readers that know no such key take as no text rather than a cut one.
-std::string encode(const HistoryList& items, const UnwrittenText& unwritten = {});
+// Its check follows it: its length in bytes under "plainTextLength" ("htmlTextLength") and its
+// digest, 32 hexadecimal digits, under "plainTextDigest" ("htmlTextDigest"); the entry's own
+// check, else `recorded`'s, else none.
+std::string encode(const HistoryList& items, const UnwrittenText& unwritten = {},
+                   const RecordedCheck& recorded = {});
 
 struct Decoded {
     std::vector<ClipboardItem> items;

@@ -34,19 +34,17 @@ std::optional<std::string> readFolderFile(const fs::path& path) {
     return bytes;
 }
 
-// The whole text of the entry's field. A text kept apart whose file is gone gives what the entry
-// kept of it, which is all that is left.
-std::optional<std::string> wholeText(const ClipboardItem& item, TextField field,
-                                     const LargeTexts& largeTexts) {
+// Whether the whole text of the entry's field was read into `text` (none when the entry has no
+// such text).
+bool readWholeText(const ClipboardItem& item, TextField field, const LargeTexts& largeTexts,
+                   std::optional<std::string>& text) {
     const bool isPlain = field == TextField::plainText;
-    const auto& text = isPlain ? item.plainText : item.htmlText;
-    if (!(isPlain ? item.plainTextIsStart : item.htmlTextIsStart))
-        return text;
-    if (auto whole = largeTexts.read(item.id, field))
-        return whole;
-    log::warning("The whole text of " + item.id +
-                 " could not be read; its beginning stands for it");
-    return text;
+    if (!(isPlain ? item.plainTextIsStart : item.htmlTextIsStart)) {
+        text = isPlain ? item.plainText : item.htmlText;
+        return true;
+    }
+    text = largeTexts.read(item.id, field);
+    return text.has_value();
 }
 
 // Of the entry's whole text; none when it could not be read.
@@ -66,8 +64,14 @@ std::optional<TextIdentity> identityOfText(const ClipboardItem& item,
 ClipboardContent readContent(const ClipboardItem& item, const fs::path& image,
                              const platform::ImageCodec& codec, const LargeTexts& largeTexts) {
     ClipboardContent content;
-    content.plainText = wholeText(item, TextField::plainText, largeTexts);
-    content.html = wholeText(item, TextField::htmlText, largeTexts);
+    // Its beginning, or a file that is not the text recorded, would pass off another text as the
+    // entry: nothing is read instead, as for an entry with nothing stored.
+    if (!readWholeText(item, TextField::plainText, largeTexts, content.plainText) ||
+        !readWholeText(item, TextField::htmlText, largeTexts, content.html)) {
+        log::warning("The whole text of " + item.id +
+                     " could not be read; nothing of the entry is pasted, copied or converted");
+        return {};
+    }
     content.tags = item.tags;
     content.pasteboardTypes = item.pasteboardTypes;
     if (!image.empty()) {
@@ -183,8 +187,10 @@ void HistoryStore::load() {
     // A history written before texts were kept apart holds them whole: they move to their files
     // now, and the history is saved without them once those are written.
     bool keptApart = false;
-    for (auto& item : decoded->items)
+    for (auto& item : decoded->items) {
+        recordLargeTextChecks(item);
         keptApart = keepLargeTextsApart(item) || keptApart;
+    }
     publish(HistoryList(std::move(decoded->items)));
     if (!decoded->dropped.empty())
         keepDroppedEntries(std::move(decoded->dropped));
@@ -204,7 +210,11 @@ void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
             const auto unwritten = [&largeTexts](const std::string& id, TextField field) {
                 return largeTexts->unwritten(id, field);
             };
-            if (auto error = files::writeAtomically(file, history_file::encode(list, unwritten))) {
+            const auto recorded = [&largeTexts](const std::string& id, TextField field) {
+                return largeTexts->recorded(id, field);
+            };
+            if (auto error =
+                    files::writeAtomically(file, history_file::encode(list, unwritten, recorded))) {
                 log::warning("The history could not be saved: " + error.message());
             }
         },
@@ -331,6 +341,21 @@ void HistoryStore::addNow(ClipboardContent content, const platform::PasteboardCo
     trim(list, removals);
     publish(HistoryList(std::move(list)));
     save(std::move(removals));
+}
+
+// The checks of an entry's texts kept apart live with the store's LargeTexts, for an entry loaded
+// as for one captured now, which has them only once its files are written. A history written
+// before checks were recorded is read unchecked until the checks of its files as they stand are
+// recorded, by the writer, for the next save to keep.
+void HistoryStore::recordLargeTextChecks(ClipboardItem& item) {
+    const auto record = [&](bool isStart, std::optional<KeptTextCheck>& check, TextField field) {
+        if (check)
+            largeTexts_->record(item.id, field, *std::exchange(check, std::nullopt));
+        else if (isStart)
+            writer_.writeFile(largeTexts_->recordAsItStands(item.id, field));
+    };
+    record(item.plainTextIsStart, item.plainTextCheck, TextField::plainText);
+    record(item.htmlTextIsStart, item.htmlTextCheck, TextField::htmlText);
 }
 
 bool HistoryStore::keepLargeTextsApart(ClipboardItem& item) {

@@ -72,7 +72,8 @@ class HistoryStore {
     // everything for an empty query. Of a text kept apart, what the entry keeps is searched:
     // its first 64 KiB, as the panel's title and preview show only its beginning.
     HistoryList search(std::string_view query) const;
-    // The entry as a content, with its whole texts and its image read from their files.
+    // The entry as a content, with its whole texts and its image read from their files; nothing
+    // at all when a text kept apart cannot be read as the history recorded it.
     ClipboardContent content(const ClipboardItem& item) const;
     // The same as a job for a worker, which copies the texts and reads the files there: it
     // keeps the entry and uses nothing of the store but its image codec, which must outlive it.
@@ -92,6 +93,9 @@ class HistoryStore {
     void save(std::vector<HistoryWriter::Job> removals);
     void addNow(ClipboardContent content, const platform::PasteboardContents& offered);
     void trim(std::vector<HistoryList::Entry>& list, std::vector<HistoryWriter::Job>& removals);
+    // Moves the checks the history recorded of the loaded item's texts kept apart to LargeTexts,
+    // which checks their reads.
+    void recordLargeTextChecks(ClipboardItem& item);
     // Moves the item's large texts to their files; whether it had any.
     bool keepLargeTextsApart(ClipboardItem& item);
     void publish(HistoryList list);

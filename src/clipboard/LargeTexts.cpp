@@ -1,10 +1,47 @@
 #include "clipboard/LargeTexts.h"
 
+#include <limits>
+
 #include "clipboard/HistoryFile.h"
+#include "clipboard/SipHash.h"
 #include "foundation/Files.h"
 #include "foundation/Log.h"
 
 namespace pindrake::clipboard {
+
+namespace {
+
+// Fixed for good: the digests are stored. A file is damaged by accident, not forged (whoever can
+// write it can write the history too), so the key need not be secret.
+constexpr SipHashKey storedTextKey{0x50696e6472616b65ULL, 0x4b65707454657874ULL};
+
+std::string byteCount(std::uint64_t count) {
+    return std::to_string(count) + " bytes";
+}
+
+// Why the bytes read from `file` (nothing when it could not be read whole within the recorded
+// length) are not the text recorded; empty when they are.
+std::string mismatch(const std::filesystem::path& file, const std::optional<std::string>& bytes,
+                     const std::optional<KeptTextCheck>& check) {
+    if (!bytes) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file, error);
+        if (!error && check && size > check->length)
+            return "it holds " + byteCount(size) + " where " + byteCount(check->length) +
+                   " were recorded";
+        return "its file could not be read" + (error ? " (" + error.message() + ")" : "");
+    }
+    if (!check)
+        return {};
+    if (bytes->size() != check->length)
+        return "it holds " + byteCount(bytes->size()) + " where " + byteCount(check->length) +
+               " were recorded";
+    if (LargeTexts::checkOf(*bytes) != *check)
+        return "its bytes are not the ones recorded";
+    return {};
+}
+
+}  // namespace
 
 std::string LargeTexts::cut(std::string& text) {
     std::size_t end = keptBytes;
@@ -19,6 +56,10 @@ std::string_view LargeTexts::extension(TextField field) {
     return field == TextField::plainText ? ".plainText" : ".htmlText";
 }
 
+KeptTextCheck LargeTexts::checkOf(std::string_view text) {
+    return {text.size(), SipHash128(storedTextKey).digest(text)};
+}
+
 std::function<void()> LargeTexts::keep(const std::string& id, TextField field, std::string whole) {
     auto text = std::make_shared<const std::string>(std::move(whole));
     {
@@ -28,13 +69,16 @@ std::function<void()> LargeTexts::keep(const std::string& id, TextField field, s
     return [self = shared_from_this(), id, field, text, file = path(id, field)] {
         if (file.empty())
             return;
+        const KeptTextCheck check = checkOf(*text);
         if (auto error = files::writeAtomically(file, *text)) {
             log::warning("The text of " + id + " could not be saved in a file of its own (" +
                          error.message() + "); the history file keeps it");
             return;
         }
+        // At once: a read that no longer finds the text in memory checks the file.
         std::lock_guard lock(self->mutex_);
         self->unwritten_.erase({id, field});
+        self->checks_[{id, field}] = check;
     };
 }
 
@@ -42,7 +86,40 @@ std::optional<std::string> LargeTexts::read(const std::string& id, TextField fie
     if (auto text = unwritten(id, field))
         return *text;
     const auto file = path(id, field);
-    return file.empty() ? std::nullopt : files::readWithoutFollowingLinks(file);
+    if (file.empty())
+        return std::nullopt;
+    const auto check = recorded(id, field);
+    // A file grown past the recorded length is refused before it is read.
+    auto bytes = files::readWithoutFollowingLinks(
+        file, check ? check->length : std::numeric_limits<std::size_t>::max());
+    if (const std::string problem = mismatch(file, bytes, check); !problem.empty()) {
+        log::warning("The text of " + id + " kept in " + file.filename().string() +
+                     " is not used: " + problem);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void LargeTexts::record(const std::string& id, TextField field, KeptTextCheck check) {
+    std::lock_guard lock(mutex_);
+    checks_[{id, field}] = check;
+}
+
+std::optional<KeptTextCheck> LargeTexts::recorded(const std::string& id, TextField field) const {
+    std::lock_guard lock(mutex_);
+    const auto found = checks_.find({id, field});
+    return found == checks_.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::function<void()> LargeTexts::recordAsItStands(const std::string& id, TextField field) {
+    return [self = shared_from_this(), id, field, file = path(id, field)] {
+        const auto bytes = file.empty() ? std::nullopt : files::readWithoutFollowingLinks(file);
+        if (!bytes)
+            return;
+        const KeptTextCheck check = checkOf(*bytes);
+        std::lock_guard lock(self->mutex_);
+        self->checks_.try_emplace({id, field}, check);
+    };
 }
 
 std::shared_ptr<const std::string> LargeTexts::unwritten(const std::string& id,
@@ -56,6 +133,8 @@ void LargeTexts::forget(const std::string& id) {
     std::lock_guard lock(mutex_);
     unwritten_.erase({id, TextField::plainText});
     unwritten_.erase({id, TextField::htmlText});
+    checks_.erase({id, TextField::plainText});
+    checks_.erase({id, TextField::htmlText});
 }
 
 std::filesystem::path LargeTexts::path(const std::string& id, TextField field) const {

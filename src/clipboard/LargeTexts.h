@@ -18,7 +18,9 @@ namespace pindrake::clipboard {
 // folder, "<ID>.plainText" and "<ID>.htmlText", their bytes as they are; the entry keeps the
 // beginning, for its title, preview and search. A text handed over stays in memory until its
 // file is written (for good when that fails, so the history file can hold it instead), and is
-// found here meanwhile. Shared with the jobs that write and read the files, on any thread.
+// found here meanwhile. The history records each file's length and digest (KeptTextCheck); a
+// file that no longer matches them is never read as the text. Shared with the jobs that write
+// and read the files, on any thread.
 class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
   public:
     // Texts longer than this are kept apart; the entry keeps as much of their beginning.
@@ -29,14 +31,24 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
     static std::string cut(std::string& text);
     // The extension of a field's file: ".plainText" or ".htmlText".
     static std::string_view extension(TextField field);
+    // The length and digest of a text, in one pass over it.
+    static KeptTextCheck checkOf(std::string_view text);
 
     explicit LargeTexts(std::filesystem::path directory) : directory_(std::move(directory)) {}
 
-    // Keeps the whole text of the entry's field until the returned job has written its file.
+    // Keeps the whole text of the entry's field until the returned job has written its file and
+    // recorded its check.
     std::function<void()> keep(const std::string& id, TextField field, std::string whole);
     // The whole text: from memory while its file is not written, else from the file. Nothing
-    // when neither has it.
+    // when neither has it, or when the file does not match the check recorded of it (logged
+    // with the reason).
     std::optional<std::string> read(const std::string& id, TextField field) const;
+    // The check the history recorded of a file, as loaded or as written now.
+    void record(const std::string& id, TextField field, KeptTextCheck check);
+    std::optional<KeptTextCheck> recorded(const std::string& id, TextField field) const;
+    // For a file the history recorded nothing of: a job that records the check of the file as it
+    // stands, so that from the next save on it is checked.
+    std::function<void()> recordAsItStands(const std::string& id, TextField field);
     // The whole text when its file is not written (yet, or for good), else null.
     std::shared_ptr<const std::string> unwritten(const std::string& id, TextField field) const;
     // After the entry's files are removed: a text whose file could not be written goes too.
@@ -50,6 +62,7 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
     std::filesystem::path directory_;
     mutable std::mutex mutex_;
     std::map<Key, std::shared_ptr<const std::string>> unwritten_;
+    std::map<Key, KeptTextCheck> checks_;
 };
 
 }  // namespace pindrake::clipboard

@@ -40,6 +40,11 @@ void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
+    // Writing nothing would only empty the user's clipboard, and the key would paste nothing.
+    if (!holdsAnything(content)) {
+        log::warning("Nothing was pasted: there was nothing to paste");
+        return;
+    }
     const std::uint64_t choice = begin(*monitor);
     if (!writeUnlessOthersCopied(pasteboardContents(content, services_.imageCodec), *monitor))
         return;

@@ -49,6 +49,7 @@ class PasteService {
     // another application copied before the entry could be put on the clipboard.
     void paste(const HistoryList::Entry& entry, HistoryStore& store,
                const std::shared_ptr<ClipboardMonitor>& monitor);
+    // Pastes nothing, and leaves the clipboard as it is, when the content holds nothing.
     void paste(const ClipboardContent& content, const std::shared_ptr<ClipboardMonitor>& monitor);
     // Puts the entry on the clipboard as `paste` does, without the key, and then tells `done`
     // whether it went there.

@@ -310,8 +310,8 @@ TEST_F(PasteServiceTest, PastesAnEntryFromItsWholeSnapshotAndNeverCapturesItsOwn
     EXPECT_EQ(store.items()->size(), 4u);
 }
 
-// Without its snapshot an entry pastes what the history kept of it; with nothing kept, nothing
-// is pasted and the monitor runs on at once.
+// Without its snapshot an entry pastes what the history kept of it; with nothing kept, or nothing
+// that can be read as kept, nothing is pasted and the monitor runs on at once.
 TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     ClipboardContent content;
     content.plainText = "stored text";
@@ -342,6 +342,25 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     main.advance(seconds(1));
     EXPECT_EQ(store.items()->size(), 1u);
     EXPECT_EQ(copyAndCapture({{"public.utf8-plain-text", "after"}}).plainText, "after");
+
+    // Nor when a text kept in a file of its own is not the one recorded: another text is neither
+    // pasted nor copied, and a conversion of nothing pastes nothing either.
+    const ClipboardItem kept =
+        copyAndCapture({{"public.utf8-plain-text", std::string(70000, 'a')}});
+    store.flush();
+    fs::remove(folder.path() / (kept.id + ".pboard"));
+    test_support::writeFile(folder.path() / (kept.id + ".plainText"), std::string(70000, 'b'));
+    const PasteboardContents before = pasteboard.contents();
+    bool copied = true;
+    service.restore(std::make_shared<const ClipboardItem>(kept), store, monitor,
+                    [&copied](bool written) { copied = written; });
+    main.runUntilIdle();
+    pasteEntry(kept);
+    service.paste(ClipboardContent{}, monitor);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(keys.pasteCount(), 1);
+    EXPECT_EQ(pasteboard.contents(), before);
+    EXPECT_FALSE(monitor->isPaused());
 }
 
 // Another application copies just before each write of ours, which then cannot take the

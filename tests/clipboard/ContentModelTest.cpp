@@ -4,6 +4,8 @@
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ContentTag.h"
 #include "clipboard/HistoryFile.h"
+#include "clipboard/LargeTexts.h"
+#include "clipboard/SipHash.h"
 
 namespace pindrake::clipboard {
 namespace {
@@ -51,19 +53,31 @@ TEST(HistoryFileTest, WritesKeysInOrderLeavesOutAbsentValuesAndReadsItBack) {
     ClipboardItem bare;
     bare.id = "11111111-2222-4333-8444-555555555555";
     bare.createdAt = Date{1};
+    ClipboardItem kept;
+    kept.id = "22222222-3333-4444-8555-666666666666";
+    kept.createdAt = Date{2};
+    kept.plainText = "start";
+    kept.plainTextIsStart = true;
+    kept.plainTextCheck = KeptTextCheck{70000, {0x0123456789abcdefULL, 0xfedcba9876543210ULL}};
+    kept.htmlText = "<p>start";
+    kept.htmlTextIsStart = true;
 
-    const std::string encoded = history_file::encode(HistoryList({full, bare}));
+    const std::string encoded = history_file::encode(HistoryList({full, bare, kept}));
     EXPECT_EQ(encoded,
               R"([{"id":"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D","createdAt":726402115.25,)"
               R"("tags":["json","url"],"plainText":"日本語 \"q\"\n","htmlText":"<a>x</a>",)"
               R"("imageFilename":"0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D.png",)"
               R"("pasteboardTypes":["public.utf8-plain-text"],"sourceBundleID":"firefox"},)"
               R"({"id":"11111111-2222-4333-8444-555555555555","createdAt":1.0,"tags":[],)"
-              R"("pasteboardTypes":[]}])");
+              R"("pasteboardTypes":[]},)"
+              R"({"id":"22222222-3333-4444-8555-666666666666","createdAt":2.0,"tags":[],)"
+              R"("plainTextStart":"start","plainTextLength":70000,)"
+              R"("plainTextDigest":"0123456789abcdeffedcba9876543210",)"
+              R"("htmlTextStart":"<p>start","pasteboardTypes":[]}])");
     const auto decoded = history_file::decode(encoded);
     ASSERT_TRUE(decoded);
     EXPECT_TRUE(decoded->skipped.empty());
-    EXPECT_EQ(decoded->items, (std::vector<ClipboardItem>{full, bare}));
+    EXPECT_EQ(decoded->items, (std::vector<ClipboardItem>{full, bare, kept}));
 }
 
 // One entry at a time: a bad entry is kept aside as it stood, a bad image name is dropped (it could
@@ -93,12 +107,19 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
     }
     for (const std::string rest : {"}", R"(,"plainText":null,"tags":null})", R"(,"extra":[1,2]})"})
         EXPECT_EQ(decodeOne(id + rest).items.size(), 1u) << rest;
+    const std::string digest(31, 'a');  // a digit short
 
     for (const std::string& entry : std::vector<std::string>{
              R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff"})",
              R"({"id":"6f9619ff-8b86-d011-b42d-00c04fc964ff","createdAt":"5"})",
              R"({"createdAt":5})", R"({"id":"x","createdAt":5})", id + R"(,"plainText":3})",
-             id + R"(,"tags":"json"})", id + R"(,"pasteboardTypes":[1]})", "[]"}) {
+             id + R"(,"tags":"json"})", id + R"(,"pasteboardTypes":[1]})", "[]",
+             id + R"(,"plainTextStart":"a","plainTextLength":-1,"plainTextDigest":"a)" + digest +
+                 R"("})",
+             id + R"(,"htmlTextStart":"a","htmlTextLength":1,"htmlTextDigest":")" + digest +
+                 R"("})",
+             id + R"(,"htmlTextStart":"a","htmlTextLength":1,"htmlTextDigest":"g)" + digest +
+                 R"("})"}) {
         const auto decoded = decodeOne(entry);
         EXPECT_TRUE(decoded.items.empty()) << entry;
         EXPECT_EQ(decoded.skipped.size(), 1u) << entry;
@@ -123,6 +144,18 @@ TEST(HistoryFileTest, DecodesEachEntryByTheRules) {
     EXPECT_EQ(repaired.items[0].plainText, "a\uFFFD");
     EXPECT_FALSE(history_file::decode("{}"));
     EXPECT_FALSE(history_file::decode("[{\"id\":"));
+}
+
+// A digest stored in a history file must mean the same in every later version: the hash is the
+// published one, and its key never changes.
+TEST(KeptTextCheckTest, IsTheLengthAndAFixedSipHashOfTheBytes) {
+    const SipHashKey referenceKey{0x0706050403020100ULL, 0x0f0e0d0c0b0a0908ULL};
+    EXPECT_EQ(SipHash128(referenceKey).digest(""),
+              (std::array<std::uint64_t, 2>{0xe6a825ba047f81a3ULL, 0x930255c71472f66dULL}));
+    EXPECT_EQ(SipHash128(referenceKey).digest(std::string(1, '\0')),
+              (std::array<std::uint64_t, 2>{0x44af996bd8c187daULL, 0x45fc229b11597634ULL}));
+    EXPECT_EQ(LargeTexts::checkOf("kept apart"),
+              (KeptTextCheck{10, {0x93facd8ed847343eULL, 0x475f753abb33129bULL}}));
 }
 
 }  // namespace

@@ -540,6 +540,77 @@ TEST_F(HistoryStoreTest, LargeTextsLiveInFilesOfTheirOwnAndReadBackWhole) {
     EXPECT_TRUE(store->contentReader(store->items()->entries().front())().plainText == large);
 }
 
+// A text kept apart is read only as the history recorded it: a file replaced, cut short, grown
+// or gone gives nothing of the entry (never another text, a cut one or its beginning), and the
+// log says which entry and why. Checked after a restart, from what the history file recorded.
+TEST_F(HistoryStoreTest, ATextKeptApartIsReadOnlyAsTheHistoryRecordedIt) {
+    const std::string large = test_support::repeatedText("0123456789abcdef", 80000);
+    struct Case {
+        TextField damaged;
+        std::optional<std::string> bytes;  // none: the file is removed
+        std::string reason;
+    };
+    const std::string otherBytes = "its bytes are not the ones recorded";
+    const std::vector<Case> cases = {
+        {TextField::plainText, large.substr(1) + "0", otherBytes},
+        {TextField::plainText, large.substr(0, 70000), "it holds 70000 bytes where 80000 bytes"},
+        {TextField::plainText, large + "more", "it holds 80004 bytes where 80000 bytes"},
+        {TextField::plainText, std::nullopt, "its file could not be read"},
+        {TextField::htmlText, "<p>" + std::string(79993, 'x') + "</p>", otherBytes},
+    };
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        const Case& c = cases[index];
+        SCOPED_TRACE(c.bytes.value_or("(removed)").substr(0, 20) + " " + c.reason);
+        directory = temporary.path() / std::to_string(index);
+        auto store = openStore();
+        ClipboardContent content = textContent(large);
+        content.html = "<p>" + large.substr(7) + "</p>";
+        store->add(content, {});
+        const std::string id = store->items()->front().id;
+        store.reset();
+        const std::string file = id + std::string(LargeTexts::extension(c.damaged));
+        c.bytes ? test_support::writeFile(directory / file, *c.bytes)
+                : void(fs::remove(directory / file));
+
+        store = openStore();
+        testing::internal::CaptureStderr();
+        const ClipboardContent read = store->contentReader(store->items()->entries().front())();
+        const std::string logged = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(read, ClipboardContent{});
+        EXPECT_NE(logged.find(file + " is not used: " + c.reason), std::string::npos) << logged;
+    }
+}
+
+// A history written before checks were recorded reads its texts kept apart as they stand, and
+// its next save records them, changing nothing else; from then on they are checked.
+TEST_F(HistoryStoreTest, AnOlderHistoryReadsItsTextsAndRecordsThemAtItsNextSave) {
+    const std::string large = test_support::repeatedText("older text ", 70000);
+    const auto older = nlohmann::json::array({{{"id", someId},
+                                               {"createdAt", 1.0},
+                                               {"tags", {"plainText"}},
+                                               {"plainTextStart", large.substr(0, 64 * 1024)},
+                                               {"pasteboardTypes", {"public.utf8-plain-text"}}}});
+    writeHistory(older.dump());
+    test_support::writeFile(directory / (someId + ".plainText"), large);
+    auto store = openStore();
+    EXPECT_EQ(store->contentReader(store->items()->entries().front())().plainText, large);
+    store->flush();
+    EXPECT_EQ(test_support::readFile(store->historyFile()), older.dump());
+
+    addText(*store, "newer");
+    auto recorded = nlohmann::json::parse(test_support::readFile(store->historyFile())).at(1);
+    EXPECT_EQ(recorded["plainTextLength"], large.size());
+    EXPECT_EQ(recorded["plainTextDigest"].get<std::string>().size(), 32u);
+    recorded.erase("plainTextLength");
+    recorded.erase("plainTextDigest");
+    EXPECT_EQ(recorded, older[0]);
+
+    store.reset();
+    test_support::writeFile(directory / (someId + ".plainText"), std::string(large.size(), 'x'));
+    store = openStore();
+    EXPECT_EQ(store->contentReader(store->items()->entries().back())(), ClipboardContent{});
+}
+
 TEST(HistoryStoreDirectoryTest, FollowsAnAbsoluteXdgDataHome) {
     std::vector<std::pair<const char*, std::optional<std::string>>> saved;
     for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
