@@ -15,23 +15,6 @@ namespace {
 // real texts is settled long before.
 constexpr std::size_t parsedPrefixBytes = 256 * 1024;
 
-// The whole lines within the first parsedPrefixBytes, so that no line is seen cut short: a
-// line's beginning can read as a thematic break or a code fence that the whole line is not.
-std::string_view boundedPrefix(std::string_view text) {
-    if (text.size() <= parsedPrefixBytes)
-        return text;
-    const std::size_t lineBreak = text.substr(0, parsedPrefixBytes).find_last_of("\r\n");
-    if (lineBreak != std::string_view::npos) {
-        const bool crlf = text[lineBreak] == '\r' && text[lineBreak + 1] == '\n';
-        return text.substr(0, lineBreak + (crlf ? 2 : 1));
-    }
-    // A first line longer than the limit has to be cut short, though not inside a character.
-    std::size_t taken = parsedPrefixBytes;
-    while (taken > 0 && (static_cast<unsigned char>(text[taken]) & 0xC0) == 0x80)
-        --taken;
-    return text.substr(0, taken);
-}
-
 // Where the line starting at `from` ends, past its "\n", "\r\n" or lone "\r".
 std::size_t endOfLine(std::string_view text, std::size_t from) {
     const std::size_t lineBreak = text.find_first_of("\r\n", from);
@@ -40,6 +23,21 @@ std::size_t endOfLine(std::string_view text, std::size_t from) {
     const bool crlf =
         text[lineBreak] == '\r' && lineBreak + 1 < text.size() && text[lineBreak + 1] == '\n';
     return lineBreak + (crlf ? 2 : 1);
+}
+
+// The whole lines within the first parsedPrefixBytes, so that no line is seen cut short: a
+// line's beginning can read as a thematic break or a code fence that the whole line is not.
+std::string_view boundedPrefix(std::string_view text) {
+    if (text.size() <= parsedPrefixBytes)
+        return text;
+    const std::size_t lineBreak = text.substr(0, parsedPrefixBytes).find_last_of("\r\n");
+    if (lineBreak != std::string_view::npos)
+        return text.substr(0, endOfLine(text, lineBreak));
+    // A first line longer than the limit has to be cut short, though not inside a character.
+    std::size_t taken = parsedPrefixBytes;
+    while (taken > 0 && (static_cast<unsigned char>(text[taken]) & 0xC0) == 0x80)
+        --taken;
+    return text.substr(0, taken);
 }
 
 bool standsForMarkdown(cmark_node* topLevelBlock) {
