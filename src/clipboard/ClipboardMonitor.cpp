@@ -170,9 +170,13 @@ bool ClipboardMonitor::hasRoomForACopy() const {
 }
 
 void ClipboardMonitor::readNewCopy(std::int64_t count) {
-    if (std::exchange(isBehind_, false) && count - lastChangeCount_ > 1) {
-        log::warning("Capture caught up; " + std::to_string(count - lastChangeCount_ - 1) +
-                     " copies replaced on the clipboard while it was behind were not captured");
+    // The clipboard keeps only its newest copy: any other made since the last read is gone.
+    const bool wasBehind = std::exchange(isBehind_, false);
+    if (const std::int64_t replaced = count - lastChangeCount_ - 1; replaced > 0) {
+        log::warning(std::string(wasBehind ? "Capture caught up. " : "") +
+                     "Copies replaced on the clipboard before they could be read were not "
+                     "captured: " +
+                     std::to_string(replaced));
     }
     // Taken as seen before reading: a content that cannot be read is not tried again.
     lastChangeCount_ = count;
@@ -205,7 +209,8 @@ void ClipboardMonitor::readNewCopy(std::int64_t count) {
 
 void ClipboardMonitor::finishCheck(std::uint64_t sequence) {
     auto& capture = captures_[sequence - firstSequence_];
-    capture.checked = capture.check->take();
+    if (auto result = capture.check->take())
+        noteChecked(capture, std::move(*result));
     handOnChecked();
 }
 
@@ -225,6 +230,11 @@ void ClipboardMonitor::handOnChecked() {
 
 void ClipboardMonitor::finishAtQuit() {
     stop();
+    if (services_.pasteboard.isReadingACopy()) {
+        log::warning(
+            "A copy still being read from the clipboard at quit was not captured: its owner had "
+            "not given all of it yet");
+    }
     // The newest copy is already read from the display: taking it waits on nobody.
     if (!isPaused_ && services_.pasteboard.changeCount() != lastChangeCount_)
         readNewCopy(services_.pasteboard.changeCount());
@@ -235,10 +245,12 @@ void ClipboardMonitor::finishAtQuit() {
     for (auto& capture : captures_) {
         if (capture.checked)
             continue;
-        auto result = capture.check->runOrWait(deadline);
-        if (!result)
+        if (auto result = capture.check->runOrWait(deadline)) {
+            noteChecked(capture, std::move(*result));
+        } else {
+            capture.checked.emplace();
             ++lost;
-        capture.checked = result ? std::move(*result) : std::nullopt;
+        }
     }
     handOnChecked();
     if (lost > 0) {
@@ -246,6 +258,18 @@ void ClipboardMonitor::finishAtQuit() {
                      " copy still being checked at quit was not saved: its check outlasted the "
                      "wait at quit");
     }
+}
+
+void ClipboardMonitor::noteChecked(Capture& capture, std::optional<ClipboardContent> content) {
+    // An empty clipboard is no copy; one that offered something is lost when none of it is kept.
+    if (!content && !capture.offered.entries().empty()) {
+        std::string types;
+        for (const auto& entry : capture.offered.entries())
+            types += (types.empty() ? "" : ", ") + entry.type;
+        log::warning("A copy was not captured: it holds no text, HTML, image or file (it offered " +
+                     types + ")");
+    }
+    capture.checked = std::move(content);
 }
 
 std::optional<ClipboardContent> ClipboardMonitor::readContent(

@@ -117,6 +117,8 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     void finishCheck(std::uint64_t sequence);
     // Hands on the checked copies at the front, up to the first still being checked.
     void handOnChecked();
+    // Keeps what the copy's check gave; a copy that gives nothing is logged with what it offered.
+    void noteChecked(Capture& capture, std::optional<ClipboardContent> content);
 
     Services services_;
     Handler onNewContent_;

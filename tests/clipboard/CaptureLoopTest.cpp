@@ -603,7 +603,9 @@ TEST_F(ClipboardMonitorTest, CopiesWaitingForTheirCheckAreBounded) {
 // At quit every copy read reaches the handler, in order, before the call returns: the check in
 // progress is waited for (by default too: it ends only after the quit has begun), those not
 // started run at once, and a copy already read from the display but not yet polled is taken too.
-// A check that outlasts the wait is the only one dropped.
+// A check that outlasts the wait is the only one dropped. Every copy not saved is logged with
+// the reason: one that holds nothing kept, one replaced on the clipboard before it was read, one
+// still being read, and the check that outlasted the wait.
 TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress) {
     for (const bool checkEnds : {true, false}) {
         SCOPED_TRACE(checkEnds ? "the check ends" : "the check outlasts the wait");
@@ -628,8 +630,13 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
         call->hasStarted.wait();
         pasteboard.simulateCopy({{"public.utf8-plain-text", "queued"}});
         monitor->checkPasteboard();
+        pasteboard.simulateCopy({{"application/x-unknown", "nothing kept"}});
+        monitor->checkPasteboard();
+        pasteboard.simulateCopy({{"public.utf8-plain-text", "replaced before it was read"}});
         pasteboard.simulateCopy({{"public.utf8-plain-text", "not yet polled"}});
+        pasteboard.readingACopy = true;
 
+        testing::internal::CaptureStderr();
         std::thread release;
         if (checkEnds) {
             release = std::thread([&call] {
@@ -642,6 +649,17 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
             release.join();
         else
             call->release.set_value();
+        std::string logged =
+            "A copy still being read from the clipboard at quit was not captured: its owner had "
+            "not given all of it yet\n"
+            "Copies replaced on the clipboard before they could be read were not captured: 1\n"
+            "A copy was not captured: it holds no text, HTML, image or file (it offered "
+            "application/x-unknown)\n";
+        if (!checkEnds)
+            logged +=
+                "1 copy still being checked at quit was not saved: its check outlasted the "
+                "wait at quit\n";
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), logged);
         const std::vector<std::string> expected =
             checkEnds ? std::vector<std::string>{"image", "queued", "not yet polled"}
                       : std::vector<std::string>{"queued", "not yet polled"};

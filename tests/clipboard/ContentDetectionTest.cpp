@@ -128,6 +128,48 @@ TEST(ContentDetectionTest, MarkdownDetectionReadsWholeLinesOfTheBeginningOnly) {
     }
 }
 
+// Texts whose inline Markdown (brackets, quotes under smart punctuation, raw HTML) costs time
+// that grows with their square: the test answers as for any text, in time that grows with the
+// text alone. Each row is read at 16 KiB and at 256 KiB, the most the test reads: 16 times the
+// text may take 64 times as long at most, far below the 256 times of quadratic work.
+TEST(ContentDetectionTest, MarkdownDetectionCostsLinearTimeWhateverTheInlines) {
+    const std::size_t most = 256 * 1024;
+    const struct {
+        const char* name;
+        std::function<std::string(std::size_t)> text;
+        bool markdown;
+    } rows[] = {
+        {"images in brackets", [](std::size_t size) { return repeated("![[]()", size / 6); },
+         false},
+        {"quotes", [](std::size_t size) { return repeated("\"", size); }, false},
+        {"character data openings",
+         [](std::size_t size) { return "x" + repeated("<![CDATA[", (size - 1) / 9); }, false},
+        {"ordinary lines",
+         [](std::size_t size) {
+             return repeated("Plain words, \"quoted\" -- and more.\n", size / 35);
+         },
+         false},
+        {"a heading below brackets",
+         [](std::size_t size) { return repeated("![[]()", size / 6 - 2) + "\n# end"; }, true},
+        {"deep list items over blank lines",
+         [](std::size_t size) {
+             return repeated("- ", size / 4) + "x" + repeated("\n", size / 2 - 1);
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string small = row.text(most / 16);
+        const std::string large = row.text(most);
+        ASSERT_LE(large.size(), most);
+        EXPECT_EQ(hasMarkdownBlockStructure(small), row.markdown);
+        EXPECT_EQ(hasMarkdownBlockStructure(large), row.markdown);
+        const double grew = test_support::growth([&] { hasMarkdownBlockStructure(small); },
+                                                 [&] { hasMarkdownBlockStructure(large); }, 3);
+        EXPECT_LT(grew, 16 * 4);
+    }
+}
+
 // A text is JSON exactly when the JSON converters can lay it out: after a byte-order mark,
 // nested at most 512 deep, with only JSON's own white space around it, numbers and escapes
 // taken as written.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/Log.h"
 #include "platform/linux/PasteboardTypeMapping.h"
 #include "platform/linux/XcbReply.h"
 
@@ -71,14 +72,18 @@ XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb
     if (listed == Answer::ownerChanged || listed == Answer::stopped)
         return outcomeOf(listed);
 
+    std::string cutOff;
     for (const auto& type : plan(namesOf(atomList))) {
+        bool late = false;
         for (const auto& [atom, name] : type.targets) {
             std::string bytes;
             const Answer answer = convert(atom, bytes);
             if (answer == Answer::ownerChanged || answer == Answer::stopped)
                 return outcomeOf(answer);
+            late = late || answer == Answer::late;
             if (answer != Answer::data)
                 continue;
+            late = false;
             if (linux_types::isLatin1Target(name))
                 bytes = linux_types::latin1ToUtf8(bytes);
             // Copied web links come as URI lists too; only a file reference is a file.
@@ -87,17 +92,28 @@ XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb
             contents.set(notAFile ? name : type.type, std::move(bytes));
             break;
         }
+        if (late)
+            cutOff += (cutOff.empty() ? "" : ", ") + type.type;
     }
     // A copy made while we read may have answered some of our requests: such a read is
     // thrown away whole.
     if (currentOwner() != owner)
         return Outcome::ownerChanged;
+    // What the time limits cut off is lost to the history: said, never dropped unseen.
+    if (listed == Answer::late) {
+        log::warning(
+            "A copy could not be read: its owner did not say what it holds within the "
+            "read's time limit");
+    } else if (!cutOff.empty()) {
+        log::warning("A copy was read without " + cutOff +
+                     ": its owner did not give it within the read's time limit");
+    }
     return Outcome::read;
 }
 
 XcbSelectionTransfer::Answer XcbSelectionTransfer::convert(xcb_atom_t target, std::string& bytes) {
     if (Clock::now() >= readDeadline())
-        return Answer::absent;
+        return Answer::late;
     const SelectionAtoms& atoms = context_.atoms;
     xcb_convert_selection(context_.connection, window_, atoms.selection, target, atoms.property,
                           time_);
@@ -155,7 +171,7 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::waitFor(
     for (;;) {
         const XcbEvent event = context_.events.next(deadline);
         if (!event)
-            return context_.events.stopped() ? Answer::stopped : Answer::absent;
+            return context_.events.stopped() ? Answer::stopped : Answer::late;
         if (context_.isOwnerChange(*event))
             return Answer::ownerChanged;
         if (matches(*event))

@@ -67,7 +67,8 @@ class XcbSelectionTransfer {
     Outcome read(xcb_window_t owner, xcb_timestamp_t time, PasteboardContents& contents);
 
   private:
-    enum class Answer { data, absent, ownerChanged, stopped };
+    // `late`: the read's time ran out first.
+    enum class Answer { data, absent, late, ownerChanged, stopped };
     using Clock = XcbEventSource::Clock;
 
     Answer convert(xcb_atom_t target, std::string& bytes);

@@ -213,9 +213,18 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
         // The one limit that can end the read; the others lie beyond the test.
         std::chrono::milliseconds perAnswer = beyondTheTest;
         std::chrono::milliseconds wholeRead = beyondTheTest;
+        // What the log says was lost to the time limit; a refusal or an owner gone is no loss.
+        std::string logged = {};
     };
     const std::vector<Case> cases = {
-        {"never answers", {{"UTF8_STRING", "text"}}, Behaviour::neverAnswers, {}, ownerActs},
+        {"never answers",
+         {{"UTF8_STRING", "text"}},
+         Behaviour::neverAnswers,
+         {},
+         ownerActs,
+         beyondTheTest,
+         "A copy could not be read: its owner did not say what it holds within the read's time "
+         "limit\n"},
         {"lists its targets, gives no data",
          {{"UTF8_STRING", "text"},
           {"text/html", "<b>x</b>"},
@@ -225,7 +234,9 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
          Behaviour::answersOnlyTargets,
          {},
          beyondTheTest,
-         ownerActs},
+         ownerActs,
+         "A copy was read without public.utf8-plain-text, public.html, public.png, public.tiff, "
+         "public.file-url: its owner did not give it within the read's time limit\n"},
         // Nothing but noticing it gone ends this read.
         {"dies after listing its targets",
          {{"UTF8_STRING", "text"}},
@@ -238,7 +249,10 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
           {"text/plain", "a later text target, never preferred"}},
          Behaviour::serves,
          {{"public.utf8-plain-text", "slow but in time"}},
-         400ms + ownerActs},
+         400ms + ownerActs,
+         beyondTheTest,
+         "A copy was read without application/x-late: its owner did not give it within the "
+         "read's time limit\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -249,8 +263,10 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
         quiet();
         captured.clear();
         const auto before = pasteboard->changeCount();
+        ::testing::internal::CaptureStderr();
         ScriptedSelectionOwner owner(c.offers, c.behaviour);
         waitForChange(before);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.logged);
         if (c.behaviour != Behaviour::diesAfterTargets) {
             EXPECT_TRUE(owner.isHolding()) << "the read waited for the owner, not for its limit";
         }
