@@ -203,16 +203,86 @@ class TreeGenerator {
         return UnorderedList(items);
     }
 
-    // A Doxygen command holding one paragraph or code of command lines; its first line follows
-    // the command's word.
+    // A Doxygen command's body: a paragraph, a quote or code of command lines on the command's
+    // line, or code never closed there; then blocks on the lines below, for a blank line
+    // would end the command.
     BlockMarkup doxygenCommand() {
         hasDoxygenCommands_ = true;
-        const BlockMarkup content = below(3) == 0
-                                        ? BlockMarkup(CodeBlock({}, "@param p a\n\\note b\n"))
-                                        : BlockMarkup(Paragraph(inlines(true)));
+        std::vector<BlockMarkup> body;
+        switch (below(5)) {
+            case 0:
+                body.push_back(CodeBlock({}, "@param p a\n\\note b\n"));
+                break;
+            case 1:
+                body.push_back(CodeBlock({}, ""));
+                break;
+            case 2:
+                body.push_back(quote(1));
+                break;
+            default:
+                body.push_back(Paragraph(inlines(true)));
+        }
+        linesBelow(body, 0);
         if (below(2) == 0)
-            return DoxygenParameter(words(1, Openers::none), {content});
-        return DoxygenReturns(content);
+            return DoxygenParameter(words(1, Openers::none), body);
+        return DoxygenReturns(body);
+    }
+
+    // Blocks that follow the last of the blocks on the next line, where a blank line would end
+    // the command they stand in: after a paragraph, a list, a quote or a table only a block
+    // that interrupts a paragraph, and a quote not after a quote; after code, a heading or a
+    // break a paragraph and a heading with breaks too.
+    void linesBelow(std::vector<BlockMarkup>& blocks, std::size_t depth) {
+        for (std::size_t i = below(4); i > 0; --i) {
+            const Markup& last = blocks.back();
+            const bool takesLines = last.is<Paragraph>() || last.is<UnorderedList>() ||
+                                    last.is<OrderedList>() || last.is<BlockQuote>() ||
+                                    last.is<Table>();
+            switch (below(takesLines ? 6 : 8)) {
+                case 0:
+                    blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
+                    break;
+                case 1: {
+                    const std::int64_t level = 1 + static_cast<std::int64_t>(below(6));
+                    blocks.push_back(Heading(level, inlines(false, Openers::allButHash)));
+                    break;
+                }
+                case 2:
+                    blocks.push_back(ThematicBreak());
+                    break;
+                case 3:
+                    if (depth < maxDepth)
+                        blocks.push_back(listInCommand(depth));
+                    break;
+                case 4:
+                    if (!last.is<BlockQuote>())
+                        blocks.push_back(quote(depth + 1));
+                    break;
+                case 5:
+                    if (!takesLines || last.is<Paragraph>())
+                        blocks.push_back(table());
+                    break;
+                case 6:
+                    blocks.push_back(Paragraph(inlines(true)));
+                    break;
+                default:
+                    blocks.push_back(Heading(1 + static_cast<std::int64_t>(below(2)),
+                                             inlines(true, Openers::allButHash)));
+            }
+        }
+    }
+
+    // Items open with a paragraph, so that the list can interrupt one.
+    BlockMarkup listInCommand(std::size_t depth) {
+        std::vector<ListItem> items;
+        for (std::size_t i = 1 + below(3); i > 0; --i) {
+            std::vector<BlockMarkup> blocks{Paragraph(inlines(true))};
+            linesBelow(blocks, depth + 1);
+            items.push_back(ListItem(std::nullopt, blocks));
+        }
+        if (below(3) == 0)
+            return OrderedList(items);
+        return UnorderedList(items);
     }
 
     BlockMarkup directive() {
