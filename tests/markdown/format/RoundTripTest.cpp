@@ -427,6 +427,8 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
     const CodeBlock atCode(std::nullopt, "@code\n");
     const auto directives = ParseOptions::parseBlockDirectives;
     const auto doxygen = directives | ParseOptions::parseMinimalDoxygen;
+    const auto underlined = testing::changed(
+        [](Options& o) { o.preferredHeadingStyle = Options::PreferredHeadingStyle::setext; });
     OrderedList fromThreeList{ListItem{paragraph("b")}};
     fromThreeList.setStartIndex(3);
     const Case cases[] = {
@@ -463,6 +465,22 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
          parseDocument("@a {\n```\n--\n```\n}", directives), directives, unfenced},
         {"fence opening a Doxygen body", Document{DoxygenNote{CodeBlock({}, "@param p d\n@a\n")}},
          doxygen},
+        {"paragraph and code in a Doxygen body",
+         parseDocument("\\note x\n```\n@param p d\n```", doxygen), doxygen},
+        {"blocks interrupting a paragraph in Doxygen bodies",
+         parseDocument("\\param p x\n- a\n\\note y\n> q\n\\returns z\n# h\n\\note w\n***\n"
+                       "\\note v\n| a |\n|---|",
+                       doxygen),
+         doxygen},
+        {"headings after a paragraph and a list in Doxygen bodies, underlined ones preferred",
+         parseDocument("\\note x\n## h\n\\note y\n- a\n# h", doxygen), doxygen, underlined},
+        {"code then text and two fences in a Doxygen body",
+         parseDocument("\\note ```\nc\n```\ntext\n```\nd\n```\n~~~\ne\n~~~", doxygen), doxygen},
+        {"blocks after a paragraph in a Doxygen body's list",
+         parseDocument("\\note x\n- a\n  > q\n  ```\n  c\n  ```\n  1. b\n- d", doxygen), doxygen},
+        {"quotes opening Doxygen bodies",
+         parseDocument("\\note > q\n\\note > a\n> b\n\\param p > a", doxygen), doxygen},
+        {"empty code opening a Doxygen body", parseDocument("\\note ```", doxygen), doxygen},
         {"break opening an underlined heading", parseDocument("\\\nb\n===")},
     };
     for (const Case& c : cases) {
