@@ -199,33 +199,23 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
 TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
     const Document commands{DoxygenParameter("x", {paragraph("the x")}),
                             DoxygenReturns(paragraph("y")), DoxygenNote(paragraph("n"))};
-    const CodeBlock code(std::nullopt, "c\n");
-    const auto unfenced =
-        changed([](Options& o) { o.useCodeFence = Options::UseCodeFence::never; });
     expectFormats({
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
-        {"blocks after a paragraph and after code",
-         DoxygenNote{paragraph("x"), code, paragraph("y"), ThematicBreak(), paragraph("z")},
-         "\\note x\n```\nc\n```\ny\n*****\nz"},
-        {"code after a paragraph fenced", DoxygenNote{paragraph("x"), code},
-         "\\note x\n```\nc\n```", unfenced},
-        {"code without lines", DoxygenNote{CodeBlock(std::nullopt, "")}, "\\note ```\n```"},
-        {"a paragraph after a quote keeps its blank line, a quote after a paragraph does not",
-         DoxygenNote{BlockQuote{paragraph("q")}, paragraph("x"), BlockQuote{paragraph("r")}},
-         "\\note > q\n\nx\n> r"},
-        {"two paragraphs keep their blank line", DoxygenNote{paragraph("a"), paragraph("b")},
-         "\\note a\n\nb"},
-        {"two quotes keep their blank line",
-         DoxygenNote{BlockQuote{paragraph("a")}, BlockQuote{paragraph("b")}}, "\\note > a\n\n> b"},
-        {"a paragraph after a list keeps its blank line",
-         DoxygenNote{paragraph("x"), UnorderedList{ListItem{paragraph("a")}}, paragraph("y")},
-         "\\note x\n- a\n\ny"},
-        {"a table after a quote keeps its blank line",
-         DoxygenNote{BlockQuote{paragraph("q")},
-                     Table({std::nullopt}, Table::Head{testing::cell("a")}, Table::Body{})},
-         "\\note > q\n\n|a|\n|-|"},
+        {"blank lines kept where a command's lines cannot do without, and in quotes",
+         Document{
+             DoxygenNote{paragraph("a"), paragraph("b")},
+             DoxygenNote{BlockQuote{paragraph("a")}, paragraph("b"), BlockQuote{paragraph("c")},
+                         BlockQuote{paragraph("d")}},
+             DoxygenNote{UnorderedList{ListItem{paragraph("a")}}, paragraph("b")},
+             DoxygenNote{paragraph("a"), UnorderedList{ListItem{}},
+                         Heading(1, {Text("b"), SoftBreak(), Text("c")})},
+             DoxygenNote{BlockQuote{paragraph("a"), ThematicBreak()}},
+             DoxygenNote{BlockQuote{paragraph("a")},
+                         Table({std::nullopt}, Table::Head{testing::cell("b")}, Table::Body{})}},
+         "\\note a\n\nb\n\\note > a\n\nb\n> c\n\n> d\n\\note - a\n\nb\n"
+         "\\note a\n\n- \n\nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
     });
     const auto options = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
     EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));

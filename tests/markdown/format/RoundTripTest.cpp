@@ -203,72 +203,45 @@ class TreeGenerator {
         return UnorderedList(items);
     }
 
-    // A Doxygen command's body: a paragraph, a quote or code of command lines on the command's
-    // line, or code never closed there; then blocks on the lines below, for a blank line
-    // would end the command.
+    // A Doxygen command's body: a paragraph, a quote, code of command lines or code never
+    // closed on the command's line, then blocks on the lines below, for a blank line ends it.
     BlockMarkup doxygenCommand() {
         hasDoxygenCommands_ = true;
-        std::vector<BlockMarkup> body;
-        switch (below(5)) {
-            case 0:
-                body.push_back(CodeBlock({}, "@param p a\n\\note b\n"));
-                break;
-            case 1:
-                body.push_back(CodeBlock({}, ""));
-                break;
-            case 2:
-                body.push_back(quote(1));
-                break;
-            default:
-                body.push_back(Paragraph(inlines(true)));
-        }
+        const std::size_t first = below(5);
+        std::vector<BlockMarkup> body{
+            first == 0   ? BlockMarkup(quote(1))
+            : first == 1 ? BlockMarkup(CodeBlock({}, below(2) == 0 ? "" : "@param p a\n\\note b\n"))
+                         : BlockMarkup(Paragraph(inlines(true)))};
         linesBelow(body, 0);
         if (below(2) == 0)
             return DoxygenParameter(words(1, Openers::none), body);
         return DoxygenReturns(body);
     }
 
-    // Blocks that follow the last of the blocks on the next line, where a blank line would end
-    // the command they stand in: after a paragraph, a list, a quote or a table only a block
-    // that interrupts a paragraph, and a quote not after a quote; after code, a heading or a
-    // break a paragraph and a heading with breaks too.
+    // Blocks on the lines below the last one: after a paragraph, a list, a quote or a table
+    // only blocks interrupting a paragraph (a table after a paragraph only, a quote not after
+    // a quote); after code, a heading or a break also paragraphs and headings with breaks.
     void linesBelow(std::vector<BlockMarkup>& blocks, std::size_t depth) {
         for (std::size_t i = below(4); i > 0; --i) {
             const Markup& last = blocks.back();
-            const bool takesLines = last.is<Paragraph>() || last.is<UnorderedList>() ||
-                                    last.is<OrderedList>() || last.is<BlockQuote>() ||
-                                    last.is<Table>();
-            switch (below(takesLines ? 6 : 8)) {
-                case 0:
-                    blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
-                    break;
-                case 1: {
-                    const std::int64_t level = 1 + static_cast<std::int64_t>(below(6));
-                    blocks.push_back(Heading(level, inlines(false, Openers::allButHash)));
-                    break;
-                }
-                case 2:
-                    blocks.push_back(ThematicBreak());
-                    break;
-                case 3:
-                    if (depth < maxDepth)
-                        blocks.push_back(listInCommand(depth));
-                    break;
-                case 4:
-                    if (!last.is<BlockQuote>())
-                        blocks.push_back(quote(depth + 1));
-                    break;
-                case 5:
-                    if (!takesLines || last.is<Paragraph>())
-                        blocks.push_back(table());
-                    break;
-                case 6:
-                    blocks.push_back(Paragraph(inlines(true)));
-                    break;
-                default:
-                    blocks.push_back(Heading(1 + static_cast<std::int64_t>(below(2)),
-                                             inlines(true, Openers::allButHash)));
-            }
+            const bool takesLines =
+                !last.is<CodeBlock>() && !last.is<Heading>() && !last.is<ThematicBreak>();
+            const std::size_t choice = below(takesLines ? 6 : 8);
+            if (choice == 0)
+                blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
+            else if (choice == 1 || choice == 7)
+                blocks.push_back(Heading(1 + static_cast<std::int64_t>(below(choice == 1 ? 6 : 2)),
+                                         inlines(choice == 7, Openers::allButHash)));
+            else if (choice == 2)
+                blocks.push_back(ThematicBreak());
+            else if (choice == 3 && depth < maxDepth)
+                blocks.push_back(listInCommand(depth));
+            else if (choice == 4 && !last.is<BlockQuote>())
+                blocks.push_back(quote(depth + 1));
+            else if (choice == 5 && (!takesLines || last.is<Paragraph>()))
+                blocks.push_back(table());
+            else if (choice == 6)
+                blocks.push_back(Paragraph(inlines(true)));
         }
     }
 
@@ -280,9 +253,7 @@ class TreeGenerator {
             linesBelow(blocks, depth + 1);
             items.push_back(ListItem(std::nullopt, blocks));
         }
-        if (below(3) == 0)
-            return OrderedList(items);
-        return UnorderedList(items);
+        return below(3) == 0 ? BlockMarkup(OrderedList(items)) : BlockMarkup(UnorderedList(items));
     }
 
     BlockMarkup directive() {
@@ -465,19 +436,13 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
          parseDocument("@a {\n```\n--\n```\n}", directives), directives, unfenced},
         {"fence opening a Doxygen body", Document{DoxygenNote{CodeBlock({}, "@param p d\n@a\n")}},
          doxygen},
-        {"paragraph and code in a Doxygen body",
-         parseDocument("\\note x\n```\n@param p d\n```", doxygen), doxygen},
-        {"blocks interrupting a paragraph in Doxygen bodies",
-         parseDocument("\\param p x\n- a\n\\note y\n> q\n\\returns z\n# h\n\\note w\n***\n"
-                       "\\note v\n| a |\n|---|",
+        {"blocks after the first in Doxygen bodies",
+         parseDocument("\\note x\n```\n@param p d\n```\ntext\n~~~\ne\n~~~\n- a\n  > q\n  1. b\n"
+                       "> q\n# h\n***\n\\returns v\n| a |\n|---|",
                        doxygen),
          doxygen},
         {"headings after a paragraph and a list in Doxygen bodies, underlined ones preferred",
          parseDocument("\\note x\n## h\n\\note y\n- a\n# h", doxygen), doxygen, underlined},
-        {"code then text and two fences in a Doxygen body",
-         parseDocument("\\note ```\nc\n```\ntext\n```\nd\n```\n~~~\ne\n~~~", doxygen), doxygen},
-        {"blocks after a paragraph in a Doxygen body's list",
-         parseDocument("\\note x\n- a\n  > q\n  ```\n  c\n  ```\n  1. b\n- d", doxygen), doxygen},
         {"quotes opening Doxygen bodies",
          parseDocument("\\note > q\n\\note > a\n> b\n\\param p > a", doxygen), doxygen},
         {"empty code opening a Doxygen body", parseDocument("\\note ```", doxygen), doxygen},
