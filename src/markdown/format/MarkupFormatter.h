@@ -123,7 +123,7 @@ class MarkupFormatter : public MarkupWalker {
     // Of the element being visited.
     bool inCommandLines() const noexcept;
     detail::SiblingBreak siblingBreak(const Markup& block) const;
-    // Asks for the line breaks that set a block apart from the sibling before it, if any.
+    // Asks for the line breaks that set a block apart from the sibling before it, when it has one.
     void breakFromSibling(const Markup& block);
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,

@@ -30,8 +30,9 @@ bool childLinesInCommand(const Markup& element, bool inCommandLines);
 // A block the lines cannot hold there keeps its blank line and reads back outside the command:
 // a paragraph after a paragraph, a list, a quote or a table, whose lines it would join; a quote
 // after a quote, which it would join; anything after HTML, which only a blank line ends; a list
-// whose first item cannot interrupt a paragraph; a heading holding a break after a paragraph,
-// which it would underline.
+// whose first item cannot interrupt a paragraph; a table but after a paragraph, its head row
+// then taken in as text or as a row; a heading holding a break after a paragraph, as its
+// underlined form would take the paragraph in.
 SiblingBreak siblingBreak(const Markup& block, bool inCommandLines,
                           const MarkupFormatterOptions& options);
 
