@@ -1,8 +1,10 @@
 #include "markdown/format/SiblingBreaks.h"
 
+#include "markdown/format/HTMLBlockStarts.h"
 #include "markdown/format/ListMarkers.h"
 #include "markdown/format/MarkupFormatter.h"
 #include "markdown/tree/BlockQuote.h"
+#include "markdown/tree/HTMLBlock.h"
 #include "markdown/tree/ListItem.h"
 #include "markdown/tree/Paragraph.h"
 
@@ -35,6 +37,8 @@ bool interrupts(const Markup& block, const Markup& previous,
             const auto item = first ? first->as<ListItem>() : std::nullopt;
             return item && mayInterruptParagraph(*item, options);
         }
+        case K::htmlBlock:
+            return htmlInterruptsParagraph(block.as<HTMLBlock>()->rawHTML());
         case K::table:
             // A table's head row may follow a paragraph's last line, not a list's or a quote's,
             // which would take it in, nor a table's, which would take it as a row.

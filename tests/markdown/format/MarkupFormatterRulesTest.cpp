@@ -221,6 +221,29 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
     EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));
 }
 
+// HTML follows a paragraph in a command on the next line where the parser lets it interrupt the
+// paragraph (which it is asked first); elsewhere it would read as the paragraph's text, and
+// keeps its blank line.
+TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
+    const std::pair<std::string, bool> cases[] = {
+        {"<div>", true},         {"<DIV class=a>", true}, {"</p>", true},
+        {"<hr/>", true},         {"<h1>", true},          {"<pre>", true},
+        {"<script>", true},      {"<!-- c -->", true},    {"<?x?>", true},
+        {"<!DOCTYPE x>", true},  {"<![CDATA[x]]>", true}, {"<textarea>", false},
+        {"<meta>", false},       {"<source>", false},     {"<br>", false},
+        {"<!doctype x>", false}, {"<divx>", false},       {"</pre>", false},
+        {"<pre/>", false},       {"<img src=a>", false},
+    };
+    const auto doxygen = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
+    for (const auto& [html, interrupts] : cases) {
+        const auto joined = parseDocument("\\note x\n" + html, doxygen).child(0);
+        EXPECT_EQ(joined && joined->childCount() == 2, interrupts) << html;
+        EXPECT_EQ(format(DoxygenNote{paragraph("x"), HTMLBlock(html + "\n")}),
+                  "\\note x\n" + std::string(interrupts ? "" : "\n") + html)
+            << html;
+    }
+}
+
 TEST(MarkupFormatterRulesTest, BlocksAndLists) {
     const auto plusMarker =
         changed([](Options& o) { o.unorderedListMarker = Options::UnorderedListMarker::plus; });

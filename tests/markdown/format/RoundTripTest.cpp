@@ -220,18 +220,19 @@ class TreeGenerator {
 
     // Blocks on the lines below the last one: after a paragraph, a list, a quote or a table
     // only blocks interrupting a paragraph (a table after a paragraph only, a quote not after
-    // a quote); after code, a heading or a break also paragraphs and headings with breaks.
+    // a quote, HTML of a block element); after code, a heading or a break also paragraphs and
+    // headings with breaks. Only a blank line ends HTML, so nothing follows it.
     void linesBelow(std::vector<BlockMarkup>& blocks, std::size_t depth) {
         for (std::size_t i = below(4); i > 0; --i) {
             const Markup& last = blocks.back();
             const bool takesLines =
                 !last.is<CodeBlock>() && !last.is<Heading>() && !last.is<ThematicBreak>();
-            const std::size_t choice = below(takesLines ? 6 : 8);
+            const std::size_t choice = below(takesLines ? 7 : 9);
             if (choice == 0)
                 blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
-            else if (choice == 1 || choice == 7)
+            else if (choice == 1 || choice == 8)
                 blocks.push_back(Heading(1 + static_cast<std::int64_t>(below(choice == 1 ? 6 : 2)),
-                                         inlines(choice == 7, Openers::allButHash)));
+                                         inlines(choice == 8, Openers::allButHash)));
             else if (choice == 2)
                 blocks.push_back(ThematicBreak());
             else if (choice == 3 && depth < maxDepth)
@@ -240,8 +241,12 @@ class TreeGenerator {
                 blocks.push_back(quote(depth + 1));
             else if (choice == 5 && (!takesLines || last.is<Paragraph>()))
                 blocks.push_back(table());
-            else if (choice == 6)
+            else if (choice == 7)
                 blocks.push_back(Paragraph(inlines(true)));
+            else if (choice == 6) {
+                blocks.push_back(takesLines ? HTMLBlock("<div>\n") : html());
+                return;
+            }
         }
     }
 
