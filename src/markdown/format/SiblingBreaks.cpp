@@ -50,16 +50,6 @@ bool interrupts(const Markup& block, const Markup& previous,
 
 }  // namespace
 
-bool isDoxygenCommand(const Markup& element) {
-    constexpr std::uint64_t commands = kindSet(K::doxygenAbstract, K::doxygenDiscussion,
-                                               K::doxygenNote, K::doxygenParam, K::doxygenReturns);
-    return (kindBit(element.kind()) & commands) != 0;
-}
-
-bool childLinesInCommand(const Markup& element, bool inCommandLines) {
-    return isDoxygenCommand(element) || (inCommandLines && !element.is<BlockQuote>());
-}
-
 SiblingBreak siblingBreak(const Markup& block, bool inCommandLines,
                           const MarkupFormatterOptions& options) {
     if (!inCommandLines)

@@ -17,12 +17,19 @@ enum class SiblingBreak {
 };
 
 // Whether the element is one of the Doxygen commands.
-bool isDoxygenCommand(const Markup& element);
+inline bool isDoxygenCommand(const Markup& element) {
+    constexpr std::uint64_t commands = kindSet(K::doxygenAbstract, K::doxygenDiscussion,
+                                               K::doxygenNote, K::doxygenParam, K::doxygenReturns);
+    return (kindBit(element.kind()) & commands) != 0;
+}
 
 // Whether a blank line among the lines of the element's children ends a Doxygen command: in the
 // command itself and in the lists within it, but not in a quote, whose blank lines carry its
-// marker. `inCommandLines` tells the same of the element's own lines.
-bool childLinesInCommand(const Markup& element, bool inCommandLines);
+// marker. `inCommandLines` tells the same of the element's own lines. Asked of every element
+// formatted, so kept inline.
+inline bool childLinesInCommand(const Markup& element, bool inCommandLines) {
+    return isDoxygenCommand(element) || (inCommandLines && element.kind() != K::blockQuote);
+}
 
 // The break before a block that follows a sibling. In a Doxygen command's lines a blank line
 // ends the command, so there a block that can interrupt a paragraph starts on the next line,
