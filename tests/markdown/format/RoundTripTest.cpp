@@ -443,7 +443,7 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
          doxygen},
         {"blocks after the first in Doxygen bodies",
          parseDocument("\\note x\n```\n@param p d\n```\ntext\n~~~\ne\n~~~\n- a\n  > q\n  1. b\n"
-                       "> q\n# h\n***\n\\returns v\n| a |\n|---|",
+                       "> q\n# h\n***\n\\returns v\n| a |\n|---|\n\\note w\n<!-- c -->",
                        doxygen),
          doxygen},
         {"headings after a paragraph and a list in Doxygen bodies, underlined ones preferred",
