@@ -67,16 +67,34 @@ std::string MarkupFormatter::linePrefix(const Markup& element) const {
 }
 
 void MarkupFormatter::visit(Markup markup) {
+    bool inCommand = false;
     if (visitedPrefixes_.empty()) {
         prefixes_ = linePrefix(markup);
+        const std::vector<Markup> chain = chainTo(markup);
+        for (std::size_t i = 0; i + 1 < chain.size(); ++i)
+            inCommand = detail::childLinesInCommand(chain[i], inCommand);
     } else {
         const VisitedPrefix& parent = visitedPrefixes_.back();
         prefixes_.resize(parent.length);
         appendOwnPrefix(prefixes_, &parent.element, markup);
+        inCommand = detail::childLinesInCommand(parent.element, parent.inCommandLines);
     }
-    visitedPrefixes_.push_back({markup, prefixes_.size()});
+    visitedPrefixes_.push_back({markup, prefixes_.size(), inCommand});
     MarkupWalker::visit(std::move(markup));
     visitedPrefixes_.pop_back();
+}
+
+bool MarkupFormatter::inCommandLines() const noexcept {
+    return !visitedPrefixes_.empty() && visitedPrefixes_.back().inCommandLines;
+}
+
+detail::SiblingBreak MarkupFormatter::siblingBreak(const Markup& block) const {
+    return detail::siblingBreak(block, inCommandLines(), formattingOptions);
+}
+
+void MarkupFormatter::breakFromSibling(const Markup& block) {
+    if (block.indexInParent() > 0)
+        ensurePrecedingNewlines(siblingBreak(block) == detail::SiblingBreak::blankLine ? 2 : 1);
 }
 
 void MarkupFormatter::flushQueuedNewlines(const Markup& element) {

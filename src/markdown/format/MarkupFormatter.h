@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "markdown/format/MarkupFormatterOptions.h"
+#include "markdown/format/SiblingBreaks.h"
 #include "markdown/tree/MarkupWalker.h"
 
 namespace pindrake::markdown {
@@ -106,15 +107,24 @@ class MarkupFormatter : public MarkupWalker {
     static bool keepsLines(const Markup& block);
     // Whether a text at or below the element holds a star, an underscore or a "<".
     static bool holdsEmphasisCharacter(const RawMarkup& element);
+    // Whether a soft or hard line break stands at or below the element.
+    static bool holdsBreak(const RawMarkup& element);
 
   private:
-    // The line prefix of an element being visited: its first `length` characters of prefixes_.
+    // The line prefix of an element being visited: its first `length` characters of prefixes_;
+    // and whether its lines are a Doxygen command's, which a blank line among them would end.
     struct VisitedPrefix {
         Markup element;
         std::size_t length;
+        bool inCommandLines;
     };
 
     void appendOwnPrefix(std::string& prefix, const Markup* parent, const Markup& member) const;
+    // Of the element being visited.
+    bool inCommandLines() const noexcept;
+    detail::SiblingBreak siblingBreak(const Markup& block) const;
+    // Asks for the line breaks that set a block apart from the sibling before it, when it has one.
+    void breakFromSibling(const Markup& block);
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});

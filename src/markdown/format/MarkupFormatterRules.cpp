@@ -43,13 +43,13 @@ bool anyBelow(const RawMarkup& element, Test test) {
     return false;
 }
 
-bool containsBreak(const RawMarkup& heading) {
-    return anyBelow(heading, [](const RawMarkup& node) {
+}  // namespace
+
+bool MarkupFormatter::holdsBreak(const RawMarkup& element) {
+    return anyBelow(element, [](const RawMarkup& node) {
         return node.kind() == MarkupKind::softBreak || node.kind() == MarkupKind::lineBreak;
     });
 }
-
-}  // namespace
 
 bool MarkupFormatter::holdsEmphasisCharacter(const RawMarkup& element) {
     return anyBelow(element, [](const RawMarkup& node) {
@@ -74,8 +74,7 @@ void MarkupFormatter::visitDocument(const Document& document) {
 }
 
 void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
-    if (!isFirst(paragraph))
-        ensurePrecedingNewlines(2);
+    breakFromSibling(paragraph);
     const bool keeps = keepsLines(paragraph);
     unwrappedDepth_ += keeps;
     emphasisCharactersInText_ = holdsEmphasisCharacter(paragraph.raw());
@@ -86,14 +85,21 @@ void MarkupFormatter::visitParagraph(const Paragraph& paragraph) {
 // A quote after a sibling is separated by a line that carries only its parent's prefix, also
 // inside a quote, where it would otherwise join the sibling quote before it. A quote opening a
 // quote or a list item starts on the line its parent started, so it adds its own "> " there
-// ("> > a", "- > a"); at the start of a line the line prefix holds it.
+// ("> > a", "- > a"), as it does first in a Doxygen command; at the start of a line the line
+// prefix holds it. In a command's lines a quote that may start on the next line does.
 void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
     auto parent = blockQuote.parent();
     if (parent && !isFirst(blockQuote)) {
-        ++state_.queuedNewlines;
-        flushQueuedNewlines(*parent);
-        ++state_.queuedNewlines;
-    } else if (parent && (parent->is<BlockQuote>() || parent->is<ListItem>()) &&
+        if (siblingBreak(blockQuote) != detail::SiblingBreak::blankLine) {
+            ensurePrecedingNewlines(1);
+        } else {
+            ++state_.queuedNewlines;
+            flushQueuedNewlines(*parent);
+            ++state_.queuedNewlines;
+        }
+    } else if (parent &&
+               (parent->is<BlockQuote>() || parent->is<ListItem>() ||
+                detail::isDoxygenCommand(*parent)) &&
                state_.queuedNewlines == 0 && !result_.empty()) {
         print("> ", blockQuote);
         state_.lineContentStart = result_.size();
@@ -104,9 +110,11 @@ void MarkupFormatter::visitBlockQuote(const BlockQuote& blockQuote) {
     descendInto(blockQuote);
 }
 
+// In a Doxygen command's lines code without lines closes its fence on the next line: a blank
+// line there would end the command. A blank line within the code does so too, which the
+// command's lines cannot hold.
 void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
-    if (!isFirst(codeBlock))
-        ensurePrecedingNewlines(2);
+    breakFromSibling(codeBlock);
     const auto lines = trimmedLines(codeBlock.code());
     const bool fenced = !writesIndentedCode(codeBlock);
     if (!fenced)
@@ -124,7 +132,8 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
         print(fenced ? std::string(lines[i]) : "    " + std::string(lines[i]), codeBlock);
     }
     if (fenced) {
-        ++state_.queuedNewlines;
+        if (!lines.empty() || !inCommandLines())
+            ++state_.queuedNewlines;
         print(fence, codeBlock);
     }
 }
@@ -132,19 +141,16 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
 // Indented code reads back only where nothing can take its lines: after a list they would
 // join the last item, after another indented block the two would merge, and blank lines at
 // either end would vanish. First in a directive's contents its indentation would be taken for
-// the contents', and first in a Doxygen command it stands on the command's line, whose blanks
-// are dropped. There the block is fenced, whatever the options prefer.
+// the contents'; in a Doxygen command's lines it may stand on the command's line, whose blanks
+// are dropped, or its indentation set the command's, or follow a paragraph it cannot
+// interrupt. There the block is fenced, whatever the options prefer.
 bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock) const {
-    if (detail::fencedWherever(codeBlock, formattingOptions))
+    if (detail::fencedWherever(codeBlock, formattingOptions) || inCommandLines())
         return false;
     const auto parent = codeBlock.parent();
     const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
     if (!previous) {
-        using K = MarkupKind;
-        constexpr std::uint64_t indenting =
-            detail::kindSet(K::blockDirective, K::doxygenAbstract, K::doxygenDiscussion,
-                            K::doxygenNote, K::doxygenParam, K::doxygenReturns);
-        return !parent || (detail::kindBit(parent->kind()) & indenting) == 0;
+        return !parent || !parent->is<BlockDirective>();
     }
     if (previous->is<UnorderedList>() || previous->is<OrderedList>())
         return false;
@@ -152,8 +158,7 @@ bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock) const {
 }
 
 void MarkupFormatter::visitHTMLBlock(const HTMLBlock& htmlBlock) {
-    if (!isFirst(htmlBlock))
-        ensurePrecedingNewlines(2);
+    breakFromSibling(htmlBlock);
     for (std::string_view line : trimmedLines(htmlBlock.rawHTML())) {
         print(line, htmlBlock);
         ++state_.queuedNewlines;
@@ -162,15 +167,15 @@ void MarkupFormatter::visitHTMLBlock(const HTMLBlock& htmlBlock) {
 
 // A heading that holds a break keeps it only in the underlined form (levels 1 and 2); in the
 // one-line form breaks become spaces. A heading without visible text cannot be underlined, nor
-// one whose line would open a block of its own.
+// one whose line would open a block of its own, nor one right after a paragraph in a Doxygen
+// command's lines, which it would take in.
 void MarkupFormatter::visitHeading(const Heading& heading) {
-    if (!isFirst(heading))
-        ensurePrecedingNewlines(2);
+    breakFromSibling(heading);
     const std::int64_t level = heading.level();
-    const bool hasBreak = containsBreak(heading.raw());
+    const bool hasBreak = holdsBreak(heading.raw());
     const bool blank = unicode::isBlank(heading.plainText());
     const bool setext =
-        !blank && level <= 2 &&
+        !blank && level <= 2 && siblingBreak(heading) != detail::SiblingBreak::interruptingLine &&
         (formattingOptions.preferredHeadingStyle == Options::PreferredHeadingStyle::setext ||
          (hasBreak && level >= 1));
     ++unwrappedDepth_;
@@ -218,12 +223,13 @@ bool MarkupFormatter::writeHeadingSetext(const Heading& heading) {
 }
 
 // Right after a bullet of its own character a break would take the bullet in ("- -----" is
-// one break), so there it is drawn with the other character ("- *****").
+// one break), so there it is drawn with the other character ("- *****"); hyphens right after a
+// paragraph would underline it, so there it is drawn with stars.
 void MarkupFormatter::visitThematicBreak(const ThematicBreak& thematicBreak) {
-    if (!isFirst(thematicBreak))
-        ensurePrecedingNewlines(2);
+    breakFromSibling(thematicBreak);
     std::string_view character = rawValue(formattingOptions.thematicBreakCharacter);
-    if (bulletsEndingHere(character.front()) > 0)
+    if (bulletsEndingHere(character.front()) > 0 ||
+        (character == "-" && siblingBreak(thematicBreak) == detail::SiblingBreak::interruptingLine))
         character = character == "-" ? "*" : "-";
     print(repeated(character, formattingOptions.thematicBreakLength), thematicBreak);
 }
@@ -250,7 +256,7 @@ void MarkupFormatter::visitList(const Markup& list) {
         !firstItem || detail::mayInterruptParagraph(*firstItem, formattingOptions);
     const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
     if (previous && !(nestedInList && mayInterrupt && !previous->is<HTMLBlock>()))
-        ensurePrecedingNewlines(2);
+        breakFromSibling(list);
     const char bullet = rawValue(formattingOptions.unorderedListMarker).front();
     const bool wouldCompleteBreak = list.is<UnorderedList>() && bullet != '+' && firstItem &&
                                     detail::markerStandsAlone(*firstItem, formattingOptions) &&

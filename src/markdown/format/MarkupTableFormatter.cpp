@@ -96,8 +96,7 @@ std::string MarkupFormatter::formatTableCell(const Table::Cell& cell, const Opti
 }
 
 void MarkupFormatter::visitTable(const Table& table) {
-    if (table.indexInParent() > 0)
-        ensurePrecedingNewlines(2);
+    breakFromSibling(table);
     const Table::Head head = table.head();
     const Table::Body body = table.body();
     std::size_t columns = static_cast<std::size_t>(head.childCount());

@@ -193,7 +193,9 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
     });
 }
 
-// A command after a sibling starts its own line; within a line it would be read as text.
+// A command after a sibling starts its own line; within a line it would be read as text. In a
+// command a blank line would end it: its blocks follow one another on the next line where they
+// can, and keep the blank line where nothing else reads back as two blocks.
 TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
     const Document commands{DoxygenParameter("x", {paragraph("the x")}),
                             DoxygenReturns(paragraph("y")), DoxygenNote(paragraph("n"))};
@@ -201,9 +203,45 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
+        {"blank lines kept where a command's lines cannot do without, and in quotes",
+         Document{
+             DoxygenNote{paragraph("a"), paragraph("b")},
+             DoxygenNote{BlockQuote{paragraph("a")}, paragraph("b"), BlockQuote{paragraph("c")},
+                         BlockQuote{paragraph("d")}},
+             DoxygenNote{UnorderedList{ListItem{paragraph("a")}}, paragraph("b")},
+             DoxygenNote{paragraph("a"), UnorderedList{ListItem{}},
+                         Heading(1, {Text("b"), SoftBreak(), Text("c")})},
+             DoxygenNote{BlockQuote{paragraph("a"), ThematicBreak()}},
+             DoxygenNote{BlockQuote{paragraph("a")},
+                         Table({std::nullopt}, Table::Head{testing::cell("b")}, Table::Body{})}},
+         "\\note a\n\nb\n\\note > a\n\nb\n> c\n\n> d\n\\note - a\n\nb\n"
+         "\\note a\n\n- \n\nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
     });
     const auto options = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
     EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));
+}
+
+// HTML follows a paragraph in a command on the next line where the parser lets it interrupt the
+// paragraph (which it is asked first); elsewhere it would read as the paragraph's text, and
+// keeps its blank line.
+TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
+    const std::pair<std::string, bool> cases[] = {
+        {"<div>", true},         {"<DIV class=a>", true}, {"</p>", true},
+        {"<hr/>", true},         {"<h1>", true},          {"<pre>", true},
+        {"<script>", true},      {"<!-- c -->", true},    {"<?x?>", true},
+        {"<!DOCTYPE x>", true},  {"<![CDATA[x]]>", true}, {"<textarea>", false},
+        {"<meta>", false},       {"<source>", false},     {"<br>", false},
+        {"<!doctype x>", false}, {"<divx>", false},       {"</pre>", false},
+        {"<pre/>", false},       {"<img src=a>", false},
+    };
+    const auto doxygen = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
+    for (const auto& [html, interrupts] : cases) {
+        const auto joined = parseDocument("\\note x\n" + html, doxygen).child(0);
+        EXPECT_EQ(joined && joined->childCount() == 2, interrupts) << html;
+        EXPECT_EQ(format(DoxygenNote{paragraph("x"), HTMLBlock(html + "\n")}),
+                  "\\note x\n" + std::string(interrupts ? "" : "\n") + html)
+            << html;
+    }
 }
 
 TEST(MarkupFormatterRulesTest, BlocksAndLists) {

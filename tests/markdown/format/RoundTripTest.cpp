@@ -203,16 +203,62 @@ class TreeGenerator {
         return UnorderedList(items);
     }
 
-    // A Doxygen command holding one paragraph or code of command lines; its first line follows
-    // the command's word.
+    // A Doxygen command's body: a paragraph, a quote, code of command lines or code never
+    // closed on the command's line, then blocks on the lines below, for a blank line ends it.
     BlockMarkup doxygenCommand() {
         hasDoxygenCommands_ = true;
-        const BlockMarkup content = below(3) == 0
-                                        ? BlockMarkup(CodeBlock({}, "@param p a\n\\note b\n"))
-                                        : BlockMarkup(Paragraph(inlines(true)));
+        const std::size_t first = below(5);
+        std::vector<BlockMarkup> body{
+            first == 0   ? BlockMarkup(quote(1))
+            : first == 1 ? BlockMarkup(CodeBlock({}, below(2) == 0 ? "" : "@param p a\n\\note b\n"))
+                         : BlockMarkup(Paragraph(inlines(true)))};
+        linesBelow(body, 0);
         if (below(2) == 0)
-            return DoxygenParameter(words(1, Openers::none), {content});
-        return DoxygenReturns(content);
+            return DoxygenParameter(words(1, Openers::none), body);
+        return DoxygenReturns(body);
+    }
+
+    // Blocks on the lines below the last one: after a paragraph, a list, a quote or a table
+    // only blocks interrupting a paragraph (a table after a paragraph only, a quote not after
+    // a quote, HTML of a block element); after code, a heading or a break also paragraphs and
+    // headings with breaks. Only a blank line ends HTML, so nothing follows it.
+    void linesBelow(std::vector<BlockMarkup>& blocks, std::size_t depth) {
+        for (std::size_t i = below(4); i > 0; --i) {
+            const Markup& last = blocks.back();
+            const bool takesLines =
+                !last.is<CodeBlock>() && !last.is<Heading>() && !last.is<ThematicBreak>();
+            const std::size_t choice = below(takesLines ? 7 : 9);
+            if (choice == 0)
+                blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
+            else if (choice == 1 || choice == 8)
+                blocks.push_back(Heading(1 + static_cast<std::int64_t>(below(choice == 1 ? 6 : 2)),
+                                         inlines(choice == 8, Openers::allButHash)));
+            else if (choice == 2)
+                blocks.push_back(ThematicBreak());
+            else if (choice == 3 && depth < maxDepth)
+                blocks.push_back(listInCommand(depth));
+            else if (choice == 4 && !last.is<BlockQuote>())
+                blocks.push_back(quote(depth + 1));
+            else if (choice == 5 && (!takesLines || last.is<Paragraph>()))
+                blocks.push_back(table());
+            else if (choice == 7)
+                blocks.push_back(Paragraph(inlines(true)));
+            else if (choice == 6) {
+                blocks.push_back(takesLines ? HTMLBlock("<div>\n") : html());
+                return;
+            }
+        }
+    }
+
+    // Items open with a paragraph, so that the list can interrupt one.
+    BlockMarkup listInCommand(std::size_t depth) {
+        std::vector<ListItem> items;
+        for (std::size_t i = 1 + below(3); i > 0; --i) {
+            std::vector<BlockMarkup> blocks{Paragraph(inlines(true))};
+            linesBelow(blocks, depth + 1);
+            items.push_back(ListItem(std::nullopt, blocks));
+        }
+        return below(3) == 0 ? BlockMarkup(OrderedList(items)) : BlockMarkup(UnorderedList(items));
     }
 
     BlockMarkup directive() {
@@ -357,6 +403,8 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
     const CodeBlock atCode(std::nullopt, "@code\n");
     const auto directives = ParseOptions::parseBlockDirectives;
     const auto doxygen = directives | ParseOptions::parseMinimalDoxygen;
+    const auto underlined = testing::changed(
+        [](Options& o) { o.preferredHeadingStyle = Options::PreferredHeadingStyle::setext; });
     OrderedList fromThreeList{ListItem{paragraph("b")}};
     fromThreeList.setStartIndex(3);
     const Case cases[] = {
@@ -393,6 +441,16 @@ TEST(RoundTripTest, BlocksAndBreaksStartingALineReadBack) {
          parseDocument("@a {\n```\n--\n```\n}", directives), directives, unfenced},
         {"fence opening a Doxygen body", Document{DoxygenNote{CodeBlock({}, "@param p d\n@a\n")}},
          doxygen},
+        {"blocks after the first in Doxygen bodies",
+         parseDocument("\\note x\n```\n@param p d\n```\ntext\n~~~\ne\n~~~\n- a\n  > q\n  1. b\n"
+                       "> q\n# h\n***\n\\returns v\n| a |\n|---|\n\\note w\n<!-- c -->",
+                       doxygen),
+         doxygen},
+        {"headings after a paragraph and a list in Doxygen bodies, underlined ones preferred",
+         parseDocument("\\note x\n## h\n\\note y\n- a\n# h", doxygen), doxygen, underlined},
+        {"quotes opening Doxygen bodies",
+         parseDocument("\\note > q\n\\note > a\n> b\n\\param p > a", doxygen), doxygen},
+        {"empty code opening a Doxygen body", parseDocument("\\note ```", doxygen), doxygen},
         {"break opening an underlined heading", parseDocument("\\\nb\n===")},
     };
     for (const Case& c : cases) {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace pindrake::markdown::detail {
+
+// Whether an HTML block of this text may start on the line after a paragraph's: it opens with a
+// comment, a processing instruction, a declaration, character data, a tag that holds raw text
+// ("<pre", "<script", "<style") or a tag of a block element ("<div", "</p"). A lone tag of any
+// other name cannot: the parser reads it as the paragraph's text.
+bool htmlInterruptsParagraph(std::string_view rawHTML);
+
+}  // namespace pindrake::markdown::detail
