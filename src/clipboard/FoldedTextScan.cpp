@@ -37,12 +37,16 @@ bool holdsFolded(std::string_view foldedText, std::string_view foldedQuery) {
 bool FoldedTextScan::feed(std::string_view piece) {
     if (found_ || piece.empty())
         return found_;
-    std::string bytes = std::move(unfinished_);
-    bytes.append(piece);
-    const std::size_t end = wholeCharactersEnd(bytes);
-    unfinished_.assign(bytes, end);
-    bytes.resize(end);
-    search(bytes);
+    // Joined with what the last piece held back only then, so a piece is seldom copied.
+    std::string joined;
+    if (!unfinished_.empty()) {
+        joined = std::exchange(unfinished_, {});
+        joined.append(piece);
+        piece = joined;
+    }
+    const std::size_t end = wholeCharactersEnd(piece);
+    search(piece.substr(0, end));
+    unfinished_.assign(piece.substr(end));
     return found_;
 }
 
@@ -55,11 +59,14 @@ bool FoldedTextScan::finish() {
 void FoldedTextScan::search(std::string_view bytes) {
     if (bytes.empty())
         return;
-    std::string window = std::move(foldedTail_);
-    window += unicode::caseFolded(bytes);
-    found_ = holdsFolded(window, query_);
-    const std::size_t keep = std::min(window.size(), query_.empty() ? 0 : query_.size() - 1);
-    foldedTail_.assign(window, window.size() - keep);
+    const std::string folded = unicode::caseFolded(bytes);
+    const std::size_t overlap = query_.empty() ? 0 : query_.size() - 1;
+    // A match begun in the bytes before ends within the query's length of these.
+    std::string across = std::move(foldedTail_);
+    across.append(folded, 0, std::min(folded.size(), overlap));
+    found_ = holdsFolded(folded, query_) || holdsFolded(across, query_);
+    const std::string_view last = folded.size() >= overlap ? std::string_view(folded) : across;
+    foldedTail_.assign(last.substr(last.size() - std::min(last.size(), overlap)));
 }
 
 }  // namespace pindrake::clipboard
