@@ -48,16 +48,18 @@ std::vector<clipboard::ClipboardItem> history() {
     return items;
 }
 
-void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
+// The panel's world on fakes, with a store of up to 2000 entries.
+struct PanelWorld {
+    PanelWorld() { defaults.set(clipboard::HistoryStore::maxHistoryItemsKey, std::int64_t{2000}); }
+
     const test_support::TemporaryDirectory folder;
     ManualScheduler main;
     platform::InMemoryDefaults defaults;
-    defaults.set(clipboard::HistoryStore::maxHistoryItemsKey, std::int64_t{2000});
     platform::InMemoryPasteboard pasteboard;
     platform::FakeImageCodec codec;
     platform::ScriptedWorkspace workspace;
     platform::RecordingKeySynth keys;
-    converters::ConversionWorkers workers("bench", 1);
+    converters::ConversionWorkers workers{"bench", 1};
     const converters::ConversionServices conversion{
         main,
         workers,
@@ -66,16 +68,22 @@ void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
         nullptr,
         "en_US",
         {}};
+    clipboard::HistoryStore store{folder.path(), {main, defaults, codec}};
+    clipboard::PasteService paste{
+        {main, pasteboard, keys, codec,
+         [this](std::function<void()> read) { main.post(std::move(read)); }}};
+};
+
+void BM_FilterOneTypedCharacterIn2000Entries(benchmark::State& state) {
+    PanelWorld world;
+    auto& main = world.main;
+    auto& store = world.store;
     {
-        clipboard::HistoryStore store(folder.path(), {main, defaults, codec});
-        clipboard::PasteService paste(
-            {main, pasteboard, keys, codec,
-             [&main](std::function<void()> read) { main.post(std::move(read)); }});
         store.items() = clipboard::HistoryList(history());
         // Filtering starts no conversion: an entry's read, were one asked for, runs in a later
         // turn.
         auto vm = HistoryViewModel::create(
-            {main, store, paste, keys, workspace, conversion,
+            {main, store, world.paste, world.keys, world.workspace, world.conversion,
              [&main](std::function<void()> read) { main.post(std::move(read)); }});
         store.search("e");  // the store folds each text once; typing finds them folded
 
@@ -115,30 +123,12 @@ double threadCpuSeconds() {
 constexpr std::string_view endWords[] = {"zebrafinch", "quokkamoth"};
 
 void BM_TypedWordFoundAtTheEndOfThree120MBEntries(benchmark::State& state) {
-    const test_support::TemporaryDirectory folder;
-    ManualScheduler main;
-    platform::InMemoryDefaults defaults;
-    defaults.set(clipboard::HistoryStore::maxHistoryItemsKey, std::int64_t{2000});
-    platform::InMemoryPasteboard pasteboard;
-    platform::FakeImageCodec codec;
-    platform::ScriptedWorkspace workspace;
-    platform::RecordingKeySynth keys;
-    converters::ConversionWorkers workers("bench", 1);
-    const converters::ConversionServices conversion{
-        main,
-        workers,
-        std::make_shared<platform::FakeTextRecognizer>(),
-        std::make_shared<platform::FakeLanguageModel>(),
-        nullptr,
-        "en_US",
-        {}};
+    PanelWorld world;
+    auto& main = world.main;
+    auto& store = world.store;
     WorkQueue entryReads("entry-reads", 1);
     // The worker's thread CPU time over the run, which does not depend on the machine's load.
     std::atomic<double> workerTime = 0;
-    clipboard::HistoryStore store(folder.path(), {main, defaults, codec});
-    clipboard::PasteService paste(
-        {main, pasteboard, keys, codec,
-         [&main](std::function<void()> read) { main.post(std::move(read)); }});
     auto items = history();
     items.resize(1997);
     store.items() = clipboard::HistoryList(std::move(items));
@@ -155,14 +145,14 @@ void BM_TypedWordFoundAtTheEndOfThree120MBEntries(benchmark::State& state) {
     }
     large = {};
     store.flush();
-    auto vm = HistoryViewModel::create(
-        {main, store, paste, keys, workspace, conversion, [&](std::function<void()> job) {
-             entryReads.async([&workerTime, job = std::move(job)] {
-                 const double started = threadCpuSeconds();
-                 job();
-                 workerTime += threadCpuSeconds() - started;
-             });
-         }});
+    auto vm = HistoryViewModel::create({main, store, world.paste, world.keys, world.workspace,
+                                        world.conversion, [&](std::function<void()> job) {
+                                            entryReads.async([&workerTime, job = std::move(job)] {
+                                                const double started = threadCpuSeconds();
+                                                job();
+                                                workerTime += threadCpuSeconds() - started;
+                                            });
+                                        }});
 
     double keystrokeTime = 0;
     double keystrokeCpu = 0;

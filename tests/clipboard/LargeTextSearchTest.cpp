@@ -149,26 +149,5 @@ TEST_F(LargeTextSearchTest, WhatIsKnownOfAnEntryHoldsForLongerOrShorterQueriesOn
     }
 }
 
-// A newer keystroke, a changed history or a panel that went: what the search running finds
-// after that never joins, and its jobs stop at once.
-TEST_F(LargeTextSearchTest, ASearchCalledOffDeliversNothing) {
-    const std::string filler = test_support::repeatedText("filler ", 10 << 20);
-    history = HistoryList(std::vector<HistoryList::Entry>{entry("OLD", filler + " oldword"),
-                                                          entry("NEW", filler + " newword")});
-    start("oldword");
-    ASSERT_EQ(jobs.size(), 1u);
-    jobs.front()();  // the first slice of the old search has read what it could
-    start("newword");
-    runJobs();
-    main.runUntilIdle();
-    EXPECT_EQ(found, (std::vector<std::string>{"NEW"}));
-
-    found.clear();
-    start("oldword");
-    search.cancel();
-    EXPECT_EQ(runJobs(), 1) << "the slice called off reads nothing and asks for no other";
-    EXPECT_TRUE(found.empty());
-}
-
 }  // namespace
 }  // namespace pindrake::clipboard
