@@ -115,25 +115,21 @@ HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& hi
                                    const HistoryList& found, Found more) {
     cancel();
     carryKnowledgeOver(unicode::caseFolded(query));
-    std::vector<HistoryList::Entry> shown;
     std::vector<HistoryList::Entry> toSearch;
     std::set<HistoryList::Entry> holding;
     std::set<HistoryList::Entry> lacking;
     auto nextFound = found.entries().begin();
     for (const auto& entry : history.entries()) {
-        if (nextFound != found.entries().end() && *nextFound == entry) {
-            shown.push_back(entry);
+        if (nextFound != found.entries().end() && *nextFound == entry)
             ++nextFound;
-        } else if (!entry->plainTextIsStart) {
+        else if (!entry->plainTextIsStart)
             continue;
-        } else if (holding_.contains(entry)) {
-            shown.push_back(entry);
+        else if (holding_.contains(entry))
             holding.insert(entry);
-        } else if (lacking_.contains(entry)) {
+        else if (lacking_.contains(entry))
             lacking.insert(entry);
-        } else {
+        else
             toSearch.push_back(entry);
-        }
     }
     // What is known of entries that have left the history goes.
     holding_ = std::move(holding);
@@ -142,6 +138,23 @@ HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& hi
         more_ = std::move(more);
         running_ = std::make_shared<Run>(texts_, foldedQuery_, std::move(toSearch));
         searchNextSlice(running_);
+    }
+    return withKnownHolders(history, found);
+}
+
+HistoryList LargeTextSearch::withKnownHolders(const HistoryList& history,
+                                              const HistoryList& found) const {
+    if (holding_.empty())
+        return found;
+    std::vector<HistoryList::Entry> shown;
+    auto nextFound = found.entries().begin();
+    for (const auto& entry : history.entries()) {
+        if (nextFound != found.entries().end() && *nextFound == entry) {
+            shown.push_back(entry);
+            ++nextFound;
+        } else if (holding_.contains(entry)) {
+            shown.push_back(entry);
+        }
     }
     return HistoryList(std::move(shown));
 }

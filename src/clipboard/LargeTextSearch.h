@@ -48,6 +48,8 @@ class LargeTextSearch {
     struct Run;
     struct Slice;
 
+    // `found` with the entries known to hold the query, in history order.
+    HistoryList withKnownHolders(const HistoryList& history, const HistoryList& found) const;
     // Keeps what is known about the entries that still holds for `foldedQuery`.
     void carryKnowledgeOver(const std::string& foldedQuery);
     void searchNextSlice(const std::shared_ptr<Run>& run);
