@@ -7,6 +7,7 @@
 #include <set>
 #include <variant>
 
+#include "clipboard/FoldedTextScan.h"
 #include "clipboard/HistoryFile.h"
 #include "clipboard/SetAsideHistory.h"
 #include "clipboard/Snapshot.h"
@@ -420,7 +421,7 @@ HistoryList HistoryStore::search(std::string_view query) const {
     const std::string folded = unicode::caseFolded(query);
     std::vector<HistoryList::Entry> found;
     for (const auto& entry : list.entries()) {
-        if (searchKey(entry).find(folded) != std::string::npos)
+        if (holdsFolded(searchKey(entry), folded))
             found.push_back(entry);
     }
     return HistoryList(std::move(found));

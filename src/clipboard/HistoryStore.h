@@ -69,9 +69,11 @@ class HistoryStore {
     void remove(const ClipboardItem& item);
     void clearAll();
     // The entries whose text or title contains the query, ignoring case, in history order;
-    // everything for an empty query. Of a text kept apart, what the entry keeps is searched:
-    // its first 64 KiB, as the panel's title and preview show only its beginning.
+    // everything for an empty query. Of a text kept apart, only what the entry keeps is searched
+    // here, so that a search never reads a file: LargeTextSearch looks through the rest.
     HistoryList search(std::string_view query) const;
+    // The texts kept apart, for the jobs that read them.
+    std::shared_ptr<const LargeTexts> largeTexts() const { return largeTexts_; }
     // The entry as a content, with its whole texts and its image read from their files; nothing
     // at all when a text kept apart cannot be read as the history recorded it.
     ClipboardContent content(const ClipboardItem& item) const;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <string>
+#include <utility>
 
 namespace pindrake::files {
 namespace {
@@ -38,52 +39,77 @@ void syncDirectory(const std::filesystem::path& directory) {
     }
 }
 
-// Opening never blocks, not even on a pipe without a writer; only a regular file is read.
 // A file longer than `maxBytes` is refused as too large.
-std::optional<std::string> readRegularFile(const std::filesystem::path& path, int flags,
-                                           std::error_code& error,
-                                           std::size_t maxBytes = std::numeric_limits<std::size_t>::max()) {
-    error.clear();
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = lastError();
+std::optional<std::string> readRegularFile(
+    const std::filesystem::path& path, bool followLinks, std::error_code& error,
+    std::size_t maxBytes = std::numeric_limits<std::size_t>::max()) {
+    auto file = FileReader::open(path, followLinks, error);
+    if (!file)
         return std::nullopt;
-    }
-    std::optional<std::string> contents;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        error = lastError();
-    } else if (S_ISDIR(status.st_mode)) {
-        error = std::make_error_code(std::errc::is_a_directory);
-    } else if (!S_ISREG(status.st_mode)) {
-        error = std::make_error_code(std::errc::not_supported);
-    } else {
-        contents.emplace();
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                error = lastError();
-                contents.reset();
-                break;
-            }
-            if (got == 0)
-                break;
-            if (static_cast<std::size_t>(got) > maxBytes - contents->size()) {
-                error = std::make_error_code(std::errc::file_too_large);
-                contents.reset();
-                break;
-            }
-            contents->append(buffer, static_cast<std::size_t>(got));
+    std::string contents;
+    char buffer[1 << 16];
+    for (;;) {
+        const auto got = file->read(buffer, sizeof buffer, error);
+        if (!got)
+            return std::nullopt;
+        if (*got == 0)
+            return contents;
+        if (*got > maxBytes - contents.size()) {
+            error = std::make_error_code(std::errc::file_too_large);
+            return std::nullopt;
         }
+        contents.append(buffer, *got);
     }
-    ::close(fd);
-    return contents;
 }
 
 }  // namespace
+
+// Opening never blocks, not even on a pipe without a writer; only a regular file is read.
+std::optional<FileReader> FileReader::open(const std::filesystem::path& path, bool followLinks,
+                                           std::error_code& error) {
+    error.clear();
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
+    FileReader file(::open(path.c_str(), flags));
+    if (file.fd_ < 0) {
+        error = lastError();
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(file.fd_, &status) != 0)
+        error = lastError();
+    else if (S_ISDIR(status.st_mode))
+        error = std::make_error_code(std::errc::is_a_directory);
+    else if (!S_ISREG(status.st_mode))
+        error = std::make_error_code(std::errc::not_supported);
+    if (error)
+        return std::nullopt;
+    return file;
+}
+
+FileReader::FileReader(FileReader&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileReader& FileReader::operator=(FileReader&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+}
+
+FileReader::~FileReader() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::optional<std::size_t> FileReader::read(char* buffer, std::size_t size,
+                                            std::error_code& error) {
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR) {
+            error = lastError();
+            return std::nullopt;
+        }
+    }
+}
 
 std::error_code writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const auto directory = path.parent_path();
@@ -123,7 +149,7 @@ std::error_code createPrivateDirectory(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> read(const std::filesystem::path& path, std::error_code& error) {
-    return readRegularFile(path, O_RDONLY, error);
+    return readRegularFile(path, true, error);
 }
 
 std::optional<std::string> read(const std::filesystem::path& path) {
@@ -134,7 +160,7 @@ std::optional<std::string> read(const std::filesystem::path& path) {
 std::optional<std::string> readWithoutFollowingLinks(const std::filesystem::path& path,
                                                      std::size_t maxBytes) {
     std::error_code ignored;
-    return readRegularFile(path, O_RDONLY | O_NOFOLLOW, ignored, maxBytes);
+    return readRegularFile(path, false, ignored, maxBytes);
 }
 
 std::filesystem::path asidePath(const std::filesystem::path& path, std::string_view tag,

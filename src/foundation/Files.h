@@ -29,6 +29,25 @@ std::optional<std::string> readWithoutFollowingLinks(
     const std::filesystem::path& path,
     std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
+// A regular file opened for reading piece by piece, so that a file of any size is gone through
+// in bounded memory. Closed when it goes.
+class FileReader {
+  public:
+    // Refuses what `read` refuses, with the same errors; a symbolic link too unless `followLinks`.
+    static std::optional<FileReader> open(const std::filesystem::path& path, bool followLinks,
+                                          std::error_code& error);
+    FileReader(FileReader&& other) noexcept;
+    FileReader& operator=(FileReader&& other) noexcept;
+    ~FileReader();
+
+    // Up to `size` bytes into `buffer`: how many, 0 at the end of the file, nothing on an error.
+    std::optional<std::size_t> read(char* buffer, std::size_t size, std::error_code& error);
+
+  private:
+    explicit FileReader(int fd) : fd_(fd) {}
+    int fd_;
+};
+
 // Where to keep a file that could not be read, beside it: "<name>.<tag>-20240131T235959Z" (the
 // UTC time given), with "-2", "-3"... added while that name is taken, so that a file kept aside
 // earlier is never replaced.

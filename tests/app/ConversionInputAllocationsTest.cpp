@@ -1,4 +1,5 @@
-// Counts the large allocations the main thread makes while a conversion of a large entry starts.
+// Counts the large allocations the main thread makes while a conversion of a large entry starts
+// or a search looks through it.
 // Built as a program of its own, since it replaces the global operator new
 // (support/LargeAllocations.cpp).
 #include <utility>
@@ -25,6 +26,13 @@ class ConversionInputAllocationsTest : public ViewModelFixture {
             for (const auto& read : std::exchange(reads, {}))
                 read();
         });
+    }
+    // The same, with the main queue's turns between the reads until none is left.
+    void runReadsToTheEnd() {
+        while (!reads.empty()) {
+            runReads();
+            main.runUntilIdle();
+        }
     }
     // The converter got the entry's text as its input.
     static bool gotTheText(const FakeConverter& converter, const std::string& text) {
@@ -69,6 +77,15 @@ TEST_F(ConversionInputAllocationsTest, APasteThatConvertsCopiesNothingOnTheMainT
     EXPECT_EQ(onMain->count(), 0);
     ASSERT_EQ(prettify.calls, 2);  // the preview and the paste
     EXPECT_TRUE(prettify.pending.back().first.plainText == text);
+}
+
+// The text's end, far beyond what the entry keeps, is searched on the worker alone.
+TEST_F(ConversionInputAllocationsTest, ASearchReadsNothingOnTheMainThread) {
+    vm->query = "1]";
+    EXPECT_TRUE(vm->filteredItems.get()->empty());
+    runReadsToTheEnd();
+    EXPECT_EQ(onMain->count(), 0);
+    EXPECT_EQ(vm->filteredItems.get()->size(), 1u);
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 #include "ViewModelFixture.h"
+#include "clipboard/LargeTextSearch.h"
+#include "support/Eventually.h"
+#include "support/RepeatedText.h"
 
 namespace pindrake::app::test {
 namespace {
@@ -138,6 +141,108 @@ TEST_F(HistoryViewModelTest, ResetForShowClosesTheMenuClearsTheQueryAndKeepsTheA
     vm->selectConverter(1);
     EXPECT_EQ(vm->convertedPreviewText.get(), "summary");
     EXPECT_EQ(summarize.calls, 1);
+}
+
+// Entries of a few megabytes, which the history keeps apart, among small ones. Each text begins
+// with a label the tests tell it by.
+class LargeEntrySearchTest : public ViewModelFixture {
+  protected:
+    void SetUp() override {
+        const std::string filler = test_support::repeatedText("filler ", 2 << 20);
+        std::string across = "big2 " + filler + " small";
+        across.replace(clipboard::LargeTextSearch::pieceBytes - 5, 12, "Acrossword!!");
+        copyAll({"alpha small", "big1 " + filler + " Tailword oldword", "beta small", across,
+                 "gamma tailword small", "big3 " + filler + " newword"});
+    }
+    std::vector<std::string> shownLabels() const {
+        std::vector<std::string> labels;
+        for (const auto& text : shownTexts())
+            labels.push_back(text.substr(0, text.find(' ')));
+        return labels;
+    }
+    std::string selectedLabel() const {
+        const auto* item = vm->actionItem();
+        return item ? item->plainText->substr(0, item->plainText->find(' ')) : "none";
+    }
+    // Does what the worker would, with the main queue's turns between its slices.
+    void runReads() {
+        while (!reads.empty()) {
+            for (auto& read : std::exchange(reads, {}))
+                read();
+            main.runUntilIdle();
+        }
+    }
+    void holdReads() {
+        entryReads = [this](std::function<void()> job) { reads.push_back(std::move(job)); };
+    }
+
+    std::vector<std::function<void()>> reads;
+};
+
+// Typing shows at once what the entries keep and the titles hold; an entry that holds the query
+// further on joins where the history has it once its text is searched, and the selection stays
+// on the entry the user is on.
+TEST_F(LargeEntrySearchTest, AnEntryJoinsWhenItsWholeTextHoldsTheQuery) {
+    vm = makeViewModel();
+    struct Row {
+        std::string query;
+        std::vector<std::string> atOnce;
+        std::vector<std::string> later;
+        std::string selectedLater;
+    };
+    const std::vector<Row> rows = {
+        {"TAILWORD", {"gamma"}, {"gamma", "big1"}, "gamma"},
+        {"acrossword", {}, {"big2"}, "big2"},
+        {"small", {"gamma", "beta", "alpha"}, {"gamma", "big2", "beta", "alpha"}, "alpha"},
+        {"big", {"big3", "big2", "big1"}, {"big3", "big2", "big1"}, "big1"},
+        {"nowhere", {}, {}, "none"},
+    };
+    for (const auto& row : rows) {
+        vm->query = row.query;
+        EXPECT_EQ(shownLabels(), row.atOnce) << row.query;
+        vm->selectedIndex = std::max(static_cast<int>(row.atOnce.size()) - 1, 0);
+        main.runUntilIdle();
+        EXPECT_EQ(shownLabels(), row.later) << row.query;
+        EXPECT_EQ(selectedLabel(), row.selectedLater) << row.query;
+    }
+}
+
+// What a search finds after a newer keystroke, a change to the history, the panel's hide or the
+// model's end never joins.
+TEST_F(LargeEntrySearchTest, ASupersededSearchNeverJoins) {
+    holdReads();
+    vm = makeViewModel();
+    vm->query = "oldword";
+    vm->query = "newword";
+    runReads();
+    EXPECT_EQ(shownLabels(), (std::vector<std::string>{"big3"}));
+
+    vm->query = "oldword";
+    store.remove(*store.items().get().entries()[4]);  // big1, which holds it
+    runReads();
+    EXPECT_TRUE(shownLabels().empty());
+
+    vm->query = "acrossword";
+    vm->panelDidHide();
+    runReads();
+    EXPECT_TRUE(shownLabels().empty());
+
+    vm->query = "newword";
+    vm.reset();
+    runReads();
+    EXPECT_TRUE(reads.empty());
+}
+
+// The search runs on a worker thread while the main queue goes on.
+TEST_F(LargeEntrySearchTest, AWorkerThreadFindsTheWholeText) {
+    auto queue = std::make_shared<WorkQueue>("history-search", 1);
+    entryReads = [queue](std::function<void()> job) { queue->async(std::move(job)); };
+    vm = makeViewModel();
+    vm->query = "newword";
+    EXPECT_TRUE(test_support::eventually([this] {
+        main.runUntilIdle();
+        return shownLabels() == std::vector<std::string>{"big3"};
+    }));
 }
 
 }  // namespace

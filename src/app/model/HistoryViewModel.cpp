@@ -36,7 +36,8 @@ std::shared_ptr<HistoryViewModel> HistoryViewModel::create(Services services) {
 
 HistoryViewModel::HistoryViewModel(Services services)
     : filteredItems(std::make_shared<const clipboard::HistoryList>()),
-      services_(std::move(services)) {}
+      services_(std::move(services)),
+      largeTextSearch_(services_.main, services_.historyStore.largeTexts(), services_.onWorker) {}
 
 void HistoryViewModel::subscribe() {
     const auto self = shared_from_this();
@@ -97,10 +98,16 @@ void HistoryViewModel::closeConverterMenuIfTargetGone() {
 
 // ---- Search and selection
 
-HistoryViewModel::ItemList HistoryViewModel::filtered(const std::string& q) const {
+HistoryViewModel::ItemList HistoryViewModel::filtered(const std::string& q) {
     auto& store = services_.historyStore;
-    return std::make_shared<const clipboard::HistoryList>(q.empty() ? store.items().get()
-                                                                    : store.search(q));
+    searched_ = store.items().get();
+    if (q.empty()) {
+        largeTextSearch_.cancel();
+        return std::make_shared<const clipboard::HistoryList>(searched_);
+    }
+    return std::make_shared<const clipboard::HistoryList>(largeTextSearch_.start(
+        q, searched_, store.search(q),
+        [this](const clipboard::HistoryList::Entry& entry) { joinFound(entry); }));
 }
 
 void HistoryViewModel::publishFiltered(ItemList list, int index) {
@@ -114,7 +121,10 @@ void HistoryViewModel::applyFilter(const std::string& q, int index, bool resetSe
 }
 
 void HistoryViewModel::refilterKeepingSelection() {
-    ItemList list = filtered(query.get());
+    publishKeepingSelection(filtered(query.get()));
+}
+
+void HistoryViewModel::publishKeepingSelection(ItemList list) {
     int index = selectedIndex.get();
     const auto& old = filteredItems.get()->entries();
     if (index >= 0 && index < static_cast<int>(old.size())) {
@@ -126,6 +136,22 @@ void HistoryViewModel::refilterKeepingSelection() {
             index = static_cast<int>(kept - entries.begin());
     }
     publishFiltered(std::move(list), index);
+}
+
+void HistoryViewModel::joinFound(const clipboard::HistoryList::Entry& found) {
+    const auto& shown = filteredItems.get()->entries();
+    std::vector<clipboard::HistoryList::Entry> joined;
+    joined.reserve(shown.size() + 1);
+    auto nextShown = shown.begin();
+    for (const auto& entry : searched_.entries()) {
+        if (nextShown != shown.end() && *nextShown == entry) {
+            joined.push_back(entry);
+            ++nextShown;
+        } else if (entry == found) {
+            joined.push_back(entry);
+        }
+    }
+    publishKeepingSelection(std::make_shared<const clipboard::HistoryList>(std::move(joined)));
 }
 
 void HistoryViewModel::refreshCandidatesIfNeeded(int position) {
@@ -199,6 +225,8 @@ void HistoryViewModel::resetForShow() {
 
 void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
+    // No one sees the list until the next show, which starts with an empty query.
+    largeTextSearch_.cancel();
     if (services_.conversion.helpers)
         services_.conversion.helpers->letGo();
 }

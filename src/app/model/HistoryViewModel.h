@@ -11,6 +11,7 @@
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryStore.h"
+#include "clipboard/LargeTextSearch.h"
 #include "clipboard/PasteService.h"
 #include "converters/Converters.h"
 #include "foundation/BackgroundTask.h"
@@ -43,7 +44,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
         platform::Workspace& workspace;
         const converters::ConversionServices& conversion;
         // Runs a job off the main queue: where a conversion's input is read from its entry, since
-        // copying a large text or checking an image would hold up the main thread.
+        // copying a large text or checking an image would hold up the main thread, and where the
+        // texts kept apart are searched.
         std::function<void(std::function<void()>)> onWorker;
         CandidateSource candidates = &converters::Converters::candidates;
     };
@@ -146,13 +148,18 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
                      std::function<void(HistoryViewModel&, ReadContent)> done);
 
-    ItemList filtered(const std::string& query) const;
+    // The entries that match at once; those found later in the whole of a text kept apart join
+    // them (`joinFound`).
+    ItemList filtered(const std::string& query);
     // Publishes the list with the selection at `index`, or at its last entry if shorter.
     void publishFiltered(ItemList list, int index);
     // A change to the history keeps the selection on the entry it was on, wherever that entry
     // now stands: what the user chose is what Return pastes. When the entry has left the list,
     // the selection stays where it was, on the entry that took its place.
     void refilterKeepingSelection();
+    void publishKeepingSelection(ItemList list);
+    // An entry found later takes its place in history order; the selection stays on its entry.
+    void joinFound(const clipboard::HistoryList::Entry& found);
     void refreshCandidatesIfNeeded(int position);
     bool isInHistory(const clipboard::ClipboardItem& item) const;
     // An entry removed from the history leaves nothing for its menu to act on.
@@ -203,6 +210,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     CancellationToken pendingPaste_;
     std::vector<Subscription> subscriptions_;
     PendingCompletions<ReadContent> contentReads_;
+    // The history the last filter searched, in whose order entries found later join.
+    clipboard::HistoryList searched_;
+    clipboard::LargeTextSearch largeTextSearch_;
 };
 
 }  // namespace pindrake::app

@@ -1,0 +1,225 @@
+#include "clipboard/LargeTextSearch.h"
+
+#include <optional>
+#include <utility>
+
+#include "clipboard/FoldedTextScan.h"
+#include "foundation/BackgroundTask.h"
+#include "foundation/Files.h"
+#include "foundation/Unicode.h"
+
+namespace pindrake::clipboard {
+
+namespace {
+
+// A file of another length than the history recorded is not the entry's text; reading it is
+// left to a paste or a copy, which check it whole and say why it is refused.
+bool holdsRecordedLength(const LargeTexts& texts, const std::string& id,
+                         const std::filesystem::path& path) {
+    const auto recorded = texts.recorded(id, TextField::plainText);
+    std::error_code error;
+    return !recorded || std::filesystem::file_size(path, error) == recorded->length;
+}
+
+}  // namespace
+
+// What a search has still to read; the worker's while a slice runs, untouched by the main thread
+// but for the entries and the token.
+struct LargeTextSearch::Run {
+    Run(std::shared_ptr<const LargeTexts> texts, std::string foldedQuery,
+        std::vector<HistoryList::Entry> entries)
+        : texts(std::move(texts)),
+          foldedQuery(std::move(foldedQuery)),
+          entries(std::move(entries)) {}
+
+    // Reads a slice: what it decided about entries, by position.
+    Slice readSlice();
+    void begin();
+    // The next piece of the text being read: empty at its end, nothing when it cannot be read.
+    std::optional<std::string_view> nextPiece();
+    void decide(Slice& slice, bool holds);
+
+    const std::shared_ptr<const LargeTexts> texts;
+    const std::string foldedQuery;
+    const std::vector<HistoryList::Entry> entries;
+    CancellationToken token;
+
+    std::size_t next = 0;
+    // The text of entries[next]: in memory while its file is not written, else its file. An
+    // entry whose text is in neither is what it keeps, which the store has searched.
+    std::optional<FoldedTextScan> scan;
+    std::shared_ptr<const std::string> inMemory;
+    std::size_t offset = 0;
+    std::optional<files::FileReader> file;
+    std::string buffer;
+};
+
+struct LargeTextSearch::Slice {
+    std::vector<std::pair<std::size_t, bool>> decided;
+    bool isLast = false;
+};
+
+LargeTextSearch::Slice LargeTextSearch::Run::readSlice() {
+    Slice slice;
+    std::size_t budget = sliceBytes;
+    while (next < entries.size() && budget > 0 && !token.isCancelled()) {
+        if (!scan)
+            begin();
+        const auto piece = nextPiece();
+        if (!piece || piece->empty()) {
+            decide(slice, piece && scan->finish());
+            continue;
+        }
+        budget -= std::min(budget, piece->size());
+        if (scan->feed(*piece))
+            decide(slice, true);
+    }
+    slice.isLast = next == entries.size();
+    return slice;
+}
+
+void LargeTextSearch::Run::begin() {
+    scan.emplace(foldedQuery);
+    const auto& id = entries[next]->id;
+    inMemory = texts->unwritten(id, TextField::plainText);
+    if (inMemory)
+        return;
+    const auto path = texts->path(id, TextField::plainText);
+    std::error_code error;
+    if (path.empty() || !holdsRecordedLength(*texts, id, path))
+        return;
+    file = files::FileReader::open(path, false, error);
+}
+
+std::optional<std::string_view> LargeTextSearch::Run::nextPiece() {
+    if (inMemory) {
+        const std::string_view text = *inMemory;
+        const auto piece = text.substr(std::min(offset, text.size()), pieceBytes);
+        offset += piece.size();
+        return piece;
+    }
+    if (!file)
+        return std::nullopt;
+    buffer.resize(pieceBytes);
+    std::error_code error;
+    const auto got = file->read(buffer.data(), buffer.size(), error);
+    if (!got)
+        return std::nullopt;
+    return std::string_view(buffer.data(), *got);
+}
+
+void LargeTextSearch::Run::decide(Slice& slice, bool holds) {
+    slice.decided.emplace_back(next, holds);
+    ++next;
+    scan.reset();
+    inMemory.reset();
+    offset = 0;
+    file.reset();
+}
+
+LargeTextSearch::LargeTextSearch(Scheduler& main, std::shared_ptr<const LargeTexts> texts,
+                                 OnWorker onWorker)
+    : main_(main), texts_(std::move(texts)), onWorker_(std::move(onWorker)) {}
+
+LargeTextSearch::~LargeTextSearch() {
+    cancel();
+}
+
+HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& history,
+                                   const HistoryList& found, Found more) {
+    cancel();
+    carryKnowledgeOver(unicode::caseFolded(query));
+    std::vector<HistoryList::Entry> toSearch;
+    std::set<HistoryList::Entry> holding;
+    std::set<HistoryList::Entry> lacking;
+    auto nextFound = found.entries().begin();
+    for (const auto& entry : history.entries()) {
+        if (nextFound != found.entries().end() && *nextFound == entry)
+            ++nextFound;
+        else if (!entry->plainTextIsStart)
+            continue;
+        else if (holding_.contains(entry))
+            holding.insert(entry);
+        else if (lacking_.contains(entry))
+            lacking.insert(entry);
+        else
+            toSearch.push_back(entry);
+    }
+    // What is known of entries that have left the history goes.
+    holding_ = std::move(holding);
+    lacking_ = std::move(lacking);
+    if (!toSearch.empty()) {
+        more_ = std::move(more);
+        running_ = std::make_shared<Run>(texts_, foldedQuery_, std::move(toSearch));
+        searchNextSlice(running_);
+    }
+    return withKnownHolders(history, found);
+}
+
+HistoryList LargeTextSearch::withKnownHolders(const HistoryList& history,
+                                              const HistoryList& found) const {
+    if (holding_.empty())
+        return found;
+    std::vector<HistoryList::Entry> shown;
+    auto nextFound = found.entries().begin();
+    for (const auto& entry : history.entries()) {
+        if (nextFound != found.entries().end() && *nextFound == entry) {
+            shown.push_back(entry);
+            ++nextFound;
+        } else if (holding_.contains(entry)) {
+            shown.push_back(entry);
+        }
+    }
+    return HistoryList(std::move(shown));
+}
+
+void LargeTextSearch::cancel() {
+    if (running_)
+        running_->token.cancel();
+    running_.reset();
+    more_ = nullptr;
+    slices_.dropAll();
+}
+
+void LargeTextSearch::carryKnowledgeOver(const std::string& foldedQuery) {
+    // A text that lacks a query lacks every query that holds it; one that holds a query holds
+    // every part of it.
+    if (foldedQuery == foldedQuery_)
+        return;
+    if (!holdsFolded(foldedQuery, foldedQuery_))
+        lacking_.clear();
+    if (!holdsFolded(foldedQuery_, foldedQuery))
+        holding_.clear();
+    foldedQuery_ = foldedQuery;
+}
+
+void LargeTextSearch::searchNextSlice(const std::shared_ptr<Run>& run) {
+    auto completion =
+        slices_.add(main_, [this, run](Slice slice) { takeSlice(run, std::move(slice)); });
+    onWorker_([run, completion] {
+        if (!run->token.isCancelled())
+            completion->settle(run->readSlice());
+    });
+}
+
+// Runs only for the search running: calling one off drops its slices.
+void LargeTextSearch::takeSlice(const std::shared_ptr<Run>& run, Slice slice) {
+    for (const auto& [position, holds] : slice.decided) {
+        const auto& entry = run->entries[position];
+        (holds ? holding_ : lacking_).insert(entry);
+        if (holds) {
+            // Copied: what it is told may call this search off, which lets go of it.
+            const Found more = more_;
+            more(entry);
+        }
+        // What it was told may have started another search.
+        if (run != running_)
+            return;
+    }
+    if (slice.isLast)
+        running_.reset();
+    else
+        searchNextSlice(run);
+}
+
+}  // namespace pindrake::clipboard

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clipboard/HistoryList.h"
+#include "clipboard/LargeTexts.h"
+#include "foundation/PendingCompletion.h"
+#include "foundation/Scheduler.h"
+
+namespace pindrake::clipboard {
+
+// Finds a query in the whole texts kept apart (LargeTexts), of which the store's search sees
+// only the beginning the entries keep. The texts are read on a worker, a slice at a time, so
+// the main thread never reads them and the worker's other jobs wait at most a slice. What a
+// search learnt about an entry holds while the query only grows or only shrinks, so typing a word
+// reads each text about once. Main thread only.
+class LargeTextSearch {
+  public:
+    using OnWorker = std::function<void(std::function<void()>)>;
+    using Found = std::function<void(const HistoryList::Entry&)>;
+
+    // Read from a text at a time, and read in one slice at most: bounds the memory of a search
+    // and how long a job queued behind it waits.
+    static constexpr std::size_t pieceBytes = 1 << 20;
+    static constexpr std::size_t sliceBytes = 8 << 20;
+
+    LargeTextSearch(Scheduler& main, std::shared_ptr<const LargeTexts> texts, OnWorker onWorker);
+    ~LargeTextSearch();
+    LargeTextSearch(const LargeTextSearch&) = delete;
+    LargeTextSearch& operator=(const LargeTextSearch&) = delete;
+
+    // Calls off the search running and starts one for `query` in the entries of `history` whose
+    // text is kept apart and not in `found`, the store's result for the query over `history`.
+    // Gives back `found` with the entries already known to hold the query, in history order;
+    // `more` gets each entry found later, on the main queue, unless this search was called off.
+    HistoryList start(std::string_view query, const HistoryList& history, const HistoryList& found,
+                      Found more);
+    // Nothing more of the search running is found.
+    void cancel();
+    bool isSearching() const { return running_ != nullptr; }
+
+  private:
+    struct Run;
+    struct Slice;
+
+    // `found` with the entries known to hold the query, in history order.
+    HistoryList withKnownHolders(const HistoryList& history, const HistoryList& found) const;
+    // Keeps what is known about the entries that still holds for `foldedQuery`.
+    void carryKnowledgeOver(const std::string& foldedQuery);
+    void searchNextSlice(const std::shared_ptr<Run>& run);
+    void takeSlice(const std::shared_ptr<Run>& run, Slice slice);
+
+    Scheduler& main_;
+    std::shared_ptr<const LargeTexts> texts_;
+    OnWorker onWorker_;
+    std::string foldedQuery_;
+    std::set<HistoryList::Entry> holding_;
+    std::set<HistoryList::Entry> lacking_;
+    std::shared_ptr<Run> running_;
+    Found more_;
+    PendingCompletions<Slice> slices_;
+};
+
+}  // namespace pindrake::clipboard
