@@ -27,6 +27,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -125,6 +126,7 @@ struct App {
 
 struct Figures {
     std::vector<double> show, typed;
+    int missed = 0;
 };
 
 // One round: an open to settle, then `opens` timed ones.
@@ -140,10 +142,16 @@ void measure(const QString& program, const QRect& strip, int opens, Figures& fig
         QTest::qWait(200);
         std::system("xdotool key Escape");
         QTest::qWait(400);
-        if (i >= 0) {
-            figures.show.push_back(show);
-            figures.typed.push_back(typed);
-            figures.typed.push_back(erased);
+        if (i < 0)
+            continue;
+        // A change not seen within 5 s is counted as missed, not as a time.
+        for (const auto& [figure, into] :
+             {std::pair{show, &figures.show}, std::pair{typed, &figures.typed},
+              std::pair{erased, &figures.typed}}) {
+            if (figure < 0)
+                ++figures.missed;
+            else
+                into->push_back(figure);
         }
     }
 }
@@ -201,12 +209,15 @@ int main(int argc, char** argv) {
     }
     for (qsizetype p = 0; p < programs.size(); ++p) {
         const auto& f = figures[std::size_t(p)];
+        if (f.show.empty())
+            continue;
         std::printf("%s\n  hot key to first changed frame, median of %zu: %.1f ms (%.1f-%.1f)\n",
                     qPrintable(programs[p]), f.show.size(), median(f.show),
                     *std::min_element(f.show.begin(), f.show.end()),
                     *std::max_element(f.show.begin(), f.show.end()));
         std::printf("  typed character to repainted list (2000 entries), median of %zu: %.1f ms\n",
                     f.typed.size(), median(f.typed));
+        std::printf("  changes missed: %d\n", f.missed);
     }
     return 0;
 }
