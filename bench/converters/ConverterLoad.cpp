@@ -31,6 +31,7 @@
 #include "clipboard/HistoryStore.h"
 #include "clipboard/PasteService.h"
 #include "converters/ConversionHelpers.h"
+#include "converters/ConverterEngines.h"
 #include "converters/Converters.h"
 #include "foundation/Files.h"
 #include "foundation/ManualScheduler.h"
@@ -102,7 +103,7 @@ bool inProcess() {
 
 const converters::Converter* named(std::string_view id) {
     if (inProcess()) {
-        if (const auto* engine = converters::Converters::engine(id))
+        if (const auto* engine = converters::converterEngine(id))
             return engine;
     }
     for (const converters::Converter* converter : converters::Converters::textConverters()) {

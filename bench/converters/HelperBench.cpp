@@ -15,6 +15,7 @@
 
 #include "SampleMarkup.h"
 #include "converters/ConversionHelpers.h"
+#include "converters/ConverterEngines.h"
 #include "converters/Converters.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/fake/FakeLanguageModel.h"
@@ -103,7 +104,7 @@ void Helper_First(benchmark::State& state) {
     double helper = 0;
     for (auto _ : state) {
         App plain(false);
-        inProcess += plain.convert(*Converters::engine(id), input);
+        inProcess += plain.convert(*converterEngine(id), input);
         App helped(true);
         helper += helped.convert(registryConverter(id), input);
     }
@@ -114,12 +115,12 @@ void Helper_Warm(benchmark::State& state) {
     const auto [id, input] = sample(static_cast<int>(state.range(0)));
     App plain(false);
     App helped(true);
-    plain.convert(*Converters::engine(id), input);
+    plain.convert(*converterEngine(id), input);
     helped.convert(registryConverter(id), input);
     double inProcess = 0;
     double helper = 0;
     for (auto _ : state) {
-        inProcess += plain.convert(*Converters::engine(id), input);
+        inProcess += plain.convert(*converterEngine(id), input);
         helper += helped.convert(registryConverter(id), input);
     }
     report(state, inProcess / state.iterations(), helper / state.iterations());

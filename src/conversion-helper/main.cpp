@@ -16,7 +16,7 @@
 
 #include "conversion-helper/EventLoop.h"
 #include "converters/Converter.h"
-#include "converters/Converters.h"
+#include "converters/ConverterEngines.h"
 #include "converters/HelperProtocol.h"
 #include "foundation/Log.h"
 #include "platform/linux/JavaScriptCoreWebView.h"
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     while (auto request =
                converters::helper_protocol::readRequest(socket, maximumRequestFieldBytes)) {
         std::optional<ClipboardContent> result;
-        if (const auto* engine = converters::Converters::engine(request->converterId))
+        if (const auto* engine = converters::converterEngine(request->converterId))
             result = converted(*engine, request->input, services, loop);
         else
             log::warning("The conversion helper runs no converter " + request->converterId);

@@ -267,6 +267,11 @@ void ConversionHelpers::letGo() {
     }
 }
 
+bool ConversionHelpers::keepsWarm() const {
+    std::lock_guard lock(pool_->mutex);
+    return pool_->warm;
+}
+
 void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardContent input,
                             CancellationToken stop, std::function<void(HelperResult)> done) {
     const auto deadline = Clock::now() + pool_->limits.deadline;

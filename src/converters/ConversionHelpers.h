@@ -63,6 +63,8 @@ class ConversionHelpers {
     void keepWarm();
     // Main queue. The helper waiting is ended, and no other is kept.
     void letGo();
+    // Main queue. Whether a helper is kept for the next conversion, from `keepWarm` to `letGo`.
+    bool keepsWarm() const;
 
     // Main queue. Converts `input` with the converter `converterId` in a helper; `done` runs on
     // `main`, once, unless this object has gone by then. A cancelled `stop` ends the conversion

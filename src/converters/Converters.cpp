@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "converters/HelperConverter.h"
-#include "converters/MarkupConverters.h"
 #include "converters/RecognitionConverters.h"
 #include "converters/TextFormatConverters.h"
 #include "converters/UnixTimeConverters.h"
@@ -24,8 +23,6 @@ struct Catalogue {
     FilePathConverter filePath{"filepath", "folder", {ContentTag::plainText}};
     FileNameConverter fileName{"filename", "doc.text", {ContentTag::plainText}};
 
-    ImageOCRConverter imageOCR{"image.ocr", "doc.text.viewfinder", {ContentTag::plainText}};
-
     JSONPrettifyConverter jsonPrettify{"json.prettify", "curlybraces", {ContentTag::json}};
     JSONMinifyConverter jsonMinify{"json.minify", "curlybraces", {ContentTag::json}};
     Base64DecodeConverter base64Decode{"base64.decode", "lock.open", {ContentTag::base64}};
@@ -40,22 +37,21 @@ struct Catalogue {
         "fullwidth.toFull", "textformat.size", {ContentTag::fullWidth}};
     HTMLEntityEscapeConverter htmlEscape{"html.escape", htmlIcon, {ContentTag::html}};
     HTMLEntityUnescapeConverter htmlUnescape{"html.unescape", htmlIcon, {ContentTag::html}};
-    MarkdownToHTMLConverter markdownToHTML{"markdown.toHTML", htmlIcon, {ContentTag::markdown}};
-    HTMLToMarkdownConverter htmlToMarkdown{"html.toMarkdown", "text.document", {ContentTag::html}};
-    ToSlackConverter toSlack{"text.toSlack", "number", {ContentTag::html, ContentTag::markdown}};
-    ToNotionConverter toNotion{
-        "text.toNotion", "doc.richtext", {ContentTag::html, ContentTag::markdown}};
-    PlainTextConverter plainText{"plaintext", "doc.plaintext", {ContentTag::html}};
-
-    // The registry offers these through conversion helpers, which run the engines above.
-    ConverterList engines{&imageOCR, &markdownToHTML, &htmlToMarkdown,
-                          &toSlack,  &toNotion,       &plainText};
-    HelperConverter helpedImageOCR{imageOCR};
-    HelperConverter helpedMarkdownToHTML{markdownToHTML};
-    HelperConverter helpedHtmlToMarkdown{htmlToMarkdown};
-    HelperConverter helpedToSlack{toSlack};
-    HelperConverter helpedToNotion{toNotion};
-    HelperConverter helpedPlainText{plainText};
+    // These run in conversion helpers, by their identifiers (see ConverterEngines.h).
+    HelperConverter helpedImageOCR{
+        "image.ocr", "doc.text.viewfinder", {ContentTag::plainText}, "converter_image_ocr"};
+    HelperConverter helpedMarkdownToHTML{
+        "markdown.toHTML", htmlIcon, {ContentTag::markdown}, "converter_to_html"};
+    HelperConverter helpedHtmlToMarkdown{
+        "html.toMarkdown", "text.document", {ContentTag::html}, "converter_to_markdown"};
+    HelperConverter helpedToSlack{
+        "text.toSlack", "number", {ContentTag::html, ContentTag::markdown}, "converter_to_slack"};
+    HelperConverter helpedToNotion{"text.toNotion",
+                                   "doc.richtext",
+                                   {ContentTag::html, ContentTag::markdown},
+                                   "converter_to_notion"};
+    HelperConverter helpedPlainText{
+        "plaintext", "doc.plaintext", {ContentTag::html}, "converter_plain_text"};
 
     AISummarizeConverter aiSummarize{"ai.summarize", "sparkles", {}};
     AITranslateConverter aiTranslate{"ai.translate", "sparkles", {}};
@@ -119,14 +115,6 @@ const ConverterList& Converters::textConverters() {
 
 const ConverterList& Converters::aiConverters() {
     return catalogue().aiList;
-}
-
-const Converter* Converters::engine(std::string_view id) {
-    for (const Converter* engine : catalogue().engines) {
-        if (engine->id() == id)
-            return engine;
-    }
-    return nullptr;
 }
 
 ConverterList Converters::candidates(const ContentTags& tags,

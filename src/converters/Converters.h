@@ -22,9 +22,6 @@ class Converters {
     static const ConverterList& imageConverters();
     static const ConverterList& textConverters();
     static const ConverterList& aiConverters();
-    // The engine converter a conversion helper runs in its own process for the registry's
-    // converter with this identifier; null for the converters that run in the app.
-    static const Converter* engine(std::string_view id);
 
     // The converters to offer for an entry, in order; never empty, paste-as-is always first.
     // `pasteboardTypes` are the entry's type identifiers ("public.file-url", ...).

@@ -4,8 +4,9 @@
 
 namespace pindrake::converters {
 
-HelperConverter::HelperConverter(const Converter& engine)
-    : Converter(engine.id(), engine.iconName(), engine.acceptsTags()), engine_(engine) {}
+HelperConverter::HelperConverter(std::string id, std::string iconName,
+                                 clipboard::ContentTags acceptsTags, std::string_view titleKey)
+    : Converter(std::move(id), std::move(iconName), std::move(acceptsTags)), titleKey_(titleKey) {}
 
 void HelperConverter::convert(clipboard::ClipboardContent input, const ConversionServices& services,
                               ConversionCompletion done) const {

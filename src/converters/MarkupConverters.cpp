@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "converters/HtmlShape.h"
+#include "converters/HtmlText.h"
 #include "converters/MarkdownHtml.h"
 #include "converters/RegexRewrite.h"
 #include "converters/SlackText.h"
@@ -158,14 +159,27 @@ void ToNotionConverter::convert(ClipboardContent input, const ConversionServices
     auto html = engineHtml(input);
     if (!html)
         return deliverOnMain(services.main, std::move(input), std::move(done));
-    markdownFromHtml(
-        std::move(*html), services,
-        [input = std::move(input), services,
-         done = std::move(done)](std::optional<std::string> markdown) mutable {
-            if (!markdown)
-                return done(std::move(input));
-            finishNotion(std::move(input), std::move(*markdown), services, std::move(done));
-        });
+    markdownFromHtml(std::move(*html), services,
+                     [input = std::move(input), services,
+                      done = std::move(done)](std::optional<std::string> markdown) mutable {
+                         if (!markdown)
+                             return done(std::move(input));
+                         finishNotion(std::move(input), std::move(*markdown), services,
+                                      std::move(done));
+                     });
+}
+
+void PlainTextConverter::convert(ClipboardContent input, const ConversionServices& services,
+                                 ConversionCompletion done) const {
+    services.workers.run(
+        services.main,
+        [input = std::move(input), stop = services.stop] {
+            auto text = input.html ? textFromHtml(*input.html, stop) : std::nullopt;
+            if (stop.isCancelled())
+                return input;
+            return plainTextOr(input, text ? std::move(text) : input.plainText);
+        },
+        std::move(done));
 }
 
 }  // namespace pindrake::converters

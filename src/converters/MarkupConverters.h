@@ -40,4 +40,14 @@ class ToNotionConverter final : public Converter {
                  ConversionCompletion done) const override;
 };
 
+// The text the HTML shows, else the entry's own text. Runs on a worker and stops soon after the
+// conversion's stop token is cancelled, however large the HTML.
+class PlainTextConverter final : public Converter {
+  public:
+    using Converter::Converter;
+    std::string_view titleKey() const override { return "converter_plain_text"; }
+    void convert(clipboard::ClipboardContent input, const ConversionServices& services,
+                 ConversionCompletion done) const override;
+};
+
 }  // namespace pindrake::converters

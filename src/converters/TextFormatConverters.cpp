@@ -1,7 +1,6 @@
 #include "converters/TextFormatConverters.h"
 
 #include "clipboard/Base64.h"
-#include "converters/HtmlText.h"
 #include "converters/JsonLayout.h"
 #include "converters/PercentCoding.h"
 #include "foundation/Unicode.h"
@@ -67,19 +66,6 @@ ClipboardContent FileNameConverter::transform(const ClipboardContent& input) con
         path.remove_suffix(1);
     const std::string_view name = path == "/" ? path : path.substr(path.find_last_of('/') + 1);
     return plainTextOr(input, std::string(name));
-}
-
-void PlainTextConverter::convert(ClipboardContent input, const ConversionServices& services,
-                                 ConversionCompletion done) const {
-    services.workers.run(
-        services.main,
-        [input = std::move(input), stop = services.stop] {
-            auto text = input.html ? textFromHtml(*input.html, stop) : std::nullopt;
-            if (stop.isCancelled())
-                return input;
-            return plainTextOr(input, text ? std::move(text) : input.plainText);
-        },
-        std::move(done));
 }
 
 }  // namespace pindrake::converters

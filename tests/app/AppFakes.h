@@ -91,6 +91,9 @@ class FakePanelWindow final : public PanelWindow {
             done();
         });
     }
+    void afterNextFrame(std::function<void()> then) override {
+        afterFrame_.push_back(std::move(then));
+    }
     void showOverlay(std::function<void()> onOutsideClick) override {
         onOutsideClick_ = std::move(onOutsideClick);
         log_.add("overlay on");
@@ -103,6 +106,11 @@ class FakePanelWindow final : public PanelWindow {
     bool hasOverlay() const { return onOutsideClick_ != nullptr; }
     void clickOutside() { onOutsideClick_(); }
     void loseKeyFocus() { onResignKey_(); }
+    // The display has shown a frame: what waited for it runs on a later turn.
+    void presentFrame() {
+        for (auto& then : std::exchange(afterFrame_, {}))
+            main_.post(std::move(then));
+    }
 
     std::optional<Rect> screen = Rect{0, 0, 1440, 900};
     double alpha = 1;
@@ -116,6 +124,7 @@ class FakePanelWindow final : public PanelWindow {
     bool hasContent_ = false;
     std::function<void()> onResignKey_;
     std::function<void()> onOutsideClick_;
+    std::vector<std::function<void()>> afterFrame_;
 };
 
 class FakeApplicationShell final : public ApplicationShell {

@@ -1,4 +1,5 @@
 #include "ShellFixture.h"
+#include "converters/ConversionHelpers.h"
 
 namespace pindrake::app::test {
 namespace {
@@ -112,6 +113,42 @@ TEST_F(PanelControllerTest, AShowDuringTheFadeOutKeepsThePanelAndItsContent) {
     main.advance(1s);
     EXPECT_FALSE(window.isVisible);
     EXPECT_FALSE(window.hasContent());
+}
+
+// The helper the converters need starts only once the show's first frame is on the screen, so
+// that the frame has the CPU to itself, and only for a show still open then.
+TEST_F(PanelControllerTest, AHelperIsKeptWarmOnceTheShowsFirstFrameIsOnScreen) {
+    conversion.helpers =
+        std::make_shared<converters::ConversionHelpers>(PINDRAKE_CONVERSION_HELPER);
+    const auto& helpers = *conversion.helpers;
+    struct Row {
+        const char* name;
+        std::function<void()> beforeTheFrame;
+        bool keptWarm;
+    };
+    const std::vector<Row> rows = {
+        {"shown", [] {}, true},
+        {"hidden before its frame", [this] { panel().hidePanel(false); }, false},
+        {"hidden by a click outside", [this] { window.clickOutside(); }, false},
+        {"hidden and shown again",
+         [this] {
+             panel().hidePanel(false);
+             panel().showPanel();
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        panel().showPanel();
+        main.runUntilIdle();
+        EXPECT_FALSE(helpers.keepsWarm()) << row.name << ": before the first frame";
+        row.beforeTheFrame();
+        window.presentFrame();
+        main.runUntilIdle();
+        EXPECT_EQ(helpers.keepsWarm(), row.keptWarm) << row.name;
+        panel().hidePanel(false);
+        EXPECT_FALSE(helpers.keepsWarm()) << row.name << ": after the hide";
+        main.advance(1s);
+    }
 }
 
 }  // namespace

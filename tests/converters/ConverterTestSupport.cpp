@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "converters/ConverterEngines.h"
 #include "support/MainQueueWaits.h"
 
 namespace pindrake::clipboard {
@@ -34,7 +35,7 @@ std::optional<ClipboardContent> ConverterHarness::run(const Converter& converter
 }
 
 const Converter& ConverterHarness::named(std::string_view id) {
-    if (const Converter* engine = Converters::engine(id))
+    if (const Converter* engine = converterEngine(id))
         return *engine;
     for (const Converter* converter : everyConverter()) {
         if (converter->id() == id)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ConverterTestSupport.h"
+#include "converters/ConverterEngines.h"
 #include "converters/Converters.h"
 
 namespace pindrake::converters {
@@ -25,7 +26,8 @@ struct CatalogueRow {
     ContentTags accepts;
 };
 
-// The fixed names others look converters up by: id, catalogue key of the title, icon.
+// The fixed names others look converters up by: id, catalogue key of the title, icon. The
+// helper finds the engine of a converter it runs by the same id, under the same title.
 TEST(ConvertersTest, CatalogueListsEachConverterWithItsIdentity) {
     const std::string html = "chevron.left.forwardslash.chevron.right";
     const std::vector<std::pair<const ConverterList*, std::vector<CatalogueRow>>> lists = {
@@ -56,6 +58,7 @@ TEST(ConvertersTest, CatalogueListsEachConverterWithItsIdentity) {
          {{"ai.summarize", "converter_ai_summarize", "sparkles", {}},
           {"ai.translate", "converter_ai_translate", "sparkles", {}}}},
     };
+    int enginesInTheHelper = 0;
     for (const auto& [list, rows] : lists) {
         ASSERT_EQ(list->size(), rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -65,8 +68,15 @@ TEST(ConvertersTest, CatalogueListsEachConverterWithItsIdentity) {
             EXPECT_EQ(converter.titleKey(), rows[i].titleKey);
             EXPECT_EQ(converter.iconName(), rows[i].iconName);
             EXPECT_EQ(converter.acceptsTags(), rows[i].accepts);
+            if (const Converter* engine = converterEngine(rows[i].id)) {
+                EXPECT_EQ(engine->titleKey(), rows[i].titleKey);
+                ++enginesInTheHelper;
+            }
         }
     }
+    // Image OCR, Markdown to HTML, HTML to Markdown, Slack, Notion and plain text.
+    EXPECT_EQ(enginesInTheHelper, 6);
+    EXPECT_EQ(converterEngine("json.prettify"), nullptr) << "runs in the app";
     EXPECT_EQ(Converters::pasteAsIs().id(), "paste.asis");
     EXPECT_EQ(Converters::pasteAsIs().titleKey(), "converter_paste_as_is");
     EXPECT_EQ(Converters::pasteAsIs().iconName(), "doc.on.clipboard");

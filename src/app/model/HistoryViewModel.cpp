@@ -218,7 +218,11 @@ void HistoryViewModel::resetForShow() {
     isConvertingPreview = false;
     cancelPreviewTask();
     applyFilter(std::string(), 0, true);
-    // The panel may convert from now on: a helper starts, so that the first conversion is quick.
+}
+
+// The panel may convert from now on: a helper starts, so that the first conversion is quick.
+// Not before: its start takes the CPU the panel's first frame needs.
+void HistoryViewModel::panelDidAppear() {
     if (services_.conversion.helpers)
         services_.conversion.helpers->keepWarm();
 }

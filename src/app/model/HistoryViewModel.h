@@ -122,7 +122,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
                       std::function<void()> copied);
     bool deleteSelected();
 
-    // The panel controller reports every hide.
+    // The panel controller reports a show's first frame on screen, and every hide.
+    void panelDidAppear();
     void panelDidHide();
     // Calls off every paste that has not written yet: a window of ours is about to take the
     // keyboard, and its key would go there. Done by every show.

@@ -45,6 +45,12 @@ void PanelController::showPanel() {
     window.makeKeyAndOrderFront();
     isShowing_ = true;
     window.fadeTo(1, fadeInDuration, Easing::easeOut, [] {});
+    // Only what this show still needs: a hide or a newer show since then has settled its own.
+    window.afterNextFrame([weak, shown = showCount_] {
+        auto self = weak.lock();
+        if (self && self->isShowing_ && self->showCount_ == shown)
+            self->viewModel_->panelDidAppear();
+    });
 }
 
 void PanelController::hidePanel(bool reactivatePrevious) {

@@ -36,6 +36,9 @@ class PanelWindow {
     // Animates the opacity; `completion` runs once when the animation has ended.
     virtual void fadeTo(double alpha, Duration duration, Easing easing,
                         std::function<void()> completion) = 0;
+    // Runs `then` once, on a later turn, after the window's next frame has been drawn and handed
+    // to the display.
+    virtual void afterNextFrame(std::function<void()> then) = 0;
 
     // While shown, a click anywhere outside the panel runs `onOutsideClick` and reaches no
     // other window.

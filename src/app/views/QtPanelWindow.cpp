@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QExposeEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pindrake::app::views {
@@ -105,6 +107,13 @@ class QtPanelWindow::Frame final : public QWidget {
         layout->setContentsMargins(0, 0, 0, 0);
     }
 
+    // A frame is drawn as the window is exposed, or as the toolkit repaints what changed in an
+    // exposed window, within the handling of that event (sent to the window or to this widget).
+    void watchFrames() {
+        winId();
+        windowHandle()->installEventFilter(this);
+    }
+
     // X grabs belong to the client, not the window: when the last of our popup menus closes,
     // the toolkit ends its grabs and the panel's with them. Watched while the panel wants them,
     // as are the keys: the grab sends them to whichever window of ours has the focus (the About
@@ -117,7 +126,19 @@ class QtPanelWindow::Frame final : public QWidget {
     }
 
   protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::UpdateRequest && windowHandle() && windowHandle()->isExposed())
+            owner_.frameComing();
+        return QWidget::event(event);
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == windowHandle() &&
+            (dynamic_cast<QExposeEvent*>(event) || event->type() == QEvent::UpdateRequest) &&
+            windowHandle()->isExposed()) {
+            owner_.frameComing();
+            return false;
+        }
         if (isKey(*event) && watched->isWidgetType()) {
             // No shortcut runs for a key sent on: not the other window's (the override sent on
             // is taken here), nor any for a press (which the toolkit, as it is no event from the
@@ -189,6 +210,7 @@ void QtPanelWindow::create(const Rect& frame, std::function<void()> onResignKey)
     composited_ = connection && compositorRuns(connection);
     window_->setAttribute(Qt::WA_TranslucentBackground, composited_);
     setFrame(frame);
+    window_->watchFrames();
 }
 
 bool QtPanelWindow::isTranslucent() const {
@@ -305,6 +327,30 @@ void QtPanelWindow::fadeTo(double alpha, Duration duration, Easing easing,
     QObject::connect(animation, &QPropertyAnimation::finished, window_,
                      [completion = std::move(completion)] { completion(); });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void QtPanelWindow::afterNextFrame(std::function<void()> then) {
+    afterFrame_.push_back(std::move(then));
+    // A frame comes even when nothing in the window has changed.
+    if (window_)
+        window_->update();
+    else
+        frameComing();
+}
+
+void QtPanelWindow::frameComing() {
+    if (afterFrame_.empty())
+        return;
+    // Queued behind the event that draws the frame; the frame is sent before anything runs.
+    QMetaObject::invokeMethod(
+        qApp,
+        [waiting = std::exchange(afterFrame_, {})] {
+            if (auto* connection = x11Connection())
+                xcb_flush(connection);
+            for (const auto& then : waiting)
+                then();
+        },
+        Qt::QueuedConnection);
 }
 
 void QtPanelWindow::showOverlay(std::function<void()> onOutsideClick) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 #include "app/model/PanelWindow.h"
 
@@ -38,6 +39,7 @@ class QtPanelWindow final : public PanelWindow {
     void orderOut() override;
     void fadeTo(double alpha, Duration duration, Easing easing,
                 std::function<void()> completion) override;
+    void afterNextFrame(std::function<void()> then) override;
     void showOverlay(std::function<void()> onOutsideClick) override;
     void removeOverlay() override;
 
@@ -61,6 +63,8 @@ class QtPanelWindow final : public PanelWindow {
     QWidget* keyReceiver() const;
     void showOnAllDesktops();
     void applyShape();
+    // The window is about to draw a frame: what waits for one runs once it is on its way.
+    void frameComing();
 
     ContentFactory makeContent_;
     KeyTarget keyTarget_;
@@ -75,6 +79,7 @@ class QtPanelWindow final : public PanelWindow {
     int grabAttempts_ = 0;
     QRegion shape_;
     bool composited_ = false;
+    std::vector<std::function<void()>> afterFrame_;
 };
 
 }  // namespace pindrake::app::views

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "EnglishTexts.h"
 #include "app/ShellFixture.h"
@@ -178,6 +179,32 @@ TEST_F(PanelWindowX11Test, WithACompositorTheWindowHasAnAlphaChannelAndNoCut) {
     EXPECT_EQ(geometry->depth, 32);
     xcb_disconnect(connection);
     EXPECT_TRUE(panel->window()->mask().isEmpty());
+}
+
+// What waits for the panel's next frame runs with that frame on the screen: the first one as
+// the window shows, and a next one even when nothing in the window changed.
+TEST_F(PanelWindowX11Test, WhatWaitsForTheNextFrameRunsWithTheFrameOnScreen) {
+    launch();
+    makePanel();
+    panel->create({200, 100, HistoryPanelView::panelWidth, HistoryPanelView::panelHeight}, {});
+    panel->buildContent();
+    std::vector<QColor> seen;
+    const auto lookAtTheCard = [&] {
+        const QPoint inCard =
+            panel->window()->mapToGlobal(QPoint(HistoryPanelView::columnWidth / 2, 20));
+        seen.push_back(QGuiApplication::primaryScreen()
+                           ->grabWindow(0, inCard.x(), inCard.y(), 1, 1)
+                           .toImage()
+                           .pixelColor(0, 0));
+    };
+    panel->makeKeyAndOrderFront();
+    panel->afterNextFrame(lookAtTheCard);
+    ASSERT_TRUE(test_support::qWaitFor([&] { return seen.size() == 1; }, settleMs));
+    EXPECT_NE(seen[0], backdropColour) << "ran before the first frame was on the screen";
+    panel->afterNextFrame(lookAtTheCard);
+    ASSERT_TRUE(test_support::qWaitFor([&] { return seen.size() == 2; }, settleMs))
+        << "no frame came for a window that did not change";
+    EXPECT_NE(seen[1], backdropColour);
 }
 
 void xdotool(const std::string& arguments) {
