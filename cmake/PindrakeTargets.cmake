@@ -35,8 +35,10 @@ endfunction()
 # What every test process starts with besides its own settings: no D-Bus session bus, whether or
 # not the machine has one. A desktop's bus (or one libdbus would autolaunch on the test display
 # where dbus-x11 is installed) would make what a suite does depend on what else runs there, and
-# Qt would talk to it from a thread of its own.
-set(PINDRAKE_TEST_ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=disabled:")
+# Qt would talk to it from a thread of its own. The slowdown scales the waits of the scripts that
+# run tests (tests/support/with-x11, the data-loss checks) as it does the suites'.
+set(PINDRAKE_TEST_ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=disabled:"
+    "PINDRAKE_SANITIZER_SLOWDOWN=${PINDRAKE_SANITIZER_SLOWDOWN}")
 
 # pindrake_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
 #

@@ -1,6 +1,7 @@
 #include "ShellFixture.h"
 #include "app/model/IconCache.h"
 #include "app/model/MenuBarMenu.h"
+#include "converters/Converters.h"
 
 namespace pindrake::app::test {
 namespace {
@@ -154,6 +155,70 @@ TEST_F(AppShellTest, TheMenuFollowsTheUpdaterFromTheStartAndOpensSettingsOnTheNe
     EXPECT_TRUE(delegate->panelController()->isShowing());
     entries[5].action();
     EXPECT_TRUE(log.timeOf("terminate"));
+}
+
+// A paste still waiting when the tray opens Settings or About would type into that window. Left
+// alone, the same paste goes through.
+TEST_F(AppShellTest, OpeningSettingsOrAboutFromTheTrayCallsOffAWaitingPaste) {
+    offeredConverters = {&converters::Converters::pasteAsIs()};
+    launch();
+    copy("waiting to be pasted");
+    MenuBarMenu menu(main, *delegate, shell);
+    const auto pasteFromThePanel = [this] {
+        pressHotKey();
+        auto& panel = *delegate->panelController();
+        ASSERT_TRUE(panel.isShowing());
+        delegate->viewModel().pasteSelected(panel.clipboardMonitor(), panel.previousFrontmostApp(),
+                                            [&panel] { panel.hidePanel(false); });
+    };
+    struct Row {
+        const char* entry;
+        int pastes;
+    };
+    for (const Row& row : {Row{"settings_ellipsis", 0}, Row{"about_pindrake", 0}, Row{"", 1}}) {
+        SCOPED_TRACE(row.entry);
+        keys.pastes.clear();
+        pasteFromThePanel();
+        for (const auto& entry : menu.entries()) {
+            if (entry.titleKey == row.entry && entry.action)
+                entry.action();
+        }
+        main.advance(1s);
+        EXPECT_EQ(keys.pasteCount(), row.pastes);
+    }
+}
+
+// An entry read still running at quit outlives the application, and whoever made the image
+// codec with it: each read, whether for a paste or a copy, keeps the codec until it has run.
+TEST_F(AppShellTest, AnEntryReadKeepsTheImageCodecUntilItHasRun) {
+    offeredConverters = {&converters::Converters::pasteAsIs()};
+    for (const bool forPaste : {true, false}) {
+        SCOPED_TRACE(forPaste ? "paste" : "copy");
+        std::vector<std::function<void()>> reads;
+        auto ownCodec = std::make_shared<const platform::FakeImageCodec>();
+        const std::weak_ptr<const platform::FakeImageCodec> codecLeft = ownCodec;
+        auto app = std::make_unique<AppDelegate>(
+            AppDelegate::Services{
+                main, defaults, pasteboard, workspace, std::move(ownCodec), keys, loginItems,
+                updater, shortcuts, window, shell, conversion, checksInLaterTurn,
+                [&reads](std::function<void()> read) { reads.push_back(std::move(read)); }},
+            folder.path());
+        app->applicationDidFinishLaunching();
+        copy("read after quit");
+        auto& view = app->viewModel();
+        if (forPaste) {
+            view.pasteSelected(app->panelController()->clipboardMonitor(), editor, {});
+        } else {
+            view.copySelected(app->panelController()->clipboardMonitor(), [] {});
+        }
+        main.advance(1s);
+        ASSERT_EQ(reads.size(), 1u);
+        app->applicationWillTerminate();
+        app.reset();
+        EXPECT_FALSE(codecLeft.expired());
+        reads.clear();
+        EXPECT_TRUE(codecLeft.expired());
+    }
 }
 
 TEST(IconCacheTest, MissingApplicationsAreAskedForAgainAndFilesAreKeptForTheLast200Paths) {

@@ -139,7 +139,7 @@ TEST_F(FaviconServiceTest, IconsFetchedOnceComeFromDiskInLaterLaunches) {
     }
     // The first launch asked the site, then the icon service; the second nobody. Failures are
     // not kept: the site's 404 is asked for again.
-    EXPECT_EQ(http.requests().size(), 3u);
+    ASSERT_EQ(http.requests().size(), 3u);
     EXPECT_EQ(http.requests().back().url, "https://example.com/favicon.ico");
     EXPECT_EQ(test_support::permissions(folder.path() / "site-icons"), 0700u);
     for (const auto& file : std::filesystem::directory_iterator(folder.path() / "site-icons"))

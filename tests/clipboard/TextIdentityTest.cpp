@@ -13,7 +13,7 @@ using test_support::repeated;
 // Canonically equivalent texts are one text; within a run of up to 30 marks any order of marks
 // of different classes is the same, as NFC alone says. A longer run is cut by the stream-safe
 // form, yet the same text copied again is still the same, and a text holding a combining grapheme
-// joiner where the cut falls is another text.
+// joiner or a line break where the cut falls is another text.
 TEST(TextIdentityTest, EquivalentTextsAreOneAndOthersAreNot) {
     const std::string thirtyMarks = repeated("\u0301\u0323", 15);
     const std::string longRun = "a" + repeated("\u0301\u0323", 40) + "b";
@@ -32,6 +32,7 @@ TEST(TextIdentityTest, EquivalentTextsAreOneAndOthersAreNot) {
     const std::vector<std::pair<std::string, std::string>> different = {
         {"a\u0301", "a\u0300"}, {"\uFB01", "fi"}, {"a", "A"}, {"plain", "plain "}, {"", " "},
         {"e" + repeated("\u0301", 31), "e" + repeated("\u0301", 30) + "\u034F\u0301"},
+        {"e" + repeated("\u0301", 31), "e" + repeated("\u0301", 30) + "\n\u0301"},
         {"e" + repeated("\u0301", 60),
          "e" + repeated("\u0301", 30) + "\u034F" + repeated("\u0301", 30)},
     };

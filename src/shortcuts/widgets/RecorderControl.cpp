@@ -22,6 +22,8 @@ namespace {
 
 // Holds off the deletion of a window while a loop runs inside it: a deferred delete that comes
 // meanwhile (the window closed from within the loop) is asked for again once the loop is over.
+// Not by the window's own deleteLater: Qt drops a second one for an object that had one, while
+// the object has other events waiting. A stand-in's deferred delete takes the window with it.
 class DeletionHeldOff final : public QObject {
   public:
     explicit DeletionHeldOff(QWidget& window) : window_(&window) {
@@ -31,8 +33,12 @@ class DeletionHeldOff final : public QObject {
         if (!window_)
             return;
         window_->removeEventFilter(this);
-        if (deletionAsked_)
-            window_->deleteLater();
+        if (!deletionAsked_)
+            return;
+        auto* standIn = new QObject;
+        QObject::connect(standIn, &QObject::destroyed,
+                         [window = window_] { delete window.data(); });
+        standIn->deleteLater();
     }
 
   protected:

@@ -366,8 +366,12 @@ TEST_F(PanelWindowX11Test, ThePanelClosesSettingsOverItsAlertAndHandsTheKeysBack
 
     hotKeys.reserveForSystem(recorder::shiftCommandK);
     settings->findChild<GlobalShortcuts::RecorderControl*>()->setFocus(Qt::MouseFocusReason);
-    const recorder::AlertAnswerer showPanel(*settings,
-                                            [&](QMessageBox&) { delegate->togglePanel(); });
+    // The alert's loop may come to the window's deletion before it returns: the window and the
+    // box in it must outlive the loop.
+    const recorder::AlertAnswerer showPanel(*settings, [&](QMessageBox&) {
+        delegate->togglePanel();
+        QCoreApplication::sendPostedEvents(settings, QEvent::DeferredDelete);
+    });
     recorder::press(Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier, recorder::scanCode::k);
     EXPECT_TRUE(eventually([&] { return !windows.settingsWindow() && !other.canGrabKeyboard(); }));
     // This window manager never gives the panel the focus; others do if it offers to take it.

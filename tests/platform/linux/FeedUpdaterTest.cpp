@@ -69,7 +69,7 @@ TEST(FeedUpdaterTest, FetchesTheFeedOnceAtATimeAndReportsTheOutcomeWhileItLives)
     updater.checkForUpdates();
     updater.checkForUpdates();  // while the first runs
     main.runUntilIdle();
-    EXPECT_EQ(http.requests().size(), 1u);
+    ASSERT_EQ(http.requests().size(), 1u);
     EXPECT_LE(http.requests()[0].maxBodyBytes, FeedUpdater::maxFeedBytes);
     EXPECT_EQ(reports, std::vector<Outcome>{Outcome::newerVersion});
     EXPECT_EQ(seen, (std::vector<bool>{true, false, true}));

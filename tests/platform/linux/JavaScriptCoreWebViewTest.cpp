@@ -58,13 +58,24 @@ TEST_F(JavaScriptCoreWebViewTest, EvaluationGivesStringsOtherValuesOrErrors) {
 }
 
 TEST_F(JavaScriptCoreWebViewTest, ScriptPastTheTimeLimitFailsAndTheViewCarriesOn) {
+    // Only a script that never ends meets the view's limit whatever the load: one that ends soon
+    // meets it too while the machine starves the view's thread, so it is tried again until a
+    // turn lets it through. The first answer includes making the view's engine, which takes
+    // seconds on a starved machine: that wait is the longer one.
     JavaScriptCoreWebView limited(main, {}, std::chrono::milliseconds(150));
     std::vector<Evaluation> outcomes;
-    for (const char* script : {"for (;;) {}", "'still here'"})
-        limited.evaluateJavaScript(script, [&](Evaluation e) { outcomes.push_back(e); });
-    ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 2; }));
+    limited.evaluateJavaScript("for (;;) {}", [&](Evaluation e) { outcomes.push_back(e); });
+    ASSERT_TRUE(test_support::runUntil(
+        main, [&] { return outcomes.size() == 1; }, test_support::limitOutOfReach));
     EXPECT_EQ(outcomes[0].error, "JavaScript execution terminated.");
-    EXPECT_EQ(outcomes[1].text, "still here");
+    const auto tries = std::chrono::steady_clock::now() + test_support::mustFinishWithin;
+    do {
+        outcomes.clear();
+        limited.evaluateJavaScript("'still here'", [&](Evaluation e) { outcomes.push_back(e); });
+        ASSERT_TRUE(test_support::runUntil(main, [&] { return outcomes.size() == 1; }));
+    } while (outcomes[0].error == "JavaScript execution terminated." &&
+             std::chrono::steady_clock::now() < tries);
+    EXPECT_EQ(outcomes[0].text, "still here");
 
     // A script's own deadline ends it the same way once it runs. A deadline that comes before
     // the view's worker starts the script stops it from starting: it is tried again, twice as
