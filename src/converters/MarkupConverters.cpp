@@ -111,7 +111,9 @@ void finishNotion(ClipboardContent input, std::string markdown, const Conversion
 
 }  // namespace
 
-ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input) const {
+// The engines run in conversion helpers, which hold their limits.
+ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input,
+                                                    const ConversionBudget&) const {
     if (!input.plainText)
         return input;
     auto html = htmlFromMarkdown(*input.plainText);
@@ -120,7 +122,8 @@ ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& inpu
     return convertedContent(std::move(*html), ContentTag::html);
 }
 
-ClipboardContent ToSlackConverter::transform(const ClipboardContent& input) const {
+ClipboardContent ToSlackConverter::transform(const ClipboardContent& input,
+                                             const ConversionBudget&) const {
     std::string source;
     if (input.tags.contains(ContentTag::html)) {
         source = htmlSource(input);
@@ -158,14 +161,14 @@ void ToNotionConverter::convert(ClipboardContent input, const ConversionServices
     auto html = engineHtml(input);
     if (!html)
         return deliverOnMain(services.main, std::move(input), std::move(done));
-    markdownFromHtml(
-        std::move(*html), services,
-        [input = std::move(input), services,
-         done = std::move(done)](std::optional<std::string> markdown) mutable {
-            if (!markdown)
-                return done(std::move(input));
-            finishNotion(std::move(input), std::move(*markdown), services, std::move(done));
-        });
+    markdownFromHtml(std::move(*html), services,
+                     [input = std::move(input), services,
+                      done = std::move(done)](std::optional<std::string> markdown) mutable {
+                         if (!markdown)
+                             return done(std::move(input));
+                         finishNotion(std::move(input), std::move(*markdown), services,
+                                      std::move(done));
+                     });
 }
 
 }  // namespace pindrake::converters

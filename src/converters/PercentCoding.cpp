@@ -1,5 +1,7 @@
 #include "converters/PercentCoding.h"
 
+#include <algorithm>
+
 #include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
@@ -14,10 +16,17 @@ bool isQueryAllowed(char c) {
 
 }  // namespace
 
-std::optional<std::string> decoded(std::string_view text) {
+std::optional<std::string> decoded(std::string_view text, const ConversionBudget& budget) {
+    const auto escapes = static_cast<std::size_t>(std::count(text.begin(), text.end(), '%'));
+    // Each escape makes one byte of three; a "%" that starts none gives nothing back anyway.
+    const std::size_t size = text.size() - std::min(text.size(), 2 * escapes);
+    if (!budget.admits(size))
+        return std::nullopt;
     std::string bytes;
-    bytes.reserve(text.size());
+    bytes.reserve(size);
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (budget.isStoppedAt(i))
+            return std::nullopt;
         if (text[i] != '%') {
             bytes += text[i];
             continue;
@@ -34,11 +43,19 @@ std::optional<std::string> decoded(std::string_view text) {
     return bytes;
 }
 
-std::string encodedForQuery(std::string_view text) {
+std::optional<std::string> encodedForQuery(std::string_view text, const ConversionBudget& budget) {
     static constexpr char digits[] = "0123456789ABCDEF";
+    const auto allowed =
+        static_cast<std::size_t>(std::count_if(text.begin(), text.end(), isQueryAllowed));
+    const std::size_t size = allowed + 3 * (text.size() - allowed);
+    if (!budget.admits(size))
+        return std::nullopt;
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
+    out.reserve(size);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (budget.isStoppedAt(i))
+            return std::nullopt;
+        const char c = text[i];
         if (isQueryAllowed(c)) {
             out += c;
             continue;
