@@ -1,5 +1,9 @@
 #include "converters/CharacterWidth.h"
 
+#include <array>
+
+#include "converters/PieceWiseText.h"
+
 namespace pindrake::converters::width {
 namespace {
 
@@ -8,14 +12,17 @@ namespace {
 constexpr char32_t widthOffset = 0xFEE0;
 constexpr char32_t ideographicSpace = 0x3000;
 
-// The full-width form of an ASCII character, or nothing for one that has none.
-std::optional<char32_t> fullForm(unsigned char c) {
-    if (c >= 0x21 && c <= 0x7E)
-        return c + widthOffset;
-    if (c == ' ')
-        return ideographicSpace;
-    return std::nullopt;
-}
+// The UTF-8 of the full-width form of each ASCII character that has one, and empty otherwise.
+constexpr auto fullForms = [] {
+    std::array<std::array<char, 3>, 128> forms{};
+    for (char32_t c = 0x20; c <= 0x7E; ++c) {
+        const char32_t full = c == U' ' ? ideographicSpace : c + widthOffset;
+        forms[c] = {static_cast<char>(0xE0 | full >> 12),
+                    static_cast<char>(0x80 | (full >> 6 & 0x3F)),
+                    static_cast<char>(0x80 | (full & 0x3F))};
+    }
+    return forms;
+}();
 
 // The character the three bytes at `at` stand for, when they are a sequence of that length.
 std::optional<char32_t> threeByteCharacter(std::string_view text, std::size_t at) {
@@ -29,66 +36,31 @@ std::optional<char32_t> threeByteCharacter(std::string_view text, std::size_t at
     return (char32_t{lead} & 0x0F) << 12 | (char32_t{second} & 0x3F) << 6 | (third & 0x3F);
 }
 
-// The ASCII form of the full-width character at `at`, or nothing where there is none.
-std::optional<char> halfForm(std::string_view text, std::size_t at) {
-    const auto c = threeByteCharacter(text, at);
-    if (c && *c >= 0xFF01 && *c <= 0xFF5E)
-        return static_cast<char>(*c - widthOffset);
-    if (c == ideographicSpace)
-        return ' ';
-    return std::nullopt;
-}
-
-void appendThreeBytes(std::string& out, char32_t c) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-}
+// Each ASCII character once, for the half-width forms to stand in.
+constexpr std::string_view asciiCharacters =
+    " !\"#$%&'()*+,-./"
+    "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 
 }  // namespace
 
 std::optional<std::string> halfWidth(std::string_view text, const ConversionBudget& budget) {
-    std::size_t size = text.size();
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (halfForm(text, at)) {
-            size -= 2;
-            at += 2;
-        }
-    }
-    if (!budget.admits(size))
-        return std::nullopt;
-    std::string out;
-    out.reserve(size);
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (budget.isStoppedAt(at))
-            return std::nullopt;
-        if (const auto half = halfForm(text, at)) {
-            out += *half;
-            at += 2;
-        } else {
-            out += text[at];
-        }
-    }
-    return out;
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
+        const auto c = threeByteCharacter(text, at);
+        if (c && *c >= 0xFF01 && *c <= 0xFF5E)
+            return {asciiCharacters.substr(*c - widthOffset - U' ', 1), 3};
+        if (c == ideographicSpace)
+            return {asciiCharacters.substr(0, 1), 3};
+        return {text.substr(at, 1), 1};
+    });
 }
 
 std::optional<std::string> fullWidth(std::string_view text, const ConversionBudget& budget) {
-    std::size_t size = 0;
-    for (const char c : text)
-        size += fullForm(static_cast<unsigned char>(c)) ? 3 : 1;
-    if (!budget.admits(size))
-        return std::nullopt;
-    std::string out;
-    out.reserve(size);
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (budget.isStoppedAt(at))
-            return std::nullopt;
-        if (const auto full = fullForm(static_cast<unsigned char>(text[at])))
-            appendThreeBytes(out, *full);
-        else
-            out += text[at];
-    }
-    return out;
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c >= 0x20 && c <= 0x7E)
+            return {std::string_view(fullForms[c].data(), 3), 1};
+        return {text.substr(at, 1), 1};
+    });
 }
 
 }  // namespace pindrake::converters::width

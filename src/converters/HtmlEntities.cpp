@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "converters/PieceWiseText.h"
+
 namespace pindrake::converters::entities {
 namespace {
 
@@ -62,23 +64,10 @@ constexpr std::array<Entity, 7> htmlEntities{{
 }  // namespace
 
 std::optional<std::string> escaped(std::string_view text, const ConversionBudget& budget) {
-    std::size_t size = 0;
-    for (const char c : text)
-        size += entityOf(c).empty() ? 1 : entityOf(c).size();
-    if (!budget.admits(size))
-        return std::nullopt;
-    std::string out;
-    out.reserve(size);
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (budget.isStoppedAt(at))
-            return std::nullopt;
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
         const std::string_view entity = entityOf(text[at]);
-        if (entity.empty())
-            out += text[at];
-        else
-            out += entity;
-    }
-    return out;
+        return {entity.empty() ? text.substr(at, 1) : entity, 1};
+    });
 }
 
 std::optional<std::string> unescaped(std::string_view text, const ConversionBudget& budget) {

@@ -1,6 +1,9 @@
 #include "converters/PercentCoding.h"
 
 #include <algorithm>
+#include <array>
+
+#include "converters/PieceWiseText.h"
 
 #include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
@@ -13,6 +16,15 @@ bool isQueryAllowed(char c) {
         return true;
     return std::string_view("!$&'()*+,-./:;=?@_~").find(c) != std::string_view::npos;
 }
+
+// "%XY" for each byte.
+constexpr auto percentEscapes = [] {
+    constexpr std::string_view digits = "0123456789ABCDEF";
+    std::array<std::array<char, 3>, 256> escapes{};
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        escapes[byte] = {'%', digits[byte >> 4], digits[byte & 0x0F]};
+    return escapes;
+}();
 
 }  // namespace
 
@@ -44,28 +56,12 @@ std::optional<std::string> decoded(std::string_view text, const ConversionBudget
 }
 
 std::optional<std::string> encodedForQuery(std::string_view text, const ConversionBudget& budget) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const auto allowed =
-        static_cast<std::size_t>(std::count_if(text.begin(), text.end(), isQueryAllowed));
-    const std::size_t size = allowed + 3 * (text.size() - allowed);
-    if (!budget.admits(size))
-        return std::nullopt;
-    std::string out;
-    out.reserve(size);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (budget.isStoppedAt(i))
-            return std::nullopt;
-        const char c = text[i];
-        if (isQueryAllowed(c)) {
-            out += c;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        out += '%';
-        out += digits[byte >> 4];
-        out += digits[byte & 0x0F];
-    }
-    return out;
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (isQueryAllowed(text[at]))
+            return {text.substr(at, 1), 1};
+        return {std::string_view(percentEscapes[byte].data(), 3), 1};
+    });
 }
 
 }  // namespace pindrake::converters::percent
