@@ -3,18 +3,21 @@
 // turn of main-queue work it cost. Run it under `/usr/bin/time -v` for the peak memory:
 //   converter-load CONVERTER INPUT [BYTES]
 // CONVERTER is a converter's identifier (plaintext, text.toSlack, html.toMarkdown,
-// text.toNotion, markdown.toHTML), engine.turndown or engine.htmlToMd for the HTML-to-Markdown
-// module alone with that engine first, or previews: the converter-menu highlight moved 8 times
-// at once between To Markdown and To Notion on one entry, until the last preview is shown.
-// INPUT is ordinary-html, ordinary-japanese-html or ordinary-markdown of BYTES bytes (100 KB when
-// left out), reopened-formatting (54 KB, or filled up to BYTES with paragraphs), deep-formatting
-// (165 KB), unclosed-code (48 KB), unmatched-end-tags (1,490 open blocks, then end tags up to
-// BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each with a font element left
-// open); html-file and markdown-file read the HTML or Markdown from the file named by the third
-// argument. With CONVERTER_LOAD_OUTPUT set, the converted text is written to the file it names
-// (an empty file when the input is given back). The engines run in a conversion helper, as in the
-// app, whose peak memory is printed too; with CONVERTER_LOAD_IN_PROCESS set, they run in this
-// process, as the app ran them before it had helpers.
+// text.toNotion, markdown.toHTML, json.prettify, html.escape, fullwidth.toFull, ...),
+// engine.turndown or engine.htmlToMd for the HTML-to-Markdown module alone with that engine first,
+// or previews: the converter-menu highlight moved 8 times at once between To Markdown and To Notion
+// on one entry, until the last preview is shown. INPUT is json-ones (a JSON array of ones of BYTES
+// bytes), json-deep (120,000 ones in arrays nested 500 deep, 241 KB), quotes (BYTES quotation
+// marks), ascii (BYTES ASCII letters), ordinary-html, ordinary-japanese-html or ordinary-markdown
+// of BYTES bytes (100 KB when left out), reopened-formatting (54 KB, or filled up to BYTES with
+// paragraphs), deep-formatting (165 KB), unclosed-code (48 KB), unmatched-end-tags (1,490 open
+// blocks, then end tags up to BYTES, 8 MiB when left out) or old-style-mail (1,500 paragraphs, each
+// with a font element left open); html-file and markdown-file read the HTML or Markdown from the
+// file named by the third argument. With CONVERTER_LOAD_OUTPUT set, the converted text is written
+// to the file it names (an empty file when the input is given back). The engines run in a
+// conversion helper, as in the app, whose peak memory is printed too; with
+// CONVERTER_LOAD_IN_PROCESS set, they run in this process, as the app ran them before it had
+// helpers.
 #include <sys/resource.h>
 
 #include <cstdlib>
@@ -25,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "SampleMarkup.h"
 #include "app/model/HistoryViewModel.h"
@@ -55,6 +59,29 @@ using namespace pindrake;
 using clipboard::ClipboardContent;
 using clipboard::ContentTag;
 
+// The texts the converters that run in the app take, with the tag that offers them.
+std::optional<std::pair<std::string, ContentTag>> plainTextInput(std::string_view kind,
+                                                                 std::size_t bytes) {
+    if (kind == "json-ones") {
+        std::string ones = "[1";
+        while (ones.size() + 3 <= bytes)
+            ones += ",1";
+        return std::pair(ones + "]", ContentTag::json);
+    }
+    if (kind == "json-deep") {
+        // Indentation 500 levels deep for each of 120,000 values.
+        std::string ones = std::string(500, '[') + "1";
+        for (int i = 1; i < 120'000; ++i)
+            ones += ",1";
+        return std::pair(ones + std::string(500, ']'), ContentTag::json);
+    }
+    if (kind == "quotes")
+        return std::pair(std::string(bytes, '"'), ContentTag::html);
+    if (kind == "ascii")
+        return std::pair(std::string(bytes, 'a'), ContentTag::fullWidth);
+    return std::nullopt;
+}
+
 std::optional<ClipboardContent> input(std::string_view kind, const char* argument) {
     namespace sample = converters::bench;
     ClipboardContent content;
@@ -71,6 +98,11 @@ std::optional<ClipboardContent> input(std::string_view kind, const char* argumen
     const std::size_t bytes = argument ? std::stoul(argument) : 100'000;
     if (kind == "unmatched-end-tags")
         content.html = sample::unmatchedEndTags(1490, argument ? bytes : std::size_t{8} << 20);
+    if (const auto text = plainTextInput(kind, bytes)) {
+        content.plainText = std::move(text->first);
+        content.tags = {text->second};
+        return content;
+    }
     if (kind == "ordinary-markdown") {
         content.plainText = sample::ordinaryMarkdown(bytes);
         content.tags = {ContentTag::markdown};

@@ -169,15 +169,14 @@ bool scan(std::string_view text, std::vector<Token>* kept) {
     return count > 0 && open.empty();
 }
 
-// Texts saved by some editors start with a byte-order mark, which readers of JSON skip.
+}  // namespace
+
 std::string_view withoutByteOrderMark(std::string_view text) {
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (text.starts_with(byteOrderMark))
         text.remove_prefix(byteOrderMark.size());
     return text;
 }
-
-}  // namespace
 
 std::optional<Tokens> tokenized(std::string_view text) {
     Tokens json{withoutByteOrderMark(text), {}};

@@ -39,6 +39,8 @@ struct Tokens {
     std::vector<Token> tokens;
 };
 
+// The text after its byte-order mark, which some editors write and readers of JSON skip.
+std::string_view withoutByteOrderMark(std::string_view text);
 // The tokens of a JSON text; nothing when the text is none. Checked without recursion.
 std::optional<Tokens> tokenized(std::string_view text);
 // The same answer as `tokenized`, in memory that does not grow with the text.

@@ -8,20 +8,16 @@
 #include <string>
 
 #include "clipboard/ClipboardContent.h"
+#include "converters/ConversionLimits.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 
 namespace pindrake::converters {
 
-// What one conversion in a helper may take. The deadline counts from the moment the conversion
-// is asked for and covers everything the helper does for it; the memory is the helper's resident
-// set; the result is the size of the converted text.
-struct HelperLimits {
-    std::chrono::milliseconds deadline{10'000};
-    std::size_t memoryBytes = 600'000'000;
-    std::size_t resultBytes = std::size_t{32} << 20;
-};
+// What one conversion in a helper may take: the limits of every conversion. The deadline covers
+// everything the helper does for it; the memory is the helper's resident set.
+using HelperLimits = ConversionLimits;
 
 // How a conversion in a helper ended. Every ending but `converted` gives the entry back.
 enum class HelperEnding {

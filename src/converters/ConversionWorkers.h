@@ -2,9 +2,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "clipboard/ClipboardContent.h"
+#include "converters/ConversionBudget.h"
+#include "converters/ConversionLimits.h"
 #include "foundation/BackgroundTask.h"
 #include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
@@ -12,13 +16,15 @@
 namespace pindrake::converters {
 
 // The worker threads conversions run on. Going away never waits for a job in progress, and
-// recalls the completions of every job it started: a recognition or a model's answer still
-// running at quit then neither delivers its result nor posts into a main queue that may be gone.
-// The jobs therefore own what they use.
+// recalls the completions and deadlines of every job it started: a recognition or a model's answer
+// still running at quit then neither delivers its result nor posts into a main queue that may be
+// gone. The jobs therefore own what they use.
 class ConversionWorkers {
   public:
     ConversionWorkers(const std::string& name, std::size_t threads) : queue_(name, threads) {}
     ~ConversionWorkers() {
+        for (const auto& timer : deadlineTimers_)
+            timer->cancel();
         completions_.dropAll();
         checks_.dropAll();
     }
@@ -33,6 +39,18 @@ class ConversionWorkers {
             [work = std::move(work)](const CancellationToken&) { return work(); }, std::move(done));
     }
 
+    using Transform = std::function<clipboard::ClipboardContent(const clipboard::ClipboardContent&,
+                                                                const ConversionBudget&)>;
+
+    // Main queue. Converts `input` with `transform` on a worker, within `limits`, and hands the
+    // result to `done` on `main`; a conversion stopped by `stop` gives its input back. At the
+    // deadline the input is given back and the reason logged, without waiting for the worker: at
+    // once when the conversion has not started, else as soon as the transform sees its budget
+    // stopped. Its result is then dropped.
+    void convert(Scheduler& main, std::string converterId, clipboard::ClipboardContent input,
+                 const ConversionLimits& limits, CancellationToken stop, Transform transform,
+                 std::function<void(clipboard::ClipboardContent)> done);
+
     // Main queue. Runs `check` on a worker and hands its answer to `done` on `main`.
     void check(Scheduler& main, std::function<bool()> check, std::function<void(bool)> done) {
         runInBackground<bool>(
@@ -45,6 +63,8 @@ class ConversionWorkers {
     WorkQueue queue_;
     PendingCompletions<clipboard::ClipboardContent> completions_;
     PendingCompletions<bool> checks_;
+    // Of the conversions that have not answered yet.
+    std::vector<std::shared_ptr<TimerHandle>> deadlineTimers_;
 };
 
 }  // namespace pindrake::converters

@@ -23,10 +23,10 @@ std::string Converter::title() const {
 
 void TransformingConverter::convert(ClipboardContent input, const ConversionServices& services,
                                     ConversionCompletion done) const {
-    services.workers.run(
-        services.main,
-        [this, input = std::move(input), stop = services.stop] {
-            return stop.isCancelled() ? input : transform(input);
+    services.workers.convert(
+        services.main, id(), std::move(input), services.limits, services.stop,
+        [this](const ClipboardContent& input, const ConversionBudget& budget) {
+            return transform(input, budget);
         },
         std::move(done));
 }

@@ -39,6 +39,8 @@ struct ConversionServices {
     // Where the registry's converters run the engines whose cost no check can predict, within
     // limits the app enforces. Without helpers, those converters give every entry back.
     std::shared_ptr<ConversionHelpers> helpers{};
+    // What each conversion run in this process may take.
+    ConversionLimits limits{};
 };
 
 // The user's locale as ICU reads it from the environment, for `ConversionServices::userLocale`.
@@ -76,16 +78,18 @@ class Converter {
     clipboard::ContentTags acceptsTags_;
 };
 
-// A converter whose work is a function of the input alone; it runs on a worker thread.
+// A converter whose work is a function of the input alone; it runs on a worker thread, within
+// the services' limits.
 class TransformingConverter : public Converter {
   public:
     using Converter::Converter;
 
     void convert(clipboard::ClipboardContent input, const ConversionServices& services,
                  ConversionCompletion done) const final;
-    // The conversion itself, on the calling thread.
-    virtual clipboard::ClipboardContent transform(
-        const clipboard::ClipboardContent& input) const = 0;
+    // The conversion itself, on the calling thread: `input` unchanged when it cannot convert it,
+    // its result would be over the budget's cap, or the budget stopped.
+    virtual clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
+                                                  const ConversionBudget& budget) const = 0;
 };
 
 // Hands `content` to `done` in a later turn of the main queue.

@@ -2,51 +2,33 @@
 
 #include <array>
 
+#include "converters/PieceWiseText.h"
+
 namespace pindrake::converters::entities {
+namespace {
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
+// The entity standing for `c`, or nothing for a character that stands for itself.
+std::string_view entityOf(char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&#39;";
+        default:
+            return {};
     }
-    return out;
 }
 
-std::string unescaped(std::string_view text) {
-    static constexpr std::array<Entity, 7> known{{
-        {"&amp;", "&"},
-        {"&lt;", "<"},
-        {"&gt;", ">"},
-        {"&quot;", "\""},
-        {"&#39;", "'"},
-        {"&#x27;", "'"},
-        {"&apos;", "'"},
-    }};
-    return decodedOnce(text, known);
-}
-
-std::string decodedOnce(std::string_view text, std::span<const Entity> entities) {
-    std::string out;
-    out.reserve(text.size());
+// Hands `emit` the pieces of `text` with each of `entities` replaced, left to right, once: the
+// one pass both measures the result and makes it. False as soon as `emit` is.
+template <class Emit>
+bool decodeOnce(std::string_view text, std::span<const Entity> entities, Emit&& emit) {
     std::size_t copied = 0;
     for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at)) {
         const std::string_view rest = text.substr(at);
@@ -61,12 +43,59 @@ std::string decodedOnce(std::string_view text, std::span<const Entity> entities)
             ++at;
             continue;
         }
-        out.append(text.substr(copied, at - copied));
-        out += match->second;
+        if (!emit(text.substr(copied, at - copied)) || !emit(match->second))
+            return false;
         at += match->first.size();
         copied = at;
     }
-    out.append(text.substr(copied));
+    return emit(text.substr(copied));
+}
+
+constexpr std::array<Entity, 7> htmlEntities{{
+    {"&amp;", "&"},
+    {"&lt;", "<"},
+    {"&gt;", ">"},
+    {"&quot;", "\""},
+    {"&#39;", "'"},
+    {"&#x27;", "'"},
+    {"&apos;", "'"},
+}};
+
+}  // namespace
+
+std::optional<std::string> escaped(std::string_view text, const ConversionBudget& budget) {
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
+        const std::string_view entity = entityOf(text[at]);
+        return {entity.empty() ? text.substr(at, 1) : entity, 1};
+    });
+}
+
+std::optional<std::string> unescaped(std::string_view text, const ConversionBudget& budget) {
+    std::size_t size = 0;
+    decodeOnce(text, htmlEntities, [&size](std::string_view piece) {
+        size += piece.size();
+        return true;
+    });
+    if (!budget.admits(size))
+        return std::nullopt;
+    std::string out;
+    out.reserve(size);
+    const bool whole = decodeOnce(text, htmlEntities, [&](std::string_view piece) {
+        out += piece;
+        return !budget.isStopped();
+    });
+    if (!whole)
+        return std::nullopt;
+    return out;
+}
+
+std::string decodedOnce(std::string_view text, std::span<const Entity> entities) {
+    std::string out;
+    out.reserve(text.size());
+    decodeOnce(text, entities, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+    });
     return out;
 }
 

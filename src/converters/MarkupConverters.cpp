@@ -112,7 +112,9 @@ void finishNotion(ClipboardContent input, std::string markdown, const Conversion
 
 }  // namespace
 
-ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input) const {
+// The engines run in conversion helpers, which hold their limits.
+ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input,
+                                                    const ConversionBudget&) const {
     if (!input.plainText)
         return input;
     auto html = htmlFromMarkdown(*input.plainText);
@@ -121,7 +123,8 @@ ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& inpu
     return convertedContent(std::move(*html), ContentTag::html);
 }
 
-ClipboardContent ToSlackConverter::transform(const ClipboardContent& input) const {
+ClipboardContent ToSlackConverter::transform(const ClipboardContent& input,
+                                             const ConversionBudget&) const {
     std::string source;
     if (input.tags.contains(ContentTag::html)) {
         source = htmlSource(input);

@@ -1,5 +1,10 @@
 #include "converters/PercentCoding.h"
 
+#include <algorithm>
+#include <array>
+
+#include "converters/PieceWiseText.h"
+
 #include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
@@ -12,12 +17,28 @@ bool isQueryAllowed(char c) {
     return std::string_view("!$&'()*+,-./:;=?@_~").find(c) != std::string_view::npos;
 }
 
+// "%XY" for each byte.
+constexpr auto percentEscapes = [] {
+    constexpr std::string_view digits = "0123456789ABCDEF";
+    std::array<std::array<char, 3>, 256> escapes{};
+    for (std::size_t byte = 0; byte < 256; ++byte)
+        escapes[byte] = {'%', digits[byte >> 4], digits[byte & 0x0F]};
+    return escapes;
+}();
+
 }  // namespace
 
-std::optional<std::string> decoded(std::string_view text) {
+std::optional<std::string> decoded(std::string_view text, const ConversionBudget& budget) {
+    const auto escapes = static_cast<std::size_t>(std::count(text.begin(), text.end(), '%'));
+    // Each escape makes one byte of three; a "%" that starts none gives nothing back anyway.
+    const std::size_t size = text.size() - std::min(text.size(), 2 * escapes);
+    if (!budget.admits(size))
+        return std::nullopt;
     std::string bytes;
-    bytes.reserve(text.size());
+    bytes.reserve(size);
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (budget.isStoppedAt(i))
+            return std::nullopt;
         if (text[i] != '%') {
             bytes += text[i];
             continue;
@@ -34,21 +55,13 @@ std::optional<std::string> decoded(std::string_view text) {
     return bytes;
 }
 
-std::string encodedForQuery(std::string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (isQueryAllowed(c)) {
-            out += c;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        out += '%';
-        out += digits[byte >> 4];
-        out += digits[byte & 0x0F];
-    }
-    return out;
+std::optional<std::string> encodedForQuery(std::string_view text, const ConversionBudget& budget) {
+    return replacedPieceWise(text, budget, [text](std::size_t at) -> Piece {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (isQueryAllowed(text[at]))
+            return {text.substr(at, 1), 1};
+        return {std::string_view(percentEscapes[byte].data(), 3), 1};
+    });
 }
 
 }  // namespace pindrake::converters::percent

@@ -24,16 +24,19 @@ std::optional<std::string> ask(platform::LanguageModel& model, const std::string
     return trimmed;
 }
 
-void answerWithModel(ClipboardContent input, std::string instructions,
+void answerWithModel(const Converter& converter, ClipboardContent input, std::string instructions,
                      const ConversionServices& services, ConversionCompletion done) {
     if (!input.plainText || input.plainText->empty())
         return deliverOnMain(services.main, std::move(input), std::move(done));
     // The model may take seconds; the job shares it, for the job may outlive the services.
-    services.workers.run(
-        services.main,
-        [model = services.languageModel, input = std::move(input),
-         instructions = std::move(instructions)] {
-            return plainTextOr(input, ask(*model, instructions, *input.plainText));
+    services.workers.convert(
+        services.main, converter.id(), std::move(input), services.limits, services.stop,
+        [model = services.languageModel, instructions = std::move(instructions)](
+            const ClipboardContent& input, const ConversionBudget& budget) {
+            auto answer = ask(*model, instructions, *input.plainText);
+            if (answer && !budget.admits(answer->size()))
+                return input;
+            return plainTextOr(input, std::move(answer));
         },
         std::move(done));
 }
@@ -83,7 +86,7 @@ void ImageOCRConverter::convert(ClipboardContent input, const ConversionServices
 
 void AISummarizeConverter::convert(ClipboardContent input, const ConversionServices& services,
                                    ConversionCompletion done) const {
-    answerWithModel(std::move(input), localized("ai_summarize_instruction"), services,
+    answerWithModel(*this, std::move(input), localized("ai_summarize_instruction"), services,
                     std::move(done));
 }
 
@@ -91,7 +94,7 @@ void AITranslateConverter::convert(ClipboardContent input, const ConversionServi
                                    ConversionCompletion done) const {
     const std::string instructions = withLanguage(localized("ai_translate_instruction"),
                                                   targetLanguageName(services.userLocale));
-    answerWithModel(std::move(input), instructions, services, std::move(done));
+    answerWithModel(*this, std::move(input), instructions, services, std::move(done));
 }
 
 }  // namespace pindrake::converters

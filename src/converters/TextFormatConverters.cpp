@@ -1,8 +1,11 @@
 #include "converters/TextFormatConverters.h"
 
+#include <algorithm>
+
 #include "clipboard/Base64.h"
 #include "converters/JsonLayout.h"
 #include "converters/PercentCoding.h"
+#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters {
@@ -10,25 +13,44 @@ namespace pindrake::converters {
 using clipboard::ClipboardContent;
 using clipboard::ContentTag;
 
+namespace {
+
+// Three bytes for every four characters but the padding; a text that decodes to nothing else.
+std::size_t decodedBase64Size(std::string_view text) {
+    while (!text.empty() && ascii::isSpace(text.back()))
+        text.remove_suffix(1);
+    while (!text.empty() && ascii::isSpace(text.front()))
+        text.remove_prefix(1);
+    std::size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=')
+        ++padding;
+    return text.size() / 4 * 3 - std::min(text.size() / 4 * 3, padding);
+}
+
+}  // namespace
+
 void PasteAsIsConverter::convert(ClipboardContent input, const ConversionServices& services,
                                  ConversionCompletion done) const {
     deliverOnMain(services.main, std::move(input), std::move(done));
 }
 
-ClipboardContent JSONPrettifyConverter::transform(const ClipboardContent& input) const {
+ClipboardContent JSONPrettifyConverter::transform(const ClipboardContent& input,
+                                                  const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, json::prettified(*input.plainText));
+    return plainTextOr(input, json::prettified(*input.plainText, budget));
 }
 
-ClipboardContent JSONMinifyConverter::transform(const ClipboardContent& input) const {
+ClipboardContent JSONMinifyConverter::transform(const ClipboardContent& input,
+                                                const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, json::minified(*input.plainText));
+    return plainTextOr(input, json::minified(*input.plainText, budget));
 }
 
-ClipboardContent Base64DecodeConverter::transform(const ClipboardContent& input) const {
-    if (!input.plainText)
+ClipboardContent Base64DecodeConverter::transform(const ClipboardContent& input,
+                                                  const ConversionBudget& budget) const {
+    if (!input.plainText || !budget.admits(decodedBase64Size(*input.plainText)))
         return input;
     auto bytes = clipboard::base64::decode(unicode::trimmed(*input.plainText));
     if (!bytes || !unicode::isValidUtf8(*bytes))
@@ -36,35 +58,44 @@ ClipboardContent Base64DecodeConverter::transform(const ClipboardContent& input)
     return plainTextOr(input, std::move(bytes));
 }
 
-ClipboardContent Base64EncodeConverter::transform(const ClipboardContent& input) const {
-    if (!input.plainText)
+ClipboardContent Base64EncodeConverter::transform(const ClipboardContent& input,
+                                                  const ConversionBudget& budget) const {
+    if (!input.plainText || !budget.admits((input.plainText->size() + 2) / 3 * 4))
         return input;
     return plainTextOr(input, clipboard::base64::encode(*input.plainText));
 }
 
-ClipboardContent URLDecodeConverter::transform(const ClipboardContent& input) const {
+ClipboardContent URLDecodeConverter::transform(const ClipboardContent& input,
+                                               const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, percent::decoded(*input.plainText));
+    return plainTextOr(input, percent::decoded(*input.plainText, budget));
 }
 
-ClipboardContent URLEncodeConverter::transform(const ClipboardContent& input) const {
+ClipboardContent URLEncodeConverter::transform(const ClipboardContent& input,
+                                               const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->empty())
         return input;
-    return plainTextOr(input, percent::encodedForQuery(*input.plainText));
+    return plainTextOr(input, percent::encodedForQuery(*input.plainText, budget));
 }
 
-ClipboardContent FilePathConverter::transform(const ClipboardContent& input) const {
+ClipboardContent FilePathConverter::transform(const ClipboardContent& input,
+                                              const ConversionBudget& budget) const {
+    if (!input.plainText || !budget.admits(input.plainText->size()))
+        return input;
     return plainTextOr(input, input.plainText);
 }
 
-ClipboardContent FileNameConverter::transform(const ClipboardContent& input) const {
+ClipboardContent FileNameConverter::transform(const ClipboardContent& input,
+                                              const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->find('/') == std::string::npos)
         return input;
     std::string_view path = *input.plainText;
     while (path.size() > 1 && path.ends_with('/'))
         path.remove_suffix(1);
     const std::string_view name = path == "/" ? path : path.substr(path.find_last_of('/') + 1);
+    if (!budget.admits(name.size()))
+        return input;
     return plainTextOr(input, std::string(name));
 }
 

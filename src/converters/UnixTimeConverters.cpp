@@ -6,13 +6,16 @@ namespace pindrake::converters {
 
 using clipboard::ClipboardContent;
 
-ClipboardContent UnixToDateConverter::transform(const ClipboardContent& input) const {
+// The results are a date or a number: a few bytes, whatever the input.
+ClipboardContent UnixToDateConverter::transform(const ClipboardContent& input,
+                                                const ConversionBudget&) const {
     if (!input.plainText)
         return input;
     return plainTextOr(input, unixtime::dateText(*input.plainText));
 }
 
-ClipboardContent DateToUnixConverter::transform(const ClipboardContent& input) const {
+ClipboardContent DateToUnixConverter::transform(const ClipboardContent& input,
+                                                const ConversionBudget&) const {
     if (!input.plainText)
         return input;
     const auto seconds = unixtime::secondsFromDateText(*input.plainText);

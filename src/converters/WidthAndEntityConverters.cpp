@@ -7,28 +7,32 @@ namespace pindrake::converters {
 
 using clipboard::ClipboardContent;
 
-ClipboardContent FullWidthToHalfConverter::transform(const ClipboardContent& input) const {
+ClipboardContent FullWidthToHalfConverter::transform(const ClipboardContent& input,
+                                                     const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, width::halfWidth(*input.plainText));
+    return plainTextOr(input, width::halfWidth(*input.plainText, budget));
 }
 
-ClipboardContent HalfToFullWidthConverter::transform(const ClipboardContent& input) const {
+ClipboardContent HalfToFullWidthConverter::transform(const ClipboardContent& input,
+                                                     const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, width::fullWidth(*input.plainText));
+    return plainTextOr(input, width::fullWidth(*input.plainText, budget));
 }
 
-ClipboardContent HTMLEntityEscapeConverter::transform(const ClipboardContent& input) const {
+ClipboardContent HTMLEntityEscapeConverter::transform(const ClipboardContent& input,
+                                                      const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, entities::escaped(*input.plainText));
+    return plainTextOr(input, entities::escaped(*input.plainText, budget));
 }
 
-ClipboardContent HTMLEntityUnescapeConverter::transform(const ClipboardContent& input) const {
+ClipboardContent HTMLEntityUnescapeConverter::transform(const ClipboardContent& input,
+                                                        const ConversionBudget& budget) const {
     if (!input.plainText)
         return input;
-    return plainTextOr(input, entities::unescaped(*input.plainText));
+    return plainTextOr(input, entities::unescaped(*input.plainText, budget));
 }
 
 }  // namespace pindrake::converters

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "ConverterTestSupport.h"
 #include "converters/HtmlText.h"
 #include "converters/ParserLoad.h"
+#include "support/Eventually.h"
 #include "support/Growth.h"
+#include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
 
 // Every conversion is bounded by what its engine would do with the input, not only by the
@@ -13,10 +18,33 @@ namespace {
 
 using clipboard::ClipboardContent;
 using clipboard::ContentTag;
-using testing::text;
 using test_support::repeated;
+using testing::text;
 
-class ConversionBoundsTest : public testing::RegistryConverterTest {};
+class ConversionBoundsTest : public testing::RegistryConverterTest {
+  protected:
+    // The services with a result cap of `bytes`.
+    ConversionServices cappedAt(std::size_t bytes) const {
+        ConversionServices capped = harness.services;
+        capped.limits.resultBytes = bytes;
+        return capped;
+    }
+};
+
+// Work that ends only when its conversion is no longer wanted, then answers anyway.
+class EndlessConverter final : public TransformingConverter {
+  public:
+    EndlessConverter() : TransformingConverter("test.endless", "", {}) {}
+    std::string_view titleKey() const override { return "converter_paste_as_is"; }
+    ClipboardContent transform(const ClipboardContent&,
+                               const ConversionBudget& budget) const override {
+        started = true;
+        while (!budget.isStopped())
+            std::this_thread::yield();
+        return testing::plainTextResult("too late");
+    }
+    mutable std::atomic<bool> started = false;
+};
 
 // Tags that never end: the check before parsing once looked for a '>' from each of them.
 TEST_F(ConversionBoundsTest, TheParsersCheckIsLinearAndStops) {
@@ -90,6 +118,68 @@ TEST_F(ConversionBoundsTest, PlainTextOfAPageWithoutTextIsNoConversion) {
     EXPECT_EQ(run("plaintext", input), testing::plainTextResult("the text"));
     input.plainText.reset();
     EXPECT_TRUE(run("plaintext", input) == input);
+}
+
+// Every converter that runs in the app measures its result before making it: a result the size
+// of the cap converts, one a byte over gives the entry back, saying why.
+TEST_F(ConversionBoundsTest, AppConvertersRefuseAResultOverTheCapFromItsSize) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"json.prettify", R"( {"z": {"b": [1, {"y": 2, "x": [3]}], "a": "\\"}, "\u0061": [[]]} )"},
+        {"json.minify", R"( {"z": {"b": [1, {"y": 2, "x": [3]}], "a": "\\"}, "\u0061": [[]]} )"},
+        {"base64.encode", "thirteen byte"},
+        {"base64.decode", " aGVsbG8= \n"},
+        {"url.encode", "a b/\u00fc?"},
+        {"url.decode", "a%20b%C3%BC"},
+        {"fullwidth.toFull", "Ab 1\u3042"},
+        {"fullwidth.toHalf", "\uFF21\uFF42\u3000\uFF11\u3042"},
+        {"html.escape", R"(<a href="x">&'</a>)"},
+        {"html.unescape", "&lt;p&gt; &amp;amp; &#39; &unknown;"},
+        {"filepath", "/tmp/a b"},
+        {"filename", "/tmp/dir/name.txt/"},
+    };
+    for (const auto& [converter, source] : cases) {
+        const auto input = text(source);
+        const auto converted = run(converter, input);
+        ASSERT_TRUE(converted && converted->plainText && converted != input) << converter;
+        const std::size_t size = converted->plainText->size();
+        const auto atCap = cappedAt(size);
+        EXPECT_EQ(harness.run(harness.named(converter), input, &atCap), converted) << converter;
+        const auto belowCap = cappedAt(size - 1);
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(harness.run(harness.named(converter), input, &belowCap) == input) << converter;
+        const std::string logged = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(logged.find(std::string(converter) + " would take " + std::to_string(size) +
+                              " bytes, over the cap"),
+                  std::string::npos)
+            << logged;
+    }
+}
+
+// Ten seconds after it was asked for, a conversion still running or still waiting for a worker
+// gives the entry back and says so; the running one's late answer is dropped.
+TEST_F(ConversionBoundsTest, AConversionUnansweredAtTenSecondsGivesTheEntryBackThen) {
+    const EndlessConverter endless;
+    test_support::Delivered<ClipboardContent> running;
+    test_support::Delivered<ClipboardContent> waiting;
+    ::testing::internal::CaptureStderr();
+    endless.convert(text("running"), harness.services, running.completion());
+    // The harness has one worker: this one waits behind the first.
+    endless.convert(text("waiting"), harness.services, waiting.completion());
+    ASSERT_TRUE(test_support::eventually([&endless] { return endless.started.load(); }));
+
+    harness.main.advance(std::chrono::milliseconds(9'999));
+    harness.main.runUntilIdle();
+    EXPECT_TRUE(running.all().empty() && waiting.all().empty());
+
+    harness.main.advance(std::chrono::milliseconds(1));
+    EXPECT_EQ(waiting.first(harness.main), text("waiting"));
+    EXPECT_EQ(running.first(harness.main), text("running"));
+    const std::string logged = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(logged.find("test.endless was still converting at its deadline of 10000 ms"),
+              std::string::npos)
+        << logged;
+    harness.main.runUntilIdle();
+    EXPECT_EQ(running.all().size() + waiting.all().size(), 2u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ namespace pindrake::test_support {
 
 thread_local bool countingLargeAllocations = false;
 thread_local int largeAllocationsCounted = 0;
+thread_local std::size_t largeAllocationBytesCounted = 0;
 
 }  // namespace pindrake::test_support
 
@@ -15,8 +16,10 @@ namespace {
 
 void* allocate(std::size_t size) {
     using namespace pindrake::test_support;
-    if (countingLargeAllocations && size >= largeAllocation)
+    if (countingLargeAllocations && size >= largeAllocation) {
         ++largeAllocationsCounted;
+        largeAllocationBytesCounted += size;
+    }
     if (void* memory = std::malloc(size == 0 ? 1 : size))
         return memory;
     throw std::bad_alloc();
