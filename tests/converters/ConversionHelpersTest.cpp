@@ -1,20 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionHelpers.h"
 #include "converters/Converters.h"
+#include "converters/HelperProcess.h"
 #include "converters/HelperProtocol.h"
 #include "foundation/Files.h"
 #include "foundation/Resources.h"
 #include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
+#include "support/TestFiles.h"
 
 // The contract of the conversion helpers, with the real helper program and its engines: whatever
 // an engine does with an entry, the app gets the entry back within the limits it gave, and the
@@ -55,13 +63,55 @@ std::vector<pid_t> runningHelpers() {
     return helpers;
 }
 
+bool isRunning(pid_t helper) {
+    const auto helpers = runningHelpers();
+    return std::find(helpers.begin(), helpers.end(), helper) != helpers.end();
+}
+
+// The most any helper this process has collected held at once, as the kernel counted it.
+std::size_t collectedHelpersPeakBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+}
+
+// Bytes the process has read, through read() on its socket among others.
+std::size_t bytesRead(pid_t process) {
+    std::ifstream io("/proc/" + std::to_string(process) + "/io");
+    std::string field;
+    std::size_t value = 0;
+    while (io >> field >> value) {
+        if (field == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
 class ConversionHelpersTest : public ::testing::Test {
   protected:
     HelperResult run(const std::shared_ptr<ConversionHelpers>& helpers, const char* converter,
-                     const ClipboardContent& input, CancellationToken stop = {}) {
+                     const ClipboardContent& input, CancellationToken stop = {},
+                     std::chrono::milliseconds wait = test_support::mustFinishWithin) {
         test_support::Delivered<HelperResult> result;
         helpers->run(main, converter, input, stop, result.completion());
-        return result.first(main).value_or(HelperResult{{}, HelperEnding::unavailable});
+        EXPECT_TRUE(test_support::runUntil(
+            main, [&] { return !result.all().empty(); }, wait));
+        return result.all().empty() ? HelperResult{{}, HelperEnding::unavailable}
+                                    : result.all().front();
+    }
+    // The helper kept at rest, once the pool has stored it.
+    static pid_t waitingHelper(const ConversionHelpers& helpers) {
+        EXPECT_TRUE(test_support::eventually([&] { return helpers.waitingHelper().has_value(); }));
+        return helpers.waitingHelper().value_or(0);
+    }
+    // A helper that did not finish its conversion is collected and never used again: the one
+    // kept warm after it is another.
+    static void expectEndedAndReplaced(const ConversionHelpers& helpers, pid_t ended) {
+        EXPECT_TRUE(test_support::eventually([&] {
+            const auto waiting = helpers.waitingHelper();
+            return waiting && *waiting != ended && !isRunning(ended);
+        })) << "helper "
+            << ended << " kept or left uncollected";
     }
     // The next conversion gets a working helper, asked for as the app asks: through the
     // registry's converter.
@@ -99,7 +149,7 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         HelperEnding ending;
     };
     const HelperLimits deadline{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes};
-    const HelperLimits memory{outOfReach.deadline, smallMemoryCap, outOfReach.resultBytes};
+    const HelperLimits memory{std::chrono::hours(1), smallMemoryCap, outOfReach.resultBytes};
     const Case cases[] = {
         // cmark-gfm, quadratic in the images' brackets.
         {"markdown.toHTML", entry(repeated("![[]()", 199'000), ContentTag::markdown), deadline,
@@ -131,32 +181,52 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
     for (const Case& c : cases) {
         const auto helpers =
             std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, c.limits);
-        const auto result = run(helpers, c.converter, c.input);
+        helpers->keepWarm();
+        const pid_t used = waitingHelper(*helpers);
+        // A starved helper grows slowly: the cap is waited for as long as it takes.
+        const auto result =
+            run(helpers, c.converter, c.input, {}, 4 * test_support::mustFinishWithin);
         EXPECT_EQ(result.ending, c.ending)
             << c.converter << " on "
             << c.input.plainText.value_or(c.input.html.value_or("")).substr(0, 40);
         EXPECT_TRUE(result.content == c.input);
-        expectTheNextConverts(helpers);
+        expectEndedAndReplaced(*helpers, used);
+        // Judged by the kernel's count, not by the samples the pool took.
+        if (c.ending == HelperEnding::memoryCap) {
+            EXPECT_LE(collectedHelpersPeakBytes(), smallMemoryCap) << c.converter;
+        }
+        // Under the short deadline the next conversion would race it.
+        if (c.limits.deadline != deadline.deadline)
+            expectTheNextConverts(helpers);
     }
 }
 
-// A helper that dies in the middle of a conversion, and one whose conversion is no longer wanted,
-// give the entry back at once; the next conversion starts a new helper.
+// A helper that dies, before or after it has read its request, and one whose conversion is no
+// longer wanted, give the entry back at once; the next conversion gets a new helper.
 TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBack) {
     const auto endless = entry(repeated("![[]()", 199'000), ContentTag::markdown);
     const auto helpers =
         std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
+    helpers->keepWarm();
+    for (const bool midConversion : {false, true}) {
+        const pid_t used = waitingHelper(*helpers);
+        const std::size_t readAtRest = bytesRead(used);
+        test_support::Delivered<HelperResult> aborted;
+        helpers->run(main, "markdown.toHTML", endless, {}, aborted.completion());
+        if (midConversion) {
+            ASSERT_TRUE(test_support::eventually(
+                [&] { return bytesRead(used) >= readAtRest + endless.plainText->size(); }));
+        }
+        ::kill(used, SIGABRT);
+        const auto crashed = aborted.first(main);
+        ASSERT_TRUE(crashed);
+        EXPECT_EQ(crashed->ending, HelperEnding::crashed) << "mid-conversion: " << midConversion;
+        EXPECT_TRUE(crashed->content == endless);
+        expectEndedAndReplaced(*helpers, used);
+        expectTheNextConverts(helpers);
+    }
 
-    test_support::Delivered<HelperResult> aborted;
-    helpers->run(main, "markdown.toHTML", endless, {}, aborted.completion());
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
-    ::kill(runningHelpers().front(), SIGABRT);
-    const auto crashed = aborted.first(main);
-    ASSERT_TRUE(crashed);
-    EXPECT_EQ(crashed->ending, HelperEnding::crashed);
-    EXPECT_TRUE(crashed->content == endless);
-    expectTheNextConverts(helpers);
-
+    const pid_t used = waitingHelper(*helpers);
     CancellationToken superseded;
     test_support::Delivered<HelperResult> stopped;
     helpers->run(main, "markdown.toHTML", endless, superseded, stopped.completion());
@@ -165,17 +235,44 @@ TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBa
     ASSERT_TRUE(result);
     EXPECT_EQ(result->ending, HelperEnding::stopped);
     EXPECT_TRUE(result->content == endless);
+    expectEndedAndReplaced(*helpers, used);
     expectTheNextConverts(helpers);
 }
 
-// Kept warm, one helper serves conversion after conversion; let go, none is left running.
+// The deadline counts from the ask: a conversion that waited for a thread while two others ran
+// gets no more time for having waited. Helpers here start only once a gate is open.
+TEST_F(ConversionHelpersTest, TheDeadlineCountsFromTheAskNotFromWhenAThreadTakesIt) {
+    test_support::TemporaryDirectory folder;
+    const auto gate = folder.path() / "open";
+    const auto program = folder.path() / "gated-helper";
+    std::ofstream(program) << "#!/bin/sh\nwhile [ ! -e '" << gate.string()
+                           << "' ]; do sleep 0.01; done\nexec '" PINDRAKE_CONVERSION_HELPER
+                              "' \"$@\"\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const auto helpers = std::make_shared<ConversionHelpers>(
+        program, HelperLimits{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes});
+    const auto markdown = entry("*next*", ContentTag::markdown);
+    test_support::Delivered<HelperResult> first, second, third;
+    helpers->run(main, "markdown.toHTML", markdown, {}, first.completion());
+    helpers->run(main, "markdown.toHTML", markdown, {}, second.completion());
+    helpers->run(main, "markdown.toHTML", markdown, {}, third.completion());
+    // Past the third conversion's deadline, a helper could answer it only if its time had
+    // started when a thread took it.
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + shortDeadline);
+    std::ofstream{gate};
+    for (const auto* conversion : {&first, &second, &third}) {
+        const auto result = conversion->first(main);
+        EXPECT_TRUE(result && result->ending == HelperEnding::deadline);
+    }
+}
+
+// Kept warm, one helper serves conversion after conversion; one that dies at rest is collected
+// at once and not used; let go, none is left running.
 TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhenLetGo) {
     const auto helpers =
         std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
-    EXPECT_TRUE(runningHelpers().empty());
     helpers->keepWarm();
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
-    const auto warm = runningHelpers();
+    const pid_t warm = waitingHelper(*helpers);
     expectTheNextConverts(helpers);
     // An image crosses to the helper whole: the recogniser reads it, finds no text, and the
     // entry comes back; an image that did not arrive would end the helper instead.
@@ -183,9 +280,42 @@ TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhen
     icon.image =
         platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64, 64);
     EXPECT_EQ(run(helpers, "image.ocr", icon).ending, HelperEnding::givenBack);
-    EXPECT_EQ(runningHelpers(), warm);
+    EXPECT_EQ(helpers->waitingHelper(), warm);
+
+    ::kill(warm, SIGKILL);
+    EXPECT_TRUE(test_support::eventually(
+        [&] { return !isRunning(warm) && helpers->waitingHelper() != warm; }));
+    expectTheNextConverts(helpers);
     helpers->letGo();
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+    EXPECT_FALSE(helpers->waitingHelper());
+    EXPECT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+}
+
+// A helper ends with the thread that started it, and so with an app that was killed.
+TEST(HelperProcessTest, AHelperEndsWithTheThreadThatStartedIt) {
+    std::unique_ptr<HelperProcess> helper;
+    std::thread([&helper] {
+        helper = HelperProcess::start(PINDRAKE_CONVERSION_HELPER);
+        ASSERT_TRUE(helper);
+        // Once it has answered, it has set itself to end with this thread.
+        const auto request =
+            helper_protocol::request("markdown.toHTML", entry("*x*", ContentTag::markdown));
+        ASSERT_TRUE(helper_protocol::writeAll(helper->socket(), request.pieces()));
+        helper_protocol::ReplyReader reply(1 << 20);
+        auto state = helper_protocol::ReplyReader::State::incomplete;
+        while (state == helper_protocol::ReplyReader::State::incomplete) {
+            pollfd ready{helper->socket(), POLLIN, 0};
+            ASSERT_EQ(::poll(&ready, 1, static_cast<int>(test_support::mustFinishWithin.count())),
+                      1);
+            const auto [at, room] = reply.space();
+            const auto got = ::recv(helper->socket(), at, room, 0);
+            ASSERT_GT(got, 0);
+            state = reply.received(static_cast<std::size_t>(got));
+        }
+        ASSERT_EQ(state, helper_protocol::ReplyReader::State::complete);
+    }).join();
+    ASSERT_TRUE(helper);
+    EXPECT_TRUE(test_support::eventually([&] { return !helper->isAtRest(); }));
 }
 
 // What the helper answers is believed only when it is a reply: anything else, or a result
