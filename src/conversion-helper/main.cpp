@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         return 1;
     // Below the app: on a busy machine the app still looks at this process's memory in time to
     // end it before it passes the cap.
-    [[maybe_unused]] const int niceness = ::nice(10);
+    [[maybe_unused]] const int niceness = ::nice(5);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.
     const int socket = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);

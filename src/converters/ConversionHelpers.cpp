@@ -84,7 +84,8 @@ class Exchange {
   private:
     // Whether the helper holds more than the cap, or would by the next look at twice the pace it
     // grew over the last interval (the next look may come late, and growth speeds up as buffers
-    // double): it is ended before it passes the cap, not once it has.
+    // double), with a little room besides for a look that comes later still on a busy machine:
+    // it is ended before it passes the cap, not once it has.
     bool wouldPassTheCap(Clock::time_point now) {
         const std::size_t resident = helper_.residentBytes().value_or(0);
         if (now - lastLook_ >= watchInterval) {
@@ -93,7 +94,7 @@ class Exchange {
             lastResident_ = resident;
             lastLook_ = now;
         }
-        return resident + 2 * growth_ > limits_.memoryBytes;
+        return resident + 2 * growth_ + limits_.memoryBytes / 64 > limits_.memoryBytes;
     }
 
     // False once the helper has gone.
