@@ -91,6 +91,21 @@ std::size_t bytesRead(pid_t process) {
     return 0;
 }
 
+// The helper program, started only once the test opens a gate.
+struct GatedHelper {
+    GatedHelper() {
+        std::ofstream(program) << "#!/bin/sh\nwhile [ ! -e '" << gate.string()
+                               << "' ]; do sleep 0.01; done\nexec '" PINDRAKE_CONVERSION_HELPER
+                                  "' \"$@\"\n";
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    }
+    void open() const { std::ofstream{gate}; }
+
+    test_support::TemporaryDirectory folder;
+    std::filesystem::path gate = folder.path() / "open";
+    std::filesystem::path program = folder.path() / "gated-helper";
+};
+
 class ConversionHelpersTest : public ::testing::Test {
   protected:
     HelperResult run(const std::shared_ptr<ConversionHelpers>& helpers, const char* converter,
@@ -261,15 +276,9 @@ TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBa
 // The deadline counts from the ask: a conversion that waited for a thread while two others ran
 // gets no more time for having waited. Helpers here start only once a gate is open.
 TEST_F(ConversionHelpersTest, TheDeadlineCountsFromTheAskNotFromWhenAThreadTakesIt) {
-    test_support::TemporaryDirectory folder;
-    const auto gate = folder.path() / "open";
-    const auto program = folder.path() / "gated-helper";
-    std::ofstream(program) << "#!/bin/sh\nwhile [ ! -e '" << gate.string()
-                           << "' ]; do sleep 0.01; done\nexec '" PINDRAKE_CONVERSION_HELPER
-                              "' \"$@\"\n";
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const GatedHelper gated;
     const auto helpers = std::make_shared<ConversionHelpers>(
-        program, HelperLimits{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes});
+        gated.program, HelperLimits{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes});
     const auto markdown = entry("*next*", ContentTag::markdown);
     test_support::Delivered<HelperResult> first, second, third;
     helpers->run(main, "markdown.toHTML", markdown, {}, first.completion());
@@ -278,11 +287,30 @@ TEST_F(ConversionHelpersTest, TheDeadlineCountsFromTheAskNotFromWhenAThreadTakes
     // Past the third conversion's deadline, a helper could answer it only if its time had
     // started when a thread took it.
     std::this_thread::sleep_until(std::chrono::steady_clock::now() + shortDeadline);
-    std::ofstream{gate};
+    gated.open();
     for (const auto* conversion : {&first, &second, &third}) {
         const auto result = conversion->first(main);
         EXPECT_TRUE(result && result->ending == HelperEnding::deadline);
     }
+}
+
+// A conversion that the panel's helper finishes after the panel let it go does not keep it.
+TEST_F(ConversionHelpersTest, AHelperThatFinishesAfterLetGoIsNotKept) {
+    const GatedHelper gated;
+    const auto helpers = std::make_shared<ConversionHelpers>(gated.program, outOfReach);
+    helpers->keepWarm();
+    const pid_t warm = waitingHelper(*helpers);
+    test_support::Delivered<HelperResult> converted;
+    helpers->run(main, "markdown.toHTML", entry("*next*", ContentTag::markdown), {},
+                 converted.completion());
+    ASSERT_TRUE(test_support::eventually([&] { return !helpers->waitingHelper(); }));
+    helpers->letGo();
+    gated.open();
+    ASSERT_TRUE(test_support::runUntil(
+        main, [&] { return !converted.all().empty(); }, generousWait));
+    EXPECT_EQ(converted.all().front().ending, HelperEnding::converted);
+    EXPECT_TRUE(test_support::eventually([&] { return !isRunning(warm); }));
+    EXPECT_FALSE(helpers->waitingHelper());
 }
 
 // Kept warm, one helper serves conversion after conversion; one that dies at rest is collected
