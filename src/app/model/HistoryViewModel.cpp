@@ -199,6 +199,8 @@ void HistoryViewModel::resetForShow() {
 
 void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
+    // A preview running or waiting would otherwise keep a conversion helper for a closed panel.
+    cancelPreviewTask();
     if (services_.conversion.helpers)
         services_.conversion.helpers->letGo();
 }
