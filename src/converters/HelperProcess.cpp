@@ -62,6 +62,7 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
     if (reaperPidfd < 0) {
         log::warning("The conversion helper cannot be watched (errno " + std::to_string(errno) +
                      ")");
+        // Just started, it has nothing to tear down: collecting it is no wait.
         ::kill(pid, SIGKILL);
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }

@@ -2,8 +2,6 @@
 
 #include <sys/types.h>
 
-#include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
