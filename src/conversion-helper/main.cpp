@@ -54,6 +54,9 @@ int main(int argc, char** argv) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 2 || std::to_string(::getppid()) != argv[1])
         return 1;
+    // Below the app: on a busy machine the app still looks at this process's memory in time to
+    // end it before it passes the cap.
+    [[maybe_unused]] const int niceness = ::nice(5);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.
     const int socket = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
@@ -74,7 +77,9 @@ int main(int argc, char** argv) {
         platform::JavaScriptCoreWebView::factory(loop, engineTimeLimit),
         converters::currentUserLocale(),
         {},
-        engineTimeLimit};
+        engineTimeLimit,
+        nullptr,
+        converters::ConversionLimits{.deadline = engineTimeLimit}};
     while (auto request =
                converters::helper_protocol::readRequest(socket, maximumRequestFieldBytes)) {
         std::optional<ClipboardContent> result;

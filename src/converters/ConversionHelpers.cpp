@@ -84,7 +84,8 @@ class Exchange {
   private:
     // Whether the helper holds more than the cap, or would by the next look at twice the pace it
     // grew over the last interval (the next look may come late, and growth speeds up as buffers
-    // double): it is ended before it passes the cap, not once it has.
+    // double), with a little room besides for a look that comes later still on a busy machine:
+    // it is ended before it passes the cap, not once it has.
     bool wouldPassTheCap(Clock::time_point now) {
         const std::size_t resident = helper_.residentBytes().value_or(0);
         if (now - lastLook_ >= watchInterval) {
@@ -93,7 +94,7 @@ class Exchange {
             lastResident_ = resident;
             lastLook_ = now;
         }
-        return resident + 2 * growth_ > limits_.memoryBytes;
+        return resident + 2 * growth_ + limits_.memoryBytes / 64 > limits_.memoryBytes;
     }
 
     // False once the helper has gone.
@@ -147,7 +148,7 @@ class Exchange {
 }  // namespace
 
 // What the conversions share with the threads that run them, which may outlive the object.
-struct ConversionHelpers::Pool {
+struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
     std::filesystem::path program;
     HelperLimits limits;
     CancellationToken closing;
@@ -155,6 +156,22 @@ struct ConversionHelpers::Pool {
     bool warm = false;
     // The one helper kept at rest, if any.
     std::unique_ptr<HelperProcess> waiting;
+
+    std::unique_ptr<HelperProcess> start() {
+        return HelperProcess::start(program, [weak = weak_from_this()] {
+            if (auto pool = weak.lock())
+                pool->dropIfGone();
+        });
+    }
+
+    // A helper that died at rest was collected already; it is let go at once rather than
+    // found gone by the next conversion.
+    void dropIfGone() {
+        std::unique_ptr<HelperProcess> gone;
+        std::lock_guard lock(mutex);
+        if (waiting && !waiting->isAtRest())
+            gone = std::move(waiting);
+    }
 
     // A helper at rest: the one waiting, unless it has gone meanwhile, or a new one.
     std::unique_ptr<HelperProcess> take() {
@@ -166,16 +183,14 @@ struct ConversionHelpers::Pool {
         if (helper && helper->isAtRest())
             return helper;
         helper.reset();
-        return HelperProcess::start(program);
+        return start();
     }
 
     // After a conversion it finished: kept at rest if one is wanted, else ended.
     void putBack(std::unique_ptr<HelperProcess> helper) {
-        {
-            std::lock_guard lock(mutex);
-            if (warm && !waiting && !closing.isCancelled())
-                waiting = std::move(helper);
-        }
+        std::lock_guard lock(mutex);
+        if (warm && !waiting && !closing.isCancelled())
+            waiting = std::move(helper);
     }
 
     void warmUp() {
@@ -184,14 +199,19 @@ struct ConversionHelpers::Pool {
             if (!warm || waiting || closing.isCancelled())
                 return;
         }
-        putBack(HelperProcess::start(program));
+        putBack(start());
     }
 
-    // The input is moved into a result that gives it back: the app holds no second copy.
+    // The input is moved into a result that gives it back: the app holds no second copy. A
+    // helper that did not finish its conversion is ended, never used again, and collected
+    // after the result is handed back.
     HelperResult convert(const std::string& converterId, ClipboardContent input,
                          const CancellationToken& stop, Clock::time_point deadline) {
         if (stop.isCancelled())
             return {std::move(input), HelperEnding::stopped};
+        // Asked for long ago on a busy machine: no helper is started for a conversion past it.
+        if (Clock::now() >= deadline)
+            return report(converterId, {std::move(input), HelperEnding::deadline});
         auto helper = take();
         if (!helper)
             return report(converterId, {std::move(input), HelperEnding::unavailable});
@@ -202,6 +222,8 @@ struct ConversionHelpers::Pool {
         HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
         if (ending == HelperEnding::converted || ending == HelperEnding::givenBack)
             putBack(std::move(helper));
+        else
+            helper->end();
         return report(converterId, std::move(result));
     }
 
@@ -229,9 +251,6 @@ ConversionHelpers::~ConversionHelpers() {
         std::lock_guard lock(pool_->mutex);
         waiting = std::move(pool_->waiting);
     }
-    threads_.finish([helper = std::shared_ptr<HelperProcess>(std::move(waiting))]() mutable {
-        helper.reset();
-    });
 }
 
 std::filesystem::path ConversionHelpers::installedProgram() {
@@ -259,12 +278,11 @@ void ConversionHelpers::letGo() {
         pool_->warm = false;
         waiting = std::move(pool_->waiting);
     }
-    if (waiting) {
-        // Collecting the ended process is a wait: it is done on a thread of ours.
-        threads_.async([helper = std::shared_ptr<HelperProcess>(std::move(waiting))]() mutable {
-            helper.reset();
-        });
-    }
+}
+
+std::optional<pid_t> ConversionHelpers::waitingHelper() const {
+    std::lock_guard lock(pool_->mutex);
+    return pool_->waiting ? std::optional(pool_->waiting->pid()) : std::nullopt;
 }
 
 bool ConversionHelpers::keepsWarm() const {

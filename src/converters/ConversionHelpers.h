@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include <sys/types.h>
 
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionLimits.h"
@@ -61,6 +64,8 @@ class ConversionHelpers {
     void letGo();
     // Main queue. Whether a helper is kept for the next conversion, from `keepWarm` to `letGo`.
     bool keepsWarm() const;
+    // Any thread. The process of the helper kept at rest for the next conversion, if any.
+    std::optional<pid_t> waitingHelper() const;
 
     // Main queue. Converts `input` with the converter `converterId` in a helper; `done` runs on
     // `main`, once, unless this object has gone by then. A cancelled `stop` ends the conversion

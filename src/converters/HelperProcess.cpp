@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,13 +13,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "converters/HelperReaper.h"
 #include "foundation/Log.h"
 
 extern char** environ;
 
 namespace pindrake::converters {
 
-std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path& program) {
+std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path& program,
+                                                    std::function<void()> gone) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return nullptr;
@@ -53,16 +56,33 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
         return nullptr;
     }
     ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    // Not collected before the reaper has it, the number still names this child here.
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    const int reaperPidfd = pidfd < 0 ? -1 : ::fcntl(pidfd, F_DUPFD_CLOEXEC, 0);
+    if (reaperPidfd < 0) {
+        log::warning("The conversion helper cannot be watched (errno " + std::to_string(errno) +
+                     ")");
+        // Just started, it has nothing to tear down: collecting it is no wait.
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        ::close(ends[0]);
+        if (pidfd >= 0)
+            ::close(pidfd);
+        return nullptr;
+    }
+    HelperReaper::shared().watch(pid, reaperPidfd, std::move(gone));
     const std::string memory = "/proc/" + std::to_string(pid) + "/statm";
     return std::unique_ptr<HelperProcess>(
-        new HelperProcess(pid, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
+        new HelperProcess(pid, pidfd, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
 }
 
-HelperProcess::HelperProcess(pid_t pid, int socket, int memoryFile)
-    : pid_(pid), socket_(socket), memoryFile_(memoryFile) {}
+HelperProcess::HelperProcess(pid_t pid, int pidfd, int socket, int memoryFile)
+    : pid_(pid), pidfd_(pidfd), socket_(socket), memoryFile_(memoryFile) {}
 
 HelperProcess::~HelperProcess() {
     end();
+    ::close(pidfd_);
     ::close(socket_);
     if (memoryFile_ >= 0)
         ::close(memoryFile_);
@@ -91,9 +111,7 @@ void HelperProcess::end() {
     if (ended_)
         return;
     ended_ = true;
-    ::kill(pid_, SIGKILL);
-    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    ::syscall(SYS_pidfd_send_signal, pidfd_, SIGKILL, nullptr, 0);
 }
 
 }  // namespace pindrake::converters

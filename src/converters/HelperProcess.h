@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -11,12 +12,14 @@ namespace pindrake::converters {
 
 // One running conversion helper, talked to over a stream socket that is its standard input and
 // output. It ends with the thread that started it (or with the app), so start it on a thread
-// that lives as long as it should. Ending or destroying it waits for the process to go: call
-// these off the main thread.
+// that lives as long as it should. Ending or destroying it never waits: the process is
+// collected as soon as it has gone (see HelperReaper).
 class HelperProcess {
   public:
-    // Nothing when the program cannot be started.
-    static std::unique_ptr<HelperProcess> start(const std::filesystem::path& program);
+    // Nothing when the program cannot be started. `gone` runs on another thread once the
+    // process has ended, however it ended.
+    static std::unique_ptr<HelperProcess> start(const std::filesystem::path& program,
+                                                std::function<void()> gone = {});
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
@@ -28,13 +31,16 @@ class HelperProcess {
     bool isAtRest() const;
     // Its resident memory in bytes; nothing once it has gone.
     std::optional<std::size_t> residentBytes() const;
-    // Kills it unless it has ended, and collects it.
+    // Kills it unless it has ended.
     void end();
+    pid_t pid() const { return pid_; }
 
   private:
-    HelperProcess(pid_t pid, int socket, int memoryFile);
+    HelperProcess(pid_t pid, int pidfd, int socket, int memoryFile);
 
     pid_t pid_;
+    // Signals reach this process even once it has been collected and its number reused.
+    int pidfd_;
     int socket_;
     int memoryFile_;
     bool ended_ = false;

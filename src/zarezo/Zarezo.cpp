@@ -9,7 +9,11 @@ namespace pindrake::zarezo {
 Zarezo::Zarezo(Scheduler& main, platform::WebViewFactory makeWebView,
                std::chrono::milliseconds timeLimit)
     : conversionRuntime_(std::make_shared<ConversionRuntime>(
-          main, std::make_unique<TurndownRuntime>(main, std::move(makeWebView)),
+          // The page loads within the conversion's own limit: a busy machine that loads it
+          // slowly must not hand the HTML to the other engine.
+          main,
+          std::make_unique<TurndownRuntime>(main, std::move(makeWebView), standardLibraryLocator(),
+                                            timeLimit),
           std::make_unique<HTMLToMdRuntime>(main, standardLibraryLocator(), timeLimit),
           timeLimit)) {}
 

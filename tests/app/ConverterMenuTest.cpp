@@ -52,6 +52,22 @@ TEST_F(ConverterMenuTest, MovesInTheMenuWrapAndRestartThePreview) {
     EXPECT_FALSE(vm->isConvertingPreview.get());
 }
 
+// Closing the panel stops its preview conversion, and none starts after it: no conversion
+// helper works for a closed panel.
+TEST_F(ConverterMenuTest, ClosingThePanelStopsThePreviewAndStartsNoOther) {
+    vm->openConverterMenu();  // JSON entry: as is, prettify, summarize, translate
+    vm->moveSelectionDown();  // prettify
+    main.runUntilIdle();      // its input is read: it runs
+    vm->moveSelectionUp();
+    vm->moveSelectionDown();  // waits for the first to answer
+    vm->panelDidHide();
+    ASSERT_EQ(prettify.stops.size(), 1u);
+    EXPECT_TRUE(prettify.stops[0].isCancelled());
+    prettify.finish("stale");
+    main.runUntilIdle();
+    EXPECT_EQ(prettify.calls, 1);
+}
+
 // However fast the highlight moves, one preview conversion runs at a time: the superseded one is
 // told to stop, and only the newest starts, once it has answered. One superseded while its input
 // is read never starts.

@@ -1,20 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "clipboard/ClipboardContent.h"
 #include "converters/ConversionHelpers.h"
 #include "converters/Converters.h"
+#include "converters/HelperProcess.h"
 #include "converters/HelperProtocol.h"
 #include "foundation/Files.h"
 #include "foundation/Resources.h"
 #include "support/MainQueueWaits.h"
 #include "support/RepeatedText.h"
+#include "support/TestFiles.h"
 
 // The contract of the conversion helpers, with the real helper program and its engines: whatever
 // an engine does with an entry, the app gets the entry back within the limits it gave, and the
@@ -37,6 +45,9 @@ ClipboardContent entry(std::string text, ContentTag tag) {
 // to convert a few words, sanitizer builds included.
 const auto shortDeadline = std::chrono::milliseconds(test_support::scaledMs(1'000));
 constexpr std::size_t smallMemoryCap = 150'000'000;
+// What a conversion that a helper must start and finish is waited for: a helper runs below the
+// test's priority, and on a busy machine it grows and converts slowly.
+const auto generousWait = 4 * test_support::mustFinishWithin;
 const HelperLimits outOfReach{test_support::limitOutOfReach, std::size_t{64} << 30,
                               std::size_t{1} << 30};
 
@@ -55,13 +66,71 @@ std::vector<pid_t> runningHelpers() {
     return helpers;
 }
 
+bool isRunning(pid_t helper) {
+    const auto helpers = runningHelpers();
+    return std::find(helpers.begin(), helpers.end(), helper) != helpers.end();
+}
+
+// The most any helper this process has collected held at once, as the kernel counted it: a
+// case's helper passed a cap when this grew past it.
+std::size_t collectedHelpersPeakBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
+}
+
+// Bytes the process has read, through read() on its socket among others.
+std::size_t bytesRead(pid_t process) {
+    std::ifstream io("/proc/" + std::to_string(process) + "/io");
+    std::string field;
+    std::size_t value = 0;
+    while (io >> field >> value) {
+        if (field == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
+// The helper program, started only once the test opens a gate.
+struct GatedHelper {
+    GatedHelper() {
+        std::ofstream(program) << "#!/bin/sh\nwhile [ ! -e '" << gate.string()
+                               << "' ]; do sleep 0.01; done\nexec '" PINDRAKE_CONVERSION_HELPER
+                                  "' \"$@\"\n";
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    }
+    void open() const { std::ofstream{gate}; }
+
+    test_support::TemporaryDirectory folder;
+    std::filesystem::path gate = folder.path() / "open";
+    std::filesystem::path program = folder.path() / "gated-helper";
+};
+
 class ConversionHelpersTest : public ::testing::Test {
   protected:
     HelperResult run(const std::shared_ptr<ConversionHelpers>& helpers, const char* converter,
-                     const ClipboardContent& input, CancellationToken stop = {}) {
+                     const ClipboardContent& input, CancellationToken stop = {},
+                     std::chrono::milliseconds wait = generousWait) {
         test_support::Delivered<HelperResult> result;
         helpers->run(main, converter, input, stop, result.completion());
-        return result.first(main).value_or(HelperResult{{}, HelperEnding::unavailable});
+        EXPECT_TRUE(test_support::runUntil(
+            main, [&] { return !result.all().empty(); }, wait));
+        return result.all().empty() ? HelperResult{{}, HelperEnding::unavailable}
+                                    : result.all().front();
+    }
+    // The helper kept at rest, once the pool has stored it.
+    static pid_t waitingHelper(const ConversionHelpers& helpers) {
+        EXPECT_TRUE(test_support::eventually([&] { return helpers.waitingHelper().has_value(); }));
+        return helpers.waitingHelper().value_or(0);
+    }
+    // A helper that did not finish its conversion is collected and never used again: the one
+    // kept warm after it is another.
+    static void expectEndedAndReplaced(const ConversionHelpers& helpers, pid_t ended) {
+        EXPECT_TRUE(test_support::eventually([&] {
+            const auto waiting = helpers.waitingHelper();
+            return waiting && *waiting != ended && !isRunning(ended);
+        })) << "helper "
+            << ended << " kept or left uncollected";
     }
     // The next conversion gets a working helper, asked for as the app asks: through the
     // registry's converter.
@@ -74,8 +143,10 @@ class ConversionHelpersTest : public ::testing::Test {
                 converter->convert(entry("*next*", ContentTag::markdown), services,
                                    result.completion());
         }
-        const auto converted = result.first(main);
-        EXPECT_TRUE(converted && converted->plainText == "<p><em>next</em></p>\n");
+        // A helper below the test's priority starts slowly on a busy machine.
+        ASSERT_TRUE(test_support::runUntil(
+            main, [&] { return !result.all().empty(); }, generousWait));
+        EXPECT_EQ(result.all().front().plainText, "<p><em>next</em></p>\n");
     }
 
     ManualScheduler main;
@@ -99,8 +170,16 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         HelperEnding ending;
     };
     const HelperLimits deadline{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes};
-    const HelperLimits memory{outOfReach.deadline, smallMemoryCap, outOfReach.resultBytes};
+    const HelperLimits memory{std::chrono::hours(1), smallMemoryCap, outOfReach.resultBytes};
+    // The caps first: they are judged by the kernel's count of the largest helper collected.
     const Case cases[] = {
+        // Every reference repeats the link's long target: hundreds of megabytes of HTML.
+        {"markdown.toHTML", entry(growingLinks, ContentTag::markdown), memory,
+         HelperEnding::memoryCap},
+        {"text.toSlack", entry(growingLinks, ContentTag::markdown), memory,
+         HelperEnding::memoryCap},
+        // JavaScriptCore: every line of the code block is written with every quote's prefix.
+        {"html.toMarkdown", entry(quotedLines, ContentTag::html), memory, HelperEnding::memoryCap},
         // cmark-gfm, quadratic in the images' brackets.
         {"markdown.toHTML", entry(repeated("![[]()", 199'000), ContentTag::markdown), deadline,
          HelperEnding::deadline},
@@ -116,13 +195,6 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
         // The HTML parser, quadratic in one element's attributes.
         {"plaintext", entry(attributes + ">x</p>", ContentTag::html), deadline,
          HelperEnding::deadline},
-        // Every reference repeats the link's long target: hundreds of megabytes of HTML.
-        {"markdown.toHTML", entry(growingLinks, ContentTag::markdown), memory,
-         HelperEnding::memoryCap},
-        {"text.toSlack", entry(growingLinks, ContentTag::markdown), memory,
-         HelperEnding::memoryCap},
-        // JavaScriptCore: every line of the code block is written with every quote's prefix.
-        {"html.toMarkdown", entry(quotedLines, ContentTag::html), memory, HelperEnding::memoryCap},
         {"markdown.toHTML",
          entry(std::string(2 << 20, 'a'), ContentTag::markdown),
          {outOfReach.deadline, outOfReach.memoryBytes, 1 << 20},
@@ -131,51 +203,123 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
     for (const Case& c : cases) {
         const auto helpers =
             std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, c.limits);
+        helpers->keepWarm();
+        const pid_t used = waitingHelper(*helpers);
+        const std::size_t peakBefore = collectedHelpersPeakBytes();
         const auto result = run(helpers, c.converter, c.input);
         EXPECT_EQ(result.ending, c.ending)
             << c.converter << " on "
             << c.input.plainText.value_or(c.input.html.value_or("")).substr(0, 40);
         EXPECT_TRUE(result.content == c.input);
-        expectTheNextConverts(helpers);
+        expectEndedAndReplaced(*helpers, used);
+        // Judged by the kernel's count, not by the samples the pool took.
+        if (c.ending == HelperEnding::memoryCap) {
+            EXPECT_LE(collectedHelpersPeakBytes(), std::max(peakBefore, smallMemoryCap))
+                << c.converter;
+        }
+        // Under the short deadline the next conversion would race it.
+        if (c.limits.deadline != deadline.deadline)
+            expectTheNextConverts(helpers);
     }
 }
 
-// A helper that dies in the middle of a conversion, and one whose conversion is no longer wanted,
-// give the entry back at once; the next conversion starts a new helper.
+// A helper that dies, before or after it has read its request, and one whose conversion is no
+// longer wanted, give the entry back at once; the next conversion gets a new helper.
 TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBack) {
     const auto endless = entry(repeated("![[]()", 199'000), ContentTag::markdown);
     const auto helpers =
         std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
-
-    test_support::Delivered<HelperResult> aborted;
-    helpers->run(main, "markdown.toHTML", endless, {}, aborted.completion());
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
-    ::kill(runningHelpers().front(), SIGABRT);
-    const auto crashed = aborted.first(main);
-    ASSERT_TRUE(crashed);
-    EXPECT_EQ(crashed->ending, HelperEnding::crashed);
-    EXPECT_TRUE(crashed->content == endless);
+    const auto expectGivenBack = [&](const test_support::Delivered<HelperResult>& asked,
+                                     HelperEnding ending) {
+        ASSERT_TRUE(test_support::runUntil(
+            main, [&] { return !asked.all().empty(); }, generousWait));
+        EXPECT_EQ(asked.all().front().ending, ending);
+        EXPECT_TRUE(asked.all().front().content == endless);
+    };
+    // Not kept warm, the conversion starts its own helper, killed as soon as it exists.
+    const auto before = runningHelpers();
+    test_support::Delivered<HelperResult> early;
+    helpers->run(main, "markdown.toHTML", endless, {}, early.completion());
+    pid_t started = 0;
+    ASSERT_TRUE(test_support::eventually([&] {
+        for (const pid_t helper : runningHelpers()) {
+            if (std::find(before.begin(), before.end(), helper) == before.end())
+                started = helper;
+        }
+        return started != 0;
+    }));
+    ::kill(started, SIGABRT);
+    expectGivenBack(early, HelperEnding::crashed);
+    EXPECT_TRUE(test_support::eventually([&] { return !isRunning(started); }));
     expectTheNextConverts(helpers);
 
-    CancellationToken superseded;
-    test_support::Delivered<HelperResult> stopped;
-    helpers->run(main, "markdown.toHTML", endless, superseded, stopped.completion());
-    superseded.cancel();
-    const auto result = stopped.first(main);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->ending, HelperEnding::stopped);
-    EXPECT_TRUE(result->content == endless);
-    expectTheNextConverts(helpers);
+    // Kept warm, the helper is ended once it has read its request.
+    helpers->keepWarm();
+    for (const bool crash : {true, false}) {
+        const pid_t used = waitingHelper(*helpers);
+        const std::size_t readAtRest = bytesRead(used);
+        CancellationToken superseded;
+        test_support::Delivered<HelperResult> asked;
+        helpers->run(main, "markdown.toHTML", endless, superseded, asked.completion());
+        ASSERT_TRUE(test_support::eventually(
+            [&] { return bytesRead(used) >= readAtRest + endless.plainText->size(); }));
+        if (crash)
+            ::kill(used, SIGABRT);
+        else
+            superseded.cancel();
+        expectGivenBack(asked, crash ? HelperEnding::crashed : HelperEnding::stopped);
+        expectEndedAndReplaced(*helpers, used);
+        expectTheNextConverts(helpers);
+    }
 }
 
-// Kept warm, one helper serves conversion after conversion; let go, none is left running.
+// The deadline counts from the ask: a conversion that waited for a thread while two others ran
+// gets no more time for having waited. Helpers here start only once a gate is open.
+TEST_F(ConversionHelpersTest, TheDeadlineCountsFromTheAskNotFromWhenAThreadTakesIt) {
+    const GatedHelper gated;
+    const auto helpers = std::make_shared<ConversionHelpers>(
+        gated.program, HelperLimits{shortDeadline, outOfReach.memoryBytes, outOfReach.resultBytes});
+    const auto markdown = entry("*next*", ContentTag::markdown);
+    test_support::Delivered<HelperResult> first, second, third;
+    helpers->run(main, "markdown.toHTML", markdown, {}, first.completion());
+    helpers->run(main, "markdown.toHTML", markdown, {}, second.completion());
+    helpers->run(main, "markdown.toHTML", markdown, {}, third.completion());
+    // Past the third conversion's deadline, a helper could answer it only if its time had
+    // started when a thread took it.
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + shortDeadline);
+    gated.open();
+    for (const auto* conversion : {&first, &second, &third}) {
+        const auto result = conversion->first(main);
+        EXPECT_TRUE(result && result->ending == HelperEnding::deadline);
+    }
+}
+
+// A conversion that the panel's helper finishes after the panel let it go does not keep it.
+TEST_F(ConversionHelpersTest, AHelperThatFinishesAfterLetGoIsNotKept) {
+    const GatedHelper gated;
+    const auto helpers = std::make_shared<ConversionHelpers>(gated.program, outOfReach);
+    helpers->keepWarm();
+    const pid_t warm = waitingHelper(*helpers);
+    test_support::Delivered<HelperResult> converted;
+    helpers->run(main, "markdown.toHTML", entry("*next*", ContentTag::markdown), {},
+                 converted.completion());
+    ASSERT_TRUE(test_support::eventually([&] { return !helpers->waitingHelper(); }));
+    helpers->letGo();
+    gated.open();
+    ASSERT_TRUE(test_support::runUntil(
+        main, [&] { return !converted.all().empty(); }, generousWait));
+    EXPECT_EQ(converted.all().front().ending, HelperEnding::converted);
+    EXPECT_TRUE(test_support::eventually([&] { return !isRunning(warm); }));
+    EXPECT_FALSE(helpers->waitingHelper());
+}
+
+// Kept warm, one helper serves conversion after conversion; one that dies at rest is collected
+// at once and not used; let go, none is left running.
 TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhenLetGo) {
     const auto helpers =
         std::make_shared<ConversionHelpers>(PINDRAKE_CONVERSION_HELPER, outOfReach);
-    EXPECT_TRUE(runningHelpers().empty());
     helpers->keepWarm();
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().size() == 1; }));
-    const auto warm = runningHelpers();
+    const pid_t warm = waitingHelper(*helpers);
     expectTheNextConverts(helpers);
     // An image crosses to the helper whole: the recogniser reads it, finds no text, and the
     // entry comes back; an image that did not arrive would end the helper instead.
@@ -183,9 +327,41 @@ TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhen
     icon.image =
         platform::Image(*files::read(*resources::find("icons/pindrake.png")), "png", 64, 64);
     EXPECT_EQ(run(helpers, "image.ocr", icon).ending, HelperEnding::givenBack);
-    EXPECT_EQ(runningHelpers(), warm);
+    EXPECT_EQ(helpers->waitingHelper(), warm);
+
+    ::kill(warm, SIGKILL);
+    EXPECT_TRUE(test_support::eventually(
+        [&] { return !isRunning(warm) && helpers->waitingHelper() != warm; }));
+    expectTheNextConverts(helpers);
     helpers->letGo();
-    ASSERT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+    EXPECT_FALSE(helpers->waitingHelper());
+    EXPECT_TRUE(test_support::eventually([] { return runningHelpers().empty(); }));
+}
+
+// A helper ends with the thread that started it, and so with an app that was killed.
+TEST(HelperProcessTest, AHelperEndsWithTheThreadThatStartedIt) {
+    std::unique_ptr<HelperProcess> helper;
+    std::thread([&helper] {
+        helper = HelperProcess::start(PINDRAKE_CONVERSION_HELPER);
+        ASSERT_TRUE(helper);
+        // Once it has answered, it has set itself to end with this thread.
+        const auto input = entry("*x*", ContentTag::markdown);
+        const auto request = helper_protocol::request("markdown.toHTML", input);
+        ASSERT_TRUE(helper_protocol::writeAll(helper->socket(), request.pieces()));
+        helper_protocol::ReplyReader reply(1 << 20);
+        auto state = helper_protocol::ReplyReader::State::incomplete;
+        while (state == helper_protocol::ReplyReader::State::incomplete) {
+            pollfd ready{helper->socket(), POLLIN, 0};
+            ASSERT_EQ(::poll(&ready, 1, static_cast<int>(generousWait.count())), 1);
+            const auto [at, room] = reply.space();
+            const auto got = ::recv(helper->socket(), at, room, 0);
+            ASSERT_GT(got, 0);
+            state = reply.received(static_cast<std::size_t>(got));
+        }
+        ASSERT_EQ(state, helper_protocol::ReplyReader::State::complete);
+    }).join();
+    ASSERT_TRUE(helper);
+    EXPECT_TRUE(test_support::eventually([&] { return !helper->isAtRest(); }));
 }
 
 // What the helper answers is believed only when it is a reply: anything else, or a result

@@ -5,6 +5,7 @@
 #include "ZarezoTestSupport.h"
 #include "platform/fake/ScriptedWebView.h"
 #include "zarezo/TurndownScript.h"
+#include "zarezo/Zarezo.h"
 
 namespace pindrake::zarezo {
 namespace {
@@ -133,6 +134,27 @@ TEST_F(TurndownRuntimeTest, OverlappingAndLaterConversionsShareOneLoadedView) {
     EXPECT_EQ(testing::convertAndWait(main, *runtime), converted);
     EXPECT_EQ(script->viewsCreated, 1);
     EXPECT_EQ(librariesEvaluated(), 1);
+}
+
+// Which engine converts is decided by the HTML, never by the load: a page that loads slowly on
+// a busy machine still gives Turndown's Markdown, not the other engine's.
+TEST_F(TurndownRuntimeTest, ASlowPageLoadWithinTheConversionsLimitKeepsTurndown) {
+    script->answer = [](const std::string& text) {
+        if (text == turndown_script::availabilityCheck)
+            return Evaluation::string("function");
+        if (text.starts_with("(function() {"))
+            return Evaluation::string("# Markdown");
+        return Evaluation::otherValue();
+    };
+    script->holdLoads = true;
+    Zarezo zarezo(main, ScriptedWebView::factory(main, script), std::chrono::minutes(1));
+    std::vector<MarkdownResult> outcomes;
+    zarezo.convertToMarkdown("<p>x</p>", ZarezoOptions(), testing::appendTo(outcomes));
+    ASSERT_TRUE(testing::runUntil(main, [&] { return script->viewsCreated == 1; }));
+    main.advance(seconds(20));
+    script->finishHeldLoads();
+    ASSERT_TRUE(testing::runUntil(main, [&] { return !outcomes.empty(); }));
+    EXPECT_EQ(outcomes, std::vector<MarkdownResult>{converted});
 }
 
 }  // namespace

@@ -231,6 +231,8 @@ void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
     // No one sees the list until the next show, which starts with an empty query.
     largeTextSearch_.cancel();
+    // A preview running or waiting would otherwise keep a conversion helper for a closed panel.
+    cancelPreviewTask();
     if (services_.conversion.helpers)
         services_.conversion.helpers->letGo();
 }
