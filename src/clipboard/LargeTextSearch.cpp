@@ -10,19 +10,6 @@
 
 namespace pindrake::clipboard {
 
-namespace {
-
-// A file of another length than the history recorded is not the entry's text; reading it is
-// left to a paste or a copy, which check it whole and say why it is refused.
-bool holdsRecordedLength(const LargeTexts& texts, const std::string& id,
-                         const std::filesystem::path& path) {
-    const auto recorded = texts.recorded(id, TextField::plainText);
-    std::error_code error;
-    return !recorded || std::filesystem::file_size(path, error) == recorded->length;
-}
-
-}  // namespace
-
 // What a search has still to read; the worker's while a slice runs, untouched by the main thread
 // but for the entries and the token.
 struct LargeTextSearch::Run {
@@ -84,11 +71,7 @@ void LargeTextSearch::Run::begin() {
     inMemory = texts->unwritten(id, TextField::plainText);
     if (inMemory)
         return;
-    const auto path = texts->path(id, TextField::plainText);
-    std::error_code error;
-    if (path.empty() || !holdsRecordedLength(*texts, id, path))
-        return;
-    file = files::FileReader::open(path, false, error);
+    file = texts->open(id, TextField::plainText);
 }
 
 std::optional<std::string_view> LargeTextSearch::Run::nextPiece() {

@@ -100,6 +100,17 @@ std::optional<std::string> LargeTexts::read(const std::string& id, TextField fie
     return bytes;
 }
 
+std::optional<files::FileReader> LargeTexts::open(const std::string& id, TextField field) const {
+    const auto file = path(id, field);
+    if (file.empty())
+        return std::nullopt;
+    const auto check = recorded(id, field);
+    std::error_code error;
+    if (check && std::filesystem::file_size(file, error) != check->length)
+        return std::nullopt;
+    return files::FileReader::open(file, false, error);
+}
+
 void LargeTexts::record(const std::string& id, TextField field, KeptTextCheck check) {
     std::lock_guard lock(mutex_);
     checks_[{id, field}] = check;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "clipboard/ClipboardItem.h"
+#include "foundation/Files.h"
 
 namespace pindrake::clipboard {
 
@@ -43,6 +44,10 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
     // when neither has it, or when the file does not match the check recorded of it (logged
     // with the reason).
     std::optional<std::string> read(const std::string& id, TextField field) const;
+    // The file of a text kept apart, to be read a piece at a time: none when it is gone, or not
+    // the length the history recorded of it. Only `read` checks its bytes, and says why it
+    // refuses a file.
+    std::optional<files::FileReader> open(const std::string& id, TextField field) const;
     // The check the history recorded of a file, as loaded or as written now.
     void record(const std::string& id, TextField field, KeptTextCheck check);
     std::optional<KeptTextCheck> recorded(const std::string& id, TextField field) const;
