@@ -1,20 +1,23 @@
 // The conversion helper: runs the conversions whose engines the app keeps out of its own process,
 // one at a time, for as long as the app keeps it. It reads each request from its standard input,
-// a socket whose other end the app holds, and answers on the same socket. The app holds the
-// limits: it ends this process at the deadline or the memory cap, or when it no longer needs it.
+// a socket whose other end the app holds, and answers on the same socket. It holds its memory cap
+// itself; the app ends it at the deadline, or when it no longer needs it.
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "conversion-helper/EventLoop.h"
+#include "conversion-helper/MemoryCap.h"
 #include "converters/Converter.h"
 #include "converters/ConverterEngines.h"
 #include "converters/HelperProtocol.h"
@@ -32,6 +35,14 @@ constexpr std::size_t maximumRequestFieldBytes = std::size_t{1} << 30;
 
 // The app holds the deadline: the engines' own time limits stay out of its way.
 constexpr std::chrono::milliseconds engineTimeLimit = std::chrono::hours(24);
+
+std::optional<std::size_t> memoryCapBytes(std::string_view text) {
+    std::size_t bytes = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bytes);
+    if (error != std::errc() || end != text.data() + text.size() || bytes == 0)
+        return std::nullopt;
+    return bytes;
+}
 
 // The converted content, or nothing when the converter gave the input back.
 std::optional<ClipboardContent> converted(const converters::Converter& engine,
@@ -52,10 +63,10 @@ std::optional<ClipboardContent> converted(const converters::Converter& engine,
 int main(int argc, char** argv) {
     // Ends with the thread of the app that started it, and at once if the app has gone already.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (argc != 2 || std::to_string(::getppid()) != argv[1])
+    if (argc != 3 || std::to_string(::getppid()) != argv[1])
         return 1;
-    // Below the app: on a busy machine the app still looks at this process's memory in time to
-    // end it before it passes the cap.
+    const auto memoryCap = memoryCapBytes(argv[2]);
+    // Below the app, which stays responsive while a conversion runs.
     [[maybe_unused]] const int niceness = ::nice(5);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.
@@ -66,6 +77,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     ::close(nothing);
+    if (!memoryCap || !conversion_helper::holdMemoryCap(*memoryCap, socket))
+        return 1;
 
     conversion_helper::EventLoop loop;
     converters::ConversionWorkers workers("conversion-helper", 2);

@@ -21,8 +21,7 @@ namespace {
 
 constexpr const char* programName = "pindrake-conversion-helper";
 
-// How often the helper's memory and the conversion's stop are looked at while it works: a
-// read of a small file each time, while a helper can grow by tens of megabytes in this time.
+// How often the conversion's stop is looked at while it works.
 constexpr std::chrono::milliseconds watchInterval{2};
 
 const char* describe(HelperEnding ending) {
@@ -45,11 +44,12 @@ const char* describe(HelperEnding ending) {
 }
 
 // One conversion's talk with its helper: the request written and the reply read as the socket
-// takes and gives them, while the deadline, the stop, and the helper's memory are watched.
+// takes and gives them, while the deadline and the stop are watched. The helper holds its memory
+// cap itself, and says so when it ends at it.
 class Exchange {
   public:
-    Exchange(HelperProcess& helper, const HelperLimits& limits, Clock::time_point deadline)
-        : helper_(helper), limits_(limits), deadline_(deadline), reply_(limits.resultBytes) {}
+    Exchange(HelperProcess& helper, std::size_t resultBytes, Clock::time_point deadline)
+        : helper_(helper), deadline_(deadline), reply_(resultBytes) {}
 
     // Writes the request's pieces, which must outlive the call, and reads the reply.
     HelperEnding run(const std::vector<std::string_view>& pieces, const CancellationToken& stop,
@@ -60,8 +60,6 @@ class Exchange {
             const auto now = Clock::now();
             if (now >= deadline_)
                 return HelperEnding::deadline;
-            if (wouldPassTheCap(now))
-                return HelperEnding::memoryCap;
 
             const bool writing = piece_ < pieces.size();
             pollfd ready{helper_.socket(), static_cast<short>(POLLIN | (writing ? POLLOUT : 0)), 0};
@@ -82,21 +80,6 @@ class Exchange {
     std::optional<ClipboardContent> converted() { return reply_.take(); }
 
   private:
-    // Whether the helper holds more than the cap, or would by the next look at twice the pace it
-    // grew over the last interval (the next look may come late, and growth speeds up as buffers
-    // double), with a little room besides for a look that comes later still on a busy machine:
-    // it is ended before it passes the cap, not once it has.
-    bool wouldPassTheCap(Clock::time_point now) {
-        const std::size_t resident = helper_.residentBytes().value_or(0);
-        if (now - lastLook_ >= watchInterval) {
-            const bool first = lastLook_ == Clock::time_point();
-            growth_ = first || resident < lastResident_ ? 0 : resident - lastResident_;
-            lastResident_ = resident;
-            lastLook_ = now;
-        }
-        return resident + 2 * growth_ + limits_.memoryBytes / 64 > limits_.memoryBytes;
-    }
-
     // False once the helper has gone.
     bool write(const std::vector<std::string_view>& pieces) {
         const std::string_view piece = pieces[piece_].substr(offset_);
@@ -130,19 +113,17 @@ class Exchange {
                 return HelperEnding::malformed;
             case State::tooLarge:
                 return HelperEnding::resultCap;
+            case State::overMemory:
+                return HelperEnding::memoryCap;
         }
         return HelperEnding::malformed;
     }
 
     HelperProcess& helper_;
-    const HelperLimits& limits_;
     Clock::time_point deadline_;
     helper_protocol::ReplyReader reply_;
     std::size_t piece_ = 0;
     std::size_t offset_ = 0;
-    std::size_t lastResident_ = 0;
-    std::size_t growth_ = 0;
-    Clock::time_point lastLook_;
 };
 
 }  // namespace
@@ -158,7 +139,7 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
     std::unique_ptr<HelperProcess> waiting;
 
     std::unique_ptr<HelperProcess> start() {
-        return HelperProcess::start(program, [weak = weak_from_this()] {
+        return HelperProcess::start(program, limits.memoryBytes, [weak = weak_from_this()] {
             if (auto pool = weak.lock())
                 pool->dropIfGone();
         });
@@ -215,7 +196,7 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
         auto helper = take();
         if (!helper)
             return report(converterId, {std::move(input), HelperEnding::unavailable});
-        Exchange exchange(*helper, limits, deadline);
+        Exchange exchange(*helper, limits.resultBytes, deadline);
         const auto request = helper_protocol::request(converterId, input);
         const auto ending = exchange.run(request.pieces(), stop, closing);
         auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;

@@ -27,7 +27,7 @@ enum class HelperEnding {
     converted,
     givenBack,    // the converter could not convert it
     deadline,     // the helper was ended at the deadline
-    memoryCap,    // the helper was ended at the memory cap
+    memoryCap,    // the helper ended itself at the memory cap
     resultCap,    // the helper was ended as its reply announced a result over the cap
     stopped,      // the conversion was no longer wanted, and the helper was ended
     crashed,      // the helper ended by itself, in a crash, an abort or an exit

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 
 #include "converters/HelperReaper.h"
@@ -21,6 +20,7 @@ extern char** environ;
 namespace pindrake::converters {
 
 std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path& program,
+                                                    std::size_t memoryCapBytes,
                                                     std::function<void()> gone) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
@@ -42,8 +42,9 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     // The helper makes sure it ends with its parent, and with the thread that started it.
     std::string parent = std::to_string(::getpid());
+    std::string cap = std::to_string(memoryCapBytes);
     std::string path = program.string();
-    char* argv[] = {path.data(), parent.data(), nullptr};
+    char* argv[] = {path.data(), parent.data(), cap.data(), nullptr};
     pid_t pid = -1;
     const int error = ::posix_spawn(&pid, path.c_str(), &files, &attributes, argv, environ);
     posix_spawn_file_actions_destroy(&files);
@@ -72,39 +73,21 @@ std::unique_ptr<HelperProcess> HelperProcess::start(const std::filesystem::path&
         return nullptr;
     }
     HelperReaper::shared().watch(pid, reaperPidfd, std::move(gone));
-    const std::string memory = "/proc/" + std::to_string(pid) + "/statm";
-    return std::unique_ptr<HelperProcess>(
-        new HelperProcess(pid, pidfd, ends[0], ::open(memory.c_str(), O_RDONLY | O_CLOEXEC)));
+    return std::unique_ptr<HelperProcess>(new HelperProcess(pid, pidfd, ends[0]));
 }
 
-HelperProcess::HelperProcess(pid_t pid, int pidfd, int socket, int memoryFile)
-    : pid_(pid), pidfd_(pidfd), socket_(socket), memoryFile_(memoryFile) {}
+HelperProcess::HelperProcess(pid_t pid, int pidfd, int socket)
+    : pid_(pid), pidfd_(pidfd), socket_(socket) {}
 
 HelperProcess::~HelperProcess() {
     end();
     ::close(pidfd_);
     ::close(socket_);
-    if (memoryFile_ >= 0)
-        ::close(memoryFile_);
 }
 
 bool HelperProcess::isAtRest() const {
     pollfd ready{socket_, POLLIN, 0};
     return !ended_ && ::poll(&ready, 1, 0) == 0;
-}
-
-// The second figure of statm is the resident set in pages. Read from a file kept open: it is read
-// every few milliseconds while a conversion runs.
-std::optional<std::size_t> HelperProcess::residentBytes() const {
-    char text[128];
-    const auto got = memoryFile_ < 0 ? -1 : ::pread(memoryFile_, text, sizeof text - 1, 0);
-    if (got <= 0)
-        return std::nullopt;
-    text[got] = '\0';
-    char* end = nullptr;
-    std::strtoull(text, &end, 10);
-    const auto pages = std::strtoull(end, nullptr, 10);
-    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
 void HelperProcess::end() {

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace pindrake::converters {
 
@@ -16,9 +15,11 @@ namespace pindrake::converters {
 // collected as soon as it has gone (see HelperReaper).
 class HelperProcess {
   public:
-    // Nothing when the program cannot be started. `gone` runs on another thread once the
-    // process has ended, however it ended.
+    // Nothing when the program cannot be started. The helper ends itself before its resident
+    // memory passes `memoryCapBytes`. `gone` runs on another thread once the process has ended,
+    // however it ended.
     static std::unique_ptr<HelperProcess> start(const std::filesystem::path& program,
+                                                std::size_t memoryCapBytes,
                                                 std::function<void()> gone = {});
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
@@ -29,20 +30,17 @@ class HelperProcess {
     // Whether it is waiting for a request: a helper at rest says nothing, so anything to read
     // (its end of the stream, or bytes nobody asked for) means it is of no further use.
     bool isAtRest() const;
-    // Its resident memory in bytes; nothing once it has gone.
-    std::optional<std::size_t> residentBytes() const;
     // Kills it unless it has ended.
     void end();
     pid_t pid() const { return pid_; }
 
   private:
-    HelperProcess(pid_t pid, int pidfd, int socket, int memoryFile);
+    HelperProcess(pid_t pid, int pidfd, int socket);
 
     pid_t pid_;
     // Signals reach this process even once it has been collected and its number reused.
     int pidfd_;
     int socket_;
-    int memoryFile_;
     bool ended_ = false;
 };
 

@@ -214,8 +214,11 @@ ReplyReader::State ReplyReader::judgeHeader() {
     const auto status = static_cast<std::uint8_t>(header_[0]);
     if (headerBytes_ == 0)
         return State::incomplete;
-    if (status == givenBack)
-        return headerBytes_ == 1 ? State::complete : State::malformed;
+    if (status == givenBack || status == endedAtMemoryCap) {
+        if (headerBytes_ > 1)
+            return State::malformed;
+        return status == givenBack ? State::complete : State::overMemory;
+    }
     if (status != Status::converted)
         return State::malformed;
     if (headerBytes_ < sizeof header_)

@@ -36,6 +36,9 @@ OutgoingMessage request(std::string_view converterId, const clipboard::Clipboard
 // A converted content (its text and its one kind), or nothing: the entry comes back.
 OutgoingMessage reply(const std::optional<clipboard::ClipboardContent>& converted);
 
+// The one byte a helper sends in place of a reply as it ends itself at its memory cap.
+inline constexpr std::uint8_t endedAtMemoryCap = 2;
+
 // Reads what the app sends, for the helper: blocking reads from `fd`, of requests whose text
 // fields are each at most `maximumBytes`.
 struct Request {
@@ -51,7 +54,7 @@ bool writeAll(int fd, const std::vector<std::string_view>& pieces);
 // text would exceed `maximumResultBytes` is refused from its header on, before its text comes.
 class ReplyReader {
   public:
-    enum class State { incomplete, complete, malformed, tooLarge };
+    enum class State { incomplete, complete, malformed, tooLarge, overMemory };
 
     explicit ReplyReader(std::size_t maximumResultBytes)
         : maximumResultBytes_(maximumResultBytes) {}

@@ -212,7 +212,7 @@ TEST_F(ConversionHelpersTest, EachLimitEndsTheHelperAndTheEntryComesBack) {
             << c.input.plainText.value_or(c.input.html.value_or("")).substr(0, 40);
         EXPECT_TRUE(result.content == c.input);
         expectEndedAndReplaced(*helpers, used);
-        // Judged by the kernel's count, not by the samples the pool took.
+        // Judged by the kernel's count, not by the looks the helper took.
         if (c.ending == HelperEnding::memoryCap) {
             EXPECT_LE(collectedHelpersPeakBytes(), std::max(peakBefore, smallMemoryCap))
                 << c.converter;
@@ -342,7 +342,7 @@ TEST_F(ConversionHelpersTest, AWarmHelperServesTheNextConversionsAndNoneRunsWhen
 TEST(HelperProcessTest, AHelperEndsWithTheThreadThatStartedIt) {
     std::unique_ptr<HelperProcess> helper;
     std::thread([&helper] {
-        helper = HelperProcess::start(PINDRAKE_CONVERSION_HELPER);
+        helper = HelperProcess::start(PINDRAKE_CONVERSION_HELPER, outOfReach.memoryBytes);
         ASSERT_TRUE(helper);
         // Once it has answered, it has set itself to end with this thread.
         const auto input = entry("*x*", ContentTag::markdown);
@@ -380,6 +380,7 @@ TEST(HelperReplyTest, OnlyWellFormedRepliesWithinTheCapAreTaken) {
     } cases[] = {
         {std::string(1, '\0'), State::complete},    // the entry comes back
         {std::string("\0x", 2), State::malformed},  // and more after it
+        {"\2", State::overMemory},                  // the helper ended at its memory cap
         {"\7", State::malformed},                   // no such status
         {converted(plainText[0], 5, "abcde"), State::complete},
         {converted(11, 1, "x"), State::malformed},           // no such kind

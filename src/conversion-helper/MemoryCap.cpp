@@ -1,0 +1,87 @@
+#include "conversion-helper/MemoryCap.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "converters/HelperProtocol.h"
+
+namespace pindrake::conversion_helper {
+namespace {
+
+// Processor time between looks. The kernel counts it at its clock ticks, so a look comes at the
+// first tick after this much.
+constexpr suseconds_t lookEveryMicroseconds = 1'000;
+
+// Set up once, before the first look; read only by the handler after that.
+struct Watch {
+    int memoryFile = -1;
+    int socket = -1;
+    std::size_t capBytes = 0;
+    std::size_t pageBytes = 0;
+    std::size_t lastResident = 0;
+};
+Watch watch;
+// Two threads can take the signal at once: one looks, the other lets it pass.
+std::atomic_flag looking = ATOMIC_FLAG_INIT;
+
+// The second figure of statm, the resident set in pages. Parsed by hand: only what is safe in a
+// signal handler is called.
+std::size_t residentBytes() {
+    char text[128];
+    const auto got = ::pread(watch.memoryFile, text, sizeof text, 0);
+    std::size_t field = 0, pages = 0;
+    for (ssize_t i = 0; i < got && field < 2; ++i) {
+        if (text[i] == ' ')
+            ++field;
+        else if (field == 1 && text[i] >= '0' && text[i] <= '9')
+            pages = pages * 10 + static_cast<std::size_t>(text[i] - '0');
+    }
+    return pages * watch.pageBytes;
+}
+
+// Ends the process before it passes the cap: once it holds more than the cap, or would at twice
+// the pace it grew since the last look (growth speeds up as buffers double), with a little room
+// besides for a look that comes a tick late.
+void look(int) {
+    if (looking.test_and_set())
+        return;
+    const int savedErrno = errno;
+    const std::size_t resident = residentBytes();
+    const std::size_t growth = resident > watch.lastResident ? resident - watch.lastResident : 0;
+    watch.lastResident = resident;
+    if (resident + 2 * growth + watch.capBytes / 64 > watch.capBytes) {
+        // Within a reply being written, the word only cuts it short, as the ending would.
+        const char word = converters::helper_protocol::endedAtMemoryCap;
+        ::send(watch.socket, &word, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::_exit(3);
+    }
+    errno = savedErrno;
+    looking.clear();
+}
+
+}  // namespace
+
+bool holdMemoryCap(std::size_t capBytes, int socket) {
+    watch.memoryFile = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    watch.socket = socket;
+    watch.capBytes = capBytes;
+    watch.pageBytes = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    if (watch.memoryFile < 0)
+        return false;
+    watch.lastResident = residentBytes();
+    struct sigaction action{};
+    action.sa_handler = look;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    const itimerval every{{0, lookEveryMicroseconds}, {0, lookEveryMicroseconds}};
+    return ::sigaction(SIGPROF, &action, nullptr) == 0 &&
+           ::setitimer(ITIMER_PROF, &every, nullptr) == 0;
+}
+
+}  // namespace pindrake::conversion_helper
