@@ -4,7 +4,10 @@
 // character to the list repainted, with 2000 entries. The programs take turns, one round after
 // another (N rounds, 5 by default): each round starts the program on its own history, opens the
 // panel once to settle, then times three opens, each with a character typed and erased, and
-// quits it; so a change in the machine's load falls on every program alike. With --idle, first
+// quits it; so a change in the machine's load falls on every program alike. The keys are sent
+// from this process through XTest, a chord's presses and releases together, and the clock starts
+// as they leave: a program started to type them waits between its events and would be timed
+// too, 25-50 ms before the panel, which opens on the hot key's release. With --idle, first
 // the CPU time of each idle program over 60 s and its resident memory after start and with 2000
 // entries. Each program runs with a private home, seeded with a history of 2000 entries, and is
 // waited for until it writes its first line to standard output (the app's running notice), then
@@ -18,12 +21,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -46,11 +54,37 @@ QImage sample(const QRect& area) {
         .toImage();
 }
 
-// Milliseconds from `act` until the area looks different, polled about every millisecond.
-double millisecondsUntilChanged(const QRect& area, const std::string& act) {
+Display* display() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->display() : nullptr;
+}
+
+// Presses the keys in order and releases them in reverse order, sent to the server together.
+bool typeKeys(std::initializer_list<KeySym> keys) {
+    Display* x = display();
+    if (!x)
+        return false;
+    std::vector<unsigned> codes;
+    for (const KeySym key : keys) {
+        const KeyCode code = XKeysymToKeycode(x, key);
+        if (code == 0)
+            return false;
+        codes.push_back(code);
+    }
+    for (const unsigned code : codes)
+        XTestFakeKeyEvent(x, code, True, CurrentTime);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code)
+        XTestFakeKeyEvent(x, *code, False, CurrentTime);
+    XFlush(x);
+    return true;
+}
+
+// Milliseconds from typing `keys` until the area looks different, polled about every
+// millisecond.
+double millisecondsUntilChanged(const QRect& area, std::initializer_list<KeySym> keys) {
     const QImage before = sample(area);
     const auto start = Clock::now();
-    if (std::system(act.c_str()) != 0)
+    if (!typeKeys(keys))
         return -1;
     while (Clock::now() - start < std::chrono::seconds(5)) {
         if (sample(area) != before)
@@ -133,14 +167,13 @@ struct Figures {
 void measure(const QString& program, const QRect& strip, int opens, Figures& figures) {
     App app(program, 2000);
     for (int i = -1; i < opens; ++i) {
-        const double show =
-            millisecondsUntilChanged(strip, "xdotool key --clearmodifiers shift+super+v");
+        const double show = millisecondsUntilChanged(strip, {XK_Shift_L, XK_Super_L, XK_v});
         QTest::qWait(300);
-        const double typed = millisecondsUntilChanged(strip, "xdotool key 7");
+        const double typed = millisecondsUntilChanged(strip, {XK_7});
         QTest::qWait(200);
-        const double erased = millisecondsUntilChanged(strip, "xdotool key BackSpace");
+        const double erased = millisecondsUntilChanged(strip, {XK_BackSpace});
         QTest::qWait(200);
-        std::system("xdotool key Escape");
+        typeKeys({XK_Escape});
         QTest::qWait(400);
         if (i < 0)
             continue;
