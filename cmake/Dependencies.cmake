@@ -8,6 +8,8 @@ find_package(GTest REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg Test)
 if(PINDRAKE_BENCH)
   find_package(benchmark REQUIRED)
+  # The screen read through shared memory by desktop_figures.
+  pkg_check_modules(XEXT REQUIRED IMPORTED_TARGET xext)
 endif()
 pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xtst xcb xcb-xtest xcb-xkb xcb-xfixes)

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPlatformSurfaceEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,20 +31,14 @@ xcb_connection_t* x11Connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const auto cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-// A compositor owns the selection named after its screen while it runs.
-bool compositorRuns(xcb_connection_t* connection) {
+// The selection a compositor owns while it runs on our screen.
+std::string compositorSelectionName() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     const int screen = x11 && x11->display() ? DefaultScreen(x11->display()) : 0;
-    const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
-    const xcb_atom_t selection = atom(connection, name.c_str());
+    return "_NET_WM_CM_S" + std::to_string(screen);
+}
+
+bool compositorRuns(xcb_connection_t* connection, xcb_atom_t selection) {
     if (selection == XCB_ATOM_NONE)
         return false;
     std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
@@ -50,27 +46,6 @@ bool compositorRuns(xcb_connection_t* connection) {
                                       nullptr),
         &std::free);
     return reply && reply->owner != XCB_WINDOW_NONE;
-}
-
-// The panel never takes the focus (it grabs the keyboard), yet Qt offers it for every window. A
-// window manager moving the focus on from a window of ours that closes (Settings, as the panel
-// shows) may take the offer: the panel lets the focus drop, and once it closes the keys reach no
-// window. Without the offer the focus goes to another program's window.
-void refuseFocusOffers(xcb_connection_t* connection, xcb_window_t window) {
-    const xcb_atom_t protocols = atom(connection, "WM_PROTOCOLS");
-    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, window, protocols, XCB_ATOM_ATOM, 0, 32),
-            nullptr),
-        &std::free);
-    if (!reply || reply->format != 32)
-        return;
-    const auto* offered = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    std::vector<xcb_atom_t> kept(
-        offered, offered + xcb_get_property_value_length(reply.get()) / sizeof(xcb_atom_t));
-    std::erase(kept, atom(connection, "WM_TAKE_FOCUS"));
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(kept.size()), kept.data());
 }
 
 // A grab fails while the window is not yet mapped or another client holds one; it is tried
@@ -90,6 +65,23 @@ void closePopups() {
         if (!popup->close())
             break;
     }
+}
+
+// Asked for together: one round trip for all.
+QtPanelWindow::Atoms internAtoms(xcb_connection_t* connection) {
+    const std::string selection = compositorSelectionName();
+    const char* names[] = {"WM_PROTOCOLS", "WM_TAKE_FOCUS", "_NET_WM_DESKTOP", selection.c_str()};
+    xcb_intern_atom_cookie_t cookies[std::size(names)];
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        cookies[i] =
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(strlen(names[i])), names[i]);
+    xcb_atom_t atoms[std::size(names)];
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(connection, cookies[i], nullptr), &std::free);
+        atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return {atoms[0], atoms[1], atoms[2], atoms[3]};
 }
 
 }  // namespace
@@ -127,6 +119,9 @@ class QtPanelWindow::Frame final : public QWidget {
 
   protected:
     bool event(QEvent* event) override {
+        if (auto* surface = dynamic_cast<QPlatformSurfaceEvent*>(event);
+            surface && surface->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+            owner_.refuseFocusOffers();
         if (event->type() == QEvent::UpdateRequest && windowHandle() && windowHandle()->isExposed())
             owner_.frameComing();
         return QWidget::event(event);
@@ -204,10 +199,12 @@ void QtPanelWindow::create(const Rect& frame, std::function<void()> onResignKey)
         return;
     onResignKey_ = std::move(onResignKey);
     window_ = new Frame(*this);
+    auto* connection = x11Connection();
+    if (connection)
+        atoms_ = internAtoms(connection);
     // The alpha channel is chosen when the window is made; a compositor that starts or stops
     // later is met by the shape.
-    auto* connection = x11Connection();
-    composited_ = connection && compositorRuns(connection);
+    composited_ = connection && compositorRuns(connection, atoms_.compositorSelection);
     window_->setAttribute(Qt::WA_TranslucentBackground, composited_);
     setFrame(frame);
     window_->watchFrames();
@@ -276,10 +273,8 @@ void QtPanelWindow::makeKeyAndOrderFront() {
     if (!window_)
         return;
     closePopups();
-    if (auto* connection = x11Connection()) {
-        composited_ = compositorRuns(connection);
-        refuseFocusOffers(connection, static_cast<xcb_window_t>(window_->winId()));
-    }
+    if (auto* connection = x11Connection())
+        composited_ = compositorRuns(connection, atoms_.compositorSelection);
     applyShape();
     window_->show();
     window_->raise();
@@ -430,10 +425,36 @@ void QtPanelWindow::showOnAllDesktops() {
         return;
     const auto window = static_cast<xcb_window_t>(window_->winId());
     const std::uint32_t allDesktops = 0xFFFFFFFF;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-                        atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
-                        &allDesktops);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms_.desktop,
+                        XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     xcb_flush(connection);
+}
+
+// The panel never takes the focus (it grabs the keyboard), yet the toolkit offers it for every
+// window as it makes the window. A window manager moving the focus on from a window of ours that
+// closes (Settings, as the panel shows) may take the offer: the panel lets the focus drop, and
+// once it closes the keys reach no window. Without the offer the focus goes to another program's
+// window.
+void QtPanelWindow::refuseFocusOffers() {
+    auto* connection = x11Connection();
+    if (!connection || !window_ || !window_->windowHandle())
+        return;
+    // The widget takes its id only once the toolkit's window is made, after this.
+    const auto window = static_cast<xcb_window_t>(window_->windowHandle()->winId());
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(
+            connection,
+            xcb_get_property(connection, 0, window, atoms_.protocols, XCB_ATOM_ATOM, 0, 32),
+            nullptr),
+        &std::free);
+    if (!reply || reply->format != 32)
+        return;
+    const auto* offered = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    std::vector<xcb_atom_t> kept(
+        offered, offered + xcb_get_property_value_length(reply.get()) / sizeof(xcb_atom_t));
+    std::erase(kept, atoms_.takeFocus);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms_.protocols, XCB_ATOM_ATOM,
+                        32, static_cast<std::uint32_t>(kept.size()), kept.data());
 }
 
 }  // namespace pindrake::app::views

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -54,6 +55,14 @@ class QtPanelWindow final : public PanelWindow {
     // Both grabs are held.
     bool hasGrabs() const { return keyboardGrabbed_ && pointerGrabbed_; }
 
+    // The names the panel gives the X server, looked up once: each lookup is a round trip.
+    struct Atoms {
+        std::uint32_t protocols = 0;
+        std::uint32_t takeFocus = 0;
+        std::uint32_t desktop = 0;
+        std::uint32_t compositorSelection = 0;
+    };
+
   private:
     class Frame;
     void grabInput();
@@ -62,6 +71,8 @@ class QtPanelWindow final : public PanelWindow {
     // The widget the keys typed while the panel shows go to; none without content.
     QWidget* keyReceiver() const;
     void showOnAllDesktops();
+    // Run whenever the toolkit makes the window, which is when it writes the offer.
+    void refuseFocusOffers();
     void applyShape();
     // The window is about to draw a frame: what waits for one runs once it is on its way.
     void frameComing();
@@ -79,6 +90,7 @@ class QtPanelWindow final : public PanelWindow {
     int grabAttempts_ = 0;
     QRegion shape_;
     bool composited_ = false;
+    Atoms atoms_;
     std::vector<std::function<void()>> afterFrame_;
 };
 
