@@ -6,8 +6,10 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <ctime>
 
 #include "converters/HelperProtocol.h"
 
@@ -18,17 +20,23 @@ namespace {
 // first tick after this much.
 constexpr suseconds_t lookEveryMicroseconds = 1'000;
 
-// Set up once, before the first look; read only by the handler after that.
+// Set up once, before the first look; the handler's own after that.
 struct Watch {
     int memoryFile = -1;
     int socket = -1;
-    std::size_t capBytes = 0;
     std::size_t pageBytes = 0;
-    std::size_t lastResident = 0;
 };
 Watch watch;
+// Made before the first look.
+CapProjection* projection = nullptr;
 // Two threads can take the signal at once: one looks, the other lets it pass.
 std::atomic_flag looking = ATOMIC_FLAG_INIT;
+
+double processorMicroseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
 
 // The second figure of statm, the resident set in pages. Parsed by hand: only what is safe in a
 // signal handler is called.
@@ -45,17 +53,12 @@ std::size_t residentBytes() {
     return pages * watch.pageBytes;
 }
 
-// Ends the process before it passes the cap: once it holds more than the cap, or would at twice
-// the pace it grew since the last look (growth speeds up as buffers double), with a little room
-// besides for a look that comes a tick late.
+// The handler of every look.
 void look(int) {
     if (looking.test_and_set())
         return;
     const int savedErrno = errno;
-    const std::size_t resident = residentBytes();
-    const std::size_t growth = resident > watch.lastResident ? resident - watch.lastResident : 0;
-    watch.lastResident = resident;
-    if (resident + 2 * growth + watch.capBytes / 64 > watch.capBytes) {
+    if (projection->wouldPass(residentBytes(), processorMicroseconds())) {
         // Within a reply being written, the word only cuts it short, as the ending would.
         const char word = converters::helper_protocol::endedAtMemoryCap;
         ::send(watch.socket, &word, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -67,14 +70,32 @@ void look(int) {
 
 }  // namespace
 
+CapProjection::CapProjection(std::size_t capBytes, std::size_t resident,
+                             double processorMicroseconds)
+    : capBytes_(static_cast<double>(capBytes)),
+      windowResident_(static_cast<double>(resident)),
+      windowStart_(processorMicroseconds) {}
+
+bool CapProjection::wouldPass(std::size_t resident, double processorMicroseconds) {
+    const double now = processorMicroseconds;
+    const double bytes = static_cast<double>(resident);
+    if (now - windowStart_ >= windowMicroseconds) {
+        const double grown = std::max(bytes - windowResident_, 0.0);
+        pace_ = std::max(grown / (now - windowStart_), pace_ / 2);
+        windowResident_ = bytes;
+        windowStart_ = now;
+    }
+    return bytes + 2 * pace_ * lookaheadMicroseconds + capBytes_ / 64 > capBytes_;
+}
+
 bool holdMemoryCap(std::size_t capBytes, int socket) {
     watch.memoryFile = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
     watch.socket = socket;
-    watch.capBytes = capBytes;
     watch.pageBytes = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     if (watch.memoryFile < 0)
         return false;
-    watch.lastResident = residentBytes();
+    static CapProjection made(capBytes, residentBytes(), processorMicroseconds());
+    projection = &made;
     struct sigaction action{};
     action.sa_handler = look;
     action.sa_flags = SA_RESTART;
