@@ -21,6 +21,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <chrono>
 #include <fstream>
@@ -233,6 +234,17 @@ class Previews {
     Subscription shown_;
 };
 
+// Whether any thread of this process has a child left, running or not yet collected.
+bool hasChildren() {
+    for (const auto& thread : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream children(thread.path() / "children");
+        std::string child;
+        if (children >> child)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -282,13 +294,12 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    // The largest of the helpers collected so far: the one that ran the conversion, ended.
+    // The largest of the helpers, once every one has been collected: the one kept warm may go
+    // before the one that ran the conversion.
     services.conversion.helpers.reset();
     rusage helper{};
-    const bool collected = inProcess() || test_support::eventually([&helper] {
-                               getrusage(RUSAGE_CHILDREN, &helper);
-                               return helper.ru_maxrss > 0;
-                           });
+    const bool collected = inProcess() || test_support::eventually([] { return !hasChildren(); });
+    getrusage(RUSAGE_CHILDREN, &helper);
     const std::size_t inputBytes =
         content->html ? content->html->size() : content->plainText->size();
     std::cout << argv[1] << " on " << argv[2] << " (" << inputBytes << " bytes): "
