@@ -277,9 +277,14 @@ void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardC
     threads_.async([pool = pool_, completion = completions_.add(main, std::move(done)),
                     converterId = std::move(converterId), input = std::move(input),
                     stop = std::move(stop), deadline]() mutable {
-        completion->settle(pool->convert(converterId, std::move(input), stop, deadline));
-        // A helper ended by its conversion is replaced while the panel may need one.
-        pool->warmUp();
+        auto result = pool->convert(converterId, std::move(input), stop, deadline);
+        const bool helperKept =
+            result.ending == HelperEnding::converted || result.ending == HelperEnding::givenBack;
+        completion->settle(std::move(result));
+        // A helper ended by its conversion is replaced while the panel may need one. One kept
+        // is not: the next conversion may have taken it already, and a second would start.
+        if (!helperKept)
+            pool->warmUp();
     });
 }
 
