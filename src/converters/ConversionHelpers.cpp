@@ -24,6 +24,11 @@ constexpr const char* programName = "pindrake-conversion-helper";
 // How often the conversion's stop is looked at while it works.
 constexpr std::chrono::milliseconds watchInterval{2};
 
+// Whether a conversion that ended so leaves its helper fit for the next one.
+bool leavesHelperFit(HelperEnding ending) {
+    return ending == HelperEnding::converted || ending == HelperEnding::givenBack;
+}
+
 const char* describe(HelperEnding ending) {
     switch (ending) {
         case HelperEnding::deadline:
@@ -201,7 +206,7 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
         const auto ending = exchange.run(request.pieces(), stop, closing);
         auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;
         HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
-        if (ending == HelperEnding::converted || ending == HelperEnding::givenBack)
+        if (leavesHelperFit(ending))
             putBack(std::move(helper));
         else
             helper->end();
@@ -278,12 +283,11 @@ void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardC
                     converterId = std::move(converterId), input = std::move(input),
                     stop = std::move(stop), deadline]() mutable {
         auto result = pool->convert(converterId, std::move(input), stop, deadline);
-        const bool helperKept =
-            result.ending == HelperEnding::converted || result.ending == HelperEnding::givenBack;
+        const bool helperEnded = !leavesHelperFit(result.ending);
         completion->settle(std::move(result));
         // A helper ended by its conversion is replaced while the panel may need one. One kept
         // is not: the next conversion may have taken it already, and a second would start.
-        if (!helperKept)
+        if (helperEnded)
             pool->warmUp();
     });
 }
