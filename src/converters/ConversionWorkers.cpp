@@ -12,7 +12,9 @@ using clipboard::ClipboardContent;
 namespace {
 
 // One conversion, between its worker's job and its deadline: whichever comes first takes the
-// input, so that it is never copied and never given twice.
+// input, so that it is never copied and never given twice. It owns its completion: the deadline
+// that finds the conversion alive can always give the input back, even when the job finishes
+// and goes in between.
 struct Conversion {
     enum class Stage { waiting, running, finished };
 
@@ -20,6 +22,7 @@ struct Conversion {
     Stage stage = Stage::waiting;
     std::optional<ClipboardContent> input;
     CancellationToken ended;
+    std::shared_ptr<PendingCompletion<ClipboardContent>> completion;
 };
 
 }  // namespace
@@ -31,7 +34,7 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
     conversion->input = std::move(input);
     // Cancelled once the conversion has answered, or its deadline has come.
     auto deadlineTimer = std::make_shared<TimerHandle>();
-    auto completion =
+    conversion->completion =
         completions_.add(main, [deadlineTimer, done = std::move(done)](ClipboardContent result) {
             deadlineTimer->cancel();
             done(std::move(result));
@@ -41,7 +44,6 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
     // Holds nothing of the conversion: once its job has gone, the deadline finds nothing to do.
     *deadlineTimer = main.postAfter(limits.deadline, [deadlineTimer,
                                                       weakConversion = std::weak_ptr(conversion),
-                                                      weakCompletion = std::weak_ptr(completion),
                                                       converterId, deadline = limits.deadline] {
         deadlineTimer->cancel();
         const auto conversion = weakConversion.lock();
@@ -60,14 +62,13 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
         }
         log::warning(converterId + " was still converting at its deadline of " +
                      std::to_string(deadline.count()) + " ms; the entry comes back unconverted");
-        if (const auto completion = weakCompletion.lock(); completion && waiting)
-            completion->settle(std::move(*waiting));
+        if (waiting)
+            conversion->completion->settle(std::move(*waiting));
     });
 
     std::erase_if(deadlineTimers_, [](const auto& timer) { return timer->isCancelled(); });
     deadlineTimers_.push_back(std::move(deadlineTimer));
-    queue_.async([conversion, completion = std::move(completion), budget = std::move(budget),
-                  transform = std::move(transform)] {
+    queue_.async([conversion, budget = std::move(budget), transform = std::move(transform)] {
         ClipboardContent input;
         {
             std::lock_guard lock(conversion->mutex);
@@ -83,7 +84,7 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
             std::lock_guard lock(conversion->mutex);
             conversion->stage = Conversion::Stage::finished;
         }
-        completion->settle(result && !budget.isStopped() ? std::move(*result) : std::move(input));
+        conversion->completion->settle(result && !budget.isStopped() ? std::move(*result) : std::move(input));
     });
 }
 
