@@ -121,6 +121,19 @@ class AppEndToEndTest : public ::testing::Test {
             window.pop_back();
         return window;
     }
+    // How many conversion helpers the app runs now.
+    std::size_t runningHelpers() {
+        std::size_t count = 0;
+        for (const auto& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            std::ifstream stat("/proc/" + process.toStdString() + "/stat");
+            std::string pid, name, state;
+            qint64 parent = 0;
+            if (stat >> pid >> name >> state >> parent && parent == app.processId() &&
+                name.starts_with("(pindrake-conver"))
+                ++count;
+        }
+        return count;
+    }
     QString autostartEntry() {
         QFile file(home.filePath("config/autostart/pindrake.desktop"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -168,13 +181,23 @@ TEST_F(AppEndToEndTest, PastesTheFilteredEntryThenAConvertedOneAndHidesOnEscapeA
     ASSERT_TRUE(copyUntilRecorded("epsilon six", 6));
     EXPECT_EQ(history().size(), 6u) << "the converted paste was recorded";
 
+    // However the panel hides, even from a converter's preview, the app keeps no helper.
+    copy("# Title\n\n*some* text\n");
+    ASSERT_TRUE(historyHas(7));
     openPanel();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runningHelpers() == 1; }, 10'000))
+        << "no helper is kept warm while the panel shows";
+    xdotool("key Right");
+    xdotool("key Down");
+    xdotool("key Escape");
     xdotool("key Escape");
     EXPECT_TRUE(waitPanel(false)) << "Escape did not hide the panel";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runningHelpers() == 0; }, 10'000));
 
     openPanel();
     xdotool("mousemove 1270 790 click 1");
     EXPECT_TRUE(waitPanel(false)) << "a click outside did not hide the panel";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runningHelpers() == 0; }, 10'000));
 }
 
 // A second start on the same history folder tells the user, in a dialog when no terminal
