@@ -84,7 +84,8 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
             std::lock_guard lock(conversion->mutex);
             conversion->stage = Conversion::Stage::finished;
         }
-        conversion->completion->settle(result && !budget.isStopped() ? std::move(*result) : std::move(input));
+        conversion->completion->settle(result && !budget.isStopped() ? std::move(*result)
+                                                                     : std::move(input));
     });
 }
 
