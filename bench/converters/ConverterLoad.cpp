@@ -20,10 +20,9 @@
 // helpers.
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-
-#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <optional>

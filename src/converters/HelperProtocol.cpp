@@ -13,8 +13,6 @@ using clipboard::ContentTag;
 
 namespace {
 
-enum Status : std::uint8_t { givenBack = 0, converted = 1 };
-
 std::uint64_t tagMask(const clipboard::ContentTags& tags) {
     std::uint64_t mask = 0;
     for (ContentTag tag : tags)

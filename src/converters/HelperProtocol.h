@@ -36,8 +36,9 @@ OutgoingMessage request(std::string_view converterId, const clipboard::Clipboard
 // A converted content (its text and its one kind), or nothing: the entry comes back.
 OutgoingMessage reply(const std::optional<clipboard::ClipboardContent>& converted);
 
-// The one byte a helper sends in place of a reply as it ends itself at its memory cap.
-inline constexpr std::uint8_t endedAtMemoryCap = 2;
+// The first byte of a reply. A helper that ends itself at its memory cap sends that byte alone,
+// in place of a reply.
+enum Status : std::uint8_t { givenBack = 0, converted = 1, endedAtMemoryCap = 2 };
 
 // Reads what the app sends, for the helper: blocking reads from `fd`, of requests whose text
 // fields are each at most `maximumBytes`.
