@@ -128,6 +128,8 @@ class MarkupFormatter : public MarkupWalker {
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});
+    // Whether the line after the one holding `bodyStart` starts with a blank.
+    bool secondLineIndented(const Markup& command, std::size_t bodyStart) const;
     bool writeHeadingSetext(const Heading& heading);
     void writeHeadingAtx(const Heading& heading, bool hasBreak);
     bool writesIndentedCode(const CodeBlock& codeBlock) const;

@@ -215,7 +215,7 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
              DoxygenNote{BlockQuote{paragraph("a")},
                          Table({std::nullopt}, Table::Head{testing::cell("b")}, Table::Body{})}},
          "\\note a\n\nb\n\\note > a\n\nb\n> c\n\n> d\n\\note - a\n\nb\n"
-         "\\note a\n\n- \n\nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
+         "\\note a\n\n- \nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
     });
     const auto options = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
     EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));
