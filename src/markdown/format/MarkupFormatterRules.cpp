@@ -257,16 +257,16 @@ void MarkupFormatter::visitList(const Markup& list) {
     const bool nestedInList =
         grandparent && (grandparent->is<UnorderedList>() || grandparent->is<OrderedList>());
     const auto firstItem = list.child(0) ? list.child(0)->as<ListItem>() : std::nullopt;
-    const bool mayInterrupt =
-        !firstItem || detail::mayInterruptParagraph(*firstItem, formattingOptions, inCommandLines());
+    const bool mayInterrupt = !firstItem || detail::mayInterruptParagraph(
+                                                *firstItem, formattingOptions, inCommandLines());
     const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
     if (previous && !(nestedInList && mayInterrupt && !previous->is<HTMLBlock>()))
         breakFromSibling(list);
     const char bullet = rawValue(formattingOptions.unorderedListMarker).front();
-    const bool wouldCompleteBreak = list.is<UnorderedList>() && bullet != '+' && firstItem &&
-                                    detail::markerStandsAlone(*firstItem, formattingOptions,
-                                                              inCommandLines()) &&
-                                    bulletsEndingHere(bullet) >= 2;
+    const bool wouldCompleteBreak =
+        list.is<UnorderedList>() && bullet != '+' && firstItem &&
+        detail::markerStandsAlone(*firstItem, formattingOptions, inCommandLines()) &&
+        bulletsEndingHere(bullet) >= 2;
     const bool otherMarker = wouldCompleteBreak ||
                              (previous && previous->kind() == list.kind() && lastList_ &&
                               lastList_->list == previous->identifier() && !lastList_->otherMarker);

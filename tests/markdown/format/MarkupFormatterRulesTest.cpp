@@ -199,7 +199,23 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
 TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
     const Document commands{DoxygenParameter("x", {paragraph("the x")}),
                             DoxygenReturns(paragraph("y")), DoxygenNote(paragraph("n"))};
+    const auto never = changed([](Options& o) { o.useCodeFence = Options::UseCodeFence::never; });
+    const DoxygenNote itemOpeningWithCode{UnorderedList{ListItem{CodeBlock(std::nullopt, "c\n")}}};
     expectFormats({
+        {"code opening an item indented on the marker's line", Document{itemOpeningWithCode},
+         "\\note -     c", never},
+        {"the command alone on its line where the body's second line is indented",
+         Document{
+             itemOpeningWithCode,
+             DoxygenParameter("p", {UnorderedList{ListItem{
+                                       paragraph("a"), UnorderedList{ListItem{paragraph("b")}}}}})},
+         "\\note\n- ```\n  c\n  ```\n\\param p\n- a\n  - b"},
+        {"blocks on the next line after HTML closed on its line, a quote or a list but where "
+         "it ends in a paragraph",
+         Document{DoxygenNote{HTMLBlock("<!-- c -->\n"), paragraph("x")},
+                  DoxygenNote{BlockQuote{paragraph("q")}, UnorderedList{ListItem{}}},
+                  DoxygenNote{BlockQuote{CodeBlock(std::nullopt, "c\n")}, paragraph("x")}},
+         "\\note <!-- c -->\nx\n\\note > q\n- \n\\note > ```\n> c\n> ```\nx"},
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
