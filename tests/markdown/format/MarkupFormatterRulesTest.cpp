@@ -239,8 +239,9 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
 
 // HTML follows a paragraph in a command on the next line where the parser lets it interrupt the
 // paragraph (which it is asked first); elsewhere it would read as the paragraph's text, and
-// keeps its blank line.
-TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
+// keeps its blank line. A paragraph follows HTML on the next line where the HTML's last line
+// closes what it opened; only a blank line ends any other.
+TEST(MarkupFormatterRulesTest, HTMLAndParagraphsSideBySideInADoxygenCommand) {
     const std::pair<std::string, bool> cases[] = {
         {"<div>", true},         {"<DIV class=a>", true}, {"</p>", true},
         {"<hr/>", true},         {"<h1>", true},          {"<pre>", true},
@@ -256,6 +257,19 @@ TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
         EXPECT_EQ(joined && joined->childCount() == 2, interrupts) << html;
         EXPECT_EQ(format(DoxygenNote{paragraph("x"), HTMLBlock(html + "\n")}),
                   "\\note x\n" + std::string(interrupts ? "" : "\n") + html)
+            << html;
+    }
+    const std::pair<std::string, bool> closing[] = {
+        {"<!-- c -->", true},    {"<?x?>", true},        {"<!DOCTYPE x>", true},
+        {"<![CDATA[x]]>", true}, {"<pre>x</PRE>", true}, {"<style>a</style> b", true},
+        {"<!-- c", false},       {"<?x", false},         {"<pre>", false},
+        {"<div>", false},        {"<br>", false},
+    };
+    for (const auto& [html, closes] : closing) {
+        const auto followed = parseDocument("\\note " + html + "\nx", doxygen).child(0);
+        EXPECT_EQ(followed && followed->childCount() == 2, closes) << html;
+        EXPECT_EQ(format(DoxygenNote{HTMLBlock(html + "\n"), paragraph("x")}),
+                  "\\note " + html + (closes ? "\nx" : "\n\nx"))
             << html;
     }
 }
