@@ -210,12 +210,6 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
              DoxygenParameter("p", {UnorderedList{ListItem{
                                        paragraph("a"), UnorderedList{ListItem{paragraph("b")}}}}})},
          "\\note\n- ```\n  c\n  ```\n\\param p\n- a\n  - b"},
-        {"blocks on the next line after HTML closed on its line, a quote or a list but where "
-         "it ends in a paragraph",
-         Document{DoxygenNote{HTMLBlock("<!-- c -->\n"), paragraph("x")},
-                  DoxygenNote{BlockQuote{paragraph("q")}, UnorderedList{ListItem{}}},
-                  DoxygenNote{BlockQuote{CodeBlock(std::nullopt, "c\n")}, paragraph("x")}},
-         "\\note <!-- c -->\nx\n\\note > q\n- \n\\note > ```\n> c\n> ```\nx"},
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
