@@ -152,6 +152,8 @@ class MarkupFormatter : public MarkupWalker {
     std::string prefixes_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
+    // Doxygen commands around the element being written.
+    int commandsBeingWritten_ = 0;
     // Blocks around the element being written whose text is never wrapped.
     std::int64_t unwrappedDepth_ = 0;
     // Whether the text of the paragraph, heading or cell being written holds a star, an
