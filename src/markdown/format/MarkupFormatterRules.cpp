@@ -326,7 +326,8 @@ void MarkupFormatter::visitBlockDirective(const BlockDirective& blockDirective) 
 // A command after a sibling starts its own line: within a line it would be read as text. Its
 // body is read without the indentation of its first line below the command's, which a line of
 // a list item or of code could set to its own: the lines after would then lose theirs. Such a
-// body is written again with the command alone on its line.
+// body is written again with the command alone on its line. Only the outermost command is, so
+// that commands built into one another cost twice their writing at most.
 void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_view word,
                                           std::string_view parameterName) {
     if (!isFirst(command))
@@ -343,8 +344,10 @@ void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_vie
     const auto lastIndentedCodeBlock = lastIndentedCodeBlock_;
     print(head + " ", command);
     const std::size_t bodyStart = result_.size();
+    ++commandsBeingWritten_;
     descendInto(command);
-    if (!secondLineIndented(command, bodyStart))
+    --commandsBeingWritten_;
+    if (commandsBeingWritten_ > 0 || !secondLineIndented(command, bodyStart))
         return;
     restoreState(beforeHead);
     bulletRun_ = bulletRun;
@@ -352,7 +355,9 @@ void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_vie
     lastIndentedCodeBlock_ = lastIndentedCodeBlock;
     print(head, command);
     ++state_.queuedNewlines;
+    ++commandsBeingWritten_;
     descendInto(command);
+    --commandsBeingWritten_;
 }
 
 bool MarkupFormatter::secondLineIndented(const Markup& command, std::size_t bodyStart) const {

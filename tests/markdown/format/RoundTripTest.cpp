@@ -408,8 +408,9 @@ TEST(RoundTripTest, BlocksInDoxygenBodiesReadBackWhereAWritingHoldsThem) {
     const auto block = [&](char name) {
         return *parseDocument(markdown[all.find(name)]).child(0)->as<BlockMarkup>();
     };
-    for (const auto& [name, options] : configurations()) {
+    for (const Configuration& configuration : configurations()) {
         const auto expectReadBack = [&](const Document& tree, bool holds) {
+            const auto& [name, options] = configuration;
             const std::string text = format(tree, options);
             const Document reread = parseDocument(text, doxygen);
             ASSERT_EQ(normalised(reread, options).hasSameStructure(normalised(tree, options)),
