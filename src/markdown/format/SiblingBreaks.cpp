@@ -62,7 +62,7 @@ bool interrupts(const Markup& block, const Markup& previous,
 // After a list or a quote ending in a paragraph, a line that opens any block leaves the paragraph
 // to its container: only a line of plain text is taken in lazily, the first line of a paragraph,
 // of a table or of an underlined heading.
-bool followsLazyParagraph(const Markup& block) {
+bool mayFollowLazyParagraph(const Markup& block) {
     switch (block.kind()) {
         case K::paragraph:
         case K::table:
@@ -90,7 +90,7 @@ SiblingBreak siblingBreak(const Markup& block, bool inCommandLines,
     if (isListOrQuote(*previous)) {
         if (!endsInParagraph(*previous))
             return SiblingBreak::nextLine;
-        return followsLazyParagraph(block) ? SiblingBreak::interruptingLine
+        return mayFollowLazyParagraph(block) ? SiblingBreak::interruptingLine
                                            : SiblingBreak::blankLine;
     }
     if (!previous->is<Paragraph>() && !previous->is<Table>())
