@@ -91,7 +91,7 @@ SiblingBreak siblingBreak(const Markup& block, bool inCommandLines,
         if (!endsInParagraph(*previous))
             return SiblingBreak::nextLine;
         return mayFollowLazyParagraph(block) ? SiblingBreak::interruptingLine
-                                           : SiblingBreak::blankLine;
+                                             : SiblingBreak::blankLine;
     }
     if (!previous->is<Paragraph>() && !previous->is<Table>())
         return SiblingBreak::nextLine;
