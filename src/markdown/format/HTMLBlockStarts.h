@@ -10,4 +10,10 @@ namespace pindrake::markdown::detail {
 // other name cannot: the parser reads it as the paragraph's text.
 bool htmlInterruptsParagraph(std::string_view rawHTML);
 
+// Whether an HTML block of this text ends with its last line, so that a block may follow on the
+// next line: it opens with a comment, a processing instruction, a declaration, character data or
+// a raw-text tag, and its last line holds what closes that opening ("-->", "?>", ">", "]]>",
+// "</pre>"...). Other HTML blocks end only at a blank line.
+bool htmlEndsWithItsLastLine(std::string_view rawHTML);
+
 }  // namespace pindrake::markdown::detail

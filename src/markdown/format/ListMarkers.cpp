@@ -62,26 +62,30 @@ std::optional<std::string> listItemMarker(const Markup& item, const MarkupFormat
     return std::to_string(number) + (otherMarker ? ") " : ". ");
 }
 
-bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options) {
+bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options,
+                          bool inCommandLines) {
     const auto first = item.child(0);
     if (!first)
         return false;
     if (item.checkbox())
         return !first->is<Paragraph>();
     if (const auto code = first->as<CodeBlock>())
-        return fencedWherever(*code, options) || startsLikeBreak(*code);
+        return !inCommandLines && (fencedWherever(*code, options) || startsLikeBreak(*code));
     return opensWithTaskItem(*first);
 }
 
-bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options) {
-    return !item.checkbox() && (item.childCount() == 0 || firstBlockOnNextLine(item, options));
+bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options,
+                       bool inCommandLines) {
+    return !item.checkbox() &&
+           (item.childCount() == 0 || firstBlockOnNextLine(item, options, inCommandLines));
 }
 
-bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options) {
+bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options,
+                           bool inCommandLines) {
     const auto list = item.parent();
     if (list && list->is<OrderedList>() && options.orderedListNumerals.number != 1)
         return false;
-    return !markerStandsAlone(item, options);
+    return !markerStandsAlone(item, options, inCommandLines);
 }
 
 }  // namespace pindrake::markdown::detail

@@ -20,16 +20,21 @@ std::optional<std::string> listItemMarker(const Markup& item, const MarkupFormat
 // block but a paragraph would read as the paragraph's text; on the marker's line a fence
 // escapes the directive reader, which would then read code lines starting with "@" as
 // directives, a nested task item loses its checkbox, and indented code of dashes or stars
-// may read as a thematic break.
-bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options);
+// may read as a thematic break. In a Doxygen command's lines code stays on the marker's line,
+// fenced where indented code would not read back there: a marker alone could not interrupt a
+// paragraph, and the command's reader keeps the fence's lines apart.
+bool firstBlockOnNextLine(const ListItem& item, const MarkupFormatterOptions& options,
+                          bool inCommandLines = false);
 
 // Whether nothing but the item's marker stands on its line: an empty item, or one whose first
 // block starts on the next line.
-bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options);
+bool markerStandsAlone(const ListItem& item, const MarkupFormatterOptions& options,
+                       bool inCommandLines);
 
 // Whether a list opening with this item may interrupt a paragraph: not with a number other than
 // 1, nor with its marker alone on its line, which would read as the paragraph's text or, as
 // "-", underline it.
-bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options);
+bool mayInterruptParagraph(const ListItem& item, const MarkupFormatterOptions& options,
+                           bool inCommandLines);
 
 }  // namespace pindrake::markdown::detail

@@ -128,6 +128,8 @@ class MarkupFormatter : public MarkupWalker {
     void visitList(const Markup& list);
     void writeDoxygenCommand(const Markup& command, std::string_view word,
                              std::string_view parameterName = {});
+    // Whether the line after the one holding `bodyStart` starts with a blank.
+    bool secondLineIndented(const Markup& command, std::size_t bodyStart) const;
     bool writeHeadingSetext(const Heading& heading);
     void writeHeadingAtx(const Heading& heading, bool hasBreak);
     bool writesIndentedCode(const CodeBlock& codeBlock) const;
@@ -150,6 +152,8 @@ class MarkupFormatter : public MarkupWalker {
     std::string prefixes_;
     // Inside a heading written in the one-line form, breaks become spaces.
     int oneLineHeadingDepth_ = 0;
+    // Doxygen commands around the element being written.
+    int commandsBeingWritten_ = 0;
     // Blocks around the element being written whose text is never wrapped.
     std::int64_t unwrappedDepth_ = 0;
     // Whether the text of the paragraph, heading or cell being written holds a star, an

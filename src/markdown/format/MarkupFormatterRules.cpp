@@ -143,12 +143,17 @@ void MarkupFormatter::visitCodeBlock(const CodeBlock& codeBlock) {
 // either end would vanish. First in a directive's contents its indentation would be taken for
 // the contents'; in a Doxygen command's lines it may stand on the command's line, whose blanks
 // are dropped, or its indentation set the command's, or follow a paragraph it cannot
-// interrupt. There the block is fenced, whatever the options prefer.
+// interrupt: there it is indented only opening an item, on the marker's line, where it would be
+// outside a command too. Elsewhere the block is fenced, whatever the options prefer.
 bool MarkupFormatter::writesIndentedCode(const CodeBlock& codeBlock) const {
-    if (detail::fencedWherever(codeBlock, formattingOptions) || inCommandLines())
+    if (detail::fencedWherever(codeBlock, formattingOptions))
         return false;
     const auto parent = codeBlock.parent();
     const auto previous = parent ? parent->child(codeBlock.indexInParent() - 1) : std::nullopt;
+    if (inCommandLines()) {
+        const auto item = parent ? parent->as<ListItem>() : std::nullopt;
+        return !previous && item && !detail::firstBlockOnNextLine(*item, formattingOptions);
+    }
     if (!previous) {
         return !parent || !parent->is<BlockDirective>();
     }
@@ -252,15 +257,16 @@ void MarkupFormatter::visitList(const Markup& list) {
     const bool nestedInList =
         grandparent && (grandparent->is<UnorderedList>() || grandparent->is<OrderedList>());
     const auto firstItem = list.child(0) ? list.child(0)->as<ListItem>() : std::nullopt;
-    const bool mayInterrupt =
-        !firstItem || detail::mayInterruptParagraph(*firstItem, formattingOptions);
+    const bool mayInterrupt = !firstItem || detail::mayInterruptParagraph(
+                                                *firstItem, formattingOptions, inCommandLines());
     const auto previous = parent ? parent->child(list.indexInParent() - 1) : std::nullopt;
     if (previous && !(nestedInList && mayInterrupt && !previous->is<HTMLBlock>()))
         breakFromSibling(list);
     const char bullet = rawValue(formattingOptions.unorderedListMarker).front();
-    const bool wouldCompleteBreak = list.is<UnorderedList>() && bullet != '+' && firstItem &&
-                                    detail::markerStandsAlone(*firstItem, formattingOptions) &&
-                                    bulletsEndingHere(bullet) >= 2;
+    const bool wouldCompleteBreak =
+        list.is<UnorderedList>() && bullet != '+' && firstItem &&
+        detail::markerStandsAlone(*firstItem, formattingOptions, inCommandLines()) &&
+        bulletsEndingHere(bullet) >= 2;
     const bool otherMarker = wouldCompleteBreak ||
                              (previous && previous->kind() == list.kind() && lastList_ &&
                               lastList_->list == previous->identifier() && !lastList_->otherMarker);
@@ -287,7 +293,7 @@ void MarkupFormatter::visitListItem(const ListItem& listItem) {
             print(*listItem.checkbox() == Checkbox::checked ? "[x] " : "[ ] ", listItem);
         // The item's content starts here: a line may not end right after the marker.
         state_.lineContentStart = result_.size();
-        if (detail::firstBlockOnNextLine(listItem, formattingOptions))
+        if (detail::firstBlockOnNextLine(listItem, formattingOptions, inCommandLines()))
             ++state_.queuedNewlines;
     }
     descendInto(listItem);
@@ -317,18 +323,50 @@ void MarkupFormatter::visitBlockDirective(const BlockDirective& blockDirective) 
     }
 }
 
-// A command after a sibling starts its own line: within a line it would be read as text.
+// A command after a sibling starts its own line: within a line it would be read as text. Its
+// body is read without the indentation of its first line below the command's, which a line of
+// a list item or of code could set to its own: the lines after would then lose theirs. Such a
+// body is written again with the command alone on its line. Only the outermost command is, so
+// that commands built into one another cost twice their writing at most.
 void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_view word,
                                           std::string_view parameterName) {
     if (!isFirst(command))
         ensurePrecedingNewlines(1);
     std::string head(rawValue(formattingOptions.doxygenCommandPrefix));
     head += word;
-    head += ' ';
-    print(head, command);
-    if (!parameterName.empty())
-        print(std::string(parameterName) + " ", command);
+    if (!parameterName.empty()) {
+        head += ' ';
+        head += parameterName;
+    }
+    const State beforeHead = state_;
+    const BulletRun bulletRun = bulletRun_;
+    const auto lastList = lastList_;
+    const auto lastIndentedCodeBlock = lastIndentedCodeBlock_;
+    print(head + " ", command);
+    const std::size_t bodyStart = result_.size();
+    ++commandsBeingWritten_;
     descendInto(command);
+    --commandsBeingWritten_;
+    if (commandsBeingWritten_ > 0 || !secondLineIndented(command, bodyStart))
+        return;
+    restoreState(beforeHead);
+    bulletRun_ = bulletRun;
+    lastList_ = lastList;
+    lastIndentedCodeBlock_ = lastIndentedCodeBlock;
+    print(head, command);
+    ++state_.queuedNewlines;
+    ++commandsBeingWritten_;
+    descendInto(command);
+    --commandsBeingWritten_;
+}
+
+bool MarkupFormatter::secondLineIndented(const Markup& command, std::size_t bodyStart) const {
+    const std::size_t lineEnd = result_.find('\n', bodyStart);
+    if (lineEnd == std::string::npos)
+        return false;
+    const std::size_t contentStart = lineEnd + 1 + linePrefix(command).size();
+    return contentStart < result_.size() &&
+           (result_[contentStart] == ' ' || result_[contentStart] == '\t');
 }
 
 void MarkupFormatter::visitDoxygenDiscussion(const DoxygenDiscussion& command) {

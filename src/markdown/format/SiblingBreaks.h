@@ -32,14 +32,24 @@ inline bool childLinesInCommand(const Markup& element, bool inCommandLines) {
 }
 
 // The break before a block that follows a sibling. In a Doxygen command's lines a blank line
-// ends the command, so there a block that can interrupt a paragraph starts on the next line,
-// as a list in an item does, and after code, a heading or a thematic break any block does.
+// ends the command, so there a block starts on the next line wherever that reads back: after
+// code, a heading, a thematic break or HTML that ends with its last line, any block; after a
+// paragraph or a table, a block that can interrupt a paragraph, as a list in an item does; after
+// a list or a quote, any block unless it ends in a paragraph, and then any block but one whose
+// first line would continue that paragraph.
 // A block the lines cannot hold there keeps its blank line and reads back outside the command:
-// a paragraph after a paragraph, a list, a quote or a table, whose lines it would join; a quote
-// after a quote, which it would join; anything after HTML, which only a blank line ends; a list
-// whose first item cannot interrupt a paragraph; a table but after a paragraph, its head row
-// then taken in as text or as a row; a heading holding a break after a paragraph, as its
-// underlined form would take the paragraph in.
+// - anything after HTML that only a blank line ends (a block element's or another tag, or an
+//   opening not closed on its last line);
+// - a quote after a quote, which it would join;
+// - after a paragraph or a table: a paragraph, which it would join or whose lines would be rows;
+//   a heading holding a break, as its underlined form would take the paragraph in; a list whose
+//   first item cannot interrupt a paragraph (empty, opening with a task list, numbered other
+//   than 1);
+//   HTML other than a comment, an instruction, a declaration, character data or a raw-text or
+//   block element's tag;
+// - after a table also a table, its head row then taken as a row;
+// - after a list or a quote ending in a paragraph: a paragraph, a table or a heading holding a
+//   break, whose first line that paragraph would take in.
 SiblingBreak siblingBreak(const Markup& block, bool inCommandLines,
                           const MarkupFormatterOptions& options);
 

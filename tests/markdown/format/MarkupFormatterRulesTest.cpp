@@ -199,7 +199,21 @@ TEST(MarkupFormatterRulesTest, HeadingAndEmphasisStylesKeepTheirReading) {
 TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
     const Document commands{DoxygenParameter("x", {paragraph("the x")}),
                             DoxygenReturns(paragraph("y")), DoxygenNote(paragraph("n"))};
+    const auto never = changed([](Options& o) { o.useCodeFence = Options::UseCodeFence::never; });
+    const DoxygenNote itemOpeningWithCode{UnorderedList{ListItem{CodeBlock(std::nullopt, "c\n")}}};
     expectFormats({
+        {"code opening an item indented on the marker's line", Document{itemOpeningWithCode},
+         "\\note -     c", never},
+        {"the command alone on its line where the body's second line is indented",
+         Document{
+             itemOpeningWithCode,
+             DoxygenParameter("p", {UnorderedList{ListItem{
+                                       paragraph("a"), UnorderedList{ListItem{paragraph("b")}}}}})},
+         "\\note\n- ```\n  c\n  ```\n\\param p\n- a\n  - b"},
+        {"only the outermost of commands built into one another written again, once",
+         Document{DoxygenNote{CodeBlock(std::nullopt, "  c\n"),
+                              DoxygenNote{CodeBlock(std::nullopt, "  d\n")}}},
+         "\\note\n```\n  c\n```\n\\note ```\n  d\n```"},
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
@@ -215,7 +229,7 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
              DoxygenNote{BlockQuote{paragraph("a")},
                          Table({std::nullopt}, Table::Head{testing::cell("b")}, Table::Body{})}},
          "\\note a\n\nb\n\\note > a\n\nb\n> c\n\n> d\n\\note - a\n\nb\n"
-         "\\note a\n\n- \n\nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
+         "\\note a\n\n- \nb\nc\n=\n\\note > a\n> \n> -----\n\\note > a\n\n|b|\n|-|"},
     });
     const auto options = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
     EXPECT_TRUE(parseDocument(format(commands), options).hasSameStructure(commands));
@@ -223,8 +237,9 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
 
 // HTML follows a paragraph in a command on the next line where the parser lets it interrupt the
 // paragraph (which it is asked first); elsewhere it would read as the paragraph's text, and
-// keeps its blank line.
-TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
+// keeps its blank line. A paragraph follows HTML on the next line where the HTML's last line
+// closes what it opened; only a blank line ends any other.
+TEST(MarkupFormatterRulesTest, HTMLAndParagraphsSideBySideInADoxygenCommand) {
     const std::pair<std::string, bool> cases[] = {
         {"<div>", true},         {"<DIV class=a>", true}, {"</p>", true},
         {"<hr/>", true},         {"<h1>", true},          {"<pre>", true},
@@ -240,6 +255,19 @@ TEST(MarkupFormatterRulesTest, HTMLAfterAParagraphInADoxygenCommand) {
         EXPECT_EQ(joined && joined->childCount() == 2, interrupts) << html;
         EXPECT_EQ(format(DoxygenNote{paragraph("x"), HTMLBlock(html + "\n")}),
                   "\\note x\n" + std::string(interrupts ? "" : "\n") + html)
+            << html;
+    }
+    const std::pair<std::string, bool> closing[] = {
+        {"<!-- c -->", true},    {"<?x?>", true},        {"<!DOCTYPE x>", true},
+        {"<![CDATA[x]]>", true}, {"<pre>x</PRE>", true}, {"<style>a</style> b", true},
+        {"<!-- c", false},       {"<?x", false},         {"<pre>", false},
+        {"<div>", false},        {"<br>", false},
+    };
+    for (const auto& [html, closes] : closing) {
+        const auto followed = parseDocument("\\note " + html + "\nx", doxygen).child(0);
+        EXPECT_EQ(followed && followed->childCount() == 2, closes) << html;
+        EXPECT_EQ(format(DoxygenNote{HTMLBlock(html + "\n"), paragraph("x")}),
+                  "\\note " + html + (closes ? "\nx" : "\n\nx"))
             << html;
     }
 }

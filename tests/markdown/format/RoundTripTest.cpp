@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <random>
 
 #include "FormatterFixtures.h"
@@ -25,7 +26,8 @@ using testing::withLineLimit;
 // itself starts a line, so that any line starting with them is the formatter's doing. Lines
 // the formatter starts itself come in every shape: hard breaks opening a paragraph, a heading
 // or an emphasis or following one another, items empty or opening with a break, a list or
-// code, lists after HTML, code of bullet characters or starting with "@" or "\".
+// code, lists after HTML, code of bullet characters or starting with "@" or "\", lists opening
+// a Doxygen body and blocks after HTML closed on its line.
 class TreeGenerator {
   public:
     explicit TreeGenerator(unsigned seed) : random_(seed) {}
@@ -203,14 +205,15 @@ class TreeGenerator {
         return UnorderedList(items);
     }
 
-    // A Doxygen command's body: a paragraph, a quote, code of command lines or code never
-    // closed on the command's line, then blocks on the lines below, for a blank line ends it.
+    // A Doxygen command's body: a paragraph, a quote, a list, code of command lines or code
+    // never closed on the command's line, then blocks on the lines below, for a blank line ends it.
     BlockMarkup doxygenCommand() {
         hasDoxygenCommands_ = true;
-        const std::size_t first = below(5);
+        const std::size_t first = below(6);
         std::vector<BlockMarkup> body{
             first == 0   ? BlockMarkup(quote(1))
             : first == 1 ? BlockMarkup(CodeBlock({}, below(2) == 0 ? "" : "@param p a\n\\note b\n"))
+            : first == 2 ? listInCommand(0)
                          : BlockMarkup(Paragraph(inlines(true)))};
         linesBelow(body, 0);
         if (below(2) == 0)
@@ -220,13 +223,15 @@ class TreeGenerator {
 
     // Blocks on the lines below the last one: after a paragraph, a list, a quote or a table
     // only blocks interrupting a paragraph (a table after a paragraph only, a quote not after
-    // a quote, HTML of a block element); after code, a heading or a break also paragraphs and
-    // headings with breaks. Only a blank line ends HTML, so nothing follows it.
+    // a quote, HTML of a block element or closed on its line); after code, a heading, a break
+    // or HTML closed on its line also paragraphs and headings with breaks. Only a blank line
+    // ends other HTML, so nothing follows it.
     void linesBelow(std::vector<BlockMarkup>& blocks, std::size_t depth) {
+        static const char* const closedHTML[] = {"<!-- c -->\n", "<?x?>\n", "<pre>x</pre>\n"};
         for (std::size_t i = below(4); i > 0; --i) {
             const Markup& last = blocks.back();
-            const bool takesLines =
-                !last.is<CodeBlock>() && !last.is<Heading>() && !last.is<ThematicBreak>();
+            const bool takesLines = !last.is<CodeBlock>() && !last.is<Heading>() &&
+                                    !last.is<ThematicBreak>() && !last.is<HTMLBlock>();
             const std::size_t choice = below(takesLines ? 7 : 9);
             if (choice == 0)
                 blocks.push_back(CodeBlock(std::nullopt, words(2) + "\n-- " + words(1) + "\n"));
@@ -243,6 +248,8 @@ class TreeGenerator {
                 blocks.push_back(table());
             else if (choice == 7)
                 blocks.push_back(Paragraph(inlines(true)));
+            else if (choice == 6 && below(2) == 0)
+                blocks.push_back(HTMLBlock(closedHTML[below(std::size(closedHTML))]));
             else if (choice == 6) {
                 blocks.push_back(takesLines ? HTMLBlock("<div>\n") : html());
                 return;
@@ -378,6 +385,49 @@ TEST(RoundTripTest, GeneratedTreesReadBackUnchangedAtEveryLineLimit) {
                 << debugDescription(expected) << "\n---\n"
                 << debugDescription(actual);
             EXPECT_EQ(format(reread, options), text) << name << ", seed " << seed;
+        }
+    }
+}
+
+// Each block alone and each pair of blocks in a Doxygen body reads back, but for the pairs no
+// writing holds in the command's lines, listed with the blocks that cannot follow the first
+// there: these keep their blank line and read back outside the command.
+TEST(RoundTripTest, BlocksInDoxygenBodiesReadBackWhereAWritingHoldsThem) {
+    // Paragraph, heading holding a break, heading, table, thematic break, code, empty code,
+    // quote, quote ending in code, list, list of an item with a second line, item opening with
+    // code, empty item, comment, block element's tag, another tag.
+    const std::string all = "PHhTBCEQqLNIecdt";
+    const char* const markdown[] = {
+        "a\nb",  "a\\\nb\n==",        "# h", "| a |\n|---|", "***",     "```\nc\n```", "```\n```",
+        "> q",   "> ```\n> c\n> ```", "- a", "- a\n  - b",   "-     c", "-",           "<!-- c -->",
+        "<div>", "<a href=\"x\">"};
+    const std::map<char, std::string> unholdable = {{'P', "PHet"}, {'T', "PHTet"}, {'Q', "PHTQq"},
+                                                    {'q', "Qq"},   {'L', "PHT"},   {'N', "PHT"},
+                                                    {'d', all},    {'t', all}};
+    const auto doxygen = ParseOptions::parseBlockDirectives | ParseOptions::parseMinimalDoxygen;
+    const auto block = [&](char name) {
+        return *parseDocument(markdown[all.find(name)]).child(0)->as<BlockMarkup>();
+    };
+    for (const Configuration& configuration : configurations()) {
+        const auto expectReadBack = [&](const Document& tree, bool holds) {
+            const auto& [name, options] = configuration;
+            const std::string text = format(tree, options);
+            const Document reread = parseDocument(text, doxygen);
+            ASSERT_EQ(normalised(reread, options).hasSameStructure(normalised(tree, options)),
+                      holds)
+                << name << ":\n"
+                << text;
+            if (holds)
+                EXPECT_EQ(format(reread, options), text) << name;
+        };
+        for (char first : all) {
+            expectReadBack(Document{DoxygenParameter("p", {block(first)})}, true);
+            const std::string cannotFollow =
+                unholdable.contains(first) ? unholdable.at(first) : std::string();
+            for (char second : all) {
+                expectReadBack(Document{DoxygenNote{block(first), block(second)}},
+                               cannotFollow.find(second) == std::string::npos);
+            }
         }
     }
 }
