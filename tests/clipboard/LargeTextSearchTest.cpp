@@ -153,5 +153,24 @@ TEST_F(LargeTextSearchTest, WhatIsKnownOfAnEntryHoldsForLongerOrShorterQueriesOn
     }
 }
 
+// A slice its worker read before the search was called off, or replaced by another query, is
+// never taken: what it learnt was learnt for the old query, and its callback is gone.
+TEST_F(LargeTextSearchTest, ASliceReadBeforeItsSearchWasCalledOffIsNeverTaken) {
+    const std::string filler = test_support::repeatedText("filler ", 100'000);
+    history = HistoryList(std::vector<HistoryList::Entry>{entry("A", filler + "tailword")});
+    for (const bool replaced : {true, false}) {
+        start("tailword");
+        for (auto& job : std::exchange(jobs, {}))
+            job();  // its slice is read and on its way to the main queue
+        replaced ? void(start("zz")) : search.cancel();
+        main.runUntilIdle();
+        runJobs();
+        EXPECT_TRUE(found.empty()) << replaced;
+        EXPECT_TRUE(start("zz").empty()) << replaced;
+        runJobs();
+        EXPECT_TRUE(found.empty()) << replaced;
+    }
+}
+
 }  // namespace
 }  // namespace pindrake::clipboard
