@@ -5,7 +5,6 @@
 
 #include "clipboard/FoldedTextScan.h"
 #include "foundation/BackgroundTask.h"
-#include "foundation/Files.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::clipboard {
@@ -37,8 +36,9 @@ struct LargeTextSearch::Run {
     std::optional<FoldedTextScan> scan;
     std::shared_ptr<const std::string> inMemory;
     std::size_t offset = 0;
-    std::optional<files::FileReader> file;
-    std::string buffer;
+    std::optional<LargeTexts::PieceReader> file;
+    // The query was found; a file is still read to its end, which tells whether it is the text.
+    bool found = false;
 };
 
 struct LargeTextSearch::Slice {
@@ -54,12 +54,18 @@ LargeTextSearch::Slice LargeTextSearch::Run::readSlice() {
             begin();
         const auto piece = nextPiece();
         if (!piece || piece->empty()) {
-            decide(slice, piece && scan->finish());
+            decide(slice, piece && (found || scan->finish()));
             continue;
         }
         budget -= std::min(budget, piece->size());
-        if (scan->feed(*piece))
-            decide(slice, true);
+        if (!found && scan->feed(*piece)) {
+            // A damaged file holds no text of the entry: it lists the entry no more than it
+            // would paste.
+            if (inMemory)
+                decide(slice, true);
+            else
+                found = true;
+        }
     }
     slice.isLast = next == entries.size();
     return slice;
@@ -83,12 +89,7 @@ std::optional<std::string_view> LargeTextSearch::Run::nextPiece() {
     }
     if (!file)
         return std::nullopt;
-    buffer.resize(pieceBytes);
-    std::error_code error;
-    const auto got = file->read(buffer.data(), buffer.size(), error);
-    if (!got)
-        return std::nullopt;
-    return std::string_view(buffer.data(), *got);
+    return file->next();
 }
 
 void LargeTextSearch::Run::decide(Slice& slice, bool holds) {
@@ -98,6 +99,7 @@ void LargeTextSearch::Run::decide(Slice& slice, bool holds) {
     inMemory.reset();
     offset = 0;
     file.reset();
+    found = false;
 }
 
 LargeTextSearch::LargeTextSearch(Scheduler& main, std::shared_ptr<const LargeTexts> texts,

@@ -16,7 +16,9 @@ namespace pindrake::clipboard {
 
 // Finds a query in the whole texts kept apart (LargeTexts), of which the store's search sees
 // only the beginning the entries keep. The texts are read on a worker, a slice at a time, so
-// the main thread never reads them and the worker's other jobs wait at most a slice. What a
+// the main thread never reads them and the worker's other jobs wait at most a slice. A file that
+// is not the text the history recorded holds nothing, as it pastes nothing: so a file that holds
+// the query is still read to its end, where its check is known. What a
 // search learnt about an entry holds while the query only grows or only shrinks, so typing a word
 // reads each text about once. Main thread only.
 class LargeTextSearch {
@@ -26,7 +28,7 @@ class LargeTextSearch {
 
     // Read from a text at a time, and read in one slice at most: bounds the memory of a search
     // and how long a job queued behind it waits.
-    static constexpr std::size_t pieceBytes = 1 << 20;
+    static constexpr std::size_t pieceBytes = LargeTexts::pieceBytes;
     static constexpr std::size_t sliceBytes = 8 << 20;
 
     LargeTextSearch(Scheduler& main, std::shared_ptr<const LargeTexts> texts, OnWorker onWorker);

@@ -117,10 +117,13 @@ TEST_F(LargeTextSearchTest, FindsAWordAnywhereInTheWholeTextInHistoryOrder) {
         entry("NOT-WRITTEN-YET", filler + " tailword", true),
         entry("FILE-GONE", filler + " tailword"),
         entry("FILE-GROWN", filler),
+        entry("FILE-DAMAGED", filler + " tailwork"),
     });
     std::filesystem::remove(texts->path("FILE-GONE", TextField::plainText));
     // A file that no longer holds what the history recorded is not the entry's text.
     std::ofstream(texts->path("FILE-GROWN", TextField::plainText), std::ios::app) << " tailword";
+    test_support::writeFile(texts->path("FILE-DAMAGED", TextField::plainText),
+                            filler + " tailword");
 
     EXPECT_TRUE(start("tailword").empty());
     EXPECT_TRUE(found.empty()) << "nothing is read until the worker runs";
