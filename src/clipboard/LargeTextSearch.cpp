@@ -111,7 +111,8 @@ LargeTextSearch::~LargeTextSearch() {
 }
 
 HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& history,
-                                   const HistoryList& found, Found more) {
+                                   const HistoryList& found, Found more,
+                                   std::function<void()> ended) {
     cancel();
     carryKnowledgeOver(unicode::caseFolded(query));
     std::vector<HistoryList::Entry> toSearch;
@@ -135,6 +136,7 @@ HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& hi
     lacking_ = std::move(lacking);
     if (!toSearch.empty()) {
         more_ = std::move(more);
+        ended_ = std::move(ended);
         running_ = std::make_shared<Run>(texts_, foldedQuery_, std::move(toSearch));
         searchNextSlice(running_);
     }
@@ -163,6 +165,7 @@ void LargeTextSearch::cancel() {
         running_->token.cancel();
     running_.reset();
     more_ = nullptr;
+    ended_ = nullptr;
     slices_.dropAll();
 }
 
@@ -201,10 +204,12 @@ void LargeTextSearch::takeSlice(const std::shared_ptr<Run>& run, Slice slice) {
         if (run != running_)
             return;
     }
-    if (slice.isLast)
-        running_.reset();
-    else
-        searchNextSlice(run);
+    if (!slice.isLast)
+        return searchNextSlice(run);
+    running_.reset();
+    more_ = nullptr;
+    if (const auto ended = std::exchange(ended_, nullptr))
+        ended();
 }
 
 }  // namespace pindrake::clipboard

@@ -39,9 +39,11 @@ class LargeTextSearch {
     // Calls off the search running and starts one for `query` in the entries of `history` whose
     // text is kept apart and not in `found`, the store's result for the query over `history`.
     // Gives back `found` with the entries already known to hold the query, in history order;
-    // `more` gets each entry found later, on the main queue, unless this search was called off.
+    // `more` gets each entry found later, on the main queue, and `ended` runs once every text is
+    // read, unless this search was called off. When nothing is left to read, `isSearching` is
+    // false on return and `ended` never runs.
     HistoryList start(std::string_view query, const HistoryList& history, const HistoryList& found,
-                      Found more);
+                      Found more, std::function<void()> ended = {});
     // Nothing more of the search running is found.
     void cancel();
     bool isSearching() const { return running_ != nullptr; }
@@ -65,6 +67,7 @@ class LargeTextSearch {
     std::set<HistoryList::Entry> lacking_;
     std::shared_ptr<Run> running_;
     Found more_;
+    std::function<void()> ended_;
     PendingCompletions<Slice> slices_;
 };
 

@@ -102,12 +102,20 @@ HistoryViewModel::ItemList HistoryViewModel::filtered(const std::string& q) {
     auto& store = services_.historyStore;
     searched_ = store.items().get();
     if (q.empty()) {
-        largeTextSearch_.cancel();
+        cancelSearch();
         return std::make_shared<const clipboard::HistoryList>(searched_);
     }
-    return std::make_shared<const clipboard::HistoryList>(largeTextSearch_.start(
+    auto found = std::make_shared<const clipboard::HistoryList>(largeTextSearch_.start(
         q, searched_, store.search(q),
-        [this](const clipboard::HistoryList::Entry& entry) { joinFound(entry); }));
+        [this](const clipboard::HistoryList::Entry& entry) { joinFound(entry); },
+        [this] { isSearching = false; }));
+    isSearching = largeTextSearch_.isSearching();
+    return found;
+}
+
+void HistoryViewModel::cancelSearch() {
+    largeTextSearch_.cancel();
+    isSearching = false;
 }
 
 void HistoryViewModel::publishFiltered(ItemList list, int index) {
@@ -230,7 +238,7 @@ void HistoryViewModel::panelDidAppear() {
 void HistoryViewModel::panelDidHide() {
     cancelConvertPaste();
     // No one sees the list until the next show, which starts with an empty query.
-    largeTextSearch_.cancel();
+    cancelSearch();
     // A preview running or waiting would otherwise keep a conversion helper for a closed panel.
     cancelPreviewTask();
     if (services_.conversion.helpers)

@@ -66,6 +66,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     Published<std::string> query;
     // The entries shown, newest first.
     Published<ItemList> filteredItems;
+    // The whole texts kept apart are still being searched for the query: more may join.
+    Published<bool> isSearching{false};
     // Position in `filteredItems`; 0 when it is empty. Every assignment refreshes the
     // converter candidates (unless the converter menu is open).
     Published<int> selectedIndex{0};
@@ -152,6 +154,7 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     // The entries that match at once; those found later in the whole of a text kept apart join
     // them (`joinFound`).
     ItemList filtered(const std::string& query);
+    void cancelSearch();
     // Publishes the list with the selection at `index`, or at its last entry if shorter.
     void publishFiltered(ItemList list, int index);
     // A change to the history keeps the selection on the entry it was on, wherever that entry

@@ -177,6 +177,7 @@ void HistoryPanelView::observe() {
     const auto changed = [this](const auto&) { scheduleRefresh(); };
     subscriptions_.push_back(viewModel_.query.observeForView(changed));
     subscriptions_.push_back(viewModel_.filteredItems.observeForView(changed));
+    subscriptions_.push_back(viewModel_.isSearching.observeForView(changed));
     subscriptions_.push_back(viewModel_.selectedIndex.observeForView(changed));
     subscriptions_.push_back(viewModel_.isConverterMenuOpen.observeForView(changed));
     subscriptions_.push_back(viewModel_.converterCandidates.observeForView(changed));
@@ -273,8 +274,9 @@ void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
     }
     shownSelectedIndex_ = selected;
 
-    listAreaState_ = views::listAreaState(count > 0, viewModel_.query->empty(),
-                                          services_.store.items()->empty());
+    listAreaState_ =
+        views::listAreaState(count > 0, viewModel_.query->empty(), services_.store.items()->empty(),
+                             viewModel_.isSearching.get());
     listDivider_->setVisible(listAreaState_ != ListAreaState::nothing);
     historyList_->setVisible(listAreaState_ == ListAreaState::list);
     emptyText_->setVisible(listAreaState_ == ListAreaState::noMatchingHistory ||
