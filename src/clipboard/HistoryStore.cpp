@@ -186,9 +186,9 @@ void HistoryStore::load() {
         log::warning("Left out of the history (" + problem + ")");
     }
     // A history written before texts were kept apart holds them whole: they move to their files
-    // now, and the history is saved without them once those are written.
-    // A history written before checks were recorded is saved with them once they are, so that
-    // no later start reads its texts kept apart to work them out again.
+    // now, and the history is saved without them once those are written. One written before
+    // checks were recorded is saved with them once they are, so that no later start reads its
+    // texts kept apart to work them out again.
     bool keptApart = false;
     bool checksToRecord = false;
     const auto recorded = std::make_shared<bool>(false);

@@ -17,10 +17,10 @@ namespace pindrake::clipboard {
 // Finds a query in the whole texts kept apart (LargeTexts), of which the store's search sees
 // only the beginning the entries keep. The texts are read on a worker, a slice at a time, so
 // the main thread never reads them and the worker's other jobs wait at most a slice. A file that
-// is not the text the history recorded holds nothing, as it pastes nothing: so a file that holds
-// the query is still read to its end, where its check is known. What a
-// search learnt about an entry holds while the query only grows or only shrinks, so typing a word
-// reads each text about once. Main thread only.
+// is not the text the history recorded holds nothing, as it pastes nothing: a file that holds the
+// query is still read to its end, where its check is known. What a search learnt about an entry
+// holds while the query only grows or only shrinks, so typing a word reads each text about once.
+// Main thread only.
 class LargeTextSearch {
   public:
     using OnWorker = std::function<void(std::function<void()>)>;

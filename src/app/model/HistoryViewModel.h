@@ -23,8 +23,8 @@
 namespace pindrake::app {
 
 // Everything behind the history panel: the search, the filtered entries and the selection, the
-// converter menu with its previews (and a short-lived cache of on-device AI results), and the
-// paste, copy and delete actions. The views only read the published state and call the
+// converter menu with its previews (converted by PanelConversions), and the paste, copy and
+// delete actions. The views only read the published state and call the
 // operations. Main thread only; always owned by a shared pointer, so that queued work can tell
 // when it is gone.
 class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
