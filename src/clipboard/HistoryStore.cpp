@@ -186,10 +186,14 @@ void HistoryStore::load() {
         log::warning("Left out of the history (" + problem + ")");
     }
     // A history written before texts were kept apart holds them whole: they move to their files
-    // now, and the history is saved without them once those are written.
+    // now, and the history is saved without them once those are written. One written before
+    // checks were recorded is saved with them once they are, so that no later start reads its
+    // texts kept apart to work them out again.
     bool keptApart = false;
+    bool checksToRecord = false;
+    const auto recorded = std::make_shared<bool>(false);
     for (auto& item : decoded->items) {
-        recordLargeTextChecks(item);
+        checksToRecord = recordLargeTextChecks(item, recorded) || checksToRecord;
         keptApart = keepLargeTextsApart(item) || keptApart;
     }
     publish(HistoryList(std::move(decoded->items)));
@@ -197,9 +201,12 @@ void HistoryStore::load() {
         keepDroppedEntries(std::move(decoded->dropped));
     if (keptApart)
         save({});
+    else if (checksToRecord)
+        save({}, recorded);
 }
 
-void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
+void HistoryStore::save(std::vector<HistoryWriter::Job> removals,
+                        std::shared_ptr<const bool> onlyIf) {
     if (historyFileIsUntouchable_) {
         // Nothing is saved, but what the user removed still goes.
         for (auto& removal : removals)
@@ -207,7 +214,9 @@ void HistoryStore::save(std::vector<HistoryWriter::Job> removals) {
         return;
     }
     writer_.saveHistory(
-        [list = items_.get(), file = historyFile_, largeTexts = largeTexts_] {
+        [list = items_.get(), file = historyFile_, largeTexts = largeTexts_, onlyIf] {
+            if (onlyIf && !*onlyIf)
+                return;
             const auto unwritten = [&largeTexts](const std::string& id, TextField field) {
                 return largeTexts->unwritten(id, field);
             };
@@ -347,16 +356,25 @@ void HistoryStore::addNow(ClipboardContent content, const platform::PasteboardCo
 // The checks of an entry's texts kept apart live with the store's LargeTexts, for an entry loaded
 // as for one captured now, which has them only once its files are written. A history written
 // before checks were recorded is read unchecked until the checks of its files as they stand are
-// recorded, by the writer, for the next save to keep.
-void HistoryStore::recordLargeTextChecks(ClipboardItem& item) {
+// recorded, by the writer.
+bool HistoryStore::recordLargeTextChecks(ClipboardItem& item,
+                                         const std::shared_ptr<bool>& recordedAny) {
+    bool toRecord = false;
     const auto record = [&](bool isStart, std::optional<KeptTextCheck>& check, TextField field) {
-        if (check)
+        if (check) {
             largeTexts_->record(item.id, field, *std::exchange(check, std::nullopt));
-        else if (isStart)
-            writer_.writeFile(largeTexts_->recordAsItStands(item.id, field));
+        } else if (isStart) {
+            toRecord = true;
+            // The writer runs its jobs one at a time: the flag is only ever its own.
+            writer_.writeFile([job = largeTexts_->recordAsItStands(item.id, field), recordedAny] {
+                if (job())
+                    *recordedAny = true;
+            });
+        }
     };
     record(item.plainTextIsStart, item.plainTextCheck, TextField::plainText);
     record(item.htmlTextIsStart, item.htmlTextCheck, TextField::htmlText);
+    return toRecord;
 }
 
 bool HistoryStore::keepLargeTextsApart(ClipboardItem& item) {

@@ -92,12 +92,14 @@ class HistoryStore {
   private:
     void load();
     // Saves the published list; `removals` (of the files of entries it dropped) run after it.
-    void save(std::vector<HistoryWriter::Job> removals);
+    // With `onlyIf`, the save is made only if that is true by then.
+    void save(std::vector<HistoryWriter::Job> removals, std::shared_ptr<const bool> onlyIf = {});
     void addNow(ClipboardContent content, const platform::PasteboardContents& offered);
     void trim(std::vector<HistoryList::Entry>& list, std::vector<HistoryWriter::Job>& removals);
     // Moves the checks the history recorded of the loaded item's texts kept apart to LargeTexts,
-    // which checks their reads.
-    void recordLargeTextChecks(ClipboardItem& item);
+    // which checks their reads; whether some were not recorded. Those are worked out by the
+    // writer, which sets `recordedAny` when it records one.
+    bool recordLargeTextChecks(ClipboardItem& item, const std::shared_ptr<bool>& recordedAny);
     // Moves the item's large texts to their files; whether it had any.
     bool keepLargeTextsApart(ClipboardItem& item);
     void publish(HistoryList list);

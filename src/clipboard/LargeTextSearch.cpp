@@ -5,7 +5,6 @@
 
 #include "clipboard/FoldedTextScan.h"
 #include "foundation/BackgroundTask.h"
-#include "foundation/Files.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::clipboard {
@@ -37,8 +36,9 @@ struct LargeTextSearch::Run {
     std::optional<FoldedTextScan> scan;
     std::shared_ptr<const std::string> inMemory;
     std::size_t offset = 0;
-    std::optional<files::FileReader> file;
-    std::string buffer;
+    std::optional<LargeTexts::PieceReader> file;
+    // The query was found; a file is still read to its end, which tells whether it is the text.
+    bool found = false;
 };
 
 struct LargeTextSearch::Slice {
@@ -54,12 +54,18 @@ LargeTextSearch::Slice LargeTextSearch::Run::readSlice() {
             begin();
         const auto piece = nextPiece();
         if (!piece || piece->empty()) {
-            decide(slice, piece && scan->finish());
+            decide(slice, piece && (found || scan->finish()));
             continue;
         }
         budget -= std::min(budget, piece->size());
-        if (scan->feed(*piece))
-            decide(slice, true);
+        if (!found && scan->feed(*piece)) {
+            // A damaged file holds no text of the entry: it lists the entry no more than it
+            // would paste.
+            if (inMemory)
+                decide(slice, true);
+            else
+                found = true;
+        }
     }
     slice.isLast = next == entries.size();
     return slice;
@@ -83,12 +89,7 @@ std::optional<std::string_view> LargeTextSearch::Run::nextPiece() {
     }
     if (!file)
         return std::nullopt;
-    buffer.resize(pieceBytes);
-    std::error_code error;
-    const auto got = file->read(buffer.data(), buffer.size(), error);
-    if (!got)
-        return std::nullopt;
-    return std::string_view(buffer.data(), *got);
+    return file->next();
 }
 
 void LargeTextSearch::Run::decide(Slice& slice, bool holds) {
@@ -98,6 +99,7 @@ void LargeTextSearch::Run::decide(Slice& slice, bool holds) {
     inMemory.reset();
     offset = 0;
     file.reset();
+    found = false;
 }
 
 LargeTextSearch::LargeTextSearch(Scheduler& main, std::shared_ptr<const LargeTexts> texts,
@@ -109,7 +111,8 @@ LargeTextSearch::~LargeTextSearch() {
 }
 
 HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& history,
-                                   const HistoryList& found, Found more) {
+                                   const HistoryList& found, Found more,
+                                   std::function<void()> ended) {
     cancel();
     carryKnowledgeOver(unicode::caseFolded(query));
     std::vector<HistoryList::Entry> toSearch;
@@ -133,6 +136,7 @@ HistoryList LargeTextSearch::start(std::string_view query, const HistoryList& hi
     lacking_ = std::move(lacking);
     if (!toSearch.empty()) {
         more_ = std::move(more);
+        ended_ = std::move(ended);
         running_ = std::make_shared<Run>(texts_, foldedQuery_, std::move(toSearch));
         searchNextSlice(running_);
     }
@@ -161,6 +165,7 @@ void LargeTextSearch::cancel() {
         running_->token.cancel();
     running_.reset();
     more_ = nullptr;
+    ended_ = nullptr;
     slices_.dropAll();
 }
 
@@ -199,10 +204,12 @@ void LargeTextSearch::takeSlice(const std::shared_ptr<Run>& run, Slice slice) {
         if (run != running_)
             return;
     }
-    if (slice.isLast)
-        running_.reset();
-    else
-        searchNextSlice(run);
+    if (!slice.isLast)
+        return searchNextSlice(run);
+    running_.reset();
+    more_ = nullptr;
+    if (const auto ended = std::exchange(ended_, nullptr))
+        ended();
 }
 
 }  // namespace pindrake::clipboard

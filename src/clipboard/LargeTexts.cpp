@@ -100,7 +100,33 @@ std::optional<std::string> LargeTexts::read(const std::string& id, TextField fie
     return bytes;
 }
 
-std::optional<files::FileReader> LargeTexts::open(const std::string& id, TextField field) const {
+LargeTexts::PieceReader::PieceReader(files::FileReader file, std::optional<KeptTextCheck> recorded)
+    : file_(std::move(file)), recorded_(recorded), digest_(storedTextKey) {}
+
+std::optional<std::string_view> LargeTexts::PieceReader::next() {
+    buffer_.resize(pieceBytes);
+    std::error_code error;
+    const auto got = file_.read(buffer_.data(), buffer_.size(), error);
+    if (!got)
+        return std::nullopt;
+    const std::string_view piece(buffer_.data(), *got);
+    if (!recorded_)
+        return piece;
+    read_ += piece.size();
+    // Its length was right when it was opened, but the file may change while it is read.
+    if (read_ > recorded_->length)
+        return std::nullopt;
+    if (!piece.empty()) {
+        digest_.feed(piece);
+        return piece;
+    }
+    if (read_ != recorded_->length || digest_.finish() != recorded_->digest)
+        return std::nullopt;
+    return piece;
+}
+
+std::optional<LargeTexts::PieceReader> LargeTexts::open(const std::string& id,
+                                                        TextField field) const {
     const auto file = path(id, field);
     if (file.empty())
         return std::nullopt;
@@ -108,7 +134,10 @@ std::optional<files::FileReader> LargeTexts::open(const std::string& id, TextFie
     std::error_code error;
     if (check && std::filesystem::file_size(file, error) != check->length)
         return std::nullopt;
-    return files::FileReader::open(file, false, error);
+    auto reader = files::FileReader::open(file, false, error);
+    if (!reader)
+        return std::nullopt;
+    return PieceReader(std::move(*reader), check);
 }
 
 void LargeTexts::record(const std::string& id, TextField field, KeptTextCheck check) {
@@ -122,14 +151,27 @@ std::optional<KeptTextCheck> LargeTexts::recorded(const std::string& id, TextFie
     return found == checks_.end() ? std::nullopt : std::optional(found->second);
 }
 
-std::function<void()> LargeTexts::recordAsItStands(const std::string& id, TextField field) {
+std::function<bool()> LargeTexts::recordAsItStands(const std::string& id, TextField field) {
     return [self = shared_from_this(), id, field, file = path(id, field)] {
-        const auto bytes = file.empty() ? std::nullopt : files::readWithoutFollowingLinks(file);
-        if (!bytes)
-            return;
-        const KeptTextCheck check = checkOf(*bytes);
-        std::lock_guard lock(self->mutex_);
-        self->checks_.try_emplace({id, field}, check);
+        std::error_code error;
+        auto reader = file.empty() ? std::nullopt : files::FileReader::open(file, false, error);
+        if (!reader)
+            return false;
+        // A piece at a time: the texts kept apart are the largest there are.
+        SipHash128 digest(storedTextKey);
+        std::string buffer(pieceBytes, '\0');
+        std::uint64_t length = 0;
+        while (const auto got = reader->read(buffer.data(), buffer.size(), error)) {
+            if (*got == 0) {
+                std::lock_guard lock(self->mutex_);
+                return self->checks_
+                    .try_emplace({id, field}, KeptTextCheck{length, digest.finish()})
+                    .second;
+            }
+            digest.feed(std::string_view(buffer.data(), *got));
+            length += *got;
+        }
+        return false;
     };
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/SipHash.h"
 #include "foundation/Files.h"
 
 namespace pindrake::clipboard {
@@ -26,6 +27,8 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
   public:
     // Texts longer than this are kept apart; the entry keeps as much of their beginning.
     static constexpr std::size_t keptBytes = 64 * 1024;
+    // What a file is read in when it is read a piece at a time.
+    static constexpr std::size_t pieceBytes = 1 << 20;
 
     static bool isLarge(std::string_view text) { return text.size() > keptBytes; }
     // Cuts a large text to its beginning, never inside a character; gives back the whole.
@@ -44,16 +47,34 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
     // when neither has it, or when the file does not match the check recorded of it (logged
     // with the reason).
     std::optional<std::string> read(const std::string& id, TextField field) const;
+    // A file of a text kept apart read a piece at a time, its check worked out on the way.
+    class PieceReader {
+      public:
+        // The next piece, valid until the next call; empty at the end of a file whose bytes are
+        // the ones recorded (or of which nothing was recorded). Nothing when the file cannot be
+        // read, or at its end when its bytes are not the ones recorded.
+        std::optional<std::string_view> next();
+
+      private:
+        friend class LargeTexts;
+        PieceReader(files::FileReader file, std::optional<KeptTextCheck> recorded);
+
+        files::FileReader file_;
+        std::optional<KeptTextCheck> recorded_;
+        SipHash128 digest_;
+        std::uint64_t read_ = 0;
+        std::string buffer_;
+    };
+
     // The file of a text kept apart, to be read a piece at a time: none when it is gone, or not
-    // the length the history recorded of it. Only `read` checks its bytes, and says why it
-    // refuses a file.
-    std::optional<files::FileReader> open(const std::string& id, TextField field) const;
+    // the length the history recorded of it. Only `read` says why it refuses a file.
+    std::optional<PieceReader> open(const std::string& id, TextField field) const;
     // The check the history recorded of a file, as loaded or as written now.
     void record(const std::string& id, TextField field, KeptTextCheck check);
     std::optional<KeptTextCheck> recorded(const std::string& id, TextField field) const;
     // For a file the history recorded nothing of: a job that records the check of the file as it
-    // stands, so that from the next save on it is checked.
-    std::function<void()> recordAsItStands(const std::string& id, TextField field);
+    // stands, so that from the next save on it is checked, and says whether it did.
+    std::function<bool()> recordAsItStands(const std::string& id, TextField field);
     // The whole text when its file is not written (yet, or for good), else null.
     std::shared_ptr<const std::string> unwritten(const std::string& id, TextField field) const;
     // After the entry's files are removed: a text whose file could not be written goes too.

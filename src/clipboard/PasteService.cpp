@@ -1,5 +1,7 @@
 #include "clipboard/PasteService.h"
 
+#include <algorithm>
+
 #include "foundation/Log.h"
 
 namespace pindrake::clipboard {
@@ -10,6 +12,13 @@ namespace {
 
 bool holdsAnything(const ClipboardContent& content) {
     return content.plainText || content.html || content.image;
+}
+
+// An empty copy (an empty text, say) is kept as an entry like any other, but putting it back
+// would only empty the user's clipboard, and the key would paste nothing.
+bool holdsAnyBytes(const platform::PasteboardContents& contents) {
+    return std::any_of(contents.entries().begin(), contents.entries().end(),
+                       [](const platform::PasteboardEntry& entry) { return !entry.data.empty(); });
 }
 
 platform::PasteboardContents pasteboardContents(const ClipboardContent& content,
@@ -40,13 +49,13 @@ void PasteService::paste(const HistoryList::Entry& entry, HistoryStore& store,
 
 void PasteService::paste(const ClipboardContent& content,
                          const std::shared_ptr<ClipboardMonitor>& monitor) {
-    // Writing nothing would only empty the user's clipboard, and the key would paste nothing.
-    if (!holdsAnything(content)) {
+    const auto contents = pasteboardContents(content, services_.imageCodec);
+    if (!holdsAnyBytes(contents)) {
         log::warning("Nothing was pasted: there was nothing to paste");
         return;
     }
     const std::uint64_t choice = begin(*monitor);
-    if (!writeUnlessOthersCopied(pasteboardContents(content, services_.imageCodec), *monitor))
+    if (!writeUnlessOthersCopied(contents, *monitor))
         return;
     simulatePaste();
     resumeLater(choice, monitor);
@@ -101,6 +110,10 @@ std::uint64_t PasteService::begin(ClipboardMonitor& monitor) {
 bool PasteService::writeRead(const std::string& id, EntryRead read, ClipboardMonitor& monitor) {
     if (!read.fromSnapshot)
         log::diagnostic("[PasteService] restorePasteboard failed: " + id);
+    if (read.contents && !holdsAnyBytes(*read.contents)) {
+        log::warning("Nothing was pasted: " + id + " holds nothing to paste");
+        read.contents.reset();
+    }
     if (!read.contents) {
         monitor.setPaused(false);
         return false;

@@ -45,8 +45,9 @@ class PasteService {
     PasteService& operator=(const PasteService&) = delete;
 
     // Pastes the entry as captured (its snapshot); when the snapshot is gone or damaged, its
-    // stored text, HTML and image instead. Pastes nothing when nothing is stored, or when
-    // another application copied before the entry could be put on the clipboard.
+    // stored text, HTML and image instead. Pastes nothing when nothing is stored, when what is
+    // stored has no bytes (an empty text), or when another application copied before the
+    // entry could be put on the clipboard.
     void paste(const HistoryList::Entry& entry, HistoryStore& store,
                const std::shared_ptr<ClipboardMonitor>& monitor);
     // Pastes nothing, and leaves the clipboard as it is, when the content holds nothing.

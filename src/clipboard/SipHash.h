@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -23,11 +24,31 @@ class SipHash128 {
           v3_(0x7465646279746573ULL ^ key.k1) {}
 
     std::array<std::uint64_t, 2> digest(std::string_view bytes) {
+        feed(bytes);
+        return finish();
+    }
+
+    // The same digest from the bytes in pieces of any size, for a text too large to hold whole.
+    void feed(std::string_view bytes) {
+        length_ += bytes.size();
+        if (tailSize_ > 0) {
+            const std::size_t taken = std::min(bytes.size(), 8 - tailSize_);
+            bytes.copy(tail_ + tailSize_, taken);
+            tailSize_ += taken;
+            bytes.remove_prefix(taken);
+            if (tailSize_ < 8)
+                return;
+            absorb(littleEndianWord(tail_, 8));
+            tailSize_ = 0;
+        }
         const std::size_t whole = bytes.size() / 8 * 8;
         for (std::size_t at = 0; at < whole; at += 8)
             absorb(littleEndianWord(bytes.data() + at, 8));
-        absorb(std::uint64_t{bytes.size()} << 56 |
-               littleEndianWord(bytes.data() + whole, bytes.size() - whole));
+        tailSize_ = bytes.copy(tail_, bytes.size() - whole, whole);
+    }
+    // Once, after the last piece.
+    std::array<std::uint64_t, 2> finish() {
+        absorb(std::uint64_t{length_} << 56 | littleEndianWord(tail_, tailSize_));
         v2_ ^= 0xee;
         rounds(4);
         const std::uint64_t first = v0_ ^ v1_ ^ v2_ ^ v3_;
@@ -64,6 +85,10 @@ class SipHash128 {
     }
 
     std::uint64_t v0_, v1_, v2_, v3_;
+    std::uint64_t length_ = 0;
+    // The bytes of a piece that did not fill a word, waiting for the next piece.
+    char tail_[8] = {};
+    std::size_t tailSize_ = 0;
 };
 
 }  // namespace pindrake::clipboard

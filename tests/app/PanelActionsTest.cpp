@@ -62,7 +62,7 @@ TEST_F(PanelActionsTest, PasteOfAShownPreviewPastesItsTextWithoutConvertingAgain
 TEST_F(PanelActionsTest, PasteWithoutAPreviewConvertsFirstWithThePanelOpen) {
     vm->selectConverter(1);  // ai.summarize on "first": its preview is still loading
     paste();
-    EXPECT_TRUE(vm->isConvertingForPaste());
+    EXPECT_TRUE(vm->isConvertingForPaste.get());
     main.advance(3s);
     EXPECT_TRUE(log.names().empty());
     ASSERT_EQ(summarize.pending.size(), 2u);  // the preview's own, and the paste's
@@ -73,7 +73,46 @@ TEST_F(PanelActionsTest, PasteWithoutAPreviewConvertsFirstWithThePanelOpen) {
     main.advance(1s);
     EXPECT_EQ(log.names(), (std::vector<std::string>{"activate Editor", "dismiss", "ctrl+v gist"}));
     EXPECT_EQ(*log.timeOf("ctrl+v gist") - converted, Duration(std::chrono::milliseconds(200)));
-    EXPECT_FALSE(vm->isConvertingForPaste());
+    EXPECT_FALSE(vm->isConvertingForPaste.get());
+}
+
+// Return while the preview of the highlighted converter is still to come (running, or waiting
+// for a superseded one to answer) pastes that conversion's result: the same conversion never
+// runs twice at once. A move of the highlight calls the paste off with the preview.
+TEST_F(PanelActionsTest, APasteTakesOverThePreviewStillToComeAndStopsWithIt) {
+    struct Row {
+        const char* name;
+        bool superseded;
+        bool movedAway;
+        int expectedCalls;
+        int expectedPastes;
+    };
+    for (const Row& row : {Row{"running", false, false, 1, 1}, Row{"waiting", true, false, 2, 1},
+                           Row{"moved away", false, true, 1, 0}}) {
+        vm->resetForShow();
+        keys.pastes.clear();
+        prettify.calls = 0;
+        vm->selectedIndex = 1;
+        vm->selectConverter(1);  // prettify on the JSON entry
+        main.runUntilIdle();     // its input is read: it runs
+        if (row.superseded) {
+            vm->moveSelectionDown();
+            vm->moveSelectionUp();
+        }
+        paste();
+        EXPECT_TRUE(vm->isConvertingForPaste.get()) << row.name;
+        if (row.movedAway)
+            vm->moveSelectionDown();
+        while (!prettify.pending.empty()) {
+            prettify.finish("pretty");
+            main.runUntilIdle();
+        }
+        main.advance(1s);
+        EXPECT_EQ(prettify.calls, row.expectedCalls) << row.name;
+        EXPECT_EQ(keys.pasteCount(), row.expectedPastes) << row.name;
+        EXPECT_FALSE(vm->isConvertingForPaste.get()) << row.name;
+    }
+    EXPECT_EQ(clipboardText(), "pretty");
 }
 
 TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrShow) {

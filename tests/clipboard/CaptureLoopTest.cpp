@@ -73,12 +73,13 @@ class CaptureLoopTest : public ::testing::Test {
     std::shared_ptr<ClipboardMonitor> monitor;
     // Where entries are read for a paste: a later turn of the main queue, or held for the test to
     // run.
-    const std::function<void(std::function<void()>)> entryReads = [this](std::function<void()> job) {
-        if (holdReads)
-            heldReads.push_back(std::move(job));
-        else
-            main.post(std::move(job));
-    };
+    const std::function<void(std::function<void()>)> entryReads =
+        [this](std::function<void()> job) {
+            if (holdReads)
+                heldReads.push_back(std::move(job));
+            else
+                main.post(std::move(job));
+        };
     bool holdReads = false;
     std::vector<std::function<void()>> heldReads;
     PasteService service{{main, pasteboard, keys, codec, entryReads}};
@@ -344,7 +345,7 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     EXPECT_EQ(copyAndCapture({{"public.utf8-plain-text", "after"}}).plainText, "after");
 
     // Nor when a text kept in a file of its own is not the one recorded: another text is neither
-    // pasted nor copied, and a conversion of nothing pastes nothing either.
+    // pasted nor copied, and a conversion of nothing, or to nothing, pastes nothing either.
     const ClipboardItem kept =
         copyAndCapture({{"public.utf8-plain-text", std::string(70000, 'a')}});
     store.flush();
@@ -357,10 +358,31 @@ TEST_F(PasteServiceTest, WithoutASnapshotPastesTheStoredContentOrNothing) {
     main.runUntilIdle();
     pasteEntry(kept);
     service.paste(ClipboardContent{}, monitor);
+    ClipboardContent emptyResult;
+    emptyResult.plainText = "";
+    service.paste(emptyResult, monitor);
     EXPECT_FALSE(copied);
     EXPECT_EQ(keys.pasteCount(), 1);
     EXPECT_EQ(pasteboard.contents(), before);
     EXPECT_FALSE(monitor->isPaused());
+
+    // Nor an empty text, kept as an entry: from its snapshot or from what is stored, it would
+    // only empty the clipboard. The log says why nothing was pasted.
+    const ClipboardItem emptyText = copyAndCapture({{"public.utf8-plain-text", ""}});
+    for (const bool withSnapshot : {true, false}) {
+        SCOPED_TRACE(withSnapshot);
+        store.flush();
+        if (!withSnapshot)
+            fs::remove(folder.path() / (emptyText.id + ".pboard"));
+        const auto changes = pasteboard.changeCount();
+        testing::internal::CaptureStderr();
+        pasteEntry(emptyText);
+        const std::string logged = testing::internal::GetCapturedStderr();
+        EXPECT_NE(logged.find(emptyText.id + " holds nothing to paste"), std::string::npos);
+        EXPECT_EQ(keys.pasteCount(), 1);
+        EXPECT_EQ(pasteboard.changeCount(), changes);
+        EXPECT_FALSE(monitor->isPaused());
+    }
 }
 
 // Another application copies just before each write of ours, which then cannot take the
@@ -616,10 +638,7 @@ TEST(ClipboardMonitorQuitTest, HandsOnEveryCopyReadWaitingForTheCheckInProgress)
         WorkQueue worker("capture-checks.test", 1);
         std::vector<std::string> handedOn;
         const auto monitor = ClipboardMonitor::create(
-            {main,
-             pasteboard,
-             workspace,
-             std::make_shared<const HeldCodec>(call),
+            {main, pasteboard, workspace, std::make_shared<const HeldCodec>(call),
              [&worker](std::function<void()> job) { worker.async(std::move(job)); },
              checkEnds ? CaptureLimits{} : CaptureLimits{.quitWait = Duration::zero()}},
             [&handedOn](ClipboardContent content, const PasteboardContents&) {

@@ -156,6 +156,14 @@ TEST(KeptTextCheckTest, IsTheLengthAndAFixedSipHashOfTheBytes) {
               (std::array<std::uint64_t, 2>{0x44af996bd8c187daULL, 0x45fc229b11597634ULL}));
     EXPECT_EQ(LargeTexts::checkOf("kept apart"),
               (KeptTextCheck{10, {0x93facd8ed847343eULL, 0x475f753abb33129bULL}}));
+    // A file is checked a piece at a time, whatever its pieces' sizes.
+    const std::string text = "a text kept apart, read in pieces";
+    for (std::size_t piece = 1; piece <= text.size(); ++piece) {
+        SipHash128 pieces(referenceKey);
+        for (std::size_t at = 0; at < text.size(); at += piece)
+            pieces.feed(std::string_view(text).substr(at, piece));
+        EXPECT_EQ(pieces.finish(), SipHash128(referenceKey).digest(text)) << piece;
+    }
 }
 
 }  // namespace

@@ -582,8 +582,9 @@ TEST_F(HistoryStoreTest, ATextKeptApartIsReadOnlyAsTheHistoryRecordedIt) {
 }
 
 // A history written before checks were recorded reads its texts kept apart as they stand, and
-// its next save records them, changing nothing else; from then on they are checked.
-TEST_F(HistoryStoreTest, AnOlderHistoryReadsItsTextsAndRecordsThemAtItsNextSave) {
+// is saved with their checks at its first start, changing nothing else; from then on they are
+// checked. Without a file to record, the history file is left as it is.
+TEST_F(HistoryStoreTest, AnOlderHistoryRecordsTheChecksOfItsTextsAtItsFirstStart) {
     const std::string large = test_support::repeatedText("older text ", 70000);
     const auto older = nlohmann::json::array({{{"id", someId},
                                                {"createdAt", 1.0},
@@ -591,14 +592,14 @@ TEST_F(HistoryStoreTest, AnOlderHistoryReadsItsTextsAndRecordsThemAtItsNextSave)
                                                {"plainTextStart", large.substr(0, 64 * 1024)},
                                                {"pasteboardTypes", {"public.utf8-plain-text"}}}});
     writeHistory(older.dump());
+    openStore()->flush();
+    EXPECT_EQ(test_support::readFile(directory / "history.json"), older.dump());
+
     test_support::writeFile(directory / (someId + ".plainText"), large);
     auto store = openStore();
     EXPECT_EQ(store->contentReader(store->items()->entries().front())().plainText, large);
     store->flush();
-    EXPECT_EQ(test_support::readFile(store->historyFile()), older.dump());
-
-    addText(*store, "newer");
-    auto recorded = nlohmann::json::parse(test_support::readFile(store->historyFile())).at(1);
+    auto recorded = nlohmann::json::parse(test_support::readFile(store->historyFile())).at(0);
     EXPECT_EQ(recorded["plainTextLength"], large.size());
     EXPECT_EQ(recorded["plainTextDigest"].get<std::string>().size(), 32u);
     recorded.erase("plainTextLength");

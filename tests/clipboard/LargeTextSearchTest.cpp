@@ -117,10 +117,13 @@ TEST_F(LargeTextSearchTest, FindsAWordAnywhereInTheWholeTextInHistoryOrder) {
         entry("NOT-WRITTEN-YET", filler + " tailword", true),
         entry("FILE-GONE", filler + " tailword"),
         entry("FILE-GROWN", filler),
+        entry("FILE-DAMAGED", filler + " tailwork"),
     });
     std::filesystem::remove(texts->path("FILE-GONE", TextField::plainText));
     // A file that no longer holds what the history recorded is not the entry's text.
     std::ofstream(texts->path("FILE-GROWN", TextField::plainText), std::ios::app) << " tailword";
+    test_support::writeFile(texts->path("FILE-DAMAGED", TextField::plainText),
+                            filler + " tailword");
 
     EXPECT_TRUE(start("tailword").empty());
     EXPECT_TRUE(found.empty()) << "nothing is read until the worker runs";
@@ -150,6 +153,25 @@ TEST_F(LargeTextSearchTest, WhatIsKnownOfAnEntryHoldsForLongerOrShorterQueriesOn
         EXPECT_EQ(start(row.query), row.knownAtOnce) << row.query;
         runJobs();
         EXPECT_EQ(found, row.foundLater) << row.query;
+    }
+}
+
+// A slice its worker read before the search was called off, or replaced by another query, is
+// never taken: what it learnt was learnt for the old query, and its callback is gone.
+TEST_F(LargeTextSearchTest, ASliceReadBeforeItsSearchWasCalledOffIsNeverTaken) {
+    const std::string filler = test_support::repeatedText("filler ", 100'000);
+    history = HistoryList(std::vector<HistoryList::Entry>{entry("A", filler + "tailword")});
+    for (const bool replaced : {true, false}) {
+        start("tailword");
+        for (auto& job : std::exchange(jobs, {}))
+            job();  // its slice is read and on its way to the main queue
+        replaced ? void(start("zz")) : search.cancel();
+        main.runUntilIdle();
+        runJobs();
+        EXPECT_TRUE(found.empty()) << replaced;
+        EXPECT_TRUE(start("zz").empty()) << replaced;
+        runJobs();
+        EXPECT_TRUE(found.empty()) << replaced;
     }
 }
 

@@ -10,7 +10,6 @@ using clipboard::ClipboardItem;
 namespace {
 
 constexpr std::string_view pasteAsIsId = "paste.asis";
-constexpr std::string_view aiPrefix = "ai.";
 
 // The registry's answer depends on the kinds, the types and whether there is an image. The key
 // spells them out in full (each type with its length, since a type name may hold any byte), so
@@ -37,6 +36,14 @@ std::shared_ptr<HistoryViewModel> HistoryViewModel::create(Services services) {
 HistoryViewModel::HistoryViewModel(Services services)
     : filteredItems(std::make_shared<const clipboard::HistoryList>()),
       services_(std::move(services)),
+      conversions_(std::make_shared<PanelConversions>(
+          PanelConversions::Services{
+              services_.main, services_.historyStore, services_.conversion, services_.onWorker,
+              [this](const std::string& converterId, const std::string& itemId) {
+                  return isHighlighted(converterId, itemId);
+              }},
+          PanelConversions::Shown{convertedPreviewText, isConvertingPreview, aiLoadingKeys,
+                                  isConvertingForPaste})),
       largeTextSearch_(services_.main, services_.historyStore.largeTexts(), services_.onWorker) {}
 
 void HistoryViewModel::subscribe() {
@@ -55,10 +62,6 @@ void HistoryViewModel::subscribe() {
         self, [](HistoryViewModel& model, const int& i) { model.refreshCandidatesIfNeeded(i); }));
 }
 
-std::string HistoryViewModel::aiKey(const ClipboardItem& item, const converters::Converter& c) {
-    return item.id + ':' + c.id();
-}
-
 clipboard::HistoryList::Entry HistoryViewModel::actionEntry() const {
     if (isConverterMenuOpen.get() && converterTarget_)
         return converterTarget_;
@@ -67,22 +70,6 @@ clipboard::HistoryList::Entry HistoryViewModel::actionEntry() const {
     if (i < 0 || i >= static_cast<int>(entries.size()))
         return nullptr;
     return entries[static_cast<std::size_t>(i)];
-}
-
-void HistoryViewModel::readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
-                                   std::function<void(HistoryViewModel&, ReadContent)> done) {
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    auto completion =
-        contentReads_.add(services_.main, [weak, done = std::move(done)](ReadContent read) {
-            if (auto self = weak.lock())
-                done(*self, std::move(read));
-        });
-    services_.onWorker([completion, withCopy, read = services_.historyStore.contentReader(entry)] {
-        ReadContent content{read(), nullptr};
-        if (withCopy)
-            content.copy = std::make_shared<const ClipboardContent>(content.input);
-        completion->settle(std::move(content));
-    });
 }
 
 bool HistoryViewModel::isInHistory(const ClipboardItem& item) const {
@@ -102,12 +89,20 @@ HistoryViewModel::ItemList HistoryViewModel::filtered(const std::string& q) {
     auto& store = services_.historyStore;
     searched_ = store.items().get();
     if (q.empty()) {
-        largeTextSearch_.cancel();
+        cancelSearch();
         return std::make_shared<const clipboard::HistoryList>(searched_);
     }
-    return std::make_shared<const clipboard::HistoryList>(largeTextSearch_.start(
+    auto found = std::make_shared<const clipboard::HistoryList>(largeTextSearch_.start(
         q, searched_, store.search(q),
-        [this](const clipboard::HistoryList::Entry& entry) { joinFound(entry); }));
+        [this](const clipboard::HistoryList::Entry& entry) { joinFound(entry); },
+        [this] { isSearching = false; }));
+    isSearching = largeTextSearch_.isSearching();
+    return found;
+}
+
+void HistoryViewModel::cancelSearch() {
+    largeTextSearch_.cancel();
+    isSearching = false;
 }
 
 void HistoryViewModel::publishFiltered(ItemList list, int index) {
@@ -214,9 +209,7 @@ void HistoryViewModel::resetForShow() {
     converterTarget_.reset();
     converterCandidates = ConverterList{};
     lastCandidateKey_.reset();
-    convertedPreviewText = std::nullopt;
-    isConvertingPreview = false;
-    cancelPreviewTask();
+    conversions_->clearPreview();
     applyFilter(std::string(), 0, true);
 }
 
@@ -228,17 +221,17 @@ void HistoryViewModel::panelDidAppear() {
 }
 
 void HistoryViewModel::panelDidHide() {
-    cancelConvertPaste();
+    conversions_->callOffPaste();
     // No one sees the list until the next show, which starts with an empty query.
-    largeTextSearch_.cancel();
+    cancelSearch();
     // A preview running or waiting would otherwise keep a conversion helper for a closed panel.
-    cancelPreviewTask();
+    conversions_->stopPreview();
     if (services_.conversion.helpers)
         services_.conversion.helpers->letGo();
 }
 
 void HistoryViewModel::callOffPastes() {
-    cancelConvertPaste();
+    conversions_->callOffPaste();
     pendingPaste_.cancel();
     services_.pasteService.callOff();
 }
@@ -256,20 +249,17 @@ void HistoryViewModel::openConverterMenu() {
         return;
     converterTarget_ = std::move(target);
     selectedConverterIndex = 0;
-    convertedPreviewText = std::nullopt;
-    cancelPreviewTask();
+    conversions_->clearPreview();
     isConverterMenuOpen = true;
 }
 
 void HistoryViewModel::closeConverterMenu() {
     if (!isConverterMenuOpen.get())
         return;
-    cancelConvertPaste();
+    conversions_->callOffPaste();
     isConverterMenuOpen = false;
     selectedConverterIndex = 0;
-    convertedPreviewText = std::nullopt;
-    isConvertingPreview = false;
-    cancelPreviewTask();
+    conversions_->clearPreview();
     // The selection may have moved while the menu kept its candidates.
     refreshCandidatesIfNeeded(selectedIndex.get());
 }
@@ -299,171 +289,11 @@ bool HistoryViewModel::isHighlighted(const std::string& converterId,
            converterTarget_->id == itemId;
 }
 
-void HistoryViewModel::showPreviewIfHighlighted(const std::string& converterId,
-                                                const std::string& itemId,
-                                                const std::optional<std::string>& text) {
-    if (!isHighlighted(converterId, itemId))
-        return;
-    convertedPreviewText = text;
-    isConvertingPreview = false;
-}
-
-void HistoryViewModel::cancelPreviewTask() {
-    if (convertPreviewTask_)
-        convertPreviewTask_->cancel();
-}
-
 void HistoryViewModel::updateConvertedPreview() {
-    cancelPreviewTask();
-    convertedPreviewText = std::nullopt;
-    isConvertingPreview = false;
-    if (!converterTarget_ || converterCandidates->empty())
-        return;
-    const auto* converter = highlightedConverter();
+    const auto* converter = converterTarget_ ? highlightedConverter() : nullptr;
     if (!converter || converter->id() == pasteAsIsId)
-        return;
-    if (converter->id().starts_with(aiPrefix))
-        startAIPreview(*converter, converterTarget_);
-    else
-        startConvertPreview(*converter, converterTarget_);
-}
-
-void HistoryViewModel::startConvertPreview(const converters::Converter& converter,
-                                           const clipboard::HistoryList::Entry& entry) {
-    CancellationToken token;
-    convertPreviewTask_ = token;
-    // One preview conversion at a time, however fast the highlight moves: the one superseded
-    // has been told to stop, and the newest starts once it has answered.
-    if (!previewConverting_)
-        runConvertPreview(converter, entry, token);
-}
-
-void HistoryViewModel::runConvertPreview(const converters::Converter& converter,
-                                         const clipboard::HistoryList::Entry& entry,
-                                         const CancellationToken& token) {
-    previewConverting_ = true;
-    // Registry converters live for the whole process, so the pointer stays good.
-    const converters::Converter* c = &converter;
-    readContent(entry, false, [c, token](HistoryViewModel& self, ReadContent read) {
-        // Superseded while its input was read: it never starts.
-        if (token.isCancelled())
-            return self.endConvertPreview(token, std::nullopt);
-        converters::ConversionServices services = self.services_.conversion;
-        services.stop = token;
-        std::weak_ptr<HistoryViewModel> weak = self.weak_from_this();
-        c->convert(std::move(read.input), services, [weak, token](ClipboardContent result) {
-            if (auto self = weak.lock())
-                self->endConvertPreview(token, std::move(result.plainText));
-        });
-    });
-}
-
-void HistoryViewModel::endConvertPreview(const CancellationToken& token,
-                                         std::optional<std::string> text) {
-    previewConverting_ = false;
-    if (token.isCancelled())
-        return startWaitingPreview();
-    convertedPreviewText = std::move(text);
-}
-
-// The preview asked for while another one ran, unless it was superseded or dropped since.
-void HistoryViewModel::startWaitingPreview() {
-    if (!convertPreviewTask_ || convertPreviewTask_->isCancelled() || !converterTarget_)
-        return;
-    if (const auto* converter = highlightedConverter())
-        runConvertPreview(*converter, converterTarget_, *convertPreviewTask_);
-}
-
-void HistoryViewModel::startAIPreview(const converters::Converter& converter,
-                                      const clipboard::HistoryList::Entry& entry) {
-    const std::string key = aiKey(*entry, converter);
-    if (auto cached = validCachedResult(key)) {
-        convertedPreviewText = std::move(cached);
-        return;
-    }
-    isConvertingPreview = true;
-    if (aiInFlightTasks_.contains(key)) {
-        pollAIResult(key, converter.id(), entry->id, 0);
-        return;
-    }
-    startAITask(converter, entry, key);
-}
-
-void HistoryViewModel::startAITask(const converters::Converter& converter,
-                                   const clipboard::HistoryList::Entry& entry,
-                                   const std::string& key) {
-    aiInFlightTasks_.insert(key);
-    setLoading(key, true);
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    const converters::Converter* c = &converter;
-    services_.main.postAfter(aiStartDelay, [weak, c, entry, key] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->readContent(
-            entry, true, [c, key, itemId = entry->id](HistoryViewModel& model, ReadContent read) {
-                std::weak_ptr<HistoryViewModel> weak = model.weak_from_this();
-                c->convert(std::move(read.input), model.services_.conversion,
-                           [weak, c, input = read.copy, key, itemId](ClipboardContent result) {
-                               if (auto self = weak.lock())
-                                   self->finishAITask(key, c->id(), itemId, *input, result);
-                           });
-            });
-    });
-}
-
-void HistoryViewModel::finishAITask(const std::string& key, const std::string& converterId,
-                                    const std::string& itemId, const ClipboardContent& input,
-                                    const ClipboardContent& result) {
-    aiInFlightTasks_.erase(key);
-    setLoading(key, false);
-    // A converter that could not convert hands its input back: that is no result to keep.
-    if (result.plainText && result != input) {
-        const TimePoint now = services_.main.now();
-        aiResultCache_[key] = {*result.plainText, now + aiResultLifetime};
-        if (aiResultCache_.size() >= aiCachePruneThreshold)
-            std::erase_if(aiResultCache_,
-                          [now](const auto& entry) { return entry.second.expiry <= now; });
-    }
-    showPreviewIfHighlighted(converterId, itemId, result.plainText);
-}
-
-void HistoryViewModel::pollAIResult(const std::string& key, const std::string& converterId,
-                                    const std::string& itemId, int attempts) {
-    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
-    services_.main.postAfter(aiPollInterval, [weak, key, converterId, itemId, attempts] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        if (auto cached = self->validCachedResult(key)) {
-            self->showPreviewIfHighlighted(converterId, itemId, cached);
-            return;
-        }
-        // The conversion ended with nothing to keep; its end already updated the preview.
-        if (!self->aiInFlightTasks_.contains(key))
-            return;
-        if (attempts + 1 >= aiPollLimit) {
-            self->isConvertingPreview = false;
-            return;
-        }
-        self->pollAIResult(key, converterId, itemId, attempts + 1);
-    });
-}
-
-std::optional<std::string> HistoryViewModel::validCachedResult(const std::string& key) const {
-    const auto found = aiResultCache_.find(key);
-    if (found == aiResultCache_.end() || found->second.expiry <= services_.main.now())
-        return std::nullopt;
-    return found->second.text;
-}
-
-void HistoryViewModel::setLoading(const std::string& key, bool loading) {
-    auto keys = aiLoadingKeys.get();
-    if (loading)
-        keys.insert(key);
-    else
-        keys.erase(key);
-    aiLoadingKeys = std::move(keys);
+        return conversions_->clearPreview();
+    conversions_->showPreview(*converter, converterTarget_);
 }
 
 // ---- Paste, copy and delete
@@ -472,7 +302,7 @@ void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardM
                                      const std::optional<platform::RunningApplication>& previousApp,
                                      std::function<void()> dismiss) {
     // One paste that converts first at a time: a second Return must not paste twice.
-    if (pendingConvertPaste_)
+    if (conversions_->isConvertingForPaste())
         return;
     if (!services_.keySynth.isTrusted()) {
         accessibilityDenied = true;
@@ -502,29 +332,17 @@ void HistoryViewModel::pasteSelected(const std::shared_ptr<clipboard::ClipboardM
             previousApp, dismiss);
         return;
     }
-    CancellationToken token;
-    pendingConvertPaste_ = token;
-    readContent(entry, false,
-                [converter, token, monitor, previousApp, dismiss](HistoryViewModel& model,
-                                                                  ReadContent read) {
-                    // Called off while its input was read: it never starts.
-                    if (token.isCancelled())
-                        return;
-                    std::weak_ptr<HistoryViewModel> weak = model.weak_from_this();
-                    converter->convert(
-                        std::move(read.input), model.services_.conversion,
-                        [weak, token, monitor, previousApp, dismiss](ClipboardContent result) {
-                            auto self = weak.lock();
-                            if (!self || token.isCancelled())
-                                return;
-                            self->pendingConvertPaste_.reset();
-                            self->pasteLater(
-                                [result = std::move(result), monitor](HistoryViewModel& m) {
-                                    m.services_.pasteService.paste(result, monitor);
-                                },
-                                previousApp, dismiss);
-                        });
-                });
+    std::weak_ptr<HistoryViewModel> weak = weak_from_this();
+    conversions_->convertForPaste(
+        *converter, entry, [weak, monitor, previousApp, dismiss](ClipboardContent result) {
+            if (auto self = weak.lock()) {
+                self->pasteLater(
+                    [result = std::move(result), monitor](HistoryViewModel& m) {
+                        m.services_.pasteService.paste(result, monitor);
+                    },
+                    previousApp, dismiss);
+            }
+        });
 }
 
 void HistoryViewModel::pasteLater(std::function<void(HistoryViewModel&)> paste,
@@ -542,13 +360,6 @@ void HistoryViewModel::pasteLater(std::function<void(HistoryViewModel&)> paste,
         if (self && !token.isCancelled())
             paste(*self);
     });
-}
-
-void HistoryViewModel::cancelConvertPaste() {
-    if (pendingConvertPaste_) {
-        pendingConvertPaste_->cancel();
-        pendingConvertPaste_.reset();
-    }
 }
 
 void HistoryViewModel::copySelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,

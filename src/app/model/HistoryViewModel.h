@@ -1,13 +1,13 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/model/PanelConversions.h"
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistoryStore.h"
@@ -23,8 +23,8 @@
 namespace pindrake::app {
 
 // Everything behind the history panel: the search, the filtered entries and the selection, the
-// converter menu with its previews (and a short-lived cache of on-device AI results), and the
-// paste, copy and delete actions. The views only read the published state and call the
+// converter menu with its previews (converted by PanelConversions), and the paste, copy and
+// delete actions. The views only read the published state and call the
 // operations. Main thread only; always owned by a shared pointer, so that queued work can tell
 // when it is gone.
 class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
@@ -51,14 +51,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     };
 
     static constexpr Duration pasteDelay = std::chrono::milliseconds(200);
-    static constexpr Duration aiStartDelay = std::chrono::milliseconds(500);
-    static constexpr Duration aiPollInterval = std::chrono::milliseconds(500);
-    static constexpr int aiPollLimit = 60;
-    static constexpr Duration aiResultLifetime = std::chrono::seconds(300);
-    static constexpr std::size_t aiCachePruneThreshold = 51;
 
     static std::shared_ptr<HistoryViewModel> create(Services services);
-    ~HistoryViewModel() { contentReads_.dropAll(); }
     HistoryViewModel(const HistoryViewModel&) = delete;
     HistoryViewModel& operator=(const HistoryViewModel&) = delete;
 
@@ -66,6 +60,8 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     Published<std::string> query;
     // The entries shown, newest first.
     Published<ItemList> filteredItems;
+    // The whole texts kept apart are still being searched for the query: more may join.
+    Published<bool> isSearching{false};
     // Position in `filteredItems`; 0 when it is empty. Every assignment refreshes the
     // converter candidates (unless the converter menu is open).
     Published<int> selectedIndex{0};
@@ -79,23 +75,25 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     Published<bool> isConvertingPreview{false};
     // Keys (see `aiKey`) of the AI conversions that are running.
     Published<std::set<std::string>> aiLoadingKeys;
+    // A paste that converts first waits for its result; the panel stays open meanwhile.
+    Published<bool> isConvertingForPaste{false};
     // A paste was refused because key presses cannot be sent; the views clear it.
     Published<bool> accessibilityDenied{false};
     // Set by every keyboard move; the list scrolls to the selection and clears it.
     bool scrollToSelection = false;
 
     // "<entry id>:<converter id>", the entry id in upper case.
-    static std::string aiKey(const clipboard::ClipboardItem& item, const converters::Converter& c);
+    static std::string aiKey(const clipboard::ClipboardItem& item, const converters::Converter& c) {
+        return PanelConversions::aiKey(item, c);
+    }
 
     // The entry the open converter menu works on.
     const clipboard::ClipboardItem* converterTargetItem() const { return converterTarget_.get(); }
     // The entry that paste and the preview pane act on: the menu's target while the menu is
     // open (the selection may have moved under it), otherwise the selected entry.
     const clipboard::ClipboardItem* actionItem() const { return actionEntry().get(); }
-    // A paste that converts first is running; the panel stays open meanwhile.
-    bool isConvertingForPaste() const { return pendingConvertPaste_.has_value(); }
     // Kept AI results, expired ones included until a pruning drops them.
-    std::size_t aiResultCacheSize() const { return aiResultCache_.size(); }
+    std::size_t aiResultCacheSize() const { return conversions_->aiResultCacheSize(); }
 
     void resetForShow();
     void applyFilter(const std::string& query, int selectedIndex, bool resetSelection);
@@ -109,8 +107,9 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
 
     // Pastes the entry, or the highlighted converter's result, into `previousApp` after
     // `dismiss` has hidden the panel. A paste that still has to convert waits for the result
-    // with the panel open; a hide, a new show or closing the menu calls it off. Once the panel
-    // is gone, a new show still calls off a paste that has not written: its key would reach us.
+    // with the panel open, taking over the preview's conversion when that is still to come; a
+    // hide, a new show, closing the menu or another highlight calls it off. Once the panel is
+    // gone, a new show still calls off a paste that has not written: its key would reach us.
     void pasteSelected(const std::shared_ptr<clipboard::ClipboardMonitor>& monitor,
                        const std::optional<platform::RunningApplication>& previousApp,
                        std::function<void()> dismiss);
@@ -130,28 +129,14 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void callOffPastes();
 
   private:
-    // A conversion's input as read from its entry, and the copy a flow keeps to tell a failed
-    // conversion, which hands its input back, from a result.
-    struct ReadContent {
-        clipboard::ClipboardContent input;
-        std::shared_ptr<const clipboard::ClipboardContent> copy;
-    };
-    struct CachedResult {
-        std::string text;
-        TimePoint expiry;
-    };
-
     explicit HistoryViewModel(Services services);
     void subscribe();
     clipboard::HistoryList::Entry actionEntry() const;
-    // Reads the entry's content on a worker and hands it to `done` in a later turn, unless the
-    // model is gone by then; `withCopy` has the worker copy it as well.
-    void readContent(const clipboard::HistoryList::Entry& entry, bool withCopy,
-                     std::function<void(HistoryViewModel&, ReadContent)> done);
 
     // The entries that match at once; those found later in the whole of a text kept apart join
     // them (`joinFound`).
     ItemList filtered(const std::string& query);
+    void cancelSearch();
     // Publishes the list with the selection at `index`, or at its last entry if shorter.
     void publishFiltered(ItemList list, int index);
     // A change to the history keeps the selection on the entry it was on, wherever that entry
@@ -167,50 +152,22 @@ class HistoryViewModel : public std::enable_shared_from_this<HistoryViewModel> {
     void closeConverterMenuIfTargetGone();
     const converters::Converter* highlightedConverter() const;
     bool isHighlighted(const std::string& converterId, const std::string& itemId) const;
-    void showPreviewIfHighlighted(const std::string& converterId, const std::string& itemId,
-                                  const std::optional<std::string>& text);
-    void cancelPreviewTask();
-
-    void startConvertPreview(const converters::Converter& converter,
-                             const clipboard::HistoryList::Entry& entry);
-    void runConvertPreview(const converters::Converter& converter,
-                           const clipboard::HistoryList::Entry& entry,
-                           const CancellationToken& token);
-    void endConvertPreview(const CancellationToken& token, std::optional<std::string> text);
-    void startWaitingPreview();
-    void startAIPreview(const converters::Converter& converter,
-                        const clipboard::HistoryList::Entry& entry);
-    void startAITask(const converters::Converter& converter,
-                     const clipboard::HistoryList::Entry& entry, const std::string& key);
-    void finishAITask(const std::string& key, const std::string& converterId,
-                      const std::string& itemId, const clipboard::ClipboardContent& input,
-                      const clipboard::ClipboardContent& result);
-    void pollAIResult(const std::string& key, const std::string& converterId,
-                      const std::string& itemId, int attempts);
-    std::optional<std::string> validCachedResult(const std::string& key) const;
-    void setLoading(const std::string& key, bool loading);
 
     // Reactivates, dismisses, and pastes after the delay.
     void pasteLater(std::function<void(HistoryViewModel&)> paste,
                     const std::optional<platform::RunningApplication>& previousApp,
                     const std::function<void()>& dismiss);
-    void cancelConvertPaste();
 
     Services services_;
     // Shared with the history: the menu's entry costs no copy of what it holds.
     clipboard::HistoryList::Entry converterTarget_;
     bool suppressItemsUpdate_ = false;
     std::optional<std::string> lastCandidateKey_;
-    std::optional<CancellationToken> convertPreviewTask_;
-    // A preview conversion has not answered yet; the next one waits for it.
-    bool previewConverting_ = false;
-    std::map<std::string, CachedResult> aiResultCache_;
-    std::set<std::string> aiInFlightTasks_;
-    std::optional<CancellationToken> pendingConvertPaste_;
+    // Owned here alone: it is gone with the model.
+    std::shared_ptr<PanelConversions> conversions_;
     // A paste waiting for the application in front to take the keyboard back.
     CancellationToken pendingPaste_;
     std::vector<Subscription> subscriptions_;
-    PendingCompletions<ReadContent> contentReads_;
     // The history the last filter searched, in whose order entries found later join.
     clipboard::HistoryList searched_;
     clipboard::LargeTextSearch largeTextSearch_;

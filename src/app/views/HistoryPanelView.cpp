@@ -177,12 +177,14 @@ void HistoryPanelView::observe() {
     const auto changed = [this](const auto&) { scheduleRefresh(); };
     subscriptions_.push_back(viewModel_.query.observeForView(changed));
     subscriptions_.push_back(viewModel_.filteredItems.observeForView(changed));
+    subscriptions_.push_back(viewModel_.isSearching.observeForView(changed));
     subscriptions_.push_back(viewModel_.selectedIndex.observeForView(changed));
     subscriptions_.push_back(viewModel_.isConverterMenuOpen.observeForView(changed));
     subscriptions_.push_back(viewModel_.converterCandidates.observeForView(changed));
     subscriptions_.push_back(viewModel_.selectedConverterIndex.observeForView(changed));
     subscriptions_.push_back(viewModel_.convertedPreviewText.observeForView(changed));
     subscriptions_.push_back(viewModel_.isConvertingPreview.observeForView(changed));
+    subscriptions_.push_back(viewModel_.isConvertingForPaste.observeForView(changed));
     subscriptions_.push_back(viewModel_.aiLoadingKeys.observeForView(changed));
     subscriptions_.push_back(viewModel_.accessibilityDenied.observeForView(changed));
     subscriptions_.push_back(services_.store.items().observeForView(changed));
@@ -273,8 +275,9 @@ void HistoryPanelView::refreshList(const HistoryViewModel::ItemList& items) {
     }
     shownSelectedIndex_ = selected;
 
-    listAreaState_ = views::listAreaState(count > 0, viewModel_.query->empty(),
-                                          services_.store.items()->empty());
+    listAreaState_ =
+        views::listAreaState(count > 0, viewModel_.query->empty(), services_.store.items()->empty(),
+                             viewModel_.isSearching.get());
     listDivider_->setVisible(listAreaState_ != ListAreaState::nothing);
     historyList_->setVisible(listAreaState_ == ListAreaState::list);
     emptyText_->setVisible(listAreaState_ == ListAreaState::noMatchingHistory ||
@@ -315,8 +318,11 @@ void HistoryPanelView::refreshConverterColumn() {
         item = &(*items)[static_cast<std::size_t>(selected)];
     converterMenu_->setState({candidates, viewModel_.selectedConverterIndex.get(), isMenuOpen,
                               item->id, viewModel_.aiLoadingKeys.get()});
-    previewPane_->show(*item, viewModel_.isConvertingPreview.get(),
-                       viewModel_.convertedPreviewText.get());
+    // A paste waiting for its conversion shows that it converts: the panel holds the keyboard
+    // until it is done.
+    previewPane_->show(
+        *item, viewModel_.isConvertingPreview.get() || viewModel_.isConvertingForPaste.get(),
+        viewModel_.convertedPreviewText.get());
 }
 
 bool HistoryPanelView::eventFilter(QObject* watched, QEvent* event) {
@@ -327,6 +333,14 @@ bool HistoryPanelView::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         if (event->type() == QEvent::KeyPress)
             services_.controller->hidePanel(true);
+        return true;
+    }
+    // While a paste waits for its conversion, what is typed would change the search under it:
+    // only Escape, which calls the paste off, goes through.
+    const bool isText = isKey || event->type() == QEvent::InputMethod;
+    if (watched == searchField_ && isText && viewModel_.isConvertingForPaste.get() &&
+        !(isKey && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)) {
+        event->accept();
         return true;
     }
     return QWidget::eventFilter(watched, event);

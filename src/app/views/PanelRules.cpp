@@ -9,9 +9,13 @@ namespace pindrake::app::views {
 
 using clipboard::ContentTag;
 
-ListAreaState listAreaState(bool hasFilteredItems, bool queryIsEmpty, bool storeIsEmpty) {
+ListAreaState listAreaState(bool hasFilteredItems, bool queryIsEmpty, bool storeIsEmpty,
+                            bool isStillSearching) {
     if (hasFilteredItems)
         return ListAreaState::list;
+    // Whole texts are still being searched: a match may yet join.
+    if (!queryIsEmpty && isStillSearching)
+        return ListAreaState::nothing;
     if (!queryIsEmpty)
         return ListAreaState::noMatchingHistory;
     // The store has entries the filter has not caught up with yet: show nothing meanwhile.

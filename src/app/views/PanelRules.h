@@ -12,7 +12,8 @@ namespace pindrake::app::views {
 
 // What the history column shows below its search field.
 enum class ListAreaState { list, noMatchingHistory, nothing, noClipboardHistory };
-ListAreaState listAreaState(bool hasFilteredItems, bool queryIsEmpty, bool storeIsEmpty);
+ListAreaState listAreaState(bool hasFilteredItems, bool queryIsEmpty, bool storeIsEmpty,
+                            bool isStillSearching);
 
 // The leading symbol of a history row, first matching rule.
 enum class RowIcon { fileIcon, photo, siteIcon, appIcon, json, richText, plainText };

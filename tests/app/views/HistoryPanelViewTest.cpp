@@ -99,6 +99,19 @@ TEST_F(HistoryPanelViewTest, TheListAreaSaysWhenTheHistoryIsEmptyOrNothingMatche
     EXPECT_EQ(model().query.get(), "zzz");
     EXPECT_EQ(panel.listAreaState(), ListAreaState::noMatchingHistory);
     EXPECT_TRUE(panel.shownHints().empty());
+
+    // Beyond what an entry keeps of a large text, the whole text is searched on a worker: only
+    // once it is done does the list area say that nothing matches.
+    copy(std::string(100'000, 'a') + " tailword");
+    for (const auto& [query, after] : {std::pair("tailwork", ListAreaState::noMatchingHistory),
+                                       std::pair("tailword", ListAreaState::list)}) {
+        model().query = query;
+        panel.refresh();
+        EXPECT_EQ(panel.listAreaState(), ListAreaState::nothing) << query;
+        main.runUntilIdle();
+        panel.refresh();
+        EXPECT_EQ(panel.listAreaState(), after) << query;
+    }
 }
 
 TEST_F(HistoryPanelViewTest, ArrowsMoveTheSelectionRightOpensTheMenuEscapeClosesItTheHotKeyHides) {

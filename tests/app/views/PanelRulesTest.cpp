@@ -11,19 +11,22 @@ namespace {
 using clipboard::ClipboardItem;
 using clipboard::ContentTag;
 
-TEST(ListArea, ShowsTheListThenTheQuerysMissThenWaitsForTheFilterThenSaysTheHistoryIsEmpty) {
+TEST(ListArea,
+     ShowsTheListThenTheQuerysMissOnceSearchedThenWaitsForTheFilterThenSaysTheHistoryIsEmpty) {
     struct Case {
-        bool hasFiltered, queryEmpty, storeEmpty;
+        bool hasFiltered, queryEmpty, storeEmpty, searching;
         ListAreaState expected;
     };
-    for (const Case& c : {Case{true, false, false, ListAreaState::list},
-                          Case{true, true, false, ListAreaState::list},
-                          Case{false, false, false, ListAreaState::noMatchingHistory},
-                          Case{false, false, true, ListAreaState::noMatchingHistory},
-                          Case{false, true, false, ListAreaState::nothing},
-                          Case{false, true, true, ListAreaState::noClipboardHistory}}) {
-        EXPECT_EQ(listAreaState(c.hasFiltered, c.queryEmpty, c.storeEmpty), c.expected)
-            << c.hasFiltered << c.queryEmpty << c.storeEmpty;
+    for (const Case& c : {Case{true, false, false, false, ListAreaState::list},
+                          Case{true, false, false, true, ListAreaState::list},
+                          Case{true, true, false, false, ListAreaState::list},
+                          Case{false, false, false, false, ListAreaState::noMatchingHistory},
+                          Case{false, false, false, true, ListAreaState::nothing},
+                          Case{false, false, true, false, ListAreaState::noMatchingHistory},
+                          Case{false, true, false, false, ListAreaState::nothing},
+                          Case{false, true, true, false, ListAreaState::noClipboardHistory}}) {
+        EXPECT_EQ(listAreaState(c.hasFiltered, c.queryEmpty, c.storeEmpty, c.searching), c.expected)
+            << c.hasFiltered << c.queryEmpty << c.storeEmpty << c.searching;
     }
 }
 

@@ -23,6 +23,7 @@
 #include "app/ShellFixture.h"
 #include "app/views/HistoryPanelView.h"
 #include "app/views/MenuHotKeys.h"
+#include "app/views/PreviewPane.h"
 #include "app/views/QtApplicationShell.h"
 #include "app/views/QtPanelWindow.h"
 #include "app/views/RowIcons.h"
@@ -115,6 +116,7 @@ class PanelWindowX11Test : public test::ShellFixture {
     }
     HistoryPanelView& view() { return *static_cast<HistoryPanelView*>(panel->content()); }
     bool isShowing() const { return delegate->panelController()->isShowing(); }
+    HistoryViewModel& model() { return delegate->viewModel(); }
     // Whether the condition comes to hold, the application's queued work running meanwhile.
     bool eventually(const std::function<bool()>& condition) {
         return test_support::qWaitFor(
@@ -143,6 +145,8 @@ class PanelWindowX11Test : public test::ShellFixture {
 
     QWidget backdrop;
     RowIcons icons;
+    test::FakeConverter asIs{"paste.asis"};
+    test::FakeConverter upper{"text.upper"};
     std::unique_ptr<QtPanelWindow> panel;
 };
 
@@ -248,6 +252,31 @@ TEST_F(PanelWindowX11Test, TheKeyboardStaysWithThePanelAcrossTheAppsMenus) {
     ASSERT_TRUE(test_support::qWaitFor([&] { return !other.canGrabKeyboard(); }, settleMs))
         << "the panel did not take the keyboard back";
     EXPECT_TRUE(typedReachesTheField("w", QStringLiteral("xyzw")));
+}
+
+// Return on a converter whose preview is still to come waits for it with the panel open, and
+// shows that it converts; what is typed meanwhile does not reach the search field. Escape calls
+// the paste off.
+TEST_F(PanelWindowX11Test, APasteWaitingForItsConversionShowsItAndKeepsTypedKeysOut) {
+    offeredConverters = {&asIs, &upper};
+    showPanel();
+    copy("entry");
+    model().selectConverter(1);  // its preview runs and never ends
+    ASSERT_TRUE(eventually([&] { return upper.calls == 1; }));
+    EXPECT_TRUE(
+        eventually([&] { return view().previewPane().content() == PreviewPane::Content::text; }));
+    xdotool("key Return");
+    EXPECT_TRUE(eventually([&] {
+        return view().previewPane().content() == PreviewPane::Content::converting;
+    })) << "no sign of the conversion the paste waits for";
+    xdotool("type abc");
+    xdotool("key Escape");
+    EXPECT_TRUE(eventually([&] { return !model().isConverterMenuOpen.get(); }));
+    EXPECT_EQ(view().searchField().text(), QString());
+    EXPECT_EQ(model().query.get(), "");
+    EXPECT_TRUE(panel->window()->isVisible());
+    EXPECT_EQ(upper.calls, 1);
+    EXPECT_EQ(keys.pasteCount(), 0);
 }
 
 TEST_F(PanelWindowX11Test, APanelThatCannotHaveTheKeyboardResigns) {
