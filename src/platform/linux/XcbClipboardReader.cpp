@@ -148,23 +148,35 @@ void XcbClipboardReader::readAndPublish(const OwnerChange& change, XcbEventSourc
     }
     if (isOurs(change.owner))
         return;
-    PasteboardContents contents;
-    if (change.owner != XCB_WINDOW_NONE) {
-        if (atomNames_.size() > maxRememberedAtomNames)
-            atomNames_.clear();
-        XcbSelectionTransfer transfer(
-            {x_.get(), x_.root(), atoms_, events,
-             [this](const xcb_generic_event_t& event) { return noteOwnerChange(event); },
-             atomNames_, limits_});
-        if (transfer.read(change.owner, change.time, contents) ==
-            XcbSelectionTransfer::Outcome::stopped) {
-            return;
-        }
-        // Nothing of it kept (the transfer said why): the change pending is read next.
-        if (contents.empty() && pending_)
-            return;
+    if (change.owner == XCB_WINDOW_NONE) {
+        noteOwnerLeft();
+        return;
     }
+    if (atomNames_.size() > maxRememberedAtomNames)
+        atomNames_.clear();
+    XcbSelectionTransfer transfer(
+        {x_.get(), x_.root(), atoms_, events,
+         [this](const xcb_generic_event_t& event) { return noteOwnerChange(event); }, atomNames_,
+         limits_});
+    PasteboardContents contents;
+    if (transfer.read(change.owner, change.time, contents) ==
+        XcbSelectionTransfer::Outcome::stopped) {
+        return;
+    }
+    // Nothing of it kept (the transfer said why), and another client's copy is read next.
+    if (contents.empty() && pending_ && isAnotherClientsCopy(pending_->owner))
+        return;
     publish(std::move(contents), epoch);
+}
+
+// No copy to count or to wait for: a copy not taken yet stays to be taken, so that the copy an
+// owner gave just before it left is captured, and another copy made right after is not counted
+// as one replaced.
+void XcbClipboardReader::noteOwnerLeft() {
+    auto cleared = std::make_shared<const PasteboardContents>();
+    std::lock_guard lock(mutex_);
+    if (shownTaken_ && !waiting_)
+        contents_ = std::move(cleared);
 }
 
 void XcbClipboardReader::publish(PasteboardContents contents, std::uint64_t startedInEpoch) {

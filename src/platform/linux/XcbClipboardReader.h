@@ -18,7 +18,8 @@ namespace pindrake::platform {
 
 // Reads every new copy of the CLIPBOARD selection on a worker thread, with a connection of its
 // own, as soon as the X server reports the new owner. The change count goes up once a copy has
-// been read (or found empty), so whoever sees it takes the copy at once, without touching X.
+// been read (or found empty), so whoever sees it takes the copy at once, without touching X; an
+// owner that leaves the clipboard empty makes no copy to count.
 // A copy read while the one before it has not been taken yet waits for it: an older copy read
 // after a newer one appeared, or just before, is taken first.
 class XcbClipboardReader {
@@ -67,6 +68,7 @@ class XcbClipboardReader {
     std::optional<xcb_window_t> noteOwnerChange(const xcb_generic_event_t& event);
     void readAndPublish(const OwnerChange& change, XcbEventSource& events);
     void publish(PasteboardContents contents, std::uint64_t startedInEpoch);
+    void noteOwnerLeft();
     // Guarded by mutex_ (held).
     void show(std::shared_ptr<const PasteboardContents> contents);
     bool isOurs(xcb_window_t window) const;
