@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "clipboard/ClipboardMonitor.h"
@@ -25,6 +26,16 @@
 #include "support/TestFiles.h"
 
 namespace pindrake::platform {
+
+// Each type with the start of its bytes and their length, for failures that compare contents.
+void PrintTo(const PasteboardContents& contents, std::ostream* out) {
+    *out << "{";
+    for (const auto& entry : contents.entries())
+        *out << " " << entry.type << ": \"" << entry.data.substr(0, 24) << "\" ("
+             << entry.data.size() << " bytes)";
+    *out << " }";
+}
+
 namespace {
 
 using namespace std::chrono_literals;
