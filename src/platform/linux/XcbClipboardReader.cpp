@@ -187,16 +187,15 @@ void XcbClipboardReader::publish(PasteboardContents contents, std::uint64_t star
             log::warning("A copy was not captured: our own write replaced it while it was read");
         return;
     }
-    // An empty clipboard (an owner that left) holds nothing to wait for, and is no copy to keep
-    // waiting.
+    // A copy that gave nothing holds nothing to wait for, nor to keep waiting.
     if (shownTaken_ || contents_->empty()) {
         show(std::move(read));
     } else if (!waiting_ || waiting_->empty()) {
         waiting_ = std::move(read);
     } else {
-        // A third copy before the first was taken: the first gives way (the count's jump says
-        // so to whoever had not seen it), so that copies never stop coming to whoever takes
-        // them.
+        // A third copy before the first was taken: the first gives way. A taker that took its
+        // count as seen without taking it (the count when it started) gets copies again; one
+        // that had not seen it finds the count jumped by one more.
         show(std::exchange(waiting_, std::move(read)));
     }
 }
