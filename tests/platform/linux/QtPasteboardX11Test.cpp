@@ -347,6 +347,8 @@ TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadLeavesTheOlderOneWhatItsOwnerGiv
         std::string logged;
         // The one limit that can end the read; beyond the test unless the owner stops.
         std::chrono::milliseconds perAnswer = beyondTheTest;
+        // Captured only as the app quits, the newer copy read and waiting for the older one.
+        bool atQuit = false;
     };
     const std::vector<Case> cases = {
         {"gives the image it held",
@@ -373,6 +375,13 @@ TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadLeavesTheOlderOneWhatItsOwnerGiv
          "A copy was not captured: a newer copy took its place before its owner said what it "
          "holds\n",
          ownerActs},
+        {"gives the image it held, as the app quits",
+         {{"UTF8_STRING", "older"}, {"image/png", "older png", held}},
+         Behaviour::serves,
+         {{plainText, "older"}, {"public.png", "older png"}},
+         "",
+         beyondTheTest,
+         true},
     };
     const PasteboardContents newer = {
         {plainText, "newer"}, {"public.html", "<i>newer</i>"}, {"public.png", "newer png"}};
@@ -382,12 +391,18 @@ TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadLeavesTheOlderOneWhatItsOwnerGiv
         limits.perAnswer = c.perAnswer;
         readWithin(limits);
         quiet();
+        if (c.atQuit)
+            monitor->stop();
         ::testing::internal::CaptureStderr();
         ScriptedSelectionOwner olderOwner(c.older, c.behaviour);
         ASSERT_TRUE(waitUntil([&] { return olderOwner.isHolding(); }, 10 * ownerActs));
         ScriptedSelectionOwner newerOwner(
             {{"UTF8_STRING", "newer"}, {"text/html", "<i>newer</i>"}, {"image/png", "newer png"}});
         olderOwner.release();
+        if (c.atQuit) {
+            ASSERT_TRUE(waitUntil([&] { return !pasteboard->isReadingACopy(); }, 10 * ownerActs));
+            monitor->finishAtQuit();
+        }
         EXPECT_TRUE(
             waitUntil([&] { return !offered.empty() && offered.back() == newer; }, 10 * ownerActs));
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.logged);
