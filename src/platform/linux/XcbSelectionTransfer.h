@@ -96,7 +96,7 @@ class XcbSelectionTransfer {
     // `replaced` or `ownerGone`, once displaced.
     Answer endedBy() const;
     // Says what the history does not get of this copy, and why.
-    void logLosses(Answer listed, bool textOnly, const std::string& cutOff,
+    void logLosses(Answer listed, bool keptAny, const std::string& cutOff,
                    const std::string& notGiven) const;
     // Takes the property off our window: its type and bytes, nothing when it is missing or larger
     // than what is left of the byte budget.
