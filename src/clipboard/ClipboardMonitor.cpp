@@ -18,6 +18,10 @@ namespace pasteboard_type = platform::pasteboard_type;
 
 namespace {
 
+// The copies already read that quitting takes: the one the count stands for, and one read after
+// it that waits for it to be taken.
+constexpr int maxCopiesTakenAtQuit = 2;
+
 // Larger files are not loaded as the image of a copied file; the entry keeps its path.
 constexpr std::uintmax_t maxImageFileBytes = 256u << 20;
 
@@ -235,9 +239,13 @@ void ClipboardMonitor::finishAtQuit() {
             "A copy still being read from the clipboard at quit was not captured: its owner had "
             "not given all of it yet");
     }
-    // The newest copy is already read from the display: taking it waits on nobody.
-    if (!isPaused_ && services_.pasteboard.changeCount() != lastChangeCount_)
+    // The copies are already read from the display: taking them waits on nobody. Taking a copy
+    // may bring up one read after it, which waited for it to be taken.
+    for (int taken = 0; taken < maxCopiesTakenAtQuit && !isPaused_ &&
+                        services_.pasteboard.changeCount() != lastChangeCount_;
+         ++taken) {
         readNewCopy(services_.pasteboard.changeCount());
+    }
     // Deliveries already posted find nothing left to hand on.
     checks_.dropAll();
     const auto deadline = std::chrono::steady_clock::now() + services_.limits.quitWait;

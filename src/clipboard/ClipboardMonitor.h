@@ -67,7 +67,7 @@ class ClipboardMonitor : public std::enable_shared_from_this<ClipboardMonitor> {
     // One poll. A new copy is read here and checked on the worker; it reaches the handler in a
     // later turn, after every copy read before it.
     void checkPasteboard();
-    // At quit: stops polling, takes a copy already read from the clipboard, and hands on every
+    // At quit: stops polling, takes the copies already read from the clipboard, and hands on every
     // copy read, in order, before returning. Checks the worker has not started run here; the one
     // in progress is waited for up to `CaptureLimits::quitWait`, and dropped with a warning
     // past it.

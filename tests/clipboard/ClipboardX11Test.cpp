@@ -53,12 +53,13 @@ class ClipboardX11Test : public ::testing::Test {
         if (qgetenv("DISPLAY").isEmpty())
             GTEST_SKIP() << "needs an X display (tests/support/with-x11)";
         pasteboard = std::make_unique<platform::QtPasteboard>(test_support::readLimitsOutOfReach());
-        store = std::make_unique<HistoryStore>(
-            folder.path(), HistoryStore::Services{main, defaults, *codec});
+        store = std::make_unique<HistoryStore>(folder.path(),
+                                               HistoryStore::Services{main, defaults, *codec});
         monitor = ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
             [this](ClipboardContent content, const platform::PasteboardContents& offered) {
+                lastOffered = offered;
                 store->add(std::move(content), offered);
             });
         monitor->start();
@@ -94,6 +95,8 @@ class ClipboardX11Test : public ::testing::Test {
     std::unique_ptr<platform::QtPasteboard> pasteboard;
     std::unique_ptr<HistoryStore> store;
     std::shared_ptr<ClipboardMonitor> monitor;
+    // What the last capture was read as.
+    platform::PasteboardContents lastOffered;
     std::vector<std::unique_ptr<test_support::ChildProcess>> owners;
 };
 
@@ -127,6 +130,29 @@ TEST_F(ClipboardX11Test, CapturesAnotherClientsCopiesAndPastesThemBackByteForByt
     EXPECT_EQ(captureFromXclip("UTF8_STRING", "a later copy").plainText, "a later copy");
     EXPECT_EQ(store->items()->size(), 3u);
     EXPECT_EQ(pasteboard->changeCount(), resumedAt + 1);
+}
+
+// xclip told to serve one paste answers one request (a list of targets too) and leaves: its
+// copy is captured all the same, short or sent incrementally.
+TEST_F(ClipboardX11Test, CapturesACopyWhoseOwnerServesOneRequestAndLeaves) {
+    for (const std::size_t size : {std::size_t{40}, std::size_t{4} << 20}) {
+        SCOPED_TRACE(size);
+        std::string text(size, 'o');
+        text.replace(0, 20, "served once, length ");
+        const std::size_t before = store->items()->size();
+        test_support::ChildProcess xclip(
+            {"xclip", "-selection", "clipboard", "-loops", "1", "-quiet", "-i"});
+        ASSERT_TRUE(xclip.started()) << "xclip could not be started";
+        xclip.write(text);
+        xclip.closeInput();
+        ASSERT_TRUE(waitUntil([&] { return store->items()->size() == before + 1; }))
+            << "nothing captured";
+        const std::string* read = lastOffered.data(platform::pasteboard_type::plainText);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->size(), text.size());
+        EXPECT_TRUE(*read == text);
+        EXPECT_TRUE(waitUntil([&] { return !xclip.running(); })) << "xclip served no request";
+    }
 }
 
 // Another application copies while the entry is read. With no X event handled since, Qt's claim

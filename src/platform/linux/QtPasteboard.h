@@ -16,8 +16,9 @@ class QtPasteboard final : public Pasteboard {
 
     std::int64_t changeCount() const override { return reader_.changeCount(); }
     bool isReadingACopy() const override { return reader_.isReadingACopy(); }
-    // The copy the worker read last (or our own last write).
-    PasteboardContents read() override { return *reader_.contents(); }
+    // The copy the worker read last (or our own last write). Taking it lets a copy read after it,
+    // if any, count as the next change.
+    PasteboardContents read() override { return *reader_.take(); }
     bool write(const PasteboardContents& contents) override;
     bool copyToPrimarySelection() override;
 

@@ -60,26 +60,59 @@ XcbSelectionTransfer::~XcbSelectionTransfer() {
 
 XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb_timestamp_t time,
                                                          PasteboardContents& contents) {
+    owner_ = owner;
     time_ = time;
     readStart_ = Clock::now();
     bytesLeft_ = context_.limits.maxBytes;
+    const SelectionAtoms& atoms = context_.atoms;
 
-    const auto outcomeOf = [](Answer answer) {
-        return answer == Answer::stopped ? Outcome::stopped : Outcome::ownerChanged;
-    };
+    // The text first, the list of targets after it: an owner that serves one request and leaves
+    // (a command-line tool told to serve a single paste) has then given the type nearly every
+    // copy holds. An answer of another type is no text.
+    std::string text;
+    xcb_atom_t textType = XCB_ATOM_NONE;
+    Answer textAnswer = convert(atoms.utf8String, text, &textType);
+    if (textAnswer == Answer::data && textType != atoms.utf8String)
+        textAnswer = Answer::absent;
     std::string atomList;
-    const Answer listed = convert(context_.atoms.targets, atomList);
-    if (listed == Answer::ownerChanged || listed == Answer::stopped)
-        return outcomeOf(listed);
+    const Answer listed =
+        textAnswer == Answer::stopped ? textAnswer : convert(atoms.targets, atomList);
+    if (listed == Answer::stopped)
+        return Outcome::stopped;
+    if (listed != Answer::data) {
+        // Its text is all the owner gave.
+        if (textAnswer == Answer::data)
+            contents.set(std::string(pasteboard_type::plainText), std::move(text));
+        logLosses(listed, !contents.empty(), {}, {});
+        return Outcome::read;
+    }
 
     std::string cutOff;
+    std::string notGiven;
     for (const auto& type : plan(namesOf(atomList))) {
+        auto targets = type.targets;
+        // The text already given is taken as it came, not asked for again in another form.
+        if (textAnswer == Answer::data) {
+            std::stable_partition(targets.begin(), targets.end(), [&](const auto& target) {
+                return target.first == atoms.utf8String;
+            });
+        }
         bool late = false;
-        for (const auto& [atom, name] : type.targets) {
+        bool ended = false;
+        for (const auto& [atom, name] : targets) {
             std::string bytes;
-            const Answer answer = convert(atom, bytes);
-            if (answer == Answer::ownerChanged || answer == Answer::stopped)
-                return outcomeOf(answer);
+            Answer answer;
+            if (atom == atoms.utf8String) {
+                answer = textAnswer;
+                bytes = std::move(text);
+            } else {
+                answer = convert(atom, bytes);
+            }
+            if (answer == Answer::stopped)
+                return Outcome::stopped;
+            ended = answer == Answer::replaced || answer == Answer::ownerGone;
+            if (ended)
+                break;
             late = late || answer == Answer::late;
             if (answer != Answer::data)
                 continue;
@@ -92,31 +125,56 @@ XcbSelectionTransfer::Outcome XcbSelectionTransfer::read(xcb_window_t owner, xcb
             contents.set(notAFile ? name : type.type, std::move(bytes));
             break;
         }
-        if (late)
-            cutOff += (cutOff.empty() ? "" : ", ") + type.type;
+        std::string& lost = ended ? notGiven : cutOff;
+        if (ended || late)
+            lost += (lost.empty() ? "" : ", ") + type.type;
     }
-    // A copy made while we read may have answered some of our requests: such a read is
-    // thrown away whole.
-    if (currentOwner() != owner)
-        return Outcome::ownerChanged;
-    // What the time limits cut off is lost to the history: said, never dropped unseen.
-    if (listed == Answer::late) {
-        log::warning(
-            "A copy could not be read: its owner did not say what it holds within the "
-            "read's time limit");
-    } else if (!cutOff.empty()) {
-        log::warning("A copy was read without " + cutOff +
-                     ": its owner did not give it within the read's time limit");
-    }
+    logLosses(listed, !contents.empty(), cutOff, notGiven);
     return Outcome::read;
 }
 
-XcbSelectionTransfer::Answer XcbSelectionTransfer::convert(xcb_atom_t target, std::string& bytes) {
+// What the history does not get is said, never dropped unseen.
+void XcbSelectionTransfer::logLosses(Answer listed, bool keptAny, const std::string& cutOff,
+                                     const std::string& notGiven) const {
+    const bool gone = displaced_ && displaced_->newOwner == XCB_WINDOW_NONE;
+    if (listed == Answer::late) {
+        log::warning(keptAny ? "A copy was read as text only: its owner did not say what else it "
+                               "holds within the read's time limit"
+                             : "A copy could not be read: its owner did not say what it holds "
+                               "within the read's time limit");
+    } else if (listed == Answer::absent) {
+        // An owner that lists no targets holds text at most.
+        if (!keptAny)
+            log::warning("A copy could not be read: its owner refused to say what it holds");
+    } else if (listed != Answer::data) {
+        const std::string why = gone ? "its owner left before saying what "
+                                     : "a newer copy took its place before its owner said what ";
+        log::warning(keptAny ? "A copy was read as text only: " + why + "else it holds"
+                             : "A copy was not captured: " + why + "it holds");
+    }
+    if (!cutOff.empty()) {
+        log::warning("A copy was read without " + cutOff +
+                     ": its owner did not give it within the read's time limit");
+    }
+    if (!notGiven.empty()) {
+        const std::string why = gone ? "its owner left before giving "
+                                     : "a newer copy took its place before its owner gave ";
+        log::warning(keptAny ? "A copy was read without " + notGiven + ": " + why + "it"
+                             : "A copy was not captured: " + why + notGiven);
+    }
+}
+
+XcbSelectionTransfer::Answer XcbSelectionTransfer::convert(xcb_atom_t target, std::string& bytes,
+                                                           xcb_atom_t* type) {
+    // A request now would go to whoever owns the selection after the owner read.
+    if (displaced_)
+        return endedBy();
     if (Clock::now() >= readDeadline())
         return Answer::late;
     const SelectionAtoms& atoms = context_.atoms;
-    xcb_convert_selection(context_.connection, window_, atoms.selection, target, atoms.property,
-                          time_);
+    request_ = xcb_convert_selection(context_.connection, window_, atoms.selection, target,
+                                     atoms.property, time_)
+                   .sequence;
     xcb_atom_t answeredIn = XCB_ATOM_NONE;
     const Answer answer = waitFor([&](const xcb_generic_event_t& event) {
         if (XcbEventSource::typeOf(event) != XCB_SELECTION_NOTIFY)
@@ -137,14 +195,17 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::convert(xcb_atom_t target, st
     if (!property)
         return Answer::absent;
     if (property->first == atoms.incr)
-        return receiveIncrementally(bytes);
+        return receiveIncrementally(bytes, type);
+    if (type)
+        *type = property->first;
     bytes = std::move(property->second);
     return Answer::data;
 }
 
 // The owner sends the data in chunks, each one once we have deleted the previous one; an empty
 // chunk ends the transfer.
-XcbSelectionTransfer::Answer XcbSelectionTransfer::receiveIncrementally(std::string& bytes) {
+XcbSelectionTransfer::Answer XcbSelectionTransfer::receiveIncrementally(std::string& bytes,
+                                                                        xcb_atom_t* type) {
     bytes.clear();
     for (;;) {
         const Answer answer = waitFor([&](const xcb_generic_event_t& event) {
@@ -161,6 +222,8 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::receiveIncrementally(std::str
             return Answer::absent;
         if (chunk->second.empty())
             return Answer::data;
+        if (type)
+            *type = chunk->first;
         bytes += chunk->second;
     }
 }
@@ -170,13 +233,36 @@ XcbSelectionTransfer::Answer XcbSelectionTransfer::waitFor(
     const auto deadline = std::min(Clock::now() + context_.limits.perAnswer, readDeadline());
     for (;;) {
         const XcbEvent event = context_.events.next(deadline);
-        if (!event)
-            return context_.events.stopped() ? Answer::stopped : Answer::late;
-        if (context_.isOwnerChange(*event))
-            return Answer::ownerChanged;
+        if (!event) {
+            if (context_.events.stopped())
+                return Answer::stopped;
+            // An owner displaced may stop giving what it had begun to.
+            return displaced_ ? endedBy() : Answer::late;
+        }
+        if (const auto newOwner = context_.newOwnerIn(*event)) {
+            if (!displaced_)
+                displaced_ = Displacement{event->full_sequence, *newOwner};
+            if (!ownerStillAnswers())
+                return endedBy();
+            continue;
+        }
         if (matches(*event))
             return Answer::data;
     }
+}
+
+// The server sends our request to whoever owns the selection when it handles it. The answer is
+// the displaced owner's when the request reached it first and it is still there; an owner that
+// takes the selection anew (same window) answers with its new copy.
+bool XcbSelectionTransfer::ownerStillAnswers() const {
+    const auto handledSince =
+        static_cast<std::int32_t>(displaced_->lastRequestHandled - request_);  // wraps
+    return handledSince >= 0 && displaced_->newOwner != XCB_WINDOW_NONE &&
+           displaced_->newOwner != owner_;
+}
+
+XcbSelectionTransfer::Answer XcbSelectionTransfer::endedBy() const {
+    return displaced_->newOwner == XCB_WINDOW_NONE ? Answer::ownerGone : Answer::replaced;
 }
 
 XcbSelectionTransfer::Clock::time_point XcbSelectionTransfer::readDeadline() const {
@@ -203,15 +289,6 @@ std::optional<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::takeProp
     bytesLeft_ -= length;
     const auto* value = static_cast<const char*>(xcb_get_property_value(reply.get()));
     return std::pair{reply->type, std::string(value, length)};
-}
-
-std::optional<xcb_window_t> XcbSelectionTransfer::currentOwner() const {
-    const auto cookie = xcb_get_selection_owner(context_.connection, context_.atoms.selection);
-    const auto reply =
-        xcbReply(xcb_get_selection_owner_reply(context_.connection, cookie, nullptr));
-    if (!reply)
-        return std::nullopt;
-    return reply->owner;
 }
 
 std::vector<std::pair<xcb_atom_t, std::string>> XcbSelectionTransfer::namesOf(

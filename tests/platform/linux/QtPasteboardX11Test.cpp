@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "clipboard/ClipboardMonitor.h"
@@ -25,6 +26,16 @@
 #include "support/TestFiles.h"
 
 namespace pindrake::platform {
+
+// Each type with the start of its bytes and their length, for failures that compare contents.
+void PrintTo(const PasteboardContents& contents, std::ostream* out) {
+    *out << "{";
+    for (const auto& entry : contents.entries())
+        *out << " " << entry.type << ": \"" << entry.data.substr(0, 24) << "\" ("
+             << entry.data.size() << " bytes)";
+    *out << " }";
+}
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -66,12 +77,14 @@ class QtPasteboardX11Test : public ::testing::Test {
     void readWithin(SelectionReadLimits limits) {
         monitor.reset();
         captured.clear();
+        offered.clear();
         pasteboard = std::make_unique<QtPasteboard>(limits);
         monitor = clipboard::ClipboardMonitor::create(
             {main, *pasteboard, workspace, codec,
              [this](std::function<void()> job) { checks.async(std::move(job)); }},
-            [this](clipboard::ClipboardContent content, const PasteboardContents&) {
+            [this](clipboard::ClipboardContent content, const PasteboardContents& read) {
                 captured.push_back(std::move(content));
+                offered.push_back(read);
             });
         monitor->start();
     }
@@ -98,7 +111,7 @@ class QtPasteboardX11Test : public ::testing::Test {
         return owner.isHolding() && turns.count() >= 3 && pasteboard->changeCount() == startedIn;
     }
 
-    // Waits until the clipboard has stopped changing (an owner that leaves is a change too).
+    // Waits until the clipboard has stopped changing.
     void quiet() {
         auto last = pasteboard->changeCount();
         QElapsedTimer unchanged;
@@ -122,9 +135,9 @@ class QtPasteboardX11Test : public ::testing::Test {
             explicit PropertyChangeSeen(xcb_atom_t atom) : atom_(atom) {}
             bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override {
                 const auto* event = static_cast<const xcb_generic_event_t*>(message);
-                seen = seen || ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
-                                reinterpret_cast<const xcb_property_notify_event_t*>(event)
-                                        ->atom == atom_);
+                seen = seen ||
+                       ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
+                        reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == atom_);
                 return false;
             }
             bool seen = false;
@@ -173,7 +186,9 @@ class QtPasteboardX11Test : public ::testing::Test {
     std::unique_ptr<QtPasteboard> pasteboard;
     std::shared_ptr<clipboard::ClipboardMonitor> monitor;
     std::vector<clipboard::ClipboardContent> captured;
-    // Kept until the test ends: an owner leaving is a change too.
+    // What each capture was read as.
+    std::vector<PasteboardContents> offered;
+    // Kept until the test ends: the clipboard holds it meanwhile.
     std::unique_ptr<ScriptedSelectionOwner> laterCopy;
 };
 
@@ -213,9 +228,10 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
         // The one limit that can end the read; the others lie beyond the test.
         std::chrono::milliseconds perAnswer = beyondTheTest;
         std::chrono::milliseconds wholeRead = beyondTheTest;
-        // What the log says was lost to the time limit; a refusal or an owner gone is no loss.
+        // What the log says was lost, and why; a refusal is no loss.
         std::string logged = {};
     };
+    const std::string incremental(256 << 10, 'i');
     const std::vector<Case> cases = {
         {"never answers",
          {{"UTF8_STRING", "text"}},
@@ -226,7 +242,7 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
          "A copy could not be read: its owner did not say what it holds within the read's time "
          "limit\n"},
         {"lists its targets, gives no data",
-         {{"UTF8_STRING", "text"},
+         {{"text/plain", "text"},
           {"text/html", "<b>x</b>"},
           {"image/png", "png"},
           {"image/tiff", "tiff"},
@@ -237,11 +253,23 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
          ownerActs,
          "A copy was read without public.utf8-plain-text, public.html, public.png, public.tiff, "
          "public.file-url: its owner did not give it within the read's time limit\n"},
-        // Nothing but noticing it gone ends this read.
+        // Asked for its text first, an owner that leaves once it has served a request or two
+        // has given it. Nothing but noticing it gone ends the read of what it took away.
         {"dies after listing its targets",
          {{"UTF8_STRING", "text"}},
          Behaviour::diesAfterTargets,
-         {}},
+         {{"public.utf8-plain-text", "text"}}},
+        {"dies after listing its targets, its text sent incrementally",
+         {{"UTF8_STRING", incremental, 0ms, false, 16 << 10}},
+         Behaviour::diesAfterTargets,
+         {{"public.utf8-plain-text", incremental}}},
+        {"dies after listing its targets, holding no text",
+         {{"text/html", "<b>x</b>"}},
+         Behaviour::diesAfterTargets,
+         {},
+         beyondTheTest,
+         beyondTheTest,
+         "A copy was not captured: its owner left before giving public.html\n"},
         {"slow, refusing and hanging on different types",
          {{"UTF8_STRING", "slow but in time", 400ms},
           {"text/html", "<p>refused</p>", 0ms, true},
@@ -267,13 +295,16 @@ TEST_F(QtPasteboardX11Test, OwnersThatFailGiveOnlyWhatTheyDeliveredInTime) {
         ScriptedSelectionOwner owner(c.offers, c.behaviour);
         waitForChange(before);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.logged);
-        if (c.behaviour != Behaviour::diesAfterTargets) {
+        const bool leaves = c.behaviour == Behaviour::diesAfterTargets;
+        if (!leaves) {
             EXPECT_TRUE(owner.isHolding()) << "the read waited for the owner, not for its limit";
         }
-        EXPECT_EQ(pasteboard->read(), c.expected);
         copyLaterAndWait();
         EXPECT_EQ(pasteboard->changeCount(), before + 2);
         EXPECT_EQ(captured.size(), c.expected.empty() ? 1u : 2u);
+        if (!c.expected.empty() && !offered.empty()) {
+            EXPECT_EQ(offered.front(), c.expected);
+        }
         laterCopy.reset();
     }
 }
@@ -298,20 +329,88 @@ TEST_F(QtPasteboardX11Test, AReadEndsThreeSecondsAfterItStartedByDefault) {
     EXPECT_EQ(captured.size(), 1u);
 }
 
-TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadReplacesItWholly) {
-    const auto before = pasteboard->changeCount();
-    ScriptedSelectionOwner first({{"UTF8_STRING", "first copy"},
-                                  {"image/png", "png", ScriptedSelectionOwner::untilReleased}},
-                                 Behaviour::serves);
-    EXPECT_TRUE(mainThreadRunsWhileHeld(first));  // the first read now waits for the image
-    ScriptedSelectionOwner second({{"UTF8_STRING", "second copy"}}, Behaviour::serves);
-    waitForChange(before);
-    EXPECT_EQ(pasteboard->read(), (PasteboardContents{{"public.utf8-plain-text", "second copy"}}));
-    copyLaterAndWait();
-    EXPECT_EQ(pasteboard->changeCount(), before + 2);
-    ASSERT_EQ(captured.size(), 2u);
-    EXPECT_EQ(captured[0].plainText, "second copy");
-    EXPECT_EQ(captured[0].pasteboardTypes, std::set<std::string>{"public.utf8-plain-text"});
+// Another application copies while a copy is read: the older copy is kept with what its owner
+// still gives whole, before the newer one; what it can no longer give is logged, with the
+// reason, and nothing of the newer copy joins it.
+TEST_F(QtPasteboardX11Test, ACopyMadeDuringAReadLeavesTheOlderOneWhatItsOwnerGivesWhole) {
+    using Offer = ScriptedSelectionOwner::Offer;
+    const auto held = ScriptedSelectionOwner::untilReleased;
+    const std::string big(256 << 10, 'b');
+    const std::string plainText(pasteboard_type::plainText);
+    struct Case {
+        const char* name;
+        // The older owner holds the answer (or chunk) the read waits for when the newer copy
+        // is made, until released after it.
+        std::vector<Offer> older;
+        Behaviour behaviour;
+        PasteboardContents kept;  // empty: lost
+        std::string logged;
+        // The one limit that can end the read; beyond the test unless the owner stops.
+        std::chrono::milliseconds perAnswer = beyondTheTest;
+        // Captured only as the app quits, the newer copy read and waiting for the older one.
+        bool atQuit = false;
+    };
+    const std::vector<Case> cases = {
+        {"gives the image it held",
+         {{"UTF8_STRING", "older"}, {"image/png", "older png", held}},
+         Behaviour::serves,
+         {{plainText, "older"}, {"public.png", "older png"}},
+         ""},
+        {"cannot be asked for the types after the one it held",
+         {{"UTF8_STRING", "older"}, {"text/html", "<b>older</b>", held}, {"image/png", "png"}},
+         Behaviour::serves,
+         {{plainText, "older"}, {"public.html", "<b>older</b>"}},
+         "A copy was read without public.png: a newer copy took its place before its owner gave "
+         "it\n"},
+        {"sends the rest of its text",
+         {{"UTF8_STRING", big, 0ms, false, 16 << 10, held}},
+         Behaviour::serves,
+         {{plainText, big}},
+         "A copy was read as text only: a newer copy took its place before its owner said what "
+         "else it holds\n"},
+        {"stops sending its text",
+         {{"UTF8_STRING", big, 0ms, false, 16 << 10, held}},
+         Behaviour::stopsSendingOnceReplaced,
+         {},
+         "A copy was not captured: a newer copy took its place before its owner said what it "
+         "holds\n",
+         ownerActs},
+        {"gives the image it held, as the app quits",
+         {{"UTF8_STRING", "older"}, {"image/png", "older png", held}},
+         Behaviour::serves,
+         {{plainText, "older"}, {"public.png", "older png"}},
+         "",
+         beyondTheTest,
+         true},
+    };
+    const PasteboardContents newer = {
+        {plainText, "newer"}, {"public.html", "<i>newer</i>"}, {"public.png", "newer png"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SelectionReadLimits limits = test_support::readLimitsOutOfReach();
+        limits.perAnswer = c.perAnswer;
+        readWithin(limits);
+        quiet();
+        if (c.atQuit)
+            monitor->stop();
+        ::testing::internal::CaptureStderr();
+        ScriptedSelectionOwner olderOwner(c.older, c.behaviour);
+        ASSERT_TRUE(waitUntil([&] { return olderOwner.isHolding(); }, 10 * ownerActs));
+        ScriptedSelectionOwner newerOwner(
+            {{"UTF8_STRING", "newer"}, {"text/html", "<i>newer</i>"}, {"image/png", "newer png"}});
+        olderOwner.release();
+        if (c.atQuit) {
+            ASSERT_TRUE(waitUntil([&] { return !pasteboard->isReadingACopy(); }, 10 * ownerActs));
+            monitor->finishAtQuit();
+        }
+        EXPECT_TRUE(
+            waitUntil([&] { return !offered.empty() && offered.back() == newer; }, 10 * ownerActs));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.logged);
+        std::vector<PasteboardContents> expected = {newer};
+        if (!c.kept.empty())
+            expected.insert(expected.begin(), c.kept);
+        EXPECT_EQ(offered, expected);
+    }
 }
 
 // A real client's incremental transfer (that the main queue runs on while one is under way is

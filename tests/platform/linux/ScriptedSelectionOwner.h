@@ -15,7 +15,8 @@
 namespace pindrake::platform::testing {
 
 // Another X client that owns the CLIPBOARD selection and answers requests for it as scripted:
-// well, slowly, never, or not at all once it has listed its targets. Runs on a thread of its
+// well, slowly, never, or not at all once it has listed its targets. Targets it does not offer
+// are refused, unless it never answers. Runs on a thread of its
 // own with its own connection, like a separate application. An answer can be held until the test
 // releases it, so that a test tells what happened while the owner held it by the order of events
 // rather than by how long anything took.
@@ -35,7 +36,15 @@ class ScriptedSelectionOwner {
         std::size_t chunkSize = 0;
         std::chrono::milliseconds betweenChunks{0};
     };
-    enum class Behaviour { serves, neverAnswers, answersOnlyTargets, diesAfterTargets };
+    // `stopsSendingOnceReplaced`: an incremental transfer ends, unfinished, once another client
+    // has taken the clipboard.
+    enum class Behaviour {
+        serves,
+        neverAnswers,
+        answersOnlyTargets,
+        diesAfterTargets,
+        stopsSendingOnceReplaced
+    };
 
     // Owns the clipboard once constructed.
     explicit ScriptedSelectionOwner(std::vector<Offer> offers,
@@ -76,6 +85,10 @@ class ScriptedSelectionOwner {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             } else if ((event->response_type & 0x7F) == XCB_SELECTION_REQUEST &&
                        !answer(*reinterpret_cast<xcb_selection_request_event_t*>(event.get()))) {
+                // Its last answer is handled before it goes: a connection closed with events
+                // still unread may be dropped before the server reads what came before.
+                xcbReply(
+                    xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr));
                 xcb_disconnect(x_.release());
                 return;
             }
@@ -95,15 +108,15 @@ class ScriptedSelectionOwner {
             give(request, XCB_ATOM_ATOM, 32, atoms.size(), atoms.data());
             return behaviour_ != Behaviour::diesAfterTargets;
         }
-        if (behaviour_ == Behaviour::answersOnlyTargets) {
-            holding_ = true;
-            return true;
-        }
         const auto offer = std::find_if(offers_.begin(), offers_.end(), [&](const Offer& o) {
             return x_.atom(o.target) == request.target;
         });
         if (offer == offers_.end() || offer->refused) {
             notify(request, XCB_ATOM_NONE);
+            return true;
+        }
+        if (behaviour_ == Behaviour::answersOnlyTargets) {
+            holding_ = true;
             return true;
         }
         pause(offer->delay);
@@ -154,6 +167,10 @@ class ScriptedSelectionOwner {
             if (!event) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
+            }
+            if ((event->response_type & 0x7F) == XCB_SELECTION_CLEAR &&
+                behaviour_ == Behaviour::stopsSendingOnceReplaced) {
+                return false;
             }
             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
             if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
