@@ -56,8 +56,8 @@ class Pasteboard {
   public:
     virtual ~Pasteboard() = default;
 
-    // Goes up on every change of the clipboard's contents, whoever made it, including a copy
-    // of the same contents again and our own writes.
+    // Goes up on every copy to the clipboard, whoever made it, including a copy of the same
+    // contents again and our own writes. An owner that leaves the clipboard empty makes no copy.
     virtual std::int64_t changeCount() const = 0;
     // Another application took the clipboard and its copy is still being read: `changeCount`
     // goes up once it is. A write now would replace a copy nobody has seen.
