@@ -34,69 +34,69 @@ void PasteAsIsConverter::convert(ClipboardContent input, const ConversionService
     deliverOnMain(services.main, std::move(input), std::move(done));
 }
 
-ClipboardContent JSONPrettifyConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
+std::optional<ClipboardContent> JSONPrettifyConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, json::prettified(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(json::prettified(*input.plainText, budget));
 }
 
-ClipboardContent JSONMinifyConverter::transform(const ClipboardContent& input,
-                                                const ConversionBudget& budget) const {
+std::optional<ClipboardContent> JSONMinifyConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, json::minified(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(json::minified(*input.plainText, budget));
 }
 
-ClipboardContent Base64DecodeConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
+std::optional<ClipboardContent> Base64DecodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits(decodedBase64Size(*input.plainText)))
-        return input;
+        return std::nullopt;
     auto bytes = clipboard::base64::decode(unicode::trimmed(*input.plainText));
     if (!bytes || !unicode::isValidUtf8(*bytes))
-        return input;
-    return plainTextOr(input, std::move(bytes));
+        return std::nullopt;
+    return plainTextResult(std::move(bytes));
 }
 
-ClipboardContent Base64EncodeConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
+std::optional<ClipboardContent> Base64EncodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits((input.plainText->size() + 2) / 3 * 4))
-        return input;
-    return plainTextOr(input, clipboard::base64::encode(*input.plainText));
+        return std::nullopt;
+    return plainTextResult(clipboard::base64::encode(*input.plainText));
 }
 
-ClipboardContent URLDecodeConverter::transform(const ClipboardContent& input,
-                                               const ConversionBudget& budget) const {
+std::optional<ClipboardContent> URLDecodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, percent::decoded(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(percent::decoded(*input.plainText, budget));
 }
 
-ClipboardContent URLEncodeConverter::transform(const ClipboardContent& input,
-                                               const ConversionBudget& budget) const {
+std::optional<ClipboardContent> URLEncodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->empty())
-        return input;
-    return plainTextOr(input, percent::encodedForQuery(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(percent::encodedForQuery(*input.plainText, budget));
 }
 
-ClipboardContent FilePathConverter::transform(const ClipboardContent& input,
-                                              const ConversionBudget& budget) const {
+std::optional<ClipboardContent> FilePathConverter::transform(const ClipboardContent& input,
+                                                             const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits(input.plainText->size()))
-        return input;
-    return plainTextOr(input, input.plainText);
+        return std::nullopt;
+    return plainTextResult(input.plainText);
 }
 
-ClipboardContent FileNameConverter::transform(const ClipboardContent& input,
-                                              const ConversionBudget& budget) const {
+std::optional<ClipboardContent> FileNameConverter::transform(const ClipboardContent& input,
+                                                             const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->find('/') == std::string::npos)
-        return input;
+        return std::nullopt;
     std::string_view path = *input.plainText;
     while (path.size() > 1 && path.ends_with('/'))
         path.remove_suffix(1);
     const std::string_view name = path == "/" ? path : path.substr(path.find_last_of('/') + 1);
     if (!budget.admits(name.size()))
-        return input;
-    return plainTextOr(input, std::string(name));
+        return std::nullopt;
+    return plainTextResult(std::string(name));
 }
 
 }  // namespace pindrake::converters

@@ -38,8 +38,8 @@ class EndlessConverter final : public TransformingConverter {
   public:
     EndlessConverter() : TransformingConverter("test.endless", "", {}) {}
     std::string_view titleKey() const override { return "converter_paste_as_is"; }
-    ClipboardContent transform(const ClipboardContent&,
-                               const ConversionBudget& budget) const override {
+    std::optional<ClipboardContent> transform(const ClipboardContent&,
+                                              const ConversionBudget& budget) const override {
         started = true;
         while (!budget.isStopped())
             std::this_thread::yield();
