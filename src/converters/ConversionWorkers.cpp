@@ -22,6 +22,7 @@ struct Conversion {
     bool reading = false;
     // Settled, or about to be: a later answer is dropped.
     bool answered = false;
+    // The transform's budget: stopped at the deadline, at a stop, or once the input went back.
     CancellationToken ended;
     std::shared_ptr<PendingCompletion<ClipboardContent>> completion;
     CancellationToken::Subscription stopped;
@@ -89,7 +90,7 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
             deadlineTimer->cancel();
             done(std::move(result));
         });
-    ConversionBudget budget(converterId, limits.resultBytes, stop, conversion->ended);
+    ConversionBudget budget(converterId, limits.resultBytes, conversion->ended);
 
     // These hold nothing of the conversion: once its job has gone, they find nothing to do.
     const std::weak_ptr<Conversion> weakConversion = conversion;
@@ -102,9 +103,11 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
                          " ms; the entry comes back unconverted");
         }
     });
-    // A stop may come from any thread; it is answered on the main queue.
-    conversion->stopped =
-        stop.whenCancelled([link = main.link(), &main, weakConversion, converterId] {
+    // A stop may come from any thread: the transform sees it at once, and it is answered on the
+    // main queue.
+    conversion->stopped = stop.whenCancelled(
+        [ended = conversion->ended, link = main.link(), &main, weakConversion, converterId] {
+            ended.cancel();
             link->post([&main, weakConversion, converterId] {
                 answerWithInput(main, weakConversion, converterId);
             });

@@ -5,7 +5,6 @@
 #include "clipboard/Base64.h"
 #include "converters/JsonLayout.h"
 #include "converters/PercentCoding.h"
-#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters {
@@ -17,10 +16,6 @@ namespace {
 
 // Three bytes for every four characters but the padding; a text that decodes to nothing else.
 std::size_t decodedBase64Size(std::string_view text) {
-    while (!text.empty() && ascii::isSpace(text.back()))
-        text.remove_suffix(1);
-    while (!text.empty() && ascii::isSpace(text.front()))
-        text.remove_prefix(1);
     std::size_t padding = 0;
     while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=')
         ++padding;
@@ -50,10 +45,14 @@ std::optional<ClipboardContent> JSONMinifyConverter::transform(
 
 std::optional<ClipboardContent> Base64DecodeConverter::transform(
     const ClipboardContent& input, const ConversionBudget& budget) const {
-    if (!input.plainText || !budget.admits(decodedBase64Size(*input.plainText)))
+    if (!input.plainText)
         return std::nullopt;
-    auto bytes = clipboard::base64::decode(unicode::trimmed(*input.plainText));
-    if (!bytes || !unicode::isValidUtf8(*bytes))
+    // Decoded where it lies, without a copy of the text.
+    const auto trimmed = unicode::trimmedView(*input.plainText, budget.stopToken());
+    if (!trimmed || !budget.admits(decodedBase64Size(*trimmed)))
+        return std::nullopt;
+    auto bytes = clipboard::base64::decode(*trimmed, budget.stopToken());
+    if (!bytes || !unicode::isValidUtf8(*bytes, budget.stopToken()))
         return std::nullopt;
     return plainTextResult(std::move(bytes));
 }
@@ -62,7 +61,7 @@ std::optional<ClipboardContent> Base64EncodeConverter::transform(
     const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits((input.plainText->size() + 2) / 3 * 4))
         return std::nullopt;
-    return plainTextResult(clipboard::base64::encode(*input.plainText));
+    return plainTextResult(clipboard::base64::encode(*input.plainText, budget.stopToken()));
 }
 
 std::optional<ClipboardContent> URLDecodeConverter::transform(
