@@ -29,6 +29,8 @@ std::uint8_t sextet(char c) {
 }  // namespace
 
 std::optional<std::string> encode(std::string_view bytes, const CancellationToken& stop) {
+    if (stop.isCancelled())
+        return std::nullopt;
     std::string out((bytes.size() + 2) / 3 * 4, '=');
     char* o = out.data();
     const auto byte = [&](std::size_t i) -> std::uint32_t {
