@@ -178,6 +178,20 @@ TEST_F(ConversionBoundsTest, AppConvertersRefuseAResultOverTheCapFromItsSize) {
     }
 }
 
+// What a converter refuses comes back as it was given, not as a copy: an entry of hundreds of
+// megabytes is never held twice.
+TEST_F(ConversionBoundsTest, ARefusedEntryComesBackItself) {
+    const auto belowCap = cappedAt(1);
+    for (const char* converter : {"json.prettify", "unix.toDate", "base64.decode", "html.escape"}) {
+        ClipboardContent entry = text(std::string(1 << 20, 'x'));
+        const char* const entryBytes = entry.plainText->data();
+        test_support::Delivered<ClipboardContent> back;
+        harness.named(converter).convert(std::move(entry), belowCap, back.completion());
+        ASSERT_TRUE(back.first(harness.main)) << converter;
+        EXPECT_EQ(back.all()[0].plainText->data(), entryBytes) << converter;
+    }
+}
+
 // A worker told to stop is soon free: every pass over the entry looks at its budget once per
 // stretch at least, so that, stopped, it takes no longer over a text 32 times as long.
 TEST_F(ConversionBoundsTest, EveryPassOverTheEntryStopsWithItsBudget) {
