@@ -34,7 +34,10 @@ using Clock = std::chrono::steady_clock;
 std::optional<ClipboardContent> input(std::string_view kind, std::size_t count) {
     ClipboardContent content;
     if (kind == "tag-and-amps" || kind == "amps") {
-        content.plainText = (kind == "tag-and-amps" ? "<b>" : "") + std::string(count, '&');
+        std::string text = kind == "tag-and-amps" ? "<b>" : "";
+        text.reserve(text.size() + count);
+        text.append(count, '&');
+        content.plainText = std::move(text);
         content.tags = {ContentTag::html};
         return content;
     }
