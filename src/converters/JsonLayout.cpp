@@ -214,8 +214,14 @@ class PrettyWriter {
         : json_(json), closings_(closings), budget_(budget) {}
 
     std::optional<std::string> write(const PrettyMeasure& measure) {
-        // Made at its measured size and filled in place.
-        out_.resize(measure.size);
+        // Made at its measured size, a stretch at a time (the memory is touched as it is
+        // cleared), and filled in place.
+        out_.reserve(measure.size);
+        while (out_.size() < measure.size) {
+            if (budget_.isStopped())
+                return std::nullopt;
+            out_.resize(std::min(measure.size, out_.size() + CancellationToken::stretch * 16));
+        }
         at_ = out_.data();
         members_.reserve(measure.openMembers);
         try {

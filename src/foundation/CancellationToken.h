@@ -16,7 +16,7 @@ class CancellationToken {
     using Subscription = std::shared_ptr<const std::function<void()>>;
 
     // How many steps a pass over a text takes between two looks at its token.
-    static constexpr std::size_t stretch = std::size_t{1} << 16;
+    static constexpr std::size_t stretch = std::size_t{1} << 12;
 
     CancellationToken() : state_(std::make_shared<State>()) {}
     // A token no one cancels, for the passes run without one.
