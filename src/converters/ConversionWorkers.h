@@ -70,7 +70,7 @@ class ConversionWorkers {
     WorkQueue queue_;
     PendingCompletions<clipboard::ClipboardContent> completions_;
     PendingCompletions<bool> checks_;
-    // Of the conversions that have not answered yet, and of the inputs a transform still reads.
+    // Of the conversions that have not answered yet.
     std::vector<std::shared_ptr<TimerHandle>> deadlineTimers_;
 };
 
