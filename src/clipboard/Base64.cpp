@@ -28,7 +28,9 @@ std::uint8_t sextet(char c) {
 
 }  // namespace
 
-std::string encode(std::string_view bytes) {
+std::optional<std::string> encode(std::string_view bytes, const CancellationToken& stop) {
+    if (stop.isCancelled())
+        return std::nullopt;
     std::string out((bytes.size() + 2) / 3 * 4, '=');
     char* o = out.data();
     const auto byte = [&](std::size_t i) -> std::uint32_t {
@@ -36,6 +38,8 @@ std::string encode(std::string_view bytes) {
     };
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
+        if (stop.isCancelledAt(i / 3 + 1))
+            return std::nullopt;
         const std::uint32_t n = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
         *o++ = alphabet[n >> 18 & 63];
         *o++ = alphabet[n >> 12 & 63];
@@ -53,11 +57,15 @@ std::string encode(std::string_view bytes) {
     return out;
 }
 
+std::string encode(std::string_view bytes) {
+    return *encode(bytes, CancellationToken::never());
+}
+
 bool isAlphabetCharacter(char c) {
     return sextet(c) != invalid;
 }
 
-bool isValid(std::string_view text) {
+bool isValid(std::string_view text, const CancellationToken& stop) {
     if (text.size() % 4 != 0)
         return false;
     std::size_t padding = 0;
@@ -66,23 +74,23 @@ bool isValid(std::string_view text) {
     }
     const std::size_t dataLength = text.size() - padding;
     for (std::size_t i = 0; i < dataLength; ++i) {
-        if (sextet(text[i]) == invalid)
+        if (stop.isCancelledAt(i) || sextet(text[i]) == invalid)
             return false;
     }
     return true;
 }
 
-std::optional<std::string> decode(std::string_view text) {
-    if (!isValid(text))
+std::optional<std::string> decode(std::string_view text, const CancellationToken& stop) {
+    if (!isValid(text, stop))
         return std::nullopt;
     std::string out;
     out.reserve(text.size() / 4 * 3);
     std::uint32_t buffer = 0;
     int bits = 0;
-    for (char c : text) {
-        if (c == '=')
-            break;
-        buffer = buffer << 6 | sextet(c);
+    for (std::size_t i = 0; i < text.size() && text[i] != '='; ++i) {
+        if (stop.isCancelledAt(i))
+            return std::nullopt;
+        buffer = buffer << 6 | sextet(text[i]);
         bits += 6;
         if (bits >= 8) {
             bits -= 8;

@@ -5,11 +5,10 @@
 namespace pindrake::converters {
 
 ConversionBudget::ConversionBudget(std::string converterId, std::size_t resultBytes,
-                                   CancellationToken stop, CancellationToken ended)
+                                   CancellationToken stopped)
     : converterId_(std::move(converterId)),
       resultBytes_(resultBytes),
-      stop_(std::move(stop)),
-      ended_(std::move(ended)) {}
+      stopped_(std::move(stopped)) {}
 
 bool ConversionBudget::admits(std::size_t bytes) const {
     if (bytes <= resultBytes_)

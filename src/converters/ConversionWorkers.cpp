@@ -1,7 +1,7 @@
 #include "converters/ConversionWorkers.h"
 
 #include <mutex>
-#include <optional>
+#include <thread>
 
 #include "foundation/Log.h"
 
@@ -11,19 +11,70 @@ using clipboard::ClipboardContent;
 
 namespace {
 
-// One conversion, between its worker's job and its deadline: whichever comes first takes the
-// input, so that it is never copied and never given twice. It owns its completion: the deadline
-// that finds the conversion alive can always give the input back, even when the job finishes
-// and goes in between.
+// One conversion, between its worker's job, its deadline and its stop. The conversion keeps its
+// input while the transform reads it, so that the deadline and the stop can give it back without
+// the worker: whichever answers first settles the completion. The input is copied only for a
+// transform that goes on reading it once told to stop.
 struct Conversion {
-    enum class Stage { waiting, running, finished };
-
     std::mutex mutex;
-    Stage stage = Stage::waiting;
-    std::optional<ClipboardContent> input;
+    // Until it is given back; shared with the transform while it reads.
+    std::shared_ptr<ClipboardContent> input;
+    bool reading = false;
+    // Settled, or about to be: a later answer is dropped.
+    bool answered = false;
+    // The transform's budget: stopped at the deadline, at a stop, or once the input went back.
     CancellationToken ended;
     std::shared_ptr<PendingCompletion<ClipboardContent>> completion;
+    CancellationToken::Subscription stopped;
 };
+
+// Gives back the input of a transform that kept reading it past `letGoWithin`: as a copy, made
+// on a thread of its own, since copying a large entry takes a while and every worker may be busy.
+void giveBackCopy(const std::weak_ptr<Conversion>& weakConversion, const std::string& converterId) {
+    const auto conversion = weakConversion.lock();
+    if (!conversion)
+        return;
+    std::shared_ptr<const ClipboardContent> input;
+    {
+        std::lock_guard lock(conversion->mutex);
+        input = std::move(conversion->input);
+    }
+    if (!input || conversion->completion->isFinished())
+        return;
+    log::warning(converterId +
+                 " went on reading the entry after it was stopped; the entry comes "
+                 "back as a copy");
+    std::thread([input = std::move(input), completion = conversion->completion] {
+        completion->settle(ClipboardContent(*input));
+    }).detach();
+}
+
+// Main queue. Gives the input back for the conversion unless it has answered: at once when no
+// transform reads it, else once the transform lets go of it. False when it had answered.
+bool answerWithInput(Scheduler& main, const std::weak_ptr<Conversion>& weakConversion,
+                     const std::string& converterId) {
+    const auto conversion = weakConversion.lock();
+    if (!conversion)
+        return false;
+    std::shared_ptr<ClipboardContent> input;
+    {
+        std::lock_guard lock(conversion->mutex);
+        if (conversion->answered)
+            return false;
+        conversion->answered = true;
+        conversion->ended.cancel();
+        if (!conversion->reading)
+            input = std::move(conversion->input);
+    }
+    if (input) {
+        conversion->completion->settle(std::move(*input));
+    } else {
+        main.postAfter(ConversionWorkers::letGoWithin, [weakConversion, converterId] {
+            giveBackCopy(weakConversion, converterId);
+        });
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -31,7 +82,7 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
                                 const ConversionLimits& limits, CancellationToken stop,
                                 Transform transform, std::function<void(ClipboardContent)> done) {
     auto conversion = std::make_shared<Conversion>();
-    conversion->input = std::move(input);
+    conversion->input = std::make_shared<ClipboardContent>(std::move(input));
     // Cancelled once the conversion has answered, or its deadline has come.
     auto deadlineTimer = std::make_shared<TimerHandle>();
     conversion->completion =
@@ -39,53 +90,55 @@ void ConversionWorkers::convert(Scheduler& main, std::string converterId, Clipbo
             deadlineTimer->cancel();
             done(std::move(result));
         });
-    ConversionBudget budget(converterId, limits.resultBytes, std::move(stop), conversion->ended);
+    ConversionBudget budget(converterId, limits.resultBytes, conversion->ended);
 
-    // Holds nothing of the conversion: once its job has gone, the deadline finds nothing to do.
-    *deadlineTimer = main.postAfter(limits.deadline, [deadlineTimer,
-                                                      weakConversion = std::weak_ptr(conversion),
+    // These hold nothing of the conversion: once its job has gone, they find nothing to do.
+    const std::weak_ptr<Conversion> weakConversion = conversion;
+    *deadlineTimer = main.postAfter(limits.deadline, [&main, deadlineTimer, weakConversion,
                                                       converterId, deadline = limits.deadline] {
         deadlineTimer->cancel();
-        const auto conversion = weakConversion.lock();
-        if (!conversion)
-            return;
-        std::optional<ClipboardContent> waiting;
-        {
-            std::lock_guard lock(conversion->mutex);
-            if (conversion->stage == Conversion::Stage::finished)
-                return;
-            conversion->ended.cancel();
-            if (conversion->stage == Conversion::Stage::waiting) {
-                waiting = std::move(conversion->input);
-                conversion->stage = Conversion::Stage::finished;
-            }
+        if (answerWithInput(main, weakConversion, converterId)) {
+            log::warning(converterId + " was still converting at its deadline of " +
+                         std::to_string(deadline.count()) +
+                         " ms; the entry comes back unconverted");
         }
-        log::warning(converterId + " was still converting at its deadline of " +
-                     std::to_string(deadline.count()) + " ms; the entry comes back unconverted");
-        if (waiting)
-            conversion->completion->settle(std::move(*waiting));
     });
+    // A stop may come from any thread: the transform sees it at once, and it is answered on the
+    // main queue.
+    conversion->stopped = stop.whenCancelled(
+        [ended = conversion->ended, link = main.link(), &main, weakConversion, converterId] {
+            ended.cancel();
+            link->post([&main, weakConversion, converterId] {
+                answerWithInput(main, weakConversion, converterId);
+            });
+        });
 
     std::erase_if(deadlineTimers_, [](const auto& timer) { return timer->isCancelled(); });
     deadlineTimers_.push_back(std::move(deadlineTimer));
     queue_.async([conversion, budget = std::move(budget), transform = std::move(transform)] {
-        ClipboardContent input;
+        std::shared_ptr<const ClipboardContent> input;
         {
             std::lock_guard lock(conversion->mutex);
-            if (conversion->stage != Conversion::Stage::waiting)
+            if (conversion->answered)
                 return;
-            conversion->stage = Conversion::Stage::running;
-            input = std::move(*conversion->input);
+            conversion->reading = true;
+            input = conversion->input;
         }
-        std::optional<ClipboardContent> result;
-        if (!budget.isStopped())
-            result = transform(input, budget);
+        auto result = budget.isStopped() ? std::nullopt : transform(*input, budget);
+        std::shared_ptr<ClipboardContent> unread;
+        bool answers = false;
         {
             std::lock_guard lock(conversion->mutex);
-            conversion->stage = Conversion::Stage::finished;
+            conversion->reading = false;
+            answers = !std::exchange(conversion->answered, true);
+            // Gone when it was given back as a copy.
+            unread = std::move(conversion->input);
         }
-        conversion->completion->settle(result && !budget.isStopped() ? std::move(*result)
-                                                                     : std::move(input));
+        input.reset();
+        if (answers && result && !budget.isStopped())
+            conversion->completion->settle(std::move(*result));
+        else if (unread)
+            conversion->completion->settle(std::move(*unread));
     });
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,14 +41,19 @@ class ConversionWorkers {
             [work = std::move(work)](const CancellationToken&) { return work(); }, std::move(done));
     }
 
-    using Transform = std::function<clipboard::ClipboardContent(const clipboard::ClipboardContent&,
-                                                                const ConversionBudget&)>;
+    // The result of a transform; nothing to give the input back unconverted.
+    using Transform = std::function<std::optional<clipboard::ClipboardContent>(
+        const clipboard::ClipboardContent&, const ConversionBudget&)>;
+
+    // How long a transform still reading the input at the deadline or a stop is given to let go
+    // of it: the input is then handed back as it is, or, from a transform that keeps reading,
+    // as a copy made off the main queue.
+    static constexpr std::chrono::milliseconds letGoWithin{200};
 
     // Main queue. Converts `input` with `transform` on a worker, within `limits`, and hands the
-    // result to `done` on `main`; a conversion stopped by `stop` gives its input back. At the
-    // deadline the input is given back and the reason logged, without waiting for the worker: at
-    // once when the conversion has not started, else as soon as the transform sees its budget
-    // stopped. Its result is then dropped.
+    // result to `done` on `main`. At the deadline, and when `stop` is cancelled, the input is
+    // given back without waiting for the worker, whatever the transform is doing (the deadline
+    // also says so in the log), and the transform's budget stops; its result is then dropped.
     void convert(Scheduler& main, std::string converterId, clipboard::ClipboardContent input,
                  const ConversionLimits& limits, CancellationToken stop, Transform transform,
                  std::function<void(clipboard::ClipboardContent)> done);

@@ -51,3 +51,13 @@ ClipboardContent plainTextOr(const ClipboardContent& input, std::optional<std::s
 }
 
 }  // namespace pindrake::converters
+
+namespace pindrake::converters {
+
+std::optional<ClipboardContent> plainTextResult(std::optional<std::string> text) {
+    if (!text)
+        return std::nullopt;
+    return convertedContent(std::move(*text), clipboard::ContentTag::plainText);
+}
+
+}  // namespace pindrake::converters

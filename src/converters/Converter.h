@@ -86,10 +86,11 @@ class TransformingConverter : public Converter {
 
     void convert(clipboard::ClipboardContent input, const ConversionServices& services,
                  ConversionCompletion done) const final;
-    // The conversion itself, on the calling thread: `input` unchanged when it cannot convert it,
-    // its result would be over the budget's cap, or the budget stopped.
-    virtual clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                                  const ConversionBudget& budget) const = 0;
+    // The conversion itself, on the calling thread: nothing, for the input to be given back
+    // unchanged, when it cannot convert it, its result would be over the budget's cap, or the
+    // budget stopped.
+    virtual std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const = 0;
 };
 
 // Hands `content` to `done` in a later turn of the main queue.
@@ -100,5 +101,7 @@ clipboard::ClipboardContent convertedContent(std::string text, clipboard::Conten
 // The converted text as plain text, or `input` unchanged when there is none.
 clipboard::ClipboardContent plainTextOr(const clipboard::ClipboardContent& input,
                                         std::optional<std::string> text);
+// The converted text as plain text, or nothing when there is none.
+std::optional<clipboard::ClipboardContent> plainTextResult(std::optional<std::string> text);
 
 }  // namespace pindrake::converters

@@ -26,11 +26,16 @@ std::string_view entityOf(char c) {
 }
 
 // Hands `emit` the pieces of `text` with each of `entities` replaced, left to right, once: the
-// one pass both measures the result and makes it. False as soon as `emit` is.
+// one pass both measures the result and makes it. False as soon as `emit` is, or `stop` is
+// cancelled.
 template <class Emit>
-bool decodeOnce(std::string_view text, std::span<const Entity> entities, Emit&& emit) {
+bool decodeOnce(std::string_view text, std::span<const Entity> entities,
+                const CancellationToken& stop, Emit&& emit) {
     std::size_t copied = 0;
+    std::size_t marks = 0;
     for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at)) {
+        if (stop.isCancelledAt(++marks))
+            return false;
         const std::string_view rest = text.substr(at);
         const Entity* match = nullptr;
         for (const Entity& entity : entities) {
@@ -72,18 +77,20 @@ std::optional<std::string> escaped(std::string_view text, const ConversionBudget
 
 std::optional<std::string> unescaped(std::string_view text, const ConversionBudget& budget) {
     std::size_t size = 0;
-    decodeOnce(text, htmlEntities, [&size](std::string_view piece) {
-        size += piece.size();
-        return true;
-    });
-    if (!budget.admits(size))
+    const bool measured =
+        decodeOnce(text, htmlEntities, budget.stopToken(), [&size](std::string_view piece) {
+            size += piece.size();
+            return true;
+        });
+    if (!measured || !budget.admits(size))
         return std::nullopt;
     std::string out;
     out.reserve(size);
-    const bool whole = decodeOnce(text, htmlEntities, [&](std::string_view piece) {
-        out += piece;
-        return !budget.isStopped();
-    });
+    const bool whole =
+        decodeOnce(text, htmlEntities, budget.stopToken(), [&out](std::string_view piece) {
+            out += piece;
+            return true;
+        });
     if (!whole)
         return std::nullopt;
     return out;
@@ -92,7 +99,7 @@ std::optional<std::string> unescaped(std::string_view text, const ConversionBudg
 std::string decodedOnce(std::string_view text, std::span<const Entity> entities) {
     std::string out;
     out.reserve(text.size());
-    decodeOnce(text, entities, [&out](std::string_view piece) {
+    decodeOnce(text, entities, CancellationToken::never(), [&out](std::string_view piece) {
         out += piece;
         return true;
     });

@@ -113,18 +113,18 @@ void finishNotion(ClipboardContent input, std::string markdown, const Conversion
 }  // namespace
 
 // The engines run in conversion helpers, which hold their limits.
-ClipboardContent MarkdownToHTMLConverter::transform(const ClipboardContent& input,
-                                                    const ConversionBudget&) const {
+std::optional<ClipboardContent> MarkdownToHTMLConverter::transform(const ClipboardContent& input,
+                                                                   const ConversionBudget&) const {
     if (!input.plainText)
-        return input;
+        return std::nullopt;
     auto html = htmlFromMarkdown(*input.plainText);
     if (!html)
-        return input;
+        return std::nullopt;
     return convertedContent(std::move(*html), ContentTag::html);
 }
 
-ClipboardContent ToSlackConverter::transform(const ClipboardContent& input,
-                                             const ConversionBudget&) const {
+std::optional<ClipboardContent> ToSlackConverter::transform(const ClipboardContent& input,
+                                                            const ConversionBudget&) const {
     std::string source;
     if (input.tags.contains(ContentTag::html)) {
         source = htmlSource(input);
@@ -132,8 +132,8 @@ ClipboardContent ToSlackConverter::transform(const ClipboardContent& input,
         source = htmlFromMarkdown(*input.plainText).value_or(std::string());
     }
     if (source.empty() || source.size() > maximumSlackHtmlBytes)
-        return input;
-    return plainTextOr(input, slackText(source));
+        return std::nullopt;
+    return plainTextResult(slackText(source));
 }
 
 void HTMLToMarkdownConverter::convert(ClipboardContent input, const ConversionServices& services,

@@ -9,8 +9,8 @@ class MarkdownToHTMLConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_to_html"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 // HTML over 8 MiB is given back unconverted.
@@ -18,8 +18,8 @@ class ToSlackConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_to_slack"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 // The HTML-to-Markdown engines run on the main queue and answer later; these two wait for them

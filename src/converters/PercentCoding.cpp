@@ -29,7 +29,12 @@ constexpr auto percentEscapes = [] {
 }  // namespace
 
 std::optional<std::string> decoded(std::string_view text, const ConversionBudget& budget) {
-    const auto escapes = static_cast<std::size_t>(std::count(text.begin(), text.end(), '%'));
+    std::size_t escapes = 0;
+    for (std::size_t at = text.find('%'); at != std::string_view::npos;
+         at = text.find('%', at + 1)) {
+        if (budget.isStoppedAt(++escapes))
+            return std::nullopt;
+    }
     // Each escape makes one byte of three; a "%" that starts none gives nothing back anyway.
     const std::size_t size = text.size() - std::min(text.size(), 2 * escapes);
     if (!budget.admits(size))
@@ -50,7 +55,7 @@ std::optional<std::string> decoded(std::string_view text, const ConversionBudget
         bytes += static_cast<char>(high * 16 + low);
         i += 2;
     }
-    if (!unicode::isValidUtf8(bytes))
+    if (!unicode::isValidUtf8(bytes, budget.stopToken()))
         return std::nullopt;
     return bytes;
 }

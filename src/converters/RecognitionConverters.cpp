@@ -32,11 +32,12 @@ void answerWithModel(const Converter& converter, ClipboardContent input, std::st
     services.workers.convert(
         services.main, converter.id(), std::move(input), services.limits, services.stop,
         [model = services.languageModel, instructions = std::move(instructions)](
-            const ClipboardContent& input, const ConversionBudget& budget) {
+            const ClipboardContent& input,
+            const ConversionBudget& budget) -> std::optional<ClipboardContent> {
             auto answer = ask(*model, instructions, *input.plainText);
             if (answer && !budget.admits(answer->size()))
-                return input;
-            return plainTextOr(input, std::move(answer));
+                return std::nullopt;
+            return plainTextResult(std::move(answer));
         },
         std::move(done));
 }

@@ -5,7 +5,6 @@
 #include "clipboard/Base64.h"
 #include "converters/JsonLayout.h"
 #include "converters/PercentCoding.h"
-#include "foundation/Ascii.h"
 #include "foundation/Unicode.h"
 
 namespace pindrake::converters {
@@ -17,10 +16,6 @@ namespace {
 
 // Three bytes for every four characters but the padding; a text that decodes to nothing else.
 std::size_t decodedBase64Size(std::string_view text) {
-    while (!text.empty() && ascii::isSpace(text.back()))
-        text.remove_suffix(1);
-    while (!text.empty() && ascii::isSpace(text.front()))
-        text.remove_prefix(1);
     std::size_t padding = 0;
     while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=')
         ++padding;
@@ -34,69 +29,73 @@ void PasteAsIsConverter::convert(ClipboardContent input, const ConversionService
     deliverOnMain(services.main, std::move(input), std::move(done));
 }
 
-ClipboardContent JSONPrettifyConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
+std::optional<ClipboardContent> JSONPrettifyConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, json::prettified(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(json::prettified(*input.plainText, budget));
 }
 
-ClipboardContent JSONMinifyConverter::transform(const ClipboardContent& input,
-                                                const ConversionBudget& budget) const {
+std::optional<ClipboardContent> JSONMinifyConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, json::minified(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(json::minified(*input.plainText, budget));
 }
 
-ClipboardContent Base64DecodeConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
-    if (!input.plainText || !budget.admits(decodedBase64Size(*input.plainText)))
-        return input;
-    auto bytes = clipboard::base64::decode(unicode::trimmed(*input.plainText));
-    if (!bytes || !unicode::isValidUtf8(*bytes))
-        return input;
-    return plainTextOr(input, std::move(bytes));
+std::optional<ClipboardContent> Base64DecodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
+    if (!input.plainText)
+        return std::nullopt;
+    // Decoded where it lies, without a copy of the text.
+    const auto trimmed = unicode::trimmedView(*input.plainText, budget.stopToken());
+    if (!trimmed || !budget.admits(decodedBase64Size(*trimmed)))
+        return std::nullopt;
+    auto bytes = clipboard::base64::decode(*trimmed, budget.stopToken());
+    if (!bytes || !unicode::isValidUtf8(*bytes, budget.stopToken()))
+        return std::nullopt;
+    return plainTextResult(std::move(bytes));
 }
 
-ClipboardContent Base64EncodeConverter::transform(const ClipboardContent& input,
-                                                  const ConversionBudget& budget) const {
+std::optional<ClipboardContent> Base64EncodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits((input.plainText->size() + 2) / 3 * 4))
-        return input;
-    return plainTextOr(input, clipboard::base64::encode(*input.plainText));
+        return std::nullopt;
+    return plainTextResult(clipboard::base64::encode(*input.plainText, budget.stopToken()));
 }
 
-ClipboardContent URLDecodeConverter::transform(const ClipboardContent& input,
-                                               const ConversionBudget& budget) const {
+std::optional<ClipboardContent> URLDecodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, percent::decoded(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(percent::decoded(*input.plainText, budget));
 }
 
-ClipboardContent URLEncodeConverter::transform(const ClipboardContent& input,
-                                               const ConversionBudget& budget) const {
+std::optional<ClipboardContent> URLEncodeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->empty())
-        return input;
-    return plainTextOr(input, percent::encodedForQuery(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(percent::encodedForQuery(*input.plainText, budget));
 }
 
-ClipboardContent FilePathConverter::transform(const ClipboardContent& input,
-                                              const ConversionBudget& budget) const {
+std::optional<ClipboardContent> FilePathConverter::transform(const ClipboardContent& input,
+                                                             const ConversionBudget& budget) const {
     if (!input.plainText || !budget.admits(input.plainText->size()))
-        return input;
-    return plainTextOr(input, input.plainText);
+        return std::nullopt;
+    return plainTextResult(input.plainText);
 }
 
-ClipboardContent FileNameConverter::transform(const ClipboardContent& input,
-                                              const ConversionBudget& budget) const {
+std::optional<ClipboardContent> FileNameConverter::transform(const ClipboardContent& input,
+                                                             const ConversionBudget& budget) const {
     if (!input.plainText || input.plainText->find('/') == std::string::npos)
-        return input;
+        return std::nullopt;
     std::string_view path = *input.plainText;
     while (path.size() > 1 && path.ends_with('/'))
         path.remove_suffix(1);
     const std::string_view name = path == "/" ? path : path.substr(path.find_last_of('/') + 1);
     if (!budget.admits(name.size()))
-        return input;
-    return plainTextOr(input, std::string(name));
+        return std::nullopt;
+    return plainTextResult(std::string(name));
 }
 
 }  // namespace pindrake::converters

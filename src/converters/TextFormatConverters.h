@@ -17,64 +17,64 @@ class JSONPrettifyConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_json_prettify"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class JSONMinifyConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_json_minify"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class Base64DecodeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_base64_decode"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class Base64EncodeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_base64_encode"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class URLDecodeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_url_decode"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class URLEncodeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_url_encode"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class FilePathConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_file_path"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class FileNameConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_file_name"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 }  // namespace pindrake::converters

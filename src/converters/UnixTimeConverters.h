@@ -9,16 +9,16 @@ class UnixToDateConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_unix_to_date"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class DateToUnixConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_date_to_unix"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 }  // namespace pindrake::converters

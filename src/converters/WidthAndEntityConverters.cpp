@@ -7,32 +7,32 @@ namespace pindrake::converters {
 
 using clipboard::ClipboardContent;
 
-ClipboardContent FullWidthToHalfConverter::transform(const ClipboardContent& input,
-                                                     const ConversionBudget& budget) const {
+std::optional<ClipboardContent> FullWidthToHalfConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, width::halfWidth(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(width::halfWidth(*input.plainText, budget));
 }
 
-ClipboardContent HalfToFullWidthConverter::transform(const ClipboardContent& input,
-                                                     const ConversionBudget& budget) const {
+std::optional<ClipboardContent> HalfToFullWidthConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, width::fullWidth(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(width::fullWidth(*input.plainText, budget));
 }
 
-ClipboardContent HTMLEntityEscapeConverter::transform(const ClipboardContent& input,
-                                                      const ConversionBudget& budget) const {
+std::optional<ClipboardContent> HTMLEntityEscapeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, entities::escaped(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(entities::escaped(*input.plainText, budget));
 }
 
-ClipboardContent HTMLEntityUnescapeConverter::transform(const ClipboardContent& input,
-                                                        const ConversionBudget& budget) const {
+std::optional<ClipboardContent> HTMLEntityUnescapeConverter::transform(
+    const ClipboardContent& input, const ConversionBudget& budget) const {
     if (!input.plainText)
-        return input;
-    return plainTextOr(input, entities::unescaped(*input.plainText, budget));
+        return std::nullopt;
+    return plainTextResult(entities::unescaped(*input.plainText, budget));
 }
 
 }  // namespace pindrake::converters

@@ -9,32 +9,32 @@ class FullWidthToHalfConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_full_to_half"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class HalfToFullWidthConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_half_to_full"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class HTMLEntityEscapeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_html_escape"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 class HTMLEntityUnescapeConverter final : public TransformingConverter {
   public:
     using TransformingConverter::TransformingConverter;
     std::string_view titleKey() const override { return "converter_html_unescape"; }
-    clipboard::ClipboardContent transform(const clipboard::ClipboardContent& input,
-                                          const ConversionBudget& budget) const override;
+    std::optional<clipboard::ClipboardContent> transform(
+        const clipboard::ClipboardContent& input, const ConversionBudget& budget) const override;
 };
 
 }  // namespace pindrake::converters

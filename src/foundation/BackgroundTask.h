@@ -1,25 +1,14 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "foundation/CancellationToken.h"
 #include "foundation/PendingCompletion.h"
 #include "foundation/Scheduler.h"
 
 namespace pindrake {
-
-// Shared by a running background job and whoever started it.
-class CancellationToken {
-  public:
-    CancellationToken() : flag_(std::make_shared<std::atomic<bool>>(false)) {}
-    void cancel() const { flag_->store(true); }
-    bool isCancelled() const { return flag_->load(); }
-
-  private:
-    std::shared_ptr<std::atomic<bool>> flag_;
-};
 
 // Worker threads running queued jobs. Destruction never waits: it drops the jobs not yet
 // started, and the threads finish the jobs in progress on their own, then end. Jobs therefore

@@ -63,13 +63,27 @@ std::size_t walkGraphemes(std::string_view text, Visit visit) {
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
+    return isValidUtf8(bytes, CancellationToken::never());
+}
+
+bool isValidUtf8(std::string_view bytes, const CancellationToken& stop) {
     const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
     const auto length = static_cast<int32_t>(bytes.size());
+    constexpr auto stretch = static_cast<int32_t>(CancellationToken::stretch);
     for (int32_t i = 0; i < length;) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0)
+        if (stop.isCancelled())
             return false;
+        const int32_t stretchEnd = length - i > stretch ? i + stretch : length;
+        while (i < stretchEnd) {
+            if (s[i] < 0x80) {
+                ++i;
+                continue;
+            }
+            UChar32 c;
+            U8_NEXT(s, i, length, c);
+            if (c < 0)
+                return false;
+        }
     }
     return true;
 }
@@ -236,11 +250,13 @@ std::string nfc(std::string_view text) {
     return U_SUCCESS(status) ? out : valid;
 }
 
-std::string trimmed(std::string_view text) {
+std::optional<std::string_view> trimmedView(std::string_view text, const CancellationToken& stop) {
     const auto* s = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
     int32_t start = 0;
-    while (start < length) {
+    for (std::size_t step = 1; start < length; ++step) {
+        if (stop.isCancelledAt(step))
+            return std::nullopt;
         int32_t next = start;
         UChar32 c;
         U8_NEXT(s, next, length, c);
@@ -249,7 +265,9 @@ std::string trimmed(std::string_view text) {
         start = next;
     }
     int32_t end = length;
-    while (end > start) {
+    for (std::size_t step = 1; end > start; ++step) {
+        if (stop.isCancelledAt(step))
+            return std::nullopt;
         int32_t previous = end;
         UChar32 c;
         U8_PREV(s, start, previous, c);
@@ -257,12 +275,15 @@ std::string trimmed(std::string_view text) {
             break;
         end = previous;
     }
-    return sanitizedUtf8(
-        text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
+std::string trimmed(std::string_view text) {
+    return sanitizedUtf8(*trimmedView(text));
 }
 
 bool isBlank(std::string_view text) {
-    return trimmed(text).empty();
+    return trimmedView(text)->empty();
 }
 
 std::string caseFolded(std::string_view text) {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "foundation/CancellationToken.h"
 
 // Text helpers on ICU. Strings are UTF-8 unless the name says otherwise. Invalid UTF-8 is
 // never turned into an empty string: each bad sequence becomes U+FFFD.
@@ -13,6 +16,8 @@ std::string toUtf8(std::u16string_view utf16);
 // Repairs invalid sequences; valid input comes back unchanged.
 std::string sanitizedUtf8(std::string_view bytes);
 bool isValidUtf8(std::string_view bytes);
+// The same, false once `stop` is cancelled.
+bool isValidUtf8(std::string_view bytes, const CancellationToken& stop);
 
 // User-perceived characters (extended grapheme clusters).
 std::size_t graphemeCount(std::string_view text);
@@ -32,6 +37,9 @@ std::string streamSafeNfc(std::string_view text);
 
 // Strips white space and line breaks (Unicode White_Space) from both ends.
 std::string trimmed(std::string_view text);
+// The same part of the text, not copied nor repaired; nothing once `stop` is cancelled.
+std::optional<std::string_view> trimmedView(
+    std::string_view text, const CancellationToken& stop = CancellationToken::never());
 bool isBlank(std::string_view text);
 
 // Full Unicode case folding, for comparisons that ignore case.

@@ -94,5 +94,15 @@ TEST(CaptureAllocationsTest, TheMainThreadNeverCopiesWhatACopyHolds) {
     EXPECT_TRUE(whole(3).html == "<p>" + text + "</p>");
 }
 
+// The tests that tag a copied text read it where it lies, whatever they pass over: its trimmed
+// part, its lines of base64.
+TEST(CaptureAllocationsTest, TheTagChecksReadTheTextWhereItLies) {
+    const std::string text = "  " + test_support::repeated("QUJD\n", 2 << 20) + "  ";
+    test_support::LargeAllocationsHere counted;
+    const ContentTags tags = ClipboardMonitor::detectTags(text);
+    EXPECT_EQ(counted.count(), 0);
+    EXPECT_TRUE(tags.contains(ContentTag::base64));
+}
+
 }  // namespace
 }  // namespace pindrake::clipboard

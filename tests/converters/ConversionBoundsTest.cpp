@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "ConverterTestSupport.h"
+#include "clipboard/Base64.h"
+#include "converters/HtmlEntities.h"
 #include "converters/HtmlText.h"
+#include "converters/JsonLayout.h"
 #include "converters/ParserLoad.h"
+#include "converters/PercentCoding.h"
+#include "foundation/Unicode.h"
 #include "support/Eventually.h"
 #include "support/Growth.h"
 #include "support/MainQueueWaits.h"
@@ -33,19 +38,35 @@ class ConversionBoundsTest : public testing::RegistryConverterTest {
     }
 };
 
-// Work that ends only when its conversion is no longer wanted, then answers anyway.
+// Work that ends only when its conversion is no longer wanted, seen through its budget, or, as a
+// pass that never looks at its budget, once the test has ended; then it answers anyway.
 class EndlessConverter final : public TransformingConverter {
   public:
-    EndlessConverter() : TransformingConverter("test.endless", "", {}) {}
+    explicit EndlessConverter(bool looks)
+        : TransformingConverter("test.endless", "", {}), looks_(looks) {}
+    ~EndlessConverter() override { release(); }
+    void release() const {
+        released_->store(true);
+        released_->notify_all();
+    }
     std::string_view titleKey() const override { return "converter_paste_as_is"; }
-    ClipboardContent transform(const ClipboardContent&,
-                               const ConversionBudget& budget) const override {
+    std::optional<ClipboardContent> transform(const ClipboardContent&,
+                                              const ConversionBudget& budget) const override {
+        // Its own: the job outlives the converter.
+        const auto released = released_;
+        const bool looks = looks_;
         started = true;
-        while (!budget.isStopped())
+        while (looks && !budget.isStopped())
             std::this_thread::yield();
+        if (!looks)
+            released->wait(false);
         return testing::plainTextResult("too late");
     }
     mutable std::atomic<bool> started = false;
+
+  private:
+    bool looks_;
+    std::shared_ptr<std::atomic<bool>> released_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 // Tags that never end: the check before parsing once looked for a '>' from each of them.
@@ -157,39 +178,132 @@ TEST_F(ConversionBoundsTest, AppConvertersRefuseAResultOverTheCapFromItsSize) {
     }
 }
 
-// Ten seconds after it was asked for, a conversion still running or still waiting for a worker
-// gives the entry back and says so; the running one's late answer is dropped. The worker, freed
-// at the deadline, takes the next waiting job while its deadline comes: each entry still comes
-// back, whichever of the two takes it.
-TEST_F(ConversionBoundsTest, AConversionUnansweredAtTenSecondsGivesTheEntryBackThen) {
-    const EndlessConverter endless;
-    test_support::Delivered<ClipboardContent> running;
-    ::testing::internal::CaptureStderr();
-    endless.convert(text("running"), harness.services, running.completion());
-    // The harness has one worker: these wait behind the first.
-    std::vector<test_support::Delivered<ClipboardContent>> waiting(40);
-    for (std::size_t i = 0; i < waiting.size(); ++i)
-        endless.convert(text(std::to_string(i)), harness.services, waiting[i].completion());
-    ASSERT_TRUE(test_support::eventually([&endless] { return endless.started.load(); }));
+// What a converter refuses comes back as it was given, not as a copy: an entry of hundreds of
+// megabytes is never held twice.
+TEST_F(ConversionBoundsTest, ARefusedEntryComesBackItself) {
+    const auto belowCap = cappedAt(1);
+    for (const char* converter : {"json.prettify", "unix.toDate", "base64.decode", "html.escape"}) {
+        ClipboardContent entry = text(std::string(1 << 20, 'x'));
+        const char* const entryBytes = entry.plainText->data();
+        test_support::Delivered<ClipboardContent> back;
+        harness.named(converter).convert(std::move(entry), belowCap, back.completion());
+        ASSERT_TRUE(back.first(harness.main)) << converter;
+        EXPECT_EQ(back.all()[0].plainText->data(), entryBytes) << converter;
+    }
+}
 
-    harness.main.advance(std::chrono::milliseconds(9'999));
-    harness.main.runUntilIdle();
-    EXPECT_TRUE(running.all().empty() && waiting.back().all().empty());
+// A worker told to stop is soon free: every pass over the entry looks at its budget once per
+// stretch at least, so that, stopped, it takes no longer over a text 32 times as long.
+TEST_F(ConversionBoundsTest, EveryPassOverTheEntryStopsWithItsBudget) {
+    CancellationToken stop;
+    stop.cancel();
+    const ConversionBudget stopped("a pass", std::size_t{1} << 40, stop);
+    struct Pass {
+        const char* what;
+        std::function<std::string(std::size_t)> text;
+        // Whether the pass gave an answer.
+        std::function<bool(std::string_view)> run;
+    };
+    const auto repeatedUnit = [](std::string unit) {
+        return [unit](std::size_t bytes) { return repeated(unit, bytes / unit.size()); };
+    };
+    const Pass passes[] = {
+        {"a piece-wise replacement's measure", repeatedUnit("&"),
+         [&](std::string_view t) { return entities::escaped(t, stopped).has_value(); }},
+        {"the entity decoding's measure", repeatedUnit("&"),
+         [&](std::string_view t) { return entities::unescaped(t, stopped).has_value(); }},
+        {"the percent escapes' count", repeatedUnit("%"),
+         [&](std::string_view t) { return percent::decoded(t, stopped).has_value(); }},
+        {"the JSON check of values",
+         [](std::size_t bytes) { return '[' + repeated("1,", bytes / 2) + "1]"; },
+         [&](std::string_view t) { return json::minified(t, stopped).has_value(); }},
+        {"the JSON check of a string",
+         [](std::size_t bytes) { return "[\"" + std::string(bytes, 'a') + "\"]"; },
+         [&](std::string_view t) { return json::prettified(t, stopped).has_value(); }},
+        {"the base64 check", repeatedUnit("QUFB"),
+         [&](std::string_view t) { return clipboard::base64::decode(t, stop).has_value(); }},
+        {"the base64 encoding", repeatedUnit("abc"),
+         [&](std::string_view t) { return clipboard::base64::encode(t, stop).has_value(); }},
+        {"the trimming", repeatedUnit(" "),
+         [&](std::string_view t) { return unicode::trimmedView(t, stop).has_value(); }},
+        {"the UTF-8 check", repeatedUnit("\u00e9"),
+         [&](std::string_view t) { return unicode::isValidUtf8(t, stop); }},
+    };
+    for (const auto& pass : passes) {
+        const std::string small = pass.text(1 << 20);
+        const std::string large = pass.text(32 << 20);
+        EXPECT_FALSE(pass.run(large)) << pass.what;
+        const double growth =
+            test_support::growth([&] { (void)pass.run(small); }, [&] { (void)pass.run(large); }, 3);
+        EXPECT_LT(growth, 8) << pass.what << " over 32 times the text";
+    }
+}
 
-    harness.main.advance(std::chrono::milliseconds(1));
-    EXPECT_EQ(running.first(harness.main), text("running"));
-    EXPECT_TRUE(test_support::runUntil(harness.main, [&waiting] {
-        return std::ranges::none_of(waiting, [](const auto& one) { return one.all().empty(); });
-    }));
-    for (std::size_t i = 0; i < waiting.size(); ++i)
-        EXPECT_TRUE(waiting[i].all().size() == 1 && waiting[i].all()[0] == text(std::to_string(i)))
-            << i;
-    const std::string logged = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(logged.find("test.endless was still converting at its deadline of 10000 ms"),
-              std::string::npos)
-        << logged;
-    harness.main.runUntilIdle();
-    EXPECT_EQ(running.all().size(), 1u);
+// Ten seconds after it was asked for, or once it is stopped, a conversion gives the entry back,
+// whatever its transform is doing: waiting for the worker, running a pass that looks at its
+// budget or one that never does. A transform that lets go of the entry gives back the entry
+// itself; one that keeps reading it, a copy. The late answer is dropped. The worker, freed, takes
+// the next waiting job while its deadline comes: each entry still comes back, whichever of the
+// two takes it.
+TEST_F(ConversionBoundsTest, TheEntryComesBackAtTheDeadlineOrStopWhateverTheTransformDoes) {
+    for (const bool byDeadline : {true, false}) {
+        for (const bool looks : {true, false}) {
+            SCOPED_TRACE(std::string(byDeadline ? "deadline, " : "stop, ") +
+                         (looks ? "a pass that looks" : "a pass that never looks"));
+            testing::ConverterHarness own;
+            ConversionServices services = own.services;
+            services.stop = CancellationToken();
+            const EndlessConverter endless(looks);
+            test_support::Delivered<ClipboardContent> running;
+            ::testing::internal::CaptureStderr();
+            ClipboardContent entry = text(std::string(1 << 20, 'r'));
+            const char* const entryBytes = entry.plainText->data();
+            endless.convert(std::move(entry), services, running.completion());
+            // The harness has one worker: these wait behind the first.
+            std::vector<test_support::Delivered<ClipboardContent>> waiting(40);
+            for (std::size_t i = 0; i < waiting.size(); ++i)
+                endless.convert(text(std::to_string(i)), services, waiting[i].completion());
+            ASSERT_TRUE(test_support::eventually([&endless] { return endless.started.load(); }));
+
+            if (byDeadline) {
+                own.main.advance(std::chrono::milliseconds(9'999));
+                own.main.runUntilIdle();
+                EXPECT_TRUE(running.all().empty() && waiting.back().all().empty());
+                own.main.advance(std::chrono::milliseconds(1));
+            } else {
+                services.stop.cancel();
+                own.main.runUntilIdle();
+            }
+            if (!looks)
+                own.main.advance(ConversionWorkers::letGoWithin);
+            const auto back = running.first(own.main);
+            ASSERT_TRUE(back && back->plainText == std::string(1 << 20, 'r'));
+            EXPECT_EQ(running.all()[0].plainText->data() == entryBytes, looks)
+                << "the entry itself";
+            EXPECT_TRUE(test_support::runUntil(own.main, [&waiting] {
+                return std::ranges::none_of(waiting,
+                                            [](const auto& one) { return one.all().empty(); });
+            }));
+            for (std::size_t i = 0; i < waiting.size(); ++i)
+                EXPECT_TRUE(waiting[i].all().size() == 1 &&
+                            waiting[i].all()[0] == text(std::to_string(i)))
+                    << i;
+            const std::string logged = ::testing::internal::GetCapturedStderr();
+            EXPECT_EQ(
+                logged.find("test.endless was still converting at its deadline of 10000 ms") !=
+                    std::string::npos,
+                byDeadline)
+                << logged;
+            EXPECT_EQ(logged.find("test.endless went on reading the entry after it was stopped") !=
+                          std::string::npos,
+                      !looks)
+                << logged;
+            endless.release();
+            // The late answer would have come by the time the worker has taken a later job.
+            EXPECT_TRUE(own.run(own.named("html.escape"), text("&")));
+            EXPECT_EQ(running.all().size(), 1u);
+        }
+    }
 }
 
 }  // namespace

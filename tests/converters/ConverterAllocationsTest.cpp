@@ -11,6 +11,7 @@
 #include "converters/CharacterWidth.h"
 #include "converters/HtmlEntities.h"
 #include "converters/JsonLayout.h"
+#include "converters/TextFormatConverters.h"
 #include "support/LargeAllocations.h"
 #include "support/RepeatedText.h"
 
@@ -69,10 +70,18 @@ TEST(ConverterAllocationsTest, JsonOf20MBIsLaidOutInLittleMoreThanItsResult) {
             object += "\"k" + std::to_string(i) + "\": " + std::to_string(i) + ", ";
         return object + "\"last\": 0}";
     };
+    // Keys with escapes are compared where they lie, never kept decoded.
+    const auto wideObjectOfEscapedKeys = [] {
+        std::string object = "{";
+        for (int i = 0; object.size() < 20'000'000; ++i)
+            object += "\"\\u006b" + std::to_string(i) + "\": 0, ";
+        return object + "\"last\": 0}";
+    };
     const AllocationCase cases[] = {
         {"prettify ones", [] { return ones(10'000'000); }, prettify},
         {"prettify records", records, prettify},
         {"prettify one wide object", wideObject, prettify},
+        {"prettify one wide object of escaped keys", wideObjectOfEscapedKeys, prettify},
         {"minify records", records, minify},
     };
     for (const auto& c : cases) {
@@ -83,6 +92,23 @@ TEST(ConverterAllocationsTest, JsonOf20MBIsLaidOutInLittleMoreThanItsResult) {
         ASSERT_TRUE(result) << c.what;
         EXPECT_LE(counted.bytes(), result->size() + input.size()) << c.what;
     }
+}
+
+}  // namespace
+}  // namespace pindrake::converters
+
+namespace pindrake::converters {
+namespace {
+
+// Base64 is decoded where the entry's text lies: the result is all it makes.
+TEST(ConverterAllocationsTest, Base64IsDecodedWithoutACopyOfTheText) {
+    clipboard::ClipboardContent input;
+    input.plainText = " \n" + test_support::repeated("QUJD", 5'000'000) + "\n ";
+    const Base64DecodeConverter decode("base64.decode", "", {});
+    test_support::LargeAllocationsHere counted;
+    const auto result = decode.transform(input, ConversionBudget());
+    ASSERT_TRUE(result && result->plainText);
+    EXPECT_EQ(counted.count(), 1) << "the result alone";
 }
 
 }  // namespace
