@@ -72,10 +72,13 @@ void QtScheduler::post(Task task) {
 
 TimerHandle QtScheduler::postAfter(Duration delay, Task task) {
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    QTimer::singleShot(toMilliseconds(delay), context_, [cancelled, task = std::move(task)] {
-        if (!cancelled->load())
-            task();
-    });
+    // Precise: a coarse timer, Qt's choice for seconds, may run a twentieth of its time early,
+    // and a deadline would then cut work short.
+    QTimer::singleShot(toMilliseconds(delay), Qt::PreciseTimer, context_,
+                       [cancelled, task = std::move(task)] {
+                           if (!cancelled->load())
+                               task();
+                       });
     return TimerHandle(cancelled);
 }
 

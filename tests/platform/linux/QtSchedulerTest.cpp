@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +55,33 @@ TEST(QtScheduler, PostsFromAWorkerRunOnTheMainThreadInOrderAndTimersUntilCancell
     EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_FALSE(cancelledRan);
     EXPECT_EQ(ticksWhenTheLaterOneRan, 3);
+}
+
+// A deadline of seconds is a promise of its length: the timer behind it never runs early, as a
+// coarse timer may by a twentieth of its interval. Timers of several lengths, so that some fall
+// between the boundaries a coarse timer rounds to.
+TEST(QtScheduler, TimersOfSecondsNeverRunEarly) {
+    QtScheduler scheduler(QCoreApplication::instance());
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<milliseconds> delays;
+    std::vector<std::optional<std::chrono::microseconds>> ranAfter;
+    for (int i = 0; i < 8; ++i)
+        delays.push_back(milliseconds(2000 + 37 * i));
+    ranAfter.resize(delays.size());
+    for (std::size_t i = 0; i < delays.size(); ++i) {
+        scheduler.postAfter(delays[i], [&, i] {
+            ranAfter[i] = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start);
+        });
+    }
+    ASSERT_TRUE(test_support::waitUntil(
+        [&] {
+            return std::ranges::all_of(ranAfter, [](const auto& ran) { return ran.has_value(); });
+        },
+        milliseconds(static_cast<long>(30000 * test_support::sanitizerSlowdown))))
+        << "a timer of seconds never ran";
+    for (std::size_t i = 0; i < delays.size(); ++i)
+        EXPECT_GE(*ranAfter[i], delays[i]) << "timer " << i;
 }
 
 // A time namespace sets the boot clock a day ahead of the monotonic one, as a day asleep would.
