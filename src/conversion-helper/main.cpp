@@ -65,9 +65,9 @@ int main(int argc, char** argv) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 3 || std::to_string(::getppid()) != argv[1])
         return 1;
+    // At the app's own priority: the work is what the app would do in its own process, and an
+    // engine whose collector stops its threads again and again almost stops below busy programs.
     const auto memoryCap = memoryCapBytes(argv[2]);
-    // Below the app, which stays responsive while a conversion runs.
-    [[maybe_unused]] const int niceness = ::nice(5);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.
     const int socket = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
