@@ -1,7 +1,9 @@
 // The conversion helper: runs the conversions whose engines the app keeps out of its own process,
 // one at a time, for as long as the app keeps it. It reads each request from its standard input,
 // a socket whose other end the app holds, and answers on the same socket. It holds its memory cap
-// itself; the app ends it at the deadline, or when it no longer needs it.
+// itself; the app ends it at the deadline, or when it no longer needs it. It runs at the app's
+// priority, as the same work did on the app's own threads: below busy programs, an engine whose
+// collector stops its threads again and again almost stops.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -65,8 +67,6 @@ int main(int argc, char** argv) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 3 || std::to_string(::getppid()) != argv[1])
         return 1;
-    // At the app's own priority: the work is what the app would do in its own process, and an
-    // engine whose collector stops its threads again and again almost stops below busy programs.
     const auto memoryCap = memoryCapBytes(argv[2]);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.

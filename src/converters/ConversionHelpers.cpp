@@ -300,8 +300,8 @@ void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardC
                             CancellationToken stop, std::function<void(HelperResult)> done) {
     const auto deadline = Clock::now() + pool_->limits.deadline;
     pool_->threads.async([pool = pool_, completion = completions_.add(main, std::move(done)),
-                    converterId = std::move(converterId), input = std::move(input),
-                    stop = std::move(stop), deadline]() mutable {
+                          converterId = std::move(converterId), input = std::move(input),
+                          stop = std::move(stop), deadline]() mutable {
         auto result = pool->convert(converterId, std::move(input), stop, deadline);
         const bool helperEnded = !leavesHelperFit(result.ending);
         completion->settle(std::move(result));

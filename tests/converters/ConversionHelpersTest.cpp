@@ -185,9 +185,9 @@ class ConversionHelpersTest : public ::testing::Test {
   protected:
     // Runs the main queue until `delivered` has an answer, looking at `meanwhile` as it waits.
     template <typename Outcome>
-    ::testing::AssertionResult answered(const test_support::Delivered<Outcome>& delivered,
-                                        const std::string& what,
-                                        const std::function<void()>& meanwhile = [] {}) {
+    ::testing::AssertionResult answered(
+        const test_support::Delivered<Outcome>& delivered, const std::string& what,
+        const std::function<void()>& meanwhile = [] {}) {
         return comes("answer " + what, [&] {
             main.runUntilIdle();
             meanwhile();
@@ -209,8 +209,8 @@ class ConversionHelpersTest : public ::testing::Test {
     }
     // The helper kept at rest, once the pool has stored it.
     static pid_t waitingHelper(const ConversionHelpers& helpers) {
-        EXPECT_TRUE(comes("helper kept at rest",
-                          [&] { return helpers.waitingHelper().has_value(); }))
+        EXPECT_TRUE(
+            comes("helper kept at rest", [&] { return helpers.waitingHelper().has_value(); }))
             << "; helpers running: " << ::testing::PrintToString(runningHelpers());
         return helpers.waitingHelper().value_or(0);
     }
@@ -355,7 +355,8 @@ TEST_F(ConversionHelpersTest, AHelperThatAbortsOrIsNoLongerWantedGivesTheEntryBa
             else
                 superseded.cancel();
             expectGivenBack(asked, crash ? HelperEnding::crashed : HelperEnding::stopped);
-            EXPECT_TRUE(isRunning(used)) << "the entry came back only once its helper was collected";
+            EXPECT_TRUE(isRunning(used))
+                << "the entry came back only once its helper was collected";
         }
         expectEndedAndReplaced(*helpers, used);
         expectTheNextConverts(helpers);
@@ -498,8 +499,8 @@ TEST(HelperProcessTest, AHelperWhoseAppReadsNothingEndsAtItsMemoryCap) {
     ASSERT_TRUE(helper);
     ::fcntl(helper->socket(), F_SETFL, ::fcntl(helper->socket(), F_GETFL) & ~O_NONBLOCK);
     const auto input = entry(growingLinks(), ContentTag::markdown);
-    ASSERT_TRUE(helper_protocol::writeAll(helper->socket(),
-                                          helper_protocol::request("markdown.toHTML", input).pieces()));
+    ASSERT_TRUE(helper_protocol::writeAll(
+        helper->socket(), helper_protocol::request("markdown.toHTML", input).pieces()));
     std::size_t peak = 0;
     EXPECT_TRUE(comes("end of the helper at its memory cap", [&] {
         peak = std::max(peak, peakResidentBytes(helper->pid()));
