@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -62,7 +63,9 @@ void look(int) {
         // Within a reply being written, the word only cuts it short, as the ending would.
         const char word = converters::helper_protocol::endedAtMemoryCap;
         ::send(watch.socket, &word, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-        ::_exit(3);
+        // The system call itself, not the library's wrapper: an instrumented build's runtime
+        // would run its own ending first, up to a second, while the other threads grow on.
+        ::syscall(SYS_exit_group, 3);
     }
     errno = savedErrno;
     looking.clear();

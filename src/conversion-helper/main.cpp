@@ -1,7 +1,9 @@
 // The conversion helper: runs the conversions whose engines the app keeps out of its own process,
 // one at a time, for as long as the app keeps it. It reads each request from its standard input,
 // a socket whose other end the app holds, and answers on the same socket. It holds its memory cap
-// itself; the app ends it at the deadline, or when it no longer needs it.
+// itself; the app ends it at the deadline, or when it no longer needs it. It runs at the app's
+// priority, as the same work did on the app's own threads: below busy programs, an engine whose
+// collector stops its threads again and again almost stops.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -66,8 +68,6 @@ int main(int argc, char** argv) {
     if (argc != 3 || std::to_string(::getppid()) != argv[1])
         return 1;
     const auto memoryCap = memoryCapBytes(argv[2]);
-    // Below the app, which stays responsive while a conversion runs.
-    [[maybe_unused]] const int niceness = ::nice(5);
     // The socket leaves the standard descriptors: what the engines and the log write to standard
     // output goes to standard error instead, never into a reply.
     const int socket = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);

@@ -142,6 +142,11 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
     bool warm = false;
     // The one helper kept at rest, if any.
     std::unique_ptr<HelperProcess> waiting;
+    // Whether the helper waiting replaces one that died at rest, and has served no conversion
+    // since: one that dies too is not replaced, so a helper that cannot stay up starts no loop.
+    bool replacingDeadAtRest = false;
+    // Threads that live as long as the pool: a helper ends with the thread that started it.
+    WorkQueue threads{"conversion-helpers", 2};
 
     std::unique_ptr<HelperProcess> start() {
         return HelperProcess::start(program, limits.memoryBytes, [weak = weak_from_this()] {
@@ -151,12 +156,23 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
     }
 
     // A helper that died at rest was collected already; it is let go at once rather than
-    // found gone by the next conversion.
+    // found gone by the next conversion, and another waits in its place.
     void dropIfGone() {
         std::unique_ptr<HelperProcess> gone;
-        std::lock_guard lock(mutex);
-        if (waiting && !waiting->isAtRest())
+        bool replace = false;
+        {
+            std::lock_guard lock(mutex);
+            if (!waiting || waiting->isAtRest())
+                return;
             gone = std::move(waiting);
+            replace = !std::exchange(replacingDeadAtRest, true);
+        }
+        log::warning(replace ? "The conversion helper kept at rest ended by itself; another is "
+                               "started in its place"
+                             : "The conversion helper kept at rest ended by itself again; the "
+                               "next conversion starts its own");
+        if (replace)
+            threads.async([pool = shared_from_this()] { pool->warmUp(); });
     }
 
     // A helper at rest: the one waiting, unless it has gone meanwhile, or a new one.
@@ -173,8 +189,10 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
     }
 
     // After a conversion it finished: kept at rest if one is wanted, else ended.
-    void putBack(std::unique_ptr<HelperProcess> helper) {
+    void putBack(std::unique_ptr<HelperProcess> helper, bool served) {
         std::lock_guard lock(mutex);
+        if (served)
+            replacingDeadAtRest = false;
         if (warm && !waiting && !closing.isCancelled())
             waiting = std::move(helper);
     }
@@ -185,7 +203,7 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
             if (!warm || waiting || closing.isCancelled())
                 return;
         }
-        putBack(start());
+        putBack(start(), false);
     }
 
     // The input is moved into a result that gives it back: the app holds no second copy. A
@@ -207,7 +225,7 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
         auto converted = ending == HelperEnding::converted ? exchange.converted() : std::nullopt;
         HelperResult result{converted ? std::move(*converted) : std::move(input), ending};
         if (leavesHelperFit(ending))
-            putBack(std::move(helper));
+            putBack(std::move(helper), true);
         else
             helper->end();
         return report(converterId, std::move(result));
@@ -224,13 +242,15 @@ struct ConversionHelpers::Pool : std::enable_shared_from_this<Pool> {
 };
 
 ConversionHelpers::ConversionHelpers(std::filesystem::path program, HelperLimits limits)
-    : pool_(std::make_shared<Pool>()), threads_("conversion-helpers", 2) {
+    : pool_(std::make_shared<Pool>()) {
     pool_->program = std::move(program);
     pool_->limits = limits;
 }
 
 ConversionHelpers::~ConversionHelpers() {
     pool_->closing.cancel();
+    // Conversions not begun are dropped; the threads end once the ones begun have stopped.
+    pool_->threads.finish({});
     completions_.dropAll();
     std::unique_ptr<HelperProcess> waiting;
     {
@@ -254,7 +274,7 @@ void ConversionHelpers::keepWarm() {
         std::lock_guard lock(pool_->mutex);
         pool_->warm = true;
     }
-    threads_.async([pool = pool_] { pool->warmUp(); });
+    pool_->threads.async([pool = pool_] { pool->warmUp(); });
 }
 
 void ConversionHelpers::letGo() {
@@ -279,9 +299,9 @@ bool ConversionHelpers::keepsWarm() const {
 void ConversionHelpers::run(Scheduler& main, std::string converterId, ClipboardContent input,
                             CancellationToken stop, std::function<void(HelperResult)> done) {
     const auto deadline = Clock::now() + pool_->limits.deadline;
-    threads_.async([pool = pool_, completion = completions_.add(main, std::move(done)),
-                    converterId = std::move(converterId), input = std::move(input),
-                    stop = std::move(stop), deadline]() mutable {
+    pool_->threads.async([pool = pool_, completion = completions_.add(main, std::move(done)),
+                          converterId = std::move(converterId), input = std::move(input),
+                          stop = std::move(stop), deadline]() mutable {
         auto result = pool->convert(converterId, std::move(input), stop, deadline);
         const bool helperEnded = !leavesHelperFit(result.ending);
         completion->settle(std::move(result));

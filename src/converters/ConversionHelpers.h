@@ -45,8 +45,8 @@ struct HelperResult {
 // can end, and holds their limits: the deadline, the memory cap and the result's size. Conversions
 // run at most two at a time, each in a helper of its own, talked to from threads of this object;
 // the main queue never waits on a helper. A helper that fails is ended, and the next conversion
-// starts a new one. Between conversions, one helper is kept running while `keepWarm` holds, and
-// none otherwise: an idle app runs no helper.
+// starts a new one. Between conversions, one helper is kept running while `keepWarm` holds (one
+// that dies at rest is replaced), and none otherwise: an idle app runs no helper.
 class ConversionHelpers {
   public:
     explicit ConversionHelpers(std::filesystem::path program, HelperLimits limits = {});
@@ -78,8 +78,6 @@ class ConversionHelpers {
 
     std::shared_ptr<Pool> pool_;
     PendingCompletions<HelperResult> completions_;
-    // Threads that live as long as this object: a helper ends with the thread that started it.
-    WorkQueue threads_;
 };
 
 }  // namespace pindrake::converters

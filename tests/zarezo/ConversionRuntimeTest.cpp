@@ -241,10 +241,12 @@ TEST_F(ConversionRuntimeTest, EveryEngineRunsByTheConversionsTenSecondsAndStopTo
     EXPECT_TRUE(htmlToMdCalls[0].limits.stop.isCancelled()) << "the fallback ignores the caller";
 }
 
-// The same ten seconds through the library's entry point, down to the web view's script.
+// The same ten seconds through the library's entry point, down to the web view's script. The
+// view answers however long the page load and the script's building took on a busy machine.
 TEST(ZarezoTest, TheConversionScriptIsDueTenSecondsAfterTheConversionStarted) {
     ManualScheduler main;
     const auto script = std::make_shared<platform::ScriptedWebView::Script>();
+    script->stopsLateScripts = false;
     script->answer = [](const std::string& text) {
         if (text == turndown_script::availabilityCheck)
             return platform::WebView::Evaluation::string("function");

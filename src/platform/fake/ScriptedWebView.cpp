@@ -35,7 +35,7 @@ void ScriptedWebView::evaluateJavaScript(std::string script, EvaluationCompletio
                                          ScriptLimits limits) {
     script_->evaluatedScripts.push_back(script);
     script_->evaluatedLimits.push_back(limits);
-    Evaluation answer = limits.reached()
+    Evaluation answer = script_->stopsLateScripts && limits.reached()
                             ? Evaluation::exception("the script was stopped before it started")
                             : script_->answer(script);
     deliver([done = std::move(done), answer = std::move(answer)] { done(answer); });

@@ -21,6 +21,9 @@ class ScriptedWebView final : public WebView {
         };
         std::optional<std::string> loadError;
         bool holdLoads = false;
+        // As a real view, a script whose limits were reached before it started is stopped. Off
+        // for a test of the limits a script is given, however long the work before it took.
+        bool stopsLateScripts = true;
 
         int viewsCreated = 0;
         std::vector<std::string> loadedPages;
