@@ -115,7 +115,7 @@ TEST_F(PanelActionsTest, APasteTakesOverThePreviewStillToComeAndStopsWithIt) {
     EXPECT_EQ(clipboardText(), "pretty");
 }
 
-TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrShow) {
+TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideShowOrAnotherHighlight) {
     struct Row {
         const char* name;
         std::function<void(HistoryViewModel&)> interrupt;
@@ -126,6 +126,7 @@ TEST_F(PanelActionsTest, AConvertingPasteRunsOnceAndIsCalledOffByEscapeHideOrSho
         {"Escape", [](HistoryViewModel& m) { m.closeConverterMenu(); }, 0},
         {"hide", [](HistoryViewModel& m) { m.panelDidHide(); }, 0},
         {"new show", [](HistoryViewModel& m) { m.resetForShow(); }, 0},
+        {"another highlight", [](HistoryViewModel& m) { m.moveSelectionUp(); }, 0},
     };
     for (const auto& row : rows) {
         vm->resetForShow();

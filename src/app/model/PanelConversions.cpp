@@ -33,6 +33,11 @@ void PanelConversions::readContent(const Entry& entry, bool withCopy,
 }
 
 void PanelConversions::showPreview(const converters::Converter& converter, const Entry& entry) {
+    // The same preview still to come goes on: a paste may be waiting for it.
+    if (preview_ && preview_->converter == &converter && preview_->entry == entry)
+        return;
+    // Another highlight: a paste converting on its own would paste what is no longer chosen.
+    callOffPaste();
     clearPreview();
     if (isAI(converter))
         startAIPreview(converter, entry);
