@@ -326,8 +326,7 @@ void MarkupFormatter::visitBlockDirective(const BlockDirective& blockDirective) 
 // A command after a sibling starts its own line: within a line it would be read as text. Its
 // body is read without the indentation of its first line below the command's, which a line of
 // a list item or of code could set to its own: the lines after would then lose theirs. Such a
-// body is written again with the command alone on its line. Only the outermost command is, so
-// that commands built into one another cost twice their writing at most.
+// body is written again with the command alone on its line.
 void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_view word,
                                           std::string_view parameterName) {
     if (!isFirst(command))
@@ -342,12 +341,17 @@ void MarkupFormatter::writeDoxygenCommand(const Markup& command, std::string_vie
     const BulletRun bulletRun = bulletRun_;
     const auto lastList = lastList_;
     const auto lastIndentedCodeBlock = lastIndentedCodeBlock_;
-    print(head + " ", command);
+    // Within another command the word always stands alone, so that only the outermost command
+    // is ever written again: commands built into one another cost twice their writing at most.
+    const bool nested = commandsBeingWritten_ > 0;
+    print(nested ? head : head + " ", command);
+    if (nested)
+        ++state_.queuedNewlines;
     const std::size_t bodyStart = result_.size();
     ++commandsBeingWritten_;
     descendInto(command);
     --commandsBeingWritten_;
-    if (commandsBeingWritten_ > 0 || !secondLineIndented(command, bodyStart))
+    if (nested || !secondLineIndented(command, bodyStart))
         return;
     restoreState(beforeHead);
     bulletRun_ = bulletRun;

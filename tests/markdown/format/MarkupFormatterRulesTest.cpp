@@ -210,10 +210,10 @@ TEST(MarkupFormatterRulesTest, DoxygenCommandsStartTheirOwnLines) {
              DoxygenParameter("p", {UnorderedList{ListItem{
                                        paragraph("a"), UnorderedList{ListItem{paragraph("b")}}}}})},
          "\\note\n- ```\n  c\n  ```\n\\param p\n- a\n  - b"},
-        {"only the outermost of commands built into one another written again, once",
+        {"commands built into one another: the inner word alone, the outer written again once",
          Document{DoxygenNote{CodeBlock(std::nullopt, "  c\n"),
                               DoxygenNote{CodeBlock(std::nullopt, "  d\n")}}},
-         "\\note\n```\n  c\n```\n\\note ```\n  d\n```"},
+         "\\note\n```\n  c\n```\n\\note\n```\n  d\n```"},
         {"commands in a row", commands, "\\param x the x\n\\returns y\n\\note n"},
         {"a command after a paragraph", Document{paragraph("p"), DoxygenNote(paragraph("n"))},
          "p\n\\note n"},
