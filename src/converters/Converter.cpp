@@ -44,16 +44,6 @@ ClipboardContent convertedContent(std::string text, clipboard::ContentTag kind) 
     return content;
 }
 
-ClipboardContent plainTextOr(const ClipboardContent& input, std::optional<std::string> text) {
-    if (!text)
-        return input;
-    return convertedContent(std::move(*text), clipboard::ContentTag::plainText);
-}
-
-}  // namespace pindrake::converters
-
-namespace pindrake::converters {
-
 std::optional<ClipboardContent> plainTextResult(std::optional<std::string> text) {
     if (!text)
         return std::nullopt;

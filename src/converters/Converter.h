@@ -98,9 +98,6 @@ void deliverOnMain(Scheduler& main, clipboard::ClipboardContent content, Convers
 
 // A successful conversion's content: `text` in `plainText`, `kind` its only tag.
 clipboard::ClipboardContent convertedContent(std::string text, clipboard::ContentTag kind);
-// The converted text as plain text, or `input` unchanged when there is none.
-clipboard::ClipboardContent plainTextOr(const clipboard::ClipboardContent& input,
-                                        std::optional<std::string> text);
 // The converted text as plain text, or nothing when there is none.
 std::optional<clipboard::ClipboardContent> plainTextResult(std::optional<std::string> text);
 

@@ -176,11 +176,13 @@ void PlainTextConverter::convert(ClipboardContent input, const ConversionService
                                  ConversionCompletion done) const {
     services.workers.run(
         services.main,
-        [input = std::move(input), stop = services.stop] {
+        [input = std::move(input), stop = services.stop]() mutable {
             auto text = input.html ? textFromHtml(*input.html, stop) : std::nullopt;
-            if (stop.isCancelled())
-                return input;
-            return plainTextOr(input, text ? std::move(text) : input.plainText);
+            // The entry itself comes back, not a copy of it.
+            if (stop.isCancelled() || (!text && !input.plainText))
+                return std::move(input);
+            return convertedContent(text ? std::move(*text) : std::move(*input.plainText),
+                                    clipboard::ContentTag::plainText);
         },
         std::move(done));
 }
