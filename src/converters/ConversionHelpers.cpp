@@ -282,6 +282,8 @@ void ConversionHelpers::letGo() {
     {
         std::lock_guard lock(pool_->mutex);
         pool_->warm = false;
+        // The next show keeps a helper afresh: one that dies at rest then is replaced again.
+        pool_->replacingDeadAtRest = false;
         waiting = std::move(pool_->waiting);
     }
 }
