@@ -60,8 +60,8 @@ LargeTextSearch::Slice LargeTextSearch::Run::readSlice() {
         budget -= std::min(budget, piece->size());
         if (!found && scan->feed(*piece)) {
             // A damaged file holds no text of the entry: it lists the entry no more than it
-            // would paste.
-            if (inMemory)
+            // would paste. Only a file with a recorded check can tell, at its end.
+            if (inMemory || !file->isChecked())
                 decide(slice, true);
             else
                 found = true;

@@ -54,6 +54,8 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
         // the ones recorded (or of which nothing was recorded). Nothing when the file cannot be
         // read, or at its end when its bytes are not the ones recorded.
         std::optional<std::string_view> next();
+        // Whether the history recorded a check of the file, which its end is compared with.
+        bool isChecked() const { return recorded_.has_value(); }
 
       private:
         friend class LargeTexts;
