@@ -34,7 +34,7 @@ void PanelConversions::readContent(const Entry& entry, bool withCopy,
 
 void PanelConversions::showPreview(const converters::Converter& converter, const Entry& entry) {
     // The same preview still to come goes on: a paste may be waiting for it.
-    if (preview_ && preview_->converter == &converter && preview_->entry == entry)
+    if (isPreviewStillToCome(converter, entry))
         return;
     // Another highlight: a paste converting on its own would paste what is no longer chosen.
     callOffPaste();
@@ -43,6 +43,11 @@ void PanelConversions::showPreview(const converters::Converter& converter, const
         startAIPreview(converter, entry);
     else
         startConvertPreview(converter, entry);
+}
+
+bool PanelConversions::isPreviewStillToCome(const converters::Converter& converter,
+                                            const Entry& entry) const {
+    return preview_ && preview_->converter == &converter && preview_->entry == entry;
 }
 
 void PanelConversions::clearPreview() {
@@ -71,20 +76,30 @@ void PanelConversions::startConvertPreview(const converters::Converter& converte
 
 void PanelConversions::runPreview(const Preview& preview) {
     previewConverting_ = true;
-    readContent(
-        preview.entry, false,
-        [c = preview.converter, token = preview.token](PanelConversions& self, ReadContent read) {
-            // Superseded while its input was read: it never starts.
-            if (token.isCancelled())
-                return self.endPreview(token, std::nullopt);
-            converters::ConversionServices services = self.services_.conversion;
-            services.stop = token;
-            std::weak_ptr<PanelConversions> weak = self.weak_from_this();
-            c->convert(std::move(read.input), services, [weak, token](ClipboardContent result) {
-                if (auto self = weak.lock())
-                    self->endPreview(token, std::move(result));
-            });
+    convert(
+        *preview.converter, preview.entry, preview.token,
+        [token = preview.token](PanelConversions& self, std::optional<ClipboardContent> result) {
+            self.endPreview(token, std::move(result));
         });
+}
+
+void PanelConversions::convert(const converters::Converter& converter, const Entry& entry,
+                               const CancellationToken& token, Converted done) {
+    readContent(entry, false,
+                [c = &converter, token, done = std::move(done)](PanelConversions& self,
+                                                                ReadContent read) mutable {
+                    // Stopped while its input was read: it never starts.
+                    if (token.isCancelled())
+                        return done(self, std::nullopt);
+                    converters::ConversionServices services = self.services_.conversion;
+                    services.stop = token;
+                    std::weak_ptr<PanelConversions> weak = self.weak_from_this();
+                    c->convert(std::move(read.input), services,
+                               [weak, done = std::move(done)](ClipboardContent result) {
+                                   if (auto self = weak.lock())
+                                       done(*self, std::move(result));
+                               });
+                });
 }
 
 void PanelConversions::endPreview(const CancellationToken& token,
@@ -106,25 +121,17 @@ void PanelConversions::convertForPaste(const converters::Converter& converter, c
                                        Paste paste) {
     callOffPaste();
     shown_.isConvertingForPaste = true;
-    if (preview_ && preview_->converter == &converter && preview_->entry == entry) {
+    if (isPreviewStillToCome(converter, entry)) {
         paste_ = WaitingPaste{preview_->token, std::move(paste), true};
         return;
     }
     CancellationToken token;
     paste_ = WaitingPaste{token, std::move(paste), false};
-    readContent(entry, false, [c = &converter, token](PanelConversions& self, ReadContent read) {
-        // Called off while its input was read: it never starts.
-        if (token.isCancelled())
-            return;
-        converters::ConversionServices services = self.services_.conversion;
-        services.stop = token;
-        std::weak_ptr<PanelConversions> weak = self.weak_from_this();
-        c->convert(std::move(read.input), services, [weak, token](ClipboardContent result) {
-            auto self = weak.lock();
-            if (self && !token.isCancelled())
-                self->finishPaste(std::move(result));
-        });
-    });
+    convert(converter, entry, token,
+            [token](PanelConversions& self, std::optional<ClipboardContent> result) {
+                if (result && !token.isCancelled())
+                    self.finishPaste(std::move(*result));
+            });
 }
 
 void PanelConversions::finishPaste(ClipboardContent result) {

@@ -113,6 +113,15 @@ class PanelConversions : public std::enable_shared_from_this<PanelConversions> {
     void readContent(const Entry& entry, bool withCopy,
                      std::function<void(PanelConversions&, ReadContent)> done);
 
+    // What a conversion of an entry's content gives, nothing when it was stopped before it began.
+    using Converted =
+        std::function<void(PanelConversions&, std::optional<clipboard::ClipboardContent>)>;
+    // Converts the entry's content, stopped by `token`, and hands what it gives to `done` unless
+    // this is gone by then.
+    void convert(const converters::Converter& converter, const Entry& entry,
+                 const CancellationToken& token, Converted done);
+    bool isPreviewStillToCome(const converters::Converter& converter, const Entry& entry) const;
+
     void startConvertPreview(const converters::Converter& converter, const Entry& entry);
     void runPreview(const Preview& preview);
     void endPreview(const CancellationToken& token,
