@@ -110,17 +110,17 @@ std::optional<std::string_view> LargeTexts::PieceReader::next() {
     if (!got)
         return std::nullopt;
     const std::string_view piece(buffer_.data(), *got);
-    if (!recorded_)
-        return piece;
     read_ += piece.size();
     // Its length was right when it was opened, but the file may change while it is read.
-    if (read_ > recorded_->length)
+    if (recorded_ && read_ > recorded_->length)
         return std::nullopt;
     if (!piece.empty()) {
         digest_.feed(piece);
         return piece;
     }
-    if (read_ != recorded_->length || digest_.finish() != recorded_->digest)
+    if (!check_)
+        check_ = KeptTextCheck{read_, digest_.finish()};
+    if (recorded_ && *check_ != *recorded_)
         return std::nullopt;
     return piece;
 }
@@ -152,24 +152,17 @@ std::optional<KeptTextCheck> LargeTexts::recorded(const std::string& id, TextFie
 }
 
 std::function<bool()> LargeTexts::recordAsItStands(const std::string& id, TextField field) {
-    return [self = shared_from_this(), id, field, file = path(id, field)] {
-        std::error_code error;
-        auto reader = file.empty() ? std::nullopt : files::FileReader::open(file, false, error);
-        if (!reader)
-            return false;
+    return [self = shared_from_this(), id, field] {
         // A piece at a time: the texts kept apart are the largest there are.
-        SipHash128 digest(storedTextKey);
-        std::string buffer(pieceBytes, '\0');
-        std::uint64_t length = 0;
-        while (const auto got = reader->read(buffer.data(), buffer.size(), error)) {
-            if (*got == 0) {
+        auto reader = self->open(id, field);
+        while (reader) {
+            const auto piece = reader->next();
+            if (!piece)
+                return false;
+            if (piece->empty()) {
                 std::lock_guard lock(self->mutex_);
-                return self->checks_
-                    .try_emplace({id, field}, KeptTextCheck{length, digest.finish()})
-                    .second;
+                return self->checks_.try_emplace({id, field}, *reader->check()).second;
             }
-            digest.feed(std::string_view(buffer.data(), *got));
-            length += *got;
         }
         return false;
     };

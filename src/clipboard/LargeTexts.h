@@ -56,6 +56,8 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
         std::optional<std::string_view> next();
         // Whether the history recorded a check of the file, which its end is compared with.
         bool isChecked() const { return recorded_.has_value(); }
+        // The check of the bytes read, once the file's end has been.
+        const std::optional<KeptTextCheck>& check() const { return check_; }
 
       private:
         friend class LargeTexts;
@@ -63,6 +65,7 @@ class LargeTexts : public std::enable_shared_from_this<LargeTexts> {
 
         files::FileReader file_;
         std::optional<KeptTextCheck> recorded_;
+        std::optional<KeptTextCheck> check_;
         SipHash128 digest_;
         std::uint64_t read_ = 0;
         std::string buffer_;
